@@ -1,0 +1,42 @@
+#include "app/paths.h"
+
+#include "partners/partner_record.h"
+#include "storage/record_file.h"
+
+#include <fstream>
+
+namespace zel {
+namespace fs = std::filesystem;
+
+bool passesWriteTest(const AppPaths& paths) {
+    {
+        std::ofstream out(paths.writeTest(), std::ios::binary | std::ios::trunc);
+        if (!out) return false;
+        out << "test\r\n";
+        out.flush();
+        if (!out) return false;
+    }
+    std::error_code ec;
+    fs::remove(paths.writeTest(), ec);
+    return true;
+}
+
+void preparePartnerFile(const AppPaths& paths) {
+    std::error_code ec;
+    fs::create_directory(paths.dataDir(), ec);
+    ec.clear();
+    const bool exists = fs::exists(paths.partners(), ec);
+    if (exists || ec) {
+        // Prove that it opens; an unreadable file is reported, not replaced.
+        checkOpens(paths.partners());
+        return;
+    }
+    replaceFile(paths.partners(), encodePartner(makerCard()));
+}
+
+bool serviceViewRequested(const AppPaths& paths) {
+    std::error_code ec;
+    return fs::exists(paths.serviceMarker(), ec);
+}
+
+} // namespace zel

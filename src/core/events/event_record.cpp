@@ -1,0 +1,75 @@
+#include "events/event_record.h"
+
+#include "storage/record_file.h"
+#include "text/field.h"
+
+#include <cmath>
+
+namespace zel {
+
+namespace {
+constexpr std::size_t kTimedText = 2, kTimedDate = 264, kTimedTime = 272;
+constexpr std::size_t kDayText = 1, kDayDate = 264;
+
+// Only the integral part of a stored date counts in any comparison.
+double wholeDay(double v) { return std::trunc(v); }
+} // namespace
+
+std::size_t recordSize(EventKind kind) { return hasTime(kind) ? kTimedRecordSize : kDayRecordSize; }
+
+const char* eventFileName(EventKind kind) {
+    switch (kind) {
+    case EventKind::Reminder: return "emlekeztetok.dat";
+    case EventKind::Program: return "programok.dat";
+    case EventKind::NameDay: return "nevnapok.dat";
+    case EventKind::Birthday: return "szuletesnapok.dat";
+    }
+    return "";
+}
+
+std::string encodeEvent(EventKind kind, const EventRecord& rec) {
+    std::string out(recordSize(kind), '\0');
+    auto* b = reinterpret_cast<std::uint8_t*>(out.data());
+    b[0] = rec.active ? 1 : 0;
+    if (hasTime(kind)) {
+        b[1] = rec.recurrence;
+        putField(b + kTimedText, kEventTextCapacity, rec.text);
+        putDouble(b + kTimedDate, rec.date);
+        putDouble(b + kTimedTime, rec.time);
+    } else {
+        putField(b + kDayText, kEventTextCapacity, rec.text);
+        putDouble(b + kDayDate, rec.date);
+    }
+    return out;
+}
+
+EventRecord decodeEvent(EventKind kind, const std::uint8_t* b) {
+    EventRecord rec;
+    rec.active = b[0] == 1;
+    if (hasTime(kind)) {
+        rec.recurrence = b[1];
+        rec.text = getField(b + kTimedText, kEventTextCapacity);
+        rec.date = getDouble(b + kTimedDate);
+        rec.time = getDouble(b + kTimedTime);
+    } else {
+        rec.text = getField(b + kDayText, kEventTextCapacity);
+        rec.date = getDouble(b + kDayDate);
+    }
+    return rec;
+}
+
+bool eventGoesAfter(EventKind kind, const EventRecord& added, const std::uint8_t* existing) {
+    const std::size_t dateAt = hasTime(kind) ? kTimedDate : kDayDate;
+    const double day = wholeDay(getDouble(existing + dateAt));
+    const double newDay = wholeDay(added.date);
+    if (day > newDay) return true;
+    if (!hasTime(kind) || day != newDay) return false;
+    return getDouble(existing + kTimedTime) >= added.time;
+}
+
+std::size_t insertEventOrdered(const std::string& path, EventKind kind, const EventRecord& rec) {
+    return insertRecordOrdered(path, recordSize(kind), encodeEvent(kind, rec),
+                               [&](const std::uint8_t* existing) { return eventGoesAfter(kind, rec, existing); });
+}
+
+} // namespace zel

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace zel {
+
+// Numbered as the next-event routine numbers them; 0 there means all four.
+enum class EventKind { Reminder = 1, Program = 2, NameDay = 3, Birthday = 4 };
+constexpr EventKind kAllEventKinds[] = {EventKind::Reminder, EventKind::Program, EventKind::NameDay,
+                                        EventKind::Birthday};
+inline std::size_t kindIndex(EventKind k) { return static_cast<std::size_t>(k) - 1; }
+inline bool hasTime(EventKind k) { return k == EventKind::Reminder || k == EventKind::Program; }
+
+constexpr std::size_t kTimedRecordSize = 280; // reminders and programs
+constexpr std::size_t kDayRecordSize = 272;   // name days and birthdays
+constexpr std::size_t kEventTextCapacity = 255;
+
+std::size_t recordSize(EventKind kind);
+// The file's name inside the Data folder.
+const char* eventFileName(EventKind kind);
+
+// One stored event. text is the Subject, the Command or the PartnerName, in Windows-1250.
+struct EventRecord {
+    bool active = true;
+    std::uint8_t recurrence = 0;
+    std::string text;
+    double date = 0;
+    double time = 0; // reminders and programs only
+
+    bool operator==(const EventRecord&) const = default;
+};
+
+// Unused bytes are written as zeros.
+std::string encodeEvent(EventKind kind, const EventRecord& rec);
+EventRecord decodeEvent(EventKind kind, const std::uint8_t* bytes);
+
+// The place a new record takes: before the first one later than it (reminders and programs: a later
+// date, or the same date and a time not earlier; name days and birthdays: a later date).
+bool eventGoesAfter(EventKind kind, const EventRecord& newRecord, const std::uint8_t* existing);
+
+// Inserts in order and returns the position taken.
+std::size_t insertEventOrdered(const std::string& path, EventKind kind, const EventRecord& rec);
+
+} // namespace zel

@@ -1,0 +1,121 @@
+#include "events/event_table.h"
+
+#include "storage/record_file.h"
+
+#include <algorithm>
+
+namespace zel {
+
+EventRow rowFromRecord(EventKind kind, const EventRecord& rec, std::size_t position) {
+    EventRow row;
+    row.active = rec.active;
+    row.text = rec.text;
+    row.position = position;
+    row.day = dayFromStored(rec.date);
+    if (hasTime(kind)) {
+        row.recurrence = rec.recurrence;
+        const auto minute = minuteFromStored(rec.time);
+        if (minute) row.minute = *minute;
+        else row.day.reset();
+    }
+    return row;
+}
+
+EventCells cellsOf(EventKind kind, const EventRow& row) {
+    EventCells c;
+    if (row.active) c[0] = kActiveMark;
+    if (row.day) c[1] = dateText(*row.day);
+    if (hasTime(kind)) {
+        if (row.day) c[2] = timeText(row.minute);
+        c[4] = std::to_string(row.recurrence);
+    }
+    c[3] = row.text;
+    return c;
+}
+
+std::vector<EventCells> cellsOf(const EventTable& table) {
+    std::vector<EventCells> out;
+    out.reserve(std::max<std::size_t>(1, table.rows.size()));
+    for (const auto& row : table.rows) out.push_back(cellsOf(table.kind, row));
+    if (out.empty()) out.emplace_back();
+    return out;
+}
+
+namespace {
+// Rows without a usable date sort first, as their empty date text does.
+bool rowBefore(EventKind kind, const EventRow& a, const EventRow& b) {
+    if (!a.day || !b.day) return !a.day && b.day;
+    if (*a.day != *b.day) return *a.day < *b.day;
+    return hasTime(kind) && a.minute < b.minute;
+}
+} // namespace
+
+bool rowsInOrder(EventKind kind, const std::vector<EventRow>& rows) {
+    for (std::size_t i = 1; i < rows.size(); ++i)
+        if (rowBefore(kind, rows[i], rows[i - 1])) return false;
+    return true;
+}
+
+EventTable loadEventTable(const std::filesystem::path& path, EventKind kind) {
+    openOrCreate(path);
+    const std::size_t size = recordSize(kind);
+    const std::string bytes = readRecords(path, size);
+    EventTable table;
+    table.kind = kind;
+    const std::size_t n = bytes.size() / size;
+    table.rows.reserve(n);
+    const auto* base = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    for (std::size_t k = 0; k < n; ++k) table.rows.push_back(rowFromRecord(kind, decodeEvent(kind, base + k * size), k));
+    table.ordered = rowsInOrder(kind, table.rows);
+    return table;
+}
+
+namespace {
+// True while a row counts as passed at `now`.
+bool passed(EventKind kind, const EventRow& row, Moment now) {
+    if (!row.day || *row.day < now.day) return true;
+    if (*row.day > now.day) return false;
+    if (!hasTime(kind)) return true;
+    return std::int64_t{row.minute} * 60'000 < now.msOfDay;
+}
+} // namespace
+
+std::optional<std::size_t> nextDueIndex(const EventTable& table, Moment now) {
+    const auto& rows = table.rows;
+    std::size_t i;
+    if (table.ordered) {
+        // In an ordered table the passed rows form a prefix.
+        const auto it = std::partition_point(rows.begin(), rows.end(),
+                                             [&](const EventRow& r) { return passed(table.kind, r, now); });
+        i = static_cast<std::size_t>(it - rows.begin());
+    } else {
+        // A file out of order (written by hand or by another program): walk it as stored, first to
+        // the first row not before today, then past today's passed rows.
+        i = 0;
+        while (i < rows.size() && (!rows[i].day || *rows[i].day < now.day)) ++i;
+        while (i < rows.size() && *rows[i].day == now.day && passed(table.kind, rows[i], now)) ++i;
+    }
+    if (i >= rows.size()) return std::nullopt;
+    return i;
+}
+
+EventBook::EventBook() {
+    for (EventKind k : kAllEventKinds) tables_[kindIndex(k)].kind = k;
+}
+
+void EventBook::refresh(EventKind kind, const std::filesystem::path& dataDir) {
+    EventTable& t = table(kind);
+    t.rows.clear();
+    t.ordered = true;
+    t = loadEventTable(dataDir / eventFileName(kind), kind);
+}
+
+void EventBook::updateNext(int kind, Moment now) {
+    for (EventKind k : kAllEventKinds) {
+        if (kind != 0 && kind != static_cast<int>(k)) continue;
+        const auto i = nextDueIndex(table(k), now);
+        next_[kindIndex(k)] = i ? std::optional<EventRow>(table(k).rows[*i]) : std::nullopt;
+    }
+}
+
+} // namespace zel

@@ -1,0 +1,1 @@
+#include "namedays/namedays.h"

@@ -1,0 +1,44 @@
+#include "partners/partner_record.h"
+
+#include "text/cp1250.h"
+#include "text/field.h"
+
+namespace zel {
+
+namespace {
+struct FieldSpec {
+    std::string PartnerRecord::*member;
+    std::size_t offset;
+    std::size_t capacity;
+};
+constexpr FieldSpec kFields[] = {
+    {&PartnerRecord::Name, 0, 41},      {&PartnerRecord::Address, 42, 52}, {&PartnerRecord::WebAddress, 95, 100},
+    {&PartnerRecord::Email, 196, 33},   {&PartnerRecord::Mobile, 230, 24}, {&PartnerRecord::Phone, 255, 25},
+    {&PartnerRecord::Note, 281, 255},
+};
+} // namespace
+
+std::string encodePartner(const PartnerRecord& p) {
+    std::string out(kPartnerRecordSize, '\0');
+    auto* b = reinterpret_cast<std::uint8_t*>(out.data());
+    for (const auto& f : kFields) putField(b + f.offset, f.capacity, p.*f.member);
+    return out;
+}
+
+PartnerRecord decodePartner(const std::uint8_t* b) {
+    PartnerRecord p;
+    for (const auto& f : kFields) p.*f.member = getField(b + f.offset, f.capacity);
+    return p;
+}
+
+PartnerRecord makerCard() {
+    PartnerRecord p;
+    p.Name = "Zelmoran";
+    p.WebAddress = "https://zelmoran.example.org";
+    p.Email = "zelmoran@example.org";
+    p.Note = utf8ToCp1250("A Zelmoran programot a Zelmoran fejlesztői készítették: hibát vagy ötletet erre "
+                          "az e-mail címre írjon nekik.");
+    return p;
+}
+
+} // namespace zel

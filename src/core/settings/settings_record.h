@@ -1,0 +1,69 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace zel {
+
+constexpr std::size_t kSettingsRecordSize = 1064;
+constexpr const char* kSettingsFileName = "beallitasok.cfg";
+using SettingsBytes = std::array<std::uint8_t, kSettingsRecordSize>;
+
+// Windows colour values, 0x00BBGGRR.
+using ThemeColors = std::array<std::uint32_t, 5>;
+constexpr ThemeColors kThemeKekesZold = {0x00550000, 0x0040FF00, 0x00800040, 0x00FFFF00, 0x00FFC6E2};
+constexpr ThemeColors kThemeFeketeFeher = {0x007E7E7E, 0x00FFFFFF, 0x00616161, 0x00D5D3D2, 0x00292525};
+constexpr ThemeColors kThemeBolondos = {0x007617B5, 0x00A4EF65, 0x008A1D8D, 0x00D5FFFF, 0x004FF2FB};
+
+// The close choices, the start choices and the sound choices of the settings tab.
+enum class StartChoice : char { None = '0', Active = '1', Passive = '2', No = '3' };
+enum class SoundChoice { Default = 1, File = 2, None = 3 };
+
+// Every user setting, as the settings tab holds it.
+struct Settings {
+    ThemeColors colors = kThemeKekesZold;
+    bool warnings = true;        // cBeall item 0
+    bool allOccurrences = false; // cBeall item 1
+    bool pastEvents = false;     // cBeall item 2
+    bool hints = true;           // cBeall item 3
+    bool balloon = true;         // cBeall item 4
+    bool closeToTray = false;
+    StartChoice start = StartChoice::No;
+    SoundChoice sound = SoundChoice::Default;
+    // The chosen own sound file, and the name the sound file dialog last held; "Alap-beállítások"
+    // clears only the first. Windows-1250, at most 255 bytes each.
+    std::string soundFile;
+    std::string soundDialogFile;
+    int noticeDays = 3;    // 1 to 10
+    bool noticeAtStart = true;
+    bool noticeAtExit = false;
+    bool startInTray = false;
+    std::string mapPage;
+    std::string smsPage;
+    std::string phonePage;
+
+    bool operator==(const Settings&) const = default;
+};
+
+// The defaults of a first start and of "Alap-beállítások".
+Settings defaultSettings();
+
+// Reads a record into settings, in the order the program applies it: SoundFlag first, then SoundMode
+// over it (an unknown SoundMode leaves the SoundFlag choice). soundFileExists decides the fallback to
+// the default sound for a missing own file.
+Settings decodeSettings(const SettingsBytes& bytes, const std::function<bool(const std::string&)>& soundFileExists);
+
+// Builds the record over `base` (the last record read, zeros for a new file), so bytes the program
+// does not set keep their values.
+SettingsBytes encodeSettings(const Settings& s, const SettingsBytes& base);
+
+// The settings file: nullopt when it is missing or holds no whole record. Other failures throw.
+std::optional<SettingsBytes> readSettingsFile(const std::filesystem::path& path);
+void writeSettingsFile(const std::filesystem::path& path, const SettingsBytes& bytes);
+
+} // namespace zel

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace zel {
+
+// Fixed-size record files: no header, record k at k × size. Every failure throws IoError with the
+// platform's error number. A trailing partial record is never read and is dropped by the next change.
+
+// Creates the file empty when it is missing. An existing file that cannot be opened for reading and
+// writing is reported, never replaced.
+void openOrCreate(const std::filesystem::path& path);
+
+// Opens the file for reading and closes it again; throws when it does not open.
+void checkOpens(const std::filesystem::path& path);
+
+// The whole records of the file. A missing file throws.
+std::string readRecords(const std::filesystem::path& path, std::size_t recordSize);
+// The same, but a missing file reads as empty.
+std::string readRecordsIfExists(const std::filesystem::path& path, std::size_t recordSize);
+
+// Writes the bytes beside the file, flushes them to disk and renames them over it, so a crash leaves
+// either the old or the new file.
+void replaceFile(const std::filesystem::path& path, std::string_view bytes);
+
+// Inserts one record at position pos (0 … count), moving the later ones up.
+void insertRecordAt(const std::filesystem::path& path, std::size_t recordSize, std::size_t pos,
+                    std::string_view record);
+// Inserts before the first record for which goesAfter(existing) holds, or at the end. Returns the
+// position taken.
+std::size_t insertRecordOrdered(const std::filesystem::path& path, std::size_t recordSize,
+                                std::string_view record,
+                                const std::function<bool(const std::uint8_t* existing)>& goesAfter);
+// Removes the record at pos and closes the gap.
+void removeRecordAt(const std::filesystem::path& path, std::size_t recordSize, std::size_t pos);
+// Writes one record over record pos; nothing else moves.
+void rewriteRecordAt(const std::filesystem::path& path, std::size_t recordSize, std::size_t pos,
+                     std::string_view record);
+
+std::size_t recordCount(std::size_t byteCount, std::size_t recordSize);
+
+} // namespace zel
