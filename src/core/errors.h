@@ -7,25 +7,25 @@ namespace zel {
 
 // A record-file operation failed; carries the platform's error number.
 class IoError : public std::runtime_error {
-public:
+  public:
     IoError(int code, const std::string& path)
         : std::runtime_error("I/O error " + std::to_string(code)), code_(code), path_(path) {}
     int code() const { return code_; }
     const std::string& path() const { return path_; }
 
-private:
+  private:
     int code_;
     std::string path_;
 };
 
 // A date text that does not convert back into a date. The text is Windows-1250.
 class DateError : public std::runtime_error {
-public:
+  public:
     explicit DateError(const std::string& text)
         : std::runtime_error("'" + text + "' is not a valid date"), text_(text) {}
     const std::string& text() const { return text_; }
 
-private:
+  private:
     std::string text_;
 };
 

@@ -32,7 +32,8 @@ EventRecord dated(DayNumber day, std::string who) {
 
 void writeEvents(const std::filesystem::path& p, EventKind k, const std::vector<EventRecord>& recs) {
     std::string bytes;
-    for (const auto& r : recs) bytes += encodeEvent(k, r);
+    for (const auto& r : recs)
+        bytes += encodeEvent(k, r);
     replaceFile(p, bytes);
 }
 
@@ -66,7 +67,8 @@ TEST(EventTables, RowsCarryCellsAndPositionsAndAnEmptyFileShowsOneEmptyRow) {
 
     writeEvents(dir.path() / "nevnapok.dat", EventKind::NameDay, {dated(kToday, "Minta Anna")});
     book.refresh(EventKind::NameDay, dir.path());
-    EXPECT_EQ(cellsOf(book.table(EventKind::NameDay))[0], (EventCells{"   *", "2024.03.05.", "", "Minta Anna", ""}));
+    EXPECT_EQ(cellsOf(book.table(EventKind::NameDay))[0],
+              (EventCells{"   *", "2024.03.05.", "", "Minta Anna", ""}));
 
     // A file that lost all its records leaves nothing of its former rows.
     replaceFile(dir.path() / "nevnapok.dat", "");
@@ -156,7 +158,8 @@ TEST(NextEvent, AFileOutOfOrderIsWalkedAsStored) {
     TempDir dir2;
     std::vector<EventRecord> recs;
     for (int d = 0; d < 30; ++d)
-        for (int h : {0, 9, 23}) recs.push_back(timed(kToday + d, h, d % 60, std::to_string(d) + "/" + std::to_string(h)));
+        for (int h : {0, 9, 23})
+            recs.push_back(timed(kToday + d, h, d % 60, std::to_string(d) + "/" + std::to_string(h)));
     writeEvents(dir2.path() / "emlekeztetok.dat", EventKind::Reminder, recs);
     EventBook ordered;
     ordered.refresh(EventKind::Reminder, dir2.path());

@@ -14,12 +14,14 @@ TEST(Settings, DefaultsAreWrittenToTheExactBytes) {
     const SettingsBytes b = encodeSettings(defaultSettings(), SettingsBytes{});
     const std::uint8_t colors[20] = {0x00, 0x00, 0x55, 0x00, 0x00, 0xFF, 0x40, 0x00, 0x40, 0x00,
                                      0x80, 0x00, 0x00, 0xFF, 0xFF, 0x00, 0xE2, 0xC6, 0xFF, 0x00};
-    for (int i = 0; i < 20; ++i) EXPECT_EQ(b[i], colors[i]) << i;
+    for (int i = 0; i < 20; ++i)
+        EXPECT_EQ(b[i], colors[i]) << i;
     EXPECT_EQ(b[20], 0);
     // PastEvents, Warnings, CloseToTray, Startup, AllOccurrences, SoundFlag, NoticeAtStart,
     // NoticeAtExit, Hints, StartInTray, Balloon
     EXPECT_EQ(std::string(b.begin() + 21, b.begin() + 32), "01030110101");
-    for (int i = 32; i < 36; ++i) EXPECT_EQ(b[i], 0);
+    for (int i = 32; i < 36; ++i)
+        EXPECT_EQ(b[i], 0);
     EXPECT_EQ(b[36], 0); // no sound file
     EXPECT_EQ(b[292], 1);
     EXPECT_EQ(b[293], 3);
@@ -33,12 +35,14 @@ TEST(Settings, DefaultsAreWrittenToTheExactBytes) {
 
 TEST(Settings, SavingKeepsTheBytesTheProgramDoesNotSet) {
     SettingsBytes base{};
-    for (std::size_t i = 0; i < base.size(); ++i) base[i] = static_cast<std::uint8_t>(i * 7 + 3);
+    for (std::size_t i = 0; i < base.size(); ++i)
+        base[i] = static_cast<std::uint8_t>(i * 7 + 3);
     base[26] = 'x'; // an unknown SoundFlag stays when no sound is chosen
     Settings s = defaultSettings();
     s.sound = SoundChoice::None;
     const SettingsBytes b = encodeSettings(s, base);
-    for (std::size_t i : {32u, 33u, 34u, 35u, 1062u, 1063u}) EXPECT_EQ(b[i], base[i]) << i;
+    for (std::size_t i : {32u, 33u, 34u, 35u, 1062u, 1063u})
+        EXPECT_EQ(b[i], base[i]) << i;
     EXPECT_EQ(b[26], 'x');
     EXPECT_EQ(b[20], 0);
     EXPECT_EQ(b[292], 3);

@@ -32,7 +32,9 @@ std::vector<EventRecord> readEvents(const std::filesystem::path& p, EventKind k)
     return out;
 }
 
-bool runningAsRoot() { return ::geteuid() == 0; }
+bool runningAsRoot() {
+    return ::geteuid() == 0;
+}
 
 } // namespace
 
@@ -40,7 +42,9 @@ TEST(EventRecords, ReminderBytesAreExact) {
     EventRecord r = reminder(2024, 3, 5, 9, 5, "abc");
     const std::string b = encodeEvent(EventKind::Reminder, r);
     ASSERT_EQ(b.size(), 280u);
-    EXPECT_EQ(b.substr(0, 6), std::string("\x01\x00\x03" "abc", 6));
+    EXPECT_EQ(b.substr(0, 6), std::string("\x01\x00\x03"
+                                          "abc",
+                                          6));
     EXPECT_EQ(b.substr(264, 8), std::string("\x00\x00\x00\x00\x80\x25\xE6\x40", 8));
     EXPECT_EQ(b.substr(272, 8), std::string("\x8E\xE3\x38\x8E\xE3\x38\xD8\x3F", 8));
     EXPECT_EQ(decodeEvent(EventKind::Reminder, reinterpret_cast<const std::uint8_t*>(b.data())), r);
@@ -78,7 +82,8 @@ TEST(RecordFiles, OrderedInsertPlacesEachRecordAndKeepsTheOthers) {
     EXPECT_EQ(insertEventOrdered(path, EventKind::Reminder, reminder(2025, 1, 1, 0, 0, "e")), 5u);
 
     std::string order;
-    for (const auto& r : readEvents(path, EventKind::Reminder)) order += r.text;
+    for (const auto& r : readEvents(path, EventKind::Reminder))
+        order += r.text;
     EXPECT_EQ(order, "0abcde");
     EXPECT_EQ(readFile(path).size(), 6u * 280);
     EXPECT_FALSE(std::filesystem::exists(path.string() + ".new"));
@@ -98,14 +103,17 @@ TEST(RecordFiles, NameDaysOfOneDateStandInTheOrderTheyWereAdded) {
     earlier.date = 45355;
     EXPECT_EQ(insertEventOrdered(path, EventKind::NameDay, earlier), 0u);
     std::string order;
-    for (const auto& r : readEvents(path, EventKind::NameDay)) order += r.text;
+    for (const auto& r : readEvents(path, EventKind::NameDay))
+        order += r.text;
     EXPECT_EQ(order, "ZBAC");
 }
 
 TEST(RecordFiles, RemovalClosesTheGapAndTheLastRemovalEmptiesTheFile) {
     TempDir dir;
     const auto path = dir.path() / "p.dat";
-    for (const char* t : {"x", "y", "z"}) insertRecordAt(path, 280, recordCount(readFile(path).size(), 280), encodeEvent(EventKind::Program, reminder(2024, 1, 1, 0, 0, t)));
+    for (const char* t : {"x", "y", "z"})
+        insertRecordAt(path, 280, recordCount(readFile(path).size(), 280),
+                       encodeEvent(EventKind::Program, reminder(2024, 1, 1, 0, 0, t)));
     removeRecordAt(path, 280, 0);
     auto rest = readEvents(path, EventKind::Program);
     ASSERT_EQ(rest.size(), 2u);
@@ -121,7 +129,9 @@ TEST(RecordFiles, RemovalClosesTheGapAndTheLastRemovalEmptiesTheFile) {
 TEST(RecordFiles, RewriteInPlaceTouchesOneRecord) {
     TempDir dir;
     const auto path = dir.path() / "p.dat";
-    for (const char* t : {"x", "y", "z"}) insertRecordAt(path, 280, recordCount(readFile(path).size(), 280), encodeEvent(EventKind::Program, reminder(2024, 1, 1, 0, 0, t)));
+    for (const char* t : {"x", "y", "z"})
+        insertRecordAt(path, 280, recordCount(readFile(path).size(), 280),
+                       encodeEvent(EventKind::Program, reminder(2024, 1, 1, 0, 0, t)));
     const std::string before = readFile(path);
     rewriteRecordAt(path, 280, 1, encodeEvent(EventKind::Program, reminder(2024, 1, 1, 0, 0, "Y")));
     const std::string after = readFile(path);
@@ -181,7 +191,8 @@ TEST(Partners, RecordLayoutAndTheMakersCard) {
     EXPECT_EQ(static_cast<unsigned char>(b[42]), 52); // the address keeps its first 52 characters
     EXPECT_EQ(static_cast<unsigned char>(b[196]), 6);
     EXPECT_EQ(b.substr(197, 6), "b@c.hu");
-    EXPECT_EQ(b.substr(281, 11), "\x0A" "egy\r\nketto");
+    EXPECT_EQ(b.substr(281, 11), "\x0A"
+                                 "egy\r\nketto");
     const PartnerRecord back = decodePartner(reinterpret_cast<const std::uint8_t*>(b.data()));
     EXPECT_EQ(back.Address, std::string(52, 'a'));
     EXPECT_EQ(back.Note, p.Note);

@@ -12,7 +12,8 @@ using namespace zel;
 
 TEST(Cp1250, EveryCodeSurvivesUtf8AndHungarianLettersMapToTheirCodes) {
     std::string all;
-    for (int c = 0; c < 256; ++c) all += static_cast<char>(c);
+    for (int c = 0; c < 256; ++c)
+        all += static_cast<char>(c);
     EXPECT_EQ(utf8ToCp1250(cp1250ToUtf8(all)), all);
 
     EXPECT_EQ(utf8ToCp1250("ÁÉÍÓÖŐÚÜŰáéíóöőúüű"),
@@ -23,8 +24,9 @@ TEST(Cp1250, EveryCodeSurvivesUtf8AndHungarianLettersMapToTheirCodes) {
 TEST(Cp1250, WhatTheCodePageCannotHoldBecomesAQuestionMark) {
     EXPECT_EQ(utf8ToCp1250("a😀b"), "a?b");
     EXPECT_EQ(utf8ToCp1250("日本"), "??");
-    EXPECT_EQ(utf8ToCp1250("x\xC3"), "x?");      // cut sequence
-    EXPECT_EQ(utf8ToCp1250("\xFF\xFE!"), "?" "?!"); // not UTF-8 at all
+    EXPECT_EQ(utf8ToCp1250("x\xC3"), "x?"); // cut sequence
+    EXPECT_EQ(utf8ToCp1250("\xFF\xFE!"), "?"
+                                         "?!"); // not UTF-8 at all
 }
 
 TEST(Field, StoringCutsToCapacityAndReadingNeverPassesTheField) {
@@ -69,11 +71,12 @@ TEST(Dates, StoredValuesOnlyTheWholeDayAndTheRoundedMinuteCount) {
 
     EXPECT_EQ(minuteFromStored(545.0 / 1440.0), 545);
     EXPECT_EQ(minuteFromStored(storedFromMinute(1439)), 1439);
-    EXPECT_EQ(minuteFromStored(545.0 / 1440.0 - 1e-12), 545); // float noise is not a minute less
+    EXPECT_EQ(minuteFromStored(545.0 / 1440.0 - 1e-12), 545);    // float noise is not a minute less
     EXPECT_EQ(minuteFromStored((545 * 60 + 59) / 86400.0), 545); // seconds are dropped
     EXPECT_EQ(minuteFromStored(0.99999999999), 1439);
     EXPECT_FALSE(minuteFromStored(std::nan("")).has_value());
-    for (int m = 0; m < 1440; ++m) ASSERT_EQ(minuteFromStored(storedFromMinute(m)), m);
+    for (int m = 0; m < 1440; ++m)
+        ASSERT_EQ(minuteFromStored(storedFromMinute(m)), m);
 }
 
 TEST(Dates, ParsingTheProgramsOwnPattern) {

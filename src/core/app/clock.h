@@ -19,33 +19,34 @@ struct Moment {
 
     static Moment at(int year, int month, int dayOfMonth, int hour = 0, int minute = 0, int second = 0,
                      int ms = 0) {
-        return {dayNumber(year, month, dayOfMonth),
-                ((hour * 60LL + minute) * 60 + second) * 1000 + ms};
+        return {dayNumber(year, month, dayOfMonth), ((hour * 60LL + minute) * 60 + second) * 1000 + ms};
     }
     Moment plusMs(std::int64_t ms) const {
         std::int64_t total = msOfDay + ms;
         DayNumber d = day;
-        while (total >= 86'400'000) total -= 86'400'000, ++d;
-        while (total < 0) total += 86'400'000, --d;
+        while (total >= 86'400'000)
+            total -= 86'400'000, ++d;
+        while (total < 0)
+            total += 86'400'000, --d;
         return {d, total};
     }
 };
 
 // Where the current date and time come from: the system in the program, a settable clock in tests.
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     virtual Moment now() const = 0;
 };
 
 class SettableClock : public Clock {
-public:
+  public:
     explicit SettableClock(Moment start = {}) : now_(start) {}
     Moment now() const override { return now_; }
     void set(Moment m) { now_ = m; }
     void advanceMs(std::int64_t ms) { now_ = now_.plusMs(ms); }
 
-private:
+  private:
     Moment now_;
 };
 

@@ -12,17 +12,25 @@ constexpr std::size_t kTimedText = 2, kTimedDate = 264, kTimedTime = 272;
 constexpr std::size_t kDayText = 1, kDayDate = 264;
 
 // Only the integral part of a stored date counts in any comparison.
-double wholeDay(double v) { return std::trunc(v); }
+double wholeDay(double v) {
+    return std::trunc(v);
+}
 } // namespace
 
-std::size_t recordSize(EventKind kind) { return hasTime(kind) ? kTimedRecordSize : kDayRecordSize; }
+std::size_t recordSize(EventKind kind) {
+    return hasTime(kind) ? kTimedRecordSize : kDayRecordSize;
+}
 
 const char* eventFileName(EventKind kind) {
     switch (kind) {
-    case EventKind::Reminder: return "emlekeztetok.dat";
-    case EventKind::Program: return "programok.dat";
-    case EventKind::NameDay: return "nevnapok.dat";
-    case EventKind::Birthday: return "szuletesnapok.dat";
+    case EventKind::Reminder:
+        return "emlekeztetok.dat";
+    case EventKind::Program:
+        return "programok.dat";
+    case EventKind::NameDay:
+        return "nevnapok.dat";
+    case EventKind::Birthday:
+        return "szuletesnapok.dat";
     }
     return "";
 }
@@ -68,8 +76,9 @@ bool eventGoesAfter(EventKind kind, const EventRecord& added, const std::uint8_t
 }
 
 std::size_t insertEventOrdered(const std::string& path, EventKind kind, const EventRecord& rec) {
-    return insertRecordOrdered(path, recordSize(kind), encodeEvent(kind, rec),
-                               [&](const std::uint8_t* existing) { return eventGoesAfter(kind, rec, existing); });
+    return insertRecordOrdered(
+        path, recordSize(kind), encodeEvent(kind, rec),
+        [&](const std::uint8_t* existing) { return eventGoesAfter(kind, rec, existing); });
 }
 
 } // namespace zel

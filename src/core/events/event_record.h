@@ -11,8 +11,12 @@ namespace zel {
 enum class EventKind { Reminder = 1, Program = 2, NameDay = 3, Birthday = 4 };
 constexpr EventKind kAllEventKinds[] = {EventKind::Reminder, EventKind::Program, EventKind::NameDay,
                                         EventKind::Birthday};
-inline std::size_t kindIndex(EventKind k) { return static_cast<std::size_t>(k) - 1; }
-inline bool hasTime(EventKind k) { return k == EventKind::Reminder || k == EventKind::Program; }
+inline std::size_t kindIndex(EventKind k) {
+    return static_cast<std::size_t>(k) - 1;
+}
+inline bool hasTime(EventKind k) {
+    return k == EventKind::Reminder || k == EventKind::Program;
+}
 
 constexpr std::size_t kTimedRecordSize = 280; // reminders and programs
 constexpr std::size_t kDayRecordSize = 272;   // name days and birthdays

@@ -15,8 +15,10 @@ EventRow rowFromRecord(EventKind kind, const EventRecord& rec, std::size_t posit
     if (hasTime(kind)) {
         row.recurrence = rec.recurrence;
         const auto minute = minuteFromStored(rec.time);
-        if (minute) row.minute = *minute;
-        else row.day.reset();
+        if (minute)
+            row.minute = *minute;
+        else
+            row.day.reset();
     }
     return row;
 }
@@ -36,7 +38,8 @@ EventCells cellsOf(EventKind kind, const EventRow& row) {
 std::vector<EventCells> cellsOf(const EventTable& table) {
     std::vector<EventCells> out;
     out.reserve(std::max<std::size_t>(1, table.rows.size()));
-    for (const auto& row : table.rows) out.push_back(cellsOf(table.kind, row));
+    for (const auto& row : table.rows)
+        out.push_back(cellsOf(table.kind, row));
     if (out.empty()) out.emplace_back();
     return out;
 }
@@ -65,7 +68,8 @@ EventTable loadEventTable(const std::filesystem::path& path, EventKind kind) {
     const std::size_t n = bytes.size() / size;
     table.rows.reserve(n);
     const auto* base = reinterpret_cast<const std::uint8_t*>(bytes.data());
-    for (std::size_t k = 0; k < n; ++k) table.rows.push_back(rowFromRecord(kind, decodeEvent(kind, base + k * size), k));
+    for (std::size_t k = 0; k < n; ++k)
+        table.rows.push_back(rowFromRecord(kind, decodeEvent(kind, base + k * size), k));
     table.ordered = rowsInOrder(kind, table.rows);
     return table;
 }
@@ -92,15 +96,18 @@ std::optional<std::size_t> nextDueIndex(const EventTable& table, Moment now) {
         // A file out of order (written by hand or by another program): walk it as stored, first to
         // the first row not before today, then past today's passed rows.
         i = 0;
-        while (i < rows.size() && (!rows[i].day || *rows[i].day < now.day)) ++i;
-        while (i < rows.size() && *rows[i].day == now.day && passed(table.kind, rows[i], now)) ++i;
+        while (i < rows.size() && (!rows[i].day || *rows[i].day < now.day))
+            ++i;
+        while (i < rows.size() && *rows[i].day == now.day && passed(table.kind, rows[i], now))
+            ++i;
     }
     if (i >= rows.size()) return std::nullopt;
     return i;
 }
 
 EventBook::EventBook() {
-    for (EventKind k : kAllEventKinds) tables_[kindIndex(k)].kind = k;
+    for (EventKind k : kAllEventKinds)
+        tables_[kindIndex(k)].kind = k;
 }
 
 void EventBook::refresh(EventKind kind, const std::filesystem::path& dataDir) {

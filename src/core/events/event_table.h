@@ -50,7 +50,7 @@ std::optional<std::size_t> nextDueIndex(const EventTable& table, Moment now);
 
 // The four tables and their next-event rows.
 class EventBook {
-public:
+  public:
     EventBook();
     EventTable& table(EventKind k) { return tables_[kindIndex(k)]; }
     const EventTable& table(EventKind k) const { return tables_[kindIndex(k)]; }
@@ -62,7 +62,7 @@ public:
     // kind 0: all four kinds.
     void updateNext(int kind, Moment now);
 
-private:
+  private:
     std::array<EventTable, 4> tables_;
     std::array<std::optional<EventRow>, 4> next_;
 };

@@ -12,8 +12,9 @@ struct FieldSpec {
     std::size_t capacity;
 };
 constexpr FieldSpec kFields[] = {
-    {&PartnerRecord::Name, 0, 41},      {&PartnerRecord::Address, 42, 52}, {&PartnerRecord::WebAddress, 95, 100},
-    {&PartnerRecord::Email, 196, 33},   {&PartnerRecord::Mobile, 230, 24}, {&PartnerRecord::Phone, 255, 25},
+    {&PartnerRecord::Name, 0, 41},         {&PartnerRecord::Address, 42, 52},
+    {&PartnerRecord::WebAddress, 95, 100}, {&PartnerRecord::Email, 196, 33},
+    {&PartnerRecord::Mobile, 230, 24},     {&PartnerRecord::Phone, 255, 25},
     {&PartnerRecord::Note, 281, 255},
 };
 } // namespace
@@ -21,13 +22,15 @@ constexpr FieldSpec kFields[] = {
 std::string encodePartner(const PartnerRecord& p) {
     std::string out(kPartnerRecordSize, '\0');
     auto* b = reinterpret_cast<std::uint8_t*>(out.data());
-    for (const auto& f : kFields) putField(b + f.offset, f.capacity, p.*f.member);
+    for (const auto& f : kFields)
+        putField(b + f.offset, f.capacity, p.*f.member);
     return out;
 }
 
 PartnerRecord decodePartner(const std::uint8_t* b) {
     PartnerRecord p;
-    for (const auto& f : kFields) p.*f.member = getField(b + f.offset, f.capacity);
+    for (const auto& f : kFields)
+        p.*f.member = getField(b + f.offset, f.capacity);
     return p;
 }
 

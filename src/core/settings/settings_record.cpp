@@ -32,8 +32,12 @@ enum Offset : std::size_t {
 };
 constexpr std::size_t kTextCapacity = 255;
 
-bool flag(const SettingsBytes& b, std::size_t at) { return b[at] == '1'; }
-std::uint8_t flagByte(bool on) { return on ? '1' : '0'; }
+bool flag(const SettingsBytes& b, std::size_t at) {
+    return b[at] == '1';
+}
+std::uint8_t flagByte(bool on) {
+    return on ? '1' : '0';
+}
 } // namespace
 
 Settings defaultSettings() {
@@ -58,17 +62,27 @@ Settings defaultSettings() {
     return s;
 }
 
-Settings decodeSettings(const SettingsBytes& b, const std::function<bool(const std::string&)>& soundFileExists) {
+Settings decodeSettings(const SettingsBytes& b,
+                        const std::function<bool(const std::string&)>& soundFileExists) {
     Settings s;
-    for (std::size_t i = 0; i < 5; ++i) s.colors[i] = getU32(b.data() + kColors + 4 * i);
+    for (std::size_t i = 0; i < 5; ++i)
+        s.colors[i] = getU32(b.data() + kColors + 4 * i);
     s.pastEvents = flag(b, kPastEvents);
     s.warnings = flag(b, kWarnings);
     s.closeToTray = flag(b, kCloseToTray);
     switch (b[kStartup]) {
-    case '1': s.start = StartChoice::Active; break;
-    case '2': s.start = StartChoice::Passive; break;
-    case '3': s.start = StartChoice::No; break;
-    default: s.start = StartChoice::None; break;
+    case '1':
+        s.start = StartChoice::Active;
+        break;
+    case '2':
+        s.start = StartChoice::Passive;
+        break;
+    case '3':
+        s.start = StartChoice::No;
+        break;
+    default:
+        s.start = StartChoice::None;
+        break;
     }
     s.allOccurrences = flag(b, kAllOccurrences);
     s.sound = SoundChoice::Default;
@@ -94,7 +108,8 @@ Settings decodeSettings(const SettingsBytes& b, const std::function<bool(const s
 
 SettingsBytes encodeSettings(const Settings& s, const SettingsBytes& base) {
     SettingsBytes b = base;
-    for (std::size_t i = 0; i < 5; ++i) putU32(b.data() + kColors + 4 * i, s.colors[i]);
+    for (std::size_t i = 0; i < 5; ++i)
+        putU32(b.data() + kColors + 4 * i, s.colors[i]);
     b[kReserved20] = 0;
     b[kPastEvents] = flagByte(s.pastEvents);
     b[kWarnings] = flagByte(s.warnings);

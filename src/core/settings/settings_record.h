@@ -3,8 +3,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -39,7 +39,7 @@ struct Settings {
     // clears only the first. Windows-1250, at most 255 bytes each.
     std::string soundFile;
     std::string soundDialogFile;
-    int noticeDays = 3;    // 1 to 10
+    int noticeDays = 3; // 1 to 10
     bool noticeAtStart = true;
     bool noticeAtExit = false;
     bool startInTray = false;
@@ -56,7 +56,8 @@ Settings defaultSettings();
 // Reads a record into settings, in the order the program applies it: SoundFlag first, then SoundMode
 // over it (an unknown SoundMode leaves the SoundFlag choice). soundFileExists decides the fallback to
 // the default sound for a missing own file.
-Settings decodeSettings(const SettingsBytes& bytes, const std::function<bool(const std::string&)>& soundFileExists);
+Settings decodeSettings(const SettingsBytes& bytes,
+                        const std::function<bool(const std::string&)>& soundFileExists);
 
 // Builds the record over `base` (the last record read, zeros for a new file), so bytes the program
 // does not set keep their values.

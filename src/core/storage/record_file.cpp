@@ -14,7 +14,7 @@ namespace {
 
 // Closes the descriptor on every way out.
 class Fd {
-public:
+  public:
     explicit Fd(int fd) : fd_(fd) {}
     Fd(const Fd&) = delete;
     Fd& operator=(const Fd&) = delete;
@@ -28,11 +28,13 @@ public:
         return fd;
     }
 
-private:
+  private:
     int fd_;
 };
 
-[[noreturn]] void fail(const fs::path& path, int code = errno) { throw IoError(code, path.string()); }
+[[noreturn]] void fail(const fs::path& path, int code = errno) {
+    throw IoError(code, path.string());
+}
 
 Fd openOrThrow(const fs::path& path, int flags, mode_t mode = 0644) {
     int fd;
@@ -101,7 +103,8 @@ void writeBeside(const fs::path& path, std::initializer_list<std::string_view> p
     {
         Fd fd = openOrThrow(tmp, O_WRONLY | O_CREAT | O_TRUNC, mode);
         try {
-            for (auto piece : pieces) writeAll(tmp, fd.get(), piece);
+            for (auto piece : pieces)
+                writeAll(tmp, fd.get(), piece);
             if (::fsync(fd.get()) != 0) fail(tmp);
         } catch (...) {
             ::unlink(tmp.c_str());
@@ -123,14 +126,18 @@ void writeBeside(const fs::path& path, std::initializer_list<std::string_view> p
 
 } // namespace
 
-std::size_t recordCount(std::size_t byteCount, std::size_t recordSize) { return byteCount / recordSize; }
+std::size_t recordCount(std::size_t byteCount, std::size_t recordSize) {
+    return byteCount / recordSize;
+}
 
 void openOrCreate(const fs::path& path) {
     // O_CREAT without O_TRUNC: an existing file keeps its bytes; one we may not open is an error.
     Fd fd = openOrThrow(path, O_RDWR | O_CREAT);
 }
 
-void checkOpens(const fs::path& path) { Fd fd = openOrThrow(path, O_RDONLY); }
+void checkOpens(const fs::path& path) {
+    Fd fd = openOrThrow(path, O_RDONLY);
+}
 
 std::string readRecords(const fs::path& path, std::size_t recordSize) {
     Fd fd = openOrThrow(path, O_RDONLY);
@@ -145,7 +152,9 @@ std::string readRecordsIfExists(const fs::path& path, std::size_t recordSize) {
     return readRecords(path, recordSize);
 }
 
-void replaceFile(const fs::path& path, std::string_view bytes) { writeBeside(path, {bytes}); }
+void replaceFile(const fs::path& path, std::string_view bytes) {
+    writeBeside(path, {bytes});
+}
 
 void insertRecordAt(const fs::path& path, std::size_t recordSize, std::size_t pos, std::string_view record) {
     const std::string old = readRecordsIfExists(path, recordSize);
@@ -162,7 +171,8 @@ std::size_t insertRecordOrdered(const fs::path& path, std::size_t recordSize, st
     if (record.size() != recordSize) fail(path, EINVAL);
     const auto* base = reinterpret_cast<const std::uint8_t*>(old.data());
     std::size_t pos = 0;
-    while (pos < n && !goesAfter(base + pos * recordSize)) ++pos;
+    while (pos < n && !goesAfter(base + pos * recordSize))
+        ++pos;
     const std::string_view all(old);
     writeBeside(path, {all.substr(0, pos * recordSize), record, all.substr(pos * recordSize)});
     return pos;

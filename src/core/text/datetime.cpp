@@ -23,7 +23,9 @@ std::int64_t daysFromCivil(std::int64_t y, unsigned m, unsigned d) {
 
 } // namespace
 
-bool isLeapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+bool isLeapYear(int y) {
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 
 int daysInMonth(int year, int month) {
     static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -69,7 +71,9 @@ std::optional<int> minuteFromStored(double value) {
     return static_cast<int>(seconds / 60);
 }
 
-double storedFromMinute(int minute) { return static_cast<double>(minute) / 1440.0; }
+double storedFromMinute(int minute) {
+    return static_cast<double>(minute) / 1440.0;
+}
 
 std::string dateText(DayNumber day) {
     const Ymd d = ymdOf(day);

@@ -19,22 +19,26 @@ std::string getField(const std::uint8_t* field, std::size_t capacity) {
 
 void putDouble(std::uint8_t* at, double value) {
     const auto bits = std::bit_cast<std::uint64_t>(value);
-    for (int i = 0; i < 8; ++i) at[i] = static_cast<std::uint8_t>(bits >> (8 * i));
+    for (int i = 0; i < 8; ++i)
+        at[i] = static_cast<std::uint8_t>(bits >> (8 * i));
 }
 
 double getDouble(const std::uint8_t* at) {
     std::uint64_t bits = 0;
-    for (int i = 0; i < 8; ++i) bits |= std::uint64_t{at[i]} << (8 * i);
+    for (int i = 0; i < 8; ++i)
+        bits |= std::uint64_t{at[i]} << (8 * i);
     return std::bit_cast<double>(bits);
 }
 
 void putU32(std::uint8_t* at, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) at[i] = static_cast<std::uint8_t>(value >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        at[i] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
 std::uint32_t getU32(const std::uint8_t* at) {
     std::uint32_t v = 0;
-    for (int i = 0; i < 4; ++i) v |= std::uint32_t{at[i]} << (8 * i);
+    for (int i = 0; i < 4; ++i)
+        v |= std::uint32_t{at[i]} << (8 * i);
     return v;
 }
 

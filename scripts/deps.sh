@@ -1,0 +1,22 @@
+# Installs the Debian packages the build needs when any is missing. Sourced by run and test.
+zel_install_deps() {
+    local wanted=(cmake g++ ninja-build pkg-config qt6-base-dev qt6-multimedia-dev libgl-dev
+                  libgtest-dev "$@")
+    local missing=()
+    for p in "${wanted[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=()
+    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+    export DEBIAN_FRONTEND=noninteractive
+    "${sudo[@]}" apt-get update -q
+    "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+# zel_build DIR [TARGET]
+zel_build() {
+    cmake -S . -B "$1" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    cmake --build "$1" --parallel "$(nproc)" ${2:+--target "$2"}
+}

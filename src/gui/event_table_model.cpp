@@ -1,0 +1,34 @@
+#include "event_table_model.h"
+
+#include "qt_text.h"
+
+namespace zel::gui {
+
+int EventTableModel::rowCount(const QModelIndex& parent) const {
+    if (parent.isValid()) return 0;
+    if (show_ == Show::NextRow) return 1;
+    // A table without records still shows its one empty row.
+    return std::max<int>(1, static_cast<int>(book_.table(kind_).rows.size()));
+}
+
+QVariant EventTableModel::data(const QModelIndex& index, int role) const {
+    if (role != Qt::DisplayRole || !index.isValid()) return {};
+    const EventRow* row = nullptr;
+    if (show_ == Show::NextRow) {
+        if (book_.next(kind_)) row = &*book_.next(kind_);
+    } else {
+        const auto& rows = book_.table(kind_).rows;
+        if (static_cast<std::size_t>(index.row()) < rows.size())
+            row = &rows[static_cast<std::size_t>(index.row())];
+    }
+    if (!row) return QString();
+    return fromCp(cellsOf(kind_, *row)[static_cast<std::size_t>(index.column())]);
+}
+
+QVariant EventTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (role != Qt::DisplayRole) return {};
+    if (orientation == Qt::Vertical) return section;
+    return section;
+}
+
+} // namespace zel::gui

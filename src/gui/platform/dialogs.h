@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QColor>
+#include <QString>
+#include <optional>
+
+class QWidget;
+
+namespace zel::gui {
+
+// Every message box, input box and file, colour and folder dialog goes through here, so tests can
+// answer them without a real dialog.
+class Dialogs {
+  public:
+    enum class Kind { Warning, Error, Information, Confirmation, Plain, Stop };
+    enum Button { Ok = 1, Cancel = 2, Yes = 4, No = 8 };
+
+    virtual ~Dialogs() = default;
+
+    // Returns the button pressed; closing the box counts as its last button (Cancel, No or OK).
+    virtual Button message(Kind kind, const QString& caption, const QString& text, int buttons) = 0;
+    // nullopt when cancelled.
+    virtual std::optional<QString> input(const QString& caption, const QString& prompt,
+                                         const QString& initial) = 0;
+    // `filter` is in the form "Leírás|*.ext|Leírás 2|*.a;*.b"; empty result when cancelled.
+    virtual QString openFile(const QString& caption, const QString& folder, const QString& filter) = 0;
+    virtual QString saveFile(const QString& caption, const QString& folder, const QString& filter,
+                             const QString& defaultSuffix) = 0;
+    virtual std::optional<QColor> color(const QColor& initial) = 0;
+    virtual QString folder(const QString& caption, const QString& start) = 0;
+
+    // The four kinds with their fixed captions, and a plain box with the application's title.
+    Button warning(const QString& text, int buttons = Ok) {
+        return message(Kind::Warning, QStringLiteral("Figyelem!"), text, buttons);
+    }
+    Button error(const QString& text, int buttons = Ok) {
+        return message(Kind::Error, QStringLiteral("Hiba!"), text, buttons);
+    }
+    Button information(const QString& text, int buttons = Ok) {
+        return message(Kind::Information, QStringLiteral("Információ"), text, buttons);
+    }
+    Button confirmation(const QString& text, int buttons = Yes | No) {
+        return message(Kind::Confirmation, QStringLiteral("Megerősítés"), text, buttons);
+    }
+};
+
+// The real dialogs, with Hungarian button captions.
+class QtDialogs : public Dialogs {
+  public:
+    explicit QtDialogs(QWidget* parent = nullptr) : parent_(parent) {}
+    void setParent(QWidget* parent) { parent_ = parent; }
+
+    Button message(Kind kind, const QString& caption, const QString& text, int buttons) override;
+    std::optional<QString> input(const QString& caption, const QString& prompt,
+                                 const QString& initial) override;
+    QString openFile(const QString& caption, const QString& folder, const QString& filter) override;
+    QString saveFile(const QString& caption, const QString& folder, const QString& filter,
+                     const QString& defaultSuffix) override;
+    std::optional<QColor> color(const QColor& initial) override;
+    QString folder(const QString& caption, const QString& start) override;
+
+    // "Wav fájlok (.wav)|*.wav" → "Wav fájlok (.wav) (*.wav)".
+    static QString qtFilter(const QString& filter);
+
+  private:
+    QWidget* parent_;
+};
+
+} // namespace zel::gui

@@ -1,0 +1,194 @@
+#include "app/clock.h"
+#include "events/event_record.h"
+#include "main_window.h"
+#include "partners/partner_record.h"
+#include "scripted_dialogs.h"
+#include "settings/settings_record.h"
+#include "startup.h"
+#include "storage/record_file.h"
+#include "test_util.h"
+
+#include <QLabel>
+#include <QTabWidget>
+#include <QTableView>
+#include <gtest/gtest.h>
+
+using namespace zel;
+using namespace zel::gui;
+using zel::test::readFile;
+using zel::test::ScriptedDialogs;
+using zel::test::TempDir;
+
+namespace {
+
+struct Start {
+    TempDir dir;
+    ScriptedDialogs dialogs;
+    SettableClock clock{Moment::at(2024, 3, 5, 9, 5, 7)};
+    int exits = 0;
+
+    std::unique_ptr<MainWindow> open() {
+        auto w = std::make_unique<MainWindow>(AppPaths{dir.path()}, Services{dialogs, clock});
+        w->setExitHandler([this] { ++exits; });
+        w->FormCreate();
+        return w;
+    }
+};
+
+std::vector<std::string> filesUnder(const std::filesystem::path& root) {
+    std::vector<std::string> out;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(root))
+        out.push_back(std::filesystem::relative(e.path(), root).string());
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+} // namespace
+
+TEST(Startup, FirstStartInAnEmptyFolderCreatesExactlyTheDataFiles) {
+    Start s;
+    auto w = s.open();
+    EXPECT_TRUE(s.dialogs.boxes.empty());
+    EXPECT_EQ(
+        filesUnder(s.dir.path()),
+        (std::vector<std::string>{"Data", "Data/emlekeztetok.dat", "Data/nevnapok.dat", "Data/partnerek.dat",
+                                  "Data/programok.dat", "Data/szuletesnapok.dat", "beallitasok.cfg"}));
+    const std::string partners = readFile(s.dir.path() / "Data/partnerek.dat");
+    ASSERT_EQ(partners.size(), 537u);
+    EXPECT_EQ(decodePartner(reinterpret_cast<const std::uint8_t*>(partners.data())), makerCard());
+    for (const char* f : {"emlekeztetok.dat", "programok.dat", "nevnapok.dat", "szuletesnapok.dat"})
+        EXPECT_EQ(readFile(s.dir.path() / "Data" / f).size(), 0u) << f;
+
+    const std::string cfg = readFile(s.dir.path() / "beallitasok.cfg");
+    ASSERT_EQ(cfg.size(), 1064u);
+    SettingsBytes expected = encodeSettings(defaultSettings(), SettingsBytes{});
+    EXPECT_EQ(cfg, std::string(expected.begin(), expected.end()));
+    EXPECT_EQ(cfg.substr(21, 11), "01030110101");
+    EXPECT_EQ(cfg[292], 1);
+    EXPECT_EQ(cfg[293], 3);
+
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Zelmoran ( Aktív mód )"));
+    EXPECT_EQ(w->size(), QSize(495, 321));
+    EXPECT_EQ(w->minimumSize(), w->maximumSize());
+    EXPECT_EQ(w->pIdo()->text(), QStringLiteral("9:05:07  "));
+    ASSERT_EQ(w->pLapok()->count(), 6);
+    const QStringList captions = {QStringLiteral("Új esemény"),  QStringLiteral("Események"),
+                                  QStringLiteral("Partnerek"),   QStringLiteral("Műveletek"),
+                                  QStringLiteral("Beállítások"), QStringLiteral("Segítség")};
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(w->pLapok()->tabText(i), captions[i]);
+    EXPECT_EQ(w->pLapok()->currentIndex(), 1);
+    EXPECT_EQ(w->partnerNames(), std::vector<std::string>{makerCard().Name});
+    EXPECT_FALSE(w->startHidden());
+    EXPECT_EQ(w->allNames().size(), 2911u);
+}
+
+TEST(Startup, ARestartReadsWhatExistsAndChangesNothing) {
+    Start s;
+    s.open();
+    // The user's own data and settings, written as a later run would have left them.
+    EventRecord r;
+    r.text = "Fogorvos";
+    r.date = static_cast<double>(dayNumber(2024, 3, 5));
+    r.time = storedFromMinute(12 * 60);
+    insertEventOrdered((s.dir.path() / "Data/emlekeztetok.dat").string(), EventKind::Reminder, r);
+    Settings custom = defaultSettings();
+    custom.startInTray = true;
+    custom.start = StartChoice::Active;
+    SettingsBytes b = encodeSettings(custom, SettingsBytes{});
+    b[33] = 0x5A; // a byte the program never sets
+    writeSettingsFile(s.dir.path() / "beallitasok.cfg", b);
+    PartnerRecord p;
+    p.Name = "Antal Ede";
+    insertRecordAt(s.dir.path() / "Data/partnerek.dat", 537, 0, encodePartner(p));
+    const auto before = filesUnder(s.dir.path());
+    const std::string cfgBefore = readFile(s.dir.path() / "beallitasok.cfg");
+
+    auto w = s.open();
+    EXPECT_TRUE(s.dialogs.boxes.empty());
+    EXPECT_EQ(filesUnder(s.dir.path()), before);
+    EXPECT_EQ(readFile(s.dir.path() / "beallitasok.cfg"), cfgBefore);
+    EXPECT_EQ(w->settings(), custom);
+    EXPECT_TRUE(w->startHidden());
+    EXPECT_EQ(w->partnerNames(), (std::vector<std::string>{"Antal Ede", makerCard().Name}));
+    ASSERT_TRUE(w->events().next(EventKind::Reminder));
+    EXPECT_EQ(w->events().next(EventKind::Reminder)->text, "Fogorvos");
+}
+
+TEST(Startup, AnUnreadablePartnerFileIsReportedAndKept) {
+    Start s;
+    // A folder where the partner file should be: it opens but cannot be read.
+    std::filesystem::create_directories(s.dir.path() / "Data/partnerek.dat");
+    auto w = s.open();
+    ASSERT_EQ(s.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(s.dialogs.boxes[0].kind, Dialogs::Kind::Stop);
+    EXPECT_EQ(s.dialogs.boxes[0].caption, QStringLiteral("Zelmoran v1.6.1"));
+    EXPECT_EQ(s.dialogs.boxes[0].text, QStringLiteral("I/O error 21."));
+    EXPECT_EQ(s.dialogs.boxes[0].buttons, Dialogs::Ok);
+    EXPECT_TRUE(std::filesystem::is_directory(s.dir.path() / "Data/partnerek.dat"));
+    EXPECT_FALSE(std::filesystem::exists(s.dir.path() / "beallitasok.cfg")); // start-up ended there
+}
+
+TEST(Startup, TheServiceMarkerOpensTheResizableServiceView) {
+    Start s;
+    zel::test::writeFile(s.dir.path() / "szervizmod", "");
+    for (int run = 0; run < 2; ++run) {
+        auto w = s.open();
+        EXPECT_TRUE(w->serviceView());
+        EXPECT_EQ(w->size(), QSize(663, 495));
+        EXPECT_NE(w->minimumSize(), w->maximumSize());
+        auto* table = w->findChild<QTableView*>(QStringLiteral("sEmTartaly"));
+        ASSERT_TRUE(table);
+        EXPECT_EQ(table->model()->rowCount(), 1); // the one empty row of an empty file
+        EXPECT_EQ(table->editTriggers(), QAbstractItemView::NoEditTriggers);
+        for (const char* name : {"sPrgTartaly", "sNevnapTartaly", "sSznapTartaly", "sEmKov", "sPrgKov",
+                                 "sNevnapKov", "sSznapKov"})
+            EXPECT_TRUE(w->findChild<QTableView*>(QString::fromLatin1(name))) << name;
+    }
+}
+
+TEST(Startup, AFolderThatTakesNoFileStopsTheProgramWithItsName) {
+    TempDir dir;
+    // A "folder" below a plain file takes no file, whoever runs the test.
+    zel::test::writeFile(dir.path() / "plain", "x");
+    const AppPaths paths{dir.path() / "plain" / "prog"};
+    ScriptedDialogs dialogs;
+    EXPECT_FALSE(runWriteTest(paths, dialogs));
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    const auto& box = dialogs.boxes[0];
+    EXPECT_EQ(box.kind, Dialogs::Kind::Plain);
+    EXPECT_EQ(box.caption, QStringLiteral("Zelmoran v1.6.1"));
+    EXPECT_EQ(box.buttons, Dialogs::Ok);
+    const QString folder =
+        QString::fromStdString((dir.path() / "plain" / "prog").string()) + QStringLiteral("/");
+    EXPECT_EQ(box.text, writeTestMessage(folder));
+    EXPECT_TRUE(
+        box.text.startsWith(QStringLiteral("A Zelmoran-nak -az aktuális felhasználónévvel- nincs írási")));
+    EXPECT_TRUE(
+        box.text.contains(QStringLiteral("\n - Szüntesse meg az írásvédettséget a munkakönyvtáron: (") +
+                          folder + QStringLiteral(")\n")));
+    EXPECT_TRUE(box.text.endsWith(QStringLiteral("futását.\nA kellemetlenségért elnézését kérem.")));
+    EXPECT_EQ(std::vector<std::string>{"plain"}, filesUnder(dir.path()));
+
+    ScriptedDialogs ok;
+    EXPECT_TRUE(runWriteTest(AppPaths{dir.path()}, ok));
+    EXPECT_TRUE(ok.boxes.empty());
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "teszt.tmp"));
+}
+
+TEST(Startup, TheCloseButtonFollowsTheSettings) {
+    Start s;
+    auto w = s.open();
+    w->show();
+    w->close();
+    EXPECT_EQ(s.exits, 1); // default: the close button ends the program
+
+    Settings tray = defaultSettings();
+    tray.closeToTray = true;
+    writeSettingsFile(s.dir.path() / "beallitasok.cfg", encodeSettings(tray, SettingsBytes{}));
+    auto w2 = s.open();
+    w2->show();
+    w2->close();
+    EXPECT_EQ(s.exits, 1);
+    EXPECT_TRUE(w2->isMinimized() || !w2->isVisible());
+}
