@@ -154,6 +154,14 @@ TEST(NextEvent, AFileOutOfOrderIsWalkedAsStored) {
     // The stored order decides, as it always did: the first row from today on.
     EXPECT_EQ(nextText(book, EventKind::Reminder, Moment::at(2024, 3, 5, 10)), "later");
 
+    // An undated row among today's rows is passed like the ones before it.
+    TempDir dir3;
+    writeEvents(dir3.path() / "emlekeztetok.dat", EventKind::Reminder,
+                {timed(kToday, 8, 0, "8"), broken, timed(kToday, 12, 0, "12")});
+    EventBook today;
+    today.refresh(EventKind::Reminder, dir3.path());
+    EXPECT_EQ(nextText(today, EventKind::Reminder, Moment::at(2024, 3, 5, 9)), "12");
+
     // The same rows in order are bisected and give the same answers everywhere.
     TempDir dir2;
     std::vector<EventRecord> recs;

@@ -26,7 +26,8 @@ TEST(Cp1250, WhatTheCodePageCannotHoldBecomesAQuestionMark) {
     EXPECT_EQ(utf8ToCp1250("日本"), "??");
     EXPECT_EQ(utf8ToCp1250("x\xC3"), "x?"); // cut sequence
     EXPECT_EQ(utf8ToCp1250("\xFF\xFE!"), "?"
-                                         "?!"); // not UTF-8 at all
+                                         "?!");   // not UTF-8 at all
+    EXPECT_EQ(utf8ToCp1250("\xE0\x82\xAC"), "?"); // an overlong form of a code-page character
 }
 
 TEST(Field, StoringCutsToCapacityAndReadingNeverPassesTheField) {

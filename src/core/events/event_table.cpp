@@ -98,7 +98,9 @@ std::optional<std::size_t> nextDueIndex(const EventTable& table, Moment now) {
         i = 0;
         while (i < rows.size() && (!rows[i].day || *rows[i].day < now.day))
             ++i;
-        while (i < rows.size() && *rows[i].day == now.day && passed(table.kind, rows[i], now))
+        // An undated row met among today's is passed too: it can never fall due.
+        while (i < rows.size() && (!rows[i].day || *rows[i].day == now.day) &&
+               passed(table.kind, rows[i], now))
             ++i;
     }
     if (i >= rows.size()) return std::nullopt;

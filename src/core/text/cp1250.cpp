@@ -86,6 +86,10 @@ std::string utf8ToCp1250(std::string_view in) {
             else
                 cp = (cp << 6) | (c & 0x3F);
         }
+        // Overlong forms and surrogates are not characters.
+        if (ok &&
+            ((extra == 2 && cp < 0x800) || (extra == 3 && cp < 0x10000) || (cp >= 0xD800 && cp < 0xE000)))
+            ok = false;
         if (!ok) {
             out += '?';
             ++i;

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "events/event_record.h"
+#include "text/datetime.h"
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+
+namespace zel::bench {
+
+constexpr std::size_t kRecordsPerFile = 100'000;
+// Twenty events a day, 45 minutes apart from 6:00, so every date and minute is taken once.
+constexpr std::size_t kEventsPerDay = 20;
+
+// A folder under $TMPDIR (or /tmp) that is removed with everything in it when the object goes.
+class TempDir {
+  public:
+    explicit TempDir(const char* prefix);
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    ~TempDir();
+    const std::filesystem::path& path() const { return path_; }
+
+  private:
+    std::filesystem::path path_;
+};
+
+DayNumber firstDay();
+// Record k of the generated files: its day, its minute (timed kinds) and a text that tells it apart.
+EventRecord generatedRecord(EventKind kind, std::size_t k);
+// The whole file of kRecordsPerFile generated records, in file order.
+std::string generatedFile(EventKind kind);
+
+} // namespace zel::bench
