@@ -1,6 +1,9 @@
 #include "main_window.h"
 #include "platform/dialogs.h"
+#include "platform/qt_shell.h"
+#include "platform/qt_sound.h"
 #include "platform/system_clock.h"
+#include "platform/tray.h"
 #include "startup.h"
 #include "texts.h"
 
@@ -22,9 +25,17 @@ int main(int argc, char* argv[]) {
     if (!zel::gui::runWriteTest(paths, dialogs)) return 1;
 
     zel::gui::SystemClock clock;
-    zel::gui::MainWindow window(paths, {dialogs, clock});
+    zel::gui::QtShell shell;
+    zel::gui::QtSound sound;
+    zel::gui::NoTray tray;
+    zel::gui::MainWindow window(paths, {dialogs, clock, shell, sound, tray});
     dialogs.setParent(&window);
     window.FormCreate();
-    if (!window.startHidden()) window.show();
+    // Starting in the tray needs a tray to come back from; without one the window starts minimised.
+    if (!window.startHidden())
+        window.show();
+    else if (!tray.isShown())
+        window.showMinimized();
+    window.startClock();
     return QApplication::exec();
 }

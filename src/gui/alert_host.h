@@ -10,7 +10,7 @@ namespace zel::gui {
 
 // What the alert window reads from and asks of the main window.
 class AlertHost {
-public:
+  public:
     virtual ~AlertHost() = default;
 
     // The sound choice of the settings; selectDefaultSound turns an unset choice into the default.

@@ -1,12 +1,21 @@
 #include "main_window.h"
 
+#include "alert_window.h"
 #include "collation.h"
 #include "error_box.h"
 #include "event_table_model.h"
+#include "events/firing.h"
+#include "events/summary.h"
 #include "icons.h"
 #include "partners/partner_record.h"
+#include "platform/shell.h"
+#include "platform/sound.h"
+#include "platform/tray.h"
 #include "qt_text.h"
 #include "storage/record_file.h"
+#include "summary_box.h"
+#include "tabs/new_event_tab.h"
+#include "tabs/partners_tab.h"
 #include "texts.h"
 
 #include <QApplication>
@@ -15,9 +24,11 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -28,6 +39,7 @@ namespace {
 constexpr int kWidth = 495, kHeight = 321;
 constexpr int kServiceWidth = 663, kServiceHeight = 495;
 constexpr int kStripHeight = 22;
+constexpr int kBoxHeight = 24;
 
 NameDayCalendar calendarFromResource(const QString& name) {
     QFile f(name);
@@ -57,6 +69,14 @@ MainWindow::MainWindow(AppPaths paths, Services services, QWidget* parent)
     setObjectName(QStringLiteral("Form1"));
     buildWindow();
     buildServiceView();
+    fAkcio_ = new TfAkcio(*this, services_.sound, services_.dialogs, this);
+    timer_ = new QTimer(this);
+    timer_->setSingleShot(true);
+    timer_->setTimerType(Qt::PreciseTimer);
+    connect(timer_, &QTimer::timeout, this, [this] {
+        guarded(services_.dialogs, [this] { Timer1Timer(); });
+        startClock();
+    });
 }
 
 MainWindow::~MainWindow() = default;
@@ -68,7 +88,7 @@ void MainWindow::buildWindow() {
 
     pLapok_ = new QTabWidget(this);
     pLapok_->setObjectName(QStringLiteral("pLapok"));
-    pLapok_->setGeometry(0, kStripHeight, kWidth, kHeight - kStripHeight);
+    pLapok_->setGeometry(0, kStripHeight, kWidth, kHeight - kStripHeight - kBoxHeight);
     const struct {
         const char* page;
         const char* caption;
@@ -80,11 +100,22 @@ void MainWindow::buildWindow() {
         " border-top-left-radius: 3px; border-top-right-radius: 3px; background: #e2e2e2; }"
         "QTabBar::tab:selected { background: #fbfbfb; margin-top: 0px; }"
         "QTabBar::tab:!selected { margin-top: 2px; }"));
+    newEventTab_ = new NewEventTab(*this);
+    partnersTab_ = new PartnersTab(*this);
     for (const auto& t : tabs) {
-        auto* page = new QWidget;
+        QWidget* page = nullptr;
+        if (pLapok_->count() == TabNewEvent)
+            page = newEventTab_;
+        else if (pLapok_->count() == TabPartners)
+            page = partnersTab_;
+        else
+            page = new QWidget;
         page->setObjectName(QString::fromUtf8(t.page));
         pLapok_->addTab(page, QString::fromUtf8(t.caption));
     }
+    connect(pLapok_, &QTabWidget::currentChanged, this, [this](int index) {
+        if (index == TabNewEvent) guarded(services_.dialogs, [this] { newEventTab_->pLapokChange(); });
+    });
     auto* help = new QTextBrowser(pLapok_->widget(TabHelp));
     help->setObjectName(QStringLiteral("lSugo"));
     help->setHtml(helpText());
@@ -105,6 +136,18 @@ void MainWindow::buildWindow() {
     pIdo_->setObjectName(QStringLiteral("pIdo"));
     pIdo_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     pIdo_->setGeometry(kWidth - 70, 0, 68, kStripHeight);
+    passziv_->setMouseTracking(true);
+    passziv_->installEventFilter(this);
+    connect(passziv_, &QToolButton::clicked, this,
+            [this] { guarded(services_.dialogs, [this] { passzivClick(); }); });
+
+    // The nearest events along the bottom.
+    cLegkozelebb_ = new SummaryBox(this);
+    cLegkozelebb_->setGeometry(2, kHeight - kBoxHeight, kWidth - 4, kBoxHeight - 2);
+    cLegkozelebb_->onDropDown = [this] { cLegkozelebbDropDown(); };
+    cLegkozelebb_->onCloseUp = [this] { cLegkozelebbCloseUp(); };
+    connect(cLegkozelebb_, &QComboBox::activated, this,
+            [this] { guarded(services_.dialogs, [this] { cLegkozelebbChange(); }); });
 }
 
 void MainWindow::buildServiceView() {
@@ -162,6 +205,9 @@ void MainWindow::FormCreate() {
         PartnerekBetolt();
         applyOrCreateSettings();
         startHidden_ = settings_.startInTray;
+        newEventTab_->cUjEsJell->setCurrentIndex(0);
+        newEventTab_->cUjEsIsm->setCurrentIndex(0);
+        newEventTab_->reloadPartners();
 
         EmTartalyFrissit(nullptr, 0);
         PrgTartalyFrissit(nullptr, 0);
@@ -174,8 +220,11 @@ void MainWindow::FormCreate() {
         pIdo_->setText(QString::fromStdString(clockTimeText(now.hour(), now.minute(), now.second())) +
                        QStringLiteral("  "));
         pLapok_->setCurrentIndex(TabEvents);
+        cLegkozelebb_->setCurrentIndex(0);
+        if (settings_.start == StartChoice::Passive) AktPassziv(nullptr, 0);
         loadCalendars();
     });
+    previousTick_ = services_.clock.now();
 }
 
 void MainWindow::loadCalendars() {
@@ -217,8 +266,194 @@ void MainWindow::tableRefresh(EventKind kind, QObject* /*sender*/, int /*relist*
 
 void MainWindow::KovFrissit(int kind) {
     events_.updateNext(kind, services_.clock.now());
-    for (EventKind k : kAllEventKinds)
-        if (kind == 0 || kind == static_cast<int>(k)) nextModels_[kindIndex(k)]->reload();
+    if (serviceView_)
+        for (EventKind k : kAllEventKinds)
+            if (kind == 0 || kind == static_cast<int>(k)) nextModels_[kindIndex(k)]->reload();
+    rebuildSummary();
+}
+
+QString MainWindow::titleText() const {
+    return windowTitle();
+}
+
+QString MainWindow::exeFolder() const {
+    return QString::fromStdString(paths_.exeDir.string());
+}
+
+QString MainWindow::ownSoundFile() const {
+    return fromCp(settings_.soundFile);
+}
+
+void MainWindow::startClock() {
+    const Moment now = services_.clock.now();
+    // Land just after each whole second, so the displayed second and the firing second agree.
+    timer_->start(static_cast<int>(1000 - now.millisecond()) + 2);
+}
+
+void MainWindow::Timer1Timer() {
+    const Moment now = services_.clock.now();
+    if (mAktiv_) {
+        cLegkozelebbFrissit();
+        setWindowTitle(QStringLiteral("Zelmoran ") + QStringLiteral(" ") + kModeActive);
+        pIdo_->setText(QString::fromStdString(clockTimeText(now.hour(), now.minute(), now.second())) +
+                       QStringLiteral("  "));
+        if (firesInTick(events_.next(EventKind::Reminder), previousTick_, now))
+            fireReminder(*events_.next(EventKind::Reminder), now);
+        if (firesInTick(events_.next(EventKind::Program), previousTick_, now))
+            launchProgram(*events_.next(EventKind::Program));
+        services_.tray.setDay(ymdOf(now.day).day);
+        KovFrissit(0);
+    }
+    services_.tray.setHint(windowTitle());
+    // Passive ticks count too: switching back never fires what was missed.
+    previousTick_ = now;
+}
+
+void MainWindow::fireReminder(const EventRow& row, Moment now) {
+    const QString key = QString::fromStdString(dateText(now.day)) + QLatin1Char('|') +
+                        QString::fromStdString(timeText(row.minute));
+    fAkcio_->showAlert(windowTitle(), fromStored(row.text), key);
+    KovFrissit(1);
+}
+
+void MainWindow::launchProgram(const EventRow& row) {
+    services_.shell.Elindit(fromCp(row.text), QString());
+    KovFrissit(2);
+}
+
+void MainWindow::AktPassziv(QObject* /*sender*/, int source) {
+    if (!mAktiv_) {
+        mAktiv_ = true;
+        Timer1Timer();
+        services_.tray.setHint(QStringLiteral("Zelmoran - Aktív"));
+        passziv_->setText(QStringLiteral("Passzív mód"));
+        passziv_->setFixedWidth(66);
+        passziv_->move(kWidth - 70 - 66, passziv_->y());
+        return;
+    }
+    services_.tray.setHint(QStringLiteral("Zelmoran - Passzív mód (Nincs figyelmeztetés!!)"));
+    mAktiv_ = false;
+    setWindowTitle(QStringLiteral("Zelmoran - Passzív mód (Az esemény-figyelés felfüggesztve!)"));
+    passziv_->setText(QStringLiteral("Aktív mód"));
+    passziv_->setFixedWidth(116);
+    passziv_->move(kWidth - 70 - 116, passziv_->y());
+    pIdo_->clear();
+    if (settings_.warnings && (source == 1 || source == 2)) {
+        services_.dialogs.warning(
+            QStringLiteral("                             Ön passzív módba kapcsolta a programot.") + kNl +
+            QStringLiteral("        A program így nem tud szólni Önnek, ha egy esemény bekövetkezik,") + kNl +
+            QStringLiteral("            illetve nem tudnak frissülni a program naprakész elemei sem!") + kNl +
+            QStringLiteral("   Az aktív mód visszakapcsolásához kattinton mégegyszer erre a ") +
+            (source == 1 ? QStringLiteral("menüpontra.") : QStringLiteral("gombra.")));
+    }
+}
+
+void MainWindow::passzivMouseMove() {
+    const QString caption = passziv_->text();
+    if (caption.startsWith(QLatin1Char('P')))
+        passziv_->setToolTip(QStringLiteral("A program passzív módra kapcsolása"));
+    else if (caption.startsWith(QLatin1Char('A')))
+        passziv_->setToolTip(QStringLiteral("A program visszaállítása aktív módra"));
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == passziv_ && (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter))
+        passzivMouseMove();
+    return QWidget::eventFilter(watched, event);
+}
+
+bool MainWindow::event(QEvent* event) {
+    const bool handled = QWidget::event(event);
+    if (event->type() == QEvent::WindowActivate) guarded(services_.dialogs, [this] { FormActivate(); });
+    return handled;
+}
+
+void MainWindow::FormActivate() {
+    cLegkozelebbFrissit();
+    KovFrissit(0);
+}
+
+void MainWindow::rebuildSummary() {
+    if (cLegkozelebb_->isDropped()) return;
+    summary_ = LegkozelebbLista(events_);
+    if (summary_.size() == 1 && summary_[0] == noUpcomingEventLine()) {
+        cLegkozelebb_->clear();
+        cLegkozelebb_->addItem(fromCp(summary_[0]));
+        cLegkozelebb_->setCurrentIndex(0);
+        cLegkozelebb_->setEnabled(false);
+        return;
+    }
+    cLegkozelebb_->setEnabled(true);
+    const QString first = fromCp(summary_[0]);
+    if (cLegkozelebb_->count() == 0)
+        cLegkozelebb_->addItem(first);
+    else if (cLegkozelebb_->itemText(0) != first)
+        cLegkozelebb_->setItemText(0, first);
+}
+
+void MainWindow::cLegkozelebbDropDown() {
+    cLegkozelebb_->clear();
+    for (const auto& line : summary_)
+        cLegkozelebb_->addItem(fromCp(line));
+}
+
+void MainWindow::cLegkozelebbCloseUp() {
+    if (cLegkozelebb_->currentIndex() < 0 && cLegkozelebb_->count() > 0) cLegkozelebb_->setCurrentIndex(0);
+}
+
+void MainWindow::cLegkozelebbFrissit() {
+    if (cLegkozelebb_->count() > 0) cLegkozelebb_->setCurrentIndex(0);
+}
+
+void MainWindow::cLegkozelebbChange() {
+    int index = cLegkozelebb_->currentIndex();
+    if (index < 0 || index > 10) index = 0;
+    const std::string line =
+        cLegkozelebb_->count() > 0 ? toCp(cLegkozelebb_->itemText(index)) : std::string();
+    const SummaryPick pick = parseSummaryLine(line);
+    cLegkozelebbFrissit();
+    pLapok_->setCurrentIndex(TabEvents);
+    (void)pick; // the listing opens the picked event once it can
+    cLegkozelebbFrissit();
+}
+
+void MainWindow::showSummaryFirstLine() {
+    if (cLegkozelebb_->count() > 0 && !summary_.empty()) {
+        cLegkozelebb_->setItemText(0, fromCp(summary_[0]));
+        cLegkozelebb_->setCurrentIndex(0);
+    }
+}
+
+void MainWindow::editEvent(const QString& /*occurrenceKey*/) {
+    showMainWindow();
+    pLapok_->setCurrentIndex(TabEvents);
+}
+
+void MainWindow::newEvent() {
+    showMainWindow();
+    pLapok_->setCurrentIndex(TabNewEvent);
+}
+
+void MainWindow::N3Click() {
+    showMainWindow();
+    if (pLapok_->currentIndex() != TabNewEvent)
+        pLapok_->setCurrentIndex(TabNewEvent);
+    else
+        newEventTab_->pLapokChange();
+}
+
+void MainWindow::showMainWindow() {
+    if (isMinimized()) showNormal();
+    show();
+    raise();
+    activateWindow();
+}
+
+void MainWindow::startNewPartner(const QString& name) {
+    pLapok_->setCurrentIndex(TabPartners);
+    partnersTab_->Panel5Click();
+    partnersTab_->eNev->setText(name);
+    partnersTab_->eNev->setCursorPosition(0);
 }
 
 void MainWindow::Kilepes() {
@@ -229,7 +464,10 @@ void MainWindow::Kilepes() {
 
 void MainWindow::hideToTray() {
     // Without a tray icon to come back from, the window is only minimised, so it is never lost.
-    showMinimized();
+    if (services_.tray.isShown())
+        hide();
+    else
+        showMinimized();
 }
 
 void MainWindow::NevSzulFigyelmeztet(int /*mode*/, bool exitIfNothing, bool /*withSound*/) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "alert_host.h"
 #include "app/clock.h"
 #include "app/paths.h"
 #include "events/event_table.h"
@@ -15,6 +16,7 @@
 
 class QLabel;
 class QTabWidget;
+class QTimer;
 class QToolButton;
 class QTableView;
 class QCloseEvent;
@@ -22,16 +24,26 @@ class QCloseEvent;
 namespace zel::gui {
 
 class EventTableModel;
+class NewEventTab;
+class PartnersTab;
+class Shell;
+class Sound;
+class SummaryBox;
+class TfAkcio;
+class Tray;
 
-// What the main window needs from the platform; tests hand in scripted ones.
+// What the main window needs from the platform; tests hand in scripted and recording ones.
 struct Services {
     Dialogs& dialogs;
     Clock& clock;
+    Shell& shell;
+    Sound& sound;
+    Tray& tray;
 };
 
 // The main window owns the program's state: the partner names, the four event tables with their
 // next-event rows, the settings and the calendars.
-class MainWindow : public QWidget {
+class MainWindow : public QWidget, public AlertHost {
   public:
     enum Tab { TabNewEvent = 0, TabEvents, TabPartners, TabActions, TabSettings, TabHelp };
 
@@ -56,14 +68,66 @@ class MainWindow : public QWidget {
 
     void PartnerekBetolt();
 
-    // Ends the program. Every way out leads here; nothing is written.
-    void Kilepes();
+    // The one-second clock: fires due reminders and programs while active.
+    void Timer1Timer();
+    // Switches between active and passive mode; source 0 start-up, 1 tray menu, 2 mode button.
+    void AktPassziv(QObject* sender, int source);
+    void passzivClick() { AktPassziv(nullptr, 2); }
+    void passzivMouseMove();
+    bool isActive() const { return mAktiv_; }
+    // Starts the clock on the next whole second.
+    void startClock();
+
+    // The nearest-events summary and its box.
+    const std::vector<std::string>& legkozelebbLista() const { return summary_; }
+    void rebuildSummary();
+    void cLegkozelebbDropDown();
+    void cLegkozelebbCloseUp();
+    void cLegkozelebbChange();
+    // After a new event: the summary's first line into the box.
+    void showSummaryFirstLine();
+    // The main window became the active window.
+    void FormActivate();
+    // The tray menu's "Új esemény".
+    void N3Click();
+    // Starts a new partner on the partners tab with this name, the caret before it.
+    void startNewPartner(const QString& name);
+
+    // Every way out ends in Kilepes; nothing is written at exit.
     // Called by Kilepes once the window is hidden; tests replace it.
     void setExitHandler(std::function<void()> handler) { exitHandler_ = std::move(handler); }
 
     // Whether the window should appear when the event loop starts.
     bool startHidden() const { return startHidden_; }
     bool serviceView() const { return serviceView_; }
+
+    Dialogs& dialogs() const { return services_.dialogs; }
+    Clock& clock() const { return services_.clock; }
+    Shell& shell() const { return services_.shell; }
+    QString exeFolder() const;
+    const std::string& lastSavedPartner() const { return lastSavedPartner_; }
+    NewEventTab* newEventTab() const { return newEventTab_; }
+    PartnersTab* partnersTab() const { return partnersTab_; }
+    TfAkcio* fAkcio() const { return fAkcio_; }
+    SummaryBox* cLegkozelebb() const { return cLegkozelebb_; }
+    QToolButton* passziv() const { return passziv_; }
+
+    // What the alert window reads and asks.
+    SoundChoice soundChoice() const override { return settings_.sound; }
+    void selectDefaultSound() override { settings_.sound = SoundChoice::Default; }
+    QString ownSoundFile() const override;
+    bool startInTray() const override { return settings_.startInTray; }
+    ThemeColors themeColors() const override { return settings_.colors; }
+    std::filesystem::path partnerFile() const override { return paths_.partners(); }
+    void editEvent(const QString& occurrenceKey) override;
+    void newEvent() override;
+    void mAktivClick() override { AktPassziv(nullptr, 1); }
+    void cLegkozelebbFrissit() override;
+    bool mainWindowHidden() const override { return isHidden(); }
+    void showMainWindow() override;
+    void Kilepes() override;
+    void pHangClick() override {}
+    void Contact(int, const QString&) override {}
 
     const AppPaths& paths() const { return paths_; }
     const EventBook& events() const { return events_; }
@@ -80,6 +144,8 @@ class MainWindow : public QWidget {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void buildWindow();
@@ -92,6 +158,9 @@ class MainWindow : public QWidget {
     void hideToTray();
     // The name-day and birthday notice; until it exists, leaving simply ends the program.
     void NevSzulFigyelmeztet(int mode, bool exitIfNothing, bool withSound);
+    void fireReminder(const EventRow& row, Moment now);
+    void launchProgram(const EventRow& row);
+    QString titleText() const;
 
     AppPaths paths_;
     Services services_;
@@ -107,10 +176,19 @@ class MainWindow : public QWidget {
     bool startHidden_ = false;
     bool serviceView_ = false;
     std::function<void()> exitHandler_;
+    std::string lastSavedPartner_;
+    std::vector<std::string> summary_;
+    bool mAktiv_ = true;
+    Moment previousTick_;
 
     QTabWidget* pLapok_ = nullptr;
     QLabel* pIdo_ = nullptr;
     QToolButton* passziv_ = nullptr;
+    SummaryBox* cLegkozelebb_ = nullptr;
+    NewEventTab* newEventTab_ = nullptr;
+    PartnersTab* partnersTab_ = nullptr;
+    TfAkcio* fAkcio_ = nullptr;
+    QTimer* timer_ = nullptr;
     std::array<EventTableModel*, 4> tableModels_{};
     std::array<EventTableModel*, 4> nextModels_{};
 };

@@ -16,3 +16,19 @@ inline std::string toCp(const QString& text) {
 }
 
 } // namespace zel::gui
+
+namespace zel::gui {
+
+// Multi-line texts are kept with CR LF line breaks in the files, as the record format has always
+// had them; widgets work with LF.
+inline std::string toStored(const QString& text) {
+    QString t = text;
+    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+        .replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return toCp(t);
+}
+inline QString fromStored(const std::string& cp1250) {
+    return fromCp(cp1250).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+} // namespace zel::gui

@@ -1,4 +1,5 @@
 #include "app/clock.h"
+#include "app_fixture.h"
 #include "events/event_record.h"
 #include "main_window.h"
 #include "partners/partner_record.h"
@@ -7,6 +8,7 @@
 #include "startup.h"
 #include "storage/record_file.h"
 #include "test_util.h"
+#include "text/cp1250.h"
 
 #include <QLabel>
 #include <QTabWidget>
@@ -17,23 +19,10 @@ using namespace zel;
 using namespace zel::gui;
 using zel::test::readFile;
 using zel::test::ScriptedDialogs;
+using zel::test::Start;
 using zel::test::TempDir;
 
 namespace {
-
-struct Start {
-    TempDir dir;
-    ScriptedDialogs dialogs;
-    SettableClock clock{Moment::at(2024, 3, 5, 9, 5, 7)};
-    int exits = 0;
-
-    std::unique_ptr<MainWindow> open() {
-        auto w = std::make_unique<MainWindow>(AppPaths{dir.path()}, Services{dialogs, clock});
-        w->setExitHandler([this] { ++exits; });
-        w->FormCreate();
-        return w;
-    }
-};
 
 std::vector<std::string> filesUnder(const std::filesystem::path& root) {
     std::vector<std::string> out;
@@ -81,6 +70,23 @@ TEST(Startup, FirstStartInAnEmptyFolderCreatesExactlyTheDataFiles) {
     EXPECT_EQ(w->partnerNames(), std::vector<std::string>{makerCard().Name});
     EXPECT_FALSE(w->startHidden());
     EXPECT_EQ(w->allNames().size(), 2911u);
+}
+
+TEST(Startup, TheListOfAllNamesFollowsTheLocaleNotTheBytes) {
+    Start s;
+    auto w = s.open();
+    const auto& names = w->allNames();
+    auto at = [&](const char* utf8) {
+        const auto it = std::find(names.begin(), names.end(), utf8ToCp1250(utf8));
+        return it == names.end() ? -1 : static_cast<int>(it - names.begin());
+    };
+    ASSERT_GE(at("Ábel"), 0);
+    EXPECT_LT(at("Ábel"), at("Bálint")); // by bytes Á would follow every Latin letter
+    EXPECT_LT(at("Ödön"), at("Péter"));
+    EXPECT_LT(at("Ábel"), at("Anna")); // Á differs from A only after the letters that follow
+    EXPECT_EQ(std::count(names.begin(), names.end(), utf8ToCp1250("Mária")), 1);
+    const auto today = NevnapMaHolnap(w->commonCalendar(), dayNumber(2026, 1, 3));
+    EXPECT_EQ(cp1250ToUtf8(today.today), "Genovéva és Benjámin");
 }
 
 TEST(Startup, ARestartReadsWhatExistsAndChangesNothing) {

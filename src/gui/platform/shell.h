@@ -7,7 +7,7 @@ namespace zel::gui {
 // Opens programs, documents, folders and web or mailto: addresses with the desktop. Results are
 // ignored: what cannot be opened opens nothing and shows nothing.
 class Shell {
-public:
+  public:
     virtual ~Shell() = default;
     // The default action on `file`, with a parameter text (empty: none). A stored command (path,
     // one space, parameters) comes whole as `file` with empty parameters.

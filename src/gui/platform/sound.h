@@ -7,7 +7,7 @@ namespace zel::gui {
 // Asynchronous sound: the default alert wave kept in the program, or a file; once or looped. Each
 // start replaces what is playing. A machine without audio plays nothing and reports nothing.
 class Sound {
-public:
+  public:
     virtual ~Sound() = default;
     virtual void playDefault(bool loop) = 0;
     virtual void playFile(const QString& path, bool loop) = 0;

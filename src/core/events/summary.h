@@ -1,0 +1,26 @@
+#pragma once
+
+#include "events/event_table.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zel {
+
+// The nearest-events summary: one line per kind whose next event is active and dated, or the one
+// "nothing to come" line. Windows-1250.
+std::vector<std::string> LegkozelebbLista(const EventBook& book);
+std::string noUpcomingEventLine();
+
+// What a summary line names: kind index 0 to 3 (-1 when none fits), the date text and, for
+// reminders and programs, the time text without its pad.
+struct SummaryPick {
+    int kind = -1;
+    std::string date;
+    std::string time;
+    bool operator==(const SummaryPick&) const = default;
+};
+SummaryPick parseSummaryLine(std::string_view line);
+
+} // namespace zel

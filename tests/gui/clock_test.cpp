@@ -1,0 +1,209 @@
+#include "alert_window.h"
+#include "app_fixture.h"
+#include "events/event_record.h"
+#include "storage/record_file.h"
+#include "summary_box.h"
+#include "text/cp1250.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QTextEdit>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+using namespace zel;
+using namespace zel::gui;
+using zel::test::Start;
+
+namespace {
+
+const DayNumber kDay = dayNumber(2024, 3, 5);
+
+void store(const Start& s, EventKind k, std::vector<EventRecord> recs) {
+    std::string bytes;
+    for (const auto& r : recs)
+        bytes += encodeEvent(k, r);
+    std::filesystem::create_directories(s.dir.path() / "Data");
+    replaceFile(s.data(eventFileName(k)), bytes);
+}
+
+EventRecord at(int h, int m, const char* text, bool active = true) {
+    EventRecord r;
+    r.active = active;
+    r.text = utf8ToCp1250(text);
+    r.date = static_cast<double>(kDay);
+    r.time = storedFromMinute(h * 60 + m);
+    return r;
+}
+
+// Ticks once a second, `ms` after each whole second, from..to inclusive; returns the seconds at which
+// an alert was raised (the default sound started looping).
+std::vector<std::string> tickThrough(Start& s, MainWindow& w, Moment from, Moment to, int ms = 3) {
+    std::vector<std::string> fired;
+    for (Moment t = from.plusMs(ms); t <= to.plusMs(ms); t = t.plusMs(1000)) {
+        s.clock.set(t);
+        s.sound.take();
+        w.Timer1Timer();
+        if (s.sound.take().contains(QStringLiteral("default loop")))
+            fired.push_back(clockTimeText(t.hour(), t.minute(), t.second()));
+    }
+    return fired;
+}
+
+} // namespace
+
+TEST(Clock, AnActiveReminderFiresAtSecondZeroOfItsMinuteOnly) {
+    Start s;
+    s.clock.set(Moment::at(2024, 3, 5, 9, 4, 50));
+    store(s, EventKind::Reminder, {at(9, 5, "Fogorvos"), at(9, 7, "Alszik", false)});
+    auto w = s.open();
+    EXPECT_EQ(tickThrough(s, *w, Moment::at(2024, 3, 5, 9, 4, 51), Moment::at(2024, 3, 5, 9, 8, 10)),
+              std::vector<std::string>{"9:05:00"});
+
+    TfAkcio* alert = w->fAkcio();
+    EXPECT_TRUE(alert->isVisible());
+    EXPECT_EQ(alert->windowTitle(), QStringLiteral("Zelmoran  ( Aktív mód )"));
+    EXPECT_EQ(alert->findChild<QTextEdit*>(QStringLiteral("mKijelzo"))->toPlainText(),
+              QStringLiteral("Fogorvos"));
+    EXPECT_EQ(alert->occurrenceKey(), QStringLiteral("2024.03.05.|9:05"));
+    EXPECT_EQ(alert->size(), QSize(382, 156));
+    EXPECT_TRUE(alert->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_FALSE(alert->isModal());
+    EXPECT_EQ(w->pIdo()->text(), QStringLiteral("9:08:10  "));
+    EXPECT_EQ(s.tray.hints.back(), QStringLiteral("Zelmoran  ( Aktív mód )"));
+    EXPECT_EQ(s.tray.days.back(), 5);
+    EXPECT_TRUE(s.shell.calls.empty());
+}
+
+TEST(Clock, ALateTickStillFiresOnceWithinTheMinute) {
+    Start s;
+    s.clock.set(Moment::at(2024, 3, 5, 9, 4, 50));
+    store(s, EventKind::Reminder, {at(9, 5, "Fogorvos")});
+    auto w = s.open();
+    s.clock.set(Moment::at(2024, 3, 5, 9, 4, 59, 900));
+    w->Timer1Timer();
+    s.sound.take();
+    s.clock.set(Moment::at(2024, 3, 5, 9, 5, 2, 400)); // the second 00 never got a tick
+    w->Timer1Timer();
+    EXPECT_TRUE(s.sound.take().contains(QStringLiteral("default loop")));
+    EXPECT_EQ(w->fAkcio()->occurrenceKey(), QStringLiteral("2024.03.05.|9:05"));
+    EXPECT_TRUE(tickThrough(s, *w, Moment::at(2024, 3, 5, 9, 5, 3), Moment::at(2024, 3, 5, 9, 6, 0)).empty());
+}
+
+TEST(Clock, PassiveModeFiresNothingAndSwitchingBackCatchesNothingUp) {
+    Start s;
+    s.clock.set(Moment::at(2024, 3, 5, 9, 4, 50));
+    store(s, EventKind::Reminder, {at(9, 5, "Fogorvos")});
+    store(s, EventKind::Program, {at(9, 5, "/bin/true ")});
+    auto w = s.open();
+    w->AktPassziv(nullptr, 2);
+    s.dialogs.boxes.clear();
+    EXPECT_TRUE(
+        tickThrough(s, *w, Moment::at(2024, 3, 5, 9, 4, 51), Moment::at(2024, 3, 5, 9, 5, 1)).empty());
+    EXPECT_EQ(w->pIdo()->text(), QString());
+    EXPECT_EQ(w->windowTitle(),
+              QStringLiteral("Zelmoran - Passzív mód (Az esemény-figyelés felfüggesztve!)"));
+    EXPECT_EQ(s.tray.hints.back(), w->windowTitle());
+
+    s.clock.set(Moment::at(2024, 3, 5, 9, 5, 1, 600));
+    w->AktPassziv(nullptr, 2);
+    EXPECT_TRUE(w->isActive());
+    EXPECT_FALSE(s.sound.take().contains(QStringLiteral("default loop")));
+    EXPECT_TRUE(s.shell.calls.empty());
+    EXPECT_TRUE(s.dialogs.boxes.empty()); // no message when switching back
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Zelmoran  ( Aktív mód )"));
+    EXPECT_EQ(w->pIdo()->text(), QStringLiteral("9:05:01  "));
+    EXPECT_EQ(s.tray.hints.back(), QStringLiteral("Zelmoran - Aktív"));
+    EXPECT_EQ(w->passziv()->text(), QStringLiteral("Passzív mód"));
+    EXPECT_EQ(w->passziv()->width(), 66);
+}
+
+TEST(Clock, AProgramsWholeCommandGoesToTheShellAtItsMinute) {
+    Start s;
+    s.clock.set(Moment::at(2024, 3, 5, 14, 29, 55));
+    store(s, EventKind::Program,
+          {at(14, 30, "/opt/Saját mentés/backup --full "), at(14, 31, "/bin/false ", false)});
+    store(s, EventKind::Reminder, {at(14, 30, "Ugyanabban a percben")});
+    auto w = s.open();
+    const auto fired =
+        tickThrough(s, *w, Moment::at(2024, 3, 5, 14, 29, 56), Moment::at(2024, 3, 5, 14, 32, 0));
+    EXPECT_EQ(fired, std::vector<std::string>{"14:30:00"}); // the reminder of the same minute
+    ASSERT_EQ(s.shell.calls.size(), 1u);
+    EXPECT_EQ(s.shell.calls[0].file, QStringLiteral("/opt/Saját mentés/backup --full "));
+    EXPECT_EQ(s.shell.calls[0].parameters, QString());
+}
+
+TEST(Clock, SwitchingToPassiveTellsWhereToSwitchBack) {
+    const QString body =
+        QStringLiteral("                             Ön passzív módba kapcsolta a programot.\n"
+                       "        A program így nem tud szólni Önnek, ha egy esemény bekövetkezik,\n"
+                       "            illetve nem tudnak frissülni a program naprakész elemei sem!\n"
+                       "   Az aktív mód visszakapcsolásához kattinton mégegyszer erre a ");
+    Start s;
+    auto w = s.open();
+    w->mAktivClick();
+    ASSERT_EQ(s.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(s.dialogs.boxes[0].kind, Dialogs::Kind::Warning);
+    EXPECT_EQ(s.dialogs.boxes[0].caption, QStringLiteral("Figyelem!"));
+    EXPECT_EQ(s.dialogs.boxes[0].buttons, Dialogs::Ok);
+    EXPECT_EQ(s.dialogs.boxes[0].text, body + QStringLiteral("menüpontra."));
+    EXPECT_EQ(w->passziv()->text(), QStringLiteral("Aktív mód"));
+    EXPECT_EQ(w->passziv()->width(), 116);
+    EXPECT_EQ(s.tray.hints.back(), QStringLiteral("Zelmoran - Passzív mód (Nincs figyelmeztetés!!)"));
+    w->passzivMouseMove();
+    EXPECT_EQ(w->passziv()->toolTip(), QStringLiteral("A program visszaállítása aktív módra"));
+    w->passzivClick();
+    w->passzivMouseMove();
+    EXPECT_EQ(w->passziv()->toolTip(), QStringLiteral("A program passzív módra kapcsolása"));
+    w->passzivClick();
+    ASSERT_EQ(s.dialogs.boxes.size(), 2u);
+    EXPECT_EQ(s.dialogs.boxes[1].text, body + QStringLiteral("gombra."));
+
+    // With the warning windows off, or from start-up, nothing is shown.
+    Settings quiet = defaultSettings();
+    quiet.warnings = false;
+    writeSettingsFile(s.dir.path() / kSettingsFileName, encodeSettings(quiet, SettingsBytes{}));
+    auto w2 = s.open();
+    w2->passzivClick();
+    w2->passzivClick();
+    w2->mAktivClick();
+    Settings passive = defaultSettings();
+    passive.start = StartChoice::Passive;
+    writeSettingsFile(s.dir.path() / kSettingsFileName, encodeSettings(passive, SettingsBytes{}));
+    auto w3 = s.open();
+    EXPECT_FALSE(w3->isActive());
+    EXPECT_EQ(w3->windowTitle(),
+              QStringLiteral("Zelmoran - Passzív mód (Az esemény-figyelés felfüggesztve!)"));
+    EXPECT_EQ(s.dialogs.boxes.size(), 2u);
+}
+
+TEST(Summary, TheBoxShowsTheNextEventAndIsDisabledWithoutOne) {
+    Start s;
+    auto w = s.open();
+    SummaryBox* box = w->cLegkozelebb();
+    EXPECT_FALSE(box->isEnabled());
+    EXPECT_EQ(box->currentText(), QStringLiteral("Nincs soron következő bejegyzett esemény"));
+
+    store(s, EventKind::Reminder, {at(9, 30, "Fogorvos")});
+    store(s, EventKind::NameDay, {at(0, 0, "Minta Anna")}); // today's name day is never next
+    w->EmTartalyFrissit(nullptr, 0);
+    w->NevnapTartalyFrissit(nullptr, 0);
+    EXPECT_TRUE(box->isEnabled());
+    EXPECT_EQ(box->currentText(), QStringLiteral("Emlékeztető | 2024.03.05. |  9:30 | Fogorvos"));
+    EXPECT_EQ(box->count(), 1);
+    box->showPopup();
+    EXPECT_EQ(box->count(), 1);
+    // An open list is left alone by the clock.
+    store(s, EventKind::Program, {at(10, 0, "/bin/x ")});
+    w->PrgTartalyFrissit(nullptr, 0);
+    EXPECT_EQ(box->count(), 1);
+    box->hidePopup();
+    w->KovFrissit(0);
+    box->showPopup();
+    EXPECT_EQ(box->count(), 2);
+    EXPECT_EQ(box->itemText(1), QStringLiteral("Program     | 2024.03.05. | 10:00 | /bin/x "));
+    box->hidePopup();
+    box->setCurrentIndex(1);
+    w->Timer1Timer();
+    EXPECT_EQ(box->currentIndex(), 0);
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "platform/shell.h"
+#include "platform/sound.h"
+#include "platform/tray.h"
+
+#include <QStringList>
+
+namespace zel::test {
+
+// Records what would have been handed to the desktop.
+class RecordingShell : public gui::Shell {
+  public:
+    struct Call {
+        QString file;
+        QString parameters;
+        bool operator==(const Call&) const = default;
+    };
+    std::vector<Call> calls;
+    QStringList addresses;
+    void Elindit(const QString& file, const QString& parameters) override {
+        calls.push_back({file, parameters});
+    }
+    void openAddress(const QString& address) override { addresses << address; }
+};
+
+class RecordingTray : public gui::Tray {
+  public:
+    QStringList hints;
+    std::vector<int> days;
+    struct Balloon {
+        QString title;
+        QString text;
+        int seconds;
+    };
+    std::vector<Balloon> balloons;
+    bool shown = false;
+    void setHint(const QString& hint) override { hints << hint; }
+    void setDay(int day) override { days.push_back(day); }
+    void showBalloon(const QString& title, const QString& text, int seconds) override {
+        balloons.push_back({title, text, seconds});
+    }
+    bool isShown() const override { return shown; }
+};
+
+} // namespace zel::test

@@ -1,0 +1,236 @@
+#include "app_fixture.h"
+#include "events/event_record.h"
+#include "storage/record_file.h"
+#include "summary_box.h"
+#include "tabs/new_event_tab.h"
+#include "tabs/partners_tab.h"
+#include "text/cp1250.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimeEdit>
+#include <gtest/gtest.h>
+
+using namespace zel;
+using namespace zel::gui;
+using zel::test::readFile;
+using zel::test::Start;
+
+namespace {
+
+const DayNumber kDay = dayNumber(2024, 3, 5);
+
+std::vector<EventRecord> stored(const Start& s, EventKind k) {
+    const std::string bytes = readRecords(s.data(eventFileName(k)), recordSize(k));
+    std::vector<EventRecord> out;
+    for (std::size_t i = 0; i < bytes.size(); i += recordSize(k))
+        out.push_back(decodeEvent(k, reinterpret_cast<const std::uint8_t*>(bytes.data() + i)));
+    return out;
+}
+
+struct Tab {
+    Start s;
+    std::unique_ptr<MainWindow> w;
+    NewEventTab* t = nullptr;
+    Tab() {
+        w = s.open();
+        w->pLapok()->setCurrentIndex(MainWindow::TabNewEvent);
+        t = w->newEventTab();
+    }
+    void when(int h, int m, int sec = 0) { t->dUjEsOra->setTime(QTime(h, m, sec)); }
+    void reminder(const QString& text, int h, int m, int sec = 0) {
+        t->selectKind(NewEventTab::Reminder);
+        t->mUjEsEm->setPlainText(text);
+        when(h, m, sec);
+        t->Panel2->click();
+    }
+};
+
+} // namespace
+
+TEST(NewEvent, ATakenMinuteIsRefusedAndNothingIsWritten) {
+    Tab x;
+    x.reminder(QStringLiteral("Fogorvos"), 9, 5);
+    x.reminder(QStringLiteral("Ebéd"), 14, 30);
+    ASSERT_EQ(stored(x.s, EventKind::Reminder).size(), 2u);
+    EXPECT_TRUE(x.t->mUjEsEm->toPlainText().isEmpty());
+    EXPECT_EQ(x.t->cUjEsJell->currentIndex(), 0);
+    const std::string before = readFile(x.s.data("emlekeztetok.dat"));
+
+    x.reminder(QStringLiteral("Még egy"), 9, 5, 41);
+    ASSERT_EQ(x.s.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(x.s.dialogs.boxes[0].kind, Dialogs::Kind::Information);
+    EXPECT_EQ(x.s.dialogs.boxes[0].caption, QStringLiteral("Információ"));
+    EXPECT_EQ(x.s.dialogs.boxes[0].buttons, Dialogs::Ok);
+    EXPECT_EQ(x.s.dialogs.boxes[0].text,
+              QStringLiteral(
+                  "A megadott napra és órára már felvett emlékeztetőt.\n\nEgy időpillanathoz(nap, óra és "
+                  "perc) csak egy emlékeztetőt vehet fel ezért kérem, vagy a most megadott dátumot, vagy "
+                  "a már meglévő emlékeztető dátumát módosítsa."));
+    EXPECT_EQ(readFile(x.s.data("emlekeztetok.dat")), before);
+    EXPECT_EQ(x.t->mUjEsEm->toPlainText(), QStringLiteral("Még egy"));
+
+    x.t->Panel2->click(); // 9:06 is free: between the two
+    x.when(9, 6);
+    x.t->Panel2->click();
+    const auto recs = stored(x.s, EventKind::Reminder);
+    ASSERT_EQ(recs.size(), 3u);
+    EXPECT_EQ(recs[1].text, utf8ToCp1250("Még egy"));
+    EXPECT_EQ(recs[1].time, storedFromMinute(9 * 60 + 6));
+    EXPECT_EQ(recs[1].date, static_cast<double>(kDay));
+    EXPECT_EQ(recs[1].recurrence, 0);
+    EXPECT_TRUE(recs[1].active);
+}
+
+TEST(NewEvent, ProgramsShareMinutesWithRemindersButNotWithEachOther) {
+    Tab x;
+    x.t->cUjAktiv->setChecked(false);
+    x.reminder(QStringLiteral("Két sor\nszöveg"), 8, 0);
+    EXPECT_EQ(stored(x.s, EventKind::Reminder)[0].text, utf8ToCp1250("Két sor\r\nszöveg"));
+    EXPECT_FALSE(stored(x.s, EventKind::Reminder)[0].active);
+    x.reminder(QStringLiteral("Inaktív, mégis foglal"), 8, 0);
+    EXPECT_EQ(x.s.dialogs.boxes.size(), 1u);
+
+    x.t->selectKind(NewEventTab::Program);
+    x.t->eProgram->setText(QStringLiteral("/usr/bin/mentés"));
+    x.when(8, 0);
+    x.t->Panel2->click();
+    ASSERT_EQ(stored(x.s, EventKind::Program).size(), 1u);
+    EXPECT_EQ(stored(x.s, EventKind::Program)[0].text, utf8ToCp1250("/usr/bin/mentés "));
+    EXPECT_TRUE(x.t->eProgram->text().isEmpty());
+
+    x.t->eProgram->setText(QStringLiteral("/usr/bin/b"));
+    x.t->eProgramParam->setText(QStringLiteral("--full"));
+    x.t->Panel2->click();
+    ASSERT_EQ(x.s.dialogs.boxes.size(), 2u);
+    EXPECT_TRUE(x.s.dialogs.boxes[1].text.startsWith(
+        QStringLiteral("A megadott napra és órára már felvett futtatandó programot.\n\n")));
+    EXPECT_TRUE(
+        x.s.dialogs.boxes[1].text.endsWith(QStringLiteral("ezt a batch állományt adja meg futtatandóként)")));
+    x.when(8, 1);
+    x.t->Panel2->click();
+    EXPECT_EQ(stored(x.s, EventKind::Program)[1].text, "/usr/bin/b --full");
+
+    // An empty text or file name: nothing written, nothing shown.
+    x.t->Panel2->click();
+    x.reminder(QString(), 23, 0);
+    EXPECT_EQ(stored(x.s, EventKind::Reminder).size(), 1u);
+    EXPECT_EQ(stored(x.s, EventKind::Program).size(), 2u);
+    EXPECT_EQ(x.s.dialogs.boxes.size(), 2u);
+}
+
+TEST(NewEvent, EachKindShowsItsOwnFieldsAndNameDaysNeedPartners) {
+    Tab x;
+    struct Expect {
+        int kind;
+        const char* caption;
+        bool em, program, kinek, ora;
+    };
+    const Expect expects[] = {{0, " A figyelmeztetés időpontja ", true, false, false, true},
+                              {1, " A futtatás kezdésének időpontja ", false, true, false, true},
+                              {2, " Az első (megünnepelt) névnap dátuma ", false, false, true, false},
+                              {3, " Az első (megünnepelt) születésnap dátuma ", false, false, true, false}};
+    x.w->show();
+    for (const auto& e : expects) {
+        x.t->selectKind(e.kind);
+        EXPECT_EQ(x.t->gUjEsFigy->title(), QString::fromUtf8(e.caption));
+        EXPECT_EQ(x.t->gUjEsEm->isVisible(), e.em) << e.kind;
+        EXPECT_EQ(x.t->gProgram->isVisible(), e.program) << e.kind;
+        EXPECT_EQ(x.t->pUjEsKinek->isVisible(), e.kinek) << e.kind;
+        EXPECT_EQ(x.t->gUjEsOra->isVisible(), e.ora) << e.kind;
+    }
+    EXPECT_EQ(x.t->cUjEsIsm->currentIndex(), 4);
+    EXPECT_FALSE(x.t->cUjEsIsm->isVisible());
+
+    // A birthday for the selected partner.
+    x.t->selectKind(NewEventTab::Birthday);
+    x.t->rUjEsHolnap->click();
+    x.t->Panel2->click();
+    const auto b = stored(x.s, EventKind::Birthday);
+    ASSERT_EQ(b.size(), 1u);
+    EXPECT_EQ(b[0].text, "Zelmoran");
+    EXPECT_EQ(b[0].date, static_cast<double>(kDay + 1));
+    EXPECT_EQ(readFile(x.s.data("szuletesnapok.dat")).size(), 272u);
+
+    // Without partners the kind falls back to reminders, with or without the message.
+    Start empty;
+    std::filesystem::create_directories(empty.dir.path() / "Data");
+    replaceFile(empty.data("partnerek.dat"), "");
+    auto w = empty.open();
+    w->newEventTab()->selectKind(NewEventTab::NameDay);
+    EXPECT_EQ(w->newEventTab()->cUjEsJell->currentIndex(), 0);
+    ASSERT_EQ(empty.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(empty.dialogs.boxes[0].kind, Dialogs::Kind::Information);
+    EXPECT_EQ(
+        empty.dialogs.boxes[0].text,
+        QStringLiteral("Nincs partnere felvéve! Név-, illetve születésnapot csak partnereknek állíthat be!"));
+    Settings quiet = defaultSettings();
+    quiet.warnings = false;
+    writeSettingsFile(empty.dir.path() / kSettingsFileName, encodeSettings(quiet, SettingsBytes{}));
+    auto w2 = empty.open();
+    w2->newEventTab()->selectKind(NewEventTab::Birthday);
+    EXPECT_EQ(w2->newEventTab()->cUjEsJell->currentIndex(), 0);
+    EXPECT_EQ(empty.dialogs.boxes.size(), 1u);
+}
+
+TEST(NewEvent, ProgramButtonsKeysAndTheNewPartnerShortcut) {
+    Tab x;
+    x.t->selectKind(NewEventTab::Program);
+    x.s.dialogs.fileAnswers.push_back(QStringLiteral("/usr/bin/env"));
+    QTest::keyClick(x.t->eProgram, Qt::Key_Return);
+    ASSERT_EQ(x.s.dialogs.fileCalls.size(), 1u);
+    EXPECT_EQ(
+        x.s.dialogs.fileCalls[0].filter,
+        QStringLiteral("Indítható fájlok (*.exe; *.com; *.bat)|*.exe; *.com; *.bat|Minden fájl (*.*)|*.*"));
+    EXPECT_EQ(x.s.dialogs.fileCalls[0].folder, QString::fromStdString(x.s.dir.path().string()));
+    EXPECT_EQ(x.t->eProgram->text(), QStringLiteral("/usr/bin/env"));
+
+    QTest::keyClick(x.t->eProgramParam, Qt::Key_Return);
+    ASSERT_EQ(x.s.shell.calls.size(), 1u);
+    EXPECT_EQ(x.s.shell.calls[0], (test::RecordingShell::Call{QStringLiteral("/usr/bin/env"), QString()}));
+    x.t->eProgramParam->setText(QStringLiteral("a b"));
+    x.t->Panel25->click();
+    EXPECT_EQ(x.s.shell.calls[1].parameters, QStringLiteral("a b"));
+    EXPECT_TRUE(stored(x.s, EventKind::Program).empty());
+
+    x.t->Panel37->click();
+    ASSERT_EQ(x.s.dialogs.boxes.size(), 1u);
+    EXPECT_TRUE(x.s.dialogs.boxes[0].text.startsWith(
+        QStringLiteral("Hogyan tudunk egy idően egyszerre több alkalmazást elindítani?")));
+    EXPECT_TRUE(x.s.dialogs.boxes[0].text.contains(QStringLiteral("run.bat")));
+
+    x.t->selectKind(NewEventTab::NameDay);
+    x.t->eUjEsKinekUj->setText(QStringLiteral("Anna"));
+    QTest::keyClick(x.t->eUjEsKinekUj, Qt::Key_Return);
+    EXPECT_EQ(x.w->pLapok()->currentIndex(), MainWindow::TabPartners);
+    EXPECT_EQ(x.w->partnersTab()->eNev->text(), QStringLiteral(" Anna"));
+    EXPECT_EQ(x.w->partnersTab()->eNev->cursorPosition(), 0);
+    EXPECT_EQ(x.w->partnersTab()->lSzemely->text(), QStringLiteral("        Új személy felvitele"));
+}
+
+TEST(NewEvent, TheDayChoiceAndTheSummaryAfterASave) {
+    Tab x;
+    EXPECT_TRUE(x.t->rUjEsMa->isChecked());
+    EXPECT_EQ(x.t->dUjEsNap->date(), QDate(2024, 3, 5));
+    EXPECT_EQ(x.t->dUjEsOra->time(), QTime(9, 5, 7));
+    x.t->rUjEsHolnap->click();
+    EXPECT_EQ(x.t->dUjEsNap->date(), QDate(2024, 3, 6));
+    x.t->dUjEsNap->setDate(QDate(2023, 1, 1)); // the past is allowed
+    EXPECT_TRUE(x.t->rUjEsEkkor->isChecked());
+    x.t->rUjEsMa->click();
+    EXPECT_EQ(x.t->dUjEsNap->date(), QDate(2024, 3, 5));
+    EXPECT_FALSE(x.w->cLegkozelebb()->isEnabled());
+    x.reminder(QStringLiteral("Fogorvos"), 9, 30);
+    EXPECT_TRUE(x.w->cLegkozelebb()->isEnabled());
+    EXPECT_EQ(x.w->cLegkozelebb()->currentText(),
+              QStringLiteral("Emlékeztető | 2024.03.05. |  9:30 | Fogorvos"));
+}
