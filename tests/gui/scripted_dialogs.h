@@ -46,9 +46,10 @@ class ScriptedDialogs : public gui::Dialogs {
     std::optional<QString> input(const QString&, const QString& prompt, const QString&) override {
         inputPrompts.push_back(prompt);
         if (inputAnswers.empty()) return std::nullopt;
-        auto a = inputAnswers.front();
+        const bool given = inputAnswers.front().has_value();
+        const QString text = given ? *inputAnswers.front() : QString();
         inputAnswers.pop_front();
-        return a;
+        return given ? std::optional<QString>(text) : std::nullopt;
     }
     QString openFile(const QString& caption, const QString& folder, const QString& filter) override {
         fileCalls.push_back({caption, folder, filter});
