@@ -19,17 +19,19 @@ struct World {
     test::RecordingShell shell;
     test::RecordingSound sound;
     test::RecordingTray tray;
+    test::RecordingAutostart autostart;
     std::unique_ptr<gui::MainWindow> window;
     Moment middle;
 
     World() {
         std::filesystem::create_directories(dir.path() / "Data");
-        for (EventKind k : kAllEventKinds) replaceFile(dir.path() / "Data" / eventFileName(k), bench::generatedFile(k));
+        for (EventKind k : kAllEventKinds)
+            replaceFile(dir.path() / "Data" / eventFileName(k), bench::generatedFile(k));
         const EventRecord mid = bench::generatedRecord(EventKind::Reminder, bench::kRecordsPerFile / 2);
         middle = {static_cast<DayNumber>(mid.date), std::int64_t{*minuteFromStored(mid.time)} * 60'000};
         clock.set(middle.plusMs(-30'000));
-        window = std::make_unique<gui::MainWindow>(AppPaths{dir.path()},
-                                                   gui::Services{dialogs, clock, shell, sound, tray});
+        window = std::make_unique<gui::MainWindow>(
+            AppPaths{dir.path()}, gui::Services{dialogs, clock, shell, sound, tray, autostart});
         window->FormCreate();
         window->show();
     }

@@ -4,6 +4,7 @@
 #include "platform/qt_sound.h"
 #include "platform/system_clock.h"
 #include "platform/tray.h"
+#include "platform/xdg_autostart.h"
 #include "startup.h"
 #include "texts.h"
 
@@ -28,7 +29,8 @@ int main(int argc, char* argv[]) {
     zel::gui::QtShell shell;
     zel::gui::QtSound sound;
     zel::gui::NoTray tray;
-    zel::gui::MainWindow window(paths, {dialogs, clock, shell, sound, tray});
+    zel::gui::XdgAutostart autostart;
+    zel::gui::MainWindow window(paths, {dialogs, clock, shell, sound, tray, autostart});
     dialogs.setParent(&window);
     window.FormCreate();
     // Starting in the tray needs a tray to come back from; without one the window starts minimised.

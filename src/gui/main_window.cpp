@@ -16,6 +16,7 @@
 #include "summary_box.h"
 #include "tabs/new_event_tab.h"
 #include "tabs/partners_tab.h"
+#include "tabs/settings_tab.h"
 #include "texts.h"
 
 #include <QApplication>
@@ -102,6 +103,7 @@ void MainWindow::buildWindow() {
         "QTabBar::tab:!selected { margin-top: 2px; }"));
     newEventTab_ = new NewEventTab(*this);
     partnersTab_ = new PartnersTab(*this);
+    settingsTab_ = new SettingsTab(*this);
     for (const auto& t : tabs) {
         QWidget* page = nullptr;
         if (pLapok_->count() == TabNewEvent)
@@ -204,7 +206,7 @@ void MainWindow::FormCreate() {
         }
         PartnerekBetolt();
         applyOrCreateSettings();
-        startHidden_ = settings_.startInTray;
+        startHidden_ = settings().startInTray;
         newEventTab_->cUjEsJell->setCurrentIndex(0);
         newEventTab_->cUjEsIsm->setCurrentIndex(0);
         newEventTab_->reloadPartners();
@@ -221,7 +223,7 @@ void MainWindow::FormCreate() {
                        QStringLiteral("  "));
         pLapok_->setCurrentIndex(TabEvents);
         cLegkozelebb_->setCurrentIndex(0);
-        if (settings_.start == StartChoice::Passive) AktPassziv(nullptr, 0);
+        if (settings().start == StartChoice::Passive) AktPassziv(nullptr, 0);
         loadCalendars();
     });
     previousTick_ = services_.clock.now();
@@ -234,16 +236,33 @@ void MainWindow::loadCalendars() {
 }
 
 void MainWindow::applyOrCreateSettings() {
-    const auto bytes = readSettingsFile(paths_.settings());
-    if (bytes) {
-        settingsBuffer_ = *bytes;
-        settings_ = decodeSettings(
-            *bytes, [](const std::string& path) { return !path.empty() && QFile::exists(fromCp(path)); });
+    if (const auto bytes = readSettingsFile(paths_.settings())) {
+        settingsTab_->applyRecord(*bytes);
         return;
     }
-    settings_ = defaultSettings();
-    settingsBuffer_ = encodeSettings(settings_, SettingsBytes{});
-    writeSettingsFile(paths_.settings(), settingsBuffer_);
+    settingsTab_->AlapBeallit();
+    settingsTab_->Panel21Click();
+}
+
+Settings MainWindow::settings() const {
+    return settingsTab_->current();
+}
+
+SoundChoice MainWindow::soundChoice() const {
+    return settingsTab_->soundChoice();
+}
+
+void MainWindow::selectDefaultSound() {
+    settingsTab_->selectDefaultSound();
+}
+
+void MainWindow::pHangClick() {
+    settingsTab_->pHangClick();
+}
+
+void MainWindow::setPartnerNames(std::vector<std::string> names) {
+    partnerNames_ = std::move(names);
+    newEventTab_->reloadPartners();
 }
 
 void MainWindow::PartnerekBetolt() {
@@ -281,7 +300,7 @@ QString MainWindow::exeFolder() const {
 }
 
 QString MainWindow::ownSoundFile() const {
-    return fromCp(settings_.soundFile);
+    return settingsTab_->chosenSoundFile();
 }
 
 void MainWindow::startClock() {
@@ -338,7 +357,7 @@ void MainWindow::AktPassziv(QObject* /*sender*/, int source) {
     passziv_->setFixedWidth(116);
     passziv_->move(kWidth - 70 - 116, passziv_->y());
     pIdo_->clear();
-    if (settings_.warnings && (source == 1 || source == 2)) {
+    if (settings().warnings && (source == 1 || source == 2)) {
         services_.dialogs.warning(
             QStringLiteral("                             Ön passzív módba kapcsolta a programot.") + kNl +
             QStringLiteral("        A program így nem tud szólni Önnek, ha egy esemény bekövetkezik,") + kNl +
@@ -476,9 +495,10 @@ void MainWindow::NevSzulFigyelmeztet(int /*mode*/, bool exitIfNothing, bool /*wi
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
-    if (settings_.closeToTray) {
+    const Settings now = settings();
+    if (now.closeToTray) {
         hideToTray();
-    } else if (settings_.noticeAtExit) {
+    } else if (now.noticeAtExit) {
         NevSzulFigyelmeztet(0, true, false);
     } else {
         Kilepes();

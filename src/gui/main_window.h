@@ -26,6 +26,8 @@ namespace zel::gui {
 class EventTableModel;
 class NewEventTab;
 class PartnersTab;
+class SettingsTab;
+class Autostart;
 class Shell;
 class Sound;
 class SummaryBox;
@@ -39,6 +41,7 @@ struct Services {
     Shell& shell;
     Sound& sound;
     Tray& tray;
+    Autostart& autostart;
 };
 
 // The main window owns the program's state: the partner names, the four event tables with their
@@ -113,11 +116,11 @@ class MainWindow : public QWidget, public AlertHost {
     QToolButton* passziv() const { return passziv_; }
 
     // What the alert window reads and asks.
-    SoundChoice soundChoice() const override { return settings_.sound; }
-    void selectDefaultSound() override { settings_.sound = SoundChoice::Default; }
+    SoundChoice soundChoice() const override;
+    void selectDefaultSound() override;
     QString ownSoundFile() const override;
-    bool startInTray() const override { return settings_.startInTray; }
-    ThemeColors themeColors() const override { return settings_.colors; }
+    bool startInTray() const override { return settings().startInTray; }
+    ThemeColors themeColors() const override { return settings().colors; }
     std::filesystem::path partnerFile() const override { return paths_.partners(); }
     void editEvent(const QString& occurrenceKey) override;
     void newEvent() override;
@@ -126,13 +129,20 @@ class MainWindow : public QWidget, public AlertHost {
     bool mainWindowHidden() const override { return isHidden(); }
     void showMainWindow() override;
     void Kilepes() override;
-    void pHangClick() override {}
+    void pHangClick() override;
     void Contact(int, const QString&) override {}
 
     const AppPaths& paths() const { return paths_; }
     const EventBook& events() const { return events_; }
-    const Settings& settings() const { return settings_; }
+    // The settings as the settings tab's controls hold them.
+    Settings settings() const;
     const std::vector<std::string>& partnerNames() const { return partnerNames_; }
+    // The partners tab reloaded its list; the new-event tab's partner choice follows.
+    void setPartnerNames(std::vector<std::string> names);
+    void setLastSavedPartner(std::string name) { lastSavedPartner_ = std::move(name); }
+    Autostart& autostart() const { return services_.autostart; }
+    Sound& sound() const { return services_.sound; }
+    SettingsTab* settingsTab() const { return settingsTab_; }
     const NameDayCalendar& commonCalendar() const { return common_; }
     const NameDayCalendar& extendedCalendar() const { return extended_; }
     const std::vector<std::string>& allNames() const { return allNames_; }
@@ -165,8 +175,6 @@ class MainWindow : public QWidget, public AlertHost {
     AppPaths paths_;
     Services services_;
     EventBook events_;
-    Settings settings_;
-    SettingsBytes settingsBuffer_{};
     NameDayCalendar common_;
     NameDayCalendar extended_;
     std::vector<std::string> allNames_;
@@ -187,6 +195,7 @@ class MainWindow : public QWidget, public AlertHost {
     SummaryBox* cLegkozelebb_ = nullptr;
     NewEventTab* newEventTab_ = nullptr;
     PartnersTab* partnersTab_ = nullptr;
+    SettingsTab* settingsTab_ = nullptr;
     TfAkcio* fAkcio_ = nullptr;
     QTimer* timer_ = nullptr;
     std::array<EventTableModel*, 4> tableModels_{};

@@ -19,11 +19,12 @@ struct Start {
     RecordingShell shell;
     RecordingSound sound;
     RecordingTray tray;
+    RecordingAutostart autostart;
     int exits = 0;
 
     std::unique_ptr<gui::MainWindow> open() {
-        auto w = std::make_unique<gui::MainWindow>(AppPaths{dir.path()},
-                                                   gui::Services{dialogs, clock, shell, sound, tray});
+        auto w = std::make_unique<gui::MainWindow>(
+            AppPaths{dir.path()}, gui::Services{dialogs, clock, shell, sound, tray, autostart});
         w->setExitHandler([this] { ++exits; });
         w->FormCreate();
         return w;

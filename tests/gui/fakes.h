@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/autostart.h"
 #include "platform/shell.h"
 #include "platform/sound.h"
 #include "platform/tray.h"
@@ -41,6 +42,17 @@ class RecordingTray : public gui::Tray {
         balloons.push_back({title, text, seconds});
     }
     bool isShown() const override { return shown; }
+};
+
+class RecordingAutostart : public gui::Autostart {
+  public:
+    QStringList calls; // "on <path>" or "off"
+    bool on = false;
+    void AutoIndit(bool turnOn, const QString& executable) override {
+        calls << (turnOn ? QStringLiteral("on ") + executable : QStringLiteral("off"));
+        on = turnOn;
+    }
+    bool isOn() const override { return on; }
 };
 
 } // namespace zel::test

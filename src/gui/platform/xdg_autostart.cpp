@@ -1,0 +1,68 @@
+#include "platform/xdg_autostart.h"
+
+#include "errors.h"
+#include "storage/record_file.h"
+#include "texts.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+#include <cerrno>
+
+namespace zel::gui {
+
+namespace {
+#ifdef Q_OS_WIN
+const QString kRunKey =
+    QStringLiteral("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run");
+#endif
+
+// Exec= takes a quoted path with \, ", ` and $ escaped.
+QString execQuoted(const QString& path) {
+    QString q;
+    for (const QChar c : path) {
+        if (c == QLatin1Char('\\') || c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$'))
+            q += QLatin1Char('\\');
+        q += c;
+    }
+    return QLatin1Char('"') + q + QLatin1Char('"');
+}
+} // namespace
+
+QString XdgAutostart::entryPath() {
+    QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (config.isEmpty()) config = QDir::homePath() + QStringLiteral("/.config");
+    return config + QStringLiteral("/autostart/") + kTitle + QStringLiteral(".desktop");
+}
+
+void XdgAutostart::AutoIndit(bool on, const QString& executable) {
+#ifdef Q_OS_WIN
+    QSettings run(kRunKey, QSettings::NativeFormat);
+    if (on)
+        run.setValue(kTitle, QDir::toNativeSeparators(executable));
+    else
+        run.remove(kTitle);
+#else
+    const QString path = entryPath();
+    if (!on) {
+        if (QFile::exists(path) && !QFile::remove(path)) throw IoError(EACCES, path.toStdString());
+        return;
+    }
+    if (!QDir().mkpath(QFileInfo(path).absolutePath())) throw IoError(EACCES, path.toStdString());
+    const QString entry = QStringLiteral("[Desktop Entry]\nType=Application\nName=") + kTitle +
+                          QStringLiteral("\nExec=") + execQuoted(executable) +
+                          QStringLiteral("\nX-GNOME-Autostart-enabled=true\nTerminal=false\n");
+    replaceFile(path.toStdString(), entry.toStdString());
+#endif
+}
+
+bool XdgAutostart::isOn() const {
+#ifdef Q_OS_WIN
+    return QSettings(kRunKey, QSettings::NativeFormat).contains(kTitle);
+#else
+    return QFile::exists(entryPath());
+#endif
+}
+
+} // namespace zel::gui
