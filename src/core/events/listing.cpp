@@ -1,0 +1,152 @@
+#include "events/listing.h"
+
+#include "storage/record_file.h"
+#include "text/cp1250.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace zel {
+
+std::vector<std::size_t> EsemenyListaz(const EventTable& table, bool rangeMode, DayNumber from, DayNumber to,
+                                       bool showPast, Moment now) {
+    std::vector<std::size_t> out;
+    for (std::size_t i = 0; i < table.rows.size(); ++i) {
+        const EventRow& r = table.rows[i];
+        if (!r.day) continue;
+        if (rangeMode && (*r.day < from || *r.day > to)) continue;
+        bool listed = showPast || *r.day > now.day;
+        if (!listed && *r.day == now.day)
+            listed = !hasTime(table.kind) || std::int64_t{r.minute} * 60'000 > now.msOfDay;
+        if (listed) out.push_back(i);
+    }
+    return out;
+}
+
+std::pair<DayNumber, DayNumber> weekOf(DayNumber day) {
+    const DayNumber monday = day - weekdayOf(day);
+    return {monday, monday + 6};
+}
+
+std::pair<DayNumber, DayNumber> monthOf(DayNumber day) {
+    const Ymd d = ymdOf(day);
+    return {dayNumber(d.year, d.month, 1), dayNumber(d.year, d.month, daysInMonth(d.year, d.month))};
+}
+
+std::string recurrenceWord(std::uint8_t code) {
+    static const char* const kWords[] = {"Soha", "Naponta", "Hetente", "Havonta", "Évente"};
+    return code < 5 ? utf8ToCp1250(kWords[code]) : std::string();
+}
+
+std::string listingHeader(EventKind kind) {
+    switch (kind) {
+    case EventKind::Reminder:
+        return utf8ToCp1250(
+            "Aktív Ismétel     Dátum      Óra                                             Tárgy      "
+            "                                      ");
+    case EventKind::Program:
+        return utf8ToCp1250(
+            "Aktív Ismétel     Dátum      Óra                                 Futtatandó program  "
+            "                            ");
+    case EventKind::NameDay:
+        return utf8ToCp1250(
+            "Aktív     Dátum                                                        Névnap        "
+            "                                                ");
+    case EventKind::Birthday:
+        return utf8ToCp1250(
+            "Aktív     Dátum                                                          Név         "
+            "                                                    ");
+    }
+    return {};
+}
+
+std::vector<std::string> nameDayListOf(const NameDayCalendar& calendar, DayNumber day) {
+    const Ymd d = ymdOf(day);
+    char key[8];
+    std::snprintf(key, sizeof key, "%02d.%02d", d.month, d.day);
+    std::vector<std::string> out;
+    for (const auto& line : calendar.lines()) {
+        if (line.compare(0, 5, key) != 0) continue;
+        out.push_back(std::string(key) + utf8ToCp1250(" névnapjai:"));
+        for (auto& name : NapNevei(calendar, key))
+            out.push_back(std::move(name));
+        break;
+    }
+    return out;
+}
+
+EventRecord recordOfRowFields(EventKind kind, const EventRow& row) {
+    EventRecord r;
+    r.active = row.active;
+    r.recurrence = row.recurrence;
+    r.text = row.text;
+    r.date = row.day ? static_cast<double>(*row.day) : 0;
+    if (hasTime(kind)) r.time = storedFromMinute(row.minute);
+    return r;
+}
+
+namespace {
+
+bool holdsRow(EventKind kind, const std::uint8_t* bytes, const EventRow& row) {
+    const EventRow stored = rowFromRecord(kind, decodeEvent(kind, bytes), row.position);
+    return stored.day == row.day && stored.text == row.text &&
+           (!hasTime(kind) || stored.minute == row.minute);
+}
+
+} // namespace
+
+std::optional<std::size_t> recordOfRow(const std::filesystem::path& path, EventKind kind,
+                                       const EventRow& row) {
+    const std::size_t size = recordSize(kind);
+    const std::string bytes = readRecords(path, size);
+    if (row.position >= bytes.size() / size) return std::nullopt;
+    if (!holdsRow(kind, reinterpret_cast<const std::uint8_t*>(bytes.data()) + row.position * size, row))
+        return std::nullopt;
+    return row.position;
+}
+
+bool modifyEvent(const std::filesystem::path& path, EventKind kind, const EventRow& row,
+                 const EventRecord& changed) {
+    const std::size_t size = recordSize(kind);
+    const std::string bytes = readRecords(path, size);
+    const std::size_t n = bytes.size() / size;
+    const auto* base = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    if (row.position >= n || !holdsRow(kind, base + row.position * size, row)) return false;
+
+    // Fields the editor does not show (the unused bytes included) keep what the file holds.
+    EventRecord rec = decodeEvent(kind, base + row.position * size);
+    const EventRow newRow = rowFromRecord(kind, changed, row.position);
+    const bool moves = newRow.day != row.day || (hasTime(kind) && newRow.minute != row.minute);
+    rec.active = changed.active;
+    rec.text = changed.text;
+    rec.date = changed.date;
+    if (hasTime(kind)) rec.time = changed.time;
+    const std::string encoded = encodeEvent(kind, rec);
+    if (!moves) {
+        rewriteRecordAt(path, size, row.position, encoded);
+        return true;
+    }
+    // Out of its place and back in at the first record later than it, in one atomic rewrite.
+    std::string rest = bytes.substr(0, row.position * size) + bytes.substr((row.position + 1) * size);
+    const auto* others = reinterpret_cast<const std::uint8_t*>(rest.data());
+    std::size_t place = 0;
+    const std::size_t m = n - 1;
+    const double day = std::trunc(rec.date);
+    while (place < m) {
+        const EventRecord other = decodeEvent(kind, others + place * size);
+        const double otherDay = std::trunc(other.date);
+        if (otherDay > day || (hasTime(kind) && otherDay == day && other.time > rec.time)) break;
+        ++place;
+    }
+    rest.insert(place * size, encoded);
+    replaceFile(path, rest);
+    return true;
+}
+
+bool deleteEvent(const std::filesystem::path& path, EventKind kind, const EventRow& row) {
+    if (!recordOfRow(path, kind, row)) return false;
+    removeRecordAt(path, recordSize(kind), row.position);
+    return true;
+}
+
+} // namespace zel
