@@ -7,6 +7,7 @@
 #include "events/firing.h"
 #include "events/summary.h"
 #include "icons.h"
+#include "month_calendar.h"
 #include "partners/partner_record.h"
 #include "platform/shell.h"
 #include "platform/sound.h"
@@ -14,6 +15,7 @@
 #include "qt_text.h"
 #include "storage/record_file.h"
 #include "summary_box.h"
+#include "tabs/events_tab.h"
 #include "tabs/new_event_tab.h"
 #include "tabs/partners_tab.h"
 #include "tabs/settings_tab.h"
@@ -26,6 +28,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTextBrowser>
@@ -68,6 +71,7 @@ MainWindow::MainWindow(AppPaths paths, Services services, QWidget* parent)
     : QWidget(parent), paths_(std::move(paths)), services_(services),
       exitHandler_([] { QCoreApplication::quit(); }) {
     setObjectName(QStringLiteral("Form1"));
+    loadCalendars();
     buildWindow();
     buildServiceView();
     fAkcio_ = new TfAkcio(*this, services_.sound, services_.dialogs, this);
@@ -96,27 +100,25 @@ void MainWindow::buildWindow() {
     } tabs[] = {{"pUjEsemeny", "Új esemény"}, {"pProgram", "Események"},       {"pSzemelyek", "Partnerek"},
                 {"pMuveletek", "Műveletek"},  {"pBeallitasok", "Beállítások"}, {"pSegitseg", "Segítség"}};
     // Six Hungarian captions share 495 pixels: slimmer tabs than the style's own.
-    pLapok_->setStyleSheet(QStringLiteral(
+    pLapok_->tabBar()->setStyleSheet(QStringLiteral(
         "QTabBar::tab { padding: 3px 6px; margin-right: 1px; border: 1px solid #9a9a9a; border-bottom: none;"
         " border-top-left-radius: 3px; border-top-right-radius: 3px; background: #e2e2e2; }"
         "QTabBar::tab:selected { background: #fbfbfb; margin-top: 0px; }"
         "QTabBar::tab:!selected { margin-top: 2px; }"));
     newEventTab_ = new NewEventTab(*this);
+    eventsTab_ = new EventsTab(*this);
     partnersTab_ = new PartnersTab(*this);
     settingsTab_ = new SettingsTab(*this);
     for (const auto& t : tabs) {
-        QWidget* page = nullptr;
-        if (pLapok_->count() == TabNewEvent)
-            page = newEventTab_;
-        else if (pLapok_->count() == TabPartners)
-            page = partnersTab_;
-        else
-            page = new QWidget;
+        QWidget* const pages[] = {newEventTab_, eventsTab_, partnersTab_, nullptr, settingsTab_, nullptr};
+        QWidget* page = pages[pLapok_->count()];
+        if (!page) page = new QWidget;
         page->setObjectName(QString::fromUtf8(t.page));
         pLapok_->addTab(page, QString::fromUtf8(t.caption));
     }
     connect(pLapok_, &QTabWidget::currentChanged, this, [this](int index) {
         if (index == TabNewEvent) guarded(services_.dialogs, [this] { newEventTab_->pLapokChange(); });
+        if (index == TabEvents) guarded(services_.dialogs, [this] { eventsTab_->pLapokChange(); });
     });
     auto* help = new QTextBrowser(pLapok_->widget(TabHelp));
     help->setObjectName(QStringLiteral("lSugo"));
@@ -190,12 +192,15 @@ void MainWindow::buildServiceView() {
         nextLayout->addWidget(next);
     }
     nextLayout->addStretch(1);
+    monthCalendar_ = new MonthCalendar(nextArea);
+    nextLayout->addWidget(monthCalendar_, 0, Qt::AlignHCenter);
 }
 
 void MainWindow::FormCreate() {
     guarded(services_.dialogs, [this] {
         start_ = services_.clock.now();
         setWindowIcon(appIcon());
+        monthCalendar_->setCalendar(ymdOf(start_.day));
 
         preparePartnerFile(paths_);
         serviceView_ = serviceViewRequested(paths_);
@@ -223,8 +228,10 @@ void MainWindow::FormCreate() {
                        QStringLiteral("  "));
         pLapok_->setCurrentIndex(TabEvents);
         cLegkozelebb_->setCurrentIndex(0);
+        settingsTab_->SzinekAlkalmaz();
+        if (partnerNames_.empty()) partnersTab_->PartnerListaTilt(true);
         if (settings().start == StartChoice::Passive) AktPassziv(nullptr, 0);
-        loadCalendars();
+        allNames_ = NevListaEpit(extended_, localeLess());
     });
     previousTick_ = services_.clock.now();
 }
@@ -232,7 +239,6 @@ void MainWindow::FormCreate() {
 void MainWindow::loadCalendars() {
     common_ = calendarFromResource(QStringLiteral(":/namedays/common.txt"));
     extended_ = calendarFromResource(QStringLiteral(":/namedays/extended.txt"));
-    allNames_ = NevListaEpit(extended_, localeLess());
 }
 
 void MainWindow::applyOrCreateSettings() {
@@ -266,13 +272,15 @@ void MainWindow::setPartnerNames(std::vector<std::string> names) {
 }
 
 void MainWindow::PartnerekBetolt() {
-    partnerNames_.clear();
-    const std::string bytes = readRecordsIfExists(paths_.partners(), kPartnerRecordSize);
-    for (std::size_t at = 0; at < bytes.size(); at += kPartnerRecordSize)
-        partnerNames_.push_back(decodePartner(reinterpret_cast<const std::uint8_t*>(bytes.data() + at)).Name);
+    // The partners tab reads the file and hands the names back through setPartnerNames.
+    partnersTab_->PartnerekBetolt();
 }
 
-void MainWindow::tableRefresh(EventKind kind, QObject* /*sender*/, int /*relist*/) {
+void MainWindow::Contact(int index, const QString& text) {
+    partnersTab_->Contact(index, text);
+}
+
+void MainWindow::tableRefresh(EventKind kind, QObject* /*sender*/, int relist) {
     try {
         events_.refresh(kind, paths_.dataDir());
     } catch (...) {
@@ -280,6 +288,7 @@ void MainWindow::tableRefresh(EventKind kind, QObject* /*sender*/, int /*relist*
         throw;
     }
     tableModels_[kindIndex(kind)]->reload();
+    if (relist == 1 && !events_.table(kind).rows.empty()) eventsTab_->relist();
     KovFrissit(static_cast<int>(kind));
 }
 
@@ -431,8 +440,7 @@ void MainWindow::cLegkozelebbChange() {
         cLegkozelebb_->count() > 0 ? toCp(cLegkozelebb_->itemText(index)) : std::string();
     const SummaryPick pick = parseSummaryLine(line);
     cLegkozelebbFrissit();
-    pLapok_->setCurrentIndex(TabEvents);
-    (void)pick; // the listing opens the picked event once it can
+    eventsTab_->openEvent(pick.kind, fromCp(pick.date), fromCp(pick.time));
     cLegkozelebbFrissit();
 }
 
@@ -443,9 +451,12 @@ void MainWindow::showSummaryFirstLine() {
     }
 }
 
-void MainWindow::editEvent(const QString& /*occurrenceKey*/) {
+void MainWindow::editEvent(const QString& occurrenceKey) {
     showMainWindow();
-    pLapok_->setCurrentIndex(TabEvents);
+    const qsizetype bar = occurrenceKey.indexOf(QLatin1Char('|'));
+    const QString date = occurrenceKey.left(bar), time = bar < 0 ? QString() : occurrenceKey.mid(bar + 1);
+    // The listing of the kind chosen on the events tab is searched, as it stands.
+    eventsTab_->openEvent(-1, date, time);
 }
 
 void MainWindow::newEvent() {

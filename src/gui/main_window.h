@@ -24,6 +24,8 @@ class QCloseEvent;
 namespace zel::gui {
 
 class EventTableModel;
+class EventsTab;
+class MonthCalendar;
 class NewEventTab;
 class PartnersTab;
 class SettingsTab;
@@ -110,6 +112,10 @@ class MainWindow : public QWidget, public AlertHost {
     QString exeFolder() const;
     const std::string& lastSavedPartner() const { return lastSavedPartner_; }
     NewEventTab* newEventTab() const { return newEventTab_; }
+    EventsTab* eventsTab() const { return eventsTab_; }
+    MonthCalendar* monthCalendar() const { return monthCalendar_; }
+    // Rebuilds one table from its file (relist 1: the events tab lists again), then its next row.
+    void refreshTable(EventKind kind, QObject* sender, int relist) { tableRefresh(kind, sender, relist); }
     PartnersTab* partnersTab() const { return partnersTab_; }
     TfAkcio* fAkcio() const { return fAkcio_; }
     SummaryBox* cLegkozelebb() const { return cLegkozelebb_; }
@@ -130,7 +136,7 @@ class MainWindow : public QWidget, public AlertHost {
     void showMainWindow() override;
     void Kilepes() override;
     void pHangClick() override;
-    void Contact(int, const QString&) override {}
+    void Contact(int index, const QString& text) override;
 
     const AppPaths& paths() const { return paths_; }
     const EventBook& events() const { return events_; }
@@ -194,6 +200,8 @@ class MainWindow : public QWidget, public AlertHost {
     QToolButton* passziv_ = nullptr;
     SummaryBox* cLegkozelebb_ = nullptr;
     NewEventTab* newEventTab_ = nullptr;
+    EventsTab* eventsTab_ = nullptr;
+    MonthCalendar* monthCalendar_ = nullptr;
     PartnersTab* partnersTab_ = nullptr;
     SettingsTab* settingsTab_ = nullptr;
     TfAkcio* fAkcio_ = nullptr;

@@ -137,6 +137,9 @@ void openOrCreate(const fs::path& path) {
 
 void checkOpens(const fs::path& path) {
     Fd fd = openOrThrow(path, O_RDONLY);
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0) fail(path);
+    if (S_ISDIR(st.st_mode)) fail(path, EISDIR);
 }
 
 std::string readRecords(const fs::path& path, std::size_t recordSize) {

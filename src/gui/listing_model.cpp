@@ -1,0 +1,86 @@
+#include "listing_model.h"
+
+#include "events/listing.h"
+#include "qt_text.h"
+
+namespace zel::gui {
+
+void ListingModel::setListing(EventKind kind, const EventTable* table, std::vector<std::size_t> rows) {
+    beginResetModel();
+    kind_ = kind;
+    table_ = table;
+    rows_ = std::move(rows);
+    endResetModel();
+    emit headerDataChanged(Qt::Horizontal, 0, 4);
+}
+
+const EventRow* ListingModel::rowAt(int r) const {
+    if (!table_ || r < 0 || static_cast<std::size_t>(r) >= rows_.size()) return nullptr;
+    return &table_->rows[rows_[static_cast<std::size_t>(r)]];
+}
+
+std::string ListingModel::cellText(int r, int column) const {
+    const EventRow* row = rowAt(r);
+    if (!row) return {};
+    const EventCells c = cellsOf(kind_, *row);
+    switch (column) {
+    case 0:
+        return c[0];
+    case 1:
+        return hasTime(kind_) ? recurrenceWord(row->recurrence) : std::string();
+    case 2:
+        return c[1];
+    case 3:
+        return c[2];
+    case 4:
+        return c[3];
+    }
+    return {};
+}
+
+int ListingModel::rowCount(const QModelIndex& parent) const {
+    if (parent.isValid()) return 0;
+    return std::max<int>(1, static_cast<int>(rows_.size()));
+}
+
+QVariant ListingModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid()) return {};
+    if (role == Qt::DisplayRole) {
+        QString text = fromCp(cellText(index.row(), index.column()));
+        // A reminder of several lines shows on one grid line.
+        if (index.column() == 4)
+            text.replace(QStringLiteral("\r\n"), QStringLiteral(" "))
+                .replace(QLatin1Char('\n'), QLatin1Char(' '));
+        return text;
+    }
+    if (role == Qt::ToolTipRole && index.column() == 4 && rowAt(index.row()))
+        return fromStored(rowAt(index.row())->text);
+    return {};
+}
+
+QVariant ListingModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal) return {};
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(section == 4 ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter);
+    if (role != Qt::DisplayRole) return {};
+    static const char* const kLast[] = {"Tárgy", "Futtatandó program", "Névnap", "Név"};
+    switch (section) {
+    case 0:
+        return QStringLiteral("Aktív");
+    case 1:
+        return QStringLiteral("Ismétel");
+    case 2:
+        return QStringLiteral("Dátum");
+    case 3:
+        return QStringLiteral("Óra");
+    default:
+        return QString::fromUtf8(kLast[kindIndex(kind_)]);
+    }
+}
+
+Qt::ItemFlags ListingModel::flags(const QModelIndex& index) const {
+    if (rows_.empty()) return Qt::NoItemFlags;
+    return QAbstractTableModel::flags(index);
+}
+
+} // namespace zel::gui

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "events/event_table.h"
+
+#include <QAbstractTableModel>
+#include <vector>
+
+namespace zel::gui {
+
+// The listing grid: the listed rows of one table, in table order, with the columns of the events tab
+// (active mark, recurrence word, date, time, text). An empty listing still shows one blank row.
+class ListingModel : public QAbstractTableModel {
+  public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    void setListing(EventKind kind, const EventTable* table, std::vector<std::size_t> rows);
+    EventKind kind() const { return kind_; }
+    bool isEmpty() const { return rows_.empty(); }
+    std::size_t listedCount() const { return rows_.size(); }
+    // The table row shown in grid row r, or nullptr for the blank row.
+    const EventRow* rowAt(int r) const;
+    // The five texts of grid row r as the grid shows them (Windows-1250).
+    std::string cellText(int r, int column) const;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : 5; }
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+  private:
+    EventKind kind_ = EventKind::Reminder;
+    const EventTable* table_ = nullptr;
+    std::vector<std::size_t> rows_;
+};
+
+} // namespace zel::gui

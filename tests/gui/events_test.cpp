@@ -1,0 +1,387 @@
+#include "alert_window.h"
+#include "app_fixture.h"
+#include "events/event_record.h"
+#include "listing_model.h"
+#include "month_calendar.h"
+#include "storage/record_file.h"
+#include "summary_box.h"
+#include "tabs/events_tab.h"
+#include "tabs/partners_tab.h"
+#include "text/cp1250.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimeEdit>
+#include <gtest/gtest.h>
+
+using namespace zel;
+using namespace zel::gui;
+using zel::test::readFile;
+using zel::test::Start;
+
+namespace {
+
+EventRecord ev(int y, int mo, int d, int h, int mi, const char* text, std::uint8_t recurrence = 0) {
+    EventRecord r;
+    r.text = utf8ToCp1250(text);
+    r.recurrence = recurrence;
+    r.date = static_cast<double>(dayNumber(y, mo, d));
+    r.time = storedFromMinute(h * 60 + mi);
+    return r;
+}
+
+void store(const Start& s, EventKind k, const std::vector<EventRecord>& recs) {
+    std::string bytes;
+    for (const auto& r : recs)
+        bytes += encodeEvent(k, r);
+    std::filesystem::create_directories(s.dir.path() / "Data");
+    replaceFile(s.data(eventFileName(k)), bytes);
+}
+
+std::vector<std::string> fileTexts(const Start& s, EventKind k) {
+    std::vector<std::string> out;
+    for (const auto& r : loadEventTable(s.data(eventFileName(k)), k).rows)
+        out.push_back(cp1250ToUtf8(r.text) + "@" + dateText(*r.day).substr(5) + timeText(r.minute));
+    return out;
+}
+
+struct Tab {
+    Start s;
+    std::unique_ptr<MainWindow> w;
+    EventsTab* t = nullptr;
+    explicit Tab(Moment now = Moment::at(2024, 3, 5, 9, 5, 7)) { s.clock.set(now); }
+    void open() {
+        w = s.open();
+        w->show();
+        t = w->eventsTab();
+    }
+    // The grid's text column, row by row.
+    std::vector<std::string> listed() const {
+        std::vector<std::string> out;
+        for (int r = 0; r < static_cast<int>(t->model()->listedCount()); ++r)
+            out.push_back(cp1250ToUtf8(t->model()->cellText(r, 4)));
+        return out;
+    }
+    void select(int row, int column) { t->sProgramokMa->setCurrentIndex(t->model()->index(row, column)); }
+    void showPast(bool on) {
+        Settings st = defaultSettings();
+        st.pastEvents = on;
+        writeSettingsFile(s.dir.path() / kSettingsFileName, encodeSettings(st, SettingsBytes{}));
+    }
+};
+
+using Rows = std::vector<std::string>;
+
+} // namespace
+
+TEST(Listing, TodayWithAndWithoutThePast) {
+    Tab x;
+    store(x.s, EventKind::Reminder,
+          {ev(2024, 3, 4, 20, 0, "tegnap"), ev(2024, 3, 5, 9, 0, "reggel"), ev(2024, 3, 5, 9, 5, "most", 1),
+           ev(2024, 3, 5, 10, 0, "később", 4), ev(2024, 3, 6, 8, 0, "holnap")});
+    x.open();
+    EXPECT_EQ(x.w->pLapok()->currentIndex(), MainWindow::TabEvents);
+    EXPECT_EQ(x.listed(), (Rows{"később", "holnap"})); // "Mind" at start
+    EXPECT_FALSE(x.t->dPrgMettol->isVisible() && x.t->gNevNapok->isVisible());
+    x.t->rPrgMa->click();
+    EXPECT_EQ(x.listed(), Rows{"később"});
+    EXPECT_EQ(cp1250ToUtf8(x.t->model()->cellText(0, 1)), "Évente");
+    EXPECT_EQ(x.t->model()->cellText(0, 0), "   *");
+    EXPECT_EQ(x.t->model()->cellText(0, 2), "2024.03.05.");
+    EXPECT_EQ(x.t->model()->cellText(0, 3), "10:00");
+    x.t->rPrgHolnap->click();
+    EXPECT_EQ(x.listed(), Rows{"holnap"});
+
+    x.showPast(true);
+    x.open();
+    x.t->rPrgMa->click();
+    EXPECT_EQ(x.listed(), (Rows{"reggel", "most", "később"}));
+    x.t->rPrgMind->click();
+    EXPECT_EQ(x.listed().size(), 5u);
+
+    // An empty window: a disabled grid with one blank row.
+    x.t->dPrgMettol->setDate(QDate(2030, 1, 1));
+    EXPECT_TRUE(x.t->rPrgTartam->isChecked());
+    EXPECT_TRUE(x.t->model()->isEmpty());
+    EXPECT_EQ(x.t->model()->rowCount(), 1);
+    EXPECT_FALSE(x.t->sProgramokMa->isEnabled());
+    x.t->dPrgMettol->setDate(QDate(2024, 3, 5));
+    EXPECT_EQ(x.t->dPrgMeddig->date(), QDate(2024, 3, 5));
+    x.t->dPrgMeddig->setDate(QDate(2024, 3, 6));
+    EXPECT_EQ(x.listed(), (Rows{"reggel", "most", "később", "holnap"}));
+    x.t->dPrgMeddig->setDate(QDate(2024, 3, 1)); // raised back to the first day
+    EXPECT_EQ(x.t->dPrgMeddig->date(), QDate(2024, 3, 5));
+}
+
+TEST(Listing, WeekAndMonthAndTheNameDaysOfTheFirstDay) {
+    Tab sunday(Moment::at(2026, 12, 6, 12));
+    store(sunday.s, EventKind::NameDay,
+          {ev(2026, 11, 29, 0, 0, "előtte"), ev(2026, 11, 30, 0, 0, "hétfő"),
+           ev(2026, 12, 6, 0, 0, "vasárnap"), ev(2026, 12, 7, 0, 0, "jövő hét"),
+           ev(2026, 12, 31, 0, 0, "szilveszter"), ev(2027, 1, 1, 0, 0, "újév")});
+    sunday.showPast(true);
+    sunday.open();
+    sunday.t->cEsemeny->setCurrentIndex(2);
+    sunday.t->cEsemenyChange();
+    sunday.t->rPrgHet->click();
+    EXPECT_EQ(sunday.listed(), (Rows{"hétfő", "vasárnap"}));
+    EXPECT_EQ(sunday.t->dPrgMettol->date(), QDate(2026, 11, 30));
+    EXPECT_EQ(sunday.t->dPrgMeddig->date(), QDate(2026, 12, 6));
+    EXPECT_TRUE(sunday.t->sProgramokMa->isColumnHidden(1));
+    EXPECT_TRUE(sunday.t->sProgramokMa->isColumnHidden(3));
+    EXPECT_EQ(sunday.t->model()->headerData(4, Qt::Horizontal, Qt::DisplayRole).toString(),
+              QStringLiteral("Névnap"));
+    sunday.t->rPrgHavi->click();
+    EXPECT_EQ(sunday.listed(), (Rows{"vasárnap", "jövő hét", "szilveszter"}));
+    EXPECT_EQ(sunday.t->dPrgMeddig->date(), QDate(2026, 12, 31));
+    EXPECT_EQ(sunday.w->monthCalendar()->Calendar(), (Ymd{2026, 12, 6}));
+
+    Tab monday(Moment::at(2026, 12, 7, 12));
+    monday.open();
+    monday.t->rPrgHet->click();
+    EXPECT_EQ(monday.t->dPrgMettol->date(), QDate(2026, 12, 7));
+    EXPECT_EQ(monday.t->dPrgMeddig->date(), QDate(2026, 12, 13));
+
+    // 12.31 of the common calendar, whose line has no trailing space.
+    monday.t->dPrgMettol->setDate(QDate(2026, 12, 31));
+    ASSERT_EQ(monday.t->cNevnapLista->count(), 2);
+    EXPECT_EQ(monday.t->cNevnapLista->itemText(0), QStringLiteral("12.31 névnapjai:"));
+    EXPECT_EQ(monday.t->cNevnapLista->itemText(1), QStringLiteral("Szilveszter"));
+    monday.t->cNevnapListaChange(1);
+    EXPECT_EQ(monday.w->pLapok()->currentIndex(), MainWindow::TabPartners);
+    EXPECT_EQ(monday.w->partnersTab()->eNev->text(), QStringLiteral(" Szilveszter"));
+    EXPECT_EQ(monday.w->partnersTab()->eNev->cursorPosition(), 0);
+    EXPECT_EQ(monday.t->cNevnapLista->currentIndex(), 0);
+}
+
+TEST(Modification, DatesMoveTimesAreCheckedAndTextsStayInPlace) {
+    Tab x(Moment::at(2024, 4, 1, 8));
+    store(x.s, EventKind::Reminder,
+          {ev(2024, 5, 1, 11, 0, "a"), ev(2024, 5, 2, 10, 0, "b"), ev(2024, 5, 3, 12, 0, "c")});
+    x.open();
+    x.select(0, 2);
+    QTest::keyClick(x.t->sProgramokMa, Qt::Key_Return);
+    ASSERT_TRUE(x.t->gModosit->isVisible());
+    EXPECT_EQ(x.t->l3->text(), QStringLiteral("Dátum"));
+    EXPECT_EQ(x.t->pAktDatum->text(), QStringLiteral("2024.04.01."));
+    x.t->dModositDatum->setDate(QDate(2024, 5, 2));
+    QTest::keyClick(x.t->dModositDatum, Qt::Key_Return);
+    EXPECT_EQ(fileTexts(x.s, EventKind::Reminder), (Rows{"b@05.02.10:00", "a@05.02.11:00", "c@05.03.12:00"}));
+    EXPECT_FALSE(x.t->gModosit->isVisible());
+    EXPECT_EQ(x.t->sProgramokMa->currentIndex(), x.t->model()->index(0, 2)); // the noted cell again
+
+    // A taken minute, and an unchanged one, are refused.
+    const std::string before = readFile(x.s.data("emlekeztetok.dat"));
+    x.select(1, 3);
+    x.t->sProgramokMaDblClick();
+    EXPECT_EQ(x.t->l3->text(), QStringLiteral("Idő"));
+    x.t->dModositIdo->setTime(QTime(10, 0));
+    x.t->Panel20->click();
+    x.select(1, 3);
+    x.t->sProgramokMaDblClick();
+    x.t->Panel20->click();
+    ASSERT_EQ(x.s.dialogs.boxes.size(), 2u);
+    for (const auto& box : x.s.dialogs.boxes) {
+        EXPECT_EQ(box.kind, Dialogs::Kind::Information);
+        EXPECT_TRUE(
+            box.text.startsWith(QStringLiteral("A megadott napra és órára már felvett emlékeztetőt.\n\n")));
+    }
+    EXPECT_EQ(readFile(x.s.data("emlekeztetok.dat")), before);
+    // Space in the time editor puts the current time in.
+    QTest::keyClick(x.t->dModositIdo, Qt::Key_Space);
+    EXPECT_EQ(x.t->dModositIdo->time(), QTime(8, 0));
+
+    // The text of the middle row, in place: the neighbours' bytes stay.
+    x.select(1, 4);
+    x.t->sProgramokMaDblClick();
+    EXPECT_TRUE(x.t->mTargyModosit->isVisible());
+    EXPECT_EQ(x.t->gModosit->height(), 51);
+    x.t->mTargyModosit->setPlainText(QStringLiteral("két\nsor"));
+    QTest::keyClick(x.t->mTargyModosit, Qt::Key_Return, Qt::ControlModifier);
+    const std::string after = readFile(x.s.data("emlekeztetok.dat"));
+    EXPECT_EQ(after.substr(0, 280), before.substr(0, 280));
+    EXPECT_EQ(after.substr(560), before.substr(560));
+    EXPECT_EQ(fileTexts(x.s, EventKind::Reminder)[1], "két\r\nsor@05.02.11:00");
+}
+
+TEST(Modification, AHiddenEarlierEventOfTheSameDayDoesNotShiftTheRow) {
+    Tab x(Moment::at(2024, 3, 5, 12));
+    store(x.s, EventKind::Reminder,
+          {ev(2024, 3, 5, 9, 0, "reggel"), ev(2024, 3, 5, 14, 0, "délután"), ev(2024, 3, 5, 18, 0, "este")});
+    x.open();
+    x.t->rPrgMa->click();
+    ASSERT_EQ(x.listed(), (Rows{"délután", "este"}));
+    x.select(1, 0);
+    x.t->sProgramokMaDblClick();
+    x.t->cModositAktiv->setChecked(false);
+    x.t->Panel20->click();
+    const auto t = loadEventTable(x.s.data("emlekeztetok.dat"), EventKind::Reminder);
+    EXPECT_TRUE(t.rows[0].active);
+    EXPECT_TRUE(t.rows[1].active);
+    EXPECT_FALSE(t.rows[2].active);
+
+    x.select(0, 0);
+    x.s.dialogs.answers.push_back(Dialogs::Yes);
+    QTest::keyClick(x.t->sProgramokMa, Qt::Key_Delete);
+    EXPECT_EQ(fileTexts(x.s, EventKind::Reminder), (Rows{"reggel@03.05.9:00", "este@03.05.18:00"}));
+}
+
+TEST(Modification, AMissingProgramIsQuestionedAndADateMoveKeepsTheMinuteRule) {
+    Tab x(Moment::at(2024, 3, 1, 8));
+    store(x.s, EventKind::Program,
+          {ev(2024, 3, 5, 9, 0, "/nincs/ilyen --x"), ev(2024, 3, 6, 9, 0, "/bin/sh ")});
+    x.open();
+    x.t->cEsemeny->setCurrentIndex(1);
+    x.t->cEsemenyChange();
+    x.select(0, 4);
+    x.t->sProgramokMaDblClick();
+    EXPECT_EQ(x.t->l3->text(), QStringLiteral("Fájl"));
+    EXPECT_TRUE(x.t->Panel26->isVisible());
+    QTest::keyClick(x.t->eModositTargy, Qt::Key_Space); // no spaces in the command line
+    EXPECT_EQ(x.t->eModositTargy->text(), QStringLiteral("/nincs/ilyen --x"));
+    x.s.dialogs.answers.push_back(Dialogs::Yes);
+    x.t->Panel20->click();
+    ASSERT_EQ(x.s.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(x.s.dialogs.boxes[0].kind, Dialogs::Kind::Warning);
+    EXPECT_EQ(x.s.dialogs.boxes[0].text,
+              QStringLiteral("A megadott futtatandó állomány nem található!\nSzeretne egy újat megadni?"));
+    EXPECT_EQ(x.s.dialogs.boxes[0].buttons, Dialogs::Yes | Dialogs::No);
+    x.t->eModositTargy->setText(QStringLiteral("/bin/sh -c true"));
+    x.t->Panel20->click(); // exists: no question
+    EXPECT_EQ(x.s.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(fileTexts(x.s, EventKind::Program)[0], "/bin/sh -c true@03.05.9:00");
+
+    // Moving the first program onto the second one's minute is refused.
+    x.select(0, 2);
+    x.t->sProgramokMaDblClick();
+    x.t->dModositDatum->setDate(QDate(2024, 3, 6));
+    x.t->Panel20->click();
+    ASSERT_EQ(x.s.dialogs.boxes.size(), 2u);
+    EXPECT_TRUE(x.s.dialogs.boxes[1].text.startsWith(
+        QStringLiteral("A megadott napra és órára már felvett futtatandó programot.")));
+    EXPECT_EQ(fileTexts(x.s, EventKind::Program).size(), 2u);
+}
+
+TEST(Deletion, TheMiddleOfThreeTheOnlyOneAndNoAnswer) {
+    Tab x(Moment::at(2024, 3, 1, 8));
+    store(x.s, EventKind::Birthday,
+          {ev(2024, 3, 5, 0, 0, "első"), ev(2024, 3, 5, 0, 0, "második"), ev(2024, 3, 5, 0, 0, "harmadik")});
+    x.open();
+    x.t->cEsemeny->setCurrentIndex(3);
+    x.t->cEsemenyChange();
+    x.select(1, 2);
+    x.s.dialogs.answers.push_back(Dialogs::No);
+    x.t->pTorol->click();
+    EXPECT_EQ(fileTexts(x.s, EventKind::Birthday).size(), 3u);
+    x.select(1, 2);
+    x.s.dialogs.answers.push_back(Dialogs::Yes);
+    x.t->pTorol->click();
+    ASSERT_EQ(x.s.dialogs.boxes.size(), 2u);
+    EXPECT_EQ(x.s.dialogs.boxes[1].kind, Dialogs::Kind::Confirmation);
+    EXPECT_EQ(x.s.dialogs.boxes[1].caption, QStringLiteral("Megerősítés"));
+    EXPECT_EQ(x.s.dialogs.boxes[1].text, QStringLiteral("Valóban törölni szeretné azt a sort amiben áll?"));
+    EXPECT_EQ(fileTexts(x.s, EventKind::Birthday), (Rows{"első@03.05.0:00", "harmadik@03.05.0:00"}));
+    EXPECT_EQ(x.listed(), (Rows{"első", "harmadik"}));
+
+    // With the warning windows off nothing is deleted, yet the listing is recomputed.
+    Settings quiet = defaultSettings();
+    quiet.warnings = false;
+    writeSettingsFile(x.s.dir.path() / kSettingsFileName, encodeSettings(quiet, SettingsBytes{}));
+    x.open();
+    x.t->cEsemeny->setCurrentIndex(3);
+    x.t->cEsemenyChange();
+    x.select(0, 2);
+    x.t->pTorol->click();
+    EXPECT_EQ(fileTexts(x.s, EventKind::Birthday).size(), 2u);
+
+    Tab one(Moment::at(2024, 3, 1, 8));
+    store(one.s, EventKind::Reminder, {ev(2024, 3, 5, 9, 0, "egyetlen")});
+    one.open();
+    one.select(0, 4);
+    one.s.dialogs.answers.push_back(Dialogs::Yes);
+    one.t->pTorol->click();
+    EXPECT_EQ(readFile(one.s.data("emlekeztetok.dat")).size(), 0u);
+    EXPECT_TRUE(one.t->model()->isEmpty());
+    EXPECT_FALSE(one.t->sProgramokMa->isEnabled());
+    EXPECT_TRUE(one.w->events().table(EventKind::Reminder).rows.empty());
+}
+
+TEST(Listing, KeysSkipTheRecurrenceColumn) {
+    Tab x(Moment::at(2024, 3, 1, 8));
+    store(x.s, EventKind::Reminder, {ev(2024, 3, 5, 9, 0, "a")});
+    x.open();
+    x.select(0, 0);
+    QTest::keyClick(x.t->sProgramokMa, Qt::Key_Right);
+    EXPECT_EQ(x.t->sProgramokMa->currentIndex().column(), 2);
+    QTest::keyClick(x.t->sProgramokMa, Qt::Key_Left);
+    EXPECT_EQ(x.t->sProgramokMa->currentIndex().column(), 0);
+    x.select(0, 1);
+    EXPECT_NE(x.t->sProgramokMa->currentIndex().column(), 1);
+}
+
+TEST(Opening, TheAlertAndTheSummaryOpenTheirEvent) {
+    Tab x(Moment::at(2024, 3, 5, 14, 29, 58));
+    store(x.s, EventKind::Reminder, {ev(2024, 3, 5, 14, 30, "Fogorvos")});
+    store(x.s, EventKind::Program, {ev(2024, 3, 5, 14, 30, "/bin/true ")});
+    x.open();
+    x.w->pLapok()->setCurrentIndex(MainWindow::TabNewEvent);
+    x.s.clock.set(Moment::at(2024, 3, 5, 14, 30, 0, 5));
+    x.w->Timer1Timer();
+    TfAkcio* alert = x.w->fAkcio();
+    ASSERT_TRUE(alert->isVisible());
+    alert->findChild<QComboBox*>(QStringLiteral("cMuv"))->setCurrentIndex(2);
+    alert->cMuvChange();
+    EXPECT_FALSE(alert->isVisible());
+    EXPECT_EQ(x.w->pLapok()->currentIndex(), MainWindow::TabEvents);
+    // Past its minute the reminder is listed only with the past shown; with it on, it opens.
+    x.showPast(true);
+    x.open();
+    x.w->editEvent(QStringLiteral("2024.03.05.|14:30"));
+    EXPECT_TRUE(x.t->gModosit->isVisible());
+    EXPECT_EQ(x.t->sProgramokMa->currentIndex().column(), 3);
+
+    Tab y(Moment::at(2024, 3, 5, 10));
+    store(y.s, EventKind::Program, {ev(2024, 3, 5, 14, 30, "/bin/true ")});
+    y.open();
+    SummaryBox* box = y.w->cLegkozelebb();
+    box->showPopup();
+    box->hidePopup();
+    box->setCurrentIndex(0);
+    y.w->cLegkozelebbChange();
+    EXPECT_EQ(y.t->cEsemeny->currentIndex(), 1);
+    EXPECT_TRUE(y.t->rPrgMind->isChecked());
+    EXPECT_TRUE(y.t->gModosit->isVisible());
+    EXPECT_EQ(y.t->l3->text(), QStringLiteral("Idő"));
+}
+
+TEST(MonthCalendar, TheServiceViewShowsTheMonthAndPages) {
+    Tab x(Moment::at(2025, 1, 31, 9));
+    zel::test::writeFile(x.s.dir.path() / "szervizmod", "");
+    x.open();
+    MonthCalendar* c = x.w->monthCalendar();
+    EXPECT_EQ(c->lEv->text(), QStringLiteral("2025"));
+    EXPECT_EQ(c->pAktHonap->text(), QStringLiteral("Január"));
+    EXPECT_EQ(c->gNaptar->item(0, 2)->text(), QStringLiteral("1")); // 2025.01.01. was a Wednesday
+    c->Panel10Click();
+    EXPECT_EQ(c->Calendar(), (Ymd{2025, 2, 28}));
+    EXPECT_EQ(c->pAktHonap->text(), QStringLiteral("Február"));
+    c->Panel9Click();
+    c->Panel9Click();
+    EXPECT_EQ(c->Calendar(), (Ymd{2024, 12, 28}));
+    EXPECT_EQ(c->lEv->text(), QStringLiteral("2024"));
+    c->setCalendar({2025, 6, 1});
+    EXPECT_EQ(c->gNaptar->item(0, 6)->text(), QStringLiteral("1"));
+    EXPECT_EQ(c->gNaptar->item(0, 0)->text(), QString());
+    EXPECT_EQ(c->gNaptar->item(1, 0)->text(), QStringLiteral("2"));
+}

@@ -1,0 +1,491 @@
+#include "app_fixture.h"
+#include "events/event_record.h"
+#include "events/event_table.h"
+#include "partners/partner_file.h"
+#include "storage/record_file.h"
+#include "tabs/new_event_tab.h"
+#include "tabs/partners_tab.h"
+#include "text/cp1250.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStringListModel>
+#include <QTabWidget>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace zel;
+using namespace zel::gui;
+using zel::test::readFile;
+using zel::test::Start;
+using zel::test::writeFile;
+
+namespace {
+
+using Box = test::ScriptedDialogs::Box;
+
+std::string cp(const char* utf8) {
+    return utf8ToCp1250(utf8);
+}
+
+PartnerRecord partner(const char* name, const char* email = "", const char* mobile = "") {
+    PartnerRecord p;
+    p.Name = cp(name);
+    p.Email = email;
+    p.Mobile = mobile;
+    return p;
+}
+
+std::string event(EventKind k, const char* name, double date) {
+    EventRecord r;
+    r.text = cp(name);
+    r.date = date;
+    return encodeEvent(k, r);
+}
+
+const QString kDuplicate = QStringLiteral("Ilyen névvel már szerepel partner. Kérem válasszon másik nevet!");
+
+// A program folder whose partner file holds the given partners, opened on the partners tab.
+struct Book {
+    Start s;
+    std::unique_ptr<MainWindow> w;
+    PartnersTab* t = nullptr;
+
+    explicit Book(std::initializer_list<PartnerRecord> partners, bool warnings = true) {
+        std::filesystem::create_directories(s.dir.path() / "Data");
+        std::string bytes;
+        for (const auto& p : partners)
+            bytes += encodePartner(p);
+        writeFile(s.data("partnerek.dat"), bytes);
+        if (!warnings) {
+            Settings quiet = defaultSettings();
+            quiet.warnings = false;
+            writeSettingsFile(s.dir.path() / kSettingsFileName, encodeSettings(quiet, SettingsBytes{}));
+        }
+        w = s.open();
+        w->pLapok()->setCurrentIndex(MainWindow::TabPartners);
+        t = w->partnersTab();
+    }
+    std::string file() const { return readFile(s.data("partnerek.dat")); }
+    std::vector<PartnerRecord> stored() const {
+        const std::string bytes = file();
+        std::vector<PartnerRecord> out;
+        for (std::size_t at = 0; at + kPartnerRecordSize <= bytes.size(); at += kPartnerRecordSize)
+            out.push_back(decodePartner(reinterpret_cast<const std::uint8_t*>(bytes.data() + at)));
+        return out;
+    }
+    QStringList listed() const { return static_cast<QStringListModel*>(t->lNevek->model())->stringList(); }
+    QStringList kinek() const {
+        QStringList out;
+        for (int i = 0; i < w->newEventTab()->cUjEsKinek->count(); ++i)
+            out << w->newEventTab()->cUjEsKinek->itemText(i);
+        return out;
+    }
+    QStringList contactLines() const {
+        QStringList out;
+        for (int i = 0; i < t->lEler->count(); ++i)
+            out << t->lEler->item(i)->text();
+        return out;
+    }
+    void select(int row) {
+        t->lNevek->setCurrentIndex(t->lNevek->model()->index(row, 0));
+        t->lNevekClick();
+    }
+    void newPartner(const QString& name) {
+        t->Panel5->click();
+        t->eNev->setText(name);
+    }
+    void modify(int row, const QString& name) {
+        select(row);
+        t->Panel1->click();
+        t->eNev->setText(name);
+    }
+    void save() { t->Panel4->click(); }
+    std::vector<Box>& boxes() { return s.dialogs.boxes; }
+};
+
+void expectWarning(const Box& box, const QString& text) {
+    EXPECT_EQ(box.kind, Dialogs::Kind::Warning);
+    EXPECT_EQ(box.caption, QStringLiteral("Figyelem!"));
+    EXPECT_EQ(box.buttons, Dialogs::Ok);
+    EXPECT_EQ(box.text, text);
+}
+
+} // namespace
+
+TEST(Partners, ANewPartnerIsSavedInOrderAndSelected) {
+    Book b({partner("Antal Ede"), partner("Zsoldos Pál")});
+    EXPECT_EQ(b.kinek(), (QStringList{QStringLiteral("Antal Ede"), QStringLiteral("Zsoldos Pál")}));
+    b.newPartner(QStringLiteral("Kovács Béla"));
+    EXPECT_FALSE(b.t->pUjnev->isHidden());
+    EXPECT_EQ(b.t->lSzemely->text(), QStringLiteral("        Új személy felvitele"));
+    EXPECT_EQ(b.t->eWeb->text(), QStringLiteral("http://"));
+    EXPECT_EQ(b.t->cUjNevNapok->currentText(), QStringLiteral("Nincs megadva"));
+    b.t->eCim->setText(QString(70, QLatin1Char('c'))); // the field takes 60, the file keeps 52
+    EXPECT_EQ(b.t->eCim->text().size(), 60);
+    b.t->eEmail->setText(QStringLiteral("bela@kovacs.hu"));
+    b.t->eMobil->setText(QStringLiteral("+36 30 123 4567"));
+    b.t->eTel->setText(QStringLiteral("06 1 234 5678"));
+    b.t->mMegj->setPlainText(QStringLiteral("Első sor\nmásodik"));
+    b.save();
+
+    EXPECT_TRUE(b.boxes().empty());
+    PartnerRecord kovacs;
+    kovacs.Name = cp("Kovács Béla");
+    kovacs.Address = std::string(52, 'c');
+    kovacs.Email = "bela@kovacs.hu";
+    kovacs.Mobile = "+36 30 123 4567";
+    kovacs.Phone = "06 1 234 5678";
+    kovacs.Note = cp("Első sor\r\nmásodik");
+    EXPECT_EQ(b.file(), encodePartner(partner("Antal Ede")) + encodePartner(kovacs) +
+                            encodePartner(partner("Zsoldos Pál")));
+
+    EXPECT_TRUE(b.t->pUjnev->isHidden());
+    EXPECT_EQ(b.listed(), (QStringList{QStringLiteral("Antal Ede"), QStringLiteral("Kovács Béla"),
+                                       QStringLiteral("Zsoldos Pál")}));
+    EXPECT_EQ(b.kinek(), b.listed());
+    EXPECT_EQ(b.t->lNevek->currentIndex().row(), 1);
+    EXPECT_EQ(b.t->currentPartnerIndex(), 1u);
+    EXPECT_EQ(b.contactLines(),
+              (QStringList{QStringLiteral("bela@kovacs.hu"), QString(), QString(52, QLatin1Char('c')),
+                           QStringLiteral("+36 30 123 4567"), QStringLiteral("06 1 234 5678")}));
+    EXPECT_EQ(b.t->rMegj1->toPlainText(), QStringLiteral("Első sor\nmásodik"));
+    EXPECT_TRUE(b.t->rMegj1->isReadOnly());
+    EXPECT_EQ(b.t->lNevek->toolTip(), QStringLiteral("Kovács Béla"));
+
+    // Á sorts after every Latin letter; one leading space goes, a second one stays.
+    b.newPartner(QStringLiteral(" Ábel"));
+    b.save();
+    b.newPartner(QStringLiteral("  Cecil"));
+    b.save();
+    EXPECT_EQ(b.listed(), (QStringList{QStringLiteral(" Cecil"), QStringLiteral("Antal Ede"),
+                                       QStringLiteral("Kovács Béla"), QStringLiteral("Zsoldos Pál"),
+                                       QStringLiteral("Ábel")}));
+    EXPECT_EQ(b.stored()[4].Name, cp("Ábel"));
+}
+
+TEST(Partners, RefusedNamesWriteNothingAndKeepThePanelOpen) {
+    Book b({partner("Antal Ede"), partner("x:y")});
+    const std::string before = b.file();
+    b.newPartner(QStringLiteral("Antal Ede"));
+    b.save();
+    ASSERT_EQ(b.boxes().size(), 1u);
+    expectWarning(b.boxes()[0], kDuplicate);
+    EXPECT_FALSE(b.t->pUjnev->isHidden());
+    EXPECT_EQ(b.t->eNev->text(), QStringLiteral("Antal Ede"));
+    EXPECT_EQ(b.file(), before);
+
+    // Several refusals, one box after the other.
+    b.t->eNev->setText(QStringLiteral(" x:y"));
+    b.save();
+    ASSERT_EQ(b.boxes().size(), 3u);
+    expectWarning(b.boxes()[1], kDuplicate);
+    expectWarning(b.boxes()[2], QStringLiteral("A név nem tartalmazhatja a \":\" karaktert!"));
+    EXPECT_EQ(b.t->eNev->text(), QStringLiteral("x:y"));
+    b.t->eNev->setText(QStringLiteral(" "));
+    b.save();
+    ASSERT_EQ(b.boxes().size(), 4u);
+    expectWarning(b.boxes()[3], QStringLiteral("Kérem adjon meg egy nevet új partnerének!"));
+    EXPECT_EQ(b.file(), before);
+
+    // With the warnings off the same refusals are silent.
+    Book q({partner("Antal Ede")}, false);
+    const std::string quietBefore = q.file();
+    for (const char* name : {"Antal Ede", "", "a:b"}) {
+        q.newPartner(QString::fromUtf8(name));
+        q.save();
+        EXPECT_FALSE(q.t->pUjnev->isHidden());
+    }
+    EXPECT_TRUE(q.boxes().empty());
+    EXPECT_EQ(q.file(), quietBefore);
+}
+
+TEST(Partners, WebAndEmailRefusalsAreShownEvenWithWarningsOff) {
+    for (const bool warnings : {true, false}) {
+        Book b({partner("Antal Ede")}, warnings);
+        const std::string before = b.file();
+        b.newPartner(QStringLiteral("Béla"));
+        b.t->eWeb->setText(QStringLiteral("abcdefgh"));
+        b.save();
+        ASSERT_EQ(b.boxes().size(), 1u);
+        expectWarning(b.boxes()[0], QStringLiteral("A megadott Internet cím érvénytelen. Kérem, javítsa."));
+        b.t->eWeb->setText(QStringLiteral("abc.def"));
+        for (const char* bad : {"@", "a.@b.hu", "a@.b", "ab", "a@b"}) {
+            b.t->eEmail->setText(QString::fromLatin1(bad));
+            b.save();
+            expectWarning(b.boxes().back(),
+                          QStringLiteral("A megadott e-mail cím érvénytelen. Kérem, javítsa."));
+        }
+        EXPECT_EQ(b.boxes().size(), 6u);
+        EXPECT_FALSE(b.t->pUjnev->isHidden());
+        EXPECT_EQ(b.file(), before);
+    }
+
+    // What is stored of the typed web address; an empty field gets "http://" back.
+    Book b({});
+    const struct {
+        const char* typed;
+        const char* stored;
+    } webs[] = {{"http://", ""}, {"", ""}, {"a.b", ""}, {"abcd.efg", "abcd.efg"}};
+    int n = 0;
+    for (const auto& w : webs) {
+        b.newPartner(QStringLiteral("P%1").arg(n++));
+        b.t->eWeb->setText(QString::fromLatin1(w.typed));
+        b.t->eEmail->setText(n == 1 ? QStringLiteral("a@b.hu") : QString());
+        b.save();
+        EXPECT_TRUE(b.t->pUjnev->isHidden()) << w.typed;
+    }
+    EXPECT_TRUE(b.boxes().empty());
+    EXPECT_EQ(b.t->eWeb->text(), QStringLiteral("abcd.efg"));
+    const auto recs = b.stored();
+    ASSERT_EQ(recs.size(), 4u);
+    for (std::size_t i = 0; i < 4; ++i)
+        EXPECT_EQ(recs[i].WebAddress, webs[i].stored);
+    EXPECT_EQ(recs[0].Email, "a@b.hu");
+}
+
+TEST(Partners, RenamingRemovesTheOldNamesDaysAndBirthdays) {
+    Book b({partner("Minta Anna", "anna@minta.hu"), partner("Zsoldos Pál")});
+    writeFile(b.s.data("nevnapok.dat"), event(EventKind::NameDay, "Minta Anna", 45000) +
+                                            event(EventKind::NameDay, "Zsoldos Pál", 45001) +
+                                            event(EventKind::NameDay, "Minta Anna", 45002));
+    writeFile(b.s.data("szuletesnapok.dat"), event(EventKind::Birthday, "Zsoldos Pál", 30000) +
+                                                 event(EventKind::Birthday, "Minta Anna", 30001));
+
+    // Yes keeps the old name: nothing is written, the panel stays open.
+    b.modify(0, QStringLiteral("Minta Anni"));
+    EXPECT_EQ(b.t->lSzemely->text(), QStringLiteral("Személyi adatok módosítása"));
+    EXPECT_EQ(b.t->eEmail->text(), QStringLiteral("anna@minta.hu"));
+    const std::string before = b.file();
+    b.s.dialogs.answers.push_back(Dialogs::Yes);
+    b.save();
+    ASSERT_EQ(b.boxes().size(), 1u);
+    EXPECT_EQ(b.boxes()[0].kind, Dialogs::Kind::Warning);
+    EXPECT_EQ(b.boxes()[0].caption, QStringLiteral("Figyelem!"));
+    EXPECT_EQ(b.boxes()[0].buttons, Dialogs::Yes | Dialogs::No);
+    EXPECT_EQ(b.boxes()[0].text, QStringLiteral("Ha partnere nevét megváltoztatja, akkor annak név-, és "
+                                                "születésnapja is törlődik!\n\nMeg szeretné tartani a "
+                                                "partnere régi nevét?"));
+    EXPECT_FALSE(b.t->pUjnev->isHidden());
+    EXPECT_EQ(b.file(), before);
+
+    // No: the new name is stored and the old name's days go, the last records of the files included.
+    b.save();
+    ASSERT_EQ(b.boxes().size(), 3u);
+    EXPECT_EQ(b.boxes()[2].kind, Dialogs::Kind::Information);
+    EXPECT_EQ(b.boxes()[2].text,
+              QStringLiteral("A partnerének megváltoztatta a nevét.\nÍgy a rögzített régi név- "
+                             "és születésnapok időpontja törlődik!"));
+    const auto recs = b.stored();
+    ASSERT_EQ(recs.size(), 2u);
+    EXPECT_EQ(recs[0].Name, "Minta Anni");
+    EXPECT_EQ(recs[0].Email, "anna@minta.hu");
+    EXPECT_EQ(readFile(b.s.data("nevnapok.dat")), event(EventKind::NameDay, "Zsoldos Pál", 45001));
+    EXPECT_EQ(readFile(b.s.data("szuletesnapok.dat")), event(EventKind::Birthday, "Zsoldos Pál", 30000));
+    EXPECT_EQ(b.w->events().table(EventKind::NameDay).rows.size(), 1u);
+    EXPECT_EQ(b.w->events().table(EventKind::Birthday).rows.size(), 1u);
+
+    // A modification may take another partner's name; keeping one's own name asks nothing.
+    b.modify(1, QStringLiteral("Minta Anni"));
+    b.save();
+    EXPECT_EQ(b.listed(), (QStringList{QStringLiteral("Minta Anni"), QStringLiteral("Minta Anni")}));
+    EXPECT_EQ(b.stored()[0].Email, "anna@minta.hu"); // the first one stays first
+    EXPECT_TRUE(b.stored()[1].Email.empty());
+    const std::size_t shown = b.boxes().size();
+    b.modify(0, QStringLiteral("Minta Anni"));
+    b.t->eTel->setText(QStringLiteral("123"));
+    b.save();
+    EXPECT_EQ(b.boxes().size(), shown);
+    // Put back after the equal name, as any save is.
+    EXPECT_EQ(b.stored()[1].Phone, "123");
+    EXPECT_EQ(b.stored()[1].Email, "anna@minta.hu");
+    EXPECT_EQ(b.t->lNevek->currentIndex().row(), 0);
+}
+
+TEST(Partners, DeletingAsksAndKeepsTheListInStep) {
+    Book b({partner("Antal Ede"), partner("Béla", "b@c.hu"), partner("Cecil")});
+    writeFile(b.s.data("nevnapok.dat"),
+              event(EventKind::NameDay, "Cecil", 45000) + event(EventKind::NameDay, "Béla", 45000));
+    b.select(2);
+    b.s.dialogs.answers.push_back(Dialogs::No);
+    b.t->Panel6->click();
+    ASSERT_EQ(b.boxes().size(), 1u);
+    EXPECT_EQ(b.boxes()[0].kind, Dialogs::Kind::Confirmation);
+    EXPECT_EQ(b.boxes()[0].caption, QStringLiteral("Megerősítés"));
+    EXPECT_EQ(b.boxes()[0].buttons, Dialogs::Yes | Dialogs::No);
+    EXPECT_EQ(b.boxes()[0].text, QStringLiteral("Valóban töröli \"Cecil\"-t a partnerei közül?\n(A partner "
+                                                "név-, és születésnapja is törlődik!)"));
+    EXPECT_EQ(b.stored().size(), 3u);
+
+    // The last partner goes: the new last one is selected and shown.
+    b.s.dialogs.answers.push_back(Dialogs::Yes);
+    b.t->Panel6->click();
+    EXPECT_EQ(b.listed(), (QStringList{QStringLiteral("Antal Ede"), QStringLiteral("Béla")}));
+    EXPECT_EQ(b.kinek(), b.listed());
+    EXPECT_EQ(b.t->lNevek->currentIndex().row(), 1);
+    EXPECT_EQ(b.contactLines().value(0), QStringLiteral("b@c.hu"));
+    EXPECT_EQ(readFile(b.s.data("nevnapok.dat")), event(EventKind::NameDay, "Béla", 45000));
+
+    // The Delete key in the list asks the same.
+    b.select(0);
+    b.s.dialogs.answers.push_back(Dialogs::Yes);
+    QTest::keyClick(b.t->lNevek, Qt::Key_Delete);
+    EXPECT_EQ(b.listed(), (QStringList{QStringLiteral("Béla")}));
+    EXPECT_EQ(b.t->lNevek->currentIndex().row(), 0);
+
+    // The only partner goes: an empty file, the list views off, modify and delete gone.
+    b.s.dialogs.answers.push_back(Dialogs::Yes);
+    b.t->Panel6->click();
+    EXPECT_EQ(b.file().size(), 0u);
+    EXPECT_TRUE(b.listed().isEmpty());
+    EXPECT_TRUE(b.kinek().isEmpty());
+    EXPECT_FALSE(b.t->lNevek->isEnabled());
+    EXPECT_FALSE(b.t->lEler->isEnabled());
+    EXPECT_EQ(b.t->lEler->count(), 0);
+    EXPECT_TRUE(b.t->Panel1->isHidden());
+    EXPECT_TRUE(b.t->Panel6->isHidden());
+    EXPECT_EQ(readFile(b.s.data("nevnapok.dat")).size(), 0u);
+
+    // Without the warnings nothing is asked and nothing deleted.
+    Book q({partner("Antal Ede"), partner("Béla")}, false);
+    const std::string before = q.file();
+    q.select(1);
+    q.t->Panel6->click();
+    EXPECT_TRUE(q.boxes().empty());
+    EXPECT_EQ(q.file(), before);
+}
+
+TEST(Partners, AnEmptyFileHidesModifyAndDeleteFromTheStart) {
+    Book b({});
+    EXPECT_TRUE(b.t->Panel1->isHidden());
+    EXPECT_TRUE(b.t->Panel6->isHidden());
+    EXPECT_FALSE(b.t->Panel5->isHidden());
+    EXPECT_FALSE(b.t->lNevek->isEnabled());
+    b.newPartner(QStringLiteral("Első"));
+    b.save();
+    EXPECT_FALSE(b.t->Panel1->isHidden());
+    EXPECT_FALSE(b.t->Panel6->isHidden());
+    EXPECT_TRUE(b.t->lNevek->isEnabled());
+    EXPECT_EQ(b.kinek(), QStringList{QStringLiteral("Első")});
+}
+
+TEST(Partners, TheFollowUpChoiceLeadsToTheBirthdayOrTheNameDay) {
+    Book b({partner("Antal Ede")});
+    b.newPartner(QStringLiteral("Kovács Béla"));
+    b.t->cUjNevNapok->setCurrentIndex(1);
+    b.save();
+    EXPECT_EQ(b.w->pLapok()->currentIndex(), MainWindow::TabNewEvent);
+    EXPECT_EQ(b.w->newEventTab()->cUjEsJell->currentIndex(), NewEventTab::Birthday);
+    EXPECT_EQ(b.w->newEventTab()->cUjEsKinek->currentText(), QStringLiteral("Kovács Béla"));
+    EXPECT_EQ(b.w->lastSavedPartner(), cp("Kovács Béla"));
+    EXPECT_EQ(b.t->cUjNevNapok->currentIndex(), 1); // kept for the next partner
+
+    QStringList searched;
+    b.t->onNameDaySearch = [&](const QString& given) { searched << given; };
+    b.w->pLapok()->setCurrentIndex(MainWindow::TabPartners);
+    b.newPartner(QStringLiteral("Minta Anna"));
+    b.t->cUjNevNapok->setCurrentIndex(0);
+    b.save();
+    EXPECT_EQ(searched, QStringList{QStringLiteral("Anna")});
+    EXPECT_EQ(b.w->lastSavedPartner(), "Minta Anna");
+
+    b.newPartner(QStringLiteral("Nemes Nóra"));
+    b.t->cUjNevNapok->setCurrentIndex(2);
+    b.save();
+    EXPECT_EQ(searched.size(), 1);
+    EXPECT_EQ(b.w->lastSavedPartner(), "Minta Anna");
+    EXPECT_EQ(b.w->pLapok()->currentIndex(), MainWindow::TabPartners);
+}
+
+TEST(Partners, KeysAndTheDetailsOfAPartner) {
+    Book b({partner("Antal Ede", "ede@antal.hu", "+36 30 1"), partner("Béla")});
+    b.w->show();
+    b.w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(b.w.get()));
+
+    // Insert opens a new partner; Escape closes it without saving, from any field.
+    QTest::keyClick(b.t->lNevek, Qt::Key_Insert);
+    ASSERT_FALSE(b.t->pUjnev->isHidden());
+    b.t->eNev->setText(QStringLiteral("Cecil"));
+    QTest::keyClick(b.t->eCim, Qt::Key_Escape);
+    EXPECT_TRUE(b.t->pUjnev->isHidden());
+    EXPECT_EQ(b.stored().size(), 2u);
+
+    // Enter in a one-line field saves; Enter in the list modifies.
+    QTest::keyClick(b.t->lNevek, Qt::Key_Insert);
+    b.t->eNev->setText(QStringLiteral("Cecil"));
+    QTest::keyClick(b.t->eTel, Qt::Key_Return);
+    EXPECT_TRUE(b.t->pUjnev->isHidden());
+    EXPECT_EQ(b.listed().value(2), QStringLiteral("Cecil"));
+    b.select(0);
+    QTest::keyClick(b.t->lNevek, Qt::Key_Return);
+    EXPECT_TRUE(b.t->modifying());
+    EXPECT_EQ(b.t->eNev->text(), QStringLiteral("Antal Ede"));
+    QTest::keyClick(b.t->mMegj, Qt::Key_Escape);
+    EXPECT_TRUE(b.t->pUjnev->isHidden());
+
+    // The contact lines: a hint per line, an empty line none.
+    b.select(0);
+    EXPECT_EQ(b.contactLines(), (QStringList{QStringLiteral("ede@antal.hu"), QString(), QString(),
+                                             QStringLiteral("+36 30 1"), QString()}));
+    b.t->lEler->setCurrentRow(0);
+    EXPECT_EQ(b.t->lEler->toolTip(), QStringLiteral("E-mail cím: ede@antal.hu"));
+    b.t->lEler->setCurrentRow(3);
+    EXPECT_EQ(b.t->lEler->toolTip(), QStringLiteral("Mobiltelefon szám: +36 30 1"));
+    b.t->lEler->setCurrentRow(4);
+    EXPECT_TRUE(b.t->lEler->toolTip().isEmpty());
+
+    // Double-clicks: the mobile line offers the clipboard, then opens the SMS page.
+    QApplication::clipboard()->setText(QStringLiteral("régi"));
+    const auto dclick = [&](int row) {
+        const QRect r = b.t->lEler->visualItemRect(b.t->lEler->item(row));
+        QTest::mouseClick(b.t->lEler->viewport(), Qt::LeftButton, {}, r.center());
+        QTest::mouseDClick(b.t->lEler->viewport(), Qt::LeftButton, {}, r.center());
+    };
+    dclick(3);
+    ASSERT_EQ(b.boxes().size(), 1u);
+    EXPECT_EQ(b.boxes()[0].kind, Dialogs::Kind::Information);
+    EXPECT_EQ(b.boxes()[0].buttons, Dialogs::Yes | Dialogs::No);
+    EXPECT_EQ(b.boxes()[0].text,
+              QStringLiteral("Szeretné a kijelölt sort (+36 30 1) kimásolni a Vágólapra?\n(A "
+                             "Vágólap régi tartalma elvész!)"));
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("régi"));
+    b.s.dialogs.answers.push_back(Dialogs::Yes);
+    dclick(3);
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("+36 30 1"));
+    dclick(0);
+    dclick(1); // empty: nothing
+    EXPECT_EQ(b.s.shell.addresses, (QStringList{QStringLiteral("https://www.afreesms.com/intl/hungary"),
+                                                QStringLiteral("https://www.afreesms.com/intl/hungary"),
+                                                QStringLiteral("mailto:ede@antal.hu")}));
+
+    // A double-click on a name modifies it.
+    const QRect second = b.t->lNevek->visualRect(b.t->lNevek->model()->index(1, 0));
+    QTest::mouseClick(b.t->lNevek->viewport(), Qt::LeftButton, {}, second.center());
+    QTest::mouseDClick(b.t->lNevek->viewport(), Qt::LeftButton, {}, second.center());
+    EXPECT_FALSE(b.t->pUjnev->isHidden());
+    EXPECT_EQ(b.t->eNev->text(), QStringLiteral("Béla"));
+    EXPECT_EQ(b.t->currentPartnerIndex(), 1u);
+}
+
+TEST(Partners, ANameGoneFromTheFileShowsNothing) {
+    Book b({partner("Antal Ede", "a@b.hu"), partner("Béla")});
+    std::filesystem::remove(b.s.data("partnerek.dat"));
+    writeFile(b.s.data("partnerek.dat"), encodePartner(partner("Béla")));
+    b.select(0);
+    EXPECT_EQ(b.t->lEler->count(), 0);
+    EXPECT_EQ(b.t->currentPartnerIndex(), 1u);
+    EXPECT_TRUE(b.t->lEler->isEnabled());
+    // Modifying then has no record to read: the error box, and the panel stays closed.
+    b.t->Panel1->click();
+    ASSERT_EQ(b.boxes().size(), 1u);
+    EXPECT_EQ(b.boxes()[0].kind, Dialogs::Kind::Stop);
+    EXPECT_TRUE(b.t->pUjnev->isHidden());
+}

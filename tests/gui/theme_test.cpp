@@ -1,0 +1,145 @@
+#include "app_fixture.h"
+#include "settings/settings_record.h"
+#include "tabs/new_event_tab.h"
+#include "tabs/settings_tab.h"
+#include "theme.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace zel;
+using namespace zel::gui;
+using zel::test::Start;
+
+namespace {
+
+QColor window(const QWidget* w) {
+    return w->palette().color(w->backgroundRole());
+}
+
+} // namespace
+
+TEST(Theme, ColourValuesAreBlueGreenRedAndSystemColoursComeFromThePalette) {
+    EXPECT_EQ(colorOf(0x00123456), QColor(0x56, 0x34, 0x12));
+    EXPECT_EQ(colorValue(QColor(0x56, 0x34, 0x12)), 0x00123456u);
+    EXPECT_EQ(colorOf(0xFF00000F), QApplication::palette().color(QPalette::Button));
+    EXPECT_EQ(colorOf(0xFF000005), QApplication::palette().color(QPalette::Base));
+    EXPECT_EQ(colorOf(0xFF000008), QApplication::palette().color(QPalette::Text));
+}
+
+TEST(Theme, FeketeFeherPaintsThePagesTheEditBoxesAndTheirText) {
+    Start s;
+    auto w = s.open();
+    SettingsTab* t = w->settingsTab();
+    t->rSzurke->click();
+    EXPECT_EQ(t->current().colors, kThemeFeketeFeher);
+    const QColor page(0x7E, 0x7E, 0x7E), edit(0x61, 0x61, 0x61), text(0xD2, 0xD3, 0xD5);
+    for (QWidget* p : {static_cast<QWidget*>(w->newEventTab()), static_cast<QWidget*>(t)}) {
+        EXPECT_EQ(window(p), page);
+        EXPECT_TRUE(p->autoFillBackground());
+    }
+    NewEventTab* n = w->newEventTab();
+    EXPECT_EQ(n->eProgram->palette().color(QPalette::Base), edit);
+    EXPECT_EQ(n->eProgram->palette().color(QPalette::Text), text);
+    EXPECT_EQ(n->mUjEsEm->palette().color(QPalette::Base), edit);
+    // Captions: the group titles and the panels used as buttons, on the text background.
+    EXPECT_EQ(n->gUjEsFigy->palette().color(QPalette::WindowText), Qt::white);
+    EXPECT_EQ(n->Panel2->palette().color(QPalette::ButtonText), Qt::white);
+    EXPECT_EQ(n->Panel2->palette().color(QPalette::Button), edit);
+    EXPECT_EQ(t->pHang->palette().color(QPalette::WindowText), Qt::white);
+    // cUjAktiv takes the captions colour; variations go to the choices, the later colour winning.
+    EXPECT_EQ(n->cUjAktiv->palette().color(QPalette::WindowText), Qt::white);
+    EXPECT_EQ(window(n->cUjAktiv), edit);
+    EXPECT_EQ(n->rUjEsMa->palette().color(QPalette::WindowText), QColor(0x25, 0x25, 0x29));
+    EXPECT_EQ(t->rSzurke->palette().color(QPalette::WindowText), QColor(0x25, 0x25, 0x29));
+    EXPECT_EQ(t->cBeall->palette().color(QPalette::Base), page);
+    EXPECT_EQ(t->cBeall->palette().color(QPalette::Text), QColor(0x25, 0x25, 0x29));
+    // The main window's own colour is the text background; the clock sits on the background.
+    EXPECT_EQ(w->palette().color(QPalette::Window), edit);
+    EXPECT_EQ(window(w->pIdo()), page);
+    EXPECT_EQ(window(t->p13), Qt::white);
+    EXPECT_EQ(window(t->p16), QColor(0x25, 0x25, 0x29));
+    // The tabs follow the theme too.
+    EXPECT_TRUE(w->pLapok()->tabBar()->styleSheet().contains(QStringLiteral("#7e7e7e")));
+    EXPECT_TRUE(s.dialogs.boxes.empty());
+}
+
+TEST(Theme, TheSwatchesOpenTheColourDialogAndACancelChangesNothing) {
+    Start s;
+    auto w = s.open();
+    SettingsTab* t = w->settingsTab();
+    w->show();
+    w->pLapok()->setCurrentIndex(MainWindow::TabSettings);
+    const QColor textBefore = w->newEventTab()->eProgram->palette().color(QPalette::Text);
+
+    QTest::mouseClick(t->p15, Qt::LeftButton); // no answer: cancelled
+    EXPECT_EQ(t->current().colors, kThemeKekesZold);
+    EXPECT_EQ(w->newEventTab()->eProgram->palette().color(QPalette::Text), textBefore);
+    EXPECT_EQ(window(t->p15), textBefore);
+
+    s.dialogs.colorAnswers = {QColor(10, 20, 30)};
+    QTest::mouseClick(t->p11, Qt::LeftButton);
+    EXPECT_EQ(t->current().colors[0], 0x001E140Au);
+    EXPECT_EQ(window(t->p11), QColor(10, 20, 30));
+    EXPECT_EQ(window(t), QColor(10, 20, 30));
+    EXPECT_EQ(window(w->newEventTab()), QColor(10, 20, 30));
+    EXPECT_EQ(window(w->pIdo()), QColor(10, 20, 30));
+    EXPECT_EQ(w->pLapok()->currentIndex(), MainWindow::TabSettings);
+
+    // The colours reach the file only with Mentés.
+    t->Panel21->click();
+    const auto saved = readSettingsFile(s.dir.path() / "beallitasok.cfg");
+    ASSERT_TRUE(saved);
+    EXPECT_EQ((*saved)[0], 10);
+    EXPECT_EQ((*saved)[1], 20);
+    EXPECT_EQ((*saved)[2], 30);
+}
+
+TEST(Theme, TheSavedColoursArePaintedAtStart) {
+    Start s;
+    Settings saved = defaultSettings();
+    saved.colors = kThemeBolondos;
+    writeSettingsFile(s.dir.path() / "beallitasok.cfg", encodeSettings(saved, SettingsBytes{}));
+    auto w = s.open();
+    SettingsTab* t = w->settingsTab();
+    EXPECT_TRUE(t->rBolondos->isChecked());
+    EXPECT_EQ(window(w->newEventTab()), colorOf(0x007617B5));
+    EXPECT_EQ(w->newEventTab()->eProgram->palette().color(QPalette::Text), colorOf(0x00D5FFFF));
+    EXPECT_EQ(t->sNevSzulFigy->palette().color(QPalette::Base), colorOf(0x008A1D8D));
+
+    Settings custom = defaultSettings();
+    custom.colors[4] = 0x00010203;
+    Start other;
+    writeSettingsFile(other.dir.path() / "beallitasok.cfg", encodeSettings(custom, SettingsBytes{}));
+    auto w2 = other.open();
+    for (QRadioButton* r :
+         {w2->settingsTab()->rkekes, w2->settingsTab()->rSzurke, w2->settingsTab()->rBolondos})
+        EXPECT_FALSE(r->isChecked());
+}
+
+TEST(Theme, ControlsThatDoNotExistAreSkipped) {
+    QWidget root;
+    root.setObjectName(QStringLiteral("Form1"));
+    auto* edit = new QLineEdit(&root);
+    edit->setObjectName(QStringLiteral("eNev"));
+    auto* loose = new QLabel(&root);
+    loose->setObjectName(QStringLiteral("lValami"));
+    const QColor looseBefore = loose->palette().color(QPalette::WindowText);
+    applyTheme(&root, kThemeFeketeFeher);
+    EXPECT_EQ(edit->palette().color(QPalette::Base), QColor(0x61, 0x61, 0x61));
+    EXPECT_EQ(edit->palette().color(QPalette::Text), QColor(0xD2, 0xD3, 0xD5));
+    EXPECT_EQ(root.palette().color(QPalette::Window), QColor(0x61, 0x61, 0x61));
+    EXPECT_EQ(loose->palette().color(QPalette::WindowText), looseBefore);
+}
