@@ -3,7 +3,9 @@
 #include "alert_window.h"
 #include "app_fixture.h"
 #include "bench_data.h"
+#include "listing_model.h"
 #include "storage/record_file.h"
+#include "tabs/events_tab.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>
@@ -29,6 +31,10 @@ struct World {
             replaceFile(dir.path() / "Data" / eventFileName(k), bench::generatedFile(k));
         const EventRecord mid = bench::generatedRecord(EventKind::Reminder, bench::kRecordsPerFile / 2);
         middle = {static_cast<DayNumber>(mid.date), std::int64_t{*minuteFromStored(mid.time)} * 60'000};
+        // The past is listed too, so "Mind" shows every record.
+        Settings all = defaultSettings();
+        all.pastEvents = true;
+        writeSettingsFile(dir.path() / kSettingsFileName, encodeSettings(all, SettingsBytes{}));
         clock.set(middle.plusMs(-30'000));
         window = std::make_unique<gui::MainWindow>(
             AppPaths{dir.path()}, gui::Services{dialogs, clock, shell, sound, tray, autostart});
@@ -72,8 +78,20 @@ void P1_gui_tick_firing(benchmark::State& state) {
     }
 }
 
+// Listing "Mind" of all 100,000 reminders into the grid, the past included.
+void P4_listing_all(benchmark::State& state) {
+    World& w = world();
+    gui::EventsTab* tab = w.window->eventsTab();
+    for (auto _ : state) {
+        tab->EsemenyListaz(false, w.middle.day, w.middle.day);
+        benchmark::DoNotOptimize(tab->model()->rowCount());
+    }
+    state.counters["rows"] = static_cast<double>(tab->model()->rowCount());
+}
+
 } // namespace
 
+BENCHMARK(P4_listing_all)->Name("P4/listing_all")->Unit(benchmark::kMillisecond);
 BENCHMARK(P1_gui_tick)->Name("P1-GUI/tick")->Unit(benchmark::kMicrosecond);
 BENCHMARK(P1_gui_tick_firing)->Name("P1-GUI/tick_firing")->Unit(benchmark::kMicrosecond)->Iterations(200);
 
