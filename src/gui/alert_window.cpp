@@ -1,4 +1,6 @@
 #include "alert_window.h"
+#include "theme.h"
+#include "widget_util.h"
 
 #include <algorithm>
 
@@ -67,18 +69,6 @@ class ClickPanel : public QLabel {
 
 namespace {
 
-// Rows of one fixed height, as the owner-drawn lists have.
-class RowHeightDelegate : public QStyledItemDelegate {
-  public:
-    RowHeightDelegate(int height, QObject* parent) : QStyledItemDelegate(parent), height_(height) {}
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        return {QStyledItemDelegate::sizeHint(option, index).width(), height_};
-    }
-
-  private:
-    int height_;
-};
-
 constexpr int kDesignWidth = 397, kDesignHeight = 125;
 constexpr int kAlertWidth = 382, kAlertHeight = 156;
 constexpr int kNoticeWidth = 405, kNoticeHeight = 153;
@@ -97,11 +87,6 @@ QFont arial(int pixels, bool bold = false) {
     f.setPixelSize(pixels);
     f.setBold(bold);
     return f;
-}
-
-QColor winColor(std::uint32_t bgr) {
-    return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF),
-                  static_cast<int>((bgr >> 16) & 0xFF));
 }
 
 void setColors(QWidget* w, std::initializer_list<QPalette::ColorRole> roles, const QColor& c) {
@@ -422,8 +407,8 @@ void TfAkcio::FormShow() {
 
 void TfAkcio::applyColors() {
     const ThemeColors t = host_.themeColors();
-    const QColor background = winColor(t[0]), captions = winColor(t[1]), textBackground = winColor(t[2]),
-                 text = winColor(t[3]), variations = winColor(t[4]);
+    const QColor background = colorOf(t[0]), captions = colorOf(t[1]), textBackground = colorOf(t[2]),
+                 text = colorOf(t[3]), variations = colorOf(t[4]);
     setColors(this, {QPalette::Window}, background);
     for (QWidget* w : std::initializer_list<QWidget*>{Label1_, Label3_, Label4_})
         setColors(w, {QPalette::WindowText}, captions);

@@ -15,4 +15,22 @@ inline const QString kTitle = QStringLiteral("Zelmoran v1.6.1");
 inline const QString kModeActive = QStringLiteral("( Aktív mód )");
 inline const QString kModePassive = QStringLiteral("( Passzív mód! )");
 
+// The refusal of a second reminder (program) for one day and minute.
+inline QString minuteTakenMessage(bool reminder) {
+    if (reminder)
+        return QStringLiteral("A megadott napra és órára már felvett emlékeztetőt.") + kNl + kNl +
+               QStringLiteral(
+                   "Egy időpillanathoz(nap, óra és perc) csak egy emlékeztetőt vehet fel ezért kérem, "
+                   "vagy a most megadott dátumot, vagy a már meglévő emlékeztető dátumát módosítsa.");
+    return QStringLiteral("A megadott napra és órára már felvett futtatandó programot.") + kNl + kNl +
+           QStringLiteral(
+               "Egy időpillanathoz(nap, óra és perc) csak egy programot futtathat ezért kérem, vagy a "
+               "most megadott dátumot, vagy a már meglévő programfuttatás dátumát módosítsa.") +
+           kNl + kNl +
+           QStringLiteral(
+               "(Van lehetőség egyszerre több program futtatására, ha az indítandó programok "
+               "hivatkozását elhelyezi egy .bat kiterjesztésű állományba. Ha ez elkészült, ezt a batch "
+               "állományt adja meg futtatandóként)");
+}
+
 } // namespace zel::gui

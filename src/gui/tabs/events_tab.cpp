@@ -1,4 +1,5 @@
 #include "tabs/events_tab.h"
+#include "widget_util.h"
 
 #include "app/command_split.h"
 #include "error_box.h"
@@ -31,19 +32,6 @@
 namespace zel::gui {
 
 namespace {
-
-QDate qdateOf(DayNumber day) {
-    const Ymd d = ymdOf(day);
-    return QDate(d.year, d.month, d.day);
-}
-DayNumber dayOf(const QDate& d) {
-    return dayNumber(d.year(), d.month(), d.day());
-}
-
-template <class W> W* named(W* w, const char* name) {
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
 
 constexpr int kModHeight = 43, kModTallHeight = 51;
 
@@ -476,24 +464,7 @@ void EventsTab::Panel20Click() {
         const DayNumber day = timeEdit ? *row.day : newDay;
         const int minute = timeEdit ? newMinute : row.minute;
         if ((timeEdit || dateMove) && IdopontFoglalt(main_.events().table(kind), day, minute)) {
-            main_.dialogs().information(
-                kind == EventKind::Reminder
-                    ? QStringLiteral("A megadott napra és órára már felvett emlékeztetőt.") + kNl + kNl +
-                          QStringLiteral(
-                              "Egy időpillanathoz(nap, óra és perc) csak egy emlékeztetőt vehet fel "
-                              "ezért kérem, vagy a most megadott dátumot, vagy a már meglévő "
-                              "emlékeztető dátumát módosítsa.")
-                    : QStringLiteral("A megadott napra és órára már felvett futtatandó programot.") + kNl +
-                          kNl +
-                          QStringLiteral(
-                              "Egy időpillanathoz(nap, óra és perc) csak egy programot futtathat ezért "
-                              "kérem, vagy a most megadott dátumot, vagy a már meglévő programfuttatás "
-                              "dátumát módosítsa.") +
-                          kNl + kNl +
-                          QStringLiteral(
-                              "(Van lehetőség egyszerre több program futtatására, ha az indítandó "
-                              "programok hivatkozását elhelyezi egy .bat kiterjesztésű állományba. Ha "
-                              "ez elkészült, ezt a batch állományt adja meg futtatandóként)"));
+            main_.dialogs().information(minuteTakenMessage(kind == EventKind::Reminder));
             return;
         }
     }

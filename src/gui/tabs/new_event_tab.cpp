@@ -1,4 +1,5 @@
 #include "tabs/new_event_tab.h"
+#include "widget_util.h"
 
 #include "error_box.h"
 #include "events/firing.h"
@@ -28,20 +29,6 @@ const QString kCaptionReminder = QStringLiteral(" A figyelmeztetés időpontja "
 const QString kCaptionProgram = QStringLiteral(" A futtatás kezdésének időpontja ");
 const QString kCaptionNameDay = QStringLiteral(" Az első (megünnepelt) névnap dátuma ");
 const QString kCaptionBirthday = QStringLiteral(" Az első (megünnepelt) születésnap dátuma ");
-
-QDate qdateOf(DayNumber day) {
-    const Ymd d = ymdOf(day);
-    return QDate(d.year, d.month, d.day);
-}
-
-DayNumber dayOf(const QDate& d) {
-    return dayNumber(d.year(), d.month(), d.day());
-}
-
-template <class W> W* named(W* w, const char* name) {
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
 
 } // namespace
 
@@ -268,23 +255,7 @@ void NewEventTab::Panel2Click() {
         if (text.isEmpty()) return;
         const EventKind k = reminder ? EventKind::Reminder : EventKind::Program;
         if (IdopontFoglalt(main_.events().table(k), day, minute)) {
-            main_.dialogs().information(
-                reminder ? QStringLiteral("A megadott napra és órára már felvett emlékeztetőt.") + kNl + kNl +
-                               QStringLiteral(
-                                   "Egy időpillanathoz(nap, óra és perc) csak egy emlékeztetőt vehet fel "
-                                   "ezért kérem, vagy a most megadott dátumot, vagy a már meglévő "
-                                   "emlékeztető dátumát módosítsa.")
-                         : QStringLiteral("A megadott napra és órára már felvett futtatandó programot.") +
-                               kNl + kNl +
-                               QStringLiteral(
-                                   "Egy időpillanathoz(nap, óra és perc) csak egy programot futtathat ezért "
-                                   "kérem, vagy a most megadott dátumot, vagy a már meglévő programfuttatás "
-                                   "dátumát módosítsa.") +
-                               kNl + kNl +
-                               QStringLiteral(
-                                   "(Van lehetőség egyszerre több program futtatására, ha az indítandó "
-                                   "programok hivatkozását elhelyezi egy .bat kiterjesztésű állományba. Ha "
-                                   "ez elkészült, ezt a batch állományt adja meg futtatandóként)"));
+            main_.dialogs().information(minuteTakenMessage(reminder));
             return;
         }
         rec.recurrence = static_cast<std::uint8_t>(cUjEsIsm->currentIndex());

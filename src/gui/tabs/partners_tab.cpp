@@ -1,4 +1,5 @@
 #include "tabs/partners_tab.h"
+#include "widget_util.h"
 
 #include "error_box.h"
 #include "main_window.h"
@@ -41,11 +42,6 @@ constexpr std::size_t kNameCapacity = 41;
 
 const char* const kContactLabels[] = {"E-mail cím", "Honlap cím", "Postai cím", "Mobiltelefon szám",
                                       "Vezetékes telefonszám"};
-
-template <class W> W* named(W* w, const char* name) {
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
 
 QLabel* caption(const QString& text, QWidget* parent, const QRect& at) {
     auto* l = new QLabel(text, parent);

@@ -1,4 +1,5 @@
 #include "tabs/settings_tab.h"
+#include "widget_util.h"
 
 #include "alert_window.h"
 #include "error_box.h"
@@ -31,18 +32,6 @@ constexpr std::size_t kTextCapacity = 255;
 
 const QString kWebCaption = QStringLiteral("Webcím megadása");
 
-// Rows of one height, so the five items fit the list without a scroll bar.
-class RowHeightDelegate : public QStyledItemDelegate {
-  public:
-    RowHeightDelegate(int height, QObject* parent) : QStyledItemDelegate(parent), height_(height) {}
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        return {QStyledItemDelegate::sizeHint(option, index).width(), height_};
-    }
-
-  private:
-    int height_;
-};
-
 struct Quiet {
     explicit Quiet(int& n) : n_(n) { ++n_; }
     ~Quiet() { --n_; }
@@ -52,11 +41,6 @@ struct Quiet {
   private:
     int& n_;
 };
-
-template <class W> W* named(W* w, const char* name) {
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
 
 std::string cut(std::string text) {
     if (text.size() > kTextCapacity) text.resize(kTextCapacity);
