@@ -22,23 +22,28 @@ QPushButton* pager(const char* name, const char* text, QWidget* parent, QRect at
 
 MonthCalendar::MonthCalendar(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("pHonap"));
+    // A small, fixed-size panel: a compact font keeps two-digit days and long month names whole.
+    QFont small = font();
+    small.setPointSizeF(small.pointSizeF() * 0.85);
+    setFont(small);
     const int w = 7 * 22 + 2;
-    auto* p7 = pager("Panel7", "<", this, {0, 0, 18, 20});
+    auto* p7 = pager("Panel7", "<", this, {0, 0, 20, 20});
     lEv = new QLabel(this);
     lEv->setObjectName(QStringLiteral("lEv"));
     lEv->setAlignment(Qt::AlignCenter);
-    lEv->setGeometry(18, 0, 40, 20);
-    auto* p8 = pager("Panel8", ">", this, {58, 0, 18, 20});
-    auto* p9 = pager("Panel9", "<", this, {78, 0, 18, 20});
+    lEv->setGeometry(20, 0, w - 40, 20);
+    auto* p8 = pager("Panel8", ">", this, {w - 20, 0, 20, 20});
+    auto* p9 = pager("Panel9", "<", this, {0, 22, 20, 20});
     pAktHonap = new QLabel(this);
     pAktHonap->setObjectName(QStringLiteral("pAktHonap"));
     pAktHonap->setAlignment(Qt::AlignCenter);
-    pAktHonap->setGeometry(96, 0, w - 96 - 18, 20);
-    auto* p10 = pager("Panel10", ">", this, {w - 18, 0, 18, 20});
+    pAktHonap->setGeometry(20, 22, w - 40, 20);
+    auto* p10 = pager("Panel10", ">", this, {w - 20, 22, 20, 20});
 
     gNaptar = new QTableWidget(6, 7, this);
     gNaptar->setObjectName(QStringLiteral("gNaptar"));
-    gNaptar->setGeometry(0, 22, w, 17 + 6 * 16 + 2);
+    gNaptar->setGeometry(0, 44, w, 17 + 6 * 16 + 2);
+    gNaptar->setTextElideMode(Qt::ElideNone);
     gNaptar->setHorizontalHeaderLabels({QStringLiteral("H"), QStringLiteral("K"), QStringLiteral("Sze"),
                                         QStringLiteral("Cs"), QStringLiteral("P"), QStringLiteral("Szo"),
                                         QStringLiteral("V")});

@@ -1,0 +1,406 @@
+// Whole-process start-up time and peak memory: the program starts itself as a child, once on an empty
+// program folder (a first start) and once on a full one (10,000 partners, 100,000 events of each kind),
+// several times each, and compares the medians. Goals: full start ≤ 2× the empty one; full peak ≤
+// empty peak + 1.5 × the bytes of the data files.
+#include "bench_data.h"
+#include "fakes.h"
+#include "main_window.h"
+#include "partners/partner_record.h"
+#include "recording_sound.h"
+#include "scripted_dialogs.h"
+#include "settings/settings_record.h"
+#include "startup.h"
+#include "storage/record_file.h"
+#include "text/cp1250.h"
+#include "texts.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QWindow>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <optional>
+#include <spawn.h>
+#include <sstream>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <system_error>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+using namespace zel;
+namespace fs = std::filesystem;
+using Clk = std::chrono::steady_clock;
+
+constexpr std::size_t kPartners = 10'000;
+constexpr int kDefaultRuns = 7;
+constexpr const char* kChildMode = "--child";
+
+// ---- the child: one start of the program ----
+
+double msSince(Clk::time_point t0) {
+    return std::chrono::duration<double, std::milli>(Clk::now() - t0).count();
+}
+
+// Milliseconds since the kernel started this process (fork of the parent), so the loading of the
+// libraries and the static initialisers count too. Resolution: one clock tick (usually 10 ms).
+std::optional<double> msSinceProcessStart() {
+    std::ifstream in("/proc/self/stat");
+    const std::string stat{std::istreambuf_iterator<char>(in), {}};
+    // Field 2 (the command) may hold spaces; the fields after its closing bracket are plain.
+    const auto close = stat.rfind(')');
+    if (close == std::string::npos) return std::nullopt;
+    std::istringstream rest(stat.substr(close + 2));
+    std::string field;
+    // Fields 3 … 21, then starttime (22).
+    for (int i = 3; i < 22; ++i)
+        if (!(rest >> field)) return std::nullopt;
+    unsigned long long start = 0;
+    if (!(rest >> start)) return std::nullopt;
+    timespec boot{};
+    if (::clock_gettime(CLOCK_BOOTTIME, &boot) != 0) return std::nullopt;
+    const double nowMs = static_cast<double>(boot.tv_sec) * 1e3 + static_cast<double>(boot.tv_nsec) / 1e6;
+    return nowMs - static_cast<double>(start) * 1e3 / static_cast<double>(::sysconf(_SC_CLK_TCK));
+}
+
+long peakRssKb() {
+    rusage u{};
+    ::getrusage(RUSAGE_SELF, &u);
+    return u.ru_maxrss;
+}
+
+// Counts the paints of the main window: "shown" means its first frame is drawn.
+class PaintWatch : public QObject {
+  public:
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint) ++paints;
+        return false;
+    }
+};
+
+// The same steps as the program's main(), with recording platform services so no dialog, sound or
+// autostart entry reaches the desktop, and a fixed clock so every run lists the same rows.
+int runChild(int argc, char** argv, Clk::time_point t0, const fs::path& folder) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Zelmoran"));
+    QApplication::setApplicationDisplayName(gui::kTitle);
+    QApplication::setQuitOnLastWindowClosed(false);
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPointSize(9);
+    QApplication::setFont(font);
+    const double tApp = msSince(t0);
+
+    AppPaths paths{folder};
+    test::ScriptedDialogs dialogs;
+    if (!gui::runWriteTest(paths, dialogs)) return 1;
+    const EventRecord mid = bench::generatedRecord(EventKind::Reminder, bench::kRecordsPerFile / 2);
+    SettableClock clock{
+        {static_cast<DayNumber>(mid.date), std::int64_t{*minuteFromStored(mid.time)} * 60'000}};
+    test::RecordingShell shell;
+    test::RecordingSound sound;
+    test::RecordingTray tray;
+    test::RecordingAutostart autostart;
+    gui::MainWindow window(paths, {dialogs, clock, shell, sound, tray, autostart});
+    const double tCtor = msSince(t0);
+    window.FormCreate();
+    const double tCreate = msSince(t0);
+    if (window.startHidden()) {
+        std::fprintf(stderr, "the settings start the window hidden\n");
+        return 1;
+    }
+    PaintWatch watch;
+    window.installEventFilter(&watch);
+    window.show();
+    window.startClock();
+    const auto deadline = Clk::now() + std::chrono::seconds(20);
+    while (!(window.windowHandle() && window.windowHandle()->isExposed() && watch.paints > 0)) {
+        if (Clk::now() > deadline) {
+            std::fprintf(stderr, "the window was not shown within 20 s\n");
+            return 1;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    const double tShown = msSince(t0);
+    const std::optional<double> fromStart = msSinceProcessStart();
+    const long rss = peakRssKb();
+    if (!dialogs.boxes.empty()) {
+        std::fprintf(stderr, "unexpected message box: %s\n", dialogs.boxes.front().text.toUtf8().constData());
+        return 1;
+    }
+    std::printf("app=%.3f ctor=%.3f create=%.3f shown=%.3f proc=%.1f rss=%ld partners=%zu reminders=%zu\n",
+                tApp, tCtor, tCreate, tShown, fromStart.value_or(-1.0), rss, window.partnerNames().size(),
+                window.events().table(EventKind::Reminder).rows.size());
+    std::fflush(stdout);
+    return 0;
+}
+
+// ---- the parent: the two folders, the runs, the figures ----
+
+// Hungarian-looking names, also double surnames, every combination once.
+std::vector<std::string> partnerNames() {
+    static const char* const surnames[] = {
+        "Nagy",   "Kovács", "Tóth",     "Szabó",   "Horváth", "Varga",   "Kiss",     "Molnár", "Németh",
+        "Farkas", "Balogh", "Papp",     "Takács",  "Juhász",  "Lakatos", "Mészáros", "Oláh",   "Simon",
+        "Rácz",   "Fekete", "Szilágyi", "Török",   "Fehér",   "Balázs",  "Gál",      "Szűcs",  "Kocsis",
+        "Pintér", "Fodor",  "Szalai",   "Sipos",   "Magyar",  "Lukács",  "Gulyás",   "Biró",   "Király",
+        "Katona", "Jakab",  "Sándor",   "Boros",   "Fazekas", "Kelemen", "Antal",    "Orosz",  "Somogyi",
+        "Fülöp",  "Veres",  "Vincze",   "Hegedűs", "Deák",    "Bálint",  "Illés",    "Vass",   "Szőke",
+        "Fábián", "Vörös",  "Lengyel",  "Bognár",  "Ökrös",   "Érsek",   "Újvári",   "Áldott",
+    };
+    static const char* const given[] = {
+        "Ádám",   "Anna",   "Attila", "Balázs",  "Bence",     "Csaba",  "Dániel",  "Dóra",
+        "Edit",   "Emese",  "Erika",  "Éva",     "Ferenc",    "Gábor",  "Gergely", "Gyula",
+        "Ildikó", "István", "Judit",  "Katalin", "Krisztina", "László", "Levente", "Márta",
+        "Mária",  "Máté",   "Nóra",   "Orsolya", "Péter",     "Réka",   "Sándor",  "Szilvia",
+        "Tamás",  "Tibor",  "Zoltán", "Zsófia",  "Zsuzsanna", "Ödön",   "Őrs",     "Ákos",
+    };
+    std::vector<std::string> all;
+    for (const char* s1 : surnames) {
+        for (const char* g : given)
+            all.push_back(utf8ToCp1250(std::string(s1) + " " + g));
+        for (const char* s2 : surnames)
+            if (s1 != s2)
+                for (const char* g : given)
+                    all.push_back(utf8ToCp1250(std::string(s1) + "-" + s2 + " " + g));
+    }
+    // Byte order of the Windows-1250 codes, as the partner file keeps it.
+    std::sort(all.begin(), all.end());
+    all.erase(std::unique(all.begin(), all.end()), all.end());
+    std::vector<std::string> picked;
+    picked.reserve(kPartners);
+    for (std::size_t k = 0; k < kPartners; ++k)
+        picked.push_back(all[k * all.size() / kPartners]);
+    return picked;
+}
+
+std::string asciiFolded(const std::string& cp) {
+    // For the e-mail and web addresses: letters without accents, lower case, no spaces.
+    static const std::map<std::string, char> plain = {
+        {"á", 'a'}, {"é", 'e'}, {"í", 'i'}, {"ó", 'o'}, {"ö", 'o'}, {"ő", 'o'},
+        {"ú", 'u'}, {"ü", 'u'}, {"ű", 'u'}, {"Á", 'a'}, {"É", 'e'}, {"Í", 'i'},
+        {"Ó", 'o'}, {"Ö", 'o'}, {"Ő", 'o'}, {"Ú", 'u'}, {"Ü", 'u'}, {"Ű", 'u'}};
+    const std::string utf8 = cp1250ToUtf8(cp);
+    std::string out;
+    for (std::size_t i = 0; i < utf8.size();) {
+        const unsigned char c = static_cast<unsigned char>(utf8[i]);
+        if (c < 0x80) {
+            if (c == ' ' || c == '-')
+                out += '.';
+            else
+                out += static_cast<char>(std::tolower(c));
+            ++i;
+            continue;
+        }
+        const std::string ch = utf8.substr(i, 2);
+        const auto it = plain.find(ch);
+        out += it != plain.end() ? it->second : 'x';
+        i += 2;
+    }
+    return out;
+}
+
+std::string partnerFile() {
+    static const char* const streets[] = {"Petőfi Sándor utca", "Kossuth Lajos tér", "Rákóczi út",
+                                          "Dózsa György út",    "Ady Endre utca",    "Széchenyi sétány"};
+    static const char* const towns[] = {"1051 Budapest", "4024 Debrecen", "6720 Szeged",
+                                        "7621 Pécs",     "9021 Győr",     "3525 Miskolc"};
+    std::string bytes;
+    bytes.reserve(kPartners * kPartnerRecordSize);
+    const std::vector<std::string> names = partnerNames();
+    for (std::size_t k = 0; k < names.size(); ++k) {
+        PartnerRecord p;
+        p.Name = names[k];
+        const std::string login = asciiFolded(names[k]).substr(0, 24);
+        p.Address = utf8ToCp1250(std::string(towns[k % 6]) + ", " + streets[k / 6 % 6] + " " +
+                                 std::to_string(k % 97 + 1) + ".");
+        if (k % 4 == 0) p.WebAddress = "http://www." + login + ".hu";
+        p.Email = login + "@pelda.hu";
+        p.Mobile = "+36 30 " + std::to_string(1'000'000 + k * 37 % 9'000'000);
+        p.Phone = "+36 1 " + std::to_string(2'000'000 + k * 53 % 7'000'000);
+        p.Note = utf8ToCp1250("Megismerkedtünk: " + std::to_string(2000 + k % 25) +
+                              ". Kedveli a kávét, hétköznap délután hívható; karácsonykor képeslapot kér.");
+        bytes += encodePartner(p);
+    }
+    return bytes;
+}
+
+void prepareFull(const fs::path& folder) {
+    fs::create_directories(folder / "Data");
+    replaceFile(folder / "Data" / kPartnerFileName, partnerFile());
+    for (EventKind k : kAllEventKinds)
+        replaceFile(folder / "Data" / eventFileName(k), bench::generatedFile(k));
+    writeSettingsFile(folder / kSettingsFileName, encodeSettings(defaultSettings(), SettingsBytes{}));
+}
+
+std::uintmax_t folderBytes(const fs::path& folder) {
+    std::uintmax_t sum = 0;
+    for (const auto& e : fs::recursive_directory_iterator(folder))
+        if (e.is_regular_file()) sum += e.file_size();
+    return sum;
+}
+
+struct Run {
+    double app = 0, ctor = 0, create = 0, shown = 0, proc = 0;
+    long rssKb = 0;
+    std::size_t partners = 0, reminders = 0;
+};
+
+// Starts this program in child mode on the folder and reads its one line of figures.
+Run runOnce(const fs::path& self, const fs::path& folder) {
+    int out[2];
+    if (::pipe(out) != 0) throw std::system_error(errno, std::generic_category(), "pipe");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    posix_spawn_file_actions_addclose(&actions, out[1]);
+    std::string exe = self.string(), mode = kChildMode, dir = folder.string();
+    char* args[] = {exe.data(), mode.data(), dir.data(), nullptr};
+    pid_t pid = 0;
+    const int rc = ::posix_spawn(&pid, exe.c_str(), &actions, nullptr, args, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(out[1]);
+    if (rc != 0) {
+        ::close(out[0]);
+        throw std::system_error(rc, std::generic_category(), "posix_spawn");
+    }
+    std::string text;
+    char buf[4096];
+    for (ssize_t n; (n = ::read(out[0], buf, sizeof buf)) != 0;) {
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) break;
+        text.append(buf, static_cast<std::size_t>(n));
+    }
+    ::close(out[0]);
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    Run r;
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 ||
+        std::sscanf(text.c_str(),
+                    "app=%lf ctor=%lf create=%lf shown=%lf proc=%lf rss=%ld partners=%zu reminders=%zu",
+                    &r.app, &r.ctor, &r.create, &r.shown, &r.proc, &r.rssKb, &r.partners, &r.reminders) != 8)
+        throw std::runtime_error("the child on " + folder.string() + " failed: " + text);
+    return r;
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    const std::size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+template <class F> double medianOf(const std::vector<Run>& runs, F field) {
+    std::vector<double> v;
+    for (const Run& r : runs)
+        v.push_back(static_cast<double>(field(r)));
+    return median(v);
+}
+
+void printRun(const char* what, int i, const Run& r) {
+    std::printf("%-5s %2d  app %6.1f  ctor %6.1f  FormCreate %6.1f  shown %7.1f ms  (from fork %6.0f ms)"
+                "  peak %7.1f MB  partners %zu  reminders %zu\n",
+                what, i, r.app, r.ctor, r.create, r.shown, r.proc, static_cast<double>(r.rssKb) / 1024.0,
+                r.partners, r.reminders);
+    std::fflush(stdout);
+}
+
+int runParent(int runs) {
+    // Children inherit it; nothing must need a display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    const fs::path self = fs::read_symlink("/proc/self/exe");
+    bench::TempDir root("zel-startup-bench");
+    const fs::path empty = root.path() / "empty";
+    const fs::path full = root.path() / "full";
+    const fs::path work = root.path() / "run";
+    fs::create_directories(empty);
+    std::printf("preparing %s ...\n", full.c_str());
+    std::fflush(stdout);
+    prepareFull(full);
+    const std::uintmax_t dataBytes = folderBytes(full);
+    std::printf("data files: %.1f MB (%ju bytes)\n\n", static_cast<double>(dataBytes) / 1e6, dataBytes);
+
+    // Every start gets a fresh copy, so no run sees what another one wrote.
+    const auto startOn = [&](const fs::path& prepared) {
+        fs::remove_all(work);
+        fs::copy(prepared, work, fs::copy_options::recursive);
+        // Flushed now, so the copy's write-back does not overlap the timed start.
+        ::sync();
+        Run r = runOnce(self, work);
+        fs::remove_all(work);
+        return r;
+    };
+    // One untimed pair first: the libraries and fonts come into the page cache.
+    startOn(empty);
+    startOn(full);
+    std::vector<Run> e, f;
+    for (int i = 0; i < runs; ++i) {
+        e.push_back(startOn(empty));
+        printRun("empty", i + 1, e.back());
+        f.push_back(startOn(full));
+        printRun("full", i + 1, f.back());
+    }
+
+    const auto shown = [](const Run& r) { return r.shown; };
+    const auto proc = [](const Run& r) { return r.proc; };
+    const auto rss = [](const Run& r) { return r.rssKb; };
+    const double eShown = medianOf(e, shown), fShown = medianOf(f, shown);
+    const double eProc = medianOf(e, proc), fProc = medianOf(f, proc);
+    const double ePeak = medianOf(e, rss) / 1024.0, fPeak = medianOf(f, rss) / 1024.0;
+    const double bound = ePeak + 1.5 * static_cast<double>(dataBytes) / (1024.0 * 1024.0);
+    std::printf("\nmedians of %d runs each\n", runs);
+    std::printf("  phase (ms from main)   empty    full\n");
+    std::printf("  QApplication        %7.1f %7.1f\n", medianOf(e, [](const Run& r) { return r.app; }),
+                medianOf(f, [](const Run& r) { return r.app; }));
+    std::printf("  window built        %7.1f %7.1f\n", medianOf(e, [](const Run& r) { return r.ctor; }),
+                medianOf(f, [](const Run& r) { return r.ctor; }));
+    std::printf("  FormCreate done     %7.1f %7.1f\n", medianOf(e, [](const Run& r) { return r.create; }),
+                medianOf(f, [](const Run& r) { return r.create; }));
+    std::printf("  window shown        %7.1f %7.1f\n", eShown, fShown);
+    std::printf("  shown, from fork    %7.0f %7.0f\n\n", eProc, fProc);
+    const bool p3 = fShown <= 2.0 * eShown;
+    const bool p6 = fPeak <= bound;
+    std::printf("P3 start-up: full %.1f ms / empty %.1f ms = %.2fx (from fork %.2fx); goal <= 2x: %s\n",
+                fShown, eShown, fShown / eShown, fProc / eProc, p3 ? "met" : "MISSED");
+    std::printf("P6 peak memory: full %.1f MiB, empty %.1f MiB, bound %.1f + 1.5 x %.1f = %.1f MiB; %s\n",
+                fPeak, ePeak, ePeak, static_cast<double>(dataBytes) / (1024.0 * 1024.0), bound,
+                p6 ? "met" : "MISSED");
+    return p3 && p6 ? 0 : 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const Clk::time_point t0 = Clk::now();
+    try {
+        if (argc == 3 && std::strcmp(argv[1], kChildMode) == 0) return runChild(argc, argv, t0, argv[2]);
+        int runs = kDefaultRuns;
+        if (argc == 3 && std::strcmp(argv[1], "--runs") == 0)
+            runs = std::max(1, std::atoi(argv[2]));
+        else if (argc != 1) {
+            std::fprintf(stderr, "usage: %s [--runs N]\n", argv[0]);
+            return 64;
+        }
+        return runParent(runs);
+    } catch (const std::exception& ex) {
+        std::fprintf(stderr, "%s\n", ex.what());
+        return 1;
+    }
+}
