@@ -147,6 +147,13 @@ TEST(RecordFiles, ATrailingPartialRecordIsIgnoredAndDroppedByTheNextChange) {
     const std::string one = encodeEvent(EventKind::Reminder, reminder(2024, 3, 5, 9, 5, "abc"));
     writeFile(path, one + std::string(100, '\x7F'));
     EXPECT_EQ(readRecords(path, 280), one);
+    std::string visited;
+    EXPECT_EQ(forEachRecord(path, 280,
+                            [&](const std::uint8_t* r, std::size_t) {
+                                visited.append(reinterpret_cast<const char*>(r), 280);
+                            }),
+              1u);
+    EXPECT_EQ(visited, one);
     insertEventOrdered(path, EventKind::Reminder, reminder(2024, 3, 6, 9, 5, "later"));
     EXPECT_EQ(readFile(path).size(), 560u);
     EXPECT_EQ(readEvents(path, EventKind::Reminder)[1].text, "later");

@@ -61,15 +61,14 @@ bool rowsInOrder(EventKind kind, const std::vector<EventRow>& rows) {
 
 EventTable loadEventTable(const std::filesystem::path& path, EventKind kind) {
     openOrCreate(path);
-    const std::size_t size = recordSize(kind);
-    const std::string bytes = readRecords(path, size);
     EventTable table;
     table.kind = kind;
-    const std::size_t n = bytes.size() / size;
-    table.rows.reserve(n);
-    const auto* base = reinterpret_cast<const std::uint8_t*>(bytes.data());
-    for (std::size_t k = 0; k < n; ++k)
-        table.rows.push_back(rowFromRecord(kind, decodeEvent(kind, base + k * size), k));
+    std::error_code ec;
+    const auto bytes = std::filesystem::file_size(path, ec);
+    if (!ec) table.rows.reserve(static_cast<std::size_t>(bytes) / recordSize(kind));
+    forEachRecord(path, recordSize(kind), [&](const std::uint8_t* rec, std::size_t k) {
+        table.rows.push_back(rowFromRecord(kind, decodeEvent(kind, rec), k));
+    });
     table.ordered = rowsInOrder(kind, table.rows);
     return table;
 }

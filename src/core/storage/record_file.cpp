@@ -2,10 +2,13 @@
 
 #include "errors.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace zel {
 namespace fs = std::filesystem;
@@ -147,6 +150,31 @@ std::string readRecords(const fs::path& path, std::size_t recordSize) {
     std::string bytes = readAll(path, fd.get());
     bytes.resize(recordCount(bytes.size(), recordSize) * recordSize);
     return bytes;
+}
+
+std::size_t forEachRecord(const fs::path& path, std::size_t recordSize,
+                          const std::function<void(const std::uint8_t*, std::size_t)>& visit) {
+    Fd fd = openOrThrow(path, O_RDONLY);
+    std::vector<std::uint8_t> buf(recordSize * std::max<std::size_t>(1, (256 * 1024) / recordSize));
+    std::size_t filled = 0, index = 0;
+    for (;;) {
+        const ssize_t n = ::read(fd.get(), buf.data() + filled, buf.size() - filled);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            fail(path);
+        }
+        filled += static_cast<std::size_t>(n);
+        const std::size_t whole = filled / recordSize * recordSize;
+        if (n == 0 || filled == buf.size()) {
+            for (std::size_t at = 0; at < whole; at += recordSize)
+                visit(buf.data() + at, index++);
+            // A trailing partial record waits for the rest of its bytes, or is dropped at the end.
+            std::memmove(buf.data(), buf.data() + whole, filled - whole);
+            filled -= whole;
+        }
+        if (n == 0) break;
+    }
+    return index;
 }
 
 std::string readRecordsIfExists(const fs::path& path, std::size_t recordSize) {

@@ -21,6 +21,10 @@ void checkOpens(const std::filesystem::path& path);
 
 // The whole records of the file. A missing file throws.
 std::string readRecords(const std::filesystem::path& path, std::size_t recordSize);
+// Hands every whole record to `visit` in file order, reading through one small buffer, so a large
+// file never needs a copy of its own in memory. Returns the number of records.
+std::size_t forEachRecord(const std::filesystem::path& path, std::size_t recordSize,
+                          const std::function<void(const std::uint8_t* record, std::size_t index)>& visit);
 // The same, but a missing file reads as empty.
 std::string readRecordsIfExists(const std::filesystem::path& path, std::size_t recordSize);
 
