@@ -159,9 +159,14 @@ void MainWindow::buildServiceView() {
     const char* tableNames[] = {"sEmTartaly", "sPrgTartaly", "sNevnapTartaly", "sSznapTartaly"};
     const char* nextNames[] = {"sEmKov", "sPrgKov", "sNevnapKov", "sSznapKov"};
     auto* tables = new QTabWidget(this);
+    serviceTables_ = tables;
     tables->setObjectName(QStringLiteral("tMunkatablak"));
     tables->setGeometry(0, kHeight, kServiceWidth, kServiceHeight - kHeight);
     auto* nextArea = new QWidget(this);
+    serviceNext_ = nextArea;
+    // Out of sight they stay hidden, so they cost nothing until the service view asks for them.
+    tables->hide();
+    nextArea->hide();
     nextArea->setGeometry(kWidth, 0, kServiceWidth - kWidth, kHeight);
     auto* nextLayout = new QVBoxLayout(nextArea);
     nextLayout->setContentsMargins(4, 4, 4, 4);
@@ -205,6 +210,8 @@ void MainWindow::FormCreate() {
         preparePartnerFile(paths_);
         serviceView_ = serviceViewRequested(paths_);
         if (serviceView_) {
+            serviceTables_->show();
+            serviceNext_->show();
             setMinimumSize(0, 0);
             setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
             resize(kServiceWidth, kServiceHeight);
@@ -214,7 +221,6 @@ void MainWindow::FormCreate() {
         startHidden_ = settings().startInTray;
         newEventTab_->cUjEsJell->setCurrentIndex(0);
         newEventTab_->cUjEsIsm->setCurrentIndex(0);
-        newEventTab_->reloadPartners();
 
         EmTartalyFrissit(nullptr, 0);
         PrgTartalyFrissit(nullptr, 0);

@@ -199,6 +199,8 @@ class MainWindow : public QWidget, public AlertHost {
     QLabel* pIdo_ = nullptr;
     QToolButton* passziv_ = nullptr;
     SummaryBox* cLegkozelebb_ = nullptr;
+    QWidget* serviceTables_ = nullptr;
+    QWidget* serviceNext_ = nullptr;
     NewEventTab* newEventTab_ = nullptr;
     EventsTab* eventsTab_ = nullptr;
     MonthCalendar* monthCalendar_ = nullptr;

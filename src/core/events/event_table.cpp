@@ -3,13 +3,20 @@
 #include "storage/record_file.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <sys/mman.h>
+#include <unistd.h>
 
 namespace zel {
 
 EventRow rowFromRecord(EventKind kind, const EventRecord& rec, std::size_t position) {
+    return rowFromRecord(kind, EventRecord(rec), position);
+}
+
+EventRow rowFromRecord(EventKind kind, EventRecord&& rec, std::size_t position) {
     EventRow row;
     row.active = rec.active;
-    row.text = rec.text;
+    row.text = std::move(rec.text);
     row.position = position;
     row.day = dayFromStored(rec.date);
     if (hasTime(kind)) {
@@ -59,13 +66,33 @@ bool rowsInOrder(EventKind kind, const std::vector<EventRow>& rows) {
     return true;
 }
 
+namespace {
+// Maps a large fresh buffer in one call: touching it page by page costs far more on some machines.
+void prefault(void* data, std::size_t size) {
+#ifdef MADV_POPULATE_WRITE
+    if (size < (1u << 20)) return;
+    const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+    const auto from = (reinterpret_cast<std::uintptr_t>(data) + page - 1) / page * page;
+    const auto to = (reinterpret_cast<std::uintptr_t>(data) + size) / page * page;
+    if (to > from)
+        ::madvise(reinterpret_cast<void*>(from), to - from, MADV_POPULATE_WRITE); // a refusal is harmless
+#else
+    (void)data;
+    (void)size;
+#endif
+}
+} // namespace
+
 EventTable loadEventTable(const std::filesystem::path& path, EventKind kind) {
     openOrCreate(path);
     EventTable table;
     table.kind = kind;
     std::error_code ec;
     const auto bytes = std::filesystem::file_size(path, ec);
-    if (!ec) table.rows.reserve(static_cast<std::size_t>(bytes) / recordSize(kind));
+    if (!ec) {
+        table.rows.reserve(static_cast<std::size_t>(bytes) / recordSize(kind));
+        prefault(table.rows.data(), table.rows.capacity() * sizeof(EventRow));
+    }
     forEachRecord(path, recordSize(kind), [&](const std::uint8_t* rec, std::size_t k) {
         table.rows.push_back(rowFromRecord(kind, decodeEvent(kind, rec), k));
     });

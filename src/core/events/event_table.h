@@ -35,6 +35,7 @@ struct EventTable {
 };
 
 EventRow rowFromRecord(EventKind kind, const EventRecord& rec, std::size_t position);
+EventRow rowFromRecord(EventKind kind, EventRecord&& rec, std::size_t position);
 EventCells cellsOf(EventKind kind, const EventRow& row);
 // The table as the service view shows it: a table without rows shows one empty row.
 std::vector<EventCells> cellsOf(const EventTable& table);

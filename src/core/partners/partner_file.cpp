@@ -34,12 +34,18 @@ std::string readOrEmpty(const std::filesystem::path& path) {
 } // namespace
 
 std::vector<std::string> readPartnerNames(const std::filesystem::path& path) {
-    const std::string bytes = readOrEmpty(path);
-    const std::size_t n = recordCount(bytes.size(), kPartnerRecordSize);
     std::vector<std::string> names;
-    names.reserve(n);
-    for (std::size_t i = 0; i < n; ++i)
-        names.emplace_back(nameAt(bytes, i));
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec)) return names;
+    // Only the names are kept, so the file is read through a small buffer.
+    try {
+        forEachRecord(path, kPartnerRecordSize, [&](const std::uint8_t* r, std::size_t) {
+            names.emplace_back(reinterpret_cast<const char*>(r + 1),
+                               std::min<std::size_t>(r[0], kNameCapacity));
+        });
+    } catch (const IoError&) {
+        names.clear();
+    }
     return names;
 }
 

@@ -196,9 +196,12 @@ void NewEventTab::pLapokChange() {
 }
 
 void NewEventTab::reloadPartners() {
-    cUjEsKinek->clear();
+    QStringList names;
+    names.reserve(static_cast<qsizetype>(main_.partnerNames().size()));
     for (const auto& name : main_.partnerNames())
-        cUjEsKinek->addItem(fromCp(name));
+        names << fromCp(name);
+    cUjEsKinek->clear();
+    cUjEsKinek->addItems(names);
     if (cUjEsKinek->count() > 0) cUjEsKinek->setCurrentIndex(0);
 }
 
