@@ -25,6 +25,7 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTimeEdit>
@@ -472,8 +473,12 @@ void EventsTab::Panel20Click() {
         // A stored command is a path and its parameters: the program exists when some leading part
         // of the text names a file.
         const SplitCommand split =
-            splitCommand(eModositTargy->text().toStdString(),
-                         [](const std::string& p) { return QFileInfo(QString::fromStdString(p)).isFile(); });
+            splitCommand(eModositTargy->text().toStdString(), [](const std::string& p) {
+                // As the shell finds it: a file, or a bare program name on PATH.
+                const QString name = QString::fromStdString(p);
+                return QFileInfo(name).isFile() ||
+                       (!name.contains(QLatin1Char('/')) && !QStandardPaths::findExecutable(name).isEmpty());
+            });
         if (!split.isProgram &&
             main_.dialogs().warning(QStringLiteral("A megadott futtatandó állomány nem található!") + kNl +
                                         QStringLiteral("Szeretne egy újat megadni?"),
