@@ -306,10 +306,6 @@ void MainWindow::KovFrissit(int kind) {
     rebuildSummary();
 }
 
-QString MainWindow::titleText() const {
-    return windowTitle();
-}
-
 QString MainWindow::exeFolder() const {
     return QString::fromStdString(paths_.exeDir.string());
 }

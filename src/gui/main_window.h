@@ -176,7 +176,6 @@ class MainWindow : public QWidget, public AlertHost {
     void NevSzulFigyelmeztet(int mode, bool exitIfNothing, bool withSound);
     void fireReminder(const EventRow& row, Moment now);
     void launchProgram(const EventRow& row);
-    QString titleText() const;
 
     AppPaths paths_;
     Services services_;

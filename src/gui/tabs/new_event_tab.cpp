@@ -178,10 +178,6 @@ void NewEventTab::setTimeToNow() {
     dUjEsOra->setTime(QTime(now.hour(), now.minute(), now.second()));
 }
 
-void NewEventTab::focusLater(QWidget* w) {
-    w->setFocus();
-}
-
 void NewEventTab::pLapokChange() {
     setPickedDate(qdateOf(main_.clock().now().day));
     cUjEsJellChange();
@@ -231,7 +227,7 @@ void NewEventTab::cUjEsJellChange() {
         gUjEsOra->hide();
         cUjEsIsm->setCurrentIndex(4);
         cUjEsIsm->setEnabled(false);
-        focusLater(cUjEsKinek);
+        cUjEsKinek->setFocus();
         const int at = cUjEsKinek->findText(fromCp(main_.lastSavedPartner()), Qt::MatchExactly);
         cUjEsKinek->setCurrentIndex(at >= 0 ? at : (cUjEsKinek->count() > 0 ? 0 : -1));
         return;
@@ -241,7 +237,7 @@ void NewEventTab::cUjEsJellChange() {
     pUjEsKinek->hide();
     gUjEsEm->setVisible(kind == Reminder);
     gProgram->setVisible(kind == Program);
-    focusLater(kind == Reminder ? static_cast<QWidget*>(mUjEsEm) : eProgram);
+    (kind == Reminder ? static_cast<QWidget*>(mUjEsEm) : eProgram)->setFocus();
 }
 
 void NewEventTab::Panel2Click() {

@@ -72,7 +72,6 @@ class NewEventTab : public QWidget {
     void build();
     void setPickedDate(const QDate& date);
     void setTimeToNow();
-    void focusLater(QWidget* w);
 
     MainWindow& main_;
     bool settingDate_ = false;
