@@ -1,3 +1,4 @@
+#include "app_setup.h"
 #include "main_window.h"
 #include "platform/dialogs.h"
 #include "platform/qt_shell.h"
@@ -13,9 +14,7 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Zelmoran"));
-    QApplication::setApplicationDisplayName(zel::gui::kTitle);
-    QApplication::setQuitOnLastWindowClosed(false);
+    zel::gui::setUpApplication(app);
     // The windows have fixed sizes; a compact, readable font keeps every caption whole.
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPointSize(9);

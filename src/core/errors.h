@@ -5,6 +5,10 @@
 
 namespace zel {
 
+// The error number of a read past the end of a record file: a file shorter than the record it must
+// hold. The platform has no number of its own for it; this is the one record-file programs know.
+constexpr int kReadPastEnd = 100;
+
 // A record-file operation failed; carries the platform's error number.
 class IoError : public std::runtime_error {
   public:

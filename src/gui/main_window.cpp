@@ -3,6 +3,7 @@
 #include "alert_window.h"
 #include "collation.h"
 #include "error_box.h"
+#include "errors.h"
 #include "event_table_model.h"
 #include "events/firing.h"
 #include "events/summary.h"
@@ -248,7 +249,17 @@ void MainWindow::loadCalendars() {
 }
 
 void MainWindow::applyOrCreateSettings() {
-    if (const auto bytes = readSettingsFile(paths_.settings())) {
+    std::optional<SettingsBytes> bytes;
+    try {
+        bytes = readSettingsFile(paths_.settings());
+    } catch (const IoError& e) {
+        if (e.code() != kReadPastEnd) throw;
+        // A damaged file is reported and kept as it is; the defaults stand until the user saves.
+        showErrorBox(services_.dialogs, e);
+        settingsTab_->AlapBeallit();
+        return;
+    }
+    if (bytes) {
         settingsTab_->applyRecord(*bytes);
         return;
     }
@@ -327,10 +338,18 @@ void MainWindow::Timer1Timer() {
         setWindowTitle(QStringLiteral("Zelmoran ") + QStringLiteral(" ") + kModeActive);
         pIdo_->setText(QString::fromStdString(clockTimeText(now.hour(), now.minute(), now.second())) +
                        QStringLiteral("  "));
-        if (firesInTick(events_.next(EventKind::Reminder), previousTick_, now))
-            fireReminder(*events_.next(EventKind::Reminder), now);
-        if (firesInTick(events_.next(EventKind::Program), previousTick_, now))
-            launchProgram(*events_.next(EventKind::Program));
+        // Copies: firing shows windows and runs programs, and nothing may pull the rows away meanwhile.
+        const auto due = [&](EventKind k) {
+            std::vector<EventRow> rows;
+            for (std::size_t i : firingRows(events_.table(k), previousTick_, now))
+                rows.push_back(events_.table(k).rows[i]);
+            return rows;
+        };
+        const std::vector<EventRow> reminders = due(EventKind::Reminder), programs = due(EventKind::Program);
+        for (const EventRow& row : reminders)
+            fireReminder(row, now);
+        for (const EventRow& row : programs)
+            launchProgram(row);
         services_.tray.setDay(ymdOf(now.day).day);
         KovFrissit(0);
     }
@@ -457,8 +476,8 @@ void MainWindow::editEvent(const QString& occurrenceKey) {
     showMainWindow();
     const qsizetype bar = occurrenceKey.indexOf(QLatin1Char('|'));
     const QString date = occurrenceKey.left(bar), time = bar < 0 ? QString() : occurrenceKey.mid(bar + 1);
-    // The listing of the kind chosen on the events tab is searched, as it stands.
-    eventsTab_->openEvent(-1, date, time);
+    // Only reminders raise an alert. Its minute has begun, so it is listed with the past for this search.
+    eventsTab_->openEvent(static_cast<int>(kindIndex(EventKind::Reminder)), date, time, true);
 }
 
 void MainWindow::newEvent() {

@@ -1,3 +1,4 @@
+#include "errors.h"
 #include "settings/settings_record.h"
 #include "test_util.h"
 
@@ -85,7 +86,7 @@ TEST(Settings, ReadingFollowsTheApplyOrder) {
     EXPECT_EQ(decodeSettings(b, exists).noticeDays, 1);
 }
 
-TEST(Settings, TheFileHoldsOneRecordAndAShortFileReadsAsNone) {
+TEST(Settings, TheFileHoldsOneRecordAndAShortFileIsAnError) {
     zel::test::TempDir dir;
     const auto path = dir.path() / kSettingsFileName;
     EXPECT_FALSE(readSettingsFile(path).has_value());
@@ -93,6 +94,15 @@ TEST(Settings, TheFileHoldsOneRecordAndAShortFileReadsAsNone) {
     writeSettingsFile(path, b);
     EXPECT_EQ(zel::test::readFile(path).size(), 1064u);
     EXPECT_EQ(readSettingsFile(path), b);
-    zel::test::writeFile(path, std::string(100, '1'));
-    EXPECT_FALSE(readSettingsFile(path).has_value());
+    for (std::size_t size : {0u, 100u, 1063u}) {
+        zel::test::writeFile(path, std::string(size, '1'));
+        try {
+            readSettingsFile(path);
+            ADD_FAILURE() << size << " bytes read as a record";
+        } catch (const IoError& e) {
+            EXPECT_EQ(e.code(), kReadPastEnd);
+            EXPECT_STREQ(e.what(), "I/O error 100");
+        }
+        EXPECT_EQ(zel::test::readFile(path), std::string(size, '1'));
+    }
 }

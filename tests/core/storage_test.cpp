@@ -5,7 +5,11 @@
 #include "test_util.h"
 #include "text/datetime.h"
 
+#include <algorithm>
+#include <csignal>
+#include <functional>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -34,6 +38,56 @@ std::vector<EventRecord> readEvents(const std::filesystem::path& p, EventKind k)
 
 bool runningAsRoot() {
     return ::geteuid() == 0;
+}
+
+// Caps the size a write may take any file to, which binds root too. SIGXFSZ is ignored meanwhile, so
+// the write fails with EFBIG instead of ending the process; both are put back on every way out.
+class FileSizeCap {
+  public:
+    explicit FileSizeCap(rlim_t bytes) {
+        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        if (::getrlimit(RLIMIT_FSIZE, &old_) != 0) return;
+        rlimit capped = old_;
+        capped.rlim_cur = std::min(bytes, old_.rlim_max);
+        set_ = ::setrlimit(RLIMIT_FSIZE, &capped) == 0;
+    }
+    FileSizeCap(const FileSizeCap&) = delete;
+    FileSizeCap& operator=(const FileSizeCap&) = delete;
+    ~FileSizeCap() {
+        if (set_) ::setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, oldHandler_);
+    }
+    bool set() const { return set_; }
+
+  private:
+    rlimit old_{};
+    void (*oldHandler_)(int) = SIG_DFL;
+    bool set_ = false;
+};
+
+// The error number op throws under the cap, 0 when it goes through, -1 when the cap could not be set.
+// Assertions wait until the cap is lifted, or gtest's own output could be cut short by it.
+int errorUnderCap(rlim_t bytes, const std::function<void()>& op) {
+    FileSizeCap cap(bytes);
+    if (!cap.set()) return -1;
+    try {
+        op();
+    } catch (const IoError& e) {
+        return e.code();
+    }
+    return 0;
+}
+
+std::vector<std::string> namesIn(const std::filesystem::path& dir) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string program(const char* text) {
+    return encodeEvent(EventKind::Program, reminder(2024, 1, 1, 0, 0, text));
 }
 
 } // namespace
@@ -184,6 +238,58 @@ TEST(RecordFiles, FailuresCarryTheErrorNumberAndNeverReplaceAFile) {
     }
     ::chmod(locked.c_str(), 0600);
     EXPECT_EQ(readFile(locked), one);
+}
+
+TEST(RecordFiles, AFailedWriteBesideKeepsTheOldFileAndLeavesNoTemporary) {
+    const std::string three = program("x") + program("y") + program("z");
+    const std::string added = program("n");
+    const auto beforeY = [](const std::uint8_t* r) { return decodeEvent(EventKind::Program, r).text == "y"; };
+    struct Case {
+        const char* name;
+        std::size_t newSize;
+        std::function<void(const std::filesystem::path&)> op;
+    };
+    const Case cases[] = {
+        {"replaceFile", 4 * 280, [&](const auto& p) { replaceFile(p, three + added); }},
+        {"insertRecordAt", 4 * 280, [&](const auto& p) { insertRecordAt(p, 280, 1, added); }},
+        {"insertRecordOrdered", 4 * 280, [&](const auto& p) { insertRecordOrdered(p, 280, added, beforeY); }},
+        {"removeRecordAt", 2 * 280, [&](const auto& p) { removeRecordAt(p, 280, 0); }},
+    };
+    for (const Case& c : cases) {
+        // Nothing written at all, a write stopped inside a record, and a cap the old file fits under.
+        std::vector<rlim_t> caps{0, c.newSize - 100};
+        if (c.newSize > three.size()) caps.push_back(three.size());
+        for (const rlim_t cap : caps) {
+            SCOPED_TRACE(std::string(c.name) + " under a cap of " + std::to_string(cap) + " bytes");
+            TempDir dir;
+            const auto path = dir.path() / "p.dat";
+            writeFile(path, three);
+            EXPECT_EQ(errorUnderCap(cap, [&] { c.op(path); }), EFBIG);
+            EXPECT_EQ(readFile(path), three);
+            EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"p.dat"});
+            // Without the cap the same change goes through, so the cap was what stopped it.
+            c.op(path);
+            EXPECT_EQ(readFile(path).size(), c.newSize);
+        }
+    }
+}
+
+TEST(RecordFiles, AFailedRewriteInPlaceKeepsTheOldRecord) {
+    const std::string three = program("x") + program("y") + program("z");
+    const std::string changed = encodeEvent(EventKind::Program, reminder(2025, 6, 7, 8, 9, "Y"));
+    // A cap at or past the file's end cannot stop a rewrite, which never grows the file; one at the
+    // record's start stops it before any byte, one inside the record after its first bytes.
+    for (const rlim_t cap : {rlim_t{280}, rlim_t{380}, rlim_t{559}}) {
+        SCOPED_TRACE("under a cap of " + std::to_string(cap) + " bytes");
+        TempDir dir;
+        const auto path = dir.path() / "p.dat";
+        writeFile(path, three);
+        EXPECT_EQ(errorUnderCap(cap, [&] { rewriteRecordAt(path, 280, 1, changed); }), EFBIG);
+        EXPECT_EQ(readFile(path), three);
+        EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"p.dat"});
+        rewriteRecordAt(path, 280, 1, changed);
+        EXPECT_EQ(readFile(path), program("x") + changed + program("z"));
+    }
 }
 
 TEST(Partners, RecordLayoutAndTheMakersCard) {

@@ -85,17 +85,31 @@ TEST(Summary, APickedLineNamesItsKindDateAndTime) {
     EXPECT_EQ(pick("x|").date, "");
 }
 
-TEST(Firing, OnTimeAtSecondZeroAndLateWithinTheMinuteButOnlyOnce) {
-    const std::optional<EventRow> due = row(kDay, 9 * 60 + 5);
+TEST(Firing, TheTableIsAskedForEveryRowWhoseMomentFellSinceThePreviousTick) {
+    EventTable t;
+    t.rows = {row(kDay - 1, 9 * 60 + 5), row(kDay, 9 * 60 + 5), row(kDay, 9 * 60 + 6, false),
+              row(kDay, 9 * 60 + 7), row(kDay + 1, 9 * 60 + 5)};
     auto at = [](int h, int m, int s, int ms = 0) { return Moment::at(2024, 3, 5, h, m, s, ms); };
-    EXPECT_TRUE(firesInTick(due, at(9, 4, 59, 2), at(9, 5, 0, 2)));
-    EXPECT_FALSE(firesInTick(due, at(9, 4, 58, 2), at(9, 4, 59, 2)));
-    EXPECT_FALSE(firesInTick(due, at(9, 5, 0, 2), at(9, 5, 1, 2)));      // fired already
-    EXPECT_TRUE(firesInTick(due, at(9, 4, 59, 900), at(9, 5, 2, 100)));  // the 00 tick never came
-    EXPECT_FALSE(firesInTick(due, at(9, 4, 59, 900), at(9, 6, 0, 100))); // not in its minute any more
-    EXPECT_FALSE(firesInTick(row(kDay, 9 * 60 + 5, false), at(9, 4, 59), at(9, 5, 0)));
-    EXPECT_FALSE(firesInTick(std::nullopt, at(9, 4, 59), at(9, 5, 0)));
-    EXPECT_FALSE(firesInTick(row(kDay + 1, 9 * 60 + 5), at(9, 4, 59), at(9, 5, 0)));
+    using Rows = std::vector<std::size_t>;
+    EXPECT_EQ(firingRows(t, at(9, 4, 59, 2), at(9, 5, 0, 2)), Rows{1});
+    EXPECT_EQ(firingRows(t, at(9, 4, 58, 2), at(9, 4, 59, 2)), Rows{});
+    EXPECT_EQ(firingRows(t, at(9, 5, 0, 2), at(9, 5, 1, 2)), Rows{});       // fired already
+    EXPECT_EQ(firingRows(t, at(9, 4, 59, 900), at(9, 5, 2, 100)), Rows{1}); // the 00 tick never came
+    EXPECT_EQ(firingRows(t, at(9, 4, 59, 900), at(9, 6, 0, 100)), Rows{});  // not in its minute any more
+    EXPECT_EQ(firingRows(t, at(9, 5, 59), at(9, 6, 0)), Rows{});            // inactive
+    EXPECT_EQ(firingRows(t, at(9, 5, 50), at(9, 7, 20)), Rows{3});          // a freeze over 9:06
+    EXPECT_EQ(firingRows(t, at(9, 4, 59), at(9, 4, 59, 500)), Rows{});
+
+    // A file out of order (edited by hand) is walked whole.
+    t.ordered = false;
+    std::swap(t.rows[0], t.rows[3]);
+    EXPECT_EQ(firingRows(t, at(9, 6, 59), at(9, 7, 0)), Rows{0});
+    EXPECT_EQ(firingRows(t, at(9, 4, 59), at(9, 5, 0)), Rows{1});
+    // Undated rows never fire.
+    EventTable undated;
+    undated.rows = {EventRow{}, row(kDay, 9 * 60 + 5)};
+    undated.rows[0].active = true;
+    EXPECT_EQ(firingRows(undated, at(9, 4, 59), at(9, 5, 0)), Rows{1});
 }
 
 TEST(Firing, OneReminderPerMinuteCountsInactiveOnesToo) {

@@ -90,6 +90,56 @@ TEST(Clock, ALateTickStillFiresOnceWithinTheMinute) {
     EXPECT_TRUE(tickThrough(s, *w, Moment::at(2024, 3, 5, 9, 5, 3), Moment::at(2024, 3, 5, 9, 6, 0)).empty());
 }
 
+TEST(Clock, ALateTickFiresWhatARefreshMovedThePastAfterSecondZero) {
+    // A window activation, a save and a long freeze between second 00 and the late tick.
+    auto raised = [](Start& s) { return s.sound.take().contains(QStringLiteral("default loop")); };
+    {
+        Start s;
+        s.clock.set(Moment::at(2024, 3, 5, 9, 4, 50));
+        store(s, EventKind::Reminder, {at(9, 5, "Aktiválás"), at(9, 30, "Később")});
+        auto w = s.open();
+        s.clock.set(Moment::at(2024, 3, 5, 9, 4, 59, 2));
+        w->Timer1Timer();
+        s.clock.set(Moment::at(2024, 3, 5, 9, 5, 0, 500));
+        w->FormActivate();
+        s.clock.set(Moment::at(2024, 3, 5, 9, 5, 1, 2));
+        w->Timer1Timer();
+        EXPECT_TRUE(raised(s));
+        EXPECT_EQ(w->fAkcio()->findChild<QTextEdit*>(QStringLiteral("mKijelzo"))->toPlainText(),
+                  QStringLiteral("Aktiválás"));
+    }
+    {
+        Start s;
+        s.clock.set(Moment::at(2024, 3, 5, 9, 4, 50));
+        store(s, EventKind::Program, {at(9, 5, "/bin/true mentés")});
+        auto w = s.open();
+        s.clock.set(Moment::at(2024, 3, 5, 9, 4, 59, 2));
+        w->Timer1Timer();
+        s.clock.set(Moment::at(2024, 3, 5, 9, 5, 0, 600)); // a save ends here and rebuilds the table
+        w->PrgTartalyFrissit(nullptr, 0);
+        s.clock.set(Moment::at(2024, 3, 5, 9, 5, 1, 2));
+        w->Timer1Timer();
+        ASSERT_EQ(s.shell.calls.size(), 1u);
+        EXPECT_EQ(s.shell.calls[0].file, QStringLiteral("/bin/true mentés"));
+        w->Timer1Timer();
+        EXPECT_EQ(s.shell.calls.size(), 1u); // once
+    }
+    {
+        Start s;
+        s.clock.set(Moment::at(2024, 3, 5, 9, 5, 40));
+        store(s, EventKind::Reminder, {at(9, 6, "Elmaradt"), at(9, 7, "Megszólal")});
+        auto w = s.open();
+        s.clock.set(Moment::at(2024, 3, 5, 9, 5, 50, 2));
+        w->Timer1Timer();
+        s.clock.set(Moment::at(2024, 3, 5, 9, 7, 20, 2)); // ninety seconds without a tick
+        w->Timer1Timer();
+        EXPECT_TRUE(raised(s));
+        EXPECT_EQ(w->fAkcio()->findChild<QTextEdit*>(QStringLiteral("mKijelzo"))->toPlainText(),
+                  QStringLiteral("Megszólal"));
+        EXPECT_EQ(w->fAkcio()->occurrenceKey(), QStringLiteral("2024.03.05.|9:07"));
+    }
+}
+
 TEST(Clock, PassiveModeFiresNothingAndSwitchingBackCatchesNothingUp) {
     Start s;
     s.clock.set(Moment::at(2024, 3, 5, 9, 4, 50));

@@ -331,25 +331,31 @@ TEST(Listing, KeysSkipTheRecurrenceColumn) {
 }
 
 TEST(Opening, TheAlertAndTheSummaryOpenTheirEvent) {
+    // Past events hidden (the default) and name days listed, with one on the reminder's day.
     Tab x(Moment::at(2024, 3, 5, 14, 29, 58));
-    store(x.s, EventKind::Reminder, {ev(2024, 3, 5, 14, 30, "Fogorvos")});
+    store(
+        x.s, EventKind::Reminder,
+        {ev(2024, 3, 5, 9, 0, "Reggel"), ev(2024, 3, 5, 14, 30, "Fogorvos"), ev(2024, 3, 6, 8, 0, "Holnap")});
     store(x.s, EventKind::Program, {ev(2024, 3, 5, 14, 30, "/bin/true ")});
+    store(x.s, EventKind::NameDay, {ev(2024, 3, 5, 0, 0, "Minta Anna"), ev(2024, 3, 9, 0, 0, "Minta Béla")});
     x.open();
+    x.t->cEsemeny->setCurrentIndex(2);
+    x.t->cEsemenyChange();
     x.w->pLapok()->setCurrentIndex(MainWindow::TabNewEvent);
     x.s.clock.set(Moment::at(2024, 3, 5, 14, 30, 0, 5));
     x.w->Timer1Timer();
     TfAkcio* alert = x.w->fAkcio();
     ASSERT_TRUE(alert->isVisible());
+    x.s.clock.set(Moment::at(2024, 3, 5, 14, 30, 4));
     alert->findChild<QComboBox*>(QStringLiteral("cMuv"))->setCurrentIndex(2);
     alert->cMuvChange();
     EXPECT_FALSE(alert->isVisible());
     EXPECT_EQ(x.w->pLapok()->currentIndex(), MainWindow::TabEvents);
-    // Past its minute the reminder is listed only with the past shown; with it on, it opens.
-    x.showPast(true);
-    x.open();
-    x.w->editEvent(QStringLiteral("2024.03.05.|14:30"));
-    EXPECT_TRUE(x.t->gModosit->isVisible());
+    EXPECT_EQ(x.t->cEsemeny->currentIndex(), 0);
+    ASSERT_TRUE(x.t->gModosit->isVisible());
     EXPECT_EQ(x.t->sProgramokMa->currentIndex().column(), 3);
+    EXPECT_EQ(cp1250ToUtf8(x.t->model()->cellText(x.t->sProgramokMa->currentIndex().row(), 4)), "Fogorvos");
+    EXPECT_EQ(x.t->l3->text(), QStringLiteral("Idő"));
 
     Tab y(Moment::at(2024, 3, 5, 10));
     store(y.s, EventKind::Program, {ev(2024, 3, 5, 14, 30, "/bin/true ")});

@@ -4,8 +4,10 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDesktopServices>
 #include <QFile>
 #include <QThread>
+#include <QUrl>
 #include <QtEndian>
 #include <gtest/gtest.h>
 
@@ -50,6 +52,25 @@ quint32 u32(const QByteArray& b, qsizetype at) {
     return qFromLittleEndian<quint32>(b.constData() + at);
 }
 
+// Takes the addresses the desktop would have been asked to open.
+class OpenedUrls : public QObject {
+    Q_OBJECT
+
+  public:
+    QStringList urls;
+    OpenedUrls() {
+        for (const char* scheme : {"http", "https", "file", "mailto"})
+            QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), this, "open");
+    }
+    ~OpenedUrls() override {
+        for (const char* scheme : {"http", "https", "file", "mailto"})
+            QDesktopServices::unsetUrlHandler(QString::fromLatin1(scheme));
+    }
+
+  public slots:
+    void open(const QUrl& url) { urls << url.toString(); }
+};
+
 } // namespace
 
 TEST(Sound, TheDefaultAlertIsAStereo22kHz16BitWaveOf119292DataBytes) {
@@ -82,37 +103,67 @@ TEST(Sound, TheDefaultAlertIsAStereo22kHz16BitWaveOf119292DataBytes) {
     EXPECT_EQ(dataBytes, 119292u);
 }
 
-TEST(Sound, PlayingAndStoppingNeverFailsAlsoWithoutAudioOrFile) {
+TEST(Sound, EachStartReplacesTheLastAndOnlyWaveFilesPlay) {
     TempDir dir;
     writeFile(dir.path() / "tune.mid", "MThd not a wave");
+    QFile::copy(QStringLiteral(":/sounds/alert.wav"), q(dir.path() / "saját.wav"));
+    using P = QtSound::Playing;
     QtSound sound;
     sound.stop(); // before anything was made
+    EXPECT_EQ(sound.playing(), P::Nothing);
+    sound.playDefault(true);
+    EXPECT_EQ(sound.playing(), P::Default);
+    EXPECT_TRUE(sound.looping());
+    sound.playFile(q(dir.path() / "saját.wav"), false);
+    EXPECT_EQ(sound.playing(), P::File);
+    EXPECT_FALSE(sound.looping());
+    sound.stop();
+    EXPECT_EQ(sound.playing(), P::Nothing);
+    // A missing file, a file that is no wave and a resource path play nothing, and silence the last.
+    for (const QString& f : {q(dir.path() / "missing.wav"), q(dir.path() / "tune.mid"), QString(),
+                             QStringLiteral(":/sounds/alert.wav")}) {
+        sound.playDefault(true);
+        sound.playFile(f, true);
+        EXPECT_EQ(sound.playing(), P::Nothing) << f.toStdString();
+    }
     sound.playDefault(false);
-    sound.playDefault(true);
     QCoreApplication::processEvents();
-    sound.stop();
-    sound.playFile(q(dir.path() / "missing.wav"), true);
-    sound.playFile(q(dir.path() / "tune.mid"), false);
-    sound.playFile(QString(), false);
-    sound.playFile(QStringLiteral(":/sounds/alert.wav"), false); // not a local file
-    sound.playDefault(true);
-    QCoreApplication::processEvents();
+    EXPECT_EQ(sound.playing(), P::Default);
+    EXPECT_FALSE(sound.looping());
     sound.stop();
     sound.stop();
+    EXPECT_EQ(sound.playing(), P::Nothing);
 }
 
-TEST(Shell, MissingTargetsOpenNothingAndNeverThrow) {
+TEST(Shell, OnlyExistingPathsAndExplicitAddressesAreOpened) {
     TempDir dir;
+    writeFile(dir.path() / "levél.txt", "szia");
+    OpenedUrls opened;
     QtShell shell;
-    EXPECT_NO_THROW(shell.Elindit(q(dir.path() / "nincs.exe"), QString()));
-    EXPECT_NO_THROW(shell.Elindit(q(dir.path() / "nincs.exe") + QStringLiteral(" -a b"), QString()));
-    EXPECT_NO_THROW(shell.Elindit(q(dir.path() / "nincs.exe"), QStringLiteral("x y")));
-    EXPECT_NO_THROW(shell.Elindit(QStringLiteral("C:\\Progs\\backup.exe /full"), QString()));
-    EXPECT_NO_THROW(shell.Elindit(QString(), QString()));
-    EXPECT_NO_THROW(shell.Elindit(QStringLiteral("notepad.exe"), q(dir.path() / "nincs.txt")));
-    EXPECT_NO_THROW(shell.Elindit(QStringLiteral("explorer.exe"), q(dir.path() / "nincs")));
-    EXPECT_NO_THROW(shell.openAddress(QString()));
-    EXPECT_TRUE(fs::is_empty(dir.path()));
+    // Missing targets, bare names and Windows paths open nothing, at the event's minute or on "Teszt".
+    shell.Elindit(QStringLiteral("nosuchprog "), QString());
+    shell.Elindit(QStringLiteral("nosuchprog"), QStringLiteral("-x"));
+    shell.Elindit(QStringLiteral("nosuchprog --help"), QString());
+    shell.Elindit(QStringLiteral("www.example.hu "), QString());
+    shell.Elindit(q(dir.path() / "nincs.exe"), QString());
+    shell.Elindit(q(dir.path() / "nincs.exe") + QStringLiteral(" -a b"), QString());
+    shell.Elindit(q(dir.path() / "nincs.exe"), QStringLiteral("x y"));
+    shell.Elindit(QStringLiteral("C:\\Progs\\backup.exe /full"), QString());
+    shell.Elindit(QStringLiteral("file://") + q(dir.path() / "nincs.txt") + QLatin1Char(' '), QString());
+    shell.Elindit(QString(), QString());
+    shell.Elindit(QStringLiteral("notepad.exe"), q(dir.path() / "nincs.txt"));
+    shell.Elindit(QStringLiteral("explorer.exe"), q(dir.path() / "nincs"));
+    shell.openAddress(QString());
+    EXPECT_EQ(opened.urls, QStringList());
+    EXPECT_EQ(fs::directory_iterator(dir.path())->path().filename(), "levél.txt");
+
+    // An existing document opens in its application, an address with its scheme in the desktop's.
+    shell.Elindit(q(dir.path() / "levél.txt") + QLatin1Char(' '), QString());
+    shell.Elindit(QStringLiteral("https://www.example.hu/oldal "), QString());
+    shell.Elindit(QStringLiteral("notepad.exe"), q(dir.path() / "levél.txt"));
+    EXPECT_EQ(opened.urls, (QStringList{QUrl::fromLocalFile(q(dir.path() / "levél.txt")).toString(),
+                                        QStringLiteral("https://www.example.hu/oldal"),
+                                        QUrl::fromLocalFile(q(dir.path() / "levél.txt")).toString()}));
 }
 
 TEST(Shell, AStoredCommandStartsItsProgramWithTheArguments) {
@@ -150,3 +201,5 @@ TEST(Shell, TheTestLaunchPassesTheParameterTextAsArguments) {
     ASSERT_TRUE(waitForFile(marker));
     EXPECT_EQ(readFile(marker), "x\ny\n");
 }
+
+#include "sound_shell_test.moc"

@@ -7,6 +7,7 @@
 #include "settings/settings_record.h"
 #include "startup.h"
 #include "storage/record_file.h"
+#include "tabs/settings_tab.h"
 #include "test_util.h"
 #include "text/cp1250.h"
 
@@ -133,6 +134,33 @@ TEST(Startup, AnUnreadablePartnerFileIsReportedAndKept) {
     EXPECT_EQ(s.dialogs.boxes[0].buttons, Dialogs::Ok);
     EXPECT_TRUE(std::filesystem::is_directory(s.dir.path() / "Data/partnerek.dat"));
     EXPECT_FALSE(std::filesystem::exists(s.dir.path() / "beallitasok.cfg")); // start-up ended there
+}
+
+TEST(Startup, AShortSettingsFileIsReportedKeptAndWrittenOnlyOnSave) {
+    Start s;
+    s.open();
+    EventRecord r;
+    r.text = "Fogorvos";
+    r.date = static_cast<double>(dayNumber(2024, 3, 5));
+    r.time = storedFromMinute(12 * 60);
+    insertEventOrdered((s.dir.path() / "Data/emlekeztetok.dat").string(), EventKind::Reminder, r);
+    const std::string damaged = readFile(s.dir.path() / "beallitasok.cfg").substr(0, 500);
+    zel::test::writeFile(s.dir.path() / "beallitasok.cfg", damaged);
+    s.dialogs.boxes.clear();
+
+    auto w = s.open();
+    ASSERT_EQ(s.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(s.dialogs.boxes[0].kind, Dialogs::Kind::Stop);
+    EXPECT_EQ(s.dialogs.boxes[0].caption, QStringLiteral("Zelmoran v1.6.1"));
+    EXPECT_EQ(s.dialogs.boxes[0].text, QStringLiteral("I/O error 100."));
+    EXPECT_EQ(readFile(s.dir.path() / "beallitasok.cfg"), damaged);
+    EXPECT_EQ(w->settings(), defaultSettings());
+    // The rest of the start went on.
+    ASSERT_TRUE(w->events().next(EventKind::Reminder));
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Zelmoran ( Aktív mód )"));
+
+    w->settingsTab()->Panel21Click();
+    EXPECT_EQ(readFile(s.dir.path() / "beallitasok.cfg").size(), 1064u);
 }
 
 TEST(Startup, TheServiceMarkerOpensTheResizableServiceView) {

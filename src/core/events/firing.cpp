@@ -4,11 +4,36 @@
 
 namespace zel {
 
-bool firesInTick(const std::optional<EventRow>& next, Moment previousTick, Moment now) {
-    if (!next || !next->active || !next->day) return false;
-    const Moment due{*next->day, std::int64_t{next->minute} * 60'000};
-    const bool sameMinute = due.day == now.day && next->minute == static_cast<int>(now.msOfDay / 60'000);
-    return sameMinute && previousTick < due && due <= now;
+namespace {
+
+Moment momentOf(const EventRow& row) {
+    return {*row.day, std::int64_t{row.minute} * 60'000};
+}
+
+bool inCurrentMinute(const EventRow& row, Moment now) {
+    return *row.day == now.day && row.minute == static_cast<int>(now.msOfDay / 60'000);
+}
+
+} // namespace
+
+std::vector<std::size_t> firingRows(const EventTable& table, Moment previousTick, Moment now) {
+    std::vector<std::size_t> out;
+    const auto& rows = table.rows;
+    auto fires = [&](const EventRow& r) {
+        return r.active && r.day && previousTick < momentOf(r) && momentOf(r) <= now &&
+               inCurrentMinute(r, now);
+    };
+    if (!table.ordered) {
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            if (fires(rows[i])) out.push_back(i);
+        return out;
+    }
+    // Undated rows sort first, then the rows by their moment: the candidates are one short run.
+    auto i = std::partition_point(rows.begin(), rows.end(),
+                                  [&](const EventRow& r) { return !r.day || momentOf(r) <= previousTick; });
+    for (; i != rows.end() && momentOf(*i) <= now; ++i)
+        if (fires(*i)) out.push_back(static_cast<std::size_t>(i - rows.begin()));
+    return out;
 }
 
 bool IdopontFoglalt(const EventTable& table, DayNumber day, int minute) {

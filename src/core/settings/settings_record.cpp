@@ -1,5 +1,7 @@
 #include "settings/settings_record.h"
 
+#include "errors.h"
+
 #include "storage/record_file.h"
 #include "text/field.h"
 
@@ -137,7 +139,8 @@ std::optional<SettingsBytes> readSettingsFile(const std::filesystem::path& path)
     std::error_code ec;
     if (!std::filesystem::exists(path, ec) && !ec) return std::nullopt;
     const std::string bytes = readRecords(path, kSettingsRecordSize);
-    if (bytes.size() < kSettingsRecordSize) return std::nullopt;
+    // A file that holds no whole record is damaged, not missing: it is reported and kept.
+    if (bytes.size() < kSettingsRecordSize) throw IoError(kReadPastEnd, path.string());
     SettingsBytes out{};
     std::memcpy(out.data(), bytes.data(), kSettingsRecordSize);
     return out;

@@ -63,7 +63,8 @@ Settings decodeSettings(const SettingsBytes& bytes,
 // does not set keep their values.
 SettingsBytes encodeSettings(const Settings& s, const SettingsBytes& base);
 
-// The settings file: nullopt when it is missing or holds no whole record. Other failures throw.
+// The settings file: nullopt when it is missing. A file shorter than one record throws IoError
+// (kReadPastEnd), as does every other failure.
 std::optional<SettingsBytes> readSettingsFile(const std::filesystem::path& path);
 void writeSettingsFile(const std::filesystem::path& path, const SettingsBytes& bytes);
 

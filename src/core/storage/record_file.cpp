@@ -71,6 +71,19 @@ void writeAllAt(const fs::path& path, int fd, std::string_view bytes, off_t offs
     }
 }
 
+void readAllAt(const fs::path& path, int fd, std::string& out, off_t offset) {
+    std::size_t got = 0;
+    while (got < out.size()) {
+        const ssize_t n = ::pread(fd, out.data() + got, out.size() - got, offset + static_cast<off_t>(got));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            fail(path);
+        }
+        if (n == 0) fail(path, EINVAL); // the record is gone: as if pos were past the end
+        got += static_cast<std::size_t>(n);
+    }
+}
+
 std::string readAll(const fs::path& path, int fd) {
     std::string out;
     struct stat st {};
@@ -223,7 +236,21 @@ void rewriteRecordAt(const fs::path& path, std::size_t recordSize, std::size_t p
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0) fail(path);
     if (pos >= recordCount(static_cast<std::size_t>(st.st_size), recordSize)) fail(path, EINVAL);
-    writeAllAt(path, fd.get(), record, static_cast<off_t>(pos * recordSize));
+    const off_t at = static_cast<off_t>(pos * recordSize);
+    // A write stopped partway (disk full, file size limit) would leave a record half old, half new,
+    // so the old bytes are kept to put back over whatever part of it was written.
+    std::string old(recordSize, '\0');
+    readAllAt(path, fd.get(), old, at);
+    try {
+        writeAllAt(path, fd.get(), record, at);
+    } catch (const IoError&) {
+        try {
+            writeAllAt(path, fd.get(), old, at);
+        } catch (const IoError&) {
+            // Best effort: past the point the first write reached, the old bytes never changed.
+        }
+        throw;
+    }
     if (::fsync(fd.get()) != 0) fail(path);
 }
 

@@ -5,6 +5,7 @@
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QUrl>
 
@@ -87,12 +88,18 @@ void QtShell::startProgram(const QString& program, const QStringList& arguments)
 void QtShell::openDocument(const QString& target) {
     const QString text = target.trimmed();
     if (text.isEmpty()) return;
-    const QUrl url = QUrl::fromUserInput(text);
+    if (QFileInfo::exists(text)) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(text).absoluteFilePath()));
+        return;
+    }
+    // Only an explicit address is handed on: guessing would turn a missing program's bare name into a
+    // web address. One letter before the colon is a Windows drive, which cannot exist here.
+    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+:"));
+    if (!scheme.match(text).hasMatch()) return;
+    const QUrl url(text);
     if (!url.isValid()) return;
     // A missing file opens nothing; the desktop would otherwise show its own error.
     if (url.isLocalFile() && !QFileInfo::exists(url.toLocalFile())) return;
-    // "C:\..." reads as a one-letter scheme: a Windows path that cannot exist here.
-    if (url.scheme().size() == 1) return;
     QDesktopServices::openUrl(url);
 }
 

@@ -9,6 +9,8 @@ namespace {
 
 // Anything but a RIFF/WAVE file would only make QSoundEffect print a decoding error on each start.
 bool looksLikeWave(const QString& path) {
+    // A user's file lies on disk; ":/…" would read the program's resources but play as a missing file.
+    if (path.startsWith(QLatin1Char(':'))) return false;
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) return false;
     const QByteArray head = f.read(12);
@@ -27,6 +29,7 @@ void QtSound::playDefault(bool loop) {
         default_->setSource(QUrl(QStringLiteral("qrc:/sounds/alert.wav")));
     }
     start(*default_, loop);
+    playing_ = Playing::Default;
 }
 
 void QtSound::playFile(const QString& path, bool loop) {
@@ -39,15 +42,18 @@ void QtSound::playFile(const QString& path, bool loop) {
         filePath_ = path;
     }
     start(*file_, loop);
+    playing_ = Playing::File;
 }
 
 void QtSound::stop() {
     if (default_) default_->stop();
     if (file_) file_->stop();
+    playing_ = Playing::Nothing;
 }
 
 void QtSound::start(QSoundEffect& effect, bool loop) {
     effect.setLoopCount(loop ? QSoundEffect::Infinite : 1);
+    looping_ = loop;
     // Before the samples are loaded this only queues the start; the effect plays once they are ready.
     effect.play();
 }

@@ -18,6 +18,11 @@ class QtSound : public Sound {
     void playFile(const QString& path, bool loop) override;
     void stop() override;
 
+    // What was last started and not stopped since; a file that is no wave starts nothing.
+    enum class Playing { Nothing, Default, File };
+    Playing playing() const { return playing_; }
+    bool looping() const { return looping_; }
+
   private:
     void start(QSoundEffect& effect, bool loop);
 
@@ -25,6 +30,8 @@ class QtSound : public Sound {
     std::unique_ptr<QSoundEffect> default_;
     std::unique_ptr<QSoundEffect> file_;
     QString filePath_;
+    Playing playing_ = Playing::Nothing;
+    bool looping_ = false;
 };
 
 } // namespace zel::gui

@@ -222,7 +222,7 @@ void EventsTab::checkTartam() {
     }
 }
 
-void EventsTab::EsemenyListaz(bool rangeMode, DayNumber from, DayNumber to) {
+void EventsTab::EsemenyListaz(bool rangeMode, DayNumber from, DayNumber to, bool withPast) {
     showRange(rangeMode);
     // The name days of the first day, from the calendar the settings choose.
     cNevnapLista->clear();
@@ -236,8 +236,9 @@ void EventsTab::EsemenyListaz(bool rangeMode, DayNumber from, DayNumber to) {
 
     const EventKind kind = kAllEventKinds[kindIndexNow()];
     const EventTable& table = main_.events().table(kind);
-    model_->setListing(kind, &table,
-                       zel::EsemenyListaz(table, rangeMode, from, to, s.pastEvents, main_.clock().now()));
+    model_->setListing(
+        kind, &table,
+        zel::EsemenyListaz(table, rangeMode, from, to, s.pastEvents || withPast, main_.clock().now()));
     const bool timed = hasTime(kind);
     sProgramokMa->setColumnHidden(1, !timed);
     sProgramokMa->setColumnHidden(3, !timed);
@@ -547,11 +548,12 @@ void EventsTab::cNevnapListaChange(int index) {
     cNevnapLista->setCurrentIndex(0);
 }
 
-bool EventsTab::openEvent(int kind, const QString& date, const QString& time) {
+bool EventsTab::openEvent(int kind, const QString& date, const QString& time, bool withPast) {
     main_.pLapok()->setCurrentIndex(MainWindow::TabEvents);
     if (kind >= 0 && kind <= 3) cEsemeny->setCurrentIndex(kind);
     rPrgMind->setChecked(true);
-    rPrgMindClick();
+    const DayNumber today = main_.clock().now().day;
+    EsemenyListaz(false, today, today, withPast);
     const bool timed = hasTime(model_->kind());
     for (int r = 0; r < static_cast<int>(model_->listedCount()); ++r) {
         if (fromCp(model_->cellText(r, 2)) != date) continue;

@@ -26,7 +26,8 @@ class EventsTab : public QWidget {
   public:
     EventsTab(MainWindow& main, QWidget* parent = nullptr);
 
-    void EsemenyListaz(bool rangeMode, DayNumber from, DayNumber to);
+    // Lists the chosen kind; past events as the settings say, or also when withPast is set.
+    void EsemenyListaz(bool rangeMode, DayNumber from, DayNumber to, bool withPast = false);
     void rPrgMindClick();
     void rPrgMaClick();
     void rPrgHolnapClick();
@@ -49,9 +50,10 @@ class EventsTab : public QWidget {
     void cNevnapListaChange(int index);
     // After a table was reloaded for editing: the checked filter again, the grid keeps its cell.
     void relist();
-    // Opens the listed event of this kind (0 to 3) with this date text and, for reminders and
-    // programs, time text, as the "Mind" listing shows it; false when it is not listed.
-    bool openEvent(int kind, const QString& date, const QString& time);
+    // Opens the listed event of this kind (0 to 3; another value keeps the chosen kind) with this date
+    // text and, for reminders and programs, time text, as the "Mind" listing shows it; withPast lists
+    // the past too for this one search. False when it is not listed.
+    bool openEvent(int kind, const QString& date, const QString& time, bool withPast = false);
 
     ListingModel* model() const { return model_; }
 

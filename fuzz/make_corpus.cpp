@@ -36,7 +36,7 @@ std::string timed(EventKind kind, DayNumber day, int minute, const std::string& 
 // The harness takes its choices from the input's end; these bytes stand in for them.
 const std::string kChoices(40, '\x01');
 
-void eventSeeds(const fs::path& dir) {
+void eventCorpus(const fs::path& dir) {
     const DayNumber d = dayNumber(2024, 3, 5);
     put(dir, "empty", kChoices);
     for (EventKind k : {EventKind::Reminder, EventKind::NameDay}) {
@@ -58,7 +58,7 @@ void eventSeeds(const fs::path& dir) {
     }
 }
 
-void settingsSeeds(const fs::path& dir) {
+void settingsCorpus(const fs::path& dir) {
     const SettingsBytes zeros{};
     const auto bytes = [](const SettingsBytes& b) { return std::string(b.begin(), b.end()); };
     put(dir, "defaults", bytes(encodeSettings(defaultSettings(), zeros)));
@@ -73,7 +73,7 @@ void settingsSeeds(const fs::path& dir) {
     put(dir, "short", std::string(100, '1'));
 }
 
-void partnerSeeds(const fs::path& dir) {
+void partnerCorpus(const fs::path& dir) {
     put(dir, "maker", encodePartner(makerCard()));
     PartnerRecord full;
     full.Name = std::string(60, 'N');
@@ -87,7 +87,7 @@ void partnerSeeds(const fs::path& dir) {
     put(dir, "lengths_255", std::string(537, '\xff'));
 }
 
-void cp1250Seeds(const fs::path& dir) {
+void cp1250Corpus(const fs::path& dir) {
     std::string all;
     for (int b = 0; b < 256; ++b)
         all += static_cast<char>(b);
@@ -96,7 +96,7 @@ void cp1250Seeds(const fs::path& dir) {
     put(dir, "broken_utf8", "a\xC3\x28\xE2\x82\xF0\x9F\x98\x80\xED\xA0\x80\xC0\x80z");
 }
 
-void datetimeSeeds(const fs::path& dir) {
+void datetimeCorpus(const fs::path& dir) {
     for (const char* t : {"2024.03.05.", "2024.3.5", "1.01.01", "9999.12.31.", "2024.02.29", "2023.02.29."})
         put(dir, std::string("text_") + t, t);
     std::string doubles;
@@ -116,10 +116,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     const fs::path root = argv[1];
-    eventSeeds(root / "fuzz_event_file");
-    settingsSeeds(root / "fuzz_settings");
-    partnerSeeds(root / "fuzz_partner");
-    cp1250Seeds(root / "fuzz_cp1250");
-    datetimeSeeds(root / "fuzz_datetime");
+    eventCorpus(root / "fuzz_event_file");
+    settingsCorpus(root / "fuzz_settings");
+    partnerCorpus(root / "fuzz_partner");
+    cp1250Corpus(root / "fuzz_cp1250");
+    datetimeCorpus(root / "fuzz_datetime");
     return 0;
 }

@@ -1,0 +1,19 @@
+#include "app_setup.h"
+
+#include <QApplication>
+#include <QLocale>
+#include <QTranslator>
+
+namespace zel::gui {
+
+void setUpApplication(QApplication& app) {
+    QApplication::setApplicationName(QStringLiteral("Zelmoran"));
+    // No display name: on X11 Qt would append it to every window title.
+    QApplication::setQuitOnLastWindowClosed(false);
+    QLocale::setDefault(QLocale(QLocale::Hungarian, QLocale::Hungary));
+    // The translation travels in the program's resources, so a missing system package changes nothing.
+    auto* qt = new QTranslator(&app);
+    if (qt->load(QStringLiteral(":/translations/qtbase_hu.qm"))) QApplication::installTranslator(qt);
+}
+
+} // namespace zel::gui
