@@ -15,6 +15,17 @@ inline const QString kTitle = QStringLiteral("Zelmoran v1.6.1");
 inline const QString kModeActive = QStringLiteral("( Aktív mód )");
 inline const QString kModePassive = QStringLiteral("( Passzív mód! )");
 
+// The filter of the program file chooser. Programs here have no extension: "*." takes the names
+// without a dot, as it does on Windows.
+inline QString programFileFilter() {
+#ifdef Q_OS_WIN
+    return QStringLiteral("Indítható fájlok (*.exe; *.com; *.bat)|*.exe; *.com; *.bat|Minden fájl (*.*)|*.*");
+#else
+    return QStringLiteral("Indítható fájlok (programok; *.sh; *.py; *.pl)|*.; *.sh; *.py; *.pl; *.rb; "
+                          "*.AppImage|Minden fájl (*)|*");
+#endif
+}
+
 // The refusal of a second reminder (program) for one day and minute.
 inline QString minuteTakenMessage(bool reminder) {
     if (reminder)

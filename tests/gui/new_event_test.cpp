@@ -6,6 +6,7 @@
 #include "tabs/partners_tab.h"
 #include "text/cp1250.h"
 
+#include "texts.h"
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
@@ -18,6 +19,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTimeEdit>
+
 #include <gtest/gtest.h>
 
 using namespace zel;
@@ -188,9 +190,7 @@ TEST(NewEvent, ProgramButtonsKeysAndTheNewPartnerShortcut) {
     x.s.dialogs.fileAnswers.push_back(QStringLiteral("/usr/bin/env"));
     QTest::keyClick(x.t->eProgram, Qt::Key_Return);
     ASSERT_EQ(x.s.dialogs.fileCalls.size(), 1u);
-    EXPECT_EQ(
-        x.s.dialogs.fileCalls[0].filter,
-        QStringLiteral("Indítható fájlok (*.exe; *.com; *.bat)|*.exe; *.com; *.bat|Minden fájl (*.*)|*.*"));
+    EXPECT_EQ(x.s.dialogs.fileCalls[0].filter, programFileFilter());
     EXPECT_EQ(x.s.dialogs.fileCalls[0].folder, QString::fromStdString(x.s.dir.path().string()));
     EXPECT_EQ(x.t->eProgram->text(), QStringLiteral("/usr/bin/env"));
 

@@ -1,9 +1,15 @@
 #pragma once
 
 #include <QColor>
+#include <QList>
+#include <QPair>
 #include <QString>
+#include <QStringList>
+#include <memory>
 #include <optional>
 
+class QAbstractButton;
+class QMessageBox;
 class QWidget;
 
 namespace zel::gui {
@@ -59,8 +65,17 @@ class QtDialogs : public Dialogs {
     std::optional<QColor> color(const QColor& initial) override;
     QString folder(const QString& caption, const QString& start) override;
 
-    // "Wav fájlok (.wav)|*.wav" → "Wav fájlok (.wav) (*.wav)".
+    // "Wav fájlok (.wav)|*.wav" → "Wav fájlok (.wav) (*.wav)". "*." (a name without a dot) becomes
+    // "*" here; the dialog's own filtering narrows it down.
     static QString qtFilter(const QString& filter);
+    // Whether a file name matches one of a filter's patterns ("*.wav", "*", and "*." for a name without
+    // a dot, as on Windows), without regard to case.
+    static bool matchesPatterns(const QString& fileName, const QStringList& patterns);
+    // The message box as it is shown, without running it.
+    std::unique_ptr<QMessageBox> makeBox(Kind kind, const QString& caption, const QString& text, int buttons,
+                                         QList<QPair<QAbstractButton*, Button>>& made) const;
+    // The text as the box shows it: a short line is kept whole, for messages laid out line by line.
+    static QString unbrokenLines(const QString& text);
 
   private:
     QWidget* parent_;

@@ -438,7 +438,7 @@ void EventsTab::pAktIdoClick() {
 void EventsTab::Panel26Click() {
     const QString file = main_.dialogs().openFile(
         QString(), QFileInfo(eModositTargy->text()).isFile() ? eModositTargy->text() : main_.exeFolder(),
-        QStringLiteral("Indítható fájlok (*.exe; *.com; *.bat)|*.exe; *.com; *.bat|Minden fájl (*.*)|*.*"));
+        programFileFilter());
     if (!file.isEmpty()) eModositTargy->setText(file);
 }
 

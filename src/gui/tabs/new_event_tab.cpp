@@ -283,9 +283,7 @@ void NewEventTab::Panel2Click() {
 }
 
 void NewEventTab::Panel24Click() {
-    const QString file = main_.dialogs().openFile(
-        QString(), main_.exeFolder(),
-        QStringLiteral("Indítható fájlok (*.exe; *.com; *.bat)|*.exe; *.com; *.bat|Minden fájl (*.*)|*.*"));
+    const QString file = main_.dialogs().openFile(QString(), main_.exeFolder(), programFileFilter());
     if (!file.isEmpty()) eProgram->setText(file);
 }
 
