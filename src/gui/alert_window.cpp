@@ -388,6 +388,46 @@ bool TfAkcio::FormKeyDown(int key) {
     return true;
 }
 
+bool TfAkcio::browseActions(QKeyEvent* key) {
+    // The closed list runs every entry its keys pass over; here they only move, and Enter runs.
+    if (key->modifiers() & Qt::AltModifier) return false;
+    const int last = cMuv_->count() - 1, at = cMuv_->currentIndex();
+    switch (key->key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Left:
+        cMuv_->setCurrentIndex(std::max(0, at - 1));
+        return true;
+    case Qt::Key_Down:
+    case Qt::Key_Right:
+        cMuv_->setCurrentIndex(std::min(last, at + 1));
+        return true;
+    case Qt::Key_Home:
+    case Qt::Key_PageUp:
+        cMuv_->setCurrentIndex(0);
+        return true;
+    case Qt::Key_End:
+    case Qt::Key_PageDown:
+        cMuv_->setCurrentIndex(last);
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        cMuvChange();
+        return true;
+    default:
+        break;
+    }
+    const QString typed = key->text().trimmed();
+    if (typed.isEmpty() || !typed.at(0).isPrint()) return false;
+    for (int step = 1; step <= cMuv_->count(); ++step) {
+        const int i = (at + step) % cMuv_->count();
+        if (cMuv_->itemText(i).startsWith(typed, Qt::CaseInsensitive)) {
+            cMuv_->setCurrentIndex(i);
+            break;
+        }
+    }
+    return true;
+}
+
 void TfAkcio::Panel2MouseMove() {
     Play(0);
 }
@@ -426,8 +466,14 @@ void TfAkcio::applyColors() {
 
 bool TfAkcio::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
-    case QEvent::KeyPress:
-        return FormKeyDown(static_cast<QKeyEvent*>(event)->key());
+    case QEvent::KeyPress: {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (FormKeyDown(key->key())) return true;
+        return watched == cMuv_ && browseActions(key);
+    }
+    case QEvent::Wheel:
+        // A turn of the wheel over the closed list would run the entry it lands on.
+        return watched == cMuv_;
     case QEvent::MouseMove: {
         // Only a move over the widget itself: one handed up from a child was handled there, or
         // happened over a child that does not silence.

@@ -11,6 +11,7 @@
 
 class QComboBox;
 class QFrame;
+class QKeyEvent;
 class QLabel;
 class QListWidget;
 class QTextEdit;
@@ -64,6 +65,8 @@ class TfAkcio : public QDialog {
     void FormShow();
     void applyColors();
     void centreOnScreen();
+    // Keys on the closed action list; true when taken.
+    bool browseActions(QKeyEvent* key);
     void openerSize(int width, int height);
 
     AlertHost& host_;

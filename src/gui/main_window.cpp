@@ -21,6 +21,7 @@
 #include "tabs/partners_tab.h"
 #include "tabs/settings_tab.h"
 #include "texts.h"
+#include "widget_util.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -179,7 +180,7 @@ void MainWindow::buildServiceView() {
         tableModels_[i] = new EventTableModel(events_, k, EventTableModel::Show::Table, view);
         view->setModel(tableModels_[i]);
         view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-        view->verticalHeader()->setDefaultSectionSize(18);
+        view->verticalHeader()->setDefaultSectionSize(std::max(18, accentSafeRowHeight(view->font())));
         view->horizontalHeader()->setStretchLastSection(true);
         tables->addTab(view, QString::fromLatin1(tableNames[i]));
 
@@ -190,8 +191,9 @@ void MainWindow::buildServiceView() {
         next->setEditTriggers(QAbstractItemView::NoEditTriggers);
         next->verticalHeader()->hide();
         next->horizontalHeader()->hide();
-        next->verticalHeader()->setDefaultSectionSize(18);
-        next->setFixedHeight(22);
+        const int nextRow = std::max(18, accentSafeRowHeight(next->font()));
+        next->verticalHeader()->setDefaultSectionSize(nextRow);
+        next->setFixedHeight(nextRow + 4);
         next->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         next->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         nextLayout->addWidget(new QLabel(QString::fromLatin1(nextNames[i])));

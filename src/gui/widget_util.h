@@ -2,7 +2,10 @@
 
 #include "text/datetime.h"
 
+#include <algorithm>
+
 #include <QDate>
+#include <QFontMetrics>
 #include <QStyledItemDelegate>
 #include <QWidget>
 
@@ -23,12 +26,23 @@ template <class W> W* named(W* w, const char* name) {
     return w;
 }
 
-// Rows of one fixed height in a list.
+// The height of a list or grid row that shows accented capitals (Ő, Ű, Á, É …) whole. A row of the
+// font's own line height clips them in fonts whose accents rise above the ascent, and the text is
+// centred in its row, so the room is added above and below.
+inline int accentSafeRowHeight(const QFont& font) {
+    const QFontMetrics fm(font);
+    const QRect ink = fm.tightBoundingRect(QStringLiteral("ÁÉÍÓÖŐÚÜŰ"));
+    const int above = std::max(0, -ink.top() - fm.ascent());
+    return fm.height() + 2 * above + 2;
+}
+
+// Rows of one height in a list: the given one, or more where the font needs it.
 class RowHeightDelegate : public QStyledItemDelegate {
   public:
     RowHeightDelegate(int height, QObject* parent) : QStyledItemDelegate(parent), height_(height) {}
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        return {QStyledItemDelegate::sizeHint(option, index).width(), height_};
+        return {QStyledItemDelegate::sizeHint(option, index).width(),
+                std::max(height_, accentSafeRowHeight(option.font))};
     }
 
   private:

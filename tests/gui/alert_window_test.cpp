@@ -13,7 +13,9 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMouseEvent>
+#include <QTest>
 #include <QTextEdit>
+#include <QWheelEvent>
 #include <gtest/gtest.h>
 
 using namespace zel;
@@ -202,6 +204,32 @@ TEST(AlertWindow, EachActionHidesTheAlertStopsTheSoundAndRunsItsWork) {
     a.raise();
     a.choose(4);
     EXPECT_EQ(a.host.take(), expected[4]);
+}
+
+TEST(AlertWindow, BrowsingTheActionsWithKeysRunsNothingUntilEnter) {
+    Alert a;
+    a.raise();
+    a.sound.take();
+    QTest::keyClick(a.cMuv(), Qt::Key_Down);
+    QTest::keyClick(a.cMuv(), Qt::Key_Down);
+    QTest::keyClick(a.cMuv(), Qt::Key_Up);
+    QTest::keyClick(a.cMuv(), Qt::Key_End);
+    QTest::keyClick(a.cMuv(), Qt::Key_Home);
+    QTest::keyClick(a.cMuv(), Qt::Key_PageDown);
+    QTest::keyClicks(a.cMuv(), QStringLiteral("eR"));
+    QWheelEvent wheel({5, 5}, a.cMuv()->mapToGlobal(QPointF(5, 5)), {}, {0, -120}, Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(a.cMuv(), &wheel);
+    EXPECT_TRUE(a.w.isVisible());
+    EXPECT_EQ(a.sound.take(), QStringList());
+    EXPECT_EQ(a.host.take(), QStringList());
+    EXPECT_EQ(a.cMuv()->currentIndex(), 1); // "e" found "Esemény szerkesztése", "R" then "Rendben"
+
+    QTest::keyClick(a.cMuv(), Qt::Key_Down);
+    QTest::keyClick(a.cMuv(), Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_FALSE(a.w.isVisible());
+    EXPECT_EQ(a.host.take(),
+              (QStringList{QStringLiteral("editEvent ") + kKey, QStringLiteral("cLegkozelebbFrissit")}));
 }
 
 TEST(AlertWindow, MovingTheMouseOverTheTitleOrTheWindowSilencesIt) {

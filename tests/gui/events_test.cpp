@@ -330,6 +330,23 @@ TEST(Listing, KeysSkipTheRecurrenceColumn) {
     EXPECT_NE(x.t->sProgramokMa->currentIndex().column(), 1);
 }
 
+TEST(Listing, TabLeavesTheGridAndCtrlTabTurnsThePage) {
+    Tab x(Moment::at(2024, 3, 1, 8));
+    store(x.s, EventKind::Reminder, {ev(2024, 3, 5, 9, 0, "a"), ev(2024, 3, 6, 9, 0, "b")});
+    x.open();
+    QTableView* grid = x.t->sProgramokMa;
+    for (auto modifiers : {Qt::NoModifier, Qt::ShiftModifier}) {
+        grid->setFocus();
+        x.select(0, 2);
+        QTest::keyClick(grid, modifiers == Qt::ShiftModifier ? Qt::Key_Backtab : Qt::Key_Tab, modifiers);
+        EXPECT_NE(x.w->focusWidget(), grid);
+        EXPECT_EQ(grid->currentIndex(), x.t->model()->index(0, 2));
+    }
+    grid->setFocus();
+    QTest::keyClick(grid, Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(x.w->pLapok()->currentIndex(), MainWindow::TabPartners);
+}
+
 TEST(Opening, TheAlertAndTheSummaryOpenTheirEvent) {
     // Past events hidden (the default) and name days listed, with one on the reminder's day.
     Tab x(Moment::at(2024, 3, 5, 14, 29, 58));

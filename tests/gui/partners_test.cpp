@@ -1,3 +1,4 @@
+#include "alert_window.h"
 #include "app_fixture.h"
 #include "events/event_record.h"
 #include "events/event_table.h"
@@ -10,6 +11,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -18,6 +20,7 @@
 #include <QPushButton>
 #include <QStringListModel>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -488,4 +491,41 @@ TEST(Partners, ANameGoneFromTheFileShowsNothing) {
     ASSERT_EQ(b.boxes().size(), 1u);
     EXPECT_EQ(b.boxes()[0].kind, Dialogs::Kind::Stop);
     EXPECT_TRUE(b.t->pUjnev->isHidden());
+}
+
+namespace {
+
+// Where the ink of accented capitals starts in a row of the view: the text is centred in its row, so
+// a negative value means their accents are cut off at the top.
+int accentRoomAbove(const QAbstractItemView* view, int rowHeight) {
+    const QFontMetrics fm(view->font());
+    const QRect ink = fm.tightBoundingRect(QStringLiteral("ŐŰÁÉÍÓÖÚÜ"));
+    return (rowHeight - fm.height()) / 2 + fm.ascent() + ink.top();
+}
+
+} // namespace
+
+TEST(Partners, AccentedCapitalsShowWholeInEveryListAndGrid) {
+    Book b({partner("Éva Ágnes", "eva@example.hu"), partner("Őri Ödönné"), partner("Ürmös Űrhajós")});
+    b.w->show();
+    QApplication::processEvents();
+    std::vector<std::pair<const QAbstractItemView*, int>> rows;
+    rows.emplace_back(b.t->lNevek, b.t->lNevek->visualRect(b.t->lNevek->model()->index(1, 0)).height());
+    b.select(0);
+    ASSERT_GT(b.t->lEler->count(), 0);
+    rows.emplace_back(b.t->lEler, b.t->lEler->visualItemRect(b.t->lEler->item(0)).height());
+    auto* grid = b.w->findChild<QTableView*>(QStringLiteral("sProgramokMa"));
+    rows.emplace_back(grid, grid->verticalHeader()->defaultSectionSize());
+    auto* options = b.w->findChild<QListWidget*>(QStringLiteral("cBeall"));
+    rows.emplace_back(options, options->visualItemRect(options->item(0)).height());
+    auto* alert = b.w->fAkcio();
+    alert->prepareNotice({QStringLiteral("Őri Ödönné  Névnapja: Március 5.")}, true, true, false);
+    for (const char* name : {"lNevSzulNaposok", "lUnnepeltEler"}) {
+        auto* list = alert->findChild<QListWidget*>(QString::fromLatin1(name));
+        list->addItem(QStringLiteral("Ő"));
+        rows.emplace_back(list, list->visualItemRect(list->item(0)).height());
+    }
+    for (const auto& [view, height] : rows)
+        EXPECT_GE(accentRoomAbove(view, height), 0)
+            << view->objectName().toStdString() << ": rows of " << height;
 }

@@ -13,6 +13,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDateEdit>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -93,10 +94,12 @@ void EventsTab::build() {
     model_ = new ListingModel(sProgramokMa);
     sProgramokMa->setModel(model_);
     sProgramokMa->verticalHeader()->hide();
-    sProgramokMa->verticalHeader()->setDefaultSectionSize(17);
-    sProgramokMa->verticalHeader()->setMinimumSectionSize(17);
+    const int rowHeight = std::max(17, accentSafeRowHeight(sProgramokMa->font()));
+    sProgramokMa->verticalHeader()->setMinimumSectionSize(rowHeight);
+    sProgramokMa->verticalHeader()->setDefaultSectionSize(rowHeight);
     sProgramokMa->horizontalHeader()->setStretchLastSection(true);
-    sProgramokMa->horizontalHeader()->setFixedHeight(19);
+    sProgramokMa->horizontalHeader()->setFixedHeight(
+        std::max(19, accentSafeRowHeight(sProgramokMa->horizontalHeader()->font()) + 2));
     sProgramokMa->horizontalHeader()->setHighlightSections(false);
     sProgramokMa->setSelectionMode(QAbstractItemView::SingleSelection);
     sProgramokMa->setSelectionBehavior(QAbstractItemView::SelectItems);
@@ -104,6 +107,8 @@ void EventsTab::build() {
     sProgramokMa->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     sProgramokMa->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     sProgramokMa->setWordWrap(false);
+    // The arrow keys move inside the grid; Tab leaves it, as it leaves every other control.
+    sProgramokMa->setTabKeyNavigation(false);
     sProgramokMa->installEventFilter(this);
     sProgramokMa->viewport()->installEventFilter(this);
     // The columns keep their widths; wide enough for the window's font.
@@ -597,6 +602,12 @@ bool EventsTab::eventFilter(QObject* watched, QEvent* event) {
     }
 
     if (watched == sProgramokMa) {
+        // Ctrl+Tab belongs to the tabs, not to the grid's search by typing.
+        if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) &&
+            (key->modifiers() & Qt::ControlModifier)) {
+            QCoreApplication::sendEvent(main_.pLapok(), key);
+            return true;
+        }
         const QModelIndex cur = sProgramokMa->currentIndex();
         if (key->key() == Qt::Key_Left && cur.column() == 2) {
             sProgramokMa->setCurrentIndex(model_->index(cur.row(), 0));

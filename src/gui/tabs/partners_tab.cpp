@@ -64,11 +64,13 @@ void PartnersTab::build() {
     lNevek->setModel(names_);
     lNevek->setGeometry(4, 4, 196, 242);
     lNevek->setUniformItemSizes(true); // thousands of names lay out without measuring each
+    lNevek->setItemDelegate(new RowHeightDelegate(0, lNevek));
     lNevek->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lNevek->setSelectionMode(QAbstractItemView::SingleSelection);
     lNevek->installEventFilter(this);
 
     lEler = named(new QListWidget(this), "lEler");
+    lEler->setItemDelegate(new RowHeightDelegate(0, lEler));
     lEler->setGeometry(206, 4, 279, 96);
     lEler->viewport()->installEventFilter(this);
     rMegj1 = named(new QPlainTextEdit(this), "rMegj1");
