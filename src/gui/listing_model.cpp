@@ -46,12 +46,9 @@ int ListingModel::rowCount(const QModelIndex& parent) const {
 QVariant ListingModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
     if (role == Qt::DisplayRole) {
-        QString text = fromCp(cellText(index.row(), index.column()));
+        const QString text = fromCp(cellText(index.row(), index.column()));
         // A reminder of several lines shows on one grid line.
-        if (index.column() == 4)
-            text.replace(QStringLiteral("\r\n"), QStringLiteral(" "))
-                .replace(QLatin1Char('\n'), QLatin1Char(' '));
-        return text;
+        return index.column() == 4 ? oneLine(text) : text;
     }
     if (role == Qt::ToolTipRole && index.column() == 4 && rowAt(index.row()))
         return fromStored(rowAt(index.row())->text);

@@ -435,7 +435,7 @@ void MainWindow::rebuildSummary() {
         return;
     }
     cLegkozelebb_->setEnabled(true);
-    const QString first = fromCp(summary_[0]);
+    const QString first = oneLine(fromCp(summary_[0]));
     if (cLegkozelebb_->count() == 0)
         cLegkozelebb_->addItem(first);
     else if (cLegkozelebb_->itemText(0) != first)
@@ -445,7 +445,7 @@ void MainWindow::rebuildSummary() {
 void MainWindow::cLegkozelebbDropDown() {
     cLegkozelebb_->clear();
     for (const auto& line : summary_)
-        cLegkozelebb_->addItem(fromCp(line));
+        cLegkozelebb_->addItem(oneLine(fromCp(line)));
 }
 
 void MainWindow::cLegkozelebbCloseUp() {
@@ -469,7 +469,7 @@ void MainWindow::cLegkozelebbChange() {
 
 void MainWindow::showSummaryFirstLine() {
     if (cLegkozelebb_->count() > 0 && !summary_.empty()) {
-        cLegkozelebb_->setItemText(0, fromCp(summary_[0]));
+        cLegkozelebb_->setItemText(0, oneLine(fromCp(summary_[0])));
         cLegkozelebb_->setCurrentIndex(0);
     }
 }

@@ -31,4 +31,10 @@ inline QString fromStored(const std::string& cp1250) {
     return fromCp(cp1250).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
+// A text of several lines shown on one line, as the grid and the summary show a reminder.
+inline QString oneLine(QString text) {
+    return text.replace(QStringLiteral("\r\n"), QStringLiteral(" "))
+        .replace(QLatin1Char('\n'), QLatin1Char(' '));
+}
+
 } // namespace zel::gui

@@ -1,6 +1,8 @@
 #include "summary_box.h"
 
 #include <QFontDatabase>
+#include <QKeyEvent>
+#include <QWheelEvent>
 
 namespace zel::gui {
 
@@ -23,6 +25,31 @@ void SummaryBox::hidePopup() {
     QComboBox::hidePopup();
     dropped_ = false;
     if (onCloseUp) onCloseUp();
+}
+
+void SummaryBox::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+        // Stepping opens the list, where Enter or a click chooses.
+        showPopup();
+        return;
+    default:
+        break;
+    }
+    if (!event->text().isEmpty() && event->text().at(0).isPrint()) {
+        event->ignore();
+        return;
+    }
+    QComboBox::keyPressEvent(event);
+}
+
+void SummaryBox::wheelEvent(QWheelEvent* event) {
+    event->ignore();
 }
 
 } // namespace zel::gui

@@ -18,6 +18,12 @@ class SummaryBox : public QComboBox {
     void showPopup() override;
     void hidePopup() override;
 
+  protected:
+    // Only a line chosen from the open list opens its event: the closed box would open one for every
+    // key typed or wheel turn.
+    void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+
   private:
     bool dropped_ = false;
 };

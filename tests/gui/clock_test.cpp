@@ -5,10 +5,14 @@
 #include "summary_box.h"
 #include "text/cp1250.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
+#include <QTabWidget>
+#include <QTest>
 #include <QTextEdit>
 #include <QToolButton>
+#include <QWheelEvent>
 #include <gtest/gtest.h>
 
 using namespace zel;
@@ -256,4 +260,22 @@ TEST(Summary, TheBoxShowsTheNextEventAndIsDisabledWithoutOne) {
     box->setCurrentIndex(1);
     w->Timer1Timer();
     EXPECT_EQ(box->currentIndex(), 0);
+
+    // Typing or turning the wheel over the closed box opens no event.
+    w->pLapok()->setCurrentIndex(MainWindow::TabPartners);
+    QTest::keyClicks(box, QStringLiteral("Pr"));
+    QWheelEvent wheel({5, 5}, box->mapToGlobal(QPointF(5, 5)), {}, {0, -120}, Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(box, &wheel);
+    EXPECT_EQ(w->pLapok()->currentIndex(), MainWindow::TabPartners);
+    EXPECT_EQ(box->currentIndex(), 0);
+
+    // A reminder of two lines shows on one.
+    store(s, EventKind::Reminder, {at(9, 30, "Fogorvos\r\nhozza a papírokat")});
+    w->EmTartalyFrissit(nullptr, 0);
+    EXPECT_EQ(box->currentText(),
+              QStringLiteral("Emlékeztető | 2024.03.05. |  9:30 | Fogorvos hozza a papírokat"));
+    box->showPopup();
+    EXPECT_EQ(box->itemText(0), box->currentText());
+    box->hidePopup();
 }

@@ -208,11 +208,50 @@ TEST(Modification, DatesMoveTimesAreCheckedAndTextsStayInPlace) {
     EXPECT_TRUE(x.t->mTargyModosit->isVisible());
     EXPECT_EQ(x.t->gModosit->height(), 51);
     x.t->mTargyModosit->setPlainText(QStringLiteral("két\nsor"));
-    QTest::keyClick(x.t->mTargyModosit, Qt::Key_Return, Qt::ControlModifier);
+    QTest::keyClick(x.t->mTargyModosit, Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier);
     const std::string after = readFile(x.s.data("emlekeztetok.dat"));
     EXPECT_EQ(after.substr(0, 280), before.substr(0, 280));
     EXPECT_EQ(after.substr(560), before.substr(560));
     EXPECT_EQ(fileTexts(x.s, EventKind::Reminder)[1], "két\r\nsor@05.02.11:00");
+}
+
+TEST(Modification, TheEditorNeverCoversItsRowAndTheTextStopsAtItsField) {
+    Tab x(Moment::at(2024, 4, 1, 8));
+    std::vector<EventRecord> many;
+    for (int d = 1; d <= 12; ++d)
+        many.push_back(ev(2024, 5, d, 9, 0, "nap"));
+    store(x.s, EventKind::Reminder, many);
+    x.open();
+    QTableView* grid = x.t->sProgramokMa;
+    for (int row : {0, 3, 5, 11}) {
+        for (int column : {2, 4}) {
+            x.select(row, column);
+            x.t->sProgramokMaDblClick();
+            ASSERT_FALSE(x.t->gModosit->isHidden());
+            const QRect cell = grid->visualRect(grid->currentIndex());
+            const QPoint bottom = grid->viewport()->mapTo(x.t, cell.bottomLeft());
+            EXPECT_GE(cell.top(), 0) << row;
+            EXPECT_LT(bottom.y(), x.t->gModosit->y()) << row << "," << column;
+            x.t->sProgramokMaClick();
+        }
+    }
+    EXPECT_TRUE(x.t->gModosit->isHidden());
+    EXPECT_EQ(grid->geometry().bottom() + 1, x.t->pTorol->y() - 2); // the whole place again
+
+    // Typing stops at the 255 bytes of the field; a line break takes two of them.
+    x.select(0, 4);
+    x.t->sProgramokMaDblClick();
+    x.t->mTargyModosit->clear();
+    QTest::keyClicks(x.t->mTargyModosit, QString(250, u'a'));
+    QTest::keyClick(x.t->mTargyModosit, Qt::Key_Return);
+    QTest::keyClicks(x.t->mTargyModosit, QStringLiteral("bcdefgh"));
+    EXPECT_EQ(x.t->mTargyModosit->toPlainText(), QString(250, u'a') + QStringLiteral("\nbcd"));
+    x.t->mTargyModosit->insertPlainText(QStringLiteral("xyz"));
+    x.t->mTargyModosit->moveCursor(QTextCursor::Start);
+    x.t->mTargyModosit->insertPlainText(QStringLiteral("Ő"));
+    EXPECT_EQ(x.t->mTargyModosit->toPlainText(), QString(250, u'a') + QStringLiteral("\nbcd"));
+    QTest::keyClick(x.t->mTargyModosit, Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(fileTexts(x.s, EventKind::Reminder)[0], std::string(250, 'a') + "\r\nbcd@05.01.9:00");
 }
 
 TEST(Modification, AHiddenEarlierEventOfTheSameDayDoesNotShiftTheRow) {

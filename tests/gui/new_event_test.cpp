@@ -184,6 +184,15 @@ TEST(NewEvent, EachKindShowsItsOwnFieldsAndNameDaysNeedPartners) {
     EXPECT_EQ(empty.dialogs.boxes.size(), 1u);
 }
 
+TEST(NewEvent, AReminderTextStopsAtItsFieldAlsoWhenPasted) {
+    Tab x;
+    x.t->mUjEsEm->insertPlainText(QString(300, u'é'));
+    EXPECT_EQ(x.t->mUjEsEm->toPlainText(), QString(255, u'é'));
+    x.t->mUjEsEm->clear();
+    x.t->mUjEsEm->insertPlainText(QStringLiteral("első\n") + QString(300, u'x'));
+    EXPECT_EQ(x.t->mUjEsEm->toPlainText(), QStringLiteral("első\n") + QString(249, u'x'));
+}
+
 TEST(NewEvent, ProgramButtonsKeysAndTheNewPartnerShortcut) {
     Tab x;
     x.t->selectKind(NewEventTab::Program);

@@ -3,12 +3,14 @@
 
 #include "app/command_split.h"
 #include "error_box.h"
+#include "events/event_record.h"
 #include "events/firing.h"
 #include "events/listing.h"
 #include "listing_model.h"
 #include "main_window.h"
 #include "month_calendar.h"
 #include "qt_text.h"
+#include "text_limit.h"
 #include "texts.h"
 
 #include <QCheckBox>
@@ -182,6 +184,7 @@ void EventsTab::buildModification() {
     pAktIdo->setGeometry(120, 13, 56, 24);
     pAktIdo->setToolTip(QStringLiteral("Az aktuális idő beszúrása <Space gomb>"));
     mTargyModosit = named(new QPlainTextEdit(gModosit), "mTargyModosit");
+    limitStoredLength(mTargyModosit, kEventTextCapacity);
     mTargyModosit->setGeometry(46, 13, 370, 32);
     eModositTargy = named(new QLineEdit(gModosit), "eModositTargy");
     eModositTargy->setMaxLength(255);
@@ -356,6 +359,16 @@ void EventsTab::sProgramokMaClick() {
 
 void EventsTab::setModificationHeight(int height) {
     gModosit->setGeometry(4, listingBottom_ - height, 483, height);
+    fitGridAboveEditor();
+}
+
+void EventsTab::fitGridAboveEditor() {
+    // The open editor takes the bottom of the listing's place; the grid ends above it and keeps the
+    // row being edited in sight.
+    const int bottom = gModosit->isHidden() ? listingBottom_ : gModosit->y();
+    if (sProgramokMa->geometry().bottom() + 1 == bottom) return;
+    sProgramokMa->setGeometry(4, 94, 483, bottom - 94);
+    if (sProgramokMa->currentIndex().isValid()) sProgramokMa->scrollTo(sProgramokMa->currentIndex());
 }
 
 void EventsTab::sProgramokMaDblClick() {
@@ -572,6 +585,10 @@ bool EventsTab::openEvent(int kind, const QString& date, const QString& time, bo
 
 bool EventsTab::eventFilter(QObject* watched, QEvent* event) {
     const auto type = event->type();
+    if (watched == gModosit && (type == QEvent::Show || type == QEvent::Hide)) {
+        fitGridAboveEditor();
+        return false;
+    }
     if (type != QEvent::KeyPress && type != QEvent::ShortcutOverride && type != QEvent::MouseButtonPress &&
         type != QEvent::MouseButtonDblClick)
         return QWidget::eventFilter(watched, event);
@@ -634,7 +651,8 @@ bool EventsTab::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     if (watched == mTargyModosit) {
-        if (enter && key->modifiers() == Qt::ControlModifier) {
+        // Ctrl with either Enter key: the keypad's one carries a modifier of its own.
+        if (enter && (key->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier) {
             guarded(main_.dialogs(), [this] { Panel20Click(); });
             return true;
         }

@@ -94,6 +94,7 @@ class EventsTab : public QWidget {
     void checkTartam();
     void showRange(bool on);
     void setModificationHeight(int height);
+    void fitGridAboveEditor();
     void runCheckedFilter();
     int kindIndexNow() const;
 

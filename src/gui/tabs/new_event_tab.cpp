@@ -2,10 +2,12 @@
 #include "widget_util.h"
 
 #include "error_box.h"
+#include "events/event_record.h"
 #include "events/firing.h"
 #include "main_window.h"
 #include "platform/shell.h"
 #include "qt_text.h"
+#include "text_limit.h"
 #include "texts.h"
 
 #include <QButtonGroup>
@@ -83,6 +85,7 @@ void NewEventTab::build() {
     mUjEsEm = named(new QPlainTextEdit(gUjEsEm), "mUjEsEm");
     mUjEsEm->setGeometry(8, 18, detail.width() - 16, detail.height() - 26);
     mUjEsEm->setTabChangesFocus(true);
+    limitStoredLength(mUjEsEm, kEventTextCapacity);
 
     gProgram = named(new QGroupBox(QStringLiteral(" Program indítása "), this), "gProgram");
     gProgram->setGeometry(detail);
