@@ -33,7 +33,7 @@ inline int accentSafeRowHeight(const QFont& font) {
     const QFontMetrics fm(font);
     const QRect ink = fm.tightBoundingRect(QStringLiteral("ÁÉÍÓÖŐÚÜŰ"));
     const int above = std::max(0, -ink.top() - fm.ascent());
-    return fm.height() + 2 * above + 2;
+    return fm.height() + 2 * above;
 }
 
 // Rows of one height in a list: the given one, or more where the font needs it.

@@ -97,8 +97,10 @@ void SettingsTab::build() {
     gEgyeb = named(new QGroupBox(QStringLiteral(" Általános "), this), "gEgyeb");
     gEgyeb->setGeometry(4, 0, 324, 115);
     cBeall = named(new QListWidget(gEgyeb), "cBeall");
-    cBeall->setGeometry(3, 16, 318, 73);
     cBeall->setItemDelegate(new RowHeightDelegate(14, cBeall));
+    // All five options in sight, in rows tall enough for their accents; the button takes the rest.
+    const int listHeight = 5 * std::max(14, accentSafeRowHeight(cBeall->font())) + 2 * cBeall->frameWidth();
+    cBeall->setGeometry(3, 16, 318, listHeight);
     cBeall->setUniformItemSizes(true);
     cBeall->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     cBeall->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -114,7 +116,7 @@ void SettingsTab::build() {
     button_webaddress =
         named(new QPushButton(QStringLiteral("Az elérhetőségi webcímek módosítása (Pl: térkép)"), gEgyeb),
               "button_webaddress");
-    button_webaddress->setGeometry(3, 91, 318, 21);
+    button_webaddress->setGeometry(3, 18 + listHeight, 318, std::min(21, 115 - 20 - listHeight));
 
     gWindows = named(new QGroupBox(QStringLiteral(" Indítás a rendszerrel "), this), "gWindows");
     gWindows->setGeometry(4, 117, 324, 68);
