@@ -1,6 +1,6 @@
 #include "bench_data.h"
 
-#include "text/cp1250.h"
+#include "core/text/cp1250.h"
 
 #include <cerrno>
 #include <cstdlib>

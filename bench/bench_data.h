@@ -1,7 +1,7 @@
 #pragma once
 
-#include "events/event_record.h"
-#include "text/datetime.h"
+#include "core/events/event_record.h"
+#include "core/text/datetime.h"
 
 #include <cstddef>
 #include <filesystem>

@@ -2,8 +2,8 @@
 // one copy of that file plus one fsync of the copy.
 #include "bench_data.h"
 
-#include "storage/record_file.h"
-#include "text/cp1250.h"
+#include "core/storage/record_file.h"
+#include "core/text/cp1250.h"
 
 #include <benchmark/benchmark.h>
 

@@ -3,16 +3,16 @@
 // several times each, and compares the medians. Goals: full start ≤ 2× the empty one; full peak ≤
 // empty peak + 1.5 × the bytes of the data files.
 #include "bench_data.h"
-#include "fakes.h"
-#include "main_window.h"
-#include "partners/partner_record.h"
-#include "recording_sound.h"
-#include "scripted_dialogs.h"
-#include "settings/settings_record.h"
-#include "startup.h"
-#include "storage/record_file.h"
-#include "text/cp1250.h"
-#include "texts.h"
+#include "core/partners/partner_record.h"
+#include "core/settings/settings_record.h"
+#include "core/storage/record_file.h"
+#include "core/text/cp1250.h"
+#include "gui/main_window.h"
+#include "gui/startup.h"
+#include "gui/texts.h"
+#include "support/fakes.h"
+#include "support/recording_sound.h"
+#include "support/scripted_dialogs.h"
 
 #include <QApplication>
 #include <QFont>

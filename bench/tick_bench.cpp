@@ -2,9 +2,9 @@
 // kinds and the firing test, against a linear walk over the rows' text cells.
 #include "bench_data.h"
 
-#include "events/event_table.h"
-#include "events/firing.h"
-#include "storage/record_file.h"
+#include "core/events/event_table.h"
+#include "core/events/firing.h"
+#include "core/storage/record_file.h"
 
 #include <benchmark/benchmark.h>
 

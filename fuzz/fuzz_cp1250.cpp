@@ -2,7 +2,7 @@
 // page can hold comes back unchanged.
 #include "fuzz_util.h"
 
-#include "text/cp1250.h"
+#include "core/text/cp1250.h"
 
 #include <optional>
 #include <set>

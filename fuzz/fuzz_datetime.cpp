@@ -2,8 +2,8 @@
 // record files.
 #include "fuzz_util.h"
 
-#include "errors.h"
-#include "text/datetime.h"
+#include "core/errors.h"
+#include "core/text/datetime.h"
 
 #include <bit>
 #include <cmath>

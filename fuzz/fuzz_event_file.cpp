@@ -2,9 +2,9 @@
 // the next due row, and an ordered insert followed by the removal of the same record.
 #include "fuzz_util.h"
 
-#include "events/event_record.h"
-#include "events/event_table.h"
-#include "storage/record_file.h"
+#include "core/events/event_record.h"
+#include "core/events/event_table.h"
+#include "core/storage/record_file.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

@@ -2,7 +2,7 @@
 // one trip through the encoder.
 #include "fuzz_util.h"
 
-#include "partners/partner_record.h"
+#include "core/partners/partner_record.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,7 +1,7 @@
 // A settings file as it may be found on disk: decoding, encoding back over it, and reading the file.
 #include "fuzz_util.h"
 
-#include "settings/settings_record.h"
+#include "core/settings/settings_record.h"
 
 #include <algorithm>
 #include <cstring>

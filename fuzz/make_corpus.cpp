@@ -1,9 +1,9 @@
 // Writes a starting corpus for each harness into <folder>/<harness>/.
-#include "events/event_record.h"
-#include "partners/partner_record.h"
-#include "settings/settings_record.h"
-#include "text/cp1250.h"
-#include "text/datetime.h"
+#include "core/events/event_record.h"
+#include "core/partners/partner_record.h"
+#include "core/settings/settings_record.h"
+#include "core/text/cp1250.h"
+#include "core/text/datetime.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,7 +1,7 @@
 # Installs the Debian packages the build needs when any is missing. Sourced by run and test.
 zel_install_deps() {
     local wanted=(cmake g++ ninja-build pkg-config qt6-base-dev qt6-multimedia-dev libgl-dev
-                  qt6-translations-l10n libgtest-dev xvfb xauth x11-utils "$@")
+                  qt6-translations-l10n libgtest-dev libbenchmark-dev "$@")
     local missing=()
     for p in "${wanted[@]}"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -15,8 +15,10 @@ zel_install_deps() {
     "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
 
-# zel_build DIR [TARGET]
+# zel_build PRESET [TARGET] [cmake -D options...]
 zel_build() {
-    cmake -S . -B "$1" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-    cmake --build "$1" --parallel "$(nproc)" ${2:+--target "$2"}
+    local preset=$1 target=${2:-}
+    shift $(($# < 2 ? $# : 2))
+    cmake --preset "$preset" "$@" >/dev/null
+    cmake --build --preset "$preset" --parallel "$(nproc)" ${target:+--target "$target"}
 }

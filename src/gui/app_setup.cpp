@@ -1,4 +1,4 @@
-#include "app_setup.h"
+#include "gui/app_setup.h"
 
 #include <QApplication>
 #include <QLocale>

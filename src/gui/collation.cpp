@@ -1,6 +1,6 @@
-#include "collation.h"
+#include "gui/collation.h"
 
-#include "qt_text.h"
+#include "gui/qt_text.h"
 
 #include <QCollator>
 #include <QLocale>

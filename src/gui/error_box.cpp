@@ -1,8 +1,8 @@
-#include "error_box.h"
+#include "gui/error_box.h"
 
-#include "app/paths.h"
-#include "errors.h"
-#include "qt_text.h"
+#include "core/app/paths.h"
+#include "core/errors.h"
+#include "gui/qt_text.h"
 
 #include <stdexcept>
 

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "alert_host.h"
-#include "app/clock.h"
-#include "app/paths.h"
-#include "events/event_table.h"
-#include "namedays/namedays.h"
-#include "platform/dialogs.h"
-#include "settings/settings_record.h"
+#include "core/app/clock.h"
+#include "core/app/paths.h"
+#include "core/events/event_table.h"
+#include "core/namedays/namedays.h"
+#include "core/settings/settings_record.h"
+#include "gui/alert/alert_host.h"
+#include "gui/platform/dialogs.h"
 
 #include <QWidget>
 #include <array>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "text/cp1250.h"
+#include "core/text/cp1250.h"
 
 #include <QString>
 #include <string>

@@ -1,6 +1,6 @@
-#include "startup.h"
+#include "gui/startup.h"
 
-#include "texts.h"
+#include "gui/texts.h"
 
 #include <QDir>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/paths.h"
-#include "platform/dialogs.h"
+#include "core/app/paths.h"
+#include "gui/platform/dialogs.h"
 
 #include <QString>
 

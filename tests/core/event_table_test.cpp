@@ -1,6 +1,6 @@
-#include "events/event_table.h"
-#include "storage/record_file.h"
-#include "test_util.h"
+#include "core/events/event_table.h"
+#include "core/storage/record_file.h"
+#include "support/test_util.h"
 
 #include <gtest/gtest.h>
 

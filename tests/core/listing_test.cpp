@@ -1,8 +1,8 @@
-#include "events/listing.h"
-#include "events/month_grid.h"
-#include "storage/record_file.h"
-#include "test_util.h"
-#include "text/cp1250.h"
+#include "core/events/listing.h"
+#include "core/events/month_grid.h"
+#include "core/storage/record_file.h"
+#include "core/text/cp1250.h"
+#include "support/test_util.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "namedays/namedays.h"
+#include "core/namedays/namedays.h"
 
-#include "text/cp1250.h"
-#include "text/datetime.h"
+#include "core/text/cp1250.h"
+#include "core/text/datetime.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-#include "errors.h"
-#include "events/event_record.h"
-#include "partners/partner_file.h"
-#include "storage/record_file.h"
-#include "test_util.h"
-#include "text/cp1250.h"
+#include "core/errors.h"
+#include "core/events/event_record.h"
+#include "core/partners/partner_file.h"
+#include "core/storage/record_file.h"
+#include "core/text/cp1250.h"
+#include "support/test_util.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "errors.h"
-#include "settings/settings_record.h"
-#include "test_util.h"
+#include "core/errors.h"
+#include "core/settings/settings_record.h"
+#include "support/test_util.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "events/firing.h"
-#include "events/summary.h"
-#include "storage/record_file.h"
-#include "test_util.h"
-#include "text/cp1250.h"
+#include "core/events/firing.h"
+#include "core/events/summary.h"
+#include "core/storage/record_file.h"
+#include "core/text/cp1250.h"
+#include "support/test_util.h"
 
 #include <gtest/gtest.h>
 

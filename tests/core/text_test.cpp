@@ -1,7 +1,7 @@
-#include "errors.h"
-#include "text/cp1250.h"
-#include "text/datetime.h"
-#include "text/field.h"
+#include "core/errors.h"
+#include "core/text/cp1250.h"
+#include "core/text/datetime.h"
+#include "core/text/field.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-#include "alert_window.h"
-#include "partners/partner_record.h"
-#include "recording_sound.h"
-#include "scripted_dialogs.h"
-#include "test_util.h"
-#include "text/cp1250.h"
-#include "texts.h"
+#include "core/partners/partner_record.h"
+#include "core/text/cp1250.h"
+#include "gui/alert/alert_window.h"
+#include "gui/texts.h"
+#include "support/recording_sound.h"
+#include "support/scripted_dialogs.h"
+#include "support/test_util.h"
 
 #include <QApplication>
 #include <QComboBox>

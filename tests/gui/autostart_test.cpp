@@ -1,6 +1,6 @@
-#include "errors.h"
-#include "platform/xdg_autostart.h"
-#include "test_util.h"
+#include "core/errors.h"
+#include "gui/platform/xdg_autostart.h"
+#include "support/test_util.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,9 +1,9 @@
-#include "alert_window.h"
-#include "app_fixture.h"
-#include "events/event_record.h"
-#include "storage/record_file.h"
-#include "summary_box.h"
-#include "text/cp1250.h"
+#include "core/events/event_record.h"
+#include "core/storage/record_file.h"
+#include "core/text/cp1250.h"
+#include "gui/alert/alert_window.h"
+#include "gui/widgets/summary_box.h"
+#include "support/app_fixture.h"
 
 #include <QApplication>
 #include <QComboBox>

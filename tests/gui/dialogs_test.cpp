@@ -1,5 +1,5 @@
-#include "platform/dialogs.h"
-#include "texts.h"
+#include "gui/platform/dialogs.h"
+#include "gui/texts.h"
 
 #include <QApplication>
 #include <QCalendarWidget>

@@ -1,13 +1,13 @@
-#include "alert_window.h"
-#include "app_fixture.h"
-#include "events/event_record.h"
-#include "listing_model.h"
-#include "month_calendar.h"
-#include "storage/record_file.h"
-#include "summary_box.h"
-#include "tabs/events_tab.h"
-#include "tabs/partners_tab.h"
-#include "text/cp1250.h"
+#include "core/events/event_record.h"
+#include "core/storage/record_file.h"
+#include "core/text/cp1250.h"
+#include "gui/alert/alert_window.h"
+#include "gui/tabs/events_tab.h"
+#include "gui/tabs/partners_tab.h"
+#include "gui/widgets/listing_model.h"
+#include "gui/widgets/month_calendar.h"
+#include "gui/widgets/summary_box.h"
+#include "support/app_fixture.h"
 
 #include <QCheckBox>
 #include <QComboBox>

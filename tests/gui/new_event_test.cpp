@@ -1,12 +1,12 @@
-#include "app_fixture.h"
-#include "events/event_record.h"
-#include "storage/record_file.h"
-#include "summary_box.h"
-#include "tabs/new_event_tab.h"
-#include "tabs/partners_tab.h"
-#include "text/cp1250.h"
+#include "core/events/event_record.h"
+#include "core/storage/record_file.h"
+#include "core/text/cp1250.h"
+#include "gui/tabs/new_event_tab.h"
+#include "gui/tabs/partners_tab.h"
+#include "gui/widgets/summary_box.h"
+#include "support/app_fixture.h"
 
-#include "texts.h"
+#include "gui/texts.h"
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>

@@ -1,12 +1,12 @@
-#include "alert_window.h"
-#include "app_fixture.h"
-#include "events/event_record.h"
-#include "events/event_table.h"
-#include "partners/partner_file.h"
-#include "storage/record_file.h"
-#include "tabs/new_event_tab.h"
-#include "tabs/partners_tab.h"
-#include "text/cp1250.h"
+#include "core/events/event_record.h"
+#include "core/events/event_table.h"
+#include "core/partners/partner_file.h"
+#include "core/storage/record_file.h"
+#include "core/text/cp1250.h"
+#include "gui/alert/alert_window.h"
+#include "gui/tabs/new_event_tab.h"
+#include "gui/tabs/partners_tab.h"
+#include "support/app_fixture.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,9 +1,9 @@
-#include "alert_window.h"
-#include "app_fixture.h"
-#include "settings/settings_record.h"
-#include "tabs/settings_tab.h"
-#include "text/cp1250.h"
-#include "text/field.h"
+#include "core/settings/settings_record.h"
+#include "core/text/cp1250.h"
+#include "core/text/field.h"
+#include "gui/alert/alert_window.h"
+#include "gui/tabs/settings_tab.h"
+#include "support/app_fixture.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
-#include "platform/qt_shell.h"
-#include "platform/qt_sound.h"
-#include "test_util.h"
+#include "gui/platform/qt_shell.h"
+#include "gui/platform/qt_sound.h"
+#include "support/test_util.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

@@ -1,8 +1,8 @@
-#include "app_fixture.h"
-#include "settings/settings_record.h"
-#include "tabs/new_event_tab.h"
-#include "tabs/settings_tab.h"
-#include "theme.h"
+#include "core/settings/settings_record.h"
+#include "gui/tabs/new_event_tab.h"
+#include "gui/tabs/settings_tab.h"
+#include "gui/theme/theme.h"
+#include "support/app_fixture.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,4 +1,4 @@
-#include "app/command_split.h"
+#include "core/app/command_split.h"
 
 namespace zel {
 namespace {

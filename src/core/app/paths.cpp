@@ -1,7 +1,7 @@
-#include "app/paths.h"
+#include "core/app/paths.h"
 
-#include "partners/partner_record.h"
-#include "storage/record_file.h"
+#include "core/partners/partner_record.h"
+#include "core/storage/record_file.h"
 
 #include <fstream>
 

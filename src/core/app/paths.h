@@ -1,6 +1,6 @@
 #pragma once
 
-#include "events/event_record.h"
+#include "core/events/event_record.h"
 
 #include <filesystem>
 

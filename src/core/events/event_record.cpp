@@ -1,7 +1,7 @@
-#include "events/event_record.h"
+#include "core/events/event_record.h"
 
-#include "storage/record_file.h"
-#include "text/field.h"
+#include "core/storage/record_file.h"
+#include "core/text/field.h"
 
 #include <cmath>
 

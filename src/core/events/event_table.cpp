@@ -1,6 +1,6 @@
-#include "events/event_table.h"
+#include "core/events/event_table.h"
 
-#include "storage/record_file.h"
+#include "core/storage/record_file.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/clock.h"
-#include "events/event_record.h"
+#include "core/app/clock.h"
+#include "core/events/event_record.h"
 
 #include <array>
 #include <filesystem>

@@ -1,4 +1,4 @@
-#include "events/firing.h"
+#include "core/events/firing.h"
 
 #include <algorithm>
 

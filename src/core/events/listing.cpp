@@ -1,7 +1,7 @@
-#include "events/listing.h"
+#include "core/events/listing.h"
 
-#include "storage/record_file.h"
-#include "text/cp1250.h"
+#include "core/storage/record_file.h"
+#include "core/text/cp1250.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "events/event_table.h"
-#include "namedays/namedays.h"
+#include "core/events/event_table.h"
+#include "core/namedays/namedays.h"
 
 #include <optional>
 #include <string>

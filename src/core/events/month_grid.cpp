@@ -1,6 +1,6 @@
-#include "events/month_grid.h"
+#include "core/events/month_grid.h"
 
-#include "text/cp1250.h"
+#include "core/text/cp1250.h"
 
 #include <algorithm>
 

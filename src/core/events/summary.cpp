@@ -1,6 +1,6 @@
-#include "events/summary.h"
+#include "core/events/summary.h"
 
-#include "text/cp1250.h"
+#include "core/text/cp1250.h"
 
 namespace zel {
 

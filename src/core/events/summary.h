@@ -1,6 +1,6 @@
 #pragma once
 
-#include "events/event_table.h"
+#include "core/events/event_table.h"
 
 #include <string>
 #include <string_view>

@@ -1,6 +1,6 @@
-#include "namedays/namedays.h"
+#include "core/namedays/namedays.h"
 
-#include "text/cp1250.h"
+#include "core/text/cp1250.h"
 
 #include <algorithm>
 #include <cstddef>

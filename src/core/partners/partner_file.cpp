@@ -1,7 +1,7 @@
-#include "partners/partner_file.h"
+#include "core/partners/partner_file.h"
 
-#include "errors.h"
-#include "storage/record_file.h"
+#include "core/errors.h"
+#include "core/storage/record_file.h"
 
 #include <algorithm>
 #include <cerrno>

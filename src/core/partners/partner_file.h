@@ -1,7 +1,7 @@
 #pragma once
 
-#include "events/event_record.h"
-#include "partners/partner_record.h"
+#include "core/events/event_record.h"
+#include "core/partners/partner_record.h"
 
 #include <cstddef>
 #include <filesystem>

@@ -1,7 +1,7 @@
-#include "partners/partner_record.h"
+#include "core/partners/partner_record.h"
 
-#include "text/cp1250.h"
-#include "text/field.h"
+#include "core/text/cp1250.h"
+#include "core/text/field.h"
 
 namespace zel {
 

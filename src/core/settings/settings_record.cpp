@@ -1,9 +1,9 @@
-#include "settings/settings_record.h"
+#include "core/settings/settings_record.h"
 
-#include "errors.h"
+#include "core/errors.h"
 
-#include "storage/record_file.h"
-#include "text/field.h"
+#include "core/storage/record_file.h"
+#include "core/text/field.h"
 
 #include <algorithm>
 #include <cstring>

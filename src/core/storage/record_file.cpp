@@ -1,6 +1,6 @@
-#include "storage/record_file.h"
+#include "core/storage/record_file.h"
 
-#include "errors.h"
+#include "core/errors.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "text/cp1250.h"
+#include "core/text/cp1250.h"
 
 #include <array>
 #include <unordered_map>

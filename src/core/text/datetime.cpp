@@ -1,6 +1,6 @@
-#include "text/datetime.h"
+#include "core/text/datetime.h"
 
-#include "errors.h"
+#include "core/errors.h"
 
 #include <charconv>
 #include <cmath>

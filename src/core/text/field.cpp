@@ -1,4 +1,4 @@
-#include "text/field.h"
+#include "core/text/field.h"
 
 #include <algorithm>
 #include <bit>

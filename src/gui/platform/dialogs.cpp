@@ -1,4 +1,4 @@
-#include "platform/dialogs.h"
+#include "gui/platform/dialogs.h"
 
 #include <QColorDialog>
 #include <QFileDialog>

@@ -1,6 +1,6 @@
-#include "platform/qt_shell.h"
+#include "gui/platform/qt_shell.h"
 
-#include "app/command_split.h"
+#include "core/app/command_split.h"
 
 #include <QDesktopServices>
 #include <QFileInfo>

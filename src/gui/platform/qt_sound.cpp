@@ -1,4 +1,4 @@
-#include "platform/qt_sound.h"
+#include "gui/platform/qt_sound.h"
 
 #include <QFile>
 #include <QSoundEffect>

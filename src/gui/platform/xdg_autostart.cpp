@@ -1,8 +1,8 @@
-#include "platform/xdg_autostart.h"
+#include "gui/platform/xdg_autostart.h"
 
-#include "errors.h"
-#include "storage/record_file.h"
-#include "texts.h"
+#include "core/errors.h"
+#include "core/storage/record_file.h"
+#include "gui/texts.h"
 
 #include <QDir>
 #include <QFile>

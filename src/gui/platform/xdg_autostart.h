@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/autostart.h"
+#include "gui/platform/autostart.h"
 
 #include <QString>
 

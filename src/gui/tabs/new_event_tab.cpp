@@ -1,14 +1,14 @@
-#include "tabs/new_event_tab.h"
-#include "widget_util.h"
+#include "gui/tabs/new_event_tab.h"
+#include "gui/widgets/widget_util.h"
 
-#include "error_box.h"
-#include "events/event_record.h"
-#include "events/firing.h"
-#include "main_window.h"
-#include "platform/shell.h"
-#include "qt_text.h"
-#include "text_limit.h"
-#include "texts.h"
+#include "core/events/event_record.h"
+#include "core/events/firing.h"
+#include "gui/error_box.h"
+#include "gui/main_window.h"
+#include "gui/platform/shell.h"
+#include "gui/qt_text.h"
+#include "gui/texts.h"
+#include "gui/widgets/text_limit.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

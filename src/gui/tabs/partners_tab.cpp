@@ -1,14 +1,14 @@
-#include "tabs/partners_tab.h"
-#include "widget_util.h"
+#include "gui/tabs/partners_tab.h"
+#include "gui/widgets/widget_util.h"
 
-#include "error_box.h"
-#include "main_window.h"
-#include "partners/partner_file.h"
-#include "platform/shell.h"
-#include "qt_text.h"
-#include "tabs/new_event_tab.h"
-#include "tabs/settings_tab.h"
-#include "texts.h"
+#include "core/partners/partner_file.h"
+#include "gui/error_box.h"
+#include "gui/main_window.h"
+#include "gui/platform/shell.h"
+#include "gui/qt_text.h"
+#include "gui/tabs/new_event_tab.h"
+#include "gui/tabs/settings_tab.h"
+#include "gui/texts.h"
 
 #include <QClipboard>
 #include <QComboBox>

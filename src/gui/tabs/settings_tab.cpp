@@ -1,13 +1,13 @@
-#include "tabs/settings_tab.h"
-#include "widget_util.h"
+#include "gui/tabs/settings_tab.h"
+#include "gui/widgets/widget_util.h"
 
-#include "alert_window.h"
-#include "error_box.h"
-#include "main_window.h"
-#include "platform/autostart.h"
-#include "qt_text.h"
-#include "texts.h"
-#include "theme.h"
+#include "gui/alert/alert_window.h"
+#include "gui/error_box.h"
+#include "gui/main_window.h"
+#include "gui/platform/autostart.h"
+#include "gui/qt_text.h"
+#include "gui/texts.h"
+#include "gui/theme/theme.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>

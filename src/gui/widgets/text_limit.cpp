@@ -1,6 +1,6 @@
-#include "text_limit.h"
+#include "gui/widgets/text_limit.h"
 
-#include "qt_text.h"
+#include "gui/qt_text.h"
 
 #include <QPlainTextEdit>
 #include <QTextCursor>

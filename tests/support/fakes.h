@@ -1,9 +1,9 @@
 #pragma once
 
-#include "platform/autostart.h"
-#include "platform/shell.h"
-#include "platform/sound.h"
-#include "platform/tray.h"
+#include "gui/platform/autostart.h"
+#include "gui/platform/shell.h"
+#include "gui/platform/sound.h"
+#include "gui/platform/tray.h"
 
 #include <QStringList>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "text/datetime.h"
+#include "core/text/datetime.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "alert_host.h"
-#include "platform/dialogs.h"
-#include "platform/sound.h"
+#include "gui/alert/alert_host.h"
+#include "gui/platform/dialogs.h"
+#include "gui/platform/sound.h"
 
 #include <QDialog>
 #include <QSet>

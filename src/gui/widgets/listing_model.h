@@ -1,6 +1,6 @@
 #pragma once
 
-#include "events/event_table.h"
+#include "core/events/event_table.h"
 
 #include <QAbstractTableModel>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "theme.h"
+#include "gui/theme/theme.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -140,11 +140,11 @@ void face(QWidget* w, const QColor& c) {
 }
 
 void headers(QWidget* w, const std::function<void(QHeaderView*)>& f) {
-    if (auto* t = qobject_cast<QTableView*>(w)) {
-        f(t->horizontalHeader());
-        f(t->verticalHeader());
-    } else if (auto* t = qobject_cast<QTreeView*>(w)) {
-        f(t->header());
+    if (auto* table = qobject_cast<QTableView*>(w)) {
+        f(table->horizontalHeader());
+        f(table->verticalHeader());
+    } else if (auto* tree = qobject_cast<QTreeView*>(w)) {
+        f(tree->header());
     }
 }
 

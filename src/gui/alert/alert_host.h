@@ -1,7 +1,7 @@
 #pragma once
 
-#include "partners/partner_record.h"
-#include "settings/settings_record.h"
+#include "core/partners/partner_record.h"
+#include "core/settings/settings_record.h"
 
 #include <QString>
 #include <filesystem>

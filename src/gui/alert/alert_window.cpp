@@ -1,14 +1,14 @@
-#include "alert_window.h"
-#include "theme.h"
-#include "widget_util.h"
+#include "gui/alert/alert_window.h"
+#include "gui/theme/theme.h"
+#include "gui/widgets/widget_util.h"
 
 #include <algorithm>
 
-#include "errors.h"
-#include "partners/partner_record.h"
-#include "qt_text.h"
-#include "storage/record_file.h"
-#include "texts.h"
+#include "core/errors.h"
+#include "core/partners/partner_record.h"
+#include "core/storage/record_file.h"
+#include "gui/qt_text.h"
+#include "gui/texts.h"
 
 #include <QCloseEvent>
 #include <QComboBox>

@@ -1,7 +1,7 @@
-#include "listing_model.h"
+#include "gui/widgets/listing_model.h"
 
-#include "events/listing.h"
-#include "qt_text.h"
+#include "core/events/listing.h"
+#include "gui/qt_text.h"
 
 namespace zel::gui {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/settings_record.h"
+#include "core/settings/settings_record.h"
 
 #include <QColor>
 #include <cstdint>

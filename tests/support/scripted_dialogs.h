@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/dialogs.h"
+#include "gui/platform/dialogs.h"
 
 #include <QStringList>
 #include <deque>

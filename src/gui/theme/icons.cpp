@@ -1,4 +1,4 @@
-#include "icons.h"
+#include "gui/theme/icons.h"
 
 #include <QFont>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "summary_box.h"
+#include "gui/widgets/summary_box.h"
 
 #include <QFontDatabase>
 #include <QKeyEvent>

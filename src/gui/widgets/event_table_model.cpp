@@ -1,6 +1,6 @@
-#include "event_table_model.h"
+#include "gui/widgets/event_table_model.h"
 
-#include "qt_text.h"
+#include "gui/qt_text.h"
 
 namespace zel::gui {
 

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "app/clock.h"
-#include "fakes.h"
-#include "main_window.h"
-#include "recording_sound.h"
-#include "scripted_dialogs.h"
-#include "test_util.h"
+#include "core/app/clock.h"
+#include "gui/main_window.h"
+#include "support/fakes.h"
+#include "support/recording_sound.h"
+#include "support/scripted_dialogs.h"
+#include "support/test_util.h"
 
 #include <memory>
 

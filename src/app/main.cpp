@@ -1,13 +1,13 @@
-#include "app_setup.h"
-#include "main_window.h"
-#include "platform/dialogs.h"
-#include "platform/qt_shell.h"
-#include "platform/qt_sound.h"
-#include "platform/system_clock.h"
-#include "platform/tray.h"
-#include "platform/xdg_autostart.h"
-#include "startup.h"
-#include "texts.h"
+#include "gui/app_setup.h"
+#include "gui/main_window.h"
+#include "gui/platform/dialogs.h"
+#include "gui/platform/qt_shell.h"
+#include "gui/platform/qt_sound.h"
+#include "gui/platform/system_clock.h"
+#include "gui/platform/tray.h"
+#include "gui/platform/xdg_autostart.h"
+#include "gui/startup.h"
+#include "gui/texts.h"
 
 #include <QApplication>
 #include <QFont>

@@ -1,7 +1,7 @@
-#include "month_calendar.h"
+#include "gui/widgets/month_calendar.h"
 
-#include "events/month_grid.h"
-#include "qt_text.h"
+#include "core/events/month_grid.h"
+#include "gui/qt_text.h"
 
 #include <QHeaderView>
 #include <QLabel>
