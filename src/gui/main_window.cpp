@@ -12,6 +12,7 @@
 #include "gui/platform/sound.h"
 #include "gui/platform/tray.h"
 #include "gui/qt_text.h"
+#include "gui/state/app_state.h"
 #include "gui/tabs/events_tab.h"
 #include "gui/tabs/new_event_tab.h"
 #include "gui/tabs/partners_tab.h"
@@ -70,13 +71,15 @@ QString helpText() {
 } // namespace
 
 MainWindow::MainWindow(AppPaths paths, Services services, QWidget* parent)
-    : QWidget(parent), paths_(std::move(paths)), services_(services),
+    : QWidget(parent), services_(services), state_(new AppState(std::move(paths), services.clock, this)),
       exitHandler_([] { QCoreApplication::quit(); }) {
     setObjectName(QStringLiteral("Form1"));
     loadCalendars();
     buildWindow();
     buildServiceView();
     fAkcio_ = new TfAkcio(*this, services_.sound, services_.dialogs, this);
+    connect(state_, &AppState::nextEventsChanged, this, &MainWindow::rebuildSummary);
+    connect(state_, &AppState::partnersChanged, newEventTab_, &NewEventTab::reloadPartners);
     timer_ = new QTimer(this);
     timer_->setSingleShot(true);
     timer_->setTimerType(Qt::PreciseTimer);
@@ -177,8 +180,7 @@ void MainWindow::buildServiceView() {
         const std::size_t i = kindIndex(k);
         auto* view = new QTableView;
         view->setObjectName(QString::fromLatin1(tableNames[i]));
-        tableModels_[i] = new EventTableModel(events_, k, EventTableModel::Show::Table, view);
-        view->setModel(tableModels_[i]);
+        view->setModel(new EventTableModel(*state_, k, EventTableModel::Show::Table, view));
         view->setEditTriggers(QAbstractItemView::NoEditTriggers);
         view->verticalHeader()->setDefaultSectionSize(std::max(18, accentSafeRowHeight(view->font())));
         view->horizontalHeader()->setStretchLastSection(true);
@@ -186,8 +188,7 @@ void MainWindow::buildServiceView() {
 
         auto* next = new QTableView;
         next->setObjectName(QString::fromLatin1(nextNames[i]));
-        nextModels_[i] = new EventTableModel(events_, k, EventTableModel::Show::NextRow, next);
-        next->setModel(nextModels_[i]);
+        next->setModel(new EventTableModel(*state_, k, EventTableModel::Show::NextRow, next));
         next->setEditTriggers(QAbstractItemView::NoEditTriggers);
         next->verticalHeader()->hide();
         next->horizontalHeader()->hide();
@@ -210,8 +211,8 @@ void MainWindow::FormCreate() {
         setWindowIcon(appIcon());
         monthCalendar_->setCalendar(ymdOf(start_.day));
 
-        preparePartnerFile(paths_);
-        serviceView_ = serviceViewRequested(paths_);
+        preparePartnerFile(state_->paths());
+        serviceView_ = serviceViewRequested(state_->paths());
         if (serviceView_) {
             serviceTables_->show();
             serviceNext_->show();
@@ -225,10 +226,7 @@ void MainWindow::FormCreate() {
         newEventTab_->cUjEsJell->setCurrentIndex(0);
         newEventTab_->cUjEsIsm->setCurrentIndex(0);
 
-        EmTartalyFrissit(nullptr, 0);
-        PrgTartalyFrissit(nullptr, 0);
-        NevnapTartalyFrissit(nullptr, 0);
-        SznapTartalyFrissit(nullptr, 0);
+        loadEvents();
 
         modeText_ = kModeActive;
         setWindowTitle(QStringLiteral("Zelmoran ") + modeText_);
@@ -238,22 +236,22 @@ void MainWindow::FormCreate() {
         pLapok_->setCurrentIndex(TabEvents);
         cLegkozelebb_->setCurrentIndex(0);
         settingsTab_->SzinekAlkalmaz();
-        if (partnerNames_.empty()) partnersTab_->PartnerListaTilt(true);
+        if (state_->partnerNames().empty()) partnersTab_->PartnerListaTilt(true);
         if (settings().start == StartChoice::Passive) AktPassziv(nullptr, 0);
-        allNames_ = NevListaEpit(extended_, localeLess());
+        allNames_ = NevListaEpit(state_->extendedCalendar(), localeLess());
     });
     previousTick_ = services_.clock.now();
 }
 
 void MainWindow::loadCalendars() {
-    common_ = calendarFromResource(QStringLiteral(":/namedays/common.txt"));
-    extended_ = calendarFromResource(QStringLiteral(":/namedays/extended.txt"));
+    state_->setCalendars(calendarFromResource(QStringLiteral(":/namedays/common.txt")),
+                         calendarFromResource(QStringLiteral(":/namedays/extended.txt")));
 }
 
 void MainWindow::applyOrCreateSettings() {
     std::optional<SettingsBytes> bytes;
     try {
-        bytes = readSettingsFile(paths_.settings());
+        bytes = readSettingsFile(state_->paths().settings());
     } catch (const IoError& e) {
         if (e.code() != kReadPastEnd) throw;
         // A damaged file is reported and kept as it is; the defaults stand until the user saves.
@@ -285,11 +283,6 @@ void MainWindow::pHangClick() {
     settingsTab_->pHangClick();
 }
 
-void MainWindow::setPartnerNames(std::vector<std::string> names) {
-    partnerNames_ = std::move(names);
-    newEventTab_->reloadPartners();
-}
-
 void MainWindow::PartnerekBetolt() {
     // The partners tab reads the file and hands the names back through setPartnerNames.
     partnersTab_->PartnerekBetolt();
@@ -299,28 +292,13 @@ void MainWindow::Contact(int index, const QString& text) {
     partnersTab_->Contact(index, text);
 }
 
-void MainWindow::tableRefresh(EventKind kind, QObject* /*sender*/, int relist) {
-    try {
-        events_.refresh(kind, paths_.dataDir());
-    } catch (...) {
-        tableModels_[kindIndex(kind)]->reload();
-        throw;
-    }
-    tableModels_[kindIndex(kind)]->reload();
-    if (relist == 1 && !events_.table(kind).rows.empty()) eventsTab_->relist();
-    KovFrissit(static_cast<int>(kind));
-}
-
-void MainWindow::KovFrissit(int kind) {
-    events_.updateNext(kind, services_.clock.now());
-    if (serviceView_)
-        for (EventKind k : kAllEventKinds)
-            if (kind == 0 || kind == static_cast<int>(k)) nextModels_[kindIndex(k)]->reload();
-    rebuildSummary();
+void MainWindow::loadEvents() {
+    for (EventKind kind : kAllEventKinds)
+        state_->reloadEvents(kind);
 }
 
 QString MainWindow::exeFolder() const {
-    return QString::fromStdString(paths_.exeDir.string());
+    return QString::fromStdString(state_->paths().exeDir.string());
 }
 
 QString MainWindow::ownSoundFile() const {
@@ -343,8 +321,8 @@ void MainWindow::Timer1Timer() {
         // Copies: firing shows windows and runs programs, and nothing may pull the rows away meanwhile.
         const auto due = [&](EventKind k) {
             std::vector<EventRow> rows;
-            for (std::size_t i : firingRows(events_.table(k), previousTick_, now))
-                rows.push_back(events_.table(k).rows[i]);
+            for (std::size_t i : firingRows(state_->table(k), previousTick_, now))
+                rows.push_back(state_->table(k).rows[i]);
             return rows;
         };
         const std::vector<EventRow> reminders = due(EventKind::Reminder), programs = due(EventKind::Program);
@@ -353,7 +331,7 @@ void MainWindow::Timer1Timer() {
         for (const EventRow& row : programs)
             launchProgram(row);
         services_.tray.setDay(ymdOf(now.day).day);
-        KovFrissit(0);
+        state_->updateNext();
     }
     services_.tray.setHint(windowTitle());
     // Passive ticks count too: switching back never fires what was missed.
@@ -364,12 +342,12 @@ void MainWindow::fireReminder(const EventRow& row, Moment now) {
     const QString key = QString::fromStdString(dateText(now.day)) + QLatin1Char('|') +
                         QString::fromStdString(timeText(row.minute));
     fAkcio_->showAlert(windowTitle(), fromStored(row.text), key);
-    KovFrissit(1);
+    state_->updateNext(EventKind::Reminder);
 }
 
 void MainWindow::launchProgram(const EventRow& row) {
     services_.shell.Elindit(fromCp(row.text), QString());
-    KovFrissit(2);
+    state_->updateNext(EventKind::Program);
 }
 
 void MainWindow::AktPassziv(QObject* /*sender*/, int source) {
@@ -421,12 +399,12 @@ bool MainWindow::event(QEvent* event) {
 
 void MainWindow::FormActivate() {
     cLegkozelebbFrissit();
-    KovFrissit(0);
+    state_->updateNext();
 }
 
 void MainWindow::rebuildSummary() {
     if (cLegkozelebb_->isDropped()) return;
-    summary_ = LegkozelebbLista(events_);
+    summary_ = LegkozelebbLista(state_->events());
     if (summary_.size() == 1 && summary_[0] == noUpcomingEventLine()) {
         cLegkozelebb_->clear();
         cLegkozelebb_->addItem(fromCp(summary_[0]));

@@ -7,6 +7,7 @@
 #include "core/settings/settings_record.h"
 #include "gui/alert/alert_host.h"
 #include "gui/platform/dialogs.h"
+#include "gui/state/app_state.h"
 
 #include <QWidget>
 #include <array>
@@ -23,7 +24,6 @@ class QCloseEvent;
 
 namespace zel::gui {
 
-class EventTableModel;
 class EventsTab;
 class MonthCalendar;
 class NewEventTab;
@@ -58,18 +58,6 @@ class MainWindow : public QWidget, public AlertHost {
     // Start-up: paths, the Data folder, the first files, settings, tables and the window's state.
     // A failure ends it where it happened and shows the error box; the window still opens.
     void FormCreate();
-
-    // Rebuild one table from its file, then its next-event row. relist re-runs the event listing.
-    void EmTartalyFrissit(QObject* sender, int relist) { tableRefresh(EventKind::Reminder, sender, relist); }
-    void PrgTartalyFrissit(QObject* sender, int relist) { tableRefresh(EventKind::Program, sender, relist); }
-    void NevnapTartalyFrissit(QObject* sender, int relist) {
-        tableRefresh(EventKind::NameDay, sender, relist);
-    }
-    void SznapTartalyFrissit(QObject* sender, int relist) {
-        tableRefresh(EventKind::Birthday, sender, relist);
-    }
-    // Next-event rows of one kind (1 to 4) or of all (0).
-    void KovFrissit(int kind);
 
     void PartnerekBetolt();
 
@@ -110,12 +98,10 @@ class MainWindow : public QWidget, public AlertHost {
     Clock& clock() const { return services_.clock; }
     Shell& shell() const { return services_.shell; }
     QString exeFolder() const;
-    const std::string& lastSavedPartner() const { return lastSavedPartner_; }
+    const std::string& lastSavedPartner() const { return state_->lastSavedPartner(); }
     NewEventTab* newEventTab() const { return newEventTab_; }
     EventsTab* eventsTab() const { return eventsTab_; }
     MonthCalendar* monthCalendar() const { return monthCalendar_; }
-    // Rebuilds one table from its file (relist 1: the events tab lists again), then its next row.
-    void refreshTable(EventKind kind, QObject* sender, int relist) { tableRefresh(kind, sender, relist); }
     PartnersTab* partnersTab() const { return partnersTab_; }
     TfAkcio* fAkcio() const { return fAkcio_; }
     SummaryBox* cLegkozelebb() const { return cLegkozelebb_; }
@@ -127,7 +113,7 @@ class MainWindow : public QWidget, public AlertHost {
     QString ownSoundFile() const override;
     bool startInTray() const override { return settings().startInTray; }
     ThemeColors themeColors() const override { return settings().colors; }
-    std::filesystem::path partnerFile() const override { return paths_.partners(); }
+    std::filesystem::path partnerFile() const override { return state_->paths().partners(); }
     void editEvent(const QString& occurrenceKey) override;
     void newEvent() override;
     void mAktivClick() override { AktPassziv(nullptr, 1); }
@@ -138,19 +124,18 @@ class MainWindow : public QWidget, public AlertHost {
     void pHangClick() override;
     void Contact(int index, const QString& text) override;
 
-    const AppPaths& paths() const { return paths_; }
-    const EventBook& events() const { return events_; }
+    AppState& state() const { return *state_; }
+    const AppPaths& paths() const { return state_->paths(); }
+    const EventBook& events() const { return state_->events(); }
     // The settings as the settings tab's controls hold them.
     Settings settings() const;
-    const std::vector<std::string>& partnerNames() const { return partnerNames_; }
-    // The partners tab reloaded its list; the new-event tab's partner choice follows.
-    void setPartnerNames(std::vector<std::string> names);
-    void setLastSavedPartner(std::string name) { lastSavedPartner_ = std::move(name); }
+    const std::vector<std::string>& partnerNames() const { return state_->partnerNames(); }
+    void setLastSavedPartner(std::string name) { state_->setLastSavedPartner(std::move(name)); }
     Autostart& autostart() const { return services_.autostart; }
     Sound& sound() const { return services_.sound; }
     SettingsTab* settingsTab() const { return settingsTab_; }
-    const NameDayCalendar& commonCalendar() const { return common_; }
-    const NameDayCalendar& extendedCalendar() const { return extended_; }
+    const NameDayCalendar& commonCalendar() const { return state_->commonCalendar(); }
+    const NameDayCalendar& extendedCalendar() const { return state_->extendedCalendar(); }
     const std::vector<std::string>& allNames() const { return allNames_; }
     Moment startMoment() const { return start_; }
     QString modeText() const { return modeText_; }
@@ -168,7 +153,8 @@ class MainWindow : public QWidget, public AlertHost {
     void buildServiceView();
     void loadCalendars();
     void applyOrCreateSettings();
-    void tableRefresh(EventKind kind, QObject* sender, int relist);
+    // Reads every event table at start-up.
+    void loadEvents();
     void refreshServiceView();
     // Hides into the tray, or minimises where there is no tray to come back from.
     void hideToTray();
@@ -177,19 +163,14 @@ class MainWindow : public QWidget, public AlertHost {
     void fireReminder(const EventRow& row, Moment now);
     void launchProgram(const EventRow& row);
 
-    AppPaths paths_;
     Services services_;
-    EventBook events_;
-    NameDayCalendar common_;
-    NameDayCalendar extended_;
+    AppState* state_ = nullptr;
     std::vector<std::string> allNames_;
-    std::vector<std::string> partnerNames_;
     Moment start_;
     QString modeText_;
     bool startHidden_ = false;
     bool serviceView_ = false;
     std::function<void()> exitHandler_;
-    std::string lastSavedPartner_;
     std::vector<std::string> summary_;
     bool mAktiv_ = true;
     Moment previousTick_;
@@ -207,8 +188,6 @@ class MainWindow : public QWidget, public AlertHost {
     SettingsTab* settingsTab_ = nullptr;
     TfAkcio* fAkcio_ = nullptr;
     QTimer* timer_ = nullptr;
-    std::array<EventTableModel*, 4> tableModels_{};
-    std::array<EventTableModel*, 4> nextModels_{};
 };
 
 } // namespace zel::gui

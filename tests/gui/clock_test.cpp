@@ -120,7 +120,7 @@ TEST(Clock, ALateTickFiresWhatARefreshMovedThePastAfterSecondZero) {
         s.clock.set(Moment::at(2024, 3, 5, 9, 4, 59, 2));
         w->Timer1Timer();
         s.clock.set(Moment::at(2024, 3, 5, 9, 5, 0, 600)); // a save ends here and rebuilds the table
-        w->PrgTartalyFrissit(nullptr, 0);
+        w->state().reloadEvents(EventKind::Program);
         s.clock.set(Moment::at(2024, 3, 5, 9, 5, 1, 2));
         w->Timer1Timer();
         ASSERT_EQ(s.shell.calls.size(), 1u);
@@ -240,8 +240,8 @@ TEST(Summary, TheBoxShowsTheNextEventAndIsDisabledWithoutOne) {
 
     store(s, EventKind::Reminder, {at(9, 30, "Fogorvos")});
     store(s, EventKind::NameDay, {at(0, 0, "Minta Anna")}); // today's name day is never next
-    w->EmTartalyFrissit(nullptr, 0);
-    w->NevnapTartalyFrissit(nullptr, 0);
+    w->state().reloadEvents(EventKind::Reminder);
+    w->state().reloadEvents(EventKind::NameDay);
     EXPECT_TRUE(box->isEnabled());
     EXPECT_EQ(box->currentText(), QStringLiteral("Emlékeztető | 2024.03.05. |  9:30 | Fogorvos"));
     EXPECT_EQ(box->count(), 1);
@@ -249,10 +249,10 @@ TEST(Summary, TheBoxShowsTheNextEventAndIsDisabledWithoutOne) {
     EXPECT_EQ(box->count(), 1);
     // An open list is left alone by the clock.
     store(s, EventKind::Program, {at(10, 0, "/bin/x ")});
-    w->PrgTartalyFrissit(nullptr, 0);
+    w->state().reloadEvents(EventKind::Program);
     EXPECT_EQ(box->count(), 1);
     box->hidePopup();
-    w->KovFrissit(0);
+    w->state().updateNext();
     box->showPopup();
     EXPECT_EQ(box->count(), 2);
     EXPECT_EQ(box->itemText(1), QStringLiteral("Program     | 2024.03.05. | 10:00 | /bin/x "));
@@ -272,7 +272,7 @@ TEST(Summary, TheBoxShowsTheNextEventAndIsDisabledWithoutOne) {
 
     // A reminder of two lines shows on one.
     store(s, EventKind::Reminder, {at(9, 30, "Fogorvos\r\nhozza a papírokat")});
-    w->EmTartalyFrissit(nullptr, 0);
+    w->state().reloadEvents(EventKind::Reminder);
     EXPECT_EQ(box->currentText(),
               QStringLiteral("Emlékeztető | 2024.03.05. |  9:30 | Fogorvos hozza a papírokat"));
     box->showPopup();

@@ -8,6 +8,7 @@
 #include "gui/error_box.h"
 #include "gui/main_window.h"
 #include "gui/qt_text.h"
+#include "gui/state/app_state.h"
 #include "gui/texts.h"
 #include "gui/widgets/listing_model.h"
 #include "gui/widgets/month_calendar.h"
@@ -93,7 +94,7 @@ void EventsTab::build() {
     sProgramokMa = named(new QTableView(this), "sProgramokMa");
     listingBottom_ = 222;
     sProgramokMa->setGeometry(4, 94, 483, listingBottom_ - 94);
-    model_ = new ListingModel(sProgramokMa);
+    model_ = new ListingModel(main_.state(), sProgramokMa);
     sProgramokMa->setModel(model_);
     sProgramokMa->verticalHeader()->hide();
     const int rowHeight = std::max(17, accentSafeRowHeight(sProgramokMa->font()));
@@ -242,11 +243,8 @@ void EventsTab::EsemenyListaz(bool rangeMode, DayNumber from, DayNumber to, bool
     gModosit->hide();
     setPickers(from, to);
 
-    const EventKind kind = kAllEventKinds[kindIndexNow()];
-    const EventTable& table = main_.events().table(kind);
-    model_->setListing(
-        kind, &table,
-        zel::EsemenyListaz(table, rangeMode, from, to, s.pastEvents || withPast, main_.clock().now()));
+    model_->list({kAllEventKinds[kindIndexNow()], rangeMode, from, to, s.pastEvents || withPast});
+    const EventKind kind = model_->kind();
     const bool timed = hasTime(kind);
     sProgramokMa->setColumnHidden(1, !timed);
     sProgramokMa->setColumnHidden(3, !timed);
@@ -483,7 +481,7 @@ void EventsTab::Panel20Click() {
         const bool dateMove = column == 2 && newDay != *row.day;
         const DayNumber day = timeEdit ? *row.day : newDay;
         const int minute = timeEdit ? newMinute : row.minute;
-        if ((timeEdit || dateMove) && IdopontFoglalt(main_.events().table(kind), day, minute)) {
+        if ((timeEdit || dateMove) && main_.state().minuteTaken(kind, day, minute)) {
             main_.dialogs().information(minuteTakenMessage(kind == EventKind::Reminder));
             return;
         }
@@ -528,13 +526,13 @@ void EventsTab::Panel20Click() {
         return;
     }
     const int firstVisible = sProgramokMa->verticalScrollBar()->value();
-    const bool written = modifyEvent(main_.paths().events(kind), kind, row, changed);
+    const bool written = main_.state().modifyEvent(kind, row, changed);
     if (!written)
         main_.dialogs().warning(QStringLiteral("Az esemény időközben megváltozott, ezért nem írtam át. "
                                                "Kérem, nézze meg újra a listát."));
-    main_.refreshTable(kind, this, 1);
+    if (!main_.state().table(kind).rows.empty()) relist();
     if (sProgramokMa->isEnabled()) {
-        main_.KovFrissit(0);
+        main_.state().updateNext();
         sProgramokMa->verticalScrollBar()->setValue(firstVisible);
         sProgramokMa->setFocus();
         if (cell.row() < model_->rowCount()) sProgramokMa->setCurrentIndex(model_->index(cell.row(), column));
@@ -550,10 +548,10 @@ void EventsTab::pTorolClick() {
         main_.dialogs().confirmation(QStringLiteral("Valóban törölni szeretné azt a sort amiben áll?")) ==
             Dialogs::Yes) {
         const EventRow row = *shown;
-        if (!deleteEvent(main_.paths().events(kind), kind, row))
+        if (!main_.state().removeEvent(kind, row))
             main_.dialogs().warning(QStringLiteral("Az esemény időközben megváltozott, ezért nem töröltem. "
                                                    "Kérem, nézze meg újra a listát."));
-        main_.refreshTable(kind, this, 1);
+        if (!main_.state().table(kind).rows.empty()) relist();
         if (!model_->isEmpty()) sProgramokMaClick();
     }
     cEsemenyChange();

@@ -7,6 +7,7 @@
 #include "gui/main_window.h"
 #include "gui/platform/shell.h"
 #include "gui/qt_text.h"
+#include "gui/state/app_state.h"
 #include "gui/texts.h"
 #include "gui/widgets/text_limit.h"
 
@@ -256,7 +257,7 @@ void NewEventTab::Panel2Click() {
         const QString text = reminder ? mUjEsEm->toPlainText() : eProgram->text();
         if (text.isEmpty()) return;
         const EventKind k = reminder ? EventKind::Reminder : EventKind::Program;
-        if (IdopontFoglalt(main_.events().table(k), day, minute)) {
+        if (main_.state().minuteTaken(k, day, minute)) {
             main_.dialogs().information(minuteTakenMessage(reminder));
             return;
         }
@@ -264,23 +265,17 @@ void NewEventTab::Panel2Click() {
         rec.time = storedFromMinute(minute);
         rec.text =
             reminder ? toStored(text) : toCp(eProgram->text() + QLatin1Char(' ') + eProgramParam->text());
-        insertEventOrdered(main_.paths().events(k).string(), k, rec);
+        main_.state().addEvent(k, rec);
         if (reminder) {
-            main_.EmTartalyFrissit(nullptr, 0);
             mUjEsEm->clear();
         } else {
             eProgram->clear();
             eProgramParam->clear();
-            main_.PrgTartalyFrissit(nullptr, 0);
         }
     } else {
         const EventKind k = kind == NameDay ? EventKind::NameDay : EventKind::Birthday;
         rec.text = toCp(cUjEsKinek->currentText());
-        insertEventOrdered(main_.paths().events(k).string(), k, rec);
-        if (k == EventKind::NameDay)
-            main_.NevnapTartalyFrissit(nullptr, 0);
-        else
-            main_.SznapTartalyFrissit(nullptr, 0);
+        main_.state().addEvent(k, rec);
     }
     main_.showSummaryFirstLine();
 }

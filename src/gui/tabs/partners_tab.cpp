@@ -6,6 +6,7 @@
 #include "gui/main_window.h"
 #include "gui/platform/shell.h"
 #include "gui/qt_text.h"
+#include "gui/state/app_state.h"
 #include "gui/tabs/new_event_tab.h"
 #include "gui/tabs/settings_tab.h"
 #include "gui/texts.h"
@@ -55,6 +56,7 @@ PartnersTab::PartnersTab(MainWindow& main, QWidget* parent) : QWidget(parent), m
     setObjectName(QStringLiteral("pSzemelyek"));
     build();
     buildEditor();
+    connect(&main_.state(), &AppState::partnersChanged, this, &PartnersTab::showPartners);
 }
 
 void PartnersTab::build() {
@@ -206,7 +208,7 @@ bool PartnersTab::modifying() const {
     return lSzemely->text().startsWith(QLatin1Char('S'));
 }
 
-void PartnersTab::showNames(std::vector<std::string> names) {
+void PartnersTab::showNames(const std::vector<std::string>& names) {
     QStringList shown;
     shown.reserve(static_cast<qsizetype>(names.size()));
     for (const auto& n : names)
@@ -215,7 +217,6 @@ void PartnersTab::showNames(std::vector<std::string> names) {
     names_->setStringList(shown);
     selecting_ = false;
     shownRow_ = -1;
-    main_.setPartnerNames(std::move(names));
 }
 
 void PartnersTab::selectRow(int row) {
@@ -238,12 +239,14 @@ void PartnersTab::onNamesCurrentChanged() {
 }
 
 void PartnersTab::PartnerekBetolt() {
+    // A file that does not open gives an empty list, never an error; the list follows the state.
+    main_.state().reloadPartners();
+}
+
+void PartnersTab::showPartners() {
     currentIndex_ = 0;
-    // A file that does not open gives an empty list, never an error. The list is replaced in one go,
-    // so the new-event tab refills its partner choice once.
-    std::vector<std::string> names = readPartnerNames(main_.paths().partners());
-    const bool empty = names.empty();
-    showNames(std::move(names));
+    const bool empty = main_.state().partnerNames().empty();
+    showNames(main_.state().partnerNames());
     PartnerListaTilt(false);
     if (empty) PartnerListaTilt(true);
     if (!empty) selectRow(0);
@@ -371,8 +374,7 @@ void PartnersTab::NevMent() {
     rec.Phone = toCp(eTel->text());
     rec.Note = toStored(mMegj->toPlainText());
 
-    savePartner(file, rec, modification ? std::optional<std::size_t>(currentIndex_) : std::nullopt);
-    PartnerekBetolt();
+    main_.state().savePartner(rec, modification ? std::optional<std::size_t>(currentIndex_) : std::nullopt);
     if (renamed) {
         dialogs.information(QStringLiteral("A partnerének megváltoztatta a nevét.") + kNl +
                             QStringLiteral("Így a rögzített régi név- és születésnapok időpontja törlődik!"));
@@ -419,10 +421,9 @@ void PartnersTab::Panel6Click() {
                                      Dialogs::Yes | Dialogs::No) != Dialogs::Yes)
         return;
 
-    deletePartnerAt(file, static_cast<std::size_t>(i));
-    const std::size_t m = partnerCount(file);
+    main_.state().deletePartner(static_cast<std::size_t>(i));
+    const std::size_t m = main_.state().partnerNames().size();
     if (m > 0) {
-        PartnerekBetolt();
         lNevek->setFocus();
         selectRow(std::min(i, static_cast<int>(m) - 1));
         lNevekClick();
@@ -433,10 +434,7 @@ void PartnersTab::Panel6Click() {
 }
 
 void PartnersTab::NevSznapTorles(const std::string& name) {
-    removePartnerEvents(main_.paths().events(EventKind::NameDay), EventKind::NameDay, name);
-    main_.NevnapTartalyFrissit(this, 0);
-    removePartnerEvents(main_.paths().events(EventKind::Birthday), EventKind::Birthday, name);
-    main_.SznapTartalyFrissit(this, 0);
+    main_.state().removePartnerEvents(name);
 }
 
 void PartnersTab::lElerClick() {

@@ -85,7 +85,9 @@ class PartnersTab : public QWidget {
   private:
     void build();
     void buildEditor();
-    void showNames(std::vector<std::string> names);
+    void showNames(const std::vector<std::string>& names);
+    // The partner list was read again: shown from the top, the first selected.
+    void showPartners();
     // Selects a row without running the details display.
     void selectRow(int row);
     int selectedRow() const;

@@ -1,8 +1,19 @@
 #include "gui/widgets/event_table_model.h"
 
 #include "gui/qt_text.h"
+#include "gui/state/app_state.h"
 
 namespace zel::gui {
+
+EventTableModel::EventTableModel(const AppState& state, EventKind kind, Show show, QObject* parent)
+    : QAbstractTableModel(parent), book_(state.events()), kind_(kind), show_(show) {
+    if (show == Show::Table)
+        connect(&state, &AppState::eventsChanged, this, [this](EventKind changed) {
+            if (changed == kind_) reload();
+        });
+    else
+        connect(&state, &AppState::nextEventsChanged, this, &EventTableModel::reload);
+}
 
 int EventTableModel::rowCount(const QModelIndex& parent) const {
     if (parent.isValid()) return 0;

@@ -2,21 +2,34 @@
 
 #include "core/events/listing.h"
 #include "gui/qt_text.h"
+#include "gui/state/app_state.h"
 
 namespace zel::gui {
 
-void ListingModel::setListing(EventKind kind, const EventTable* table, std::vector<std::size_t> rows) {
+ListingModel::ListingModel(const AppState& state, QObject* parent)
+    : QAbstractTableModel(parent), state_(state) {
+    connect(&state, &AppState::eventsChanged, this, [this](EventKind kind) {
+        if (kind == query_.kind) take();
+    });
+}
+
+void ListingModel::list(const ListingQuery& query) {
+    query_ = query;
+    take();
+}
+
+void ListingModel::take() {
     beginResetModel();
-    kind_ = kind;
-    table_ = table;
-    rows_ = std::move(rows);
+    kind_ = query_.kind;
+    rows_ = EsemenyListaz(state_.table(kind_), query_.rangeMode, query_.from, query_.to, query_.withPast,
+                          state_.now());
     endResetModel();
     emit headerDataChanged(Qt::Horizontal, 0, 4);
 }
 
 const EventRow* ListingModel::rowAt(int r) const {
-    if (!table_ || r < 0 || static_cast<std::size_t>(r) >= rows_.size()) return nullptr;
-    return &table_->rows[rows_[static_cast<std::size_t>(r)]];
+    if (r < 0 || static_cast<std::size_t>(r) >= rows_.size()) return nullptr;
+    return &state_.table(kind_).rows[rows_[static_cast<std::size_t>(r)]];
 }
 
 std::string ListingModel::cellText(int r, int column) const {

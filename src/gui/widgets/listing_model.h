@@ -7,13 +7,26 @@
 
 namespace zel::gui {
 
+class AppState;
+
+// Which rows of a kind are listed: all, or the days from..to; the past too when withPast is set.
+struct ListingQuery {
+    EventKind kind = EventKind::Reminder;
+    bool rangeMode = false;
+    DayNumber from = 0;
+    DayNumber to = 0;
+    bool withPast = false;
+};
+
 // The listing grid: the listed rows of one table, in table order, with the columns of the events tab
-// (active mark, recurrence word, date, time, text). An empty listing still shows one blank row.
+// (active mark, recurrence word, date, time, text). An empty listing still shows one blank row. When
+// the listed kind's table is rebuilt, the listing is taken again, so no row ever points into a table
+// that changed.
 class ListingModel : public QAbstractTableModel {
   public:
-    using QAbstractTableModel::QAbstractTableModel;
+    explicit ListingModel(const AppState& state, QObject* parent = nullptr);
 
-    void setListing(EventKind kind, const EventTable* table, std::vector<std::size_t> rows);
+    void list(const ListingQuery& query);
     EventKind kind() const { return kind_; }
     bool isEmpty() const { return rows_.empty(); }
     std::size_t listedCount() const { return rows_.size(); }
@@ -29,8 +42,11 @@ class ListingModel : public QAbstractTableModel {
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
   private:
+    void take();
+
+    const AppState& state_;
+    ListingQuery query_;
     EventKind kind_ = EventKind::Reminder;
-    const EventTable* table_ = nullptr;
     std::vector<std::size_t> rows_;
 };
 

@@ -1,0 +1,101 @@
+#include "gui/state/app_state.h"
+
+#include "core/events/firing.h"
+#include "core/events/listing.h"
+#include "core/partners/partner_file.h"
+#include "gui/qt_text.h"
+
+#include <QFile>
+
+namespace zel::gui {
+
+AppState::AppState(AppPaths paths, const Clock& clock, QObject* parent)
+    : QObject(parent), paths_(std::move(paths)), clock_(clock) {}
+
+void AppState::reloadEvents(EventKind kind) {
+    try {
+        events_.refresh(kind, paths_.dataDir());
+    } catch (...) {
+        emit eventsChanged(kind);
+        throw;
+    }
+    emit eventsChanged(kind);
+    updateNext(kind);
+}
+
+void AppState::updateNext(std::optional<EventKind> kind) {
+    events_.updateNext(kind ? static_cast<int>(*kind) : 0, clock_.now());
+    emit nextEventsChanged();
+}
+
+bool AppState::minuteTaken(EventKind kind, DayNumber day, int minute) const {
+    return IdopontFoglalt(events_.table(kind), day, minute);
+}
+
+void AppState::addEvent(EventKind kind, const EventRecord& record) {
+    insertEventOrdered(paths_.events(kind).string(), kind, record);
+    reloadEvents(kind);
+}
+
+bool AppState::modifyEvent(EventKind kind, const EventRow& row, const EventRecord& changed) {
+    const bool written = zel::modifyEvent(paths_.events(kind), kind, row, changed);
+    reloadEvents(kind);
+    return written;
+}
+
+bool AppState::removeEvent(EventKind kind, const EventRow& row) {
+    const bool removed = deleteEvent(paths_.events(kind), kind, row);
+    reloadEvents(kind);
+    return removed;
+}
+
+void AppState::reloadPartners() {
+    partnerNames_ = readPartnerNames(paths_.partners());
+    emit partnersChanged();
+}
+
+void AppState::savePartner(const PartnerRecord& partner, std::optional<std::size_t> replacing) {
+    zel::savePartner(paths_.partners(), partner, replacing);
+    reloadPartners();
+}
+
+void AppState::deletePartner(std::size_t index) {
+    deletePartnerAt(paths_.partners(), index);
+    reloadPartners();
+}
+
+void AppState::removePartnerEvents(const std::string& name) {
+    for (EventKind kind : {EventKind::NameDay, EventKind::Birthday}) {
+        zel::removePartnerEvents(paths_.events(kind), kind, name);
+        reloadEvents(kind);
+    }
+}
+
+void AppState::setSettings(const Settings& settings) {
+    if (settings == settings_) return;
+    settings_ = settings;
+    emit settingsChanged();
+}
+
+bool AppState::loadSettings() {
+    const auto bytes = readSettingsFile(paths_.settings());
+    if (!bytes) return false;
+    savedBytes_ = *bytes;
+    // A missing own sound file falls back to the default sound.
+    setSettings(decodeSettings(
+        *bytes, [](const std::string& path) { return !path.empty() && QFile::exists(fromCp(path)); }));
+    return true;
+}
+
+void AppState::saveSettings() {
+    const SettingsBytes record = encodeSettings(settings_, savedBytes_);
+    writeSettingsFile(paths_.settings(), record);
+    savedBytes_ = record;
+}
+
+void AppState::setCalendars(NameDayCalendar common, NameDayCalendar extended) {
+    common_ = std::move(common);
+    extended_ = std::move(extended);
+}
+
+} // namespace zel::gui

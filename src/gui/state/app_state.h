@@ -1,0 +1,92 @@
+#pragma once
+
+#include "core/app/clock.h"
+#include "core/app/paths.h"
+#include "core/events/event_table.h"
+#include "core/namedays/namedays.h"
+#include "core/partners/partner_record.h"
+#include "core/settings/settings_record.h"
+
+#include <QObject>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zel::gui {
+
+// The program's data in memory: the paths, the four event tables and their next rows, the partner
+// names, the live settings and the two calendars. Every write to a data file goes through here;
+// after it the state rebuilds what it holds from the file and says so, and models and tabs listen.
+// Every write throws IoError on failure; what was read before the failure stays.
+class AppState : public QObject {
+    Q_OBJECT
+
+  public:
+    AppState(AppPaths paths, const Clock& clock, QObject* parent = nullptr);
+
+    const AppPaths& paths() const { return paths_; }
+    Moment now() const { return clock_.now(); }
+
+    // --- Events
+    const EventBook& events() const { return events_; }
+    const EventTable& table(EventKind kind) const { return events_.table(kind); }
+    const std::optional<EventRow>& next(EventKind kind) const { return events_.next(kind); }
+    // Rebuilds one table from its file (a missing file is created empty), then its next row.
+    void reloadEvents(EventKind kind);
+    // The next rows at this moment, of one kind or of all four.
+    void updateNext(std::optional<EventKind> kind = std::nullopt);
+    // A reminder (a program) already holds this day and minute.
+    bool minuteTaken(EventKind kind, DayNumber day, int minute) const;
+    // Inserts the event at its place in the file's order.
+    void addEvent(EventKind kind, const EventRecord& record);
+    // Writes `changed` over the row's own record, moving it when its moment changed; false when the
+    // file no longer holds the row (nothing is written then).
+    bool modifyEvent(EventKind kind, const EventRow& row, const EventRecord& changed);
+    bool removeEvent(EventKind kind, const EventRow& row);
+
+    // --- Partners
+    const std::vector<std::string>& partnerNames() const { return partnerNames_; }
+    void reloadPartners();
+    // Writes a new partner (replacing: none) or a changed one at its ordered place.
+    void savePartner(const PartnerRecord& partner, std::optional<std::size_t> replacing);
+    void deletePartner(std::size_t index);
+    // Removes the name days and birthdays of a partner's name.
+    void removePartnerEvents(const std::string& name);
+    // The partner saved last, whom the new-event tab offers first.
+    const std::string& lastSavedPartner() const { return lastSavedPartner_; }
+    void setLastSavedPartner(std::string name) { lastSavedPartner_ = std::move(name); }
+
+    // --- Settings: live as the user changes them, in the file only when saved.
+    const Settings& settings() const { return settings_; }
+    void setSettings(const Settings& settings);
+    // Reads the file: false when it is missing. A damaged file throws and is left as it is.
+    bool loadSettings();
+    // Writes the live settings over the bytes last read, so bytes the program does not set keep theirs.
+    void saveSettings();
+
+    // --- Calendars
+    const NameDayCalendar& commonCalendar() const { return common_; }
+    const NameDayCalendar& extendedCalendar() const { return extended_; }
+    void setCalendars(NameDayCalendar common, NameDayCalendar extended);
+
+  signals:
+    // The table of one kind was rebuilt from its file.
+    void eventsChanged(zel::EventKind kind);
+    // The next rows were recomputed.
+    void nextEventsChanged();
+    void partnersChanged();
+    void settingsChanged();
+
+  private:
+    AppPaths paths_;
+    const Clock& clock_;
+    EventBook events_;
+    std::vector<std::string> partnerNames_;
+    std::string lastSavedPartner_;
+    Settings settings_ = defaultSettings();
+    SettingsBytes savedBytes_{};
+    NameDayCalendar common_;
+    NameDayCalendar extended_;
+};
+
+} // namespace zel::gui
