@@ -249,9 +249,9 @@ void MainWindow::loadCalendars() {
 }
 
 void MainWindow::applyOrCreateSettings() {
-    std::optional<SettingsBytes> bytes;
+    bool read = false;
     try {
-        bytes = readSettingsFile(state_->paths().settings());
+        read = state_->loadSettings();
     } catch (const IoError& e) {
         if (e.code() != kReadPastEnd) throw;
         // A damaged file is reported and kept as it is; the defaults stand until the user saves.
@@ -259,8 +259,8 @@ void MainWindow::applyOrCreateSettings() {
         settingsTab_->AlapBeallit();
         return;
     }
-    if (bytes) {
-        settingsTab_->applyRecord(*bytes);
+    if (read) {
+        settingsTab_->showSettings(state_->settings());
         return;
     }
     settingsTab_->AlapBeallit();
@@ -268,11 +268,11 @@ void MainWindow::applyOrCreateSettings() {
 }
 
 Settings MainWindow::settings() const {
-    return settingsTab_->current();
+    return state_->settings();
 }
 
 SoundChoice MainWindow::soundChoice() const {
-    return settingsTab_->soundChoice();
+    return state_->settings().sound;
 }
 
 void MainWindow::selectDefaultSound() {
@@ -302,7 +302,7 @@ QString MainWindow::exeFolder() const {
 }
 
 QString MainWindow::ownSoundFile() const {
-    return settingsTab_->chosenSoundFile();
+    return fromCp(state_->settings().soundFile);
 }
 
 void MainWindow::startClock() {

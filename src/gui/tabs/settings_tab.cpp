@@ -230,6 +230,13 @@ void SettingsTab::build() {
 }
 
 void SettingsTab::connectAll() {
+    // Every change of a control reaches the live settings at once, by the user or by the program.
+    connect(cBeall, &QListWidget::itemChanged, this, &SettingsTab::publish);
+    for (QRadioButton* r : findChildren<QRadioButton*>())
+        connect(r, &QRadioButton::toggled, this, &SettingsTab::publish);
+    for (QCheckBox* c : findChildren<QCheckBox*>())
+        connect(c, &QCheckBox::toggled, this, &SettingsTab::publish);
+    connect(sNevSzulFigy, &QSpinBox::valueChanged, this, &SettingsTab::publish);
     connect(cBeall, &QListWidget::itemChanged, this, [this] { user([this] { cBeallClickCheck(); }); });
     connect(cBeall, &QListWidget::itemDoubleClicked, this, [this] { user([this] { cBeallDblClick(); }); });
     connect(button_webaddress, &QPushButton::clicked, this,
@@ -355,13 +362,12 @@ Settings SettingsTab::current() const {
     return s;
 }
 
-void SettingsTab::applyRecord(const SettingsBytes& bytes) {
+void SettingsTab::publish() {
+    main_.state().setSettings(current());
+}
+
+void SettingsTab::showSettings(Settings s) {
     const Quiet q(quiet_);
-    buffer_ = bytes;
-    // The record's sound choice: SoundFlag, SoundMode over it, and a missing own file falls back to
-    // the default sound.
-    const Settings s = decodeSettings(
-        bytes, [](const std::string& path) { return !path.empty() && QFile::exists(fromCp(path)); });
     colors_ = s.colors;
     setItem(PastEvents, s.pastEvents);
     setItem(Warnings, s.warnings);
@@ -391,6 +397,7 @@ void SettingsTab::applyRecord(const SettingsBytes& bytes) {
                                             : colors_ == kThemeFeketeFeher ? rSzurke
                                             : colors_ == kThemeBolondos    ? rBolondos
                                                                            : nullptr);
+    publish();
 }
 
 void SettingsTab::AlapBeallit() {
@@ -426,12 +433,11 @@ void SettingsTab::AlapBeallit() {
     setItem(Balloon, d.balloon);
     // The hints follow the list's item 3 again.
     cBeallClickCheck();
+    publish();
 }
 
 void SettingsTab::Panel21Click() {
-    const SettingsBytes record = encodeSettings(current(), buffer_);
-    writeSettingsFile(main_.paths().settings(), record);
-    buffer_ = record;
+    main_.state().saveSettings();
     AutoIndit(!rIndNe->isChecked());
 }
 
@@ -486,6 +492,7 @@ void SettingsTab::pHangClick() {
     soundFile_ = cut(toCp(file));
     soundDialogFile_ = soundFile_;
     showSoundName(soundFile_);
+    publish();
 }
 
 void SettingsTab::pHangMouseDown(Qt::MouseButton button) {
@@ -523,6 +530,7 @@ void SettingsTab::button_webaddressClick() {
             main_.dialogs().input(kWebCaption, QString::fromUtf8(box.prompt), start).value_or(start);
         if (answer.isEmpty()) return;
         *box.page = cut(toCp(answer));
+        publish();
     }
     main_.dialogs().information(QStringLiteral(
         "Ezen beállítások is a Mentés gombra történő kattinttással érvényesülnek véglegesen."));
@@ -541,6 +549,7 @@ void SettingsTab::preset(const ThemeColors& colors) {
 }
 
 void SettingsTab::SzinekAlkalmaz() {
+    publish();
     applyTheme(&main_, colors_);
     update();
 }

@@ -28,9 +28,10 @@ class SettingsTab : public QWidget {
     SettingsTab(MainWindow& main, QWidget* parent = nullptr);
 
     // The settings as the controls hold them now, with the kept colours, sound file and addresses.
+    // Every change is handed to the live settings at once.
     Settings current() const;
-    // Applies a record read at start-up, in the record's order; plays no sound, writes nothing.
-    void applyRecord(const SettingsBytes& bytes);
+    // Shows settings read at start-up, in the record's order; plays no sound, writes nothing.
+    void showSettings(Settings s);
     // Puts every control to its default; writes nothing.
     void AlapBeallit();
     // "Mentés": builds the record over the last one read and writes it; updates the autostart entry.
@@ -120,13 +121,14 @@ class SettingsTab : public QWidget {
     QLabel* swatch(std::size_t slot) const;
     // Runs a user's handler; changes made by the program itself run none.
     template <class F> void user(F&& handler);
+    // Hands the controls' settings to the live settings.
+    void publish();
 
     MainWindow& main_;
     ThemeColors colors_ = kThemeKekesZold;
     std::string soundFile_;       // the chosen own sound file
     std::string soundDialogFile_; // the sound file dialog's file name
     std::string mapPage_, smsPage_, phonePage_;
-    SettingsBytes buffer_{};
     // The hint of every control that shows hints only while cBeall item 3 is on.
     QHash<QWidget*, QString> hints_;
     bool showHints_ = true;
