@@ -102,15 +102,17 @@ void MainWindow::buildWindow() {
     const struct {
         const char* page;
         const char* caption;
-    } tabs[] = {{"pUjEsemeny", "Új esemény"}, {"pProgram", "Események"},       {"pSzemelyek", "Partnerek"},
-                {"pMuveletek", "Műveletek"},  {"pBeallitasok", "Beállítások"}, {"pSegitseg", "Segítség"}};
+    } tabs[] = {{"newEventPage", "Új esemény"}, {"pProgram", "Események"},       {"pSzemelyek", "Partnerek"},
+                {"pMuveletek", "Műveletek"},    {"pBeallitasok", "Beállítások"}, {"pSegitseg", "Segítség"}};
     // Six Hungarian captions share 495 pixels: slimmer tabs than the style's own.
     pLapok_->tabBar()->setStyleSheet(QStringLiteral(
         "QTabBar::tab { padding: 3px 6px; margin-right: 1px; border: 1px solid #9a9a9a; border-bottom: none;"
         " border-top-left-radius: 3px; border-top-right-radius: 3px; background: #e2e2e2; }"
         "QTabBar::tab:selected { background: #fbfbfb; margin-top: 0px; }"
         "QTabBar::tab:!selected { margin-top: 2px; }"));
-    newEventTab_ = new NewEventTab(*this);
+    newEventTab_ = new NewEventTab(*state_, services_.dialogs, services_.shell);
+    connect(newEventTab_, &NewEventTab::newPartnerRequested, this, &MainWindow::startNewPartner);
+    connect(newEventTab_, &NewEventTab::eventAdded, this, &MainWindow::showSummaryFirstLine);
     eventsTab_ = new EventsTab(*this);
     partnersTab_ = new PartnersTab(*this);
     settingsTab_ = new SettingsTab(*this);
@@ -122,7 +124,7 @@ void MainWindow::buildWindow() {
         pLapok_->addTab(page, QString::fromUtf8(t.caption));
     }
     connect(pLapok_, &QTabWidget::currentChanged, this, [this](int index) {
-        if (index == TabNewEvent) guarded(services_.dialogs, [this] { newEventTab_->pLapokChange(); });
+        if (index == TabNewEvent) guarded(services_.dialogs, [this] { newEventTab_->onShown(); });
         if (index == TabEvents) guarded(services_.dialogs, [this] { eventsTab_->pLapokChange(); });
     });
     auto* help = new QTextBrowser(pLapok_->widget(TabHelp));
@@ -223,8 +225,6 @@ void MainWindow::FormCreate() {
         PartnerekBetolt();
         applyOrCreateSettings();
         startHidden_ = settings().startInTray;
-        newEventTab_->cUjEsJell->setCurrentIndex(0);
-        newEventTab_->cUjEsIsm->setCurrentIndex(0);
 
         loadEvents();
 
@@ -470,7 +470,7 @@ void MainWindow::N3Click() {
     if (pLapok_->currentIndex() != TabNewEvent)
         pLapok_->setCurrentIndex(TabNewEvent);
     else
-        newEventTab_->pLapokChange();
+        newEventTab_->onShown();
 }
 
 void MainWindow::showMainWindow() {

@@ -3,10 +3,11 @@
 #include "core/text/cp1250.h"
 #include "gui/tabs/new_event_tab.h"
 #include "gui/tabs/partners_tab.h"
+#include "gui/texts.h"
 #include "gui/widgets/summary_box.h"
 #include "support/app_fixture.h"
+#include "support/gui_util.h"
 
-#include "gui/texts.h"
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
@@ -24,6 +25,7 @@
 
 using namespace zel;
 using namespace zel::gui;
+using zel::test::child;
 using zel::test::readFile;
 using zel::test::Start;
 
@@ -48,12 +50,18 @@ struct Tab {
         w->pLapok()->setCurrentIndex(MainWindow::TabNewEvent);
         t = w->newEventTab();
     }
-    void when(int h, int m, int sec = 0) { t->dUjEsOra->setTime(QTime(h, m, sec)); }
-    void reminder(const QString& text, int h, int m, int sec = 0) {
-        t->selectKind(NewEventTab::Reminder);
-        t->mUjEsEm->setPlainText(text);
+    template <class W> W* get(const char* name) const { return child<W>(t, name); }
+    QPlainTextEdit* text() const { return get<QPlainTextEdit>("reminderText"); }
+    QLineEdit* file() const { return get<QLineEdit>("programFile"); }
+    QLineEdit* parameters() const { return get<QLineEdit>("programParameters"); }
+    QComboBox* kind() const { return get<QComboBox>("kindChoice"); }
+    void add() const { get<QPushButton>("addButton")->click(); }
+    void when(int h, int m, int sec = 0) { get<QTimeEdit>("timePicker")->setTime(QTime(h, m, sec)); }
+    void reminder(const QString& content, int h, int m, int sec = 0) {
+        t->selectKind(EventKind::Reminder);
+        text()->setPlainText(content);
         when(h, m, sec);
-        t->Panel2->click();
+        add();
     }
 };
 
@@ -64,8 +72,8 @@ TEST(NewEvent, ATakenMinuteIsRefusedAndNothingIsWritten) {
     x.reminder(QStringLiteral("Fogorvos"), 9, 5);
     x.reminder(QStringLiteral("Ebéd"), 14, 30);
     ASSERT_EQ(stored(x.s, EventKind::Reminder).size(), 2u);
-    EXPECT_TRUE(x.t->mUjEsEm->toPlainText().isEmpty());
-    EXPECT_EQ(x.t->cUjEsJell->currentIndex(), 0);
+    EXPECT_TRUE(x.text()->toPlainText().isEmpty());
+    EXPECT_EQ(x.kind()->currentIndex(), 0);
     const std::string before = readFile(x.s.data("emlekeztetok.dat"));
 
     x.reminder(QStringLiteral("Még egy"), 9, 5, 41);
@@ -79,11 +87,11 @@ TEST(NewEvent, ATakenMinuteIsRefusedAndNothingIsWritten) {
                   "perc) csak egy emlékeztetőt vehet fel ezért kérem, vagy a most megadott dátumot, vagy "
                   "a már meglévő emlékeztető dátumát módosítsa."));
     EXPECT_EQ(readFile(x.s.data("emlekeztetok.dat")), before);
-    EXPECT_EQ(x.t->mUjEsEm->toPlainText(), QStringLiteral("Még egy"));
+    EXPECT_EQ(x.text()->toPlainText(), QStringLiteral("Még egy"));
 
-    x.t->Panel2->click(); // 9:06 is free: between the two
+    x.add(); // 9:06 is free: between the two
     x.when(9, 6);
-    x.t->Panel2->click();
+    x.add();
     const auto recs = stored(x.s, EventKind::Reminder);
     ASSERT_EQ(recs.size(), 3u);
     EXPECT_EQ(recs[1].text, utf8ToCp1250("Még egy"));
@@ -95,35 +103,35 @@ TEST(NewEvent, ATakenMinuteIsRefusedAndNothingIsWritten) {
 
 TEST(NewEvent, ProgramsShareMinutesWithRemindersButNotWithEachOther) {
     Tab x;
-    x.t->cUjAktiv->setChecked(false);
+    x.get<QCheckBox>("activeBox")->setChecked(false);
     x.reminder(QStringLiteral("Két sor\nszöveg"), 8, 0);
     EXPECT_EQ(stored(x.s, EventKind::Reminder)[0].text, utf8ToCp1250("Két sor\r\nszöveg"));
     EXPECT_FALSE(stored(x.s, EventKind::Reminder)[0].active);
     x.reminder(QStringLiteral("Inaktív, mégis foglal"), 8, 0);
     EXPECT_EQ(x.s.dialogs.boxes.size(), 1u);
 
-    x.t->selectKind(NewEventTab::Program);
-    x.t->eProgram->setText(QStringLiteral("/usr/bin/mentés"));
+    x.t->selectKind(EventKind::Program);
+    x.file()->setText(QStringLiteral("/usr/bin/mentés"));
     x.when(8, 0);
-    x.t->Panel2->click();
+    x.add();
     ASSERT_EQ(stored(x.s, EventKind::Program).size(), 1u);
     EXPECT_EQ(stored(x.s, EventKind::Program)[0].text, utf8ToCp1250("/usr/bin/mentés "));
-    EXPECT_TRUE(x.t->eProgram->text().isEmpty());
+    EXPECT_TRUE(x.file()->text().isEmpty());
 
-    x.t->eProgram->setText(QStringLiteral("/usr/bin/b"));
-    x.t->eProgramParam->setText(QStringLiteral("--full"));
-    x.t->Panel2->click();
+    x.file()->setText(QStringLiteral("/usr/bin/b"));
+    x.parameters()->setText(QStringLiteral("--full"));
+    x.add();
     ASSERT_EQ(x.s.dialogs.boxes.size(), 2u);
     EXPECT_TRUE(x.s.dialogs.boxes[1].text.startsWith(
         QStringLiteral("A megadott napra és órára már felvett futtatandó programot.\n\n")));
     EXPECT_TRUE(
         x.s.dialogs.boxes[1].text.endsWith(QStringLiteral("ezt a batch állományt adja meg futtatandóként)")));
     x.when(8, 1);
-    x.t->Panel2->click();
+    x.add();
     EXPECT_EQ(stored(x.s, EventKind::Program)[1].text, "/usr/bin/b --full");
 
     // An empty text or file name: nothing written, nothing shown.
-    x.t->Panel2->click();
+    x.add();
     x.reminder(QString(), 23, 0);
     EXPECT_EQ(stored(x.s, EventKind::Reminder).size(), 1u);
     EXPECT_EQ(stored(x.s, EventKind::Program).size(), 2u);
@@ -133,30 +141,31 @@ TEST(NewEvent, ProgramsShareMinutesWithRemindersButNotWithEachOther) {
 TEST(NewEvent, EachKindShowsItsOwnFieldsAndNameDaysNeedPartners) {
     Tab x;
     struct Expect {
-        int kind;
+        EventKind kind;
         const char* caption;
         bool em, program, kinek, ora;
     };
-    const Expect expects[] = {{0, " A figyelmeztetés időpontja ", true, false, false, true},
-                              {1, " A futtatás kezdésének időpontja ", false, true, false, true},
-                              {2, " Az első (megünnepelt) névnap dátuma ", false, false, true, false},
-                              {3, " Az első (megünnepelt) születésnap dátuma ", false, false, true, false}};
+    const Expect expects[] = {
+        {EventKind::Reminder, " A figyelmeztetés időpontja ", true, false, false, true},
+        {EventKind::Program, " A futtatás kezdésének időpontja ", false, true, false, true},
+        {EventKind::NameDay, " Az első (megünnepelt) névnap dátuma ", false, false, true, false},
+        {EventKind::Birthday, " Az első (megünnepelt) születésnap dátuma ", false, false, true, false}};
     x.w->show();
     for (const auto& e : expects) {
         x.t->selectKind(e.kind);
-        EXPECT_EQ(x.t->gUjEsFigy->title(), QString::fromUtf8(e.caption));
-        EXPECT_EQ(x.t->gUjEsEm->isVisible(), e.em) << e.kind;
-        EXPECT_EQ(x.t->gProgram->isVisible(), e.program) << e.kind;
-        EXPECT_EQ(x.t->pUjEsKinek->isVisible(), e.kinek) << e.kind;
-        EXPECT_EQ(x.t->gUjEsOra->isVisible(), e.ora) << e.kind;
+        EXPECT_EQ(x.get<QGroupBox>("timingGroup")->title(), QString::fromUtf8(e.caption));
+        EXPECT_EQ(x.get<QGroupBox>("reminderGroup")->isVisible(), e.em) << kindIndex(e.kind);
+        EXPECT_EQ(x.get<QGroupBox>("programGroup")->isVisible(), e.program) << kindIndex(e.kind);
+        EXPECT_EQ(x.get<QGroupBox>("partnerGroup")->isVisible(), e.kinek) << kindIndex(e.kind);
+        EXPECT_EQ(x.get<QGroupBox>("timeGroup")->isVisible(), e.ora) << kindIndex(e.kind);
     }
-    EXPECT_EQ(x.t->cUjEsIsm->currentIndex(), 4);
-    EXPECT_FALSE(x.t->cUjEsIsm->isVisible());
+    EXPECT_EQ(x.get<QComboBox>("recurrenceChoice")->currentIndex(), 4);
+    EXPECT_FALSE(x.get<QComboBox>("recurrenceChoice")->isVisible());
 
     // A birthday for the selected partner.
-    x.t->selectKind(NewEventTab::Birthday);
-    x.t->rUjEsHolnap->click();
-    x.t->Panel2->click();
+    x.t->selectKind(EventKind::Birthday);
+    x.get<QRadioButton>("tomorrowChoice")->click();
+    x.add();
     const auto b = stored(x.s, EventKind::Birthday);
     ASSERT_EQ(b.size(), 1u);
     EXPECT_EQ(b[0].text, "Zelmoran");
@@ -168,8 +177,8 @@ TEST(NewEvent, EachKindShowsItsOwnFieldsAndNameDaysNeedPartners) {
     std::filesystem::create_directories(empty.dir.path() / "Data");
     replaceFile(empty.data("partnerek.dat"), "");
     auto w = empty.open();
-    w->newEventTab()->selectKind(NewEventTab::NameDay);
-    EXPECT_EQ(w->newEventTab()->cUjEsJell->currentIndex(), 0);
+    w->newEventTab()->selectKind(EventKind::NameDay);
+    EXPECT_EQ(child<QComboBox>(w->newEventTab(), "kindChoice")->currentIndex(), 0);
     ASSERT_EQ(empty.dialogs.boxes.size(), 1u);
     EXPECT_EQ(empty.dialogs.boxes[0].kind, Dialogs::Kind::Information);
     EXPECT_EQ(
@@ -179,47 +188,47 @@ TEST(NewEvent, EachKindShowsItsOwnFieldsAndNameDaysNeedPartners) {
     quiet.warnings = false;
     writeSettingsFile(empty.dir.path() / kSettingsFileName, encodeSettings(quiet, SettingsBytes{}));
     auto w2 = empty.open();
-    w2->newEventTab()->selectKind(NewEventTab::Birthday);
-    EXPECT_EQ(w2->newEventTab()->cUjEsJell->currentIndex(), 0);
+    w2->newEventTab()->selectKind(EventKind::Birthday);
+    EXPECT_EQ(child<QComboBox>(w2->newEventTab(), "kindChoice")->currentIndex(), 0);
     EXPECT_EQ(empty.dialogs.boxes.size(), 1u);
 }
 
 TEST(NewEvent, AReminderTextStopsAtItsFieldAlsoWhenPasted) {
     Tab x;
-    x.t->mUjEsEm->insertPlainText(QString(300, u'é'));
-    EXPECT_EQ(x.t->mUjEsEm->toPlainText(), QString(255, u'é'));
-    x.t->mUjEsEm->clear();
-    x.t->mUjEsEm->insertPlainText(QStringLiteral("első\n") + QString(300, u'x'));
-    EXPECT_EQ(x.t->mUjEsEm->toPlainText(), QStringLiteral("első\n") + QString(249, u'x'));
+    x.text()->insertPlainText(QString(300, u'é'));
+    EXPECT_EQ(x.text()->toPlainText(), QString(255, u'é'));
+    x.text()->clear();
+    x.text()->insertPlainText(QStringLiteral("első\n") + QString(300, u'x'));
+    EXPECT_EQ(x.text()->toPlainText(), QStringLiteral("első\n") + QString(249, u'x'));
 }
 
 TEST(NewEvent, ProgramButtonsKeysAndTheNewPartnerShortcut) {
     Tab x;
-    x.t->selectKind(NewEventTab::Program);
+    x.t->selectKind(EventKind::Program);
     x.s.dialogs.fileAnswers.push_back(QStringLiteral("/usr/bin/env"));
-    QTest::keyClick(x.t->eProgram, Qt::Key_Return);
+    QTest::keyClick(x.file(), Qt::Key_Return);
     ASSERT_EQ(x.s.dialogs.fileCalls.size(), 1u);
     EXPECT_EQ(x.s.dialogs.fileCalls[0].filter, programFileFilter());
     EXPECT_EQ(x.s.dialogs.fileCalls[0].folder, QString::fromStdString(x.s.dir.path().string()));
-    EXPECT_EQ(x.t->eProgram->text(), QStringLiteral("/usr/bin/env"));
+    EXPECT_EQ(x.file()->text(), QStringLiteral("/usr/bin/env"));
 
-    QTest::keyClick(x.t->eProgramParam, Qt::Key_Return);
+    QTest::keyClick(x.parameters(), Qt::Key_Return);
     ASSERT_EQ(x.s.shell.calls.size(), 1u);
     EXPECT_EQ(x.s.shell.calls[0], (test::RecordingShell::Call{QStringLiteral("/usr/bin/env"), QString()}));
-    x.t->eProgramParam->setText(QStringLiteral("a b"));
-    x.t->Panel25->click();
+    x.parameters()->setText(QStringLiteral("a b"));
+    x.get<QPushButton>("testButton")->click();
     EXPECT_EQ(x.s.shell.calls[1].parameters, QStringLiteral("a b"));
     EXPECT_TRUE(stored(x.s, EventKind::Program).empty());
 
-    x.t->Panel37->click();
+    x.get<QPushButton>("severalProgramsButton")->click();
     ASSERT_EQ(x.s.dialogs.boxes.size(), 1u);
     EXPECT_TRUE(x.s.dialogs.boxes[0].text.startsWith(
         QStringLiteral("Hogyan tudunk egy idően egyszerre több alkalmazást elindítani?")));
     EXPECT_TRUE(x.s.dialogs.boxes[0].text.contains(QStringLiteral("run.bat")));
 
-    x.t->selectKind(NewEventTab::NameDay);
-    x.t->eUjEsKinekUj->setText(QStringLiteral("Anna"));
-    QTest::keyClick(x.t->eUjEsKinekUj, Qt::Key_Return);
+    x.t->selectKind(EventKind::NameDay);
+    x.get<QLineEdit>("newPartnerName")->setText(QStringLiteral("Anna"));
+    QTest::keyClick(x.get<QLineEdit>("newPartnerName"), Qt::Key_Return);
     EXPECT_EQ(x.w->pLapok()->currentIndex(), MainWindow::TabPartners);
     EXPECT_EQ(x.w->partnersTab()->eNev->text(), QStringLiteral(" Anna"));
     EXPECT_EQ(x.w->partnersTab()->eNev->cursorPosition(), 0);
@@ -228,15 +237,15 @@ TEST(NewEvent, ProgramButtonsKeysAndTheNewPartnerShortcut) {
 
 TEST(NewEvent, TheDayChoiceAndTheSummaryAfterASave) {
     Tab x;
-    EXPECT_TRUE(x.t->rUjEsMa->isChecked());
-    EXPECT_EQ(x.t->dUjEsNap->date(), QDate(2024, 3, 5));
-    EXPECT_EQ(x.t->dUjEsOra->time(), QTime(9, 5, 7));
-    x.t->rUjEsHolnap->click();
-    EXPECT_EQ(x.t->dUjEsNap->date(), QDate(2024, 3, 6));
-    x.t->dUjEsNap->setDate(QDate(2023, 1, 1)); // the past is allowed
-    EXPECT_TRUE(x.t->rUjEsEkkor->isChecked());
-    x.t->rUjEsMa->click();
-    EXPECT_EQ(x.t->dUjEsNap->date(), QDate(2024, 3, 5));
+    EXPECT_TRUE(x.get<QRadioButton>("todayChoice")->isChecked());
+    EXPECT_EQ(x.get<QDateEdit>("datePicker")->date(), QDate(2024, 3, 5));
+    EXPECT_EQ(x.get<QTimeEdit>("timePicker")->time(), QTime(9, 5, 7));
+    x.get<QRadioButton>("tomorrowChoice")->click();
+    EXPECT_EQ(x.get<QDateEdit>("datePicker")->date(), QDate(2024, 3, 6));
+    x.get<QDateEdit>("datePicker")->setDate(QDate(2023, 1, 1)); // the past is allowed
+    EXPECT_TRUE(x.get<QRadioButton>("dateChoice")->isChecked());
+    x.get<QRadioButton>("todayChoice")->click();
+    EXPECT_EQ(x.get<QDateEdit>("datePicker")->date(), QDate(2024, 3, 5));
     EXPECT_FALSE(x.w->cLegkozelebb()->isEnabled());
     x.reminder(QStringLiteral("Fogorvos"), 9, 30);
     EXPECT_TRUE(x.w->cLegkozelebb()->isEnabled());

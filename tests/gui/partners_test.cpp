@@ -7,6 +7,7 @@
 #include "gui/tabs/new_event_tab.h"
 #include "gui/tabs/partners_tab.h"
 #include "support/app_fixture.h"
+#include "support/gui_util.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -87,8 +88,8 @@ struct Book {
     QStringList listed() const { return static_cast<QStringListModel*>(t->lNevek->model())->stringList(); }
     QStringList kinek() const {
         QStringList out;
-        for (int i = 0; i < w->newEventTab()->cUjEsKinek->count(); ++i)
-            out << w->newEventTab()->cUjEsKinek->itemText(i);
+        for (int i = 0; i < zel::test::child<QComboBox>(w->newEventTab(), "partnerChoice")->count(); ++i)
+            out << zel::test::child<QComboBox>(w->newEventTab(), "partnerChoice")->itemText(i);
         return out;
     }
     QStringList contactLines() const {
@@ -385,8 +386,10 @@ TEST(Partners, TheFollowUpChoiceLeadsToTheBirthdayOrTheNameDay) {
     b.t->cUjNevNapok->setCurrentIndex(1);
     b.save();
     EXPECT_EQ(b.w->pLapok()->currentIndex(), MainWindow::TabNewEvent);
-    EXPECT_EQ(b.w->newEventTab()->cUjEsJell->currentIndex(), NewEventTab::Birthday);
-    EXPECT_EQ(b.w->newEventTab()->cUjEsKinek->currentText(), QStringLiteral("Kovács Béla"));
+    EXPECT_EQ(zel::test::child<QComboBox>(b.w->newEventTab(), "kindChoice")->currentIndex(),
+              int(kindIndex(EventKind::Birthday)));
+    EXPECT_EQ(zel::test::child<QComboBox>(b.w->newEventTab(), "partnerChoice")->currentText(),
+              QStringLiteral("Kovács Béla"));
     EXPECT_EQ(b.w->lastSavedPartner(), cp("Kovács Béla"));
     EXPECT_EQ(b.t->cUjNevNapok->currentIndex(), 1); // kept for the next partner
 

@@ -3,6 +3,7 @@
 #include "gui/tabs/settings_tab.h"
 #include "gui/theme/theme.h"
 #include "support/app_fixture.h"
+#include "support/gui_util.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -51,18 +52,19 @@ TEST(Theme, FeketeFeherPaintsThePagesTheEditBoxesAndTheirText) {
         EXPECT_TRUE(p->autoFillBackground());
     }
     NewEventTab* n = w->newEventTab();
-    EXPECT_EQ(n->eProgram->palette().color(QPalette::Base), edit);
-    EXPECT_EQ(n->eProgram->palette().color(QPalette::Text), text);
-    EXPECT_EQ(n->mUjEsEm->palette().color(QPalette::Base), edit);
+    auto on = [n](const char* name) { return zel::test::child<QWidget>(n, name); };
+    EXPECT_EQ(on("programFile")->palette().color(QPalette::Base), edit);
+    EXPECT_EQ(on("programFile")->palette().color(QPalette::Text), text);
+    EXPECT_EQ(on("reminderText")->palette().color(QPalette::Base), edit);
     // Captions: the group titles and the panels used as buttons, on the text background.
-    EXPECT_EQ(n->gUjEsFigy->palette().color(QPalette::WindowText), Qt::white);
-    EXPECT_EQ(n->Panel2->palette().color(QPalette::ButtonText), Qt::white);
-    EXPECT_EQ(n->Panel2->palette().color(QPalette::Button), edit);
+    EXPECT_EQ(on("timingGroup")->palette().color(QPalette::WindowText), Qt::white);
+    EXPECT_EQ(on("addButton")->palette().color(QPalette::ButtonText), Qt::white);
+    EXPECT_EQ(on("addButton")->palette().color(QPalette::Button), edit);
     EXPECT_EQ(t->pHang->palette().color(QPalette::WindowText), Qt::white);
     // cUjAktiv takes the captions colour; variations go to the choices, the later colour winning.
-    EXPECT_EQ(n->cUjAktiv->palette().color(QPalette::WindowText), Qt::white);
-    EXPECT_EQ(window(n->cUjAktiv), edit);
-    EXPECT_EQ(n->rUjEsMa->palette().color(QPalette::WindowText), QColor(0x25, 0x25, 0x29));
+    EXPECT_EQ(on("activeBox")->palette().color(QPalette::WindowText), Qt::white);
+    EXPECT_EQ(window(on("activeBox")), edit);
+    EXPECT_EQ(on("todayChoice")->palette().color(QPalette::WindowText), QColor(0x25, 0x25, 0x29));
     EXPECT_EQ(t->rSzurke->palette().color(QPalette::WindowText), QColor(0x25, 0x25, 0x29));
     EXPECT_EQ(t->cBeall->palette().color(QPalette::Base), page);
     EXPECT_EQ(t->cBeall->palette().color(QPalette::Text), QColor(0x25, 0x25, 0x29));
@@ -82,11 +84,13 @@ TEST(Theme, TheSwatchesOpenTheColourDialogAndACancelChangesNothing) {
     SettingsTab* t = w->settingsTab();
     w->show();
     w->pLapok()->setCurrentIndex(MainWindow::TabSettings);
-    const QColor textBefore = w->newEventTab()->eProgram->palette().color(QPalette::Text);
+    const QColor textBefore =
+        zel::test::child<QLineEdit>(w->newEventTab(), "programFile")->palette().color(QPalette::Text);
 
     QTest::mouseClick(t->p15, Qt::LeftButton); // no answer: cancelled
     EXPECT_EQ(t->current().colors, kThemeKekesZold);
-    EXPECT_EQ(w->newEventTab()->eProgram->palette().color(QPalette::Text), textBefore);
+    EXPECT_EQ(zel::test::child<QLineEdit>(w->newEventTab(), "programFile")->palette().color(QPalette::Text),
+              textBefore);
     EXPECT_EQ(window(t->p15), textBefore);
 
     s.dialogs.colorAnswers = {QColor(10, 20, 30)};
@@ -116,7 +120,8 @@ TEST(Theme, TheSavedColoursArePaintedAtStart) {
     SettingsTab* t = w->settingsTab();
     EXPECT_TRUE(t->rBolondos->isChecked());
     EXPECT_EQ(window(w->newEventTab()), colorOf(0x007617B5));
-    EXPECT_EQ(w->newEventTab()->eProgram->palette().color(QPalette::Text), colorOf(0x00D5FFFF));
+    EXPECT_EQ(zel::test::child<QLineEdit>(w->newEventTab(), "programFile")->palette().color(QPalette::Text),
+              colorOf(0x00D5FFFF));
     EXPECT_EQ(t->sNevSzulFigy->palette().color(QPalette::Base), colorOf(0x008A1D8D));
 
     Settings custom = defaultSettings();

@@ -1,17 +1,13 @@
 #include "gui/tabs/new_event_tab.h"
-#include "gui/widgets/widget_util.h"
 
-#include "core/events/event_record.h"
-#include "core/events/firing.h"
 #include "gui/error_box.h"
-#include "gui/main_window.h"
 #include "gui/platform/shell.h"
 #include "gui/qt_text.h"
 #include "gui/state/app_state.h"
 #include "gui/texts.h"
 #include "gui/widgets/text_limit.h"
+#include "gui/widgets/widget_util.h"
 
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
@@ -35,262 +31,277 @@ const QString kCaptionBirthday = QStringLiteral(" Az első (megünnepelt) szüle
 
 } // namespace
 
-NewEventTab::NewEventTab(MainWindow& main, QWidget* parent) : QWidget(parent), main_(main) {
-    setObjectName(QStringLiteral("pUjEsemeny"));
+NewEventTab::NewEventTab(AppState& state, Dialogs& dialogs, Shell& shell, QWidget* parent)
+    : QWidget(parent), state_(state), dialogs_(dialogs), shell_(shell) {
+    setObjectName(QStringLiteral("newEventPage"));
     build();
 }
 
 void NewEventTab::build() {
-    auto* gJell =
-        named(new QGroupBox(QStringLiteral(" Az esemény &jellegének kiválasztása "), this), "gUjEsJell");
-    gJell->setGeometry(4, 2, 250, 46);
-    cUjEsJell = named(new QComboBox(gJell), "cUjEsJell");
-    cUjEsJell->addItems({QStringLiteral("Emlékeztető"), QStringLiteral("Programfuttatás"),
-                         QStringLiteral("Névnap"), QStringLiteral("Születésnap")});
-    cUjEsJell->setGeometry(8, 18, 234, 22);
+    auto* kindGroup =
+        named(new QGroupBox(QStringLiteral(" Az esemény &jellegének kiválasztása "), this), "kindGroup");
+    kindGroup->setGeometry(4, 2, 250, 46);
+    kindChoice_ = labelled(named(new QComboBox(kindGroup), "kindChoice"), kindGroup->title());
+    kindChoice_->addItems({QStringLiteral("Emlékeztető"), QStringLiteral("Programfuttatás"),
+                           QStringLiteral("Névnap"), QStringLiteral("Születésnap")});
+    kindChoice_->setGeometry(8, 18, 234, 22);
 
-    cUjAktiv = named(new QCheckBox(QStringLiteral("&Aktív"), this), "cUjAktiv");
-    cUjAktiv->setChecked(true);
-    cUjAktiv->setGeometry(266, 20, 80, 22);
-    Panel2 = named(new QPushButton(QStringLiteral("Felvesz"), this), "Panel2");
-    Panel2->setGeometry(370, 12, 112, 32);
-    QFont bold = Panel2->font();
+    activeBox_ = named(new QCheckBox(QStringLiteral("&Aktív"), this), "activeBox");
+    activeBox_->setChecked(true);
+    activeBox_->setGeometry(266, 20, 80, 22);
+    addButton_ = named(new QPushButton(QStringLiteral("Felvesz"), this), "addButton");
+    addButton_->setGeometry(370, 12, 112, 32);
+    QFont bold = addButton_->font();
     bold.setBold(true);
-    Panel2->setFont(bold);
+    addButton_->setFont(bold);
 
-    gUjEsFigy = named(new QGroupBox(kCaptionReminder, this), "gUjEsFigy");
-    gUjEsFigy->setGeometry(4, 50, 478, 66);
-    gUjEsNap = named(new QGroupBox(QStringLiteral(" &Nap "), gUjEsFigy), "gUjEsNap");
-    gUjEsNap->setGeometry(6, 16, 340, 44);
-    rUjEsMa = named(new QRadioButton(QStringLiteral("Ma"), gUjEsNap), "rUjEsMa");
-    rUjEsMa->setGeometry(8, 18, 48, 20);
-    rUjEsMa->setChecked(true);
-    rUjEsHolnap = named(new QRadioButton(QStringLiteral("Holnap"), gUjEsNap), "rUjEsHolnap");
-    rUjEsHolnap->setGeometry(60, 18, 72, 20);
-    rUjEsEkkor = named(new QRadioButton(QStringLiteral("Ekkor:"), gUjEsNap), "rUjEsEkkor");
-    rUjEsEkkor->setGeometry(136, 18, 66, 20);
-    dUjEsNap = named(new QDateEdit(gUjEsNap), "dUjEsNap");
-    dUjEsNap->setDisplayFormat(QStringLiteral("yyyy.MM.dd."));
-    dUjEsNap->setCalendarPopup(true);
-    dUjEsNap->setGeometry(204, 16, 128, 24);
-    gUjEsOra = named(new QGroupBox(QStringLiteral(" Ó&ra "), gUjEsFigy), "gUjEsOra");
-    gUjEsOra->setGeometry(352, 16, 120, 44);
-    dUjEsOra = named(new QTimeEdit(gUjEsOra), "dUjEsOra");
-    dUjEsOra->setDisplayFormat(QStringLiteral("HH:mm"));
-    dUjEsOra->setGeometry(8, 16, 104, 24);
+    timingGroup_ = named(new QGroupBox(kCaptionReminder, this), "timingGroup");
+    timingGroup_->setGeometry(4, 50, 478, 66);
+    auto* dayGroup = named(new QGroupBox(QStringLiteral(" &Nap "), timingGroup_), "dayGroup");
+    dayGroup->setGeometry(6, 16, 340, 44);
+    todayChoice_ = named(new QRadioButton(QStringLiteral("Ma"), dayGroup), "todayChoice");
+    todayChoice_->setGeometry(8, 18, 48, 20);
+    todayChoice_->setChecked(true);
+    tomorrowChoice_ = named(new QRadioButton(QStringLiteral("Holnap"), dayGroup), "tomorrowChoice");
+    tomorrowChoice_->setGeometry(60, 18, 72, 20);
+    dateChoice_ = named(new QRadioButton(QStringLiteral("Ekkor:"), dayGroup), "dateChoice");
+    dateChoice_->setGeometry(136, 18, 66, 20);
+    datePicker_ = labelled(named(new QDateEdit(dayGroup), "datePicker"), QStringLiteral("Ekkor:"));
+    datePicker_->setDisplayFormat(QStringLiteral("yyyy.MM.dd."));
+    datePicker_->setCalendarPopup(true);
+    datePicker_->setGeometry(204, 16, 128, 24);
+    timeGroup_ = named(new QGroupBox(QStringLiteral(" Ó&ra "), timingGroup_), "timeGroup");
+    timeGroup_->setGeometry(352, 16, 120, 44);
+    timePicker_ = labelled(named(new QTimeEdit(timeGroup_), "timePicker"), QStringLiteral("Óra"));
+    timePicker_->setDisplayFormat(QStringLiteral("HH:mm"));
+    timePicker_->setGeometry(8, 16, 104, 24);
 
     // The three kinds of detail share one place below the time.
     const QRect detail(4, 118, 478, 128);
-    gUjEsEm = named(new QGroupBox(QStringLiteral(" Új &emlékeztető "), this), "gUjEsEm");
-    gUjEsEm->setGeometry(detail);
-    mUjEsEm = named(new QPlainTextEdit(gUjEsEm), "mUjEsEm");
-    mUjEsEm->setGeometry(8, 18, detail.width() - 16, detail.height() - 26);
-    mUjEsEm->setTabChangesFocus(true);
-    limitStoredLength(mUjEsEm, kEventTextCapacity);
+    reminderGroup_ = named(new QGroupBox(QStringLiteral(" Új &emlékeztető "), this), "reminderGroup");
+    reminderGroup_->setGeometry(detail);
+    reminderText_ =
+        labelled(named(new QPlainTextEdit(reminderGroup_), "reminderText"), QStringLiteral("Új emlékeztető"));
+    reminderText_->setGeometry(8, 18, detail.width() - 16, detail.height() - 26);
+    reminderText_->setTabChangesFocus(true);
+    limitStoredLength(reminderText_, kEventTextCapacity);
 
-    gProgram = named(new QGroupBox(QStringLiteral(" Program indítása "), this), "gProgram");
-    gProgram->setGeometry(detail);
-    auto* lFile = new QLabel(QStringLiteral("Fájlnév:"), gProgram);
-    lFile->setGeometry(8, 20, 60, 22);
-    eProgram = named(new QLineEdit(gProgram), "eProgram");
-    eProgram->setGeometry(70, 20, 300, 22);
-    Panel24 = named(new QPushButton(QStringLiteral("Megnyit"), gProgram), "Panel24");
-    Panel24->setGeometry(376, 19, 94, 24);
-    auto* lParam = new QLabel(QStringLiteral("A programfájl opcionális paraméterei:"), gProgram);
-    lParam->setGeometry(8, 46, 300, 18);
-    eProgramParam = named(new QLineEdit(gProgram), "eProgramParam");
-    eProgramParam->setGeometry(8, 64, 362, 22);
-    Panel25 = named(new QPushButton(QStringLiteral("Teszt"), gProgram), "Panel25");
-    Panel25->setGeometry(376, 63, 94, 24);
-    Panel37 = named(new QPushButton(QStringLiteral("Több programot szeretnék egyszerrre futtatni"), gProgram),
-                    "Panel37");
-    Panel37->setGeometry(8, 94, 462, 24);
-    Panel37->setFlat(true);
-    Panel37->setCursor(Qt::PointingHandCursor);
+    programGroup_ = named(new QGroupBox(QStringLiteral(" Program indítása "), this), "programGroup");
+    programGroup_->setGeometry(detail);
+    auto* fileLabel = new QLabel(QStringLiteral("Fájlnév:"), programGroup_);
+    fileLabel->setGeometry(8, 20, 60, 22);
+    programFile_ = labelled(named(new QLineEdit(programGroup_), "programFile"), fileLabel->text());
+    programFile_->setGeometry(70, 20, 300, 22);
+    auto* browseButton = named(new QPushButton(QStringLiteral("Megnyit"), programGroup_), "browseButton");
+    browseButton->setGeometry(376, 19, 94, 24);
+    auto* parametersLabel =
+        new QLabel(QStringLiteral("A programfájl opcionális paraméterei:"), programGroup_);
+    parametersLabel->setGeometry(8, 46, 300, 18);
+    programParameters_ =
+        labelled(named(new QLineEdit(programGroup_), "programParameters"), parametersLabel->text());
+    programParameters_->setGeometry(8, 64, 362, 22);
+    auto* testButton = named(new QPushButton(QStringLiteral("Teszt"), programGroup_), "testButton");
+    testButton->setGeometry(376, 63, 94, 24);
+    auto* severalButton =
+        named(new QPushButton(QStringLiteral("Több programot szeretnék egyszerrre futtatni"), programGroup_),
+              "severalProgramsButton");
+    severalButton->setGeometry(8, 94, 462, 24);
+    severalButton->setFlat(true);
+    severalButton->setCursor(Qt::PointingHandCursor);
 
-    pUjEsKinek = named(new QGroupBox(QStringLiteral(" Partn&er kiválasztása "), this), "pUjEsKinek");
-    pUjEsKinek->setGeometry(detail);
-    rUjEsKinek = named(new QRadioButton(QStringLiteral("Meglévő:"), pUjEsKinek), "rUjEsKinek");
-    rUjEsKinek->setGeometry(8, 24, 100, 22);
-    rUjEsKinek->setChecked(true);
-    cUjEsKinek = named(new QComboBox(pUjEsKinek), "cUjEsKinek");
-    cUjEsKinek->setGeometry(110, 24, 360, 22);
-    rUjEsKinekUj = named(new QRadioButton(QStringLiteral("Új személy:"), pUjEsKinek), "rUjEsKinekUj");
-    rUjEsKinekUj->setGeometry(8, 60, 100, 22);
-    eUjEsKinekUj = named(new QLineEdit(pUjEsKinek), "eUjEsKinekUj");
-    eUjEsKinekUj->setGeometry(110, 60, 260, 22);
-    Panel34 = named(new QPushButton(QStringLiteral("Felvesz"), pUjEsKinek), "Panel34");
-    Panel34->setGeometry(376, 59, 94, 24);
+    partnerGroup_ = named(new QGroupBox(QStringLiteral(" Partn&er kiválasztása "), this), "partnerGroup");
+    partnerGroup_->setGeometry(detail);
+    existingPartnerChoice_ =
+        named(new QRadioButton(QStringLiteral("Meglévő:"), partnerGroup_), "existingPartnerChoice");
+    existingPartnerChoice_->setGeometry(8, 24, 100, 22);
+    existingPartnerChoice_->setChecked(true);
+    partnerChoice_ =
+        labelled(named(new QComboBox(partnerGroup_), "partnerChoice"), QStringLiteral("Meglévő:"));
+    partnerChoice_->setGeometry(110, 24, 360, 22);
+    newPartnerChoice_ =
+        named(new QRadioButton(QStringLiteral("Új személy:"), partnerGroup_), "newPartnerChoice");
+    newPartnerChoice_->setGeometry(8, 60, 100, 22);
+    newPartnerName_ =
+        labelled(named(new QLineEdit(partnerGroup_), "newPartnerName"), QStringLiteral("Új személy:"));
+    newPartnerName_->setGeometry(110, 60, 260, 22);
+    auto* newPartnerButton =
+        named(new QPushButton(QStringLiteral("Felvesz"), partnerGroup_), "newPartnerButton");
+    newPartnerButton->setGeometry(376, 59, 94, 24);
 
-    cUjEsIsm = named(new QComboBox(this), "cUjEsIsm");
-    cUjEsIsm->addItems({QStringLiteral("Soha"), QStringLiteral("Naponta"), QStringLiteral("Hetente"),
-                        QStringLiteral("Havonta"), QStringLiteral("Évente")});
-    cUjEsIsm->hide();
-    cUjEsIsm->setEnabled(false);
+    // The recurrence is stored with every event but never offered: it drives nothing.
+    recurrenceChoice_ = named(new QComboBox(this), "recurrenceChoice");
+    recurrenceChoice_->addItems({QStringLiteral("Soha"), QStringLiteral("Naponta"), QStringLiteral("Hetente"),
+                                 QStringLiteral("Havonta"), QStringLiteral("Évente")});
+    recurrenceChoice_->hide();
+    recurrenceChoice_->setEnabled(false);
 
-    connect(cUjEsJell, &QComboBox::activated, this,
-            [this] { guarded(main_.dialogs(), [this] { cUjEsJellChange(); }); });
-    connect(Panel2, &QPushButton::clicked, this,
-            [this] { guarded(main_.dialogs(), [this] { Panel2Click(); }); });
-    connect(Panel24, &QPushButton::clicked, this, &NewEventTab::Panel24Click);
-    connect(Panel25, &QPushButton::clicked, this, &NewEventTab::Panel25Click);
-    connect(Panel37, &QPushButton::clicked, this, &NewEventTab::Panel37Click);
-    connect(Panel34, &QPushButton::clicked, this, &NewEventTab::Panel31Click);
-    connect(rUjEsMa, &QRadioButton::clicked, this,
-            [this] { setPickedDate(qdateOf(main_.clock().now().day)); });
-    connect(rUjEsHolnap, &QRadioButton::clicked, this,
-            [this] { setPickedDate(qdateOf(main_.clock().now().day + 1)); });
-    connect(rUjEsEkkor, &QRadioButton::clicked, this, [this] { dUjEsNap->setFocus(); });
-    connect(dUjEsNap, &QDateEdit::dateChanged, this, [this] {
-        if (!settingDate_) rUjEsEkkor->setChecked(true);
+    connect(kindChoice_, &QComboBox::activated, this,
+            [this] { guarded(dialogs_, [this] { onKindChanged(); }); });
+    connect(addButton_, &QPushButton::clicked, this, [this] { guarded(dialogs_, [this] { addEvent(); }); });
+    connect(browseButton, &QPushButton::clicked, this, &NewEventTab::chooseProgramFile);
+    connect(testButton, &QPushButton::clicked, this, &NewEventTab::testProgram);
+    connect(severalButton, &QPushButton::clicked, this, &NewEventTab::explainSeveralPrograms);
+    connect(newPartnerButton, &QPushButton::clicked, this, &NewEventTab::requestNewPartner);
+    connect(todayChoice_, &QRadioButton::clicked, this, [this] { setPickedDate(qdateOf(state_.now().day)); });
+    connect(tomorrowChoice_, &QRadioButton::clicked, this,
+            [this] { setPickedDate(qdateOf(state_.now().day + 1)); });
+    connect(dateChoice_, &QRadioButton::clicked, this, [this] { datePicker_->setFocus(); });
+    // A date picked by hand is a date of its own.
+    connect(datePicker_, &QDateEdit::dateChanged, this, [this] {
+        if (!settingDate_) dateChoice_->setChecked(true);
     });
-    connect(cUjEsKinek, &QComboBox::activated, this, [this] { rUjEsKinek->setChecked(true); });
-    connect(rUjEsKinekUj, &QRadioButton::clicked, this, [this] { eUjEsKinekUj->setFocus(); });
-    connect(eUjEsKinekUj, &QLineEdit::textEdited, this, [this] { rUjEsKinekUj->setChecked(true); });
-    for (QWidget* w : {static_cast<QWidget*>(eUjEsKinekUj), static_cast<QWidget*>(eProgram),
-                       static_cast<QWidget*>(eProgramParam), static_cast<QWidget*>(dUjEsNap)})
+    connect(partnerChoice_, &QComboBox::activated, this,
+            [this] { existingPartnerChoice_->setChecked(true); });
+    connect(newPartnerChoice_, &QRadioButton::clicked, this, [this] { newPartnerName_->setFocus(); });
+    connect(newPartnerName_, &QLineEdit::textEdited, this, [this] { newPartnerChoice_->setChecked(true); });
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{newPartnerName_, programFile_, programParameters_, datePicker_})
         w->installEventFilter(this);
 
-    setPickedDate(qdateOf(main_.clock().now().day));
+    setPickedDate(qdateOf(state_.now().day));
     setTimeToNow();
-    cUjEsJellChange();
+    onKindChanged();
 }
 
 bool NewEventTab::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
-        if (enter && watched == eUjEsKinekUj) return Panel31Click(), true;
-        if (enter && watched == eProgram) return Panel24Click(), true;
-        if (enter && watched == eProgramParam) return Panel25Click(), true;
+        // Enter in a field runs the button beside it.
+        if (enter && watched == newPartnerName_) return requestNewPartner(), true;
+        if (enter && watched == programFile_) return chooseProgramFile(), true;
+        if (enter && watched == programParameters_) return testProgram(), true;
     }
     if (event->type() == QEvent::MouseButtonPress) {
-        if (watched == dUjEsNap) rUjEsEkkor->setChecked(true);
-        if (watched == eUjEsKinekUj) rUjEsKinekUj->setChecked(true);
+        if (watched == datePicker_) dateChoice_->setChecked(true);
+        if (watched == newPartnerName_) newPartnerChoice_->setChecked(true);
     }
     return QWidget::eventFilter(watched, event);
 }
 
 void NewEventTab::setPickedDate(const QDate& date) {
     settingDate_ = true;
-    dUjEsNap->setDate(date);
+    datePicker_->setDate(date);
     settingDate_ = false;
 }
 
 void NewEventTab::setTimeToNow() {
-    const Moment now = main_.clock().now();
-    dUjEsOra->setTime(QTime(now.hour(), now.minute(), now.second()));
+    const Moment now = state_.now();
+    timePicker_->setTime(QTime(now.hour(), now.minute(), now.second()));
 }
 
-void NewEventTab::pLapokChange() {
-    setPickedDate(qdateOf(main_.clock().now().day));
-    cUjEsJellChange();
-    if (rUjEsMa->isChecked())
-        setPickedDate(qdateOf(main_.clock().now().day));
-    else if (rUjEsHolnap->isChecked())
-        setPickedDate(qdateOf(main_.clock().now().day + 1));
+EventKind NewEventTab::chosenKind() const {
+    return kAllEventKinds[static_cast<std::size_t>(std::max(0, kindChoice_->currentIndex()))];
+}
+
+void NewEventTab::onShown() {
+    setPickedDate(qdateOf(state_.now().day));
+    onKindChanged();
+    if (todayChoice_->isChecked())
+        setPickedDate(qdateOf(state_.now().day));
+    else if (tomorrowChoice_->isChecked())
+        setPickedDate(qdateOf(state_.now().day + 1));
     else
-        dUjEsNap->setFocus();
+        datePicker_->setFocus();
     reloadPartners();
     setTimeToNow();
 }
 
 void NewEventTab::reloadPartners() {
     QStringList names;
-    names.reserve(static_cast<qsizetype>(main_.partnerNames().size()));
-    for (const auto& name : main_.partnerNames())
+    names.reserve(static_cast<qsizetype>(state_.partnerNames().size()));
+    for (const auto& name : state_.partnerNames())
         names << fromCp(name);
-    cUjEsKinek->clear();
-    cUjEsKinek->addItems(names);
-    if (cUjEsKinek->count() > 0) cUjEsKinek->setCurrentIndex(0);
+    partnerChoice_->clear();
+    partnerChoice_->addItems(names);
+    if (partnerChoice_->count() > 0) partnerChoice_->setCurrentIndex(0);
 }
 
-void NewEventTab::selectKind(int kind) {
-    cUjEsJell->setCurrentIndex(kind);
-    cUjEsJellChange();
+void NewEventTab::selectKind(EventKind kind) {
+    kindChoice_->setCurrentIndex(static_cast<int>(kindIndex(kind)));
+    onKindChanged();
 }
 
-void NewEventTab::cUjEsJellChange() {
-    gUjEsFigy->setTitle(kCaptionReminder);
-    cUjEsIsm->setCurrentIndex(0);
+void NewEventTab::onKindChanged() {
+    timingGroup_->setTitle(kCaptionReminder);
+    recurrenceChoice_->setCurrentIndex(0);
     setTimeToNow();
-    const int kind = cUjEsJell->currentIndex();
-    if (kind == NameDay || kind == Birthday) {
-        if (main_.partnerNames().empty()) {
-            cUjEsJell->setCurrentIndex(Reminder);
-            cUjEsJellChange();
-            if (main_.settings().warnings)
-                main_.dialogs().information(QStringLiteral(
+    const EventKind kind = chosenKind();
+    if (!hasTime(kind)) {
+        if (state_.partnerNames().empty()) {
+            selectKind(EventKind::Reminder);
+            if (state_.settings().warnings)
+                dialogs_.information(QStringLiteral(
                     "Nincs partnere felvéve! Név-, illetve születésnapot csak partnereknek állíthat be!"));
             return;
         }
-        gUjEsFigy->setTitle(kind == NameDay ? kCaptionNameDay : kCaptionBirthday);
-        pUjEsKinek->show();
-        gProgram->hide();
-        gUjEsEm->hide();
-        gUjEsOra->hide();
-        cUjEsIsm->setCurrentIndex(4);
-        cUjEsIsm->setEnabled(false);
-        cUjEsKinek->setFocus();
-        const int at = cUjEsKinek->findText(fromCp(main_.lastSavedPartner()), Qt::MatchExactly);
-        cUjEsKinek->setCurrentIndex(at >= 0 ? at : (cUjEsKinek->count() > 0 ? 0 : -1));
+        timingGroup_->setTitle(kind == EventKind::NameDay ? kCaptionNameDay : kCaptionBirthday);
+        partnerGroup_->show();
+        programGroup_->hide();
+        reminderGroup_->hide();
+        timeGroup_->hide();
+        recurrenceChoice_->setCurrentIndex(4);
+        recurrenceChoice_->setEnabled(false);
+        partnerChoice_->setFocus();
+        const int at = partnerChoice_->findText(fromCp(state_.lastSavedPartner()), Qt::MatchExactly);
+        partnerChoice_->setCurrentIndex(at >= 0 ? at : (partnerChoice_->count() > 0 ? 0 : -1));
         return;
     }
-    if (kind == Program) gUjEsFigy->setTitle(kCaptionProgram);
-    gUjEsOra->show();
-    pUjEsKinek->hide();
-    gUjEsEm->setVisible(kind == Reminder);
-    gProgram->setVisible(kind == Program);
-    (kind == Reminder ? static_cast<QWidget*>(mUjEsEm) : eProgram)->setFocus();
+    if (kind == EventKind::Program) timingGroup_->setTitle(kCaptionProgram);
+    timeGroup_->show();
+    partnerGroup_->hide();
+    reminderGroup_->setVisible(kind == EventKind::Reminder);
+    programGroup_->setVisible(kind == EventKind::Program);
+    (kind == EventKind::Reminder ? static_cast<QWidget*>(reminderText_) : programFile_)->setFocus();
 }
 
-void NewEventTab::Panel2Click() {
-    const int kind = cUjEsJell->currentIndex();
-    const DayNumber day = dayOf(dUjEsNap->date());
-    const int minute = dUjEsOra->time().hour() * 60 + dUjEsOra->time().minute();
-    EventRecord rec;
-    rec.active = cUjAktiv->isChecked();
-    rec.date = static_cast<double>(day);
+void NewEventTab::addEvent() {
+    const EventKind kind = chosenKind();
+    const DayNumber day = dayOf(datePicker_->date());
+    const int minute = timePicker_->time().hour() * 60 + timePicker_->time().minute();
+    EventRecord record;
+    record.active = activeBox_->isChecked();
+    record.date = static_cast<double>(day);
 
-    if (kind == Reminder || kind == Program) {
-        const bool reminder = kind == Reminder;
-        const QString text = reminder ? mUjEsEm->toPlainText() : eProgram->text();
+    if (hasTime(kind)) {
+        const bool reminder = kind == EventKind::Reminder;
+        const QString text = reminder ? reminderText_->toPlainText() : programFile_->text();
         if (text.isEmpty()) return;
-        const EventKind k = reminder ? EventKind::Reminder : EventKind::Program;
-        if (main_.state().minuteTaken(k, day, minute)) {
-            main_.dialogs().information(minuteTakenMessage(reminder));
+        if (state_.minuteTaken(kind, day, minute)) {
+            dialogs_.information(minuteTakenMessage(reminder));
             return;
         }
-        rec.recurrence = static_cast<std::uint8_t>(cUjEsIsm->currentIndex());
-        rec.time = storedFromMinute(minute);
-        rec.text =
-            reminder ? toStored(text) : toCp(eProgram->text() + QLatin1Char(' ') + eProgramParam->text());
-        main_.state().addEvent(k, rec);
+        record.recurrence = static_cast<std::uint8_t>(recurrenceChoice_->currentIndex());
+        record.time = storedFromMinute(minute);
+        // A program is kept as its file, one space and its parameters.
+        record.text = reminder ? toStored(text)
+                               : toCp(programFile_->text() + QLatin1Char(' ') + programParameters_->text());
+        state_.addEvent(kind, record);
         if (reminder) {
-            mUjEsEm->clear();
+            reminderText_->clear();
         } else {
-            eProgram->clear();
-            eProgramParam->clear();
+            programFile_->clear();
+            programParameters_->clear();
         }
     } else {
-        const EventKind k = kind == NameDay ? EventKind::NameDay : EventKind::Birthday;
-        rec.text = toCp(cUjEsKinek->currentText());
-        main_.state().addEvent(k, rec);
+        record.text = toCp(partnerChoice_->currentText());
+        state_.addEvent(kind, record);
     }
-    main_.showSummaryFirstLine();
+    emit eventAdded();
 }
 
-void NewEventTab::Panel24Click() {
-    const QString file = main_.dialogs().openFile(QString(), main_.exeFolder(), programFileFilter());
-    if (!file.isEmpty()) eProgram->setText(file);
+void NewEventTab::chooseProgramFile() {
+    const QString file = dialogs_.openFile(QString(), QString::fromStdString(state_.paths().exeDir.string()),
+                                           programFileFilter());
+    if (!file.isEmpty()) programFile_->setText(file);
 }
 
-void NewEventTab::Panel25Click() {
-    if (!eProgram->text().isEmpty()) main_.shell().Elindit(eProgram->text(), eProgramParam->text());
+void NewEventTab::testProgram() {
+    if (!programFile_->text().isEmpty()) shell_.Elindit(programFile_->text(), programParameters_->text());
 }
 
-void NewEventTab::Panel37Click() {
-    main_.dialogs().information(
+void NewEventTab::explainSeveralPrograms() {
+    dialogs_.information(
         QStringLiteral("Hogyan tudunk egy idően egyszerre több alkalmazást elindítani?") + kNl + kNl +
         QStringLiteral("1. Nyisson meg egy egyszerű szövegszerkesztőt (például a Jegyzettömböt).") + kNl +
         QStringLiteral("2. Minden elindítandó programnak írjon egy külön sort: a start szó után, "
@@ -304,9 +315,9 @@ void NewEventTab::Panel37Click() {
                        "mindegyik sor végén egy & jellel."));
 }
 
-void NewEventTab::Panel31Click() {
-    if (eUjEsKinekUj->text().isEmpty()) return;
-    main_.startNewPartner(QLatin1Char(' ') + eUjEsKinekUj->text());
+void NewEventTab::requestNewPartner() {
+    if (newPartnerName_->text().isEmpty()) return;
+    emit newPartnerRequested(QLatin1Char(' ') + newPartnerName_->text());
 }
 
 } // namespace zel::gui

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "core/events/event_record.h"
+
 #include <QWidget>
 
-class QButtonGroup;
 class QCheckBox;
 class QComboBox;
+class QDate;
 class QDateEdit;
 class QGroupBox;
 class QLineEdit;
@@ -15,66 +17,70 @@ class QTimeEdit;
 
 namespace zel::gui {
 
-class MainWindow;
+class AppState;
+class Dialogs;
+class Shell;
 
 // "Új esemény": enters one event of any of the four kinds.
 class NewEventTab : public QWidget {
+    Q_OBJECT
+
   public:
-    enum Kind { Reminder = 0, Program = 1, NameDay = 2, Birthday = 3 };
+    NewEventTab(AppState& state, Dialogs& dialogs, Shell& shell, QWidget* parent = nullptr);
 
-    NewEventTab(MainWindow& main, QWidget* parent = nullptr);
-
-    // The tab became the current one.
-    void pLapokChange();
-    void cUjEsJellChange();
-    void Panel2Click();
-    void Panel24Click();
-    void Panel25Click();
-    void Panel37Click();
-    // "Felvesz" beside "Új személy:": a new partner on the partners tab.
-    void Panel31Click();
+    // The tab became the current one: today's date and the time now, the partners afresh.
+    void onShown();
+    // Chooses a kind as the user would, with the same checks.
+    void selectKind(EventKind kind);
     // Fills the partner choice from the partner list, first name selected.
     void reloadPartners();
-    // Selects a kind as the user would.
-    void selectKind(int kind);
 
-    QComboBox* cUjEsJell = nullptr;
-    QGroupBox* gUjEsEm = nullptr;
-    QPlainTextEdit* mUjEsEm = nullptr;
-    QGroupBox* gProgram = nullptr;
-    QLineEdit* eProgram = nullptr;
-    QLineEdit* eProgramParam = nullptr;
-    QPushButton* Panel24 = nullptr;
-    QPushButton* Panel25 = nullptr;
-    QPushButton* Panel37 = nullptr;
-    QGroupBox* pUjEsKinek = nullptr;
-    QRadioButton* rUjEsKinek = nullptr;
-    QComboBox* cUjEsKinek = nullptr;
-    QRadioButton* rUjEsKinekUj = nullptr;
-    QLineEdit* eUjEsKinekUj = nullptr;
-    QPushButton* Panel34 = nullptr;
-    QGroupBox* gUjEsFigy = nullptr;
-    QGroupBox* gUjEsNap = nullptr;
-    QRadioButton* rUjEsMa = nullptr;
-    QRadioButton* rUjEsHolnap = nullptr;
-    QRadioButton* rUjEsEkkor = nullptr;
-    QDateEdit* dUjEsNap = nullptr;
-    QGroupBox* gUjEsOra = nullptr;
-    QTimeEdit* dUjEsOra = nullptr;
-    QCheckBox* cUjAktiv = nullptr;
-    QPushButton* Panel2 = nullptr;
-    QComboBox* cUjEsIsm = nullptr;
+  signals:
+    // "Felvesz" beside "Új személy:" asks for a new partner of this name (a space before it).
+    void newPartnerRequested(const QString& name);
+    void eventAdded();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void build();
+    void onKindChanged();
+    void addEvent();
+    void chooseProgramFile();
+    void testProgram();
+    void explainSeveralPrograms();
+    void requestNewPartner();
     void setPickedDate(const QDate& date);
     void setTimeToNow();
+    EventKind chosenKind() const;
 
-    MainWindow& main_;
+    AppState& state_;
+    Dialogs& dialogs_;
+    Shell& shell_;
     bool settingDate_ = false;
+
+    QComboBox* kindChoice_ = nullptr;
+    QCheckBox* activeBox_ = nullptr;
+    QPushButton* addButton_ = nullptr;
+    QGroupBox* timingGroup_ = nullptr;
+    QRadioButton* todayChoice_ = nullptr;
+    QRadioButton* tomorrowChoice_ = nullptr;
+    QRadioButton* dateChoice_ = nullptr;
+    QDateEdit* datePicker_ = nullptr;
+    QGroupBox* timeGroup_ = nullptr;
+    QTimeEdit* timePicker_ = nullptr;
+    QGroupBox* reminderGroup_ = nullptr;
+    QPlainTextEdit* reminderText_ = nullptr;
+    QGroupBox* programGroup_ = nullptr;
+    QLineEdit* programFile_ = nullptr;
+    QLineEdit* programParameters_ = nullptr;
+    QGroupBox* partnerGroup_ = nullptr;
+    QRadioButton* existingPartnerChoice_ = nullptr;
+    QComboBox* partnerChoice_ = nullptr;
+    QRadioButton* newPartnerChoice_ = nullptr;
+    QLineEdit* newPartnerName_ = nullptr;
+    QComboBox* recurrenceChoice_ = nullptr;
 };
 
 } // namespace zel::gui

@@ -402,7 +402,7 @@ void PartnersTab::NevMent() {
     } else if (choice == QStringLiteral("Születésnap")) {
         main_.setLastSavedPartner(saved);
         main_.pLapok()->setCurrentIndex(MainWindow::TabNewEvent);
-        main_.newEventTab()->selectKind(NewEventTab::Birthday);
+        main_.newEventTab()->selectKind(EventKind::Birthday);
     }
 }
 

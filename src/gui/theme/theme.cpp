@@ -234,28 +234,57 @@ QStringList buttonPanels() {
         out << QStringLiteral("Panel%1").arg(i);
     for (int i = 13; i <= 29; ++i)
         out << QStringLiteral("Panel%1").arg(i);
-    out << names({"pTorol", "pAktDatum", "pAktIdo", "pHang", "pImpInfo", "button_webaddress"});
+    out << names({"pTorol", "pAktDatum", "pAktIdo", "pHang", "pImpInfo", "button_webaddress", "addButton",
+                  "browseButton", "testButton", "severalProgramsButton", "newPartnerButton"});
     return out;
 }
 
 const QStringList& pagePanels() {
-    static const QStringList list =
-        names({"pUjEsemeny", "pProgram", "pSzemelyek", "pMuveletek", "pBeallitasok", "pUjnev", "pSegitseg"});
+    static const QStringList list = names(
+        {"newEventPage", "pProgram", "pSzemelyek", "pMuveletek", "pBeallitasok", "pUjnev", "pSegitseg"});
     return list;
 }
 
 const std::vector<Assignment>& assignments() {
     static const std::vector<Assignment> list = [] {
-        const QStringList datePickers = names({"dUjEsNap", "dPrgMettol", "dPrgMeddig", "dModositDatum"});
-        const QStringList edits =
-            names({"eNev",          "eEmail",        "eWeb",          "eCim",           "eMobil",
-                   "eTel",          "eModositTargy", "cUjEsKivelUj",  "eUjEsJell",      "eProgram",
-                   "eProgramParam", "eUjEsKinekUj",  "mUjEsEm",       "mUjEsKivelMegj", "mMegj",
-                   "mTargyModosit", "rMegj1",        "cEsemeny",      "cLegkozelebb",   "cUjEsJell",
-                   "cUjEsKivel",    "cUjEsIsm",      "cModositEsIsm", "cNevnap",        "cNevnapok",
-                   "cUjEsKinek",    "cNevnapLista",  "cModositKinek", "cUjNevNapok",    "cExport",
-                   "lNevek",        "lEler",         "lNapok",        "sProgramokMa",   "sg",
-                   "sgImp",         "sNevSzulFigy"});
+        const QStringList datePickers = names({"datePicker", "dPrgMettol", "dPrgMeddig", "dModositDatum"});
+        const QStringList edits = names({"eNev",
+                                         "eEmail",
+                                         "eWeb",
+                                         "eCim",
+                                         "eMobil",
+                                         "eTel",
+                                         "eModositTargy",
+                                         "cUjEsKivelUj",
+                                         "eUjEsJell",
+                                         "programFile",
+                                         "programParameters",
+                                         "newPartnerName",
+                                         "reminderText",
+                                         "mUjEsKivelMegj",
+                                         "mMegj",
+                                         "mTargyModosit",
+                                         "rMegj1",
+                                         "cEsemeny",
+                                         "cLegkozelebb",
+                                         "kindChoice",
+                                         "cUjEsKivel",
+                                         "recurrenceChoice",
+                                         "cModositEsIsm",
+                                         "cNevnap",
+                                         "cNevnapok",
+                                         "partnerChoice",
+                                         "cNevnapLista",
+                                         "cModositKinek",
+                                         "cUjNevNapok",
+                                         "cExport",
+                                         "lNevek",
+                                         "lEler",
+                                         "lNapok",
+                                         "sProgramokMa",
+                                         "sg",
+                                         "sgImp",
+                                         "sNevSzulFigy"});
         QStringList panels = buttonPanels();
         QStringList facePanels = panels;
         facePanels << QStringLiteral("p14");
@@ -267,8 +296,8 @@ const std::vector<Assignment>& assignments() {
                                         "g7",
                                         "g8",
                                         "g9",
-                                        "gUjEsEm",
-                                        "gUjEsFigy",
+                                        "reminderGroup",
+                                        "timingGroup",
                                         "gProgramokMa",
                                         "gNevKeres",
                                         "gImport",
@@ -277,16 +306,16 @@ const std::vector<Assignment>& assignments() {
                                         "gBezar",
                                         "gWindows",
                                         "gEgyeb",
-                                        "gProgram",
+                                        "programGroup",
                                         "gModosit",
-                                        "gUjEsNap",
-                                        "gUjEsOra",
+                                        "dayGroup",
+                                        "timeGroup",
                                         "gNevNapok",
                                         "gNevSzulFigy",
                                         "gNevSzulFigyMikor",
                                         "gHang",
                                         "gUjNevNap",
-                                        "pUjEsKinek",
+                                        "partnerGroup",
                                         "pIdo",
                                         "l1",
                                         "l2",
@@ -294,7 +323,7 @@ const std::vector<Assignment>& assignments() {
                                         "l16",
                                         "Label4",
                                         "Label6",
-                                        "cUjAktiv",
+                                        "activeBox",
                                         "cModositAktiv",
                                         "lSzemely",
                                         "mUjEsKivelMegj",
@@ -305,7 +334,7 @@ const std::vector<Assignment>& assignments() {
         QStringList textInk = edits;
         textInk << names({"mNevnap", "lSzemely"});
         QStringList textBackFace = edits;
-        textBackFace << facePanels << names({"cUjAktiv", "cModositAktiv", "Form1"});
+        textBackFace << facePanels << names({"activeBox", "cModositAktiv", "Form1"});
 
         QStringList backFace = pagePanels();
         backFace << names({"pIdo", "p11", "cBeall"});
@@ -325,9 +354,9 @@ const std::vector<Assignment>& assignments() {
             {Text, Op::CalendarDays, datePickers},
             {Text, Op::Face, names({"p15"})},
             {Variations, Op::Ink,
-             names({"rUjEsMa",
-                    "rUjEsHolnap",
-                    "rUjEsEkkor",
+             names({"todayChoice",
+                    "tomorrowChoice",
+                    "dateChoice",
                     "rPrgMind",
                     "rPrgMa",
                     "rPrgHolnap",
@@ -338,8 +367,8 @@ const std::vector<Assignment>& assignments() {
                     "rNevReszletes",
                     "rUjEsKivel",
                     "rUjEsKivelUj",
-                    "rUjEsKinek",
-                    "rUjEsKinekUj",
+                    "existingPartnerChoice",
+                    "newPartnerChoice",
                     "rBezarIkon",
                     "rBezarLeall",
                     "rIndAktiv",

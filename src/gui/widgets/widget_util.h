@@ -26,6 +26,13 @@ template <class W> W* named(W* w, const char* name) {
     return w;
 }
 
+// An input control's accessible name is its visible Hungarian label, without the mnemonic and the
+// spaces a group box caption carries.
+template <class W> W* labelled(W* w, QString label) {
+    w->setAccessibleName(label.remove(QLatin1Char('&')).trimmed());
+    return w;
+}
+
 // The height of a list or grid row that shows accented capitals (Ő, Ű, Á, É …) whole. A row of the
 // font's own line height clips them in fonts whose accents rise above the ascent, and the text is
 // centred in its row, so the room is added above and below.
