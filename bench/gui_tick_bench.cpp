@@ -83,7 +83,7 @@ void P4_listing_all(benchmark::State& state) {
     World& w = world();
     gui::EventsTab* tab = w.window->eventsTab();
     for (auto _ : state) {
-        tab->EsemenyListaz(false, w.middle.day, w.middle.day);
+        tab->model()->list({EventKind::Reminder, false, w.middle.day, w.middle.day, false});
         benchmark::DoNotOptimize(tab->model()->rowCount());
     }
     state.counters["rows"] = static_cast<double>(tab->model()->rowCount());

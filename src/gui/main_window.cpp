@@ -102,7 +102,7 @@ void MainWindow::buildWindow() {
     const struct {
         const char* page;
         const char* caption;
-    } tabs[] = {{"newEventPage", "Új esemény"}, {"pProgram", "Események"},       {"pSzemelyek", "Partnerek"},
+    } tabs[] = {{"newEventPage", "Új esemény"}, {"eventsPage", "Események"},     {"pSzemelyek", "Partnerek"},
                 {"pMuveletek", "Műveletek"},    {"pBeallitasok", "Beállítások"}, {"pSegitseg", "Segítség"}};
     // Six Hungarian captions share 495 pixels: slimmer tabs than the style's own.
     pLapok_->tabBar()->setStyleSheet(QStringLiteral(
@@ -113,7 +113,11 @@ void MainWindow::buildWindow() {
     newEventTab_ = new NewEventTab(*state_, services_.dialogs, services_.shell);
     connect(newEventTab_, &NewEventTab::newPartnerRequested, this, &MainWindow::startNewPartner);
     connect(newEventTab_, &NewEventTab::eventAdded, this, &MainWindow::showSummaryFirstLine);
-    eventsTab_ = new EventsTab(*this);
+    eventsTab_ = new EventsTab(*state_, services_.dialogs);
+    connect(eventsTab_, &EventsTab::pageRequested, this, [this] { pLapok_->setCurrentWidget(eventsTab_); });
+    connect(eventsTab_, &EventsTab::newPartnerRequested, this, &MainWindow::startNewPartner);
+    connect(eventsTab_, &EventsTab::monthListed, this,
+            [this](DayNumber day) { monthCalendar_->setCalendar(ymdOf(day)); });
     partnersTab_ = new PartnersTab(*this);
     settingsTab_ = new SettingsTab(*this);
     for (const auto& t : tabs) {
@@ -125,7 +129,7 @@ void MainWindow::buildWindow() {
     }
     connect(pLapok_, &QTabWidget::currentChanged, this, [this](int index) {
         if (index == TabNewEvent) guarded(services_.dialogs, [this] { newEventTab_->onShown(); });
-        if (index == TabEvents) guarded(services_.dialogs, [this] { eventsTab_->pLapokChange(); });
+        if (index == TabEvents) guarded(services_.dialogs, [this] { eventsTab_->onShown(); });
     });
     auto* help = new QTextBrowser(pLapok_->widget(TabHelp));
     help->setObjectName(QStringLiteral("lSugo"));
@@ -441,7 +445,10 @@ void MainWindow::cLegkozelebbChange() {
         cLegkozelebb_->count() > 0 ? toCp(cLegkozelebb_->itemText(index)) : std::string();
     const SummaryPick pick = parseSummaryLine(line);
     cLegkozelebbFrissit();
-    eventsTab_->openEvent(pick.kind, fromCp(pick.date), fromCp(pick.time));
+    eventsTab_->openEvent(pick.kind >= 0 && pick.kind <= 3
+                              ? std::optional(kAllEventKinds[static_cast<std::size_t>(pick.kind)])
+                              : std::nullopt,
+                          fromCp(pick.date), fromCp(pick.time));
     cLegkozelebbFrissit();
 }
 
@@ -457,7 +464,7 @@ void MainWindow::editEvent(const QString& occurrenceKey) {
     const qsizetype bar = occurrenceKey.indexOf(QLatin1Char('|'));
     const QString date = occurrenceKey.left(bar), time = bar < 0 ? QString() : occurrenceKey.mid(bar + 1);
     // Only reminders raise an alert. Its minute has begun, so it is listed with the past for this search.
-    eventsTab_->openEvent(static_cast<int>(kindIndex(EventKind::Reminder)), date, time, true);
+    eventsTab_->openEvent(EventKind::Reminder, date, time, true);
 }
 
 void MainWindow::newEvent() {

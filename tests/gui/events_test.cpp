@@ -8,6 +8,7 @@
 #include "gui/widgets/month_calendar.h"
 #include "gui/widgets/summary_box.h"
 #include "support/app_fixture.h"
+#include "support/gui_util.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -73,7 +74,18 @@ struct Tab {
             out.push_back(cp1250ToUtf8(t->model()->cellText(r, 4)));
         return out;
     }
-    void select(int row, int column) { t->sProgramokMa->setCurrentIndex(t->model()->index(row, column)); }
+    template <class W> W* get(const char* name) const { return zel::test::child<W>(t, name); }
+    QTableView* grid() const { return get<QTableView>("eventGrid"); }
+    QGroupBox* editor() const { return get<QGroupBox>("editGroup"); }
+    void select(int row, int column) { grid()->setCurrentIndex(t->model()->index(row, column)); }
+    void openEditor() const { QTest::keyClick(grid(), Qt::Key_Return); }
+    void closeEditor() const { QTest::keyClick(get<QWidget>("editDate"), Qt::Key_Escape); }
+    void apply() const { get<QPushButton>("applyButton")->click(); }
+    void chooseKind(EventKind kind) const {
+        auto* choice = get<QComboBox>("listingKindChoice");
+        choice->setCurrentIndex(static_cast<int>(kindIndex(kind)));
+        emit choice->activated(choice->currentIndex());
+    }
     void showPast(bool on) {
         Settings st = defaultSettings();
         st.pastEvents = on;
@@ -93,35 +105,35 @@ TEST(Listing, TodayWithAndWithoutThePast) {
     x.open();
     EXPECT_EQ(x.w->pLapok()->currentIndex(), MainWindow::TabEvents);
     EXPECT_EQ(x.listed(), (Rows{"később", "holnap"})); // "Mind" at start
-    EXPECT_FALSE(x.t->dPrgMettol->isVisible() && x.t->gNevNapok->isVisible());
-    x.t->rPrgMa->click();
+    EXPECT_FALSE(x.get<QDateEdit>("rangeFrom")->isVisible() && x.get<QGroupBox>("nameDayGroup")->isVisible());
+    x.get<QRadioButton>("todayFilter")->click();
     EXPECT_EQ(x.listed(), Rows{"később"});
     EXPECT_EQ(cp1250ToUtf8(x.t->model()->cellText(0, 1)), "Évente");
     EXPECT_EQ(x.t->model()->cellText(0, 0), "   *");
     EXPECT_EQ(x.t->model()->cellText(0, 2), "2024.03.05.");
     EXPECT_EQ(x.t->model()->cellText(0, 3), "10:00");
-    x.t->rPrgHolnap->click();
+    x.get<QRadioButton>("tomorrowFilter")->click();
     EXPECT_EQ(x.listed(), Rows{"holnap"});
 
     x.showPast(true);
     x.open();
-    x.t->rPrgMa->click();
+    x.get<QRadioButton>("todayFilter")->click();
     EXPECT_EQ(x.listed(), (Rows{"reggel", "most", "később"}));
-    x.t->rPrgMind->click();
+    x.get<QRadioButton>("allFilter")->click();
     EXPECT_EQ(x.listed().size(), 5u);
 
     // An empty window: a disabled grid with one blank row.
-    x.t->dPrgMettol->setDate(QDate(2030, 1, 1));
-    EXPECT_TRUE(x.t->rPrgTartam->isChecked());
+    x.get<QDateEdit>("rangeFrom")->setDate(QDate(2030, 1, 1));
+    EXPECT_TRUE(x.get<QRadioButton>("rangeFilter")->isChecked());
     EXPECT_TRUE(x.t->model()->isEmpty());
     EXPECT_EQ(x.t->model()->rowCount(), 1);
-    EXPECT_FALSE(x.t->sProgramokMa->isEnabled());
-    x.t->dPrgMettol->setDate(QDate(2024, 3, 5));
-    EXPECT_EQ(x.t->dPrgMeddig->date(), QDate(2024, 3, 5));
-    x.t->dPrgMeddig->setDate(QDate(2024, 3, 6));
+    EXPECT_FALSE(x.grid()->isEnabled());
+    x.get<QDateEdit>("rangeFrom")->setDate(QDate(2024, 3, 5));
+    EXPECT_EQ(x.get<QDateEdit>("rangeTo")->date(), QDate(2024, 3, 5));
+    x.get<QDateEdit>("rangeTo")->setDate(QDate(2024, 3, 6));
     EXPECT_EQ(x.listed(), (Rows{"reggel", "most", "később", "holnap"}));
-    x.t->dPrgMeddig->setDate(QDate(2024, 3, 1)); // raised back to the first day
-    EXPECT_EQ(x.t->dPrgMeddig->date(), QDate(2024, 3, 5));
+    x.get<QDateEdit>("rangeTo")->setDate(QDate(2024, 3, 1)); // raised back to the first day
+    EXPECT_EQ(x.get<QDateEdit>("rangeTo")->date(), QDate(2024, 3, 5));
 }
 
 TEST(Listing, WeekAndMonthAndTheNameDaysOfTheFirstDay) {
@@ -132,37 +144,36 @@ TEST(Listing, WeekAndMonthAndTheNameDaysOfTheFirstDay) {
            ev(2026, 12, 31, 0, 0, "szilveszter"), ev(2027, 1, 1, 0, 0, "újév")});
     sunday.showPast(true);
     sunday.open();
-    sunday.t->cEsemeny->setCurrentIndex(2);
-    sunday.t->cEsemenyChange();
-    sunday.t->rPrgHet->click();
+    sunday.chooseKind(EventKind::NameDay);
+    sunday.get<QRadioButton>("weekFilter")->click();
     EXPECT_EQ(sunday.listed(), (Rows{"hétfő", "vasárnap"}));
-    EXPECT_EQ(sunday.t->dPrgMettol->date(), QDate(2026, 11, 30));
-    EXPECT_EQ(sunday.t->dPrgMeddig->date(), QDate(2026, 12, 6));
-    EXPECT_TRUE(sunday.t->sProgramokMa->isColumnHidden(1));
-    EXPECT_TRUE(sunday.t->sProgramokMa->isColumnHidden(3));
+    EXPECT_EQ(sunday.get<QDateEdit>("rangeFrom")->date(), QDate(2026, 11, 30));
+    EXPECT_EQ(sunday.get<QDateEdit>("rangeTo")->date(), QDate(2026, 12, 6));
+    EXPECT_TRUE(sunday.grid()->isColumnHidden(1));
+    EXPECT_TRUE(sunday.grid()->isColumnHidden(3));
     EXPECT_EQ(sunday.t->model()->headerData(4, Qt::Horizontal, Qt::DisplayRole).toString(),
               QStringLiteral("Névnap"));
-    sunday.t->rPrgHavi->click();
+    sunday.get<QRadioButton>("monthFilter")->click();
     EXPECT_EQ(sunday.listed(), (Rows{"vasárnap", "jövő hét", "szilveszter"}));
-    EXPECT_EQ(sunday.t->dPrgMeddig->date(), QDate(2026, 12, 31));
+    EXPECT_EQ(sunday.get<QDateEdit>("rangeTo")->date(), QDate(2026, 12, 31));
     EXPECT_EQ(sunday.w->monthCalendar()->Calendar(), (Ymd{2026, 12, 6}));
 
     Tab monday(Moment::at(2026, 12, 7, 12));
     monday.open();
-    monday.t->rPrgHet->click();
-    EXPECT_EQ(monday.t->dPrgMettol->date(), QDate(2026, 12, 7));
-    EXPECT_EQ(monday.t->dPrgMeddig->date(), QDate(2026, 12, 13));
+    monday.get<QRadioButton>("weekFilter")->click();
+    EXPECT_EQ(monday.get<QDateEdit>("rangeFrom")->date(), QDate(2026, 12, 7));
+    EXPECT_EQ(monday.get<QDateEdit>("rangeTo")->date(), QDate(2026, 12, 13));
 
     // 12.31 of the common calendar, whose line has no trailing space.
-    monday.t->dPrgMettol->setDate(QDate(2026, 12, 31));
-    ASSERT_EQ(monday.t->cNevnapLista->count(), 2);
-    EXPECT_EQ(monday.t->cNevnapLista->itemText(0), QStringLiteral("12.31 névnapjai:"));
-    EXPECT_EQ(monday.t->cNevnapLista->itemText(1), QStringLiteral("Szilveszter"));
-    monday.t->cNevnapListaChange(1);
+    monday.get<QDateEdit>("rangeFrom")->setDate(QDate(2026, 12, 31));
+    ASSERT_EQ(monday.get<QComboBox>("nameDayList")->count(), 2);
+    EXPECT_EQ(monday.get<QComboBox>("nameDayList")->itemText(0), QStringLiteral("12.31 névnapjai:"));
+    EXPECT_EQ(monday.get<QComboBox>("nameDayList")->itemText(1), QStringLiteral("Szilveszter"));
+    emit monday.get<QComboBox>("nameDayList")->activated(1);
     EXPECT_EQ(monday.w->pLapok()->currentIndex(), MainWindow::TabPartners);
     EXPECT_EQ(monday.w->partnersTab()->eNev->text(), QStringLiteral(" Szilveszter"));
     EXPECT_EQ(monday.w->partnersTab()->eNev->cursorPosition(), 0);
-    EXPECT_EQ(monday.t->cNevnapLista->currentIndex(), 0);
+    EXPECT_EQ(monday.get<QComboBox>("nameDayList")->currentIndex(), 0);
 }
 
 TEST(Modification, DatesMoveTimesAreCheckedAndTextsStayInPlace) {
@@ -171,26 +182,26 @@ TEST(Modification, DatesMoveTimesAreCheckedAndTextsStayInPlace) {
           {ev(2024, 5, 1, 11, 0, "a"), ev(2024, 5, 2, 10, 0, "b"), ev(2024, 5, 3, 12, 0, "c")});
     x.open();
     x.select(0, 2);
-    QTest::keyClick(x.t->sProgramokMa, Qt::Key_Return);
-    ASSERT_TRUE(x.t->gModosit->isVisible());
-    EXPECT_EQ(x.t->l3->text(), QStringLiteral("Dátum"));
-    EXPECT_EQ(x.t->pAktDatum->text(), QStringLiteral("2024.04.01."));
-    x.t->dModositDatum->setDate(QDate(2024, 5, 2));
-    QTest::keyClick(x.t->dModositDatum, Qt::Key_Return);
+    QTest::keyClick(x.grid(), Qt::Key_Return);
+    ASSERT_TRUE(x.editor()->isVisible());
+    EXPECT_EQ(x.get<QLabel>("editLabel")->text(), QStringLiteral("Dátum"));
+    EXPECT_EQ(x.get<QPushButton>("todayButton")->text(), QStringLiteral("2024.04.01."));
+    x.get<QDateEdit>("editDate")->setDate(QDate(2024, 5, 2));
+    QTest::keyClick(x.get<QDateEdit>("editDate"), Qt::Key_Return);
     EXPECT_EQ(fileTexts(x.s, EventKind::Reminder), (Rows{"b@05.02.10:00", "a@05.02.11:00", "c@05.03.12:00"}));
-    EXPECT_FALSE(x.t->gModosit->isVisible());
-    EXPECT_EQ(x.t->sProgramokMa->currentIndex(), x.t->model()->index(0, 2)); // the noted cell again
+    EXPECT_FALSE(x.editor()->isVisible());
+    EXPECT_EQ(x.grid()->currentIndex(), x.t->model()->index(0, 2)); // the noted cell again
 
     // A taken minute, and an unchanged one, are refused.
     const std::string before = readFile(x.s.data("emlekeztetok.dat"));
     x.select(1, 3);
-    x.t->sProgramokMaDblClick();
-    EXPECT_EQ(x.t->l3->text(), QStringLiteral("Idő"));
-    x.t->dModositIdo->setTime(QTime(10, 0));
-    x.t->Panel20->click();
+    x.openEditor();
+    EXPECT_EQ(x.get<QLabel>("editLabel")->text(), QStringLiteral("Idő"));
+    x.get<QTimeEdit>("editTime")->setTime(QTime(10, 0));
+    x.apply();
     x.select(1, 3);
-    x.t->sProgramokMaDblClick();
-    x.t->Panel20->click();
+    x.openEditor();
+    x.apply();
     ASSERT_EQ(x.s.dialogs.boxes.size(), 2u);
     for (const auto& box : x.s.dialogs.boxes) {
         EXPECT_EQ(box.kind, Dialogs::Kind::Information);
@@ -199,16 +210,17 @@ TEST(Modification, DatesMoveTimesAreCheckedAndTextsStayInPlace) {
     }
     EXPECT_EQ(readFile(x.s.data("emlekeztetok.dat")), before);
     // Space in the time editor puts the current time in.
-    QTest::keyClick(x.t->dModositIdo, Qt::Key_Space);
-    EXPECT_EQ(x.t->dModositIdo->time(), QTime(8, 0));
+    QTest::keyClick(x.get<QTimeEdit>("editTime"), Qt::Key_Space);
+    EXPECT_EQ(x.get<QTimeEdit>("editTime")->time(), QTime(8, 0));
 
     // The text of the middle row, in place: the neighbours' bytes stay.
     x.select(1, 4);
-    x.t->sProgramokMaDblClick();
-    EXPECT_TRUE(x.t->mTargyModosit->isVisible());
-    EXPECT_EQ(x.t->gModosit->height(), 51);
-    x.t->mTargyModosit->setPlainText(QStringLiteral("két\nsor"));
-    QTest::keyClick(x.t->mTargyModosit, Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier);
+    x.openEditor();
+    EXPECT_TRUE(x.get<QPlainTextEdit>("editReminderText")->isVisible());
+    EXPECT_EQ(x.editor()->height(), 51);
+    x.get<QPlainTextEdit>("editReminderText")->setPlainText(QStringLiteral("két\nsor"));
+    QTest::keyClick(x.get<QPlainTextEdit>("editReminderText"), Qt::Key_Enter,
+                    Qt::ControlModifier | Qt::KeypadModifier);
     const std::string after = readFile(x.s.data("emlekeztetok.dat"));
     EXPECT_EQ(after.substr(0, 280), before.substr(0, 280));
     EXPECT_EQ(after.substr(560), before.substr(560));
@@ -222,35 +234,38 @@ TEST(Modification, TheEditorNeverCoversItsRowAndTheTextStopsAtItsField) {
         many.push_back(ev(2024, 5, d, 9, 0, "nap"));
     store(x.s, EventKind::Reminder, many);
     x.open();
-    QTableView* grid = x.t->sProgramokMa;
+    QTableView* grid = x.grid();
     for (int row : {0, 3, 5, 11}) {
         for (int column : {2, 4}) {
             x.select(row, column);
-            x.t->sProgramokMaDblClick();
-            ASSERT_FALSE(x.t->gModosit->isHidden());
+            x.openEditor();
+            ASSERT_FALSE(x.editor()->isHidden());
             const QRect cell = grid->visualRect(grid->currentIndex());
             const QPoint bottom = grid->viewport()->mapTo(x.t, cell.bottomLeft());
             EXPECT_GE(cell.top(), 0) << row;
-            EXPECT_LT(bottom.y(), x.t->gModosit->y()) << row << "," << column;
-            x.t->sProgramokMaClick();
+            EXPECT_LT(bottom.y(), x.editor()->y()) << row << "," << column;
+            x.closeEditor();
         }
     }
-    EXPECT_TRUE(x.t->gModosit->isHidden());
-    EXPECT_EQ(grid->geometry().bottom() + 1, x.t->pTorol->y() - 2); // the whole place again
+    EXPECT_TRUE(x.editor()->isHidden());
+    EXPECT_EQ(grid->geometry().bottom() + 1,
+              x.get<QPushButton>("deleteButton")->y() - 2); // the whole place again
 
     // Typing stops at the 255 bytes of the field; a line break takes two of them.
     x.select(0, 4);
-    x.t->sProgramokMaDblClick();
-    x.t->mTargyModosit->clear();
-    QTest::keyClicks(x.t->mTargyModosit, QString(250, u'a'));
-    QTest::keyClick(x.t->mTargyModosit, Qt::Key_Return);
-    QTest::keyClicks(x.t->mTargyModosit, QStringLiteral("bcdefgh"));
-    EXPECT_EQ(x.t->mTargyModosit->toPlainText(), QString(250, u'a') + QStringLiteral("\nbcd"));
-    x.t->mTargyModosit->insertPlainText(QStringLiteral("xyz"));
-    x.t->mTargyModosit->moveCursor(QTextCursor::Start);
-    x.t->mTargyModosit->insertPlainText(QStringLiteral("Ő"));
-    EXPECT_EQ(x.t->mTargyModosit->toPlainText(), QString(250, u'a') + QStringLiteral("\nbcd"));
-    QTest::keyClick(x.t->mTargyModosit, Qt::Key_Return, Qt::ControlModifier);
+    x.openEditor();
+    x.get<QPlainTextEdit>("editReminderText")->clear();
+    QTest::keyClicks(x.get<QPlainTextEdit>("editReminderText"), QString(250, u'a'));
+    QTest::keyClick(x.get<QPlainTextEdit>("editReminderText"), Qt::Key_Return);
+    QTest::keyClicks(x.get<QPlainTextEdit>("editReminderText"), QStringLiteral("bcdefgh"));
+    EXPECT_EQ(x.get<QPlainTextEdit>("editReminderText")->toPlainText(),
+              QString(250, u'a') + QStringLiteral("\nbcd"));
+    x.get<QPlainTextEdit>("editReminderText")->insertPlainText(QStringLiteral("xyz"));
+    x.get<QPlainTextEdit>("editReminderText")->moveCursor(QTextCursor::Start);
+    x.get<QPlainTextEdit>("editReminderText")->insertPlainText(QStringLiteral("Ő"));
+    EXPECT_EQ(x.get<QPlainTextEdit>("editReminderText")->toPlainText(),
+              QString(250, u'a') + QStringLiteral("\nbcd"));
+    QTest::keyClick(x.get<QPlainTextEdit>("editReminderText"), Qt::Key_Return, Qt::ControlModifier);
     EXPECT_EQ(fileTexts(x.s, EventKind::Reminder)[0], std::string(250, 'a') + "\r\nbcd@05.01.9:00");
 }
 
@@ -259,12 +274,12 @@ TEST(Modification, AHiddenEarlierEventOfTheSameDayDoesNotShiftTheRow) {
     store(x.s, EventKind::Reminder,
           {ev(2024, 3, 5, 9, 0, "reggel"), ev(2024, 3, 5, 14, 0, "délután"), ev(2024, 3, 5, 18, 0, "este")});
     x.open();
-    x.t->rPrgMa->click();
+    x.get<QRadioButton>("todayFilter")->click();
     ASSERT_EQ(x.listed(), (Rows{"délután", "este"}));
     x.select(1, 0);
-    x.t->sProgramokMaDblClick();
-    x.t->cModositAktiv->setChecked(false);
-    x.t->Panel20->click();
+    x.openEditor();
+    x.get<QCheckBox>("editActive")->setChecked(false);
+    x.apply();
     const auto t = loadEventTable(x.s.data("emlekeztetok.dat"), EventKind::Reminder);
     EXPECT_TRUE(t.rows[0].active);
     EXPECT_TRUE(t.rows[1].active);
@@ -272,7 +287,7 @@ TEST(Modification, AHiddenEarlierEventOfTheSameDayDoesNotShiftTheRow) {
 
     x.select(0, 0);
     x.s.dialogs.answers.push_back(Dialogs::Yes);
-    QTest::keyClick(x.t->sProgramokMa, Qt::Key_Delete);
+    QTest::keyClick(x.grid(), Qt::Key_Delete);
     EXPECT_EQ(fileTexts(x.s, EventKind::Reminder), (Rows{"reggel@03.05.9:00", "este@03.05.18:00"}));
 }
 
@@ -281,31 +296,30 @@ TEST(Modification, AMissingProgramIsQuestionedAndADateMoveKeepsTheMinuteRule) {
     store(x.s, EventKind::Program,
           {ev(2024, 3, 5, 9, 0, "/nincs/ilyen --x"), ev(2024, 3, 6, 9, 0, "/bin/sh ")});
     x.open();
-    x.t->cEsemeny->setCurrentIndex(1);
-    x.t->cEsemenyChange();
+    x.chooseKind(EventKind::Program);
     x.select(0, 4);
-    x.t->sProgramokMaDblClick();
-    EXPECT_EQ(x.t->l3->text(), QStringLiteral("Fájl"));
-    EXPECT_TRUE(x.t->Panel26->isVisible());
-    QTest::keyClick(x.t->eModositTargy, Qt::Key_Space); // no spaces in the command line
-    EXPECT_EQ(x.t->eModositTargy->text(), QStringLiteral("/nincs/ilyen --x"));
+    x.openEditor();
+    EXPECT_EQ(x.get<QLabel>("editLabel")->text(), QStringLiteral("Fájl"));
+    EXPECT_TRUE(x.get<QPushButton>("editBrowseButton")->isVisible());
+    QTest::keyClick(x.get<QLineEdit>("editProgramFile"), Qt::Key_Space); // no spaces in the command line
+    EXPECT_EQ(x.get<QLineEdit>("editProgramFile")->text(), QStringLiteral("/nincs/ilyen --x"));
     x.s.dialogs.answers.push_back(Dialogs::Yes);
-    x.t->Panel20->click();
+    x.apply();
     ASSERT_EQ(x.s.dialogs.boxes.size(), 1u);
     EXPECT_EQ(x.s.dialogs.boxes[0].kind, Dialogs::Kind::Warning);
     EXPECT_EQ(x.s.dialogs.boxes[0].text,
               QStringLiteral("A megadott futtatandó állomány nem található!\nSzeretne egy újat megadni?"));
     EXPECT_EQ(x.s.dialogs.boxes[0].buttons, Dialogs::Yes | Dialogs::No);
-    x.t->eModositTargy->setText(QStringLiteral("/bin/sh -c true"));
-    x.t->Panel20->click(); // exists: no question
+    x.get<QLineEdit>("editProgramFile")->setText(QStringLiteral("/bin/sh -c true"));
+    x.apply(); // exists: no question
     EXPECT_EQ(x.s.dialogs.boxes.size(), 1u);
     EXPECT_EQ(fileTexts(x.s, EventKind::Program)[0], "/bin/sh -c true@03.05.9:00");
 
     // Moving the first program onto the second one's minute is refused.
     x.select(0, 2);
-    x.t->sProgramokMaDblClick();
-    x.t->dModositDatum->setDate(QDate(2024, 3, 6));
-    x.t->Panel20->click();
+    x.openEditor();
+    x.get<QDateEdit>("editDate")->setDate(QDate(2024, 3, 6));
+    x.apply();
     ASSERT_EQ(x.s.dialogs.boxes.size(), 2u);
     EXPECT_TRUE(x.s.dialogs.boxes[1].text.startsWith(
         QStringLiteral("A megadott napra és órára már felvett futtatandó programot.")));
@@ -317,15 +331,14 @@ TEST(Deletion, TheMiddleOfThreeTheOnlyOneAndNoAnswer) {
     store(x.s, EventKind::Birthday,
           {ev(2024, 3, 5, 0, 0, "első"), ev(2024, 3, 5, 0, 0, "második"), ev(2024, 3, 5, 0, 0, "harmadik")});
     x.open();
-    x.t->cEsemeny->setCurrentIndex(3);
-    x.t->cEsemenyChange();
+    x.chooseKind(EventKind::Birthday);
     x.select(1, 2);
     x.s.dialogs.answers.push_back(Dialogs::No);
-    x.t->pTorol->click();
+    x.get<QPushButton>("deleteButton")->click();
     EXPECT_EQ(fileTexts(x.s, EventKind::Birthday).size(), 3u);
     x.select(1, 2);
     x.s.dialogs.answers.push_back(Dialogs::Yes);
-    x.t->pTorol->click();
+    x.get<QPushButton>("deleteButton")->click();
     ASSERT_EQ(x.s.dialogs.boxes.size(), 2u);
     EXPECT_EQ(x.s.dialogs.boxes[1].kind, Dialogs::Kind::Confirmation);
     EXPECT_EQ(x.s.dialogs.boxes[1].caption, QStringLiteral("Megerősítés"));
@@ -338,10 +351,9 @@ TEST(Deletion, TheMiddleOfThreeTheOnlyOneAndNoAnswer) {
     quiet.warnings = false;
     writeSettingsFile(x.s.dir.path() / kSettingsFileName, encodeSettings(quiet, SettingsBytes{}));
     x.open();
-    x.t->cEsemeny->setCurrentIndex(3);
-    x.t->cEsemenyChange();
+    x.chooseKind(EventKind::Birthday);
     x.select(0, 2);
-    x.t->pTorol->click();
+    x.get<QPushButton>("deleteButton")->click();
     EXPECT_EQ(fileTexts(x.s, EventKind::Birthday).size(), 2u);
 
     Tab one(Moment::at(2024, 3, 1, 8));
@@ -349,10 +361,10 @@ TEST(Deletion, TheMiddleOfThreeTheOnlyOneAndNoAnswer) {
     one.open();
     one.select(0, 4);
     one.s.dialogs.answers.push_back(Dialogs::Yes);
-    one.t->pTorol->click();
+    one.get<QPushButton>("deleteButton")->click();
     EXPECT_EQ(readFile(one.s.data("emlekeztetok.dat")).size(), 0u);
     EXPECT_TRUE(one.t->model()->isEmpty());
-    EXPECT_FALSE(one.t->sProgramokMa->isEnabled());
+    EXPECT_FALSE(one.grid()->isEnabled());
     EXPECT_TRUE(one.w->events().table(EventKind::Reminder).rows.empty());
 }
 
@@ -361,19 +373,19 @@ TEST(Listing, KeysSkipTheRecurrenceColumn) {
     store(x.s, EventKind::Reminder, {ev(2024, 3, 5, 9, 0, "a")});
     x.open();
     x.select(0, 0);
-    QTest::keyClick(x.t->sProgramokMa, Qt::Key_Right);
-    EXPECT_EQ(x.t->sProgramokMa->currentIndex().column(), 2);
-    QTest::keyClick(x.t->sProgramokMa, Qt::Key_Left);
-    EXPECT_EQ(x.t->sProgramokMa->currentIndex().column(), 0);
+    QTest::keyClick(x.grid(), Qt::Key_Right);
+    EXPECT_EQ(x.grid()->currentIndex().column(), 2);
+    QTest::keyClick(x.grid(), Qt::Key_Left);
+    EXPECT_EQ(x.grid()->currentIndex().column(), 0);
     x.select(0, 1);
-    EXPECT_NE(x.t->sProgramokMa->currentIndex().column(), 1);
+    EXPECT_NE(x.grid()->currentIndex().column(), 1);
 }
 
 TEST(Listing, TabLeavesTheGridAndCtrlTabTurnsThePage) {
     Tab x(Moment::at(2024, 3, 1, 8));
     store(x.s, EventKind::Reminder, {ev(2024, 3, 5, 9, 0, "a"), ev(2024, 3, 6, 9, 0, "b")});
     x.open();
-    QTableView* grid = x.t->sProgramokMa;
+    QTableView* grid = x.grid();
     for (auto modifiers : {Qt::NoModifier, Qt::ShiftModifier}) {
         grid->setFocus();
         x.select(0, 2);
@@ -395,8 +407,7 @@ TEST(Opening, TheAlertAndTheSummaryOpenTheirEvent) {
     store(x.s, EventKind::Program, {ev(2024, 3, 5, 14, 30, "/bin/true ")});
     store(x.s, EventKind::NameDay, {ev(2024, 3, 5, 0, 0, "Minta Anna"), ev(2024, 3, 9, 0, 0, "Minta Béla")});
     x.open();
-    x.t->cEsemeny->setCurrentIndex(2);
-    x.t->cEsemenyChange();
+    x.chooseKind(EventKind::NameDay);
     x.w->pLapok()->setCurrentIndex(MainWindow::TabNewEvent);
     x.s.clock.set(Moment::at(2024, 3, 5, 14, 30, 0, 5));
     x.w->Timer1Timer();
@@ -407,11 +418,11 @@ TEST(Opening, TheAlertAndTheSummaryOpenTheirEvent) {
     alert->cMuvChange();
     EXPECT_FALSE(alert->isVisible());
     EXPECT_EQ(x.w->pLapok()->currentIndex(), MainWindow::TabEvents);
-    EXPECT_EQ(x.t->cEsemeny->currentIndex(), 0);
-    ASSERT_TRUE(x.t->gModosit->isVisible());
-    EXPECT_EQ(x.t->sProgramokMa->currentIndex().column(), 3);
-    EXPECT_EQ(cp1250ToUtf8(x.t->model()->cellText(x.t->sProgramokMa->currentIndex().row(), 4)), "Fogorvos");
-    EXPECT_EQ(x.t->l3->text(), QStringLiteral("Idő"));
+    EXPECT_EQ(x.get<QComboBox>("listingKindChoice")->currentIndex(), 0);
+    ASSERT_TRUE(x.editor()->isVisible());
+    EXPECT_EQ(x.grid()->currentIndex().column(), 3);
+    EXPECT_EQ(cp1250ToUtf8(x.t->model()->cellText(x.grid()->currentIndex().row(), 4)), "Fogorvos");
+    EXPECT_EQ(x.get<QLabel>("editLabel")->text(), QStringLiteral("Idő"));
 
     Tab y(Moment::at(2024, 3, 5, 10));
     store(y.s, EventKind::Program, {ev(2024, 3, 5, 14, 30, "/bin/true ")});
@@ -421,10 +432,10 @@ TEST(Opening, TheAlertAndTheSummaryOpenTheirEvent) {
     box->hidePopup();
     box->setCurrentIndex(0);
     y.w->cLegkozelebbChange();
-    EXPECT_EQ(y.t->cEsemeny->currentIndex(), 1);
-    EXPECT_TRUE(y.t->rPrgMind->isChecked());
-    EXPECT_TRUE(y.t->gModosit->isVisible());
-    EXPECT_EQ(y.t->l3->text(), QStringLiteral("Idő"));
+    EXPECT_EQ(y.get<QComboBox>("listingKindChoice")->currentIndex(), 1);
+    EXPECT_TRUE(y.get<QRadioButton>("allFilter")->isChecked());
+    EXPECT_TRUE(y.editor()->isVisible());
+    EXPECT_EQ(y.get<QLabel>("editLabel")->text(), QStringLiteral("Idő"));
 }
 
 TEST(MonthCalendar, TheServiceViewShowsTheMonthAndPages) {

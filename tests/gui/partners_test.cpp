@@ -517,7 +517,7 @@ TEST(Partners, AccentedCapitalsShowWholeInEveryListAndGrid) {
     b.select(0);
     ASSERT_GT(b.t->lEler->count(), 0);
     rows.emplace_back(b.t->lEler, b.t->lEler->visualItemRect(b.t->lEler->item(0)).height());
-    auto* grid = b.w->findChild<QTableView*>(QStringLiteral("sProgramokMa"));
+    auto* grid = b.w->findChild<QTableView*>(QStringLiteral("eventGrid"));
     rows.emplace_back(grid, grid->verticalHeader()->defaultSectionSize());
     auto* options = b.w->findChild<QListWidget*>(QStringLiteral("cBeall"));
     rows.emplace_back(options, options->visualItemRect(options->item(0)).height());

@@ -1,20 +1,15 @@
 #include "gui/tabs/events_tab.h"
-#include "gui/widgets/widget_util.h"
 
 #include "core/app/command_split.h"
-#include "core/events/event_record.h"
-#include "core/events/firing.h"
 #include "core/events/listing.h"
 #include "gui/error_box.h"
-#include "gui/main_window.h"
 #include "gui/qt_text.h"
 #include "gui/state/app_state.h"
+#include "gui/tabs/event_editor.h"
 #include "gui/texts.h"
 #include "gui/widgets/listing_model.h"
-#include "gui/widgets/month_calendar.h"
-#include "gui/widgets/text_limit.h"
+#include "gui/widgets/widget_util.h"
 
-#include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDateEdit>
@@ -23,559 +18,406 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
-#include <QSignalBlocker>
 #include <QStandardPaths>
-#include <QTabWidget>
 #include <QTableView>
-#include <QTimeEdit>
 
 namespace zel::gui {
 
-namespace {
-
-constexpr int kModHeight = 43, kModTallHeight = 51;
-
-} // namespace
-
-EventsTab::EventsTab(MainWindow& main, QWidget* parent) : QWidget(parent), main_(main) {
-    setObjectName(QStringLiteral("pProgram"));
+EventsTab::EventsTab(AppState& state, Dialogs& dialogs, QWidget* parent)
+    : QWidget(parent), state_(state), dialogs_(dialogs) {
+    setObjectName(QStringLiteral("eventsPage"));
     build();
-    buildModification();
 }
 
 void EventsTab::build() {
-    auto* g8 = named(new QGroupBox(QStringLiteral(" &Eseményfajta "), this), "g8");
-    g8->setGeometry(4, 0, 160, 44);
-    cEsemeny = named(new QComboBox(g8), "cEsemeny");
-    cEsemeny->setGeometry(8, 17, 144, 22);
-    cEsemeny->addItems({QStringLiteral("Emlékeztető"), QStringLiteral("Programfuttatás"),
-                        QStringLiteral("Névnap"), QStringLiteral("Születésnap")});
+    auto* kindGroup = named(new QGroupBox(QStringLiteral(" &Eseményfajta "), this), "listingKindGroup");
+    kindGroup->setGeometry(4, 0, 160, 44);
+    kindChoice_ = labelled(named(new QComboBox(kindGroup), "listingKindChoice"), kindGroup->title());
+    kindChoice_->setGeometry(8, 17, 144, 22);
+    kindChoice_->addItems({QStringLiteral("Emlékeztető"), QStringLiteral("Programfuttatás"),
+                           QStringLiteral("Névnap"), QStringLiteral("Születésnap")});
 
-    gNevNapok = named(new QGroupBox(QStringLiteral(" &Névnap (ok listája) "), this), "gNevNapok");
-    gNevNapok->setGeometry(4, 46, 160, 44);
-    cNevnapLista = named(new QComboBox(gNevNapok), "cNevnapLista");
-    cNevnapLista->setGeometry(8, 17, 144, 22);
+    nameDayGroup_ = named(new QGroupBox(QStringLiteral(" &Névnap (ok listája) "), this), "nameDayGroup");
+    nameDayGroup_->setGeometry(4, 46, 160, 44);
+    nameDayList_ = labelled(named(new QComboBox(nameDayGroup_), "nameDayList"), nameDayGroup_->title());
+    nameDayList_->setGeometry(8, 17, 144, 22);
 
-    auto* g3 = named(new QGroupBox(QStringLiteral(" &Melyik eseményekre kíváncsi? "), this), "g3");
-    g3->setGeometry(168, 0, 319, 90);
+    auto* periodGroup =
+        named(new QGroupBox(QStringLiteral(" &Melyik eseményekre kíváncsi? "), this), "periodGroup");
+    periodGroup->setGeometry(168, 0, 319, 90);
     const struct {
         QRadioButton** slot;
         const char* name;
         const char* text;
         QRect at;
-    } radios[] = {{&rPrgMind, "rPrgMind", "Mind", {8, 17, 60, 20}},
-                  {&rPrgMa, "rPrgMa", "Mai", {78, 17, 60, 20}},
-                  {&rPrgHolnap, "rPrgHolnap", "Holnapi", {148, 17, 80, 20}},
-                  {&rPrgHet, "rPrgHet", "Heti", {8, 39, 60, 20}},
-                  {&rPrgHavi, "rPrgHavi", "Havi", {78, 39, 60, 20}},
-                  {&rPrgTartam, "rPrgTartam", "Tartam:", {148, 39, 80, 20}}};
-    for (const auto& r : radios) {
-        *r.slot = named(new QRadioButton(QString::fromUtf8(r.text), g3), r.name);
-        (*r.slot)->setGeometry(r.at);
-        (*r.slot)->installEventFilter(this);
+    } filters[] = {{&allFilter_, "allFilter", "Mind", {8, 17, 60, 20}},
+                   {&todayFilter_, "todayFilter", "Mai", {78, 17, 60, 20}},
+                   {&tomorrowFilter_, "tomorrowFilter", "Holnapi", {148, 17, 80, 20}},
+                   {&weekFilter_, "weekFilter", "Heti", {8, 39, 60, 20}},
+                   {&monthFilter_, "monthFilter", "Havi", {78, 39, 60, 20}},
+                   {&rangeFilter_, "rangeFilter", "Tartam:", {148, 39, 80, 20}}};
+    for (const auto& f : filters) {
+        *f.slot = named(new QRadioButton(QString::fromUtf8(f.text), periodGroup), f.name);
+        (*f.slot)->setGeometry(f.at);
+        (*f.slot)->installEventFilter(this);
     }
-    rPrgMind->setChecked(true);
-    dPrgMettol = named(new QDateEdit(g3), "dPrgMettol");
-    dPrgMettol->setGeometry(8, 62, 130, 22);
-    Label3 = named(new QLabel(QStringLiteral("_"), g3), "Label3");
-    Label3->setGeometry(143, 62, 10, 22);
-    dPrgMeddig = named(new QDateEdit(g3), "dPrgMeddig");
-    dPrgMeddig->setGeometry(156, 62, 130, 22);
-    for (QDateEdit* d : {dPrgMettol, dPrgMeddig}) {
+    allFilter_->setChecked(true);
+    rangeFrom_ = labelled(named(new QDateEdit(periodGroup), "rangeFrom"), QStringLiteral("Tartam:"));
+    rangeFrom_->setGeometry(8, 62, 130, 22);
+    rangeDash_ = named(new QLabel(QStringLiteral("_"), periodGroup), "rangeDash");
+    rangeDash_->setGeometry(143, 62, 10, 22);
+    rangeTo_ = labelled(named(new QDateEdit(periodGroup), "rangeTo"), QStringLiteral("Tartam:"));
+    rangeTo_->setGeometry(156, 62, 130, 22);
+    for (QDateEdit* d : {rangeFrom_, rangeTo_}) {
         d->setDisplayFormat(QStringLiteral("yyyy.MM.dd."));
         d->setCalendarPopup(true);
     }
 
-    sProgramokMa = named(new QTableView(this), "sProgramokMa");
+    grid_ = named(new QTableView(this), "eventGrid");
     listingBottom_ = 222;
-    sProgramokMa->setGeometry(4, 94, 483, listingBottom_ - 94);
-    model_ = new ListingModel(main_.state(), sProgramokMa);
-    sProgramokMa->setModel(model_);
-    sProgramokMa->verticalHeader()->hide();
-    const int rowHeight = std::max(17, accentSafeRowHeight(sProgramokMa->font()));
-    sProgramokMa->verticalHeader()->setMinimumSectionSize(rowHeight);
-    sProgramokMa->verticalHeader()->setDefaultSectionSize(rowHeight);
-    sProgramokMa->horizontalHeader()->setStretchLastSection(true);
-    sProgramokMa->horizontalHeader()->setFixedHeight(
-        std::max(19, accentSafeRowHeight(sProgramokMa->horizontalHeader()->font()) + 2));
-    sProgramokMa->horizontalHeader()->setHighlightSections(false);
-    sProgramokMa->setSelectionMode(QAbstractItemView::SingleSelection);
-    sProgramokMa->setSelectionBehavior(QAbstractItemView::SelectItems);
-    sProgramokMa->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    sProgramokMa->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    sProgramokMa->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    sProgramokMa->setWordWrap(false);
+    grid_->setGeometry(4, 94, 483, listingBottom_ - 94);
+    model_ = new ListingModel(state_, grid_);
+    grid_->setModel(model_);
+    grid_->verticalHeader()->hide();
+    const int rowHeight = std::max(17, accentSafeRowHeight(grid_->font()));
+    grid_->verticalHeader()->setMinimumSectionSize(rowHeight);
+    grid_->verticalHeader()->setDefaultSectionSize(rowHeight);
+    grid_->horizontalHeader()->setStretchLastSection(true);
+    grid_->horizontalHeader()->setFixedHeight(
+        std::max(19, accentSafeRowHeight(grid_->horizontalHeader()->font()) + 2));
+    grid_->horizontalHeader()->setHighlightSections(false);
+    grid_->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid_->setSelectionBehavior(QAbstractItemView::SelectItems);
+    grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    grid_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    grid_->setWordWrap(false);
     // The arrow keys move inside the grid; Tab leaves it, as it leaves every other control.
-    sProgramokMa->setTabKeyNavigation(false);
-    sProgramokMa->installEventFilter(this);
-    sProgramokMa->viewport()->installEventFilter(this);
+    grid_->setTabKeyNavigation(false);
+    grid_->installEventFilter(this);
+    grid_->viewport()->installEventFilter(this);
     // The columns keep their widths; wide enough for the window's font.
-    const QFontMetrics fm(sProgramokMa->font());
+    const QFontMetrics fm(grid_->font());
     const int widths[] = {std::max(28, fm.horizontalAdvance(QStringLiteral("Aktív")) + 8),
                           std::max(40, fm.horizontalAdvance(QStringLiteral("Havonta")) + 8),
                           std::max(61, fm.horizontalAdvance(QStringLiteral("2024.03.05.")) + 8),
                           std::max(32, fm.horizontalAdvance(QStringLiteral("22:22")) + 8)};
     for (int c = 0; c < 4; ++c)
-        sProgramokMa->setColumnWidth(c, widths[c]);
+        grid_->setColumnWidth(c, widths[c]);
 
-    pTorol = named(new QPushButton(QStringLiteral("Kijelölt cellájú bejegyzés törlése"), this), "pTorol");
-    pTorol->setGeometry(4, listingBottom_ + 2, 483, 22);
-    pTorol->setCursor(Qt::PointingHandCursor);
+    deleteButton_ =
+        named(new QPushButton(QStringLiteral("Kijelölt cellájú bejegyzés törlése"), this), "deleteButton");
+    deleteButton_->setGeometry(4, listingBottom_ + 2, 483, 22);
+    deleteButton_->setCursor(Qt::PointingHandCursor);
 
-    connect(rPrgMind, &QRadioButton::clicked, this,
-            [this] { guarded(main_.dialogs(), [this] { rPrgMindClick(); }); });
-    connect(rPrgMa, &QRadioButton::clicked, this,
-            [this] { guarded(main_.dialogs(), [this] { rPrgMaClick(); }); });
-    connect(rPrgHolnap, &QRadioButton::clicked, this,
-            [this] { guarded(main_.dialogs(), [this] { rPrgHolnapClick(); }); });
-    connect(rPrgHet, &QRadioButton::clicked, this,
-            [this] { guarded(main_.dialogs(), [this] { rPrgHetClick(); }); });
-    connect(rPrgHavi, &QRadioButton::clicked, this,
-            [this] { guarded(main_.dialogs(), [this] { rPrgHaviClick(); }); });
-    connect(rPrgTartam, &QRadioButton::clicked, this, &EventsTab::rPrgTartamClick);
-    connect(dPrgMettol, &QDateEdit::dateChanged, this, [this] {
-        if (!quiet_) guarded(main_.dialogs(), [this] { dPrgMettolChange(); });
+    editor_ = new EventEditor(this);
+    editor_->setGeometry(4, listingBottom_ - editor_->wantedHeight(), 483, editor_->wantedHeight());
+    editor_->installEventFilter(this);
+
+    auto run = [this](void (EventsTab::*handler)()) {
+        return [this, handler] { guarded(dialogs_, [this, handler] { (this->*handler)(); }); };
+    };
+    connect(allFilter_, &QRadioButton::clicked, this, run(&EventsTab::listAll));
+    connect(todayFilter_, &QRadioButton::clicked, this, run(&EventsTab::listToday));
+    connect(tomorrowFilter_, &QRadioButton::clicked, this, run(&EventsTab::listTomorrow));
+    connect(weekFilter_, &QRadioButton::clicked, this, run(&EventsTab::listWeek));
+    connect(monthFilter_, &QRadioButton::clicked, this, run(&EventsTab::listMonth));
+    connect(rangeFilter_, &QRadioButton::clicked, this, &EventsTab::chooseRange);
+    connect(rangeFrom_, &QDateEdit::dateChanged, this, [this] {
+        if (!quiet_) guarded(dialogs_, [this] { onRangeFromChanged(); });
     });
-    connect(dPrgMeddig, &QDateEdit::dateChanged, this, [this] {
-        if (!quiet_) guarded(main_.dialogs(), [this] { dPrgMeddigChange(); });
+    connect(rangeTo_, &QDateEdit::dateChanged, this, [this] {
+        if (!quiet_) guarded(dialogs_, [this] { onRangeToChanged(); });
     });
-    connect(cEsemeny, &QComboBox::activated, this,
-            [this] { guarded(main_.dialogs(), [this] { cEsemenyChange(); }); });
-    connect(cNevnapLista, &QComboBox::activated, this, &EventsTab::cNevnapListaChange);
-    connect(pTorol, &QPushButton::clicked, this,
-            [this] { guarded(main_.dialogs(), [this] { pTorolClick(); }); });
-    connect(sProgramokMa, &QTableView::doubleClicked, this, [this] { sProgramokMaDblClick(); });
-    connect(sProgramokMa, &QTableView::clicked, this, [this] { sProgramokMaClick(); });
-    connect(sProgramokMa->selectionModel(), &QItemSelectionModel::currentChanged, this,
+    connect(kindChoice_, &QComboBox::activated, this, run(&EventsTab::onKindChanged));
+    connect(nameDayList_, &QComboBox::activated, this, &EventsTab::onNameDayChosen);
+    connect(deleteButton_, &QPushButton::clicked, this, run(&EventsTab::deleteCurrent));
+    connect(grid_, &QTableView::doubleClicked, this, &EventsTab::openEditor);
+    connect(grid_, &QTableView::clicked, this, &EventsTab::closeEditor);
+    connect(grid_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& now, const QModelIndex& before) {
-                // Column 1 is never the current cell.
-                if (now.isValid() && now.column() == 1)
-                    sProgramokMa->setCurrentIndex(
-                        model_->index(now.row(), before.isValid() && before.column() == 2 ? 0 : 2));
+                // The recurrence column is never the current cell.
+                if (now.isValid() && now.column() == EventEditor::RecurrenceColumn)
+                    grid_->setCurrentIndex(model_->index(
+                        now.row(), before.isValid() && before.column() == EventEditor::DateColumn
+                                       ? EventEditor::ActiveColumn
+                                       : EventEditor::DateColumn));
             });
+    connect(editor_, &EventEditor::applyRequested, this, run(&EventsTab::applyEdit));
+    connect(editor_, &EventEditor::closeRequested, this, &EventsTab::closeEditor);
+    connect(editor_, &EventEditor::browseRequested, this, &EventsTab::chooseProgramFile);
     showRange(false);
 }
 
-void EventsTab::buildModification() {
-    gModosit = named(new QGroupBox(QStringLiteral(" &Adatok módosítása "), this), "gModosit");
-    gModosit->setGeometry(4, listingBottom_ - kModHeight, 483, kModHeight);
-    // It lies over the grid's last rows, so it paints its own background.
-    gModosit->setAutoFillBackground(true);
-    gModosit->hide();
-    l3 = named(new QLabel(gModosit), "l3");
-    l3->setGeometry(6, 17, 40, 20);
-    cModositAktiv = named(new QCheckBox(gModosit), "cModositAktiv");
-    cModositAktiv->setGeometry(46, 17, 65, 17);
-    dModositDatum = named(new QDateEdit(gModosit), "dModositDatum");
-    dModositDatum->setDisplayFormat(QStringLiteral("yyyy.MM.dd."));
-    dModositDatum->setCalendarPopup(true);
-    dModositDatum->setGeometry(46, 14, 120, 23);
-    pAktDatum = named(new QPushButton(gModosit), "pAktDatum");
-    pAktDatum->setGeometry(170, 13, 84, 24);
-    pAktDatum->setToolTip(QStringLiteral("Az aktuális dátum beszúrása <Space gomb>"));
-    dModositIdo = named(new QTimeEdit(gModosit), "dModositIdo");
-    dModositIdo->setDisplayFormat(QStringLiteral("HH:mm"));
-    dModositIdo->setGeometry(46, 14, 70, 22);
-    pAktIdo = named(new QPushButton(gModosit), "pAktIdo");
-    pAktIdo->setGeometry(120, 13, 56, 24);
-    pAktIdo->setToolTip(QStringLiteral("Az aktuális idő beszúrása <Space gomb>"));
-    mTargyModosit = named(new QPlainTextEdit(gModosit), "mTargyModosit");
-    limitStoredLength(mTargyModosit, kEventTextCapacity);
-    mTargyModosit->setGeometry(46, 13, 370, 32);
-    eModositTargy = named(new QLineEdit(gModosit), "eModositTargy");
-    eModositTargy->setMaxLength(255);
-    eModositTargy->setGeometry(46, 14, 305, 22);
-    Panel26 = named(new QPushButton(QStringLiteral("Megnyit"), gModosit), "Panel26");
-    Panel26->setGeometry(355, 13, 60, 24);
-    cModositKinek = named(new QComboBox(gModosit), "cModositKinek");
-    cModositKinek->setGeometry(46, 14, 250, 22);
-    Panel20 = named(new QPushButton(QStringLiteral("Átír"), gModosit), "Panel20");
-    Panel20->setGeometry(421, 15, 54, 24);
-    for (QWidget* w : std::initializer_list<QWidget*>{eModositTargy, cModositAktiv, dModositDatum,
-                                                      dModositIdo, cModositKinek, mTargyModosit})
-        w->installEventFilter(this);
-    gModosit->installEventFilter(this);
-
-    connect(Panel20, &QPushButton::clicked, this,
-            [this] { guarded(main_.dialogs(), [this] { Panel20Click(); }); });
-    connect(Panel26, &QPushButton::clicked, this, &EventsTab::Panel26Click);
-    connect(pAktDatum, &QPushButton::clicked, this, &EventsTab::pAktDatumClick);
-    connect(pAktIdo, &QPushButton::clicked, this, &EventsTab::pAktIdoClick);
-}
-
-int EventsTab::kindIndexNow() const {
-    return std::max(0, cEsemeny->currentIndex());
+EventKind EventsTab::chosenKind() const {
+    return kAllEventKinds[static_cast<std::size_t>(std::max(0, kindChoice_->currentIndex()))];
 }
 
 void EventsTab::showRange(bool on) {
-    for (QWidget* w : std::initializer_list<QWidget*>{dPrgMettol, dPrgMeddig, Label3, gNevNapok})
+    for (QWidget* w : std::initializer_list<QWidget*>{rangeFrom_, rangeTo_, rangeDash_, nameDayGroup_})
         w->setVisible(on);
 }
 
 void EventsTab::setPickers(DayNumber from, DayNumber to) {
     quiet_ = true;
-    dPrgMettol->setDate(qdateOf(from));
-    dPrgMeddig->setDate(qdateOf(to));
+    rangeFrom_->setDate(qdateOf(from));
+    rangeTo_->setDate(qdateOf(to));
     quiet_ = false;
 }
 
-void EventsTab::checkTartam() {
-    if (!rPrgTartam->isChecked()) {
-        rPrgTartam->setChecked(true);
-        rPrgTartamClick();
+void EventsTab::checkRange() {
+    if (!rangeFilter_->isChecked()) {
+        rangeFilter_->setChecked(true);
+        chooseRange();
     }
 }
 
-void EventsTab::EsemenyListaz(bool rangeMode, DayNumber from, DayNumber to, bool withPast) {
+void EventsTab::list(bool rangeMode, DayNumber from, DayNumber to, bool withPast) {
     showRange(rangeMode);
     // The name days of the first day, from the calendar the settings choose.
-    cNevnapLista->clear();
-    const Settings s = main_.settings();
+    nameDayList_->clear();
+    const Settings& s = state_.settings();
     for (const auto& entry :
-         nameDayListOf(s.allOccurrences ? main_.extendedCalendar() : main_.commonCalendar(), from))
-        cNevnapLista->addItem(fromCp(entry));
-    if (cNevnapLista->count() > 0) cNevnapLista->setCurrentIndex(0);
-    gModosit->hide();
+         nameDayListOf(s.allOccurrences ? state_.extendedCalendar() : state_.commonCalendar(), from))
+        nameDayList_->addItem(fromCp(entry));
+    if (nameDayList_->count() > 0) nameDayList_->setCurrentIndex(0);
+    editor_->hide();
     setPickers(from, to);
 
-    model_->list({kAllEventKinds[kindIndexNow()], rangeMode, from, to, s.pastEvents || withPast});
-    const EventKind kind = model_->kind();
-    const bool timed = hasTime(kind);
-    sProgramokMa->setColumnHidden(1, !timed);
-    sProgramokMa->setColumnHidden(3, !timed);
+    model_->list({chosenKind(), rangeMode, from, to, s.pastEvents || withPast});
+    const bool timed = hasTime(model_->kind());
+    grid_->setColumnHidden(EventEditor::RecurrenceColumn, !timed);
+    grid_->setColumnHidden(EventEditor::TimeColumn, !timed);
     if (model_->isEmpty()) {
-        sProgramokMa->setEnabled(false);
-        sProgramokMa->setShowGrid(false);
-        sProgramokMa->clearSelection();
-        sProgramokMa->setCurrentIndex({});
+        grid_->setEnabled(false);
+        grid_->setShowGrid(false);
+        grid_->clearSelection();
+        grid_->setCurrentIndex({});
         return;
     }
-    sProgramokMa->setEnabled(true);
-    sProgramokMa->setShowGrid(true);
-    sProgramokMa->setFocus();
-    sProgramokMa->setCurrentIndex(model_->index(0, 0));
+    grid_->setEnabled(true);
+    grid_->setShowGrid(true);
+    grid_->setFocus();
+    grid_->setCurrentIndex(model_->index(0, 0));
 }
 
-void EventsTab::rPrgMindClick() {
-    const DayNumber today = main_.clock().now().day;
-    EsemenyListaz(false, today, today);
+void EventsTab::listAll() {
+    const DayNumber today = state_.now().day;
+    list(false, today, today);
 }
 
-void EventsTab::rPrgMaClick() {
-    const DayNumber today = main_.clock().now().day;
-    EsemenyListaz(true, today, today);
+void EventsTab::listToday() {
+    const DayNumber today = state_.now().day;
+    list(true, today, today);
 }
 
-void EventsTab::rPrgHolnapClick() {
-    const DayNumber tomorrow = main_.clock().now().day + 1;
-    EsemenyListaz(true, tomorrow, tomorrow);
+void EventsTab::listTomorrow() {
+    const DayNumber tomorrow = state_.now().day + 1;
+    list(true, tomorrow, tomorrow);
 }
 
-void EventsTab::rPrgHetClick() {
-    const auto [monday, sunday] = weekOf(main_.clock().now().day);
+void EventsTab::listWeek() {
+    const auto [monday, sunday] = weekOf(state_.now().day);
     setPickers(monday, sunday);
-    EsemenyListaz(true, monday, sunday);
+    list(true, monday, sunday);
 }
 
-void EventsTab::rPrgHaviClick() {
-    const DayNumber today = main_.clock().now().day;
-    main_.monthCalendar()->setCalendar(ymdOf(today));
+void EventsTab::listMonth() {
+    const DayNumber today = state_.now().day;
+    emit monthListed(today);
     const auto [first, last] = monthOf(today);
     setPickers(first, last);
-    EsemenyListaz(true, first, last);
+    list(true, first, last);
 }
 
-void EventsTab::rPrgTartamClick() {
+void EventsTab::chooseRange() {
     showRange(true);
-    dPrgMettol->setFocus();
+    rangeFrom_->setFocus();
 }
 
-void EventsTab::dPrgMettolChange() {
+void EventsTab::onRangeFromChanged() {
     quiet_ = true;
-    dPrgMeddig->setDate(dPrgMettol->date());
+    rangeTo_->setDate(rangeFrom_->date());
     quiet_ = false;
-    const DayNumber day = dayOf(dPrgMettol->date());
-    EsemenyListaz(true, day, day);
-    checkTartam();
+    const DayNumber day = dayOf(rangeFrom_->date());
+    list(true, day, day);
+    checkRange();
 }
 
-void EventsTab::dPrgMeddigChange() {
-    if (dPrgMettol->date() > dPrgMeddig->date()) {
+void EventsTab::onRangeToChanged() {
+    if (rangeFrom_->date() > rangeTo_->date()) {
         quiet_ = true;
-        dPrgMeddig->setDate(dPrgMettol->date());
+        rangeTo_->setDate(rangeFrom_->date());
         quiet_ = false;
     }
-    EsemenyListaz(true, dayOf(dPrgMettol->date()), dayOf(dPrgMeddig->date()));
-    checkTartam();
+    list(true, dayOf(rangeFrom_->date()), dayOf(rangeTo_->date()));
+    checkRange();
 }
 
-void EventsTab::runCheckedFilter() {
-    if (rPrgMind->isChecked())
-        rPrgMindClick();
-    else if (rPrgMa->isChecked())
-        rPrgMaClick();
-    else if (rPrgHolnap->isChecked())
-        rPrgHolnapClick();
-    else if (rPrgHet->isChecked())
-        rPrgHetClick();
-    else if (rPrgHavi->isChecked())
-        rPrgHaviClick();
-    else if (rPrgTartam->isChecked())
-        rPrgTartamClick();
+void EventsTab::runChosenFilter() {
+    if (allFilter_->isChecked())
+        listAll();
+    else if (todayFilter_->isChecked())
+        listToday();
+    else if (tomorrowFilter_->isChecked())
+        listTomorrow();
+    else if (weekFilter_->isChecked())
+        listWeek();
+    else if (monthFilter_->isChecked())
+        listMonth();
+    else if (rangeFilter_->isChecked())
+        chooseRange();
 }
 
-void EventsTab::pLapokChange() {
-    runCheckedFilter();
+void EventsTab::onShown() {
+    runChosenFilter();
 }
 
-void EventsTab::cEsemenyChange() {
-    if (main_.pLapok()->currentIndex() != MainWindow::TabEvents)
-        main_.pLapok()->setCurrentIndex(MainWindow::TabEvents);
+void EventsTab::onKindChanged() {
+    // As the page, the listing lists again when it becomes current; when it is current already, now.
+    if (!isCurrentPage(this))
+        emit pageRequested();
     else
-        pLapokChange();
+        onShown();
 }
 
 void EventsTab::relist() {
-    const QModelIndex current = sProgramokMa->currentIndex();
-    runCheckedFilter();
-    if (sProgramokMa->isEnabled()) {
-        sProgramokMa->setFocus();
+    const QModelIndex current = grid_->currentIndex();
+    runChosenFilter();
+    if (grid_->isEnabled()) {
+        grid_->setFocus();
         if (current.isValid() && current.row() < model_->rowCount())
-            sProgramokMa->setCurrentIndex(model_->index(current.row(), current.column()));
+            grid_->setCurrentIndex(model_->index(current.row(), current.column()));
     }
 }
 
-void EventsTab::sProgramokMaClick() {
-    gModosit->hide();
-    sProgramokMa->setFocus();
-}
-
-void EventsTab::setModificationHeight(int height) {
-    gModosit->setGeometry(4, listingBottom_ - height, 483, height);
-    fitGridAboveEditor();
+void EventsTab::closeEditor() {
+    editor_->hide();
+    grid_->setFocus();
 }
 
 void EventsTab::fitGridAboveEditor() {
     // The open editor takes the bottom of the listing's place; the grid ends above it and keeps the
     // row being edited in sight.
-    const int bottom = gModosit->isHidden() ? listingBottom_ : gModosit->y();
-    if (sProgramokMa->geometry().bottom() + 1 == bottom) return;
-    sProgramokMa->setGeometry(4, 94, 483, bottom - 94);
-    if (sProgramokMa->currentIndex().isValid()) sProgramokMa->scrollTo(sProgramokMa->currentIndex());
+    const int bottom = editor_->isHidden() ? listingBottom_ : editor_->y();
+    if (grid_->geometry().bottom() + 1 == bottom) return;
+    grid_->setGeometry(4, 94, 483, bottom - 94);
+    if (grid_->currentIndex().isValid()) grid_->scrollTo(grid_->currentIndex());
 }
 
-void EventsTab::sProgramokMaDblClick() {
-    Panel26->hide();
-    mTargyModosit->hide();
-    eModositTargy->show();
-    setModificationHeight(kModHeight);
-    const QModelIndex cell = sProgramokMa->currentIndex();
-    const EventKind kind = model_->kind();
-    if (cell.column() == 4 && kind == EventKind::Reminder) {
-        eModositTargy->hide();
-        mTargyModosit->show();
-        setModificationHeight(kModTallHeight);
-    }
-    gModosit->show();
-    gModosit->raise();
-    if (gModosit->height() == kModTallHeight) mTargyModosit->setFocus();
-    const EventRow* row = model_->rowAt(cell.row());
-    if (!cell.isValid() || !row) return;
-
-    cModositAktiv->setChecked(row->active);
-    if (row->day) dModositDatum->setDate(qdateOf(*row->day));
-    if (hasTime(kind)) dModositIdo->setTime(QTime(row->minute / 60, row->minute % 60));
-    eModositTargy->setText(fromCp(row->text));
-    l3->clear();
-    for (QWidget* w : std::initializer_list<QWidget*>{eModositTargy, dModositDatum, pAktDatum, dModositIdo,
-                                                      pAktIdo, cModositAktiv, cModositKinek})
-        w->hide();
-    const Moment now = main_.clock().now();
-    switch (cell.column()) {
-    case 0:
-        l3->setText(QStringLiteral("Aktív"));
-        cModositAktiv->show();
-        cModositAktiv->setFocus();
-        break;
-    case 2:
-        l3->setText(QStringLiteral("Dátum"));
-        dModositDatum->show();
-        pAktDatum->show();
-        pAktDatum->setText(QString::fromStdString(dateText(now.day)));
-        dModositDatum->setFocus();
-        break;
-    case 3:
-        l3->setText(QStringLiteral("Idő"));
-        dModositIdo->show();
-        pAktIdo->show();
-        pAktIdo->setText(QTime(now.hour(), now.minute()).toString(QStringLiteral("HH:mm")));
-        dModositIdo->setFocus();
-        break;
-    case 4:
-        if (kind == EventKind::Reminder) {
-            l3->setText(QStringLiteral("Tárgy"));
-            mTargyModosit->setPlainText(fromStored(row->text));
-        } else if (kind == EventKind::Program) {
-            l3->setText(QStringLiteral("Fájl"));
-            eModositTargy->show();
-            eModositTargy->setCursorPosition(eModositTargy->text().size());
-            Panel26->show();
-            eModositTargy->setFocus();
-        } else {
-            l3->setText(QStringLiteral("Név:"));
-            cModositKinek->clear();
-            for (const auto& name : main_.partnerNames())
-                cModositKinek->addItem(fromCp(name));
-            cModositKinek->setCurrentIndex(cModositKinek->findText(fromCp(row->text), Qt::MatchExactly));
-            cModositKinek->show();
-            cModositKinek->setFocus();
-        }
-        break;
-    default:
-        break;
-    }
+void EventsTab::openEditor() {
+    const QModelIndex cell = grid_->currentIndex();
+    editor_->open(model_->kind(), cell.isValid() ? model_->rowAt(cell.row()) : nullptr, cell.column(),
+                  state_.now(), state_.partnerNames());
+    editor_->setGeometry(4, listingBottom_ - editor_->wantedHeight(), 483, editor_->wantedHeight());
+    fitGridAboveEditor();
 }
 
-void EventsTab::pAktDatumClick() {
-    if (const auto day = tryParseDateText(pAktDatum->text().toStdString()))
-        dModositDatum->setDate(qdateOf(*day));
-}
-
-void EventsTab::pAktIdoClick() {
-    const QTime t = QTime::fromString(pAktIdo->text(), QStringLiteral("HH:mm"));
-    if (t.isValid()) dModositIdo->setTime(t);
-}
-
-void EventsTab::Panel26Click() {
-    const QString file = main_.dialogs().openFile(
-        QString(), QFileInfo(eModositTargy->text()).isFile() ? eModositTargy->text() : main_.exeFolder(),
+void EventsTab::chooseProgramFile() {
+    const QString current = editor_->programFile();
+    const QString file = dialogs_.openFile(
+        QString(),
+        QFileInfo(current).isFile() ? current : QString::fromStdString(state_.paths().exeDir.string()),
         programFileFilter());
-    if (!file.isEmpty()) eModositTargy->setText(file);
+    if (!file.isEmpty()) editor_->setProgramFile(file);
 }
 
-void EventsTab::Panel20Click() {
-    dModositIdo->setEnabled(false);
-    struct Enable {
-        QWidget* w;
-        ~Enable() { w->setEnabled(true); }
-    } enableAgain{dModositIdo};
+void EventsTab::applyEdit() {
+    editor_->setTimeLocked(true);
+    struct Unlock {
+        EventEditor* e;
+        ~Unlock() { e->setTimeLocked(false); }
+    } unlock{editor_};
 
-    const QModelIndex cell = sProgramokMa->currentIndex();
+    const QModelIndex cell = grid_->currentIndex();
     const EventKind kind = model_->kind();
     const EventRow* shown = model_->rowAt(cell.row());
     if (!shown || !shown->day) return;
     const EventRow row = *shown;
     const int column = cell.column();
-    const DayNumber newDay = dayOf(dModositDatum->date());
-    const int newMinute = dModositIdo->time().hour() * 60 + dModositIdo->time().minute();
 
     if (hasTime(kind)) {
         // One reminder (one program) a minute: checked for a new time, and also for a new date, so a
         // moved event never lands on a taken minute.
-        const bool timeEdit = column == 3;
-        const bool dateMove = column == 2 && newDay != *row.day;
-        const DayNumber day = timeEdit ? *row.day : newDay;
-        const int minute = timeEdit ? newMinute : row.minute;
-        if ((timeEdit || dateMove) && main_.state().minuteTaken(kind, day, minute)) {
-            main_.dialogs().information(minuteTakenMessage(kind == EventKind::Reminder));
+        const bool timeEdit = column == EventEditor::TimeColumn;
+        const bool dateMove = column == EventEditor::DateColumn && editor_->day() != *row.day;
+        const DayNumber day = timeEdit ? *row.day : editor_->day();
+        const int minute = timeEdit ? editor_->minute() : row.minute;
+        if ((timeEdit || dateMove) && state_.minuteTaken(kind, day, minute)) {
+            dialogs_.information(minuteTakenMessage(kind == EventKind::Reminder));
             return;
         }
     }
-    if (kind == EventKind::Program && main_.settings().warnings) {
+    if (kind == EventKind::Program && state_.settings().warnings) {
         // A stored command is a path and its parameters: the program exists when some leading part
         // of the text names a file.
         const SplitCommand split =
-            splitCommand(eModositTargy->text().toStdString(), [](const std::string& p) {
+            splitCommand(editor_->programFile().toStdString(), [](const std::string& p) {
                 // As the shell finds it: a file, or a bare program name on PATH.
                 const QString name = QString::fromStdString(p);
                 return QFileInfo(name).isFile() ||
                        (!name.contains(QLatin1Char('/')) && !QStandardPaths::findExecutable(name).isEmpty());
             });
         if (!split.isProgram &&
-            main_.dialogs().warning(QStringLiteral("A megadott futtatandó állomány nem található!") + kNl +
-                                        QStringLiteral("Szeretne egy újat megadni?"),
-                                    Dialogs::Yes | Dialogs::No) == Dialogs::Yes)
+            dialogs_.warning(QStringLiteral("A megadott futtatandó állomány nem található!") + kNl +
+                                 QStringLiteral("Szeretne egy újat megadni?"),
+                             Dialogs::Yes | Dialogs::No) == Dialogs::Yes)
             return;
     }
+    if (column == EventEditor::RecurrenceColumn || column < 0 || column > EventEditor::TextColumn) return;
 
-    EventRecord changed = recordOfRowFields(kind, row);
-    switch (column) {
-    case 0:
-        changed.active = cModositAktiv->isChecked();
-        break;
-    case 2:
-        changed.date = static_cast<double>(newDay);
-        break;
-    case 3:
-        changed.time = storedFromMinute(newMinute);
-        break;
-    case 4:
-        if (kind == EventKind::Reminder)
-            changed.text = toStored(mTargyModosit->toPlainText());
-        else if (kind == EventKind::Program)
-            changed.text = toCp(eModositTargy->text());
-        else
-            changed.text = toCp(cModositKinek->currentText());
-        break;
-    default:
-        return;
+    const int firstVisible = grid_->verticalScrollBar()->value();
+    if (!state_.modifyEvent(kind, row, editor_->changed(kind, row, column)))
+        dialogs_.warning(QStringLiteral("Az esemény időközben megváltozott, ezért nem írtam át. "
+                                        "Kérem, nézze meg újra a listát."));
+    if (!state_.table(kind).rows.empty()) relist();
+    if (grid_->isEnabled()) {
+        state_.updateNext();
+        grid_->verticalScrollBar()->setValue(firstVisible);
+        grid_->setFocus();
+        if (cell.row() < model_->rowCount()) grid_->setCurrentIndex(model_->index(cell.row(), column));
+        editor_->hide();
     }
-    const int firstVisible = sProgramokMa->verticalScrollBar()->value();
-    const bool written = main_.state().modifyEvent(kind, row, changed);
-    if (!written)
-        main_.dialogs().warning(QStringLiteral("Az esemény időközben megváltozott, ezért nem írtam át. "
-                                               "Kérem, nézze meg újra a listát."));
-    if (!main_.state().table(kind).rows.empty()) relist();
-    if (sProgramokMa->isEnabled()) {
-        main_.state().updateNext();
-        sProgramokMa->verticalScrollBar()->setValue(firstVisible);
-        sProgramokMa->setFocus();
-        if (cell.row() < model_->rowCount()) sProgramokMa->setCurrentIndex(model_->index(cell.row(), column));
-        gModosit->hide();
-    }
-    main_.showSummaryFirstLine();
 }
 
-void EventsTab::pTorolClick() {
+void EventsTab::deleteCurrent() {
     const EventKind kind = model_->kind();
-    const EventRow* shown = model_->rowAt(sProgramokMa->currentIndex().row());
-    if (sProgramokMa->isEnabled() && shown && main_.settings().warnings &&
-        main_.dialogs().confirmation(QStringLiteral("Valóban törölni szeretné azt a sort amiben áll?")) ==
+    const EventRow* shown = model_->rowAt(grid_->currentIndex().row());
+    if (grid_->isEnabled() && shown && state_.settings().warnings &&
+        dialogs_.confirmation(QStringLiteral("Valóban törölni szeretné azt a sort amiben áll?")) ==
             Dialogs::Yes) {
         const EventRow row = *shown;
-        if (!main_.state().removeEvent(kind, row))
-            main_.dialogs().warning(QStringLiteral("Az esemény időközben megváltozott, ezért nem töröltem. "
-                                                   "Kérem, nézze meg újra a listát."));
-        if (!main_.state().table(kind).rows.empty()) relist();
-        if (!model_->isEmpty()) sProgramokMaClick();
+        if (!state_.removeEvent(kind, row))
+            dialogs_.warning(QStringLiteral("Az esemény időközben megváltozott, ezért nem töröltem. "
+                                            "Kérem, nézze meg újra a listát."));
+        if (!state_.table(kind).rows.empty()) relist();
+        if (!model_->isEmpty()) closeEditor();
     }
-    cEsemenyChange();
+    onKindChanged();
 }
 
-void EventsTab::cNevnapListaChange(int index) {
+void EventsTab::onNameDayChosen(int index) {
     if (index < 1) return;
-    const QString name = cNevnapLista->itemText(index);
-    main_.startNewPartner(QLatin1Char(' ') + name);
-    cNevnapLista->setCurrentIndex(0);
+    emit newPartnerRequested(QLatin1Char(' ') + nameDayList_->itemText(index));
+    nameDayList_->setCurrentIndex(0);
 }
 
-bool EventsTab::openEvent(int kind, const QString& date, const QString& time, bool withPast) {
-    main_.pLapok()->setCurrentIndex(MainWindow::TabEvents);
-    if (kind >= 0 && kind <= 3) cEsemeny->setCurrentIndex(kind);
-    rPrgMind->setChecked(true);
-    const DayNumber today = main_.clock().now().day;
-    EsemenyListaz(false, today, today, withPast);
+bool EventsTab::openEvent(std::optional<EventKind> kind, const QString& date, const QString& time,
+                          bool withPast) {
+    emit pageRequested();
+    if (kind) kindChoice_->setCurrentIndex(static_cast<int>(kindIndex(*kind)));
+    allFilter_->setChecked(true);
+    const DayNumber today = state_.now().day;
+    list(false, today, today, withPast);
     const bool timed = hasTime(model_->kind());
     for (int r = 0; r < static_cast<int>(model_->listedCount()); ++r) {
-        if (fromCp(model_->cellText(r, 2)) != date) continue;
-        if (timed && fromCp(model_->cellText(r, 3)) != time) continue;
-        sProgramokMa->setCurrentIndex(model_->index(r, timed ? 3 : 2));
-        sProgramokMaDblClick();
+        if (fromCp(model_->cellText(r, EventEditor::DateColumn)) != date) continue;
+        if (timed && fromCp(model_->cellText(r, EventEditor::TimeColumn)) != time) continue;
+        grid_->setCurrentIndex(model_->index(r, timed ? EventEditor::TimeColumn : EventEditor::DateColumn));
+        openEditor();
         return true;
     }
     return false;
@@ -583,99 +425,51 @@ bool EventsTab::openEvent(int kind, const QString& date, const QString& time, bo
 
 bool EventsTab::eventFilter(QObject* watched, QEvent* event) {
     const auto type = event->type();
-    if (watched == gModosit && (type == QEvent::Show || type == QEvent::Hide)) {
-        fitGridAboveEditor();
+    if (watched == editor_) {
+        if (type == QEvent::Show || type == QEvent::Hide) fitGridAboveEditor();
         return false;
     }
-    if (type != QEvent::KeyPress && type != QEvent::ShortcutOverride && type != QEvent::MouseButtonPress &&
-        type != QEvent::MouseButtonDblClick)
-        return QWidget::eventFilter(watched, event);
-
-    if (type == QEvent::MouseButtonPress && watched == sProgramokMa->viewport()) {
-        // The right button loads the current row without moving the current cell.
+    if (type == QEvent::MouseButtonPress && watched == grid_->viewport()) {
+        // The right button opens the current row's editor without moving the current cell.
         if (static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
-            if (sProgramokMa->isEnabled()) sProgramokMaDblClick();
+            if (grid_->isEnabled()) openEditor();
             return true;
         }
         return false;
     }
-    if (type == QEvent::MouseButtonDblClick && watched == gModosit) {
-        sProgramokMaClick();
-        return true;
-    }
-    if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick) return false;
-
+    if (type != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
     auto* key = static_cast<QKeyEvent*>(event);
     const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
-    const bool esc = key->key() == Qt::Key_Escape;
-    const bool editor = watched == eModositTargy || watched == cModositAktiv || watched == dModositDatum ||
-                        watched == dModositIdo || watched == cModositKinek || watched == mTargyModosit;
-    if (type == QEvent::ShortcutOverride) {
-        // The editors take Escape, Enter and Space before any window shortcut does.
-        if (editor && (esc || enter || key->key() == Qt::Key_Space)) event->accept();
-        return false;
-    }
-
-    if (watched == sProgramokMa) {
+    if (watched == grid_) {
         // Ctrl+Tab belongs to the tabs, not to the grid's search by typing.
         if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) &&
             (key->modifiers() & Qt::ControlModifier)) {
-            QCoreApplication::sendEvent(main_.pLapok(), key);
+            if (QTabWidget* tabs = tabWidgetOf(this)) QCoreApplication::sendEvent(tabs, key);
             return true;
         }
-        const QModelIndex cur = sProgramokMa->currentIndex();
-        if (key->key() == Qt::Key_Left && cur.column() == 2) {
-            sProgramokMa->setCurrentIndex(model_->index(cur.row(), 0));
+        const QModelIndex cur = grid_->currentIndex();
+        if (key->key() == Qt::Key_Left && cur.column() == EventEditor::DateColumn) {
+            grid_->setCurrentIndex(model_->index(cur.row(), EventEditor::ActiveColumn));
             return true;
         }
-        if (key->key() == Qt::Key_Right && cur.column() == 0) {
-            sProgramokMa->setCurrentIndex(model_->index(cur.row(), 2));
+        if (key->key() == Qt::Key_Right && cur.column() == EventEditor::ActiveColumn) {
+            grid_->setCurrentIndex(model_->index(cur.row(), EventEditor::DateColumn));
             return true;
         }
         if (enter) {
-            sProgramokMaDblClick();
+            openEditor();
             return true;
         }
         if (key->key() == Qt::Key_Delete) {
-            guarded(main_.dialogs(), [this] { pTorolClick(); });
+            guarded(dialogs_, [this] { deleteCurrent(); });
             return true;
         }
         return false;
     }
-    if (watched == rPrgMind || watched == rPrgMa || watched == rPrgHolnap || watched == rPrgHet ||
-        watched == rPrgHavi || watched == rPrgTartam) {
-        if (!enter) return false;
-        if (sProgramokMa->isEnabled()) sProgramokMa->setFocus();
+    // Enter on a filter goes to the grid.
+    if (enter && qobject_cast<QRadioButton*>(watched)) {
+        if (grid_->isEnabled()) grid_->setFocus();
         return true;
-    }
-    if (watched == mTargyModosit) {
-        // Ctrl with either Enter key: the keypad's one carries a modifier of its own.
-        if (enter && (key->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier) {
-            guarded(main_.dialogs(), [this] { Panel20Click(); });
-            return true;
-        }
-        if (esc) {
-            sProgramokMaClick();
-            return true;
-        }
-        return false;
-    }
-    if (editor) {
-        if (enter) {
-            guarded(main_.dialogs(), [this] { Panel20Click(); });
-            return true;
-        }
-        if (esc) {
-            sProgramokMaClick();
-            return true;
-        }
-        if (key->key() == Qt::Key_Space) {
-            if (watched == dModositDatum)
-                pAktDatumClick();
-            else if (watched == dModositIdo)
-                pAktIdoClick();
-            return true;
-        }
     }
     return false;
 }

@@ -234,27 +234,28 @@ QStringList buttonPanels() {
         out << QStringLiteral("Panel%1").arg(i);
     for (int i = 13; i <= 29; ++i)
         out << QStringLiteral("Panel%1").arg(i);
-    out << names({"pTorol", "pAktDatum", "pAktIdo", "pHang", "pImpInfo", "button_webaddress", "addButton",
-                  "browseButton", "testButton", "severalProgramsButton", "newPartnerButton"});
+    out << names({"deleteButton", "todayButton", "nowButton", "pHang", "pImpInfo", "button_webaddress",
+                  "addButton", "browseButton", "testButton", "severalProgramsButton", "newPartnerButton",
+                  "applyButton", "editBrowseButton"});
     return out;
 }
 
 const QStringList& pagePanels() {
     static const QStringList list = names(
-        {"newEventPage", "pProgram", "pSzemelyek", "pMuveletek", "pBeallitasok", "pUjnev", "pSegitseg"});
+        {"newEventPage", "eventsPage", "pSzemelyek", "pMuveletek", "pBeallitasok", "pUjnev", "pSegitseg"});
     return list;
 }
 
 const std::vector<Assignment>& assignments() {
     static const std::vector<Assignment> list = [] {
-        const QStringList datePickers = names({"datePicker", "dPrgMettol", "dPrgMeddig", "dModositDatum"});
+        const QStringList datePickers = names({"datePicker", "rangeFrom", "rangeTo", "editDate"});
         const QStringList edits = names({"eNev",
                                          "eEmail",
                                          "eWeb",
                                          "eCim",
                                          "eMobil",
                                          "eTel",
-                                         "eModositTargy",
+                                         "editProgramFile",
                                          "cUjEsKivelUj",
                                          "eUjEsJell",
                                          "programFile",
@@ -263,9 +264,9 @@ const std::vector<Assignment>& assignments() {
                                          "reminderText",
                                          "mUjEsKivelMegj",
                                          "mMegj",
-                                         "mTargyModosit",
+                                         "editReminderText",
                                          "rMegj1",
-                                         "cEsemeny",
+                                         "listingKindChoice",
                                          "cLegkozelebb",
                                          "kindChoice",
                                          "cUjEsKivel",
@@ -274,14 +275,14 @@ const std::vector<Assignment>& assignments() {
                                          "cNevnap",
                                          "cNevnapok",
                                          "partnerChoice",
-                                         "cNevnapLista",
-                                         "cModositKinek",
+                                         "nameDayList",
+                                         "editPartner",
                                          "cUjNevNapok",
                                          "cExport",
                                          "lNevek",
                                          "lEler",
                                          "lNapok",
-                                         "sProgramokMa",
+                                         "eventGrid",
                                          "sg",
                                          "sgImp",
                                          "sNevSzulFigy"});
@@ -290,11 +291,11 @@ const std::vector<Assignment>& assignments() {
         facePanels << QStringLiteral("p14");
         QStringList captionInk = names({"g1",
                                         "g2",
-                                        "g3",
+                                        "periodGroup",
                                         "g4",
                                         "g6",
                                         "g7",
-                                        "g8",
+                                        "listingKindGroup",
                                         "g9",
                                         "reminderGroup",
                                         "timingGroup",
@@ -307,10 +308,10 @@ const std::vector<Assignment>& assignments() {
                                         "gWindows",
                                         "gEgyeb",
                                         "programGroup",
-                                        "gModosit",
+                                        "editGroup",
                                         "dayGroup",
                                         "timeGroup",
-                                        "gNevNapok",
+                                        "nameDayGroup",
                                         "gNevSzulFigy",
                                         "gNevSzulFigyMikor",
                                         "gHang",
@@ -324,7 +325,7 @@ const std::vector<Assignment>& assignments() {
                                         "Label4",
                                         "Label6",
                                         "activeBox",
-                                        "cModositAktiv",
+                                        "editActive",
                                         "lSzemely",
                                         "mUjEsKivelMegj",
                                         "sRich"});
@@ -334,7 +335,7 @@ const std::vector<Assignment>& assignments() {
         QStringList textInk = edits;
         textInk << names({"mNevnap", "lSzemely"});
         QStringList textBackFace = edits;
-        textBackFace << facePanels << names({"activeBox", "cModositAktiv", "Form1"});
+        textBackFace << facePanels << names({"activeBox", "editActive", "Form1"});
 
         QStringList backFace = pagePanels();
         backFace << names({"pIdo", "p11", "cBeall"});
@@ -357,12 +358,12 @@ const std::vector<Assignment>& assignments() {
              names({"todayChoice",
                     "tomorrowChoice",
                     "dateChoice",
-                    "rPrgMind",
-                    "rPrgMa",
-                    "rPrgHolnap",
-                    "rPrgHet",
-                    "rPrgHavi",
-                    "rPrgTartam",
+                    "allFilter",
+                    "todayFilter",
+                    "tomorrowFilter",
+                    "weekFilter",
+                    "monthFilter",
+                    "rangeFilter",
                     "rNevNormal",
                     "rNevReszletes",
                     "rUjEsKivel",
@@ -380,7 +381,7 @@ const std::vector<Assignment>& assignments() {
                     "rAlapHang",
                     "rHang",
                     "rNemHang",
-                    "l3",
+                    "editLabel",
                     "l4",
                     "l5",
                     "l7",

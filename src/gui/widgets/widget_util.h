@@ -6,7 +6,9 @@
 
 #include <QDate>
 #include <QFontMetrics>
+#include <QStackedWidget>
 #include <QStyledItemDelegate>
+#include <QTabWidget>
 #include <QWidget>
 
 namespace zel::gui {
@@ -24,6 +26,19 @@ inline DayNumber dayOf(const QDate& d) {
 template <class W> W* named(W* w, const char* name) {
     w->setObjectName(QString::fromLatin1(name));
     return w;
+}
+
+// Whether a tab's page is the one its tab widget shows (a page outside a tab widget always is).
+inline bool isCurrentPage(const QWidget* page) {
+    const auto* stack = qobject_cast<const QStackedWidget*>(page->parentWidget());
+    return !stack || stack->currentWidget() == page;
+}
+
+// The tab widget a page belongs to, if any.
+inline QTabWidget* tabWidgetOf(const QWidget* page) {
+    for (QWidget* w = page->parentWidget(); w; w = w->parentWidget())
+        if (auto* tabs = qobject_cast<QTabWidget*>(w)) return tabs;
+    return nullptr;
 }
 
 // An input control's accessible name is its visible Hungarian label, without the mnemonic and the
