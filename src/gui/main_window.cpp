@@ -7,6 +7,7 @@
 #include "core/storage/record_file.h"
 #include "gui/alert/alert_window.h"
 #include "gui/collation.h"
+#include "gui/contact_action.h"
 #include "gui/error_box.h"
 #include "gui/platform/shell.h"
 #include "gui/platform/sound.h"
@@ -102,8 +103,9 @@ void MainWindow::buildWindow() {
     const struct {
         const char* page;
         const char* caption;
-    } tabs[] = {{"newEventPage", "Új esemény"}, {"eventsPage", "Események"},     {"pSzemelyek", "Partnerek"},
-                {"pMuveletek", "Műveletek"},    {"pBeallitasok", "Beállítások"}, {"pSegitseg", "Segítség"}};
+    } tabs[] = {{"newEventPage", "Új esemény"},  {"eventsPage", "Események"},
+                {"partnersPage", "Partnerek"},   {"pMuveletek", "Műveletek"},
+                {"pBeallitasok", "Beállítások"}, {"pSegitseg", "Segítség"}};
     // Six Hungarian captions share 495 pixels: slimmer tabs than the style's own.
     pLapok_->tabBar()->setStyleSheet(QStringLiteral(
         "QTabBar::tab { padding: 3px 6px; margin-right: 1px; border: 1px solid #9a9a9a; border-bottom: none;"
@@ -118,7 +120,15 @@ void MainWindow::buildWindow() {
     connect(eventsTab_, &EventsTab::newPartnerRequested, this, &MainWindow::startNewPartner);
     connect(eventsTab_, &EventsTab::monthListed, this,
             [this](DayNumber day) { monthCalendar_->setCalendar(ymdOf(day)); });
-    partnersTab_ = new PartnersTab(*this);
+    partnersTab_ = new PartnersTab(*state_, services_.dialogs, services_.shell);
+    connect(partnersTab_, &PartnersTab::birthdayRequested, this, [this] {
+        pLapok_->setCurrentIndex(TabNewEvent);
+        newEventTab_->selectKind(EventKind::Birthday);
+    });
+    connect(partnersTab_, &PartnersTab::webAddressesRequested, this, [this] {
+        pLapok_->setCurrentIndex(TabSettings);
+        guarded(services_.dialogs, [this] { settingsTab_->button_webaddressClick(); });
+    });
     settingsTab_ = new SettingsTab(*this);
     for (const auto& t : tabs) {
         QWidget* const pages[] = {newEventTab_, eventsTab_, partnersTab_, nullptr, settingsTab_, nullptr};
@@ -240,7 +250,7 @@ void MainWindow::FormCreate() {
         pLapok_->setCurrentIndex(TabEvents);
         cLegkozelebb_->setCurrentIndex(0);
         settingsTab_->SzinekAlkalmaz();
-        if (state_->partnerNames().empty()) partnersTab_->PartnerListaTilt(true);
+        if (state_->partnerNames().empty()) partnersTab_->showEmpty();
         if (settings().start == StartChoice::Passive) AktPassziv(nullptr, 0);
         allNames_ = NevListaEpit(state_->extendedCalendar(), localeLess());
     });
@@ -288,12 +298,13 @@ void MainWindow::pHangClick() {
 }
 
 void MainWindow::PartnerekBetolt() {
-    // The partners tab reads the file and hands the names back through setPartnerNames.
-    partnersTab_->PartnerekBetolt();
+    state_->reloadPartners();
 }
 
 void MainWindow::Contact(int index, const QString& text) {
-    partnersTab_->Contact(index, text);
+    if (index >= 0 && index <= static_cast<int>(ContactLine::Phone))
+        runContactAction(static_cast<ContactLine>(index), text, state_->settings(), services_.dialogs,
+                         services_.shell);
 }
 
 void MainWindow::loadEvents() {
@@ -489,9 +500,7 @@ void MainWindow::showMainWindow() {
 
 void MainWindow::startNewPartner(const QString& name) {
     pLapok_->setCurrentIndex(TabPartners);
-    partnersTab_->Panel5Click();
-    partnersTab_->eNev->setText(name);
-    partnersTab_->eNev->setCursorPosition(0);
+    partnersTab_->startNewPartner(name);
 }
 
 void MainWindow::Kilepes() {

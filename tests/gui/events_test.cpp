@@ -171,8 +171,9 @@ TEST(Listing, WeekAndMonthAndTheNameDaysOfTheFirstDay) {
     EXPECT_EQ(monday.get<QComboBox>("nameDayList")->itemText(1), QStringLiteral("Szilveszter"));
     emit monday.get<QComboBox>("nameDayList")->activated(1);
     EXPECT_EQ(monday.w->pLapok()->currentIndex(), MainWindow::TabPartners);
-    EXPECT_EQ(monday.w->partnersTab()->eNev->text(), QStringLiteral(" Szilveszter"));
-    EXPECT_EQ(monday.w->partnersTab()->eNev->cursorPosition(), 0);
+    EXPECT_EQ(zel::test::child<QLineEdit>(monday.w->partnersTab(), "nameField")->text(),
+              QStringLiteral(" Szilveszter"));
+    EXPECT_EQ(zel::test::child<QLineEdit>(monday.w->partnersTab(), "nameField")->cursorPosition(), 0);
     EXPECT_EQ(monday.get<QComboBox>("nameDayList")->currentIndex(), 0);
 }
 

@@ -230,9 +230,10 @@ TEST(NewEvent, ProgramButtonsKeysAndTheNewPartnerShortcut) {
     x.get<QLineEdit>("newPartnerName")->setText(QStringLiteral("Anna"));
     QTest::keyClick(x.get<QLineEdit>("newPartnerName"), Qt::Key_Return);
     EXPECT_EQ(x.w->pLapok()->currentIndex(), MainWindow::TabPartners);
-    EXPECT_EQ(x.w->partnersTab()->eNev->text(), QStringLiteral(" Anna"));
-    EXPECT_EQ(x.w->partnersTab()->eNev->cursorPosition(), 0);
-    EXPECT_EQ(x.w->partnersTab()->lSzemely->text(), QStringLiteral("        Új személy felvitele"));
+    EXPECT_EQ(zel::test::child<QLineEdit>(x.w->partnersTab(), "nameField")->text(), QStringLiteral(" Anna"));
+    EXPECT_EQ(zel::test::child<QLineEdit>(x.w->partnersTab(), "nameField")->cursorPosition(), 0);
+    EXPECT_EQ(zel::test::child<QLabel>(x.w->partnersTab(), "editorTitle")->text(),
+              QStringLiteral("        Új személy felvitele"));
 }
 
 TEST(NewEvent, TheDayChoiceAndTheSummaryAfterASave) {

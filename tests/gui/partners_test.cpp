@@ -85,7 +85,12 @@ struct Book {
             out.push_back(decodePartner(reinterpret_cast<const std::uint8_t*>(bytes.data() + at)));
         return out;
     }
-    QStringList listed() const { return static_cast<QStringListModel*>(t->lNevek->model())->stringList(); }
+    template <class W> W* get(const char* name) const { return zel::test::child<W>(t, name); }
+    QListView* names() const { return get<QListView>("nameList"); }
+    QListWidget* contacts() const { return get<QListWidget>("contactList"); }
+    PartnerEditor* editor() const { return get<PartnerEditor>("partnerEditor"); }
+    QLineEdit* field(const char* name) const { return get<QLineEdit>(name); }
+    QStringList listed() const { return static_cast<QStringListModel*>(names()->model())->stringList(); }
     QStringList kinek() const {
         QStringList out;
         for (int i = 0; i < zel::test::child<QComboBox>(w->newEventTab(), "partnerChoice")->count(); ++i)
@@ -94,24 +99,25 @@ struct Book {
     }
     QStringList contactLines() const {
         QStringList out;
-        for (int i = 0; i < t->lEler->count(); ++i)
-            out << t->lEler->item(i)->text();
+        for (int i = 0; i < contacts()->count(); ++i)
+            out << contacts()->item(i)->text();
         return out;
     }
     void select(int row) {
-        t->lNevek->setCurrentIndex(t->lNevek->model()->index(row, 0));
-        t->lNevekClick();
+        // A move onto the row shows its details, also for the row that was current.
+        names()->setCurrentIndex(QModelIndex());
+        names()->setCurrentIndex(names()->model()->index(row, 0));
     }
     void newPartner(const QString& name) {
-        t->Panel5->click();
-        t->eNev->setText(name);
+        get<QPushButton>("newPartnerListButton")->click();
+        field("nameField")->setText(name);
     }
     void modify(int row, const QString& name) {
         select(row);
-        t->Panel1->click();
-        t->eNev->setText(name);
+        get<QPushButton>("modifyButton")->click();
+        field("nameField")->setText(name);
     }
-    void save() { t->Panel4->click(); }
+    void save() { get<QPushButton>("saveButton")->click(); }
     std::vector<Box>& boxes() { return s.dialogs.boxes; }
 };
 
@@ -128,16 +134,16 @@ TEST(Partners, ANewPartnerIsSavedInOrderAndSelected) {
     Book b({partner("Antal Ede"), partner("Zsoldos Pál")});
     EXPECT_EQ(b.kinek(), (QStringList{QStringLiteral("Antal Ede"), QStringLiteral("Zsoldos Pál")}));
     b.newPartner(QStringLiteral("Kovács Béla"));
-    EXPECT_FALSE(b.t->pUjnev->isHidden());
-    EXPECT_EQ(b.t->lSzemely->text(), QStringLiteral("        Új személy felvitele"));
-    EXPECT_EQ(b.t->eWeb->text(), QStringLiteral("http://"));
-    EXPECT_EQ(b.t->cUjNevNapok->currentText(), QStringLiteral("Nincs megadva"));
-    b.t->eCim->setText(QString(70, QLatin1Char('c'))); // the field takes 60, the file keeps 52
-    EXPECT_EQ(b.t->eCim->text().size(), 60);
-    b.t->eEmail->setText(QStringLiteral("bela@kovacs.hu"));
-    b.t->eMobil->setText(QStringLiteral("+36 30 123 4567"));
-    b.t->eTel->setText(QStringLiteral("06 1 234 5678"));
-    b.t->mMegj->setPlainText(QStringLiteral("Első sor\nmásodik"));
+    EXPECT_FALSE(b.editor()->isHidden());
+    EXPECT_EQ(b.get<QLabel>("editorTitle")->text(), QStringLiteral("        Új személy felvitele"));
+    EXPECT_EQ(b.field("webField")->text(), QStringLiteral("http://"));
+    EXPECT_EQ(b.get<QComboBox>("followUpChoice")->currentText(), QStringLiteral("Nincs megadva"));
+    b.field("addressField")->setText(QString(70, QLatin1Char('c'))); // the field takes 60, the file keeps 52
+    EXPECT_EQ(b.field("addressField")->text().size(), 60);
+    b.field("emailField")->setText(QStringLiteral("bela@kovacs.hu"));
+    b.field("mobileField")->setText(QStringLiteral("+36 30 123 4567"));
+    b.field("phoneField")->setText(QStringLiteral("06 1 234 5678"));
+    b.get<QPlainTextEdit>("noteField")->setPlainText(QStringLiteral("Első sor\nmásodik"));
     b.save();
 
     EXPECT_TRUE(b.boxes().empty());
@@ -151,18 +157,18 @@ TEST(Partners, ANewPartnerIsSavedInOrderAndSelected) {
     EXPECT_EQ(b.file(), encodePartner(partner("Antal Ede")) + encodePartner(kovacs) +
                             encodePartner(partner("Zsoldos Pál")));
 
-    EXPECT_TRUE(b.t->pUjnev->isHidden());
+    EXPECT_TRUE(b.editor()->isHidden());
     EXPECT_EQ(b.listed(), (QStringList{QStringLiteral("Antal Ede"), QStringLiteral("Kovács Béla"),
                                        QStringLiteral("Zsoldos Pál")}));
     EXPECT_EQ(b.kinek(), b.listed());
-    EXPECT_EQ(b.t->lNevek->currentIndex().row(), 1);
+    EXPECT_EQ(b.names()->currentIndex().row(), 1);
     EXPECT_EQ(b.t->currentPartnerIndex(), 1u);
     EXPECT_EQ(b.contactLines(),
               (QStringList{QStringLiteral("bela@kovacs.hu"), QString(), QString(52, QLatin1Char('c')),
                            QStringLiteral("+36 30 123 4567"), QStringLiteral("06 1 234 5678")}));
-    EXPECT_EQ(b.t->rMegj1->toPlainText(), QStringLiteral("Első sor\nmásodik"));
-    EXPECT_TRUE(b.t->rMegj1->isReadOnly());
-    EXPECT_EQ(b.t->lNevek->toolTip(), QStringLiteral("Kovács Béla"));
+    EXPECT_EQ(b.get<QPlainTextEdit>("noteView")->toPlainText(), QStringLiteral("Első sor\nmásodik"));
+    EXPECT_TRUE(b.get<QPlainTextEdit>("noteView")->isReadOnly());
+    EXPECT_EQ(b.names()->toolTip(), QStringLiteral("Kovács Béla"));
 
     // Á sorts after every Latin letter; one leading space goes, a second one stays.
     b.newPartner(QStringLiteral(" Ábel"));
@@ -182,18 +188,18 @@ TEST(Partners, RefusedNamesWriteNothingAndKeepThePanelOpen) {
     b.save();
     ASSERT_EQ(b.boxes().size(), 1u);
     expectWarning(b.boxes()[0], kDuplicate);
-    EXPECT_FALSE(b.t->pUjnev->isHidden());
-    EXPECT_EQ(b.t->eNev->text(), QStringLiteral("Antal Ede"));
+    EXPECT_FALSE(b.editor()->isHidden());
+    EXPECT_EQ(b.field("nameField")->text(), QStringLiteral("Antal Ede"));
     EXPECT_EQ(b.file(), before);
 
     // Several refusals, one box after the other.
-    b.t->eNev->setText(QStringLiteral(" x:y"));
+    b.field("nameField")->setText(QStringLiteral(" x:y"));
     b.save();
     ASSERT_EQ(b.boxes().size(), 3u);
     expectWarning(b.boxes()[1], kDuplicate);
     expectWarning(b.boxes()[2], QStringLiteral("A név nem tartalmazhatja a \":\" karaktert!"));
-    EXPECT_EQ(b.t->eNev->text(), QStringLiteral("x:y"));
-    b.t->eNev->setText(QStringLiteral(" "));
+    EXPECT_EQ(b.field("nameField")->text(), QStringLiteral("x:y"));
+    b.field("nameField")->setText(QStringLiteral(" "));
     b.save();
     ASSERT_EQ(b.boxes().size(), 4u);
     expectWarning(b.boxes()[3], QStringLiteral("Kérem adjon meg egy nevet új partnerének!"));
@@ -205,7 +211,7 @@ TEST(Partners, RefusedNamesWriteNothingAndKeepThePanelOpen) {
     for (const char* name : {"Antal Ede", "", "a:b"}) {
         q.newPartner(QString::fromUtf8(name));
         q.save();
-        EXPECT_FALSE(q.t->pUjnev->isHidden());
+        EXPECT_FALSE(q.editor()->isHidden());
     }
     EXPECT_TRUE(q.boxes().empty());
     EXPECT_EQ(q.file(), quietBefore);
@@ -216,19 +222,19 @@ TEST(Partners, WebAndEmailRefusalsAreShownEvenWithWarningsOff) {
         Book b({partner("Antal Ede")}, warnings);
         const std::string before = b.file();
         b.newPartner(QStringLiteral("Béla"));
-        b.t->eWeb->setText(QStringLiteral("abcdefgh"));
+        b.field("webField")->setText(QStringLiteral("abcdefgh"));
         b.save();
         ASSERT_EQ(b.boxes().size(), 1u);
         expectWarning(b.boxes()[0], QStringLiteral("A megadott Internet cím érvénytelen. Kérem, javítsa."));
-        b.t->eWeb->setText(QStringLiteral("abc.def"));
+        b.field("webField")->setText(QStringLiteral("abc.def"));
         for (const char* bad : {"@", "a.@b.hu", "a@.b", "ab", "a@b"}) {
-            b.t->eEmail->setText(QString::fromLatin1(bad));
+            b.field("emailField")->setText(QString::fromLatin1(bad));
             b.save();
             expectWarning(b.boxes().back(),
                           QStringLiteral("A megadott e-mail cím érvénytelen. Kérem, javítsa."));
         }
         EXPECT_EQ(b.boxes().size(), 6u);
-        EXPECT_FALSE(b.t->pUjnev->isHidden());
+        EXPECT_FALSE(b.editor()->isHidden());
         EXPECT_EQ(b.file(), before);
     }
 
@@ -241,13 +247,13 @@ TEST(Partners, WebAndEmailRefusalsAreShownEvenWithWarningsOff) {
     int n = 0;
     for (const auto& w : webs) {
         b.newPartner(QStringLiteral("P%1").arg(n++));
-        b.t->eWeb->setText(QString::fromLatin1(w.typed));
-        b.t->eEmail->setText(n == 1 ? QStringLiteral("a@b.hu") : QString());
+        b.field("webField")->setText(QString::fromLatin1(w.typed));
+        b.field("emailField")->setText(n == 1 ? QStringLiteral("a@b.hu") : QString());
         b.save();
-        EXPECT_TRUE(b.t->pUjnev->isHidden()) << w.typed;
+        EXPECT_TRUE(b.editor()->isHidden()) << w.typed;
     }
     EXPECT_TRUE(b.boxes().empty());
-    EXPECT_EQ(b.t->eWeb->text(), QStringLiteral("abcd.efg"));
+    EXPECT_EQ(b.field("webField")->text(), QStringLiteral("abcd.efg"));
     const auto recs = b.stored();
     ASSERT_EQ(recs.size(), 4u);
     for (std::size_t i = 0; i < 4; ++i)
@@ -265,8 +271,8 @@ TEST(Partners, RenamingRemovesTheOldNamesDaysAndBirthdays) {
 
     // Yes keeps the old name: nothing is written, the panel stays open.
     b.modify(0, QStringLiteral("Minta Anni"));
-    EXPECT_EQ(b.t->lSzemely->text(), QStringLiteral("Személyi adatok módosítása"));
-    EXPECT_EQ(b.t->eEmail->text(), QStringLiteral("anna@minta.hu"));
+    EXPECT_EQ(b.get<QLabel>("editorTitle")->text(), QStringLiteral("Személyi adatok módosítása"));
+    EXPECT_EQ(b.field("emailField")->text(), QStringLiteral("anna@minta.hu"));
     const std::string before = b.file();
     b.s.dialogs.answers.push_back(Dialogs::Yes);
     b.save();
@@ -277,7 +283,7 @@ TEST(Partners, RenamingRemovesTheOldNamesDaysAndBirthdays) {
     EXPECT_EQ(b.boxes()[0].text, QStringLiteral("Ha partnere nevét megváltoztatja, akkor annak név-, és "
                                                 "születésnapja is törlődik!\n\nMeg szeretné tartani a "
                                                 "partnere régi nevét?"));
-    EXPECT_FALSE(b.t->pUjnev->isHidden());
+    EXPECT_FALSE(b.editor()->isHidden());
     EXPECT_EQ(b.file(), before);
 
     // No: the new name is stored and the old name's days go, the last records of the files included.
@@ -304,13 +310,13 @@ TEST(Partners, RenamingRemovesTheOldNamesDaysAndBirthdays) {
     EXPECT_TRUE(b.stored()[1].Email.empty());
     const std::size_t shown = b.boxes().size();
     b.modify(0, QStringLiteral("Minta Anni"));
-    b.t->eTel->setText(QStringLiteral("123"));
+    b.field("phoneField")->setText(QStringLiteral("123"));
     b.save();
     EXPECT_EQ(b.boxes().size(), shown);
     // Put back after the equal name, as any save is.
     EXPECT_EQ(b.stored()[1].Phone, "123");
     EXPECT_EQ(b.stored()[1].Email, "anna@minta.hu");
-    EXPECT_EQ(b.t->lNevek->currentIndex().row(), 0);
+    EXPECT_EQ(b.names()->currentIndex().row(), 0);
 }
 
 TEST(Partners, DeletingAsksAndKeepsTheListInStep) {
@@ -319,7 +325,7 @@ TEST(Partners, DeletingAsksAndKeepsTheListInStep) {
               event(EventKind::NameDay, "Cecil", 45000) + event(EventKind::NameDay, "Béla", 45000));
     b.select(2);
     b.s.dialogs.answers.push_back(Dialogs::No);
-    b.t->Panel6->click();
+    b.get<QPushButton>("deletePartnerButton")->click();
     ASSERT_EQ(b.boxes().size(), 1u);
     EXPECT_EQ(b.boxes()[0].kind, Dialogs::Kind::Confirmation);
     EXPECT_EQ(b.boxes()[0].caption, QStringLiteral("Megerősítés"));
@@ -330,60 +336,60 @@ TEST(Partners, DeletingAsksAndKeepsTheListInStep) {
 
     // The last partner goes: the new last one is selected and shown.
     b.s.dialogs.answers.push_back(Dialogs::Yes);
-    b.t->Panel6->click();
+    b.get<QPushButton>("deletePartnerButton")->click();
     EXPECT_EQ(b.listed(), (QStringList{QStringLiteral("Antal Ede"), QStringLiteral("Béla")}));
     EXPECT_EQ(b.kinek(), b.listed());
-    EXPECT_EQ(b.t->lNevek->currentIndex().row(), 1);
+    EXPECT_EQ(b.names()->currentIndex().row(), 1);
     EXPECT_EQ(b.contactLines().value(0), QStringLiteral("b@c.hu"));
     EXPECT_EQ(readFile(b.s.data("nevnapok.dat")), event(EventKind::NameDay, "Béla", 45000));
 
     // The Delete key in the list asks the same.
     b.select(0);
     b.s.dialogs.answers.push_back(Dialogs::Yes);
-    QTest::keyClick(b.t->lNevek, Qt::Key_Delete);
+    QTest::keyClick(b.names(), Qt::Key_Delete);
     EXPECT_EQ(b.listed(), (QStringList{QStringLiteral("Béla")}));
-    EXPECT_EQ(b.t->lNevek->currentIndex().row(), 0);
+    EXPECT_EQ(b.names()->currentIndex().row(), 0);
 
     // The only partner goes: an empty file, the list views off, modify and delete gone.
     b.s.dialogs.answers.push_back(Dialogs::Yes);
-    b.t->Panel6->click();
+    b.get<QPushButton>("deletePartnerButton")->click();
     EXPECT_EQ(b.file().size(), 0u);
     EXPECT_TRUE(b.listed().isEmpty());
     EXPECT_TRUE(b.kinek().isEmpty());
-    EXPECT_FALSE(b.t->lNevek->isEnabled());
-    EXPECT_FALSE(b.t->lEler->isEnabled());
-    EXPECT_EQ(b.t->lEler->count(), 0);
-    EXPECT_TRUE(b.t->Panel1->isHidden());
-    EXPECT_TRUE(b.t->Panel6->isHidden());
+    EXPECT_FALSE(b.names()->isEnabled());
+    EXPECT_FALSE(b.contacts()->isEnabled());
+    EXPECT_EQ(b.contacts()->count(), 0);
+    EXPECT_TRUE(b.get<QPushButton>("modifyButton")->isHidden());
+    EXPECT_TRUE(b.get<QPushButton>("deletePartnerButton")->isHidden());
     EXPECT_EQ(readFile(b.s.data("nevnapok.dat")).size(), 0u);
 
     // Without the warnings nothing is asked and nothing deleted.
     Book q({partner("Antal Ede"), partner("Béla")}, false);
     const std::string before = q.file();
     q.select(1);
-    q.t->Panel6->click();
+    q.get<QPushButton>("deletePartnerButton")->click();
     EXPECT_TRUE(q.boxes().empty());
     EXPECT_EQ(q.file(), before);
 }
 
 TEST(Partners, AnEmptyFileHidesModifyAndDeleteFromTheStart) {
     Book b({});
-    EXPECT_TRUE(b.t->Panel1->isHidden());
-    EXPECT_TRUE(b.t->Panel6->isHidden());
-    EXPECT_FALSE(b.t->Panel5->isHidden());
-    EXPECT_FALSE(b.t->lNevek->isEnabled());
+    EXPECT_TRUE(b.get<QPushButton>("modifyButton")->isHidden());
+    EXPECT_TRUE(b.get<QPushButton>("deletePartnerButton")->isHidden());
+    EXPECT_FALSE(b.get<QPushButton>("newPartnerListButton")->isHidden());
+    EXPECT_FALSE(b.names()->isEnabled());
     b.newPartner(QStringLiteral("Első"));
     b.save();
-    EXPECT_FALSE(b.t->Panel1->isHidden());
-    EXPECT_FALSE(b.t->Panel6->isHidden());
-    EXPECT_TRUE(b.t->lNevek->isEnabled());
+    EXPECT_FALSE(b.get<QPushButton>("modifyButton")->isHidden());
+    EXPECT_FALSE(b.get<QPushButton>("deletePartnerButton")->isHidden());
+    EXPECT_TRUE(b.names()->isEnabled());
     EXPECT_EQ(b.kinek(), QStringList{QStringLiteral("Első")});
 }
 
 TEST(Partners, TheFollowUpChoiceLeadsToTheBirthdayOrTheNameDay) {
     Book b({partner("Antal Ede")});
     b.newPartner(QStringLiteral("Kovács Béla"));
-    b.t->cUjNevNapok->setCurrentIndex(1);
+    b.get<QComboBox>("followUpChoice")->setCurrentIndex(1);
     b.save();
     EXPECT_EQ(b.w->pLapok()->currentIndex(), MainWindow::TabNewEvent);
     EXPECT_EQ(zel::test::child<QComboBox>(b.w->newEventTab(), "kindChoice")->currentIndex(),
@@ -391,19 +397,20 @@ TEST(Partners, TheFollowUpChoiceLeadsToTheBirthdayOrTheNameDay) {
     EXPECT_EQ(zel::test::child<QComboBox>(b.w->newEventTab(), "partnerChoice")->currentText(),
               QStringLiteral("Kovács Béla"));
     EXPECT_EQ(b.w->lastSavedPartner(), cp("Kovács Béla"));
-    EXPECT_EQ(b.t->cUjNevNapok->currentIndex(), 1); // kept for the next partner
+    EXPECT_EQ(b.get<QComboBox>("followUpChoice")->currentIndex(), 1); // kept for the next partner
 
     QStringList searched;
-    b.t->onNameDaySearch = [&](const QString& given) { searched << given; };
+    QObject::connect(b.t, &PartnersTab::nameDaySearchRequested,
+                     [&](const QString& given) { searched << given; });
     b.w->pLapok()->setCurrentIndex(MainWindow::TabPartners);
     b.newPartner(QStringLiteral("Minta Anna"));
-    b.t->cUjNevNapok->setCurrentIndex(0);
+    b.get<QComboBox>("followUpChoice")->setCurrentIndex(0);
     b.save();
     EXPECT_EQ(searched, QStringList{QStringLiteral("Anna")});
     EXPECT_EQ(b.w->lastSavedPartner(), "Minta Anna");
 
     b.newPartner(QStringLiteral("Nemes Nóra"));
-    b.t->cUjNevNapok->setCurrentIndex(2);
+    b.get<QComboBox>("followUpChoice")->setCurrentIndex(2);
     b.save();
     EXPECT_EQ(searched.size(), 1);
     EXPECT_EQ(b.w->lastSavedPartner(), "Minta Anna");
@@ -417,43 +424,43 @@ TEST(Partners, KeysAndTheDetailsOfAPartner) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(b.w.get()));
 
     // Insert opens a new partner; Escape closes it without saving, from any field.
-    QTest::keyClick(b.t->lNevek, Qt::Key_Insert);
-    ASSERT_FALSE(b.t->pUjnev->isHidden());
-    b.t->eNev->setText(QStringLiteral("Cecil"));
-    QTest::keyClick(b.t->eCim, Qt::Key_Escape);
-    EXPECT_TRUE(b.t->pUjnev->isHidden());
+    QTest::keyClick(b.names(), Qt::Key_Insert);
+    ASSERT_FALSE(b.editor()->isHidden());
+    b.field("nameField")->setText(QStringLiteral("Cecil"));
+    QTest::keyClick(b.field("addressField"), Qt::Key_Escape);
+    EXPECT_TRUE(b.editor()->isHidden());
     EXPECT_EQ(b.stored().size(), 2u);
 
     // Enter in a one-line field saves; Enter in the list modifies.
-    QTest::keyClick(b.t->lNevek, Qt::Key_Insert);
-    b.t->eNev->setText(QStringLiteral("Cecil"));
-    QTest::keyClick(b.t->eTel, Qt::Key_Return);
-    EXPECT_TRUE(b.t->pUjnev->isHidden());
+    QTest::keyClick(b.names(), Qt::Key_Insert);
+    b.field("nameField")->setText(QStringLiteral("Cecil"));
+    QTest::keyClick(b.field("phoneField"), Qt::Key_Return);
+    EXPECT_TRUE(b.editor()->isHidden());
     EXPECT_EQ(b.listed().value(2), QStringLiteral("Cecil"));
     b.select(0);
-    QTest::keyClick(b.t->lNevek, Qt::Key_Return);
-    EXPECT_TRUE(b.t->modifying());
-    EXPECT_EQ(b.t->eNev->text(), QStringLiteral("Antal Ede"));
-    QTest::keyClick(b.t->mMegj, Qt::Key_Escape);
-    EXPECT_TRUE(b.t->pUjnev->isHidden());
+    QTest::keyClick(b.names(), Qt::Key_Return);
+    EXPECT_TRUE(b.editor()->modifying());
+    EXPECT_EQ(b.field("nameField")->text(), QStringLiteral("Antal Ede"));
+    QTest::keyClick(b.get<QPlainTextEdit>("noteField"), Qt::Key_Escape);
+    EXPECT_TRUE(b.editor()->isHidden());
 
     // The contact lines: a hint per line, an empty line none.
     b.select(0);
     EXPECT_EQ(b.contactLines(), (QStringList{QStringLiteral("ede@antal.hu"), QString(), QString(),
                                              QStringLiteral("+36 30 1"), QString()}));
-    b.t->lEler->setCurrentRow(0);
-    EXPECT_EQ(b.t->lEler->toolTip(), QStringLiteral("E-mail cím: ede@antal.hu"));
-    b.t->lEler->setCurrentRow(3);
-    EXPECT_EQ(b.t->lEler->toolTip(), QStringLiteral("Mobiltelefon szám: +36 30 1"));
-    b.t->lEler->setCurrentRow(4);
-    EXPECT_TRUE(b.t->lEler->toolTip().isEmpty());
+    b.contacts()->setCurrentRow(0);
+    EXPECT_EQ(b.contacts()->toolTip(), QStringLiteral("E-mail cím: ede@antal.hu"));
+    b.contacts()->setCurrentRow(3);
+    EXPECT_EQ(b.contacts()->toolTip(), QStringLiteral("Mobiltelefon szám: +36 30 1"));
+    b.contacts()->setCurrentRow(4);
+    EXPECT_TRUE(b.contacts()->toolTip().isEmpty());
 
     // Double-clicks: the mobile line offers the clipboard, then opens the SMS page.
     QApplication::clipboard()->setText(QStringLiteral("régi"));
     const auto dclick = [&](int row) {
-        const QRect r = b.t->lEler->visualItemRect(b.t->lEler->item(row));
-        QTest::mouseClick(b.t->lEler->viewport(), Qt::LeftButton, {}, r.center());
-        QTest::mouseDClick(b.t->lEler->viewport(), Qt::LeftButton, {}, r.center());
+        const QRect r = b.contacts()->visualItemRect(b.contacts()->item(row));
+        QTest::mouseClick(b.contacts()->viewport(), Qt::LeftButton, {}, r.center());
+        QTest::mouseDClick(b.contacts()->viewport(), Qt::LeftButton, {}, r.center());
     };
     dclick(3);
     ASSERT_EQ(b.boxes().size(), 1u);
@@ -473,11 +480,11 @@ TEST(Partners, KeysAndTheDetailsOfAPartner) {
                                                 QStringLiteral("mailto:ede@antal.hu")}));
 
     // A double-click on a name modifies it.
-    const QRect second = b.t->lNevek->visualRect(b.t->lNevek->model()->index(1, 0));
-    QTest::mouseClick(b.t->lNevek->viewport(), Qt::LeftButton, {}, second.center());
-    QTest::mouseDClick(b.t->lNevek->viewport(), Qt::LeftButton, {}, second.center());
-    EXPECT_FALSE(b.t->pUjnev->isHidden());
-    EXPECT_EQ(b.t->eNev->text(), QStringLiteral("Béla"));
+    const QRect second = b.names()->visualRect(b.names()->model()->index(1, 0));
+    QTest::mouseClick(b.names()->viewport(), Qt::LeftButton, {}, second.center());
+    QTest::mouseDClick(b.names()->viewport(), Qt::LeftButton, {}, second.center());
+    EXPECT_FALSE(b.editor()->isHidden());
+    EXPECT_EQ(b.field("nameField")->text(), QStringLiteral("Béla"));
     EXPECT_EQ(b.t->currentPartnerIndex(), 1u);
 }
 
@@ -486,14 +493,14 @@ TEST(Partners, ANameGoneFromTheFileShowsNothing) {
     std::filesystem::remove(b.s.data("partnerek.dat"));
     writeFile(b.s.data("partnerek.dat"), encodePartner(partner("Béla")));
     b.select(0);
-    EXPECT_EQ(b.t->lEler->count(), 0);
+    EXPECT_EQ(b.contacts()->count(), 0);
     EXPECT_EQ(b.t->currentPartnerIndex(), 1u);
-    EXPECT_TRUE(b.t->lEler->isEnabled());
+    EXPECT_TRUE(b.contacts()->isEnabled());
     // Modifying then has no record to read: the error box, and the panel stays closed.
-    b.t->Panel1->click();
+    b.get<QPushButton>("modifyButton")->click();
     ASSERT_EQ(b.boxes().size(), 1u);
     EXPECT_EQ(b.boxes()[0].kind, Dialogs::Kind::Stop);
-    EXPECT_TRUE(b.t->pUjnev->isHidden());
+    EXPECT_TRUE(b.editor()->isHidden());
 }
 
 namespace {
@@ -513,10 +520,10 @@ TEST(Partners, AccentedCapitalsShowWholeInEveryListAndGrid) {
     b.w->show();
     QApplication::processEvents();
     std::vector<std::pair<const QAbstractItemView*, int>> rows;
-    rows.emplace_back(b.t->lNevek, b.t->lNevek->visualRect(b.t->lNevek->model()->index(1, 0)).height());
+    rows.emplace_back(b.names(), b.names()->visualRect(b.names()->model()->index(1, 0)).height());
     b.select(0);
-    ASSERT_GT(b.t->lEler->count(), 0);
-    rows.emplace_back(b.t->lEler, b.t->lEler->visualItemRect(b.t->lEler->item(0)).height());
+    ASSERT_GT(b.contacts()->count(), 0);
+    rows.emplace_back(b.contacts(), b.contacts()->visualItemRect(b.contacts()->item(0)).height());
     auto* grid = b.w->findChild<QTableView*>(QStringLiteral("eventGrid"));
     rows.emplace_back(grid, grid->verticalHeader()->defaultSectionSize());
     auto* options = b.w->findChild<QListWidget*>(QStringLiteral("cBeall"));

@@ -138,7 +138,7 @@ TEST(Theme, ControlsThatDoNotExistAreSkipped) {
     QWidget root;
     root.setObjectName(QStringLiteral("Form1"));
     auto* edit = new QLineEdit(&root);
-    edit->setObjectName(QStringLiteral("eNev"));
+    edit->setObjectName(QStringLiteral("nameField"));
     auto* loose = new QLabel(&root);
     loose->setObjectName(QStringLiteral("lValami"));
     const QColor looseBefore = loose->palette().color(QPalette::WindowText);

@@ -1,15 +1,12 @@
 #pragma once
 
+#include "gui/tabs/partner_editor.h"
+
 #include <QWidget>
 #include <cstddef>
-#include <functional>
 #include <string>
 #include <vector>
 
-class QComboBox;
-class QGroupBox;
-class QLabel;
-class QLineEdit;
 class QListView;
 class QListWidget;
 class QPlainTextEdit;
@@ -18,65 +15,32 @@ class QStringListModel;
 
 namespace zel::gui {
 
-class MainWindow;
+class AppState;
+class Dialogs;
+class Shell;
 
-// "Partnerek": the partner list with one partner's details, and the editing panel that covers the
-// list while a partner is being entered or changed.
+// "Partnerek": the partner list with one partner's contact lines and note; the editor covers it
+// while a partner is entered or changed.
 class PartnersTab : public QWidget {
+    Q_OBJECT
+
   public:
-    PartnersTab(MainWindow& main, QWidget* parent = nullptr);
+    PartnersTab(AppState& state, Dialogs& dialogs, Shell& shell, QWidget* parent = nullptr);
 
-    // Reads the names from the file into lNevek and hands them to the main window.
-    void PartnerekBetolt();
-    void PartnerListaTilt(bool empty);
-    // The selected partner's contact lines and note.
-    void lNevekClick();
-    // Opens the editing panel for a new partner.
-    void Panel5Click();
-    // Opens the editing panel for the current partner.
-    void Panel1Click();
-    // Closes the editing panel; nothing is written.
-    void Panel3Click();
-    void Panel4Click() { NevMent(); }
-    void NevMent();
-    void Panel6Click();
-    // Removes every name day and birthday of the name, then refreshes their tables.
-    void NevSznapTorles(const std::string& name);
-
-    void lElerClick();
-    void lElerDblClick();
-    // A right click leads to the editing of the contact web pages in the settings.
-    void lElerMouseDown();
-    // A contact line's action: 0 e-mail, 1 web, 2 postal address, 3 mobile, 4 landline.
-    void Contact(int index, const QString& text);
-
-    // The editing panel is modifying exactly when its title begins with "S".
-    bool modifying() const;
+    // Opens the editor for a new partner with this name typed in, the caret before it.
+    void startNewPartner(const QString& name);
+    // An empty list: nothing to show, modify or delete.
+    void showEmpty();
+    // The file position of the partner whose details are shown.
     std::size_t currentPartnerIndex() const { return currentIndex_; }
 
-    // After saving with "Névnap": the name-day search, given the partner's given name.
-    std::function<void(const QString& givenName)> onNameDaySearch;
-
-    QListView* lNevek = nullptr;
-    QListWidget* lEler = nullptr;
-    QPlainTextEdit* rMegj1 = nullptr;
-    QPushButton* Panel5 = nullptr;
-    QPushButton* Panel1 = nullptr;
-    QPushButton* Panel6 = nullptr;
-
-    QWidget* pUjnev = nullptr;
-    QLabel* lSzemely = nullptr;
-    QLineEdit* eNev = nullptr;
-    QLineEdit* eCim = nullptr;
-    QLineEdit* eWeb = nullptr;
-    QLineEdit* eEmail = nullptr;
-    QLineEdit* eMobil = nullptr;
-    QLineEdit* eTel = nullptr;
-    QPlainTextEdit* mMegj = nullptr;
-    QPushButton* Panel4 = nullptr;
-    QPushButton* Panel3 = nullptr;
-    QGroupBox* gUjNevNap = nullptr;
-    QComboBox* cUjNevNapok = nullptr;
+  signals:
+    // After saving with "Születésnap": a birthday for the partner just saved.
+    void birthdayRequested();
+    // After saving with "Névnap": the name-day search for the partner's given name.
+    void nameDaySearchRequested(const QString& givenName);
+    // A right click on the contact lines: the web pages the lines open.
+    void webAddressesRequested();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -84,23 +48,35 @@ class PartnersTab : public QWidget {
 
   private:
     void build();
-    void buildEditor();
-    void showNames(const std::vector<std::string>& names);
-    // The partner list was read again: shown from the top, the first selected.
     void showPartners();
-    // Selects a row without running the details display.
+    void showNames(const std::vector<std::string>& names);
+    void showDetails();
+    void openNew();
+    void openSelected();
+    void deleteSelected();
+    void onSaved(const std::string& name, PartnerEditor::FollowUp followUp);
+    void onEditorClosed();
+    void onContactLineChosen();
+    void showContactHint();
+    // Selects a row without showing its details.
     void selectRow(int row);
     int selectedRow() const;
-    void limitNote();
-    void onNamesCurrentChanged();
 
-    MainWindow& main_;
+    AppState& state_;
+    Dialogs& dialogs_;
+    Shell& shell_;
     QStringListModel* names_ = nullptr;
     std::size_t currentIndex_ = 0;
     // The row whose details are shown; a click on it again reads nothing.
     int shownRow_ = -1;
     bool selecting_ = false;
-    std::string formerName_;
+
+    QListView* nameList_ = nullptr;
+    QListWidget* contactList_ = nullptr;
+    QPlainTextEdit* noteView_ = nullptr;
+    QPushButton* modifyButton_ = nullptr;
+    QPushButton* deleteButton_ = nullptr;
+    PartnerEditor* editor_ = nullptr;
 };
 
 } // namespace zel::gui

@@ -236,25 +236,26 @@ QStringList buttonPanels() {
         out << QStringLiteral("Panel%1").arg(i);
     out << names({"deleteButton", "todayButton", "nowButton", "pHang", "pImpInfo", "button_webaddress",
                   "addButton", "browseButton", "testButton", "severalProgramsButton", "newPartnerButton",
-                  "applyButton", "editBrowseButton"});
+                  "applyButton", "editBrowseButton", "newPartnerListButton", "modifyButton",
+                  "deletePartnerButton", "saveButton", "cancelButton"});
     return out;
 }
 
 const QStringList& pagePanels() {
-    static const QStringList list = names(
-        {"newEventPage", "eventsPage", "pSzemelyek", "pMuveletek", "pBeallitasok", "pUjnev", "pSegitseg"});
+    static const QStringList list = names({"newEventPage", "eventsPage", "partnersPage", "pMuveletek",
+                                           "pBeallitasok", "partnerEditor", "pSegitseg"});
     return list;
 }
 
 const std::vector<Assignment>& assignments() {
     static const std::vector<Assignment> list = [] {
         const QStringList datePickers = names({"datePicker", "rangeFrom", "rangeTo", "editDate"});
-        const QStringList edits = names({"eNev",
-                                         "eEmail",
-                                         "eWeb",
-                                         "eCim",
-                                         "eMobil",
-                                         "eTel",
+        const QStringList edits = names({"nameField",
+                                         "emailField",
+                                         "webField",
+                                         "addressField",
+                                         "mobileField",
+                                         "phoneField",
                                          "editProgramFile",
                                          "cUjEsKivelUj",
                                          "eUjEsJell",
@@ -263,9 +264,9 @@ const std::vector<Assignment>& assignments() {
                                          "newPartnerName",
                                          "reminderText",
                                          "mUjEsKivelMegj",
-                                         "mMegj",
+                                         "noteField",
                                          "editReminderText",
-                                         "rMegj1",
+                                         "noteView",
                                          "listingKindChoice",
                                          "cLegkozelebb",
                                          "kindChoice",
@@ -277,10 +278,10 @@ const std::vector<Assignment>& assignments() {
                                          "partnerChoice",
                                          "nameDayList",
                                          "editPartner",
-                                         "cUjNevNapok",
+                                         "followUpChoice",
                                          "cExport",
-                                         "lNevek",
-                                         "lEler",
+                                         "nameList",
+                                         "contactList",
                                          "lNapok",
                                          "eventGrid",
                                          "sg",
@@ -315,7 +316,7 @@ const std::vector<Assignment>& assignments() {
                                         "gNevSzulFigy",
                                         "gNevSzulFigyMikor",
                                         "gHang",
-                                        "gUjNevNap",
+                                        "followUpGroup",
                                         "partnerGroup",
                                         "pIdo",
                                         "l1",
@@ -326,14 +327,14 @@ const std::vector<Assignment>& assignments() {
                                         "Label6",
                                         "activeBox",
                                         "editActive",
-                                        "lSzemely",
+                                        "editorTitle",
                                         "mUjEsKivelMegj",
                                         "sRich"});
         captionInk << panels;
         // Controls of the pages that have no colour of their own follow their page's text colour.
         captionInk << pagePanels();
         QStringList textInk = edits;
-        textInk << names({"mNevnap", "lSzemely"});
+        textInk << names({"mNevnap", "editorTitle"});
         QStringList textBackFace = edits;
         textBackFace << facePanels << names({"activeBox", "editActive", "Form1"});
 
