@@ -20,6 +20,7 @@
 #include "gui/tabs/settings_tab.h"
 #include "gui/texts.h"
 #include "gui/theme/icons.h"
+#include "gui/theme/theme.h"
 #include "gui/widgets/event_table_model.h"
 #include "gui/widgets/month_calendar.h"
 #include "gui/widgets/summary_box.h"
@@ -105,7 +106,7 @@ void MainWindow::buildWindow() {
         const char* caption;
     } tabs[] = {{"newEventPage", "Új esemény"},  {"eventsPage", "Események"},
                 {"partnersPage", "Partnerek"},   {"pMuveletek", "Műveletek"},
-                {"pBeallitasok", "Beállítások"}, {"pSegitseg", "Segítség"}};
+                {"settingsPage", "Beállítások"}, {"pSegitseg", "Segítség"}};
     // Six Hungarian captions share 495 pixels: slimmer tabs than the style's own.
     pLapok_->tabBar()->setStyleSheet(QStringLiteral(
         "QTabBar::tab { padding: 3px 6px; margin-right: 1px; border: 1px solid #9a9a9a; border-bottom: none;"
@@ -127,9 +128,16 @@ void MainWindow::buildWindow() {
     });
     connect(partnersTab_, &PartnersTab::webAddressesRequested, this, [this] {
         pLapok_->setCurrentIndex(TabSettings);
-        guarded(services_.dialogs, [this] { settingsTab_->button_webaddressClick(); });
+        guarded(services_.dialogs, [this] { settingsTab_->editWebAddresses(); });
     });
-    settingsTab_ = new SettingsTab(*this);
+    settingsTab_ = new SettingsTab(*state_, services_.dialogs, services_.autostart);
+    connect(settingsTab_, &SettingsTab::defaultSoundPreviewRequested, this, [this] { fAkcio_->Play(2); });
+    connect(settingsTab_, &SettingsTab::soundFilePreviewRequested, this,
+            [this](const QString& file) { fAkcio_->TestPlay(file); });
+    // The window takes the colours as soon as they change.
+    connect(state_, &AppState::settingsChanged, this, [this] {
+        if (state_->settings().colors != appliedColors_) applyColors();
+    });
     for (const auto& t : tabs) {
         QWidget* const pages[] = {newEventTab_, eventsTab_, partnersTab_, nullptr, settingsTab_, nullptr};
         QWidget* page = pages[pLapok_->count()];
@@ -249,7 +257,7 @@ void MainWindow::FormCreate() {
                        QStringLiteral("  "));
         pLapok_->setCurrentIndex(TabEvents);
         cLegkozelebb_->setCurrentIndex(0);
-        settingsTab_->SzinekAlkalmaz();
+        applyColors();
         if (state_->partnerNames().empty()) partnersTab_->showEmpty();
         if (settings().start == StartChoice::Passive) AktPassziv(nullptr, 0);
         allNames_ = NevListaEpit(state_->extendedCalendar(), localeLess());
@@ -270,15 +278,15 @@ void MainWindow::applyOrCreateSettings() {
         if (e.code() != kReadPastEnd) throw;
         // A damaged file is reported and kept as it is; the defaults stand until the user saves.
         showErrorBox(services_.dialogs, e);
-        settingsTab_->AlapBeallit();
+        settingsTab_->resetToDefaults();
         return;
     }
     if (read) {
         settingsTab_->showSettings(state_->settings());
         return;
     }
-    settingsTab_->AlapBeallit();
-    settingsTab_->Panel21Click();
+    settingsTab_->resetToDefaults();
+    settingsTab_->save();
 }
 
 Settings MainWindow::settings() const {
@@ -294,7 +302,13 @@ void MainWindow::selectDefaultSound() {
 }
 
 void MainWindow::pHangClick() {
-    settingsTab_->pHangClick();
+    settingsTab_->chooseSoundFile();
+}
+
+void MainWindow::applyColors() {
+    appliedColors_ = state_->settings().colors;
+    applyTheme(this, appliedColors_);
+    settingsTab_->update();
 }
 
 void MainWindow::PartnerekBetolt() {

@@ -155,6 +155,8 @@ class MainWindow : public QWidget, public AlertHost {
     void applyOrCreateSettings();
     // Reads every event table at start-up.
     void loadEvents();
+    // Paints the window in the live settings' colours.
+    void applyColors();
     void refreshServiceView();
     // Hides into the tray, or minimises where there is no tray to come back from.
     void hideToTray();
@@ -173,6 +175,7 @@ class MainWindow : public QWidget, public AlertHost {
     std::function<void()> exitHandler_;
     std::vector<std::string> summary_;
     bool mAktiv_ = true;
+    ThemeColors appliedColors_{};
     Moment previousTick_;
 
     QTabWidget* pLapok_ = nullptr;

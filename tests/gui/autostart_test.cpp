@@ -45,7 +45,7 @@ TEST(Autostart, TheEntryIsNamedAfterTheTitleAndStartsTheExecutable) {
     EXPECT_EQ(XdgAutostart::entryPath(), QString::fromStdString(entry.string()));
     EXPECT_FALSE(a.isOn());
 
-    a.AutoIndit(true, QStringLiteral("/opt/Zel moran/bin/zelmoran"));
+    a.setAutostart(true, QStringLiteral("/opt/Zel moran/bin/zelmoran"));
     ASSERT_TRUE(std::filesystem::exists(entry));
     EXPECT_TRUE(a.isOn());
     const std::string text = readFile(entry);
@@ -55,13 +55,13 @@ TEST(Autostart, TheEntryIsNamedAfterTheTitleAndStartsTheExecutable) {
     EXPECT_NE(text.find("\nExec=\"/opt/Zel moran/bin/zelmoran\"\n"), std::string::npos);
 
     // Quotes, dollars and backslashes in the path are escaped inside the quoted Exec value.
-    a.AutoIndit(true, QStringLiteral("/opt/a\"b$c\\d/zelmoran"));
+    a.setAutostart(true, QStringLiteral("/opt/a\"b$c\\d/zelmoran"));
     EXPECT_NE(readFile(entry).find("\nExec=\"/opt/a\\\"b\\$c\\\\d/zelmoran\"\n"), std::string::npos);
 
-    a.AutoIndit(false, QString());
+    a.setAutostart(false, QString());
     EXPECT_FALSE(std::filesystem::exists(entry));
     EXPECT_FALSE(a.isOn());
-    EXPECT_NO_THROW(a.AutoIndit(false, QString())); // already gone: no error
+    EXPECT_NO_THROW(a.setAutostart(false, QString())); // already gone: no error
 }
 
 TEST(Autostart, AnEntryThatCannotBeWrittenThrows) {
@@ -69,7 +69,7 @@ TEST(Autostart, AnEntryThatCannotBeWrittenThrows) {
     writeFile(dir.path() / "config", "a file where the folder should be");
     const ConfigHome home(dir.path() / "config");
     XdgAutostart a;
-    EXPECT_THROW(a.AutoIndit(true, QStringLiteral("/usr/bin/zelmoran")), zel::IoError);
+    EXPECT_THROW(a.setAutostart(true, QStringLiteral("/usr/bin/zelmoran")), zel::IoError);
     EXPECT_FALSE(a.isOn());
 }
 #endif

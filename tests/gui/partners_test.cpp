@@ -526,7 +526,7 @@ TEST(Partners, AccentedCapitalsShowWholeInEveryListAndGrid) {
     rows.emplace_back(b.contacts(), b.contacts()->visualItemRect(b.contacts()->item(0)).height());
     auto* grid = b.w->findChild<QTableView*>(QStringLiteral("eventGrid"));
     rows.emplace_back(grid, grid->verticalHeader()->defaultSectionSize());
-    auto* options = b.w->findChild<QListWidget*>(QStringLiteral("cBeall"));
+    auto* options = b.w->findChild<QListWidget*>(QStringLiteral("optionList"));
     rows.emplace_back(options, options->visualItemRect(options->item(0)).height());
     auto* alert = b.w->fAkcio();
     alert->prepareNotice({QStringLiteral("Őri Ödönné  Névnapja: Március 5.")}, true, true, false);

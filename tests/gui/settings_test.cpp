@@ -4,6 +4,7 @@
 #include "gui/alert/alert_window.h"
 #include "gui/tabs/settings_tab.h"
 #include "support/app_fixture.h"
+#include "support/gui_util.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -45,6 +46,12 @@ std::string field(const std::string& record, std::size_t at) {
     return getField(reinterpret_cast<const std::uint8_t*>(record.data()) + at, 255);
 }
 
+// The pointer comes over a control.
+void hover(QWidget* w) {
+    QEvent enter(QEvent::Enter);
+    QCoreApplication::sendEvent(w, &enter);
+}
+
 QString q(const std::filesystem::path& p) {
     return QString::fromStdString(p.string());
 }
@@ -57,24 +64,26 @@ TEST(SettingsTab, TheFirstStartShowsTheDefaultsAndRemovesTheAutostartEntry) {
     SettingsTab* t = w->settingsTab();
     const SettingsBytes defaults = defaultsRecord();
     EXPECT_EQ(savedRecord(s), std::string(defaults.begin(), defaults.end()));
-    EXPECT_EQ(t->current(), defaultSettings());
+    EXPECT_EQ(w->settings(), defaultSettings());
 
     const QStringList items = {QStringLiteral("Figyelmeztető ablakok megjelenítése  (Ajánlott)"),
                                QStringLiteral("Névnapok listája az összes előfordulás alapján"),
                                QStringLiteral("Az elmúlt eseményeket is megjelenítse listázáskor"),
                                QStringLiteral("Segítő megjegyzések a téma felett a beállításoknál"),
                                QStringLiteral("Névnapok megjelenítése induláskor egy buborékban")};
-    ASSERT_EQ(t->cBeall->count(), 5);
+    ASSERT_EQ(zel::test::child<QListWidget>(t, "optionList")->count(), 5);
     for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(t->cBeall->item(i)->text(), items[i]);
-    EXPECT_EQ(t->rIndAktiv->text(), QStringLiteral("Indítás aktív módban "));
-    EXPECT_EQ(t->gSzinek->title(), QStringLiteral(" A program &színeinek testreszabása "));
-    EXPECT_TRUE(t->rBezarLeall->isChecked());
-    EXPECT_TRUE(t->rIndNe->isChecked());
-    EXPECT_FALSE(t->cIkonNezet->isEnabled());
-    EXPECT_TRUE(t->rAlapHang->isChecked());
-    EXPECT_TRUE(t->rkekes->isChecked());
-    EXPECT_TRUE(t->sNevSzulFigy->isEnabled());
+        EXPECT_EQ(zel::test::child<QListWidget>(t, "optionList")->item(i)->text(), items[i]);
+    EXPECT_EQ(zel::test::child<QRadioButton>(t, "startActiveChoice")->text(),
+              QStringLiteral("Indítás aktív módban "));
+    EXPECT_EQ(zel::test::child<QGroupBox>(t, "colorGroup")->title(),
+              QStringLiteral(" A program &színeinek testreszabása "));
+    EXPECT_TRUE(zel::test::child<QRadioButton>(t, "closeEndsChoice")->isChecked());
+    EXPECT_TRUE(zel::test::child<QRadioButton>(t, "noStartChoice")->isChecked());
+    EXPECT_FALSE(zel::test::child<QCheckBox>(t, "startInTrayBox")->isEnabled());
+    EXPECT_TRUE(zel::test::child<QRadioButton>(t, "defaultSoundChoice")->isChecked());
+    EXPECT_TRUE(zel::test::child<QRadioButton>(t, "blueGreenPreset")->isChecked());
+    EXPECT_TRUE(zel::test::child<QSpinBox>(t, "noticeDaysSpin")->isEnabled());
     // "Ne induljon a program" takes the entry away at once, and Mentés once more.
     EXPECT_EQ(s.autostart.calls, (QStringList{QStringLiteral("off"), QStringLiteral("off")}));
     EXPECT_TRUE(s.sound.calls.isEmpty());
@@ -90,9 +99,9 @@ TEST(SettingsTab, SoundModeDecidesOverSoundFlagAndAMissingFileFallsBackToTheDefa
         putField(b.data() + 36, 255, (s.dir.path() / "csengo.wav").string());
         writeRecord(s, b);
         auto w = s.open();
-        EXPECT_TRUE(w->settingsTab()->rNemHang->isChecked());
+        EXPECT_TRUE(zel::test::child<QRadioButton>(w->settingsTab(), "noSoundChoice")->isChecked());
         EXPECT_EQ(w->soundChoice(), SoundChoice::None);
-        EXPECT_TRUE(w->settingsTab()->pHang->text().isEmpty());
+        EXPECT_TRUE(zel::test::child<QLabel>(w->settingsTab(), "soundFilePanel")->text().isEmpty());
     }
     Start s;
     const auto gone = s.dir.path() / "hangok" / "csengo.szep.wav";
@@ -103,13 +112,13 @@ TEST(SettingsTab, SoundModeDecidesOverSoundFlagAndAMissingFileFallsBackToTheDefa
     writeRecord(s, b);
     auto w = s.open();
     SettingsTab* t = w->settingsTab();
-    EXPECT_TRUE(t->rAlapHang->isChecked());
-    EXPECT_EQ(t->pHang->text(), QStringLiteral("csengo"));
+    EXPECT_TRUE(zel::test::child<QRadioButton>(t, "defaultSoundChoice")->isChecked());
+    EXPECT_EQ(zel::test::child<QLabel>(t, "soundFilePanel")->text(), QStringLiteral("csengo"));
     EXPECT_EQ(w->ownSoundFile(), q(gone));
     EXPECT_TRUE(s.sound.calls.isEmpty()); // applying plays nothing
     EXPECT_TRUE(s.autostart.calls.isEmpty());
 
-    t->Panel21->click();
+    zel::test::child<QPushButton>(t, "saveSettingsButton")->click();
     const std::string saved = savedRecord(s);
     EXPECT_EQ(saved[26], '1');
     EXPECT_EQ(saved[292], 1);
@@ -126,16 +135,16 @@ TEST(SettingsTab, MentesWritesTheControlsOverTheRecordReadAndSetsTheAutostartEnt
     auto w = s.open();
     SettingsTab* t = w->settingsTab();
 
-    t->rBezarIkon->click();
-    t->rIndAktiv->click();
-    EXPECT_TRUE(t->cIkonNezet->isEnabled());
-    t->cIkonNezet->click();
-    t->cBeall->item(SettingsTab::PastEvents)->setCheckState(Qt::Checked);
-    t->sNevSzulFigy->setValue(7);
+    zel::test::child<QRadioButton>(t, "closeToTrayChoice")->click();
+    zel::test::child<QRadioButton>(t, "startActiveChoice")->click();
+    EXPECT_TRUE(zel::test::child<QCheckBox>(t, "startInTrayBox")->isEnabled());
+    zel::test::child<QCheckBox>(t, "startInTrayBox")->click();
+    zel::test::child<QListWidget>(t, "optionList")->item(2)->setCheckState(Qt::Checked);
+    zel::test::child<QSpinBox>(t, "noticeDaysSpin")->setValue(7);
     EXPECT_TRUE(s.autostart.calls.isEmpty()); // the active start waits for Mentés
     EXPECT_EQ(savedRecord(s), std::string(b.begin(), b.end()));
 
-    t->Panel21->click();
+    zel::test::child<QPushButton>(t, "saveSettingsButton")->click();
     const std::string saved = savedRecord(s);
     ASSERT_EQ(saved.size(), 1064u);
     EXPECT_EQ(saved[20], 0);
@@ -147,15 +156,15 @@ TEST(SettingsTab, MentesWritesTheControlsOverTheRecordReadAndSetsTheAutostartEnt
     EXPECT_EQ(s.autostart.calls, QStringList{QStringLiteral("on ") + exe()});
 
     // Choosing "Ne induljon a program" removes the entry at once; the file waits for Mentés.
-    t->rIndNe->click();
+    zel::test::child<QRadioButton>(t, "noStartChoice")->click();
     EXPECT_EQ(s.autostart.calls.last(), QStringLiteral("off"));
-    EXPECT_FALSE(t->cIkonNezet->isChecked());
-    EXPECT_FALSE(t->cIkonNezet->isEnabled());
+    EXPECT_FALSE(zel::test::child<QCheckBox>(t, "startInTrayBox")->isChecked());
+    EXPECT_FALSE(zel::test::child<QCheckBox>(t, "startInTrayBox")->isEnabled());
     EXPECT_EQ(savedRecord(s), saved);
-    t->rIndPassziv->click();
-    EXPECT_TRUE(t->cIkonNezet->isEnabled());
+    zel::test::child<QRadioButton>(t, "startPassiveChoice")->click();
+    EXPECT_TRUE(zel::test::child<QCheckBox>(t, "startInTrayBox")->isEnabled());
     EXPECT_EQ(s.autostart.calls.size(), 2);
-    t->Panel21->click();
+    zel::test::child<QPushButton>(t, "saveSettingsButton")->click();
     EXPECT_EQ(savedRecord(s)[24], '2');
     EXPECT_EQ(s.autostart.calls.last(), QStringLiteral("on ") + exe());
     EXPECT_TRUE(s.dialogs.boxes.empty());
@@ -167,7 +176,7 @@ TEST(SettingsTab, AFailedSaveIsReportedAndLeavesTheAutostartEntryAlone) {
     s.autostart.calls.clear();
     std::filesystem::remove(s.dir.path() / "beallitasok.cfg");
     std::filesystem::create_directory(s.dir.path() / "beallitasok.cfg");
-    w->settingsTab()->Panel21->click();
+    zel::test::child<QPushButton>(w->settingsTab(), "saveSettingsButton")->click();
     ASSERT_EQ(s.dialogs.boxes.size(), 1u);
     EXPECT_EQ(s.dialogs.boxes[0].kind, Dialogs::Kind::Stop);
     EXPECT_TRUE(s.autostart.calls.isEmpty());
@@ -186,23 +195,23 @@ TEST(SettingsTab, AlapBeallitasokAsksFirstAndChangesOnlyTheControls) {
     auto w = s.open();
     SettingsTab* t = w->settingsTab();
     const std::string before = savedRecord(s);
-    ASSERT_EQ(t->current(), custom);
+    ASSERT_EQ(w->settings(), custom);
 
-    t->Panel22->click();
+    zel::test::child<QPushButton>(t, "defaultsButton")->click();
     ASSERT_EQ(s.dialogs.boxes.size(), 1u);
     EXPECT_EQ(s.dialogs.boxes[0].kind, Dialogs::Kind::Confirmation);
     EXPECT_EQ(s.dialogs.boxes[0].caption, QStringLiteral("Megerősítés"));
     EXPECT_EQ(s.dialogs.boxes[0].text,
               QStringLiteral("Valóban visszaállítja az alapértelmezett beállításokat?"));
     EXPECT_EQ(s.dialogs.boxes[0].buttons, Dialogs::Yes | Dialogs::No);
-    EXPECT_EQ(t->current(), custom);
+    EXPECT_EQ(w->settings(), custom);
     EXPECT_TRUE(s.autostart.calls.isEmpty());
 
     s.dialogs.answers.push_back(Dialogs::Yes);
-    t->Panel22->click();
-    EXPECT_EQ(t->current(), defaultSettings());
-    EXPECT_TRUE(t->rkekes->isChecked());
-    EXPECT_TRUE(t->rIndNe->isChecked());
+    zel::test::child<QPushButton>(t, "defaultsButton")->click();
+    EXPECT_EQ(w->settings(), defaultSettings());
+    EXPECT_TRUE(zel::test::child<QRadioButton>(t, "blueGreenPreset")->isChecked());
+    EXPECT_TRUE(zel::test::child<QRadioButton>(t, "noStartChoice")->isChecked());
     EXPECT_EQ(s.autostart.calls, QStringList{QStringLiteral("off")});
     EXPECT_EQ(savedRecord(s), before);
     EXPECT_TRUE(s.sound.calls.isEmpty());
@@ -219,12 +228,12 @@ TEST(SettingsTab, AlapBeallitasokKeepsTheSoundDialogsFileName) {
     writeRecord(s, b);
     auto w = s.open();
     SettingsTab* t = w->settingsTab();
-    EXPECT_TRUE(t->rHang->isChecked());
+    EXPECT_TRUE(zel::test::child<QRadioButton>(t, "soundFileChoice")->isChecked());
     s.dialogs.answers.push_back(Dialogs::Yes);
-    t->Panel22->click();
-    EXPECT_TRUE(t->current().soundFile.empty());
-    EXPECT_EQ(t->current().soundDialogFile, file.string());
-    t->Panel21->click();
+    zel::test::child<QPushButton>(t, "defaultsButton")->click();
+    EXPECT_TRUE(w->settings().soundFile.empty());
+    EXPECT_EQ(w->settings().soundDialogFile, file.string());
+    zel::test::child<QPushButton>(t, "saveSettingsButton")->click();
     EXPECT_EQ(field(savedRecord(s), 36), file.string());
     EXPECT_EQ(savedRecord(s)[292], 1);
 }
@@ -233,7 +242,7 @@ TEST(SettingsTab, TheWebAddressesStopAtAnEmptyAnswerAndKeepTheirsOnCancel) {
     Start s;
     auto w = s.open();
     SettingsTab* t = w->settingsTab();
-    const Settings before = t->current();
+    const Settings before = w->settings();
     const QStringList prompts = {
         QStringLiteral(
             "Adja meg a postai cím kereséséhez használni kívánt Internetes térképoldal teljes címét:"),
@@ -241,28 +250,28 @@ TEST(SettingsTab, TheWebAddressesStopAtAnEmptyAnswerAndKeepTheirsOnCancel) {
         QStringLiteral("Kérem a vezetékes telefonszámhoz kapcsolható Internetes oldal teljes címét:")};
 
     s.dialogs.inputAnswers = {QStringLiteral("https://térkép.example/"), QString(), QStringLiteral("unused")};
-    t->button_webaddress->click();
+    zel::test::child<QPushButton>(t, "webAddressesButton")->click();
     EXPECT_EQ(s.dialogs.inputPrompts, (std::vector<QString>{prompts[0], prompts[1]}));
-    EXPECT_EQ(t->current().mapPage, utf8ToCp1250("https://térkép.example/"));
-    EXPECT_EQ(t->current().smsPage, before.smsPage);
-    EXPECT_EQ(t->current().phonePage, before.phonePage);
+    EXPECT_EQ(w->settings().mapPage, utf8ToCp1250("https://térkép.example/"));
+    EXPECT_EQ(w->settings().smsPage, before.smsPage);
+    EXPECT_EQ(w->settings().phonePage, before.phonePage);
     EXPECT_TRUE(s.dialogs.boxes.empty());
 
     s.dialogs.inputPrompts.clear();
     s.dialogs.inputAnswers = {QStringLiteral("https://a.example/"), std::nullopt,
                               QString(300, QLatin1Char('x'))};
-    t->button_webaddress->click();
+    zel::test::child<QPushButton>(t, "webAddressesButton")->click();
     EXPECT_EQ(s.dialogs.inputPrompts, (std::vector<QString>{prompts[0], prompts[1], prompts[2]}));
-    EXPECT_EQ(t->current().mapPage, "https://a.example/");
-    EXPECT_EQ(t->current().smsPage, before.smsPage);
-    EXPECT_EQ(t->current().phonePage, std::string(255, 'x'));
+    EXPECT_EQ(w->settings().mapPage, "https://a.example/");
+    EXPECT_EQ(w->settings().smsPage, before.smsPage);
+    EXPECT_EQ(w->settings().phonePage, std::string(255, 'x'));
     ASSERT_EQ(s.dialogs.boxes.size(), 1u);
     EXPECT_EQ(s.dialogs.boxes[0].kind, Dialogs::Kind::Information);
     EXPECT_EQ(s.dialogs.boxes[0].text,
               QStringLiteral(
                   "Ezen beállítások is a Mentés gombra történő kattinttással érvényesülnek véglegesen."));
     EXPECT_EQ(field(savedRecord(s), 806), before.phonePage); // until Mentés
-    t->Panel21->click();
+    zel::test::child<QPushButton>(t, "saveSettingsButton")->click();
     EXPECT_EQ(field(savedRecord(s), 806), std::string(255, 'x'));
 }
 
@@ -270,15 +279,15 @@ TEST(SettingsTab, TurningOffBothNoticesWarnsOnTheSettingsTabAndDisablesTheDays) 
     Start s;
     auto w = s.open();
     SettingsTab* t = w->settingsTab();
-    t->cNevSzulFigyIndul->click(); // off, on another tab: no warning
-    EXPECT_FALSE(t->sNevSzulFigy->isEnabled());
+    zel::test::child<QCheckBox>(t, "noticeAtStartBox")->click(); // off, on another tab: no warning
+    EXPECT_FALSE(zel::test::child<QSpinBox>(t, "noticeDaysSpin")->isEnabled());
     EXPECT_TRUE(s.dialogs.boxes.empty());
-    t->cNevSzulFigyLeall->click();
-    EXPECT_TRUE(t->sNevSzulFigy->isEnabled());
+    zel::test::child<QCheckBox>(t, "noticeAtExitBox")->click();
+    EXPECT_TRUE(zel::test::child<QSpinBox>(t, "noticeDaysSpin")->isEnabled());
 
     w->pLapok()->setCurrentIndex(MainWindow::TabSettings);
-    t->cNevSzulFigyLeall->click();
-    EXPECT_FALSE(t->sNevSzulFigy->isEnabled());
+    zel::test::child<QCheckBox>(t, "noticeAtExitBox")->click();
+    EXPECT_FALSE(zel::test::child<QSpinBox>(t, "noticeDaysSpin")->isEnabled());
     ASSERT_EQ(s.dialogs.boxes.size(), 1u);
     EXPECT_EQ(s.dialogs.boxes[0].kind, Dialogs::Kind::Warning);
     EXPECT_EQ(s.dialogs.boxes[0].caption, QStringLiteral("Figyelem!"));
@@ -286,9 +295,9 @@ TEST(SettingsTab, TurningOffBothNoticesWarnsOnTheSettingsTabAndDisablesTheDays) 
                                                       "Így nem kap értesítést ezekről!"));
     EXPECT_EQ(s.dialogs.boxes[0].buttons, Dialogs::Ok);
 
-    t->cBeall->item(SettingsTab::Warnings)->setCheckState(Qt::Unchecked);
-    t->cNevSzulFigyIndul->click();
-    t->cNevSzulFigyIndul->click();
+    zel::test::child<QListWidget>(t, "optionList")->item(0)->setCheckState(Qt::Unchecked);
+    zel::test::child<QCheckBox>(t, "noticeAtStartBox")->click();
+    zel::test::child<QCheckBox>(t, "noticeAtStartBox")->click();
     EXPECT_EQ(s.dialogs.boxes.size(), 1u); // warnings are off
 }
 
@@ -296,46 +305,51 @@ TEST(SettingsTab, TheHintsShowExactlyWhileItemThreeIsChecked) {
     Start s;
     auto w = s.open();
     SettingsTab* t = w->settingsTab();
-    EXPECT_EQ(t->Panel21->toolTip(), QStringLiteral("A beállítások mentése"));
-    EXPECT_EQ(t->p11->toolTip(), QStringLiteral("Háttérszín"));
-    EXPECT_EQ(t->rkekes->toolTip(), QStringLiteral("A program színeiben a kék és a zöld színek dominálnak"));
-    EXPECT_TRUE(t->rBolondos->toolTip().isEmpty());
+    EXPECT_EQ(zel::test::child<QPushButton>(t, "saveSettingsButton")->toolTip(),
+              QStringLiteral("A beállítások mentése"));
+    EXPECT_EQ(zel::test::child<QLabel>(t, "backgroundSwatch")->toolTip(), QStringLiteral("Háttérszín"));
+    EXPECT_EQ(zel::test::child<QRadioButton>(t, "blueGreenPreset")->toolTip(),
+              QStringLiteral("A program színeiben a kék és a zöld színek dominálnak"));
+    EXPECT_TRUE(zel::test::child<QRadioButton>(t, "playfulPreset")->toolTip().isEmpty());
 
-    t->cBeall->item(SettingsTab::Hints)->setCheckState(Qt::Unchecked);
-    for (QWidget* c : std::initializer_list<QWidget*>{t->p11,
-                                                      t->p13,
-                                                      t->p14,
-                                                      t->p15,
-                                                      t->p16,
-                                                      t->rkekes,
-                                                      t->rSzurke,
-                                                      t->rBezarIkon,
-                                                      t->rBezarLeall,
-                                                      t->rIndAktiv,
-                                                      t->rIndPassziv,
-                                                      t->rIndNe,
-                                                      t->rAlapHang,
-                                                      t->rHang,
-                                                      t->rNemHang,
-                                                      t->pHang,
-                                                      t->sNevSzulFigy,
-                                                      t->cNevSzulFigyIndul,
-                                                      t->cNevSzulFigyLeall,
-                                                      t->Panel21,
-                                                      t->Panel22,
-                                                      t->cIkonNezet})
+    zel::test::child<QListWidget>(t, "optionList")->item(3)->setCheckState(Qt::Unchecked);
+    for (QWidget* c : std::initializer_list<QWidget*>{zel::test::child<QLabel>(t, "backgroundSwatch"),
+                                                      zel::test::child<QLabel>(t, "captionsSwatch"),
+                                                      zel::test::child<QLabel>(t, "textBackgroundSwatch"),
+                                                      zel::test::child<QLabel>(t, "textSwatch"),
+                                                      zel::test::child<QLabel>(t, "variationsSwatch"),
+                                                      zel::test::child<QRadioButton>(t, "blueGreenPreset"),
+                                                      zel::test::child<QRadioButton>(t, "blackWhitePreset"),
+                                                      zel::test::child<QRadioButton>(t, "closeToTrayChoice"),
+                                                      zel::test::child<QRadioButton>(t, "closeEndsChoice"),
+                                                      zel::test::child<QRadioButton>(t, "startActiveChoice"),
+                                                      zel::test::child<QRadioButton>(t, "startPassiveChoice"),
+                                                      zel::test::child<QRadioButton>(t, "noStartChoice"),
+                                                      zel::test::child<QRadioButton>(t, "defaultSoundChoice"),
+                                                      zel::test::child<QRadioButton>(t, "soundFileChoice"),
+                                                      zel::test::child<QRadioButton>(t, "noSoundChoice"),
+                                                      zel::test::child<QLabel>(t, "soundFilePanel"),
+                                                      zel::test::child<QSpinBox>(t, "noticeDaysSpin"),
+                                                      zel::test::child<QCheckBox>(t, "noticeAtStartBox"),
+                                                      zel::test::child<QCheckBox>(t, "noticeAtExitBox"),
+                                                      zel::test::child<QPushButton>(t, "saveSettingsButton"),
+                                                      zel::test::child<QPushButton>(t, "defaultsButton"),
+                                                      zel::test::child<QCheckBox>(t, "startInTrayBox")})
         EXPECT_TRUE(c->toolTip().isEmpty()) << c->objectName().toStdString();
-    t->pHangMouseMove();
-    EXPECT_TRUE(t->pHang->toolTip().isEmpty());
+    hover(zel::test::child<QLabel>(t, "soundFilePanel"));
+    EXPECT_TRUE(zel::test::child<QLabel>(t, "soundFilePanel")->toolTip().isEmpty());
 
     // A double click turns the item back without touching the hints.
-    t->cBeall->setCurrentRow(SettingsTab::Hints);
-    t->cBeallDblClick();
-    EXPECT_TRUE(t->itemChecked(SettingsTab::Hints));
-    EXPECT_TRUE(t->Panel21->toolTip().isEmpty());
-    t->cBeallClickCheck();
-    EXPECT_EQ(t->Panel21->toolTip(), QStringLiteral("A beállítások mentése"));
-    EXPECT_EQ(t->Panel22->toolTip(), QStringLiteral("Az alapértelmezett beállítások visszaállítása"));
+    auto* options = zel::test::child<QListWidget>(t, "optionList");
+    options->setCurrentRow(3);
+    emit options->itemDoubleClicked(options->item(3));
+    EXPECT_EQ(options->item(3)->checkState(), Qt::Checked);
+    EXPECT_TRUE(zel::test::child<QPushButton>(t, "saveSettingsButton")->toolTip().isEmpty());
+    emit options->itemChanged(options->item(3)); // as a click on its check mark
+    EXPECT_EQ(zel::test::child<QPushButton>(t, "saveSettingsButton")->toolTip(),
+              QStringLiteral("A beállítások mentése"));
+    EXPECT_EQ(zel::test::child<QPushButton>(t, "defaultsButton")->toolTip(),
+              QStringLiteral("Az alapértelmezett beállítások visszaállítása"));
 }
 
 TEST(SettingsTab, TheSoundPanelChoosesAndPreviewsAFile) {
@@ -351,43 +365,44 @@ TEST(SettingsTab, TheSoundPanelChoosesAndPreviewsAFile) {
     writeFile(second, "MThd");
 
     s.dialogs.fileAnswers = {q(first)};
-    QTest::mouseClick(t->pHang, Qt::LeftButton);
+    QTest::mouseClick(zel::test::child<QLabel>(t, "soundFilePanel"), Qt::LeftButton);
     ASSERT_EQ(s.dialogs.fileCalls.size(), 1u);
     EXPECT_EQ(s.dialogs.fileCalls[0].folder, w->exeFolder());
     EXPECT_EQ(s.dialogs.fileCalls[0].filter,
               QStringLiteral("Wav fájlok (.wav)|*.wav|MIDI fájlok (.mid)|*.mid"));
-    EXPECT_TRUE(t->rHang->isChecked());
-    EXPECT_EQ(t->pHang->text(), QStringLiteral("csengo"));
+    EXPECT_TRUE(zel::test::child<QRadioButton>(t, "soundFileChoice")->isChecked());
+    EXPECT_EQ(zel::test::child<QLabel>(t, "soundFilePanel")->text(), QStringLiteral("csengo"));
     EXPECT_EQ(w->ownSoundFile(), q(first));
     EXPECT_TRUE(s.sound.calls.isEmpty()); // the panel showed no name before
 
-    QTest::mouseClick(t->pHang, Qt::RightButton);
+    QTest::mouseClick(zel::test::child<QLabel>(t, "soundFilePanel"), Qt::RightButton);
     EXPECT_EQ(s.sound.take(), QStringList{QStringLiteral("file ") + q(first) + QStringLiteral(" once")});
-    QTest::mouseMove(t->pHang);
-    t->pHangMouseMove();
-    EXPECT_EQ(t->pHang->toolTip(), QStringLiteral("Lejátszandó hangállomány: csengo\nBal egérgomb: Fájl "
-                                                  "megadása  I  Jobb egérgomb: Hang lejátszása"));
+    QTest::mouseMove(zel::test::child<QLabel>(t, "soundFilePanel"));
+    hover(zel::test::child<QLabel>(t, "soundFilePanel"));
+    EXPECT_EQ(zel::test::child<QLabel>(t, "soundFilePanel")->toolTip(),
+              QStringLiteral("Lejátszandó hangállomány: csengo\nBal egérgomb: Fájl "
+                             "megadása  I  Jobb egérgomb: Hang lejátszása"));
 
     // Another file while "Hangfájl:" is already chosen: no preview of the old one.
     s.dialogs.fileAnswers = {q(second)};
-    QTest::mouseClick(t->pHang, Qt::LeftButton);
-    EXPECT_EQ(t->pHang->text(), QStringLiteral("gong"));
+    QTest::mouseClick(zel::test::child<QLabel>(t, "soundFilePanel"), Qt::LeftButton);
+    EXPECT_EQ(zel::test::child<QLabel>(t, "soundFilePanel")->text(), QStringLiteral("gong"));
     EXPECT_TRUE(s.sound.calls.isEmpty());
     // Cancelling the dialog keeps the file.
-    QTest::mouseClick(t->pHang, Qt::LeftButton);
+    QTest::mouseClick(zel::test::child<QLabel>(t, "soundFilePanel"), Qt::LeftButton);
     EXPECT_EQ(w->ownSoundFile(), q(second));
 
     // Choosing the own file again previews it; a default sound click plays the default once.
-    t->rAlapHang->click();
+    zel::test::child<QRadioButton>(t, "defaultSoundChoice")->click();
     EXPECT_EQ(s.sound.take(), QStringList{QStringLiteral("default once")});
-    t->rHang->click();
+    zel::test::child<QRadioButton>(t, "soundFileChoice")->click();
     EXPECT_EQ(s.sound.take(), QStringList{QStringLiteral("file ") + q(second) + QStringLiteral(" once")});
-    t->rNemHang->click();
+    zel::test::child<QRadioButton>(t, "noSoundChoice")->click();
     t->selectDefaultSound();
-    EXPECT_TRUE(t->rAlapHang->isChecked());
+    EXPECT_TRUE(zel::test::child<QRadioButton>(t, "defaultSoundChoice")->isChecked());
     EXPECT_TRUE(s.sound.calls.isEmpty());
 
-    t->Panel21->click();
+    zel::test::child<QPushButton>(t, "saveSettingsButton")->click();
     const std::string saved = savedRecord(s);
     EXPECT_EQ(saved[26], '1');
     EXPECT_EQ(field(saved, 36), second.string());
@@ -400,11 +415,11 @@ TEST(SettingsTab, AMissingChosenFileAsksForAnother) {
     const auto file = s.dir.path() / "dal.wav";
     writeFile(file, "RIFF");
     s.dialogs.fileAnswers = {q(file)};
-    t->pHangClick();
+    t->chooseSoundFile();
     std::filesystem::remove(file);
-    t->rNemHang->click();
+    zel::test::child<QRadioButton>(t, "noSoundChoice")->click();
     s.dialogs.answers.push_back(Dialogs::No);
-    t->rHang->click();
+    zel::test::child<QRadioButton>(t, "soundFileChoice")->click();
     ASSERT_EQ(s.dialogs.boxes.size(), 1u);
     EXPECT_EQ(s.dialogs.boxes[0].text, QStringLiteral("A lejátszandó állomány nem található!\n") + q(file) +
                                            QStringLiteral("\n\nSzeretne megadni egy másik hangállományt?"));

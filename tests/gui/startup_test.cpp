@@ -8,6 +8,7 @@
 #include "gui/startup.h"
 #include "gui/tabs/settings_tab.h"
 #include "support/app_fixture.h"
+#include "support/gui_util.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_util.h"
 
@@ -159,7 +160,7 @@ TEST(Startup, AShortSettingsFileIsReportedKeptAndWrittenOnlyOnSave) {
     ASSERT_TRUE(w->events().next(EventKind::Reminder));
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Zelmoran ( Aktív mód )"));
 
-    w->settingsTab()->Panel21Click();
+    w->settingsTab()->save();
     EXPECT_EQ(readFile(s.dir.path() / "beallitasok.cfg").size(), 1064u);
 }
 

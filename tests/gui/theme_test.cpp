@@ -44,8 +44,8 @@ TEST(Theme, FeketeFeherPaintsThePagesTheEditBoxesAndTheirText) {
     Start s;
     auto w = s.open();
     SettingsTab* t = w->settingsTab();
-    t->rSzurke->click();
-    EXPECT_EQ(t->current().colors, kThemeFeketeFeher);
+    zel::test::child<QRadioButton>(t, "blackWhitePreset")->click();
+    EXPECT_EQ(w->settings().colors, kThemeFeketeFeher);
     const QColor page(0x7E, 0x7E, 0x7E), edit(0x61, 0x61, 0x61), text(0xD2, 0xD3, 0xD5);
     for (QWidget* p : {static_cast<QWidget*>(w->newEventTab()), static_cast<QWidget*>(t)}) {
         EXPECT_EQ(window(p), page);
@@ -60,19 +60,22 @@ TEST(Theme, FeketeFeherPaintsThePagesTheEditBoxesAndTheirText) {
     EXPECT_EQ(on("timingGroup")->palette().color(QPalette::WindowText), Qt::white);
     EXPECT_EQ(on("addButton")->palette().color(QPalette::ButtonText), Qt::white);
     EXPECT_EQ(on("addButton")->palette().color(QPalette::Button), edit);
-    EXPECT_EQ(t->pHang->palette().color(QPalette::WindowText), Qt::white);
+    EXPECT_EQ(zel::test::child<QLabel>(t, "soundFilePanel")->palette().color(QPalette::WindowText),
+              Qt::white);
     // cUjAktiv takes the captions colour; variations go to the choices, the later colour winning.
     EXPECT_EQ(on("activeBox")->palette().color(QPalette::WindowText), Qt::white);
     EXPECT_EQ(window(on("activeBox")), edit);
     EXPECT_EQ(on("todayChoice")->palette().color(QPalette::WindowText), QColor(0x25, 0x25, 0x29));
-    EXPECT_EQ(t->rSzurke->palette().color(QPalette::WindowText), QColor(0x25, 0x25, 0x29));
-    EXPECT_EQ(t->cBeall->palette().color(QPalette::Base), page);
-    EXPECT_EQ(t->cBeall->palette().color(QPalette::Text), QColor(0x25, 0x25, 0x29));
+    EXPECT_EQ(zel::test::child<QRadioButton>(t, "blackWhitePreset")->palette().color(QPalette::WindowText),
+              QColor(0x25, 0x25, 0x29));
+    EXPECT_EQ(zel::test::child<QListWidget>(t, "optionList")->palette().color(QPalette::Base), page);
+    EXPECT_EQ(zel::test::child<QListWidget>(t, "optionList")->palette().color(QPalette::Text),
+              QColor(0x25, 0x25, 0x29));
     // The main window's own colour is the text background; the clock sits on the background.
     EXPECT_EQ(w->palette().color(QPalette::Window), edit);
     EXPECT_EQ(window(w->pIdo()), page);
-    EXPECT_EQ(window(t->p13), Qt::white);
-    EXPECT_EQ(window(t->p16), QColor(0x25, 0x25, 0x29));
+    EXPECT_EQ(window(zel::test::child<QLabel>(t, "captionsSwatch")), Qt::white);
+    EXPECT_EQ(window(zel::test::child<QLabel>(t, "variationsSwatch")), QColor(0x25, 0x25, 0x29));
     // The tabs follow the theme too.
     EXPECT_TRUE(w->pLapok()->tabBar()->styleSheet().contains(QStringLiteral("#7e7e7e")));
     EXPECT_TRUE(s.dialogs.boxes.empty());
@@ -87,23 +90,23 @@ TEST(Theme, TheSwatchesOpenTheColourDialogAndACancelChangesNothing) {
     const QColor textBefore =
         zel::test::child<QLineEdit>(w->newEventTab(), "programFile")->palette().color(QPalette::Text);
 
-    QTest::mouseClick(t->p15, Qt::LeftButton); // no answer: cancelled
-    EXPECT_EQ(t->current().colors, kThemeKekesZold);
+    QTest::mouseClick(zel::test::child<QLabel>(t, "textSwatch"), Qt::LeftButton); // no answer: cancelled
+    EXPECT_EQ(w->settings().colors, kThemeKekesZold);
     EXPECT_EQ(zel::test::child<QLineEdit>(w->newEventTab(), "programFile")->palette().color(QPalette::Text),
               textBefore);
-    EXPECT_EQ(window(t->p15), textBefore);
+    EXPECT_EQ(window(zel::test::child<QLabel>(t, "textSwatch")), textBefore);
 
     s.dialogs.colorAnswers = {QColor(10, 20, 30)};
-    QTest::mouseClick(t->p11, Qt::LeftButton);
-    EXPECT_EQ(t->current().colors[0], 0x001E140Au);
-    EXPECT_EQ(window(t->p11), QColor(10, 20, 30));
+    QTest::mouseClick(zel::test::child<QLabel>(t, "backgroundSwatch"), Qt::LeftButton);
+    EXPECT_EQ(w->settings().colors[0], 0x001E140Au);
+    EXPECT_EQ(window(zel::test::child<QLabel>(t, "backgroundSwatch")), QColor(10, 20, 30));
     EXPECT_EQ(window(t), QColor(10, 20, 30));
     EXPECT_EQ(window(w->newEventTab()), QColor(10, 20, 30));
     EXPECT_EQ(window(w->pIdo()), QColor(10, 20, 30));
     EXPECT_EQ(w->pLapok()->currentIndex(), MainWindow::TabSettings);
 
     // The colours reach the file only with Mentés.
-    t->Panel21->click();
+    zel::test::child<QPushButton>(t, "saveSettingsButton")->click();
     const auto saved = readSettingsFile(s.dir.path() / "beallitasok.cfg");
     ASSERT_TRUE(saved);
     EXPECT_EQ((*saved)[0], 10);
@@ -118,19 +121,21 @@ TEST(Theme, TheSavedColoursArePaintedAtStart) {
     writeSettingsFile(s.dir.path() / "beallitasok.cfg", encodeSettings(saved, SettingsBytes{}));
     auto w = s.open();
     SettingsTab* t = w->settingsTab();
-    EXPECT_TRUE(t->rBolondos->isChecked());
+    EXPECT_TRUE(zel::test::child<QRadioButton>(t, "playfulPreset")->isChecked());
     EXPECT_EQ(window(w->newEventTab()), colorOf(0x007617B5));
     EXPECT_EQ(zel::test::child<QLineEdit>(w->newEventTab(), "programFile")->palette().color(QPalette::Text),
               colorOf(0x00D5FFFF));
-    EXPECT_EQ(t->sNevSzulFigy->palette().color(QPalette::Base), colorOf(0x008A1D8D));
+    EXPECT_EQ(zel::test::child<QSpinBox>(t, "noticeDaysSpin")->palette().color(QPalette::Base),
+              colorOf(0x008A1D8D));
 
     Settings custom = defaultSettings();
     custom.colors[4] = 0x00010203;
     Start other;
     writeSettingsFile(other.dir.path() / "beallitasok.cfg", encodeSettings(custom, SettingsBytes{}));
     auto w2 = other.open();
-    for (QRadioButton* r :
-         {w2->settingsTab()->rkekes, w2->settingsTab()->rSzurke, w2->settingsTab()->rBolondos})
+    for (QRadioButton* r : {zel::test::child<QRadioButton>(w2->settingsTab(), "blueGreenPreset"),
+                            zel::test::child<QRadioButton>(w2->settingsTab(), "blackWhitePreset"),
+                            zel::test::child<QRadioButton>(w2->settingsTab(), "playfulPreset")})
         EXPECT_FALSE(r->isChecked());
 }
 

@@ -48,7 +48,7 @@ class RecordingAutostart : public gui::Autostart {
   public:
     QStringList calls; // "on <path>" or "off"
     bool on = false;
-    void AutoIndit(bool turnOn, const QString& executable) override {
+    void setAutostart(bool turnOn, const QString& executable) override {
         calls << (turnOn ? QStringLiteral("on ") + executable : QStringLiteral("off"));
         on = turnOn;
     }

@@ -10,7 +10,7 @@ class Autostart {
     virtual ~Autostart() = default;
     // Writes (on) or removes (off) the entry that starts `executable` at log-on. Throws IoError when
     // the entry cannot be written.
-    virtual void AutoIndit(bool on, const QString& executable) = 0;
+    virtual void setAutostart(bool on, const QString& executable) = 0;
     virtual bool isOn() const = 0;
 };
 

@@ -36,7 +36,7 @@ QString XdgAutostart::entryPath() {
     return config + QStringLiteral("/autostart/") + kTitle + QStringLiteral(".desktop");
 }
 
-void XdgAutostart::AutoIndit(bool on, const QString& executable) {
+void XdgAutostart::setAutostart(bool on, const QString& executable) {
 #ifdef Q_OS_WIN
     QSettings run(kRunKey, QSettings::NativeFormat);
     if (on)

@@ -10,7 +10,7 @@ namespace zel::gui {
 // after the program's title. Windows: the per-user Run value of that name.
 class XdgAutostart : public Autostart {
   public:
-    void AutoIndit(bool on, const QString& executable) override;
+    void setAutostart(bool on, const QString& executable) override;
     bool isOn() const override;
     // Where the entry lives.
     static QString entryPath();

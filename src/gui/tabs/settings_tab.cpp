@@ -1,11 +1,10 @@
 #include "gui/tabs/settings_tab.h"
 #include "gui/widgets/widget_util.h"
 
-#include "gui/alert/alert_window.h"
 #include "gui/error_box.h"
-#include "gui/main_window.h"
 #include "gui/platform/autostart.h"
 #include "gui/qt_text.h"
+#include "gui/state/app_state.h"
 #include "gui/texts.h"
 #include "gui/theme/theme.h"
 
@@ -78,11 +77,12 @@ QLabel* panel(QWidget* parent, const char* name, const QString& caption) {
 } // namespace
 
 template <class F> void SettingsTab::user(F&& handler) {
-    if (quiet_ == 0) guarded(main_.dialogs(), std::forward<F>(handler));
+    if (quiet_ == 0) guarded(dialogs_, std::forward<F>(handler));
 }
 
-SettingsTab::SettingsTab(MainWindow& main, QWidget* parent) : QWidget(parent), main_(main) {
-    setObjectName(QStringLiteral("pBeallitasok"));
+SettingsTab::SettingsTab(AppState& state, Dialogs& dialogs, Autostart& autostart, QWidget* parent)
+    : QWidget(parent), state_(state), dialogs_(dialogs), autostart_(autostart) {
+    setObjectName(QStringLiteral("settingsPage"));
     build();
     connectAll();
 }
@@ -94,196 +94,214 @@ void SettingsTab::build() {
     setFont(small);
 
     // Left column: the check list, the start choices and the colours.
-    gEgyeb = named(new QGroupBox(QStringLiteral(" Általános "), this), "gEgyeb");
-    gEgyeb->setGeometry(4, 0, 324, 115);
-    cBeall = named(new QListWidget(gEgyeb), "cBeall");
-    cBeall->setItemDelegate(new RowHeightDelegate(14, cBeall));
+    generalGroup_ = named(new QGroupBox(QStringLiteral(" Általános "), this), "generalGroup");
+    generalGroup_->setGeometry(4, 0, 324, 115);
+    optionList_ = named(new QListWidget(generalGroup_), "optionList");
+    optionList_->setItemDelegate(new RowHeightDelegate(14, optionList_));
     // All five options in sight, in rows tall enough for their accents; the button takes the rest.
-    const int listHeight = 5 * std::max(14, accentSafeRowHeight(cBeall->font())) + 2 * cBeall->frameWidth();
-    cBeall->setGeometry(3, 16, 318, listHeight);
-    cBeall->setUniformItemSizes(true);
-    cBeall->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    cBeall->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    const int listHeight =
+        5 * std::max(14, accentSafeRowHeight(optionList_->font())) + 2 * optionList_->frameWidth();
+    optionList_->setGeometry(3, 16, 318, listHeight);
+    optionList_->setUniformItemSizes(true);
+    optionList_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    optionList_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     for (const char* text :
          {"Figyelmeztető ablakok megjelenítése  (Ajánlott)", "Névnapok listája az összes előfordulás alapján",
           "Az elmúlt eseményeket is megjelenítse listázáskor",
           "Segítő megjegyzések a téma felett a beállításoknál",
           "Névnapok megjelenítése induláskor egy buborékban"}) {
-        auto* item = new QListWidgetItem(QString::fromUtf8(text), cBeall);
+        auto* item = new QListWidgetItem(QString::fromUtf8(text), optionList_);
         item->setFlags(Qt::ItemIsUserCheckable | Qt::ItemIsEnabled | Qt::ItemIsSelectable);
         item->setCheckState(Qt::Unchecked);
     }
-    button_webaddress =
-        named(new QPushButton(QStringLiteral("Az elérhetőségi webcímek módosítása (Pl: térkép)"), gEgyeb),
-              "button_webaddress");
-    button_webaddress->setGeometry(3, 18 + listHeight, 318, std::min(21, 115 - 20 - listHeight));
+    webAddressesButton_ = named(
+        new QPushButton(QStringLiteral("Az elérhetőségi webcímek módosítása (Pl: térkép)"), generalGroup_),
+        "webAddressesButton");
+    webAddressesButton_->setGeometry(3, 18 + listHeight, 318, std::min(21, 115 - 20 - listHeight));
 
-    gWindows = named(new QGroupBox(QStringLiteral(" Indítás a rendszerrel "), this), "gWindows");
-    gWindows->setGeometry(4, 117, 324, 68);
-    rIndAktiv = named(new QRadioButton(QStringLiteral("Indítás aktív módban "), gWindows), "rIndAktiv");
-    rIndAktiv->setGeometry(8, 16, 140, 16);
-    rIndPassziv = named(new QRadioButton(QStringLiteral("Indítás passzív módban"), gWindows), "rIndPassziv");
-    rIndPassziv->setGeometry(8, 32, 160, 16);
-    rIndNe = named(new QRadioButton(QStringLiteral("Ne induljon a program"), gWindows), "rIndNe");
-    rIndNe->setGeometry(8, 48, 160, 16);
-    cIkonNezet = named(new QCheckBox(QStringLiteral("Kezdetben ikonméret(Tray)"), gWindows), "cIkonNezet");
-    cIkonNezet->setGeometry(150, 16, 172, 16);
+    startGroup_ = named(new QGroupBox(QStringLiteral(" Indítás a rendszerrel "), this), "startGroup");
+    startGroup_->setGeometry(4, 117, 324, 68);
+    startActiveChoice_ =
+        named(new QRadioButton(QStringLiteral("Indítás aktív módban "), startGroup_), "startActiveChoice");
+    startActiveChoice_->setGeometry(8, 16, 140, 16);
+    startPassiveChoice_ =
+        named(new QRadioButton(QStringLiteral("Indítás passzív módban"), startGroup_), "startPassiveChoice");
+    startPassiveChoice_->setGeometry(8, 32, 160, 16);
+    noStartChoice_ =
+        named(new QRadioButton(QStringLiteral("Ne induljon a program"), startGroup_), "noStartChoice");
+    noStartChoice_->setGeometry(8, 48, 160, 16);
+    startInTrayBox_ =
+        named(new QCheckBox(QStringLiteral("Kezdetben ikonméret(Tray)"), startGroup_), "startInTrayBox");
+    startInTrayBox_->setGeometry(150, 16, 172, 16);
 
-    gSzinek = named(new QGroupBox(QStringLiteral(" A program &színeinek testreszabása "), this), "gSzinek");
-    gSzinek->setGeometry(4, 187, 324, 60);
+    colorGroup_ =
+        named(new QGroupBox(QStringLiteral(" A program &színeinek testreszabása "), this), "colorGroup");
+    colorGroup_->setGeometry(4, 187, 324, 60);
     const struct {
         const char* name;
         const char* caption;
         const char* hint;
         int width;
-    } swatches[] = {{"p11", "Háttér", "Háttérszín", 50},
-                    {"p13", "Felíratok", "Felíratok színe", 58},
-                    {"p14", "Szövegháttér", "Szövegháttér szín", 80},
-                    {"p15", "Szöveg", "Szövegszín", 50},
-                    {"p16", "Variációk", "Lehetőségek színei", 58}};
-    QLabel** targets[] = {&p11, &p13, &p14, &p15, &p16};
+    } swatches[] = {{"backgroundSwatch", "Háttér", "Háttérszín", 50},
+                    {"captionsSwatch", "Felíratok", "Felíratok színe", 58},
+                    {"textBackgroundSwatch", "Szövegháttér", "Szövegháttér szín", 80},
+                    {"textSwatch", "Szöveg", "Szövegszín", 50},
+                    {"variationsSwatch", "Variációk", "Lehetőségek színei", 58}};
+    QLabel** targets[] = {&backgroundSwatch_, &captionsSwatch_, &textBackgroundSwatch_, &textSwatch_,
+                          &variationsSwatch_};
     int x = 6;
     for (std::size_t i = 0; i < 5; ++i) {
-        QLabel* p = panel(gSzinek, swatches[i].name, QString::fromUtf8(swatches[i].caption));
+        QLabel* p = panel(colorGroup_, swatches[i].name, QString::fromUtf8(swatches[i].caption));
         p->setFrameStyle(QFrame::Panel | QFrame::Raised);
         p->setGeometry(x, 17, swatches[i].width, 18);
         x += swatches[i].width + 4;
         setHint(p, QString::fromUtf8(swatches[i].hint));
         *targets[i] = p;
     }
-    rkekes = named(new QRadioButton(QStringLiteral("Kékes-zöld"), gSzinek), "rkekes");
-    rkekes->setGeometry(8, 39, 90, 17);
-    rSzurke = named(new QRadioButton(QStringLiteral("Fekete-fehér"), gSzinek), "rSzurke");
-    rSzurke->setGeometry(104, 39, 100, 17);
-    rBolondos = named(new QRadioButton(QStringLiteral("Bolondos"), gSzinek), "rBolondos");
-    rBolondos->setGeometry(212, 39, 90, 17);
-    setHint(rkekes, QStringLiteral("A program színeiben a kék és a zöld színek dominálnak"));
-    setHint(rSzurke, QStringLiteral("A program szürkés-ezüstös kinézetű lesz"));
+    blueGreenPreset_ = named(new QRadioButton(QStringLiteral("Kékes-zöld"), colorGroup_), "blueGreenPreset");
+    blueGreenPreset_->setGeometry(8, 39, 90, 17);
+    blackWhitePreset_ =
+        named(new QRadioButton(QStringLiteral("Fekete-fehér"), colorGroup_), "blackWhitePreset");
+    blackWhitePreset_->setGeometry(104, 39, 100, 17);
+    playfulPreset_ = named(new QRadioButton(QStringLiteral("Bolondos"), colorGroup_), "playfulPreset");
+    playfulPreset_->setGeometry(212, 39, 90, 17);
+    setHint(blueGreenPreset_, QStringLiteral("A program színeiben a kék és a zöld színek dominálnak"));
+    setHint(blackWhitePreset_, QStringLiteral("A program szürkés-ezüstös kinézetű lesz"));
 
     // Right column: closing, sound, the name-day notice and the two commands.
-    gBezar = named(new QGroupBox(QStringLiteral(" Bezárás gomb "), this), "gBezar");
-    gBezar->setGeometry(331, 0, 154, 52);
-    rBezarIkon = named(new QRadioButton(QStringLiteral("Ikonállapot (ajánlott)"), gBezar), "rBezarIkon");
-    rBezarIkon->setGeometry(5, 16, 146, 16);
-    rBezarLeall = named(new QRadioButton(QStringLiteral("A program leálítása"), gBezar), "rBezarLeall");
-    rBezarLeall->setGeometry(5, 32, 146, 16);
+    closeGroup_ = named(new QGroupBox(QStringLiteral(" Bezárás gomb "), this), "closeGroup");
+    closeGroup_->setGeometry(331, 0, 154, 52);
+    closeToTrayChoice_ =
+        named(new QRadioButton(QStringLiteral("Ikonállapot (ajánlott)"), closeGroup_), "closeToTrayChoice");
+    closeToTrayChoice_->setGeometry(5, 16, 146, 16);
+    closeEndsChoice_ =
+        named(new QRadioButton(QStringLiteral("A program leálítása"), closeGroup_), "closeEndsChoice");
+    closeEndsChoice_->setGeometry(5, 32, 146, 16);
 
-    gHang = named(new QGroupBox(QStringLiteral(" Hangjelzés "), this), "gHang");
-    gHang->setGeometry(331, 54, 154, 70);
-    rAlapHang = named(new QRadioButton(QStringLiteral("Alapértelmezett hang"), gHang), "rAlapHang");
-    rAlapHang->setGeometry(5, 16, 146, 16);
-    rHang = named(new QRadioButton(QStringLiteral("Hangfájl:"), gHang), "rHang");
-    rHang->setGeometry(5, 33, 72, 16);
-    pHang = panel(gHang, "pHang", QString());
-    pHang->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    pHang->setGeometry(78, 32, 70, 18);
-    pHang->setMouseTracking(true);
-    rNemHang = named(new QRadioButton(QStringLiteral("Nem kérek hangjelzést"), gHang), "rNemHang");
-    rNemHang->setGeometry(5, 50, 146, 16);
+    soundGroup_ = named(new QGroupBox(QStringLiteral(" Hangjelzés "), this), "soundGroup");
+    soundGroup_->setGeometry(331, 54, 154, 70);
+    defaultSoundChoice_ =
+        named(new QRadioButton(QStringLiteral("Alapértelmezett hang"), soundGroup_), "defaultSoundChoice");
+    defaultSoundChoice_->setGeometry(5, 16, 146, 16);
+    soundFileChoice_ = named(new QRadioButton(QStringLiteral("Hangfájl:"), soundGroup_), "soundFileChoice");
+    soundFileChoice_->setGeometry(5, 33, 72, 16);
+    soundFilePanel_ = panel(soundGroup_, "soundFilePanel", QString());
+    soundFilePanel_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    soundFilePanel_->setGeometry(78, 32, 70, 18);
+    soundFilePanel_->setMouseTracking(true);
+    noSoundChoice_ =
+        named(new QRadioButton(QStringLiteral("Nem kérek hangjelzést"), soundGroup_), "noSoundChoice");
+    noSoundChoice_->setGeometry(5, 50, 146, 16);
 
-    gNevSzulFigy = named(new QGroupBox(QStringLiteral(" Név- és születésnapok "), this), "gNevSzulFigy");
-    gNevSzulFigy->setGeometry(331, 126, 154, 86);
-    gNevSzulFigyMikor =
-        named(new QGroupBox(QStringLiteral(" Figyelmeztetés "), gNevSzulFigy), "gNevSzulFigyMikor");
-    gNevSzulFigyMikor->setGeometry(5, 15, 144, 36);
-    cNevSzulFigyIndul = named(new QCheckBox(QStringLiteral("Indul"), gNevSzulFigyMikor), "cNevSzulFigyIndul");
-    cNevSzulFigyIndul->setGeometry(8, 16, 64, 16);
-    cNevSzulFigyLeall = named(new QCheckBox(QStringLiteral("Leáll"), gNevSzulFigyMikor), "cNevSzulFigyLeall");
-    cNevSzulFigyLeall->setGeometry(78, 16, 64, 16);
-    sNevSzulFigy = named(new QSpinBox(gNevSzulFigy), "sNevSzulFigy");
-    sNevSzulFigy->setRange(1, 10);
-    sNevSzulFigy->setGeometry(5, 55, 42, 22);
-    auto* days = new QLabel(QStringLiteral("nappal előtte, futtatáskor"), gNevSzulFigy);
+    noticeGroup_ = named(new QGroupBox(QStringLiteral(" Név- és születésnapok "), this), "noticeGroup");
+    noticeGroup_->setGeometry(331, 126, 154, 86);
+    noticeWhenGroup_ =
+        named(new QGroupBox(QStringLiteral(" Figyelmeztetés "), noticeGroup_), "noticeWhenGroup");
+    noticeWhenGroup_->setGeometry(5, 15, 144, 36);
+    noticeAtStartBox_ = named(new QCheckBox(QStringLiteral("Indul"), noticeWhenGroup_), "noticeAtStartBox");
+    noticeAtStartBox_->setGeometry(8, 16, 64, 16);
+    noticeAtExitBox_ = named(new QCheckBox(QStringLiteral("Leáll"), noticeWhenGroup_), "noticeAtExitBox");
+    noticeAtExitBox_->setGeometry(78, 16, 64, 16);
+    noticeDaysSpin_ = named(new QSpinBox(noticeGroup_), "noticeDaysSpin");
+    noticeDaysSpin_->setRange(1, 10);
+    noticeDaysSpin_->setGeometry(5, 55, 42, 22);
+    auto* days = new QLabel(QStringLiteral("nappal előtte, futtatáskor"), noticeGroup_);
     days->setWordWrap(true);
     days->setGeometry(51, 52, 100, 30);
 
-    Panel21 = named(new QPushButton(QStringLiteral("Mentés"), this), "Panel21");
-    Panel21->setGeometry(331, 216, 54, 28);
-    Panel22 = named(new QPushButton(QStringLiteral("Alap-beállítások"), this), "Panel22");
-    Panel22->setGeometry(388, 216, 97, 28);
-    QFont bold = Panel21->font();
+    saveSettingsButton_ = named(new QPushButton(QStringLiteral("Mentés"), this), "saveSettingsButton");
+    saveSettingsButton_->setGeometry(331, 216, 54, 28);
+    defaultsButton_ = named(new QPushButton(QStringLiteral("Alap-beállítások"), this), "defaultsButton");
+    defaultsButton_->setGeometry(388, 216, 97, 28);
+    QFont bold = saveSettingsButton_->font();
     bold.setBold(true);
-    Panel21->setFont(bold);
+    saveSettingsButton_->setFont(bold);
 
-    setHint(rBezarIkon,
+    setHint(closeToTrayChoice_,
             QStringLiteral("Bezáráskor a program ikonként fut tovább, és figyeli az eseményeket"));
-    setHint(rBezarLeall, QStringLiteral("Bezáráskor a program leáll, így az eseményeket sem figyeli tovább"));
-    setHint(rIndAktiv, QStringLiteral("Bejelentkezéskor a program elindul, és figyeli az eseményeket"));
-    setHint(rIndPassziv,
+    setHint(closeEndsChoice_,
+            QStringLiteral("Bezáráskor a program leáll, így az eseményeket sem figyeli tovább"));
+    setHint(startActiveChoice_,
+            QStringLiteral("Bejelentkezéskor a program elindul, és figyeli az eseményeket"));
+    setHint(startPassiveChoice_,
             QStringLiteral("Bejelentkezéskor a program elindul, de az eseményeket csak kérésre figyeli"));
-    setHint(rIndNe, QStringLiteral("A program csak akkor indul, ha Ön elindítja"));
-    setHint(cIkonNezet, QStringLiteral("Induláskor a program nem nyit ablakot, csak az ikonja jelenik meg"));
-    setHint(rAlapHang, QStringLiteral("Az események a program saját hangjával szólnak"));
-    setHint(rHang, QStringLiteral("Az események a megadott hangfájllal szólnak"));
-    setHint(rNemHang, QStringLiteral("Az események hangjelzés nélkül jelennek meg"));
-    setHint(sNevSzulFigy, QStringLiteral("Hány nappal előre jelezze a program a név- és születésnapokat"));
-    setHint(cNevSzulFigyIndul,
+    setHint(noStartChoice_, QStringLiteral("A program csak akkor indul, ha Ön elindítja"));
+    setHint(startInTrayBox_,
+            QStringLiteral("Induláskor a program nem nyit ablakot, csak az ikonja jelenik meg"));
+    setHint(defaultSoundChoice_, QStringLiteral("Az események a program saját hangjával szólnak"));
+    setHint(soundFileChoice_, QStringLiteral("Az események a megadott hangfájllal szólnak"));
+    setHint(noSoundChoice_, QStringLiteral("Az események hangjelzés nélkül jelennek meg"));
+    setHint(noticeDaysSpin_, QStringLiteral("Hány nappal előre jelezze a program a név- és születésnapokat"));
+    setHint(noticeAtStartBox_,
             QStringLiteral("A program indulásakor jelzi a közelgő név- és születésnapokat"));
-    setHint(cNevSzulFigyLeall,
+    setHint(noticeAtExitBox_,
             QStringLiteral("A program leállásakor jelzi a közelgő név- és születésnapokat"));
-    setHint(Panel21, QStringLiteral("A beállítások mentése"));
-    setHint(Panel22, QStringLiteral("Az alapértelmezett beállítások visszaállítása"));
-    pHangMouseMove();
+    setHint(saveSettingsButton_, QStringLiteral("A beállítások mentése"));
+    setHint(defaultsButton_, QStringLiteral("Az alapértelmezett beállítások visszaállítása"));
+    updateSoundPanelHint();
 
-    for (QWidget* w : std::initializer_list<QWidget*>{pHang, p11, p13, p14, p15, p16})
+    for (QWidget* w : std::initializer_list<QWidget*>{soundFilePanel_, backgroundSwatch_, captionsSwatch_,
+                                                      textBackgroundSwatch_, textSwatch_, variationsSwatch_})
         w->installEventFilter(this);
 }
 
 void SettingsTab::connectAll() {
     // Every change of a control reaches the live settings at once, by the user or by the program.
-    connect(cBeall, &QListWidget::itemChanged, this, &SettingsTab::publish);
+    connect(optionList_, &QListWidget::itemChanged, this, &SettingsTab::publish);
     for (QRadioButton* r : findChildren<QRadioButton*>())
         connect(r, &QRadioButton::toggled, this, &SettingsTab::publish);
     for (QCheckBox* c : findChildren<QCheckBox*>())
         connect(c, &QCheckBox::toggled, this, &SettingsTab::publish);
-    connect(sNevSzulFigy, &QSpinBox::valueChanged, this, &SettingsTab::publish);
-    connect(cBeall, &QListWidget::itemChanged, this, [this] { user([this] { cBeallClickCheck(); }); });
-    connect(cBeall, &QListWidget::itemDoubleClicked, this, [this] { user([this] { cBeallDblClick(); }); });
-    connect(button_webaddress, &QPushButton::clicked, this,
-            [this] { user([this] { button_webaddressClick(); }); });
-    connect(Panel21, &QPushButton::clicked, this, [this] { user([this] { Panel21Click(); }); });
-    connect(Panel22, &QPushButton::clicked, this, [this] { user([this] { Panel22Click(); }); });
+    connect(noticeDaysSpin_, &QSpinBox::valueChanged, this, &SettingsTab::publish);
+    connect(optionList_, &QListWidget::itemChanged, this, [this] { user([this] { applyHintsOption(); }); });
+    connect(optionList_, &QListWidget::itemDoubleClicked, this,
+            [this] { user([this] { toggleCurrentOption(); }); });
+    connect(webAddressesButton_, &QPushButton::clicked, this,
+            [this] { user([this] { editWebAddresses(); }); });
+    connect(saveSettingsButton_, &QPushButton::clicked, this, [this] { user([this] { save(); }); });
+    connect(defaultsButton_, &QPushButton::clicked, this, [this] { user([this] { askResetToDefaults(); }); });
     // A choice's handler runs when it becomes selected, not when it is clicked again.
     const auto onSelect = [this](QRadioButton* r, void (SettingsTab::*handler)()) {
         connect(r, &QRadioButton::toggled, this, [this, handler](bool on) {
             if (on) user([this, handler] { (this->*handler)(); });
         });
     };
-    onSelect(rIndAktiv, &SettingsTab::rIndAktivClick);
-    onSelect(rIndPassziv, &SettingsTab::rIndAktivClick);
-    onSelect(rIndNe, &SettingsTab::rIndNeClick);
-    onSelect(rAlapHang, &SettingsTab::rAlapHangClick);
-    onSelect(rHang, &SettingsTab::rHangClick);
+    onSelect(startActiveChoice_, &SettingsTab::onStartChosen);
+    onSelect(startPassiveChoice_, &SettingsTab::onStartChosen);
+    onSelect(noStartChoice_, &SettingsTab::onNoStartChosen);
+    onSelect(defaultSoundChoice_, &SettingsTab::previewDefaultSound);
+    onSelect(soundFileChoice_, &SettingsTab::previewSoundFile);
     // A preset applies again on every click, also after a swatch changed one of its colours.
-    connect(rkekes, &QRadioButton::clicked, this, [this] { user([this] { rkekesClick(); }); });
-    connect(rSzurke, &QRadioButton::clicked, this, [this] { user([this] { rSzurkeClick(); }); });
-    connect(rBolondos, &QRadioButton::clicked, this, [this] { user([this] { rBolondosClick(); }); });
-    connect(cNevSzulFigyIndul, &QCheckBox::clicked, this,
-            [this] { user([this] { cNevSzulFigyIndulClick(); }); });
-    connect(cNevSzulFigyLeall, &QCheckBox::clicked, this,
-            [this] { user([this] { cNevSzulFigyIndulClick(); }); });
+    connect(blueGreenPreset_, &QRadioButton::clicked, this,
+            [this] { user([this] { preset(kThemeKekesZold); }); });
+    connect(blackWhitePreset_, &QRadioButton::clicked, this,
+            [this] { user([this] { preset(kThemeFeketeFeher); }); });
+    connect(playfulPreset_, &QRadioButton::clicked, this,
+            [this] { user([this] { preset(kThemeBolondos); }); });
+    connect(noticeAtStartBox_, &QCheckBox::clicked, this, [this] { user([this] { onNoticeBoxClicked(); }); });
+    connect(noticeAtExitBox_, &QCheckBox::clicked, this, [this] { user([this] { onNoticeBoxClicked(); }); });
 }
 
 bool SettingsTab::eventFilter(QObject* watched, QEvent* event) {
     auto* w = static_cast<QWidget*>(watched);
     switch (event->type()) {
     case QEvent::MouseButtonPress:
-        if (w == pHang) {
+        if (w == soundFilePanel_) {
             const Qt::MouseButton b = static_cast<QMouseEvent*>(event)->button();
-            user([this, b] { pHangMouseDown(b); });
+            user([this, b] { onSoundPanelPressed(b); });
         }
         return true;
     case QEvent::MouseButtonRelease: {
         const auto* e = static_cast<QMouseEvent*>(event);
         if (e->button() != Qt::LeftButton || !w->rect().contains(e->position().toPoint())) return true;
-        if (w == pHang) user([this] { pHangClick(); });
+        if (w == soundFilePanel_) user([this] { chooseSoundFile(); });
         for (std::size_t slot = 0; slot < 5; ++slot)
-            if (w == swatch(slot)) user([this, slot] { swatchClick(slot); });
+            if (w == swatch(slot)) user([this, slot] { chooseColor(slot); });
         return true;
     }
     case QEvent::MouseMove:
     case QEvent::Enter:
-        if (w == pHang) pHangMouseMove();
+        if (w == soundFilePanel_) updateSoundPanelHint();
         break;
     default:
         break;
@@ -292,7 +310,8 @@ bool SettingsTab::eventFilter(QObject* watched, QEvent* event) {
 }
 
 QLabel* SettingsTab::swatch(std::size_t slot) const {
-    QLabel* const all[] = {p11, p13, p14, p15, p16};
+    QLabel* const all[] = {backgroundSwatch_, captionsSwatch_, textBackgroundSwatch_, textSwatch_,
+                           variationsSwatch_};
     return slot < 5 ? all[slot] : nullptr;
 }
 
@@ -301,61 +320,63 @@ void SettingsTab::setHint(QWidget* w, const QString& hint) {
     w->setToolTip(showHints_ ? hint : QString());
 }
 
-bool SettingsTab::itemChecked(Item item) const {
-    return cBeall->item(item)->checkState() == Qt::Checked;
+bool SettingsTab::optionChecked(Item item) const {
+    return optionList_->item(item)->checkState() == Qt::Checked;
 }
 
 void SettingsTab::setItem(Item item, bool on) {
     const Quiet q(quiet_);
-    cBeall->item(item)->setCheckState(on ? Qt::Checked : Qt::Unchecked);
+    optionList_->item(item)->setCheckState(on ? Qt::Checked : Qt::Unchecked);
 }
 
 void SettingsTab::selectStart(StartChoice choice) {
     const Quiet q(quiet_);
-    checkOnly({rIndAktiv, rIndPassziv, rIndNe}, choice == StartChoice::Active    ? rIndAktiv
-                                                : choice == StartChoice::Passive ? rIndPassziv
-                                                : choice == StartChoice::No      ? rIndNe
-                                                                                 : nullptr);
+    checkOnly({startActiveChoice_, startPassiveChoice_, noStartChoice_},
+              choice == StartChoice::Active    ? startActiveChoice_
+              : choice == StartChoice::Passive ? startPassiveChoice_
+              : choice == StartChoice::No      ? noStartChoice_
+                                               : nullptr);
     // What the two handlers do to the tray choice, without their side effects.
-    if (choice == StartChoice::No) cIkonNezet->setChecked(false);
-    cIkonNezet->setEnabled(choice != StartChoice::No);
+    if (choice == StartChoice::No) startInTrayBox_->setChecked(false);
+    startInTrayBox_->setEnabled(choice != StartChoice::No);
 }
 
 void SettingsTab::selectSound(SoundChoice choice) {
     const Quiet q(quiet_);
-    checkOnly({rAlapHang, rHang, rNemHang}, choice == SoundChoice::File   ? rHang
-                                            : choice == SoundChoice::None ? rNemHang
-                                                                          : rAlapHang);
+    checkOnly({defaultSoundChoice_, soundFileChoice_, noSoundChoice_},
+              choice == SoundChoice::File   ? soundFileChoice_
+              : choice == SoundChoice::None ? noSoundChoice_
+                                            : defaultSoundChoice_);
 }
 
 void SettingsTab::updateNoticeSpin() {
-    sNevSzulFigy->setEnabled(cNevSzulFigyIndul->isChecked() || cNevSzulFigyLeall->isChecked());
+    noticeDaysSpin_->setEnabled(noticeAtStartBox_->isChecked() || noticeAtExitBox_->isChecked());
 }
 
 void SettingsTab::showSoundName(const std::string& path) {
-    pHang->setText(soundName(fromCp(path)));
+    soundFilePanel_->setText(soundName(fromCp(path)));
 }
 
 Settings SettingsTab::current() const {
     Settings s;
     s.colors = colors_;
-    s.warnings = itemChecked(Warnings);
-    s.allOccurrences = itemChecked(AllOccurrences);
-    s.pastEvents = itemChecked(PastEvents);
-    s.hints = itemChecked(Hints);
-    s.balloon = itemChecked(Balloon);
-    s.closeToTray = rBezarIkon->isChecked();
-    s.start = rIndAktiv->isChecked()     ? StartChoice::Active
-              : rIndPassziv->isChecked() ? StartChoice::Passive
-              : rIndNe->isChecked()      ? StartChoice::No
-                                         : StartChoice::None;
+    s.warnings = optionChecked(Warnings);
+    s.allOccurrences = optionChecked(AllOccurrences);
+    s.pastEvents = optionChecked(PastEvents);
+    s.hints = optionChecked(Hints);
+    s.balloon = optionChecked(Balloon);
+    s.closeToTray = closeToTrayChoice_->isChecked();
+    s.start = startActiveChoice_->isChecked()    ? StartChoice::Active
+              : startPassiveChoice_->isChecked() ? StartChoice::Passive
+              : noStartChoice_->isChecked()      ? StartChoice::No
+                                                 : StartChoice::None;
     s.sound = soundChoice();
     s.soundFile = soundFile_;
     s.soundDialogFile = soundDialogFile_;
-    s.noticeDays = sNevSzulFigy->value();
-    s.noticeAtStart = cNevSzulFigyIndul->isChecked();
-    s.noticeAtExit = cNevSzulFigyLeall->isChecked();
-    s.startInTray = cIkonNezet->isChecked();
+    s.noticeDays = noticeDaysSpin_->value();
+    s.noticeAtStart = noticeAtStartBox_->isChecked();
+    s.noticeAtExit = noticeAtExitBox_->isChecked();
+    s.startInTray = startInTrayBox_->isChecked();
     s.mapPage = mapPage_;
     s.smsPage = smsPage_;
     s.phonePage = phonePage_;
@@ -363,7 +384,7 @@ Settings SettingsTab::current() const {
 }
 
 void SettingsTab::publish() {
-    main_.state().setSettings(current());
+    state_.setSettings(current());
 }
 
 void SettingsTab::showSettings(Settings s) {
@@ -371,18 +392,18 @@ void SettingsTab::showSettings(Settings s) {
     colors_ = s.colors;
     setItem(PastEvents, s.pastEvents);
     setItem(Warnings, s.warnings);
-    rBezarLeall->setChecked(true);
-    if (s.closeToTray) rBezarIkon->setChecked(true);
+    closeEndsChoice_->setChecked(true);
+    if (s.closeToTray) closeToTrayChoice_->setChecked(true);
     if (s.start != StartChoice::None) selectStart(s.start);
     setItem(AllOccurrences, s.allOccurrences);
     soundDialogFile_ = s.soundDialogFile;
-    sNevSzulFigy->setValue(s.noticeDays);
-    cNevSzulFigyIndul->setChecked(s.noticeAtStart);
-    cNevSzulFigyLeall->setChecked(s.noticeAtExit);
+    noticeDaysSpin_->setValue(s.noticeDays);
+    noticeAtStartBox_->setChecked(s.noticeAtStart);
+    noticeAtExitBox_->setChecked(s.noticeAtExit);
     updateNoticeSpin();
     setItem(Hints, s.hints);
-    cBeallClickCheck();
-    cIkonNezet->setChecked(s.startInTray);
+    applyHintsOption();
+    startInTrayBox_->setChecked(s.startInTray);
     setItem(Balloon, s.balloon);
     selectSound(s.sound);
     mapPage_ = s.mapPage;
@@ -393,38 +414,39 @@ void SettingsTab::showSettings(Settings s) {
         showSoundName(soundFile_);
     }
     // Only the colours are kept; a preset that matches them shows as chosen.
-    checkOnly({rkekes, rSzurke, rBolondos}, colors_ == kThemeKekesZold     ? rkekes
-                                            : colors_ == kThemeFeketeFeher ? rSzurke
-                                            : colors_ == kThemeBolondos    ? rBolondos
-                                                                           : nullptr);
+    checkOnly({blueGreenPreset_, blackWhitePreset_, playfulPreset_},
+              colors_ == kThemeKekesZold     ? blueGreenPreset_
+              : colors_ == kThemeFeketeFeher ? blackWhitePreset_
+              : colors_ == kThemeBolondos    ? playfulPreset_
+                                             : nullptr);
     publish();
 }
 
-void SettingsTab::AlapBeallit() {
+void SettingsTab::resetToDefaults() {
     const Settings d = defaultSettings();
     {
         const Quiet q(quiet_);
-        rkekes->setChecked(true);
+        blueGreenPreset_->setChecked(true);
     }
     colors_ = d.colors;
-    SzinekAlkalmaz();
+    applyColors();
     setItem(PastEvents, d.pastEvents);
     setItem(Warnings, d.warnings);
     {
         const Quiet q(quiet_);
-        rBezarLeall->setChecked(true);
-        checkOnly({rIndAktiv, rIndPassziv, rIndNe}, rIndNe);
+        closeEndsChoice_->setChecked(true);
+        checkOnly({startActiveChoice_, startPassiveChoice_, noStartChoice_}, noStartChoice_);
     }
     // Choosing "Ne induljon a program" removes the autostart entry at once, here as well.
-    rIndNeClick();
+    onNoStartChosen();
     const Quiet q(quiet_);
     setItem(AllOccurrences, d.allOccurrences);
-    sNevSzulFigy->setValue(d.noticeDays);
-    cNevSzulFigyIndul->setChecked(d.noticeAtStart);
-    cNevSzulFigyLeall->setChecked(d.noticeAtExit);
+    noticeDaysSpin_->setValue(d.noticeDays);
+    noticeAtStartBox_->setChecked(d.noticeAtStart);
+    noticeAtExitBox_->setChecked(d.noticeAtExit);
     updateNoticeSpin();
     setItem(Hints, d.hints);
-    cIkonNezet->setChecked(d.startInTray);
+    startInTrayBox_->setChecked(d.startInTray);
     mapPage_ = d.mapPage;
     smsPage_ = d.smsPage;
     phonePage_ = d.phonePage;
@@ -432,88 +454,89 @@ void SettingsTab::AlapBeallit() {
     soundFile_.clear();
     setItem(Balloon, d.balloon);
     // The hints follow the list's item 3 again.
-    cBeallClickCheck();
+    applyHintsOption();
     publish();
 }
 
-void SettingsTab::Panel21Click() {
-    main_.state().saveSettings();
-    AutoIndit(!rIndNe->isChecked());
+void SettingsTab::save() {
+    state_.saveSettings();
+    setAutostart(!noStartChoice_->isChecked());
 }
 
-void SettingsTab::Panel22Click() {
-    if (main_.dialogs().confirmation(
-            QStringLiteral("Valóban visszaállítja az alapértelmezett beállításokat?")) != Dialogs::No)
-        AlapBeallit();
+void SettingsTab::askResetToDefaults() {
+    if (dialogs_.confirmation(QStringLiteral("Valóban visszaállítja az alapértelmezett beállításokat?")) !=
+        Dialogs::No)
+        resetToDefaults();
 }
 
-void SettingsTab::AutoIndit(bool on) {
-    main_.autostart().AutoIndit(on, QCoreApplication::applicationFilePath());
+void SettingsTab::setAutostart(bool on) {
+    autostart_.setAutostart(on, QCoreApplication::applicationFilePath());
 }
 
-void SettingsTab::cBeallClickCheck() {
-    showHints_ = itemChecked(Hints);
+void SettingsTab::applyHintsOption() {
+    showHints_ = optionChecked(Hints);
     for (auto it = hints_.cbegin(); it != hints_.cend(); ++it)
         it.key()->setToolTip(showHints_ ? it.value() : QString());
 }
 
-void SettingsTab::cBeallDblClick() {
-    QListWidgetItem* item = cBeall->currentItem();
+void SettingsTab::toggleCurrentOption() {
+    QListWidgetItem* item = optionList_->currentItem();
     if (!item || !item->isSelected()) return;
     const Quiet q(quiet_);
     item->setCheckState(item->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
 }
 
-void SettingsTab::rIndAktivClick() {
-    cIkonNezet->setEnabled(true);
+void SettingsTab::onStartChosen() {
+    startInTrayBox_->setEnabled(true);
 }
 
-void SettingsTab::rIndNeClick() {
-    AutoIndit(false);
-    cIkonNezet->setChecked(false);
-    cIkonNezet->setEnabled(false);
+void SettingsTab::onNoStartChosen() {
+    setAutostart(false);
+    startInTrayBox_->setChecked(false);
+    startInTrayBox_->setEnabled(false);
 }
 
-void SettingsTab::rAlapHangClick() {
-    main_.fAkcio()->Play(2);
+void SettingsTab::previewDefaultSound() {
+    emit defaultSoundPreviewRequested();
 }
 
-void SettingsTab::rHangClick() {
-    if (!pHang->text().isEmpty()) main_.fAkcio()->TestPlay(chosenSoundFile());
+void SettingsTab::previewSoundFile() {
+    if (!soundFilePanel_->text().isEmpty()) emit soundFilePreviewRequested(chosenSoundFile());
 }
 
-void SettingsTab::pHangClick() {
-    const QString file =
-        main_.dialogs().openFile(QStringLiteral("Hangállomány kiválasztása"), main_.exeFolder(),
-                                 QStringLiteral("Wav fájlok (.wav)|*.wav|MIDI fájlok (.mid)|*.mid"));
+void SettingsTab::chooseSoundFile() {
+    const QString file = dialogs_.openFile(
+        QStringLiteral("Hangállomány kiválasztása"), QString::fromStdString(state_.paths().exeDir.string()),
+        QStringLiteral("Wav fájlok (.wav)|*.wav|MIDI fájlok (.mid)|*.mid"));
     if (file.isEmpty()) return;
     // Selecting the choice previews the file shown so far, as clicking it would.
-    rHang->setChecked(true);
+    soundFileChoice_->setChecked(true);
     soundFile_ = cut(toCp(file));
     soundDialogFile_ = soundFile_;
     showSoundName(soundFile_);
     publish();
 }
 
-void SettingsTab::pHangMouseDown(Qt::MouseButton button) {
-    if (button == Qt::RightButton) rHangClick();
+void SettingsTab::onSoundPanelPressed(Qt::MouseButton button) {
+    if (button == Qt::RightButton) previewSoundFile();
 }
 
-void SettingsTab::pHangMouseMove() {
-    setHint(pHang, QStringLiteral("Lejátszandó hangállomány: ") + pHang->text() + kNl +
-                       QStringLiteral("Bal egérgomb: Fájl megadása  I  Jobb egérgomb: Hang lejátszása"));
+void SettingsTab::updateSoundPanelHint() {
+    setHint(soundFilePanel_,
+            QStringLiteral("Lejátszandó hangállomány: ") + soundFilePanel_->text() + kNl +
+                QStringLiteral("Bal egérgomb: Fájl megadása  I  Jobb egérgomb: Hang lejátszása"));
 }
 
-void SettingsTab::cNevSzulFigyIndulClick() {
-    sNevSzulFigy->setEnabled(true);
-    if (cNevSzulFigyIndul->isChecked() || cNevSzulFigyLeall->isChecked()) return;
-    sNevSzulFigy->setEnabled(false);
-    if (itemChecked(Warnings) && main_.pLapok()->currentIndex() == MainWindow::TabSettings)
-        main_.dialogs().warning(QStringLiteral("Kikapcsolta a név-, és születésnap jelzését!") + kNl +
-                                QStringLiteral("Így nem kap értesítést ezekről!"));
+void SettingsTab::onNoticeBoxClicked() {
+    noticeDaysSpin_->setEnabled(true);
+    if (noticeAtStartBox_->isChecked() || noticeAtExitBox_->isChecked()) return;
+    noticeDaysSpin_->setEnabled(false);
+    if (optionChecked(Warnings) && isCurrentPage(this))
+        dialogs_.warning(QStringLiteral("Kikapcsolta a név-, és születésnap jelzését!") + kNl +
+                         QStringLiteral("Így nem kap értesítést ezekről!"));
 }
 
-void SettingsTab::button_webaddressClick() {
+void SettingsTab::editWebAddresses() {
     const struct {
         std::string* page;
         const char* prompt;
@@ -527,42 +550,41 @@ void SettingsTab::button_webaddressClick() {
         const QString start = fromCp(*box.page);
         // Cancel gives back the starting text: the address stays and the next box comes.
         const QString answer =
-            main_.dialogs().input(kWebCaption, QString::fromUtf8(box.prompt), start).value_or(start);
+            dialogs_.input(kWebCaption, QString::fromUtf8(box.prompt), start).value_or(start);
         if (answer.isEmpty()) return;
         *box.page = cut(toCp(answer));
         publish();
     }
-    main_.dialogs().information(QStringLiteral(
+    dialogs_.information(QStringLiteral(
         "Ezen beállítások is a Mentés gombra történő kattinttással érvényesülnek véglegesen."));
 }
 
-void SettingsTab::swatchClick(std::size_t slot) {
-    const std::optional<QColor> chosen = main_.dialogs().color(colorOf(colors_[slot]));
+void SettingsTab::chooseColor(std::size_t slot) {
+    const std::optional<QColor> chosen = dialogs_.color(colorOf(colors_[slot]));
     if (!chosen) return;
     colors_[slot] = colorValue(*chosen);
-    SzinekAlkalmaz();
+    applyColors();
 }
 
 void SettingsTab::preset(const ThemeColors& colors) {
     colors_ = colors;
-    SzinekAlkalmaz();
+    applyColors();
 }
 
-void SettingsTab::SzinekAlkalmaz() {
+void SettingsTab::applyColors() {
     publish();
-    applyTheme(&main_, colors_);
     update();
 }
 
 SoundChoice SettingsTab::soundChoice() const {
-    if (rHang->isChecked()) return SoundChoice::File;
-    if (rNemHang->isChecked()) return SoundChoice::None;
+    if (soundFileChoice_->isChecked()) return SoundChoice::File;
+    if (noSoundChoice_->isChecked()) return SoundChoice::None;
     return SoundChoice::Default;
 }
 
 void SettingsTab::selectDefaultSound() {
     const Quiet q(quiet_);
-    rAlapHang->setChecked(true);
+    defaultSoundChoice_->setChecked(true);
 }
 
 QString SettingsTab::chosenSoundFile() const {

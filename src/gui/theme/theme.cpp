@@ -234,16 +234,18 @@ QStringList buttonPanels() {
         out << QStringLiteral("Panel%1").arg(i);
     for (int i = 13; i <= 29; ++i)
         out << QStringLiteral("Panel%1").arg(i);
-    out << names({"deleteButton", "todayButton", "nowButton", "pHang", "pImpInfo", "button_webaddress",
-                  "addButton", "browseButton", "testButton", "severalProgramsButton", "newPartnerButton",
-                  "applyButton", "editBrowseButton", "newPartnerListButton", "modifyButton",
-                  "deletePartnerButton", "saveButton", "cancelButton"});
+    out << names({"deleteButton",       "todayButton",           "nowButton",        "soundFilePanel",
+                  "pImpInfo",           "webAddressesButton",    "addButton",        "browseButton",
+                  "testButton",         "severalProgramsButton", "newPartnerButton", "applyButton",
+                  "editBrowseButton",   "newPartnerListButton",  "modifyButton",     "deletePartnerButton",
+                  "saveButton",         "cancelButton",          "soundFilePanel",   "webAddressesButton",
+                  "saveSettingsButton", "defaultsButton"});
     return out;
 }
 
 const QStringList& pagePanels() {
     static const QStringList list = names({"newEventPage", "eventsPage", "partnersPage", "pMuveletek",
-                                           "pBeallitasok", "partnerEditor", "pSegitseg"});
+                                           "settingsPage", "partnerEditor", "pSegitseg"});
     return list;
 }
 
@@ -286,10 +288,10 @@ const std::vector<Assignment>& assignments() {
                                          "eventGrid",
                                          "sg",
                                          "sgImp",
-                                         "sNevSzulFigy"});
+                                         "noticeDaysSpin"});
         QStringList panels = buttonPanels();
         QStringList facePanels = panels;
-        facePanels << QStringLiteral("p14");
+        facePanels << QStringLiteral("textBackgroundSwatch");
         QStringList captionInk = names({"g1",
                                         "g2",
                                         "periodGroup",
@@ -304,18 +306,18 @@ const std::vector<Assignment>& assignments() {
                                         "gNevKeres",
                                         "gImport",
                                         "gExport",
-                                        "gSzinek",
-                                        "gBezar",
-                                        "gWindows",
-                                        "gEgyeb",
+                                        "colorGroup",
+                                        "closeGroup",
+                                        "startGroup",
+                                        "generalGroup",
                                         "programGroup",
                                         "editGroup",
                                         "dayGroup",
                                         "timeGroup",
                                         "nameDayGroup",
-                                        "gNevSzulFigy",
-                                        "gNevSzulFigyMikor",
-                                        "gHang",
+                                        "noticeGroup",
+                                        "noticeWhenGroup",
+                                        "soundGroup",
                                         "followUpGroup",
                                         "partnerGroup",
                                         "pIdo",
@@ -339,7 +341,7 @@ const std::vector<Assignment>& assignments() {
         textBackFace << facePanels << names({"activeBox", "editActive", "Form1"});
 
         QStringList backFace = pagePanels();
-        backFace << names({"pIdo", "p11", "cBeall"});
+        backFace << names({"pIdo", "backgroundSwatch", "optionList"});
 
         return std::vector<Assignment>{
             {Background, Op::Face, backFace},
@@ -347,14 +349,14 @@ const std::vector<Assignment>& assignments() {
             {Background, Op::CalendarMonth, datePickers},
             {Captions, Op::Ink, captionInk},
             {Captions, Op::CalendarTitleText, datePickers},
-            {Captions, Op::Face, names({"p13"})},
+            {Captions, Op::Face, names({"captionsSwatch"})},
             {TextBackground, Op::Face, textBackFace},
             {TextBackground, Op::CalendarBack, datePickers},
             {Text, Op::Ink, textInk},
             // Header cells with the background colour show the grid's text colour on it.
             {Text, Op::HeaderInk, names({"sg", "sgImp"})},
             {Text, Op::CalendarDays, datePickers},
-            {Text, Op::Face, names({"p15"})},
+            {Text, Op::Face, names({"textSwatch"})},
             {Variations, Op::Ink,
              names({"todayChoice",
                     "tomorrowChoice",
@@ -371,17 +373,17 @@ const std::vector<Assignment>& assignments() {
                     "rUjEsKivelUj",
                     "existingPartnerChoice",
                     "newPartnerChoice",
-                    "rBezarIkon",
-                    "rBezarLeall",
-                    "rIndAktiv",
-                    "rIndPassziv",
-                    "rIndNe",
-                    "rkekes",
-                    "rSzurke",
-                    "rBolondos",
-                    "rAlapHang",
-                    "rHang",
-                    "rNemHang",
+                    "closeToTrayChoice",
+                    "closeEndsChoice",
+                    "startActiveChoice",
+                    "startPassiveChoice",
+                    "noStartChoice",
+                    "blueGreenPreset",
+                    "blackWhitePreset",
+                    "playfulPreset",
+                    "defaultSoundChoice",
+                    "soundFileChoice",
+                    "noSoundChoice",
                     "editLabel",
                     "l4",
                     "l5",
@@ -393,14 +395,14 @@ const std::vector<Assignment>& assignments() {
                     "Label1",
                     "Label2",
                     "Label5",
-                    "cNevSzulFigyIndul",
-                    "cNevSzulFigyLeall",
-                    "cIkonNezet",
-                    "cBeall",
+                    "noticeAtStartBox",
+                    "noticeAtExitBox",
+                    "startInTrayBox",
+                    "optionList",
                     "passziv",
                     "sRich"})},
             {Variations, Op::CalendarOtherDays, datePickers},
-            {Variations, Op::Face, names({"p16"})},
+            {Variations, Op::Face, names({"variationsSwatch"})},
         };
     }();
     return list;
@@ -408,7 +410,8 @@ const std::vector<Assignment>& assignments() {
 
 // The swatches show their caption in black or white, whichever reads on their colour.
 void swatchCaptions(const QHash<QString, QWidget*>& byName) {
-    for (const char* n : {"p11", "p13", "p14", "p15", "p16"}) {
+    for (const char* n :
+         {"backgroundSwatch", "captionsSwatch", "textBackgroundSwatch", "textSwatch", "variationsSwatch"}) {
         QWidget* w = byName.value(QString::fromLatin1(n));
         if (!w) continue;
         const QColor c = w->palette().color(QPalette::Window);
