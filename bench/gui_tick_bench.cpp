@@ -38,7 +38,7 @@ struct World {
         clock.set(middle.plusMs(-30'000));
         window = std::make_unique<gui::MainWindow>(
             AppPaths{dir.path()}, gui::Services{dialogs, clock, shell, sound, tray, autostart});
-        window->FormCreate();
+        window->start();
         window->show();
     }
 };
@@ -53,7 +53,7 @@ void P1_gui_tick(benchmark::State& state) {
     Moment now = w.middle.plusMs(1'003);
     for (auto _ : state) {
         w.clock.set(now);
-        w.window->Timer1Timer();
+        w.window->onClockTick();
         now = now.plusMs(1000);
     }
 }
@@ -66,14 +66,14 @@ void P1_gui_tick_firing(benchmark::State& state) {
         const auto& next = *w.window->events().next(EventKind::Reminder);
         const Moment due{*next.day, std::int64_t{next.minute} * 60'000};
         w.clock.set(due.plusMs(-997));
-        w.window->Timer1Timer();
+        w.window->onClockTick();
         w.clock.set(due.plusMs(3));
         state.ResumeTiming();
-        w.window->Timer1Timer();
+        w.window->onClockTick();
         state.PauseTiming();
         if (w.shell.calls.size() > 1000) w.shell.calls.clear();
         w.sound.take();
-        w.window->fAkcio()->hide();
+        w.window->alertWindow()->hide();
         state.ResumeTiming();
     }
 }

@@ -123,7 +123,7 @@ int runChild(int argc, char** argv, Clk::time_point t0, const fs::path& folder) 
     test::RecordingAutostart autostart;
     gui::MainWindow window(paths, {dialogs, clock, shell, sound, tray, autostart});
     const double tCtor = msSince(t0);
-    window.FormCreate();
+    window.start();
     const double tCreate = msSince(t0);
     if (window.startHidden()) {
         std::fprintf(stderr, "the settings start the window hidden\n");
@@ -354,11 +354,10 @@ double mib(long kb) {
 }
 
 void printRun(const char* what, int i, const Run& r) {
-    std::printf(
-        "%-5s %2d  QApplication %5.1f  window %5.1f  FormCreate %6.1f  shown %6.1f ms (from fork %4.0f)"
-        "  peak %6.1f MiB (ru_maxrss %6.1f)  faults %6ld  partners %5zu  reminders %6zu\n",
-        what, i, r.app, r.ctor, r.create, r.shown, r.proc, mib(r.hwmKb), mib(r.maxrssKb), r.faults,
-        r.partners, r.reminders);
+    std::printf("%-5s %2d  QApplication %5.1f  window %5.1f  start %6.1f  shown %6.1f ms (from fork %4.0f)"
+                "  peak %6.1f MiB (ru_maxrss %6.1f)  faults %6ld  partners %5zu  reminders %6zu\n",
+                what, i, r.app, r.ctor, r.create, r.shown, r.proc, mib(r.hwmKb), mib(r.maxrssKb), r.faults,
+                r.partners, r.reminders);
     std::fflush(stdout);
 }
 
@@ -420,7 +419,7 @@ int runParent(int runs) {
     row(
         "window built (ms)", [](const Run& r) { return r.ctor; }, "%10.1f");
     row(
-        "FormCreate done (ms)", [](const Run& r) { return r.create; }, "%10.1f");
+        "start done (ms)", [](const Run& r) { return r.create; }, "%10.1f");
     row(
         "window shown (ms)", [](const Run& r) { return r.shown; }, "%10.1f");
     row(

@@ -31,7 +31,7 @@ int main(int argc, char* argv[]) {
     zel::gui::XdgAutostart autostart;
     zel::gui::MainWindow window(paths, {dialogs, clock, shell, sound, tray, autostart});
     dialogs.setParent(&window);
-    window.FormCreate();
+    window.start();
     // Starting in the tray needs a tray to come back from; without one the window starts minimised.
     if (!window.startHidden())
         window.show();

@@ -75,18 +75,18 @@ QString helpText() {
 MainWindow::MainWindow(AppPaths paths, Services services, QWidget* parent)
     : QWidget(parent), services_(services), state_(new AppState(std::move(paths), services.clock, this)),
       exitHandler_([] { QCoreApplication::quit(); }) {
-    setObjectName(QStringLiteral("Form1"));
+    setObjectName(QStringLiteral("mainWindow"));
     loadCalendars();
     buildWindow();
     buildServiceView();
-    fAkcio_ = new TfAkcio(*this, services_.sound, services_.dialogs, this);
+    alert_ = new AlertWindow(*this, services_.sound, services_.dialogs, this);
     connect(state_, &AppState::nextEventsChanged, this, &MainWindow::rebuildSummary);
     connect(state_, &AppState::partnersChanged, newEventTab_, &NewEventTab::reloadPartners);
     timer_ = new QTimer(this);
     timer_->setSingleShot(true);
     timer_->setTimerType(Qt::PreciseTimer);
     connect(timer_, &QTimer::timeout, this, [this] {
-        guarded(services_.dialogs, [this] { Timer1Timer(); });
+        guarded(services_.dialogs, [this] { onClockTick(); });
         startClock();
     });
 }
@@ -98,17 +98,17 @@ void MainWindow::buildWindow() {
     setWindowIcon(appIcon());
     setFixedSize(kWidth, kHeight);
 
-    pLapok_ = new QTabWidget(this);
-    pLapok_->setObjectName(QStringLiteral("pLapok"));
-    pLapok_->setGeometry(0, kStripHeight, kWidth, kHeight - kStripHeight - kBoxHeight);
+    pages_ = new QTabWidget(this);
+    pages_->setObjectName(QStringLiteral("pages"));
+    pages_->setGeometry(0, kStripHeight, kWidth, kHeight - kStripHeight - kBoxHeight);
     const struct {
         const char* page;
         const char* caption;
     } tabs[] = {{"newEventPage", "Új esemény"},  {"eventsPage", "Események"},
-                {"partnersPage", "Partnerek"},   {"pMuveletek", "Műveletek"},
-                {"settingsPage", "Beállítások"}, {"pSegitseg", "Segítség"}};
+                {"partnersPage", "Partnerek"},   {"actionsPage", "Műveletek"},
+                {"settingsPage", "Beállítások"}, {"helpPage", "Segítség"}};
     // Six Hungarian captions share 495 pixels: slimmer tabs than the style's own.
-    pLapok_->tabBar()->setStyleSheet(QStringLiteral(
+    pages_->tabBar()->setStyleSheet(QStringLiteral(
         "QTabBar::tab { padding: 3px 6px; margin-right: 1px; border: 1px solid #9a9a9a; border-bottom: none;"
         " border-top-left-radius: 3px; border-top-right-radius: 3px; background: #e2e2e2; }"
         "QTabBar::tab:selected { background: #fbfbfb; margin-top: 0px; }"
@@ -117,70 +117,71 @@ void MainWindow::buildWindow() {
     connect(newEventTab_, &NewEventTab::newPartnerRequested, this, &MainWindow::startNewPartner);
     connect(newEventTab_, &NewEventTab::eventAdded, this, &MainWindow::showSummaryFirstLine);
     eventsTab_ = new EventsTab(*state_, services_.dialogs);
-    connect(eventsTab_, &EventsTab::pageRequested, this, [this] { pLapok_->setCurrentWidget(eventsTab_); });
+    connect(eventsTab_, &EventsTab::pageRequested, this, [this] { pages_->setCurrentWidget(eventsTab_); });
     connect(eventsTab_, &EventsTab::newPartnerRequested, this, &MainWindow::startNewPartner);
     connect(eventsTab_, &EventsTab::monthListed, this,
             [this](DayNumber day) { monthCalendar_->setCalendar(ymdOf(day)); });
     partnersTab_ = new PartnersTab(*state_, services_.dialogs, services_.shell);
     connect(partnersTab_, &PartnersTab::birthdayRequested, this, [this] {
-        pLapok_->setCurrentIndex(TabNewEvent);
+        pages_->setCurrentIndex(TabNewEvent);
         newEventTab_->selectKind(EventKind::Birthday);
     });
     connect(partnersTab_, &PartnersTab::webAddressesRequested, this, [this] {
-        pLapok_->setCurrentIndex(TabSettings);
+        pages_->setCurrentIndex(TabSettings);
         guarded(services_.dialogs, [this] { settingsTab_->editWebAddresses(); });
     });
     settingsTab_ = new SettingsTab(*state_, services_.dialogs, services_.autostart);
-    connect(settingsTab_, &SettingsTab::defaultSoundPreviewRequested, this, [this] { fAkcio_->Play(2); });
+    connect(settingsTab_, &SettingsTab::defaultSoundPreviewRequested, this,
+            [this] { alert_->play(AlertWindow::PlayMode::Preview); });
     connect(settingsTab_, &SettingsTab::soundFilePreviewRequested, this,
-            [this](const QString& file) { fAkcio_->TestPlay(file); });
+            [this](const QString& file) { alert_->previewFile(file); });
     // The window takes the colours as soon as they change.
     connect(state_, &AppState::settingsChanged, this, [this] {
         if (state_->settings().colors != appliedColors_) applyColors();
     });
     for (const auto& t : tabs) {
         QWidget* const pages[] = {newEventTab_, eventsTab_, partnersTab_, nullptr, settingsTab_, nullptr};
-        QWidget* page = pages[pLapok_->count()];
+        QWidget* page = pages[pages_->count()];
         if (!page) page = new QWidget;
         page->setObjectName(QString::fromUtf8(t.page));
-        pLapok_->addTab(page, QString::fromUtf8(t.caption));
+        pages_->addTab(page, QString::fromUtf8(t.caption));
     }
-    connect(pLapok_, &QTabWidget::currentChanged, this, [this](int index) {
+    connect(pages_, &QTabWidget::currentChanged, this, [this](int index) {
         if (index == TabNewEvent) guarded(services_.dialogs, [this] { newEventTab_->onShown(); });
         if (index == TabEvents) guarded(services_.dialogs, [this] { eventsTab_->onShown(); });
     });
-    auto* help = new QTextBrowser(pLapok_->widget(TabHelp));
-    help->setObjectName(QStringLiteral("lSugo"));
+    auto* help = new QTextBrowser(pages_->widget(TabHelp));
+    help->setObjectName(QStringLiteral("helpText"));
     help->setHtml(helpText());
-    auto* helpLayout = new QVBoxLayout(pLapok_->widget(TabHelp));
+    auto* helpLayout = new QVBoxLayout(pages_->widget(TabHelp));
     helpLayout->setContentsMargins(4, 4, 4, 4);
     helpLayout->addWidget(help);
 
     // The mode button and the clock sit in a strip at the top right, above the tabs.
-    passziv_ = new QToolButton(this);
-    passziv_->setObjectName(QStringLiteral("passziv"));
-    passziv_->setAutoRaise(true);
-    passziv_->setText(QStringLiteral("Passzív mód"));
-    QFont small = passziv_->font();
+    modeButton_ = new QToolButton(this);
+    modeButton_->setObjectName(QStringLiteral("modeButton"));
+    modeButton_->setAutoRaise(true);
+    modeButton_->setText(QStringLiteral("Passzív mód"));
+    QFont small = modeButton_->font();
     small.setPointSizeF(small.pointSizeF() * 0.85);
-    passziv_->setFont(small);
-    passziv_->setGeometry(kWidth - 70 - 66, 1, 66, kStripHeight - 2);
-    pIdo_ = new QLabel(this);
-    pIdo_->setObjectName(QStringLiteral("pIdo"));
-    pIdo_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    pIdo_->setGeometry(kWidth - 70, 0, 68, kStripHeight);
-    passziv_->setMouseTracking(true);
-    passziv_->installEventFilter(this);
-    connect(passziv_, &QToolButton::clicked, this,
-            [this] { guarded(services_.dialogs, [this] { passzivClick(); }); });
+    modeButton_->setFont(small);
+    modeButton_->setGeometry(kWidth - 70 - 66, 1, 66, kStripHeight - 2);
+    clockDisplay_ = new QLabel(this);
+    clockDisplay_->setObjectName(QStringLiteral("clockDisplay"));
+    clockDisplay_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    clockDisplay_->setGeometry(kWidth - 70, 0, 68, kStripHeight);
+    modeButton_->setMouseTracking(true);
+    modeButton_->installEventFilter(this);
+    connect(modeButton_, &QToolButton::clicked, this,
+            [this] { guarded(services_.dialogs, [this] { onModeButtonClicked(); }); });
 
     // The nearest events along the bottom.
-    cLegkozelebb_ = new SummaryBox(this);
-    cLegkozelebb_->setGeometry(2, kHeight - kBoxHeight, kWidth - 4, kBoxHeight - 2);
-    cLegkozelebb_->onDropDown = [this] { cLegkozelebbDropDown(); };
-    cLegkozelebb_->onCloseUp = [this] { cLegkozelebbCloseUp(); };
-    connect(cLegkozelebb_, &QComboBox::activated, this,
-            [this] { guarded(services_.dialogs, [this] { cLegkozelebbChange(); }); });
+    summaryBox_ = new SummaryBox(this);
+    summaryBox_->setGeometry(2, kHeight - kBoxHeight, kWidth - 4, kBoxHeight - 2);
+    summaryBox_->onDropDown = [this] { onSummaryDropDown(); };
+    summaryBox_->onCloseUp = [this] { onSummaryCloseUp(); };
+    connect(summaryBox_, &QComboBox::activated, this,
+            [this] { guarded(services_.dialogs, [this] { onSummaryChosen(); }); });
 }
 
 void MainWindow::buildServiceView() {
@@ -189,7 +190,7 @@ void MainWindow::buildServiceView() {
     const char* nextNames[] = {"sEmKov", "sPrgKov", "sNevnapKov", "sSznapKov"};
     auto* tables = new QTabWidget(this);
     serviceTables_ = tables;
-    tables->setObjectName(QStringLiteral("tMunkatablak"));
+    tables->setObjectName(QStringLiteral("workTables"));
     tables->setGeometry(0, kHeight, kServiceWidth, kServiceHeight - kHeight);
     auto* nextArea = new QWidget(this);
     serviceNext_ = nextArea;
@@ -229,7 +230,7 @@ void MainWindow::buildServiceView() {
     nextLayout->addWidget(monthCalendar_, 0, Qt::AlignHCenter);
 }
 
-void MainWindow::FormCreate() {
+void MainWindow::start() {
     guarded(services_.dialogs, [this] {
         start_ = services_.clock.now();
         setWindowIcon(appIcon());
@@ -244,7 +245,7 @@ void MainWindow::FormCreate() {
             setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
             resize(kServiceWidth, kServiceHeight);
         }
-        PartnerekBetolt();
+        loadPartners();
         applyOrCreateSettings();
         startHidden_ = settings().startInTray;
 
@@ -253,13 +254,13 @@ void MainWindow::FormCreate() {
         modeText_ = kModeActive;
         setWindowTitle(QStringLiteral("Zelmoran ") + modeText_);
         const Moment now = services_.clock.now();
-        pIdo_->setText(QString::fromStdString(clockTimeText(now.hour(), now.minute(), now.second())) +
-                       QStringLiteral("  "));
-        pLapok_->setCurrentIndex(TabEvents);
-        cLegkozelebb_->setCurrentIndex(0);
+        clockDisplay_->setText(QString::fromStdString(clockTimeText(now.hour(), now.minute(), now.second())) +
+                               QStringLiteral("  "));
+        pages_->setCurrentIndex(TabEvents);
+        summaryBox_->setCurrentIndex(0);
         applyColors();
         if (state_->partnerNames().empty()) partnersTab_->showEmpty();
-        if (settings().start == StartChoice::Passive) AktPassziv(nullptr, 0);
+        if (settings().start == StartChoice::Passive) switchMode(ModeSource::StartUp);
         allNames_ = NevListaEpit(state_->extendedCalendar(), localeLess());
     });
     previousTick_ = services_.clock.now();
@@ -301,7 +302,7 @@ void MainWindow::selectDefaultSound() {
     settingsTab_->selectDefaultSound();
 }
 
-void MainWindow::pHangClick() {
+void MainWindow::chooseSoundFile() {
     settingsTab_->chooseSoundFile();
 }
 
@@ -311,14 +312,12 @@ void MainWindow::applyColors() {
     settingsTab_->update();
 }
 
-void MainWindow::PartnerekBetolt() {
+void MainWindow::loadPartners() {
     state_->reloadPartners();
 }
 
-void MainWindow::Contact(int index, const QString& text) {
-    if (index >= 0 && index <= static_cast<int>(ContactLine::Phone))
-        runContactAction(static_cast<ContactLine>(index), text, state_->settings(), services_.dialogs,
-                         services_.shell);
+void MainWindow::contactAction(ContactLine line, const QString& text) {
+    runContactAction(line, text, state_->settings(), services_.dialogs, services_.shell);
 }
 
 void MainWindow::loadEvents() {
@@ -340,13 +339,13 @@ void MainWindow::startClock() {
     timer_->start(static_cast<int>(1000 - now.millisecond()) + 2);
 }
 
-void MainWindow::Timer1Timer() {
+void MainWindow::onClockTick() {
     const Moment now = services_.clock.now();
-    if (mAktiv_) {
-        cLegkozelebbFrissit();
+    if (active_) {
+        resetSummarySelection();
         setWindowTitle(QStringLiteral("Zelmoran ") + QStringLiteral(" ") + kModeActive);
-        pIdo_->setText(QString::fromStdString(clockTimeText(now.hour(), now.minute(), now.second())) +
-                       QStringLiteral("  "));
+        clockDisplay_->setText(QString::fromStdString(clockTimeText(now.hour(), now.minute(), now.second())) +
+                               QStringLiteral("  "));
         // Copies: firing shows windows and runs programs, and nothing may pull the rows away meanwhile.
         const auto due = [&](EventKind k) {
             std::vector<EventRow> rows;
@@ -370,7 +369,7 @@ void MainWindow::Timer1Timer() {
 void MainWindow::fireReminder(const EventRow& row, Moment now) {
     const QString key = QString::fromStdString(dateText(now.day)) + QLatin1Char('|') +
                         QString::fromStdString(timeText(row.minute));
-    fAkcio_->showAlert(windowTitle(), fromStored(row.text), key);
+    alert_->showAlert(windowTitle(), fromStored(row.text), key);
     state_->updateNext(EventKind::Reminder);
 }
 
@@ -379,108 +378,107 @@ void MainWindow::launchProgram(const EventRow& row) {
     state_->updateNext(EventKind::Program);
 }
 
-void MainWindow::AktPassziv(QObject* /*sender*/, int source) {
-    if (!mAktiv_) {
-        mAktiv_ = true;
-        Timer1Timer();
+void MainWindow::switchMode(ModeSource source) {
+    if (!active_) {
+        active_ = true;
+        onClockTick();
         services_.tray.setHint(QStringLiteral("Zelmoran - Aktív"));
-        passziv_->setText(QStringLiteral("Passzív mód"));
-        passziv_->setFixedWidth(66);
-        passziv_->move(kWidth - 70 - 66, passziv_->y());
+        modeButton_->setText(QStringLiteral("Passzív mód"));
+        modeButton_->setFixedWidth(66);
+        modeButton_->move(kWidth - 70 - 66, modeButton_->y());
         return;
     }
     services_.tray.setHint(QStringLiteral("Zelmoran - Passzív mód (Nincs figyelmeztetés!!)"));
-    mAktiv_ = false;
+    active_ = false;
     setWindowTitle(QStringLiteral("Zelmoran - Passzív mód (Az esemény-figyelés felfüggesztve!)"));
-    passziv_->setText(QStringLiteral("Aktív mód"));
-    passziv_->setFixedWidth(116);
-    passziv_->move(kWidth - 70 - 116, passziv_->y());
-    pIdo_->clear();
-    if (settings().warnings && (source == 1 || source == 2)) {
+    modeButton_->setText(QStringLiteral("Aktív mód"));
+    modeButton_->setFixedWidth(116);
+    modeButton_->move(kWidth - 70 - 116, modeButton_->y());
+    clockDisplay_->clear();
+    if (settings().warnings && source != ModeSource::StartUp) {
         services_.dialogs.warning(
             QStringLiteral("                             Ön passzív módba kapcsolta a programot.") + kNl +
             QStringLiteral("        A program így nem tud szólni Önnek, ha egy esemény bekövetkezik,") + kNl +
             QStringLiteral("            illetve nem tudnak frissülni a program naprakész elemei sem!") + kNl +
             QStringLiteral("   Az aktív mód visszakapcsolásához kattinton mégegyszer erre a ") +
-            (source == 1 ? QStringLiteral("menüpontra.") : QStringLiteral("gombra.")));
+            (source == ModeSource::TrayMenu ? QStringLiteral("menüpontra.") : QStringLiteral("gombra.")));
     }
 }
 
-void MainWindow::passzivMouseMove() {
-    const QString caption = passziv_->text();
+void MainWindow::updateModeButtonHint() {
+    const QString caption = modeButton_->text();
     if (caption.startsWith(QLatin1Char('P')))
-        passziv_->setToolTip(QStringLiteral("A program passzív módra kapcsolása"));
+        modeButton_->setToolTip(QStringLiteral("A program passzív módra kapcsolása"));
     else if (caption.startsWith(QLatin1Char('A')))
-        passziv_->setToolTip(QStringLiteral("A program visszaállítása aktív módra"));
+        modeButton_->setToolTip(QStringLiteral("A program visszaállítása aktív módra"));
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == passziv_ && (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter))
-        passzivMouseMove();
+    if (watched == modeButton_ && (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter))
+        updateModeButtonHint();
     return QWidget::eventFilter(watched, event);
 }
 
 bool MainWindow::event(QEvent* event) {
     const bool handled = QWidget::event(event);
-    if (event->type() == QEvent::WindowActivate) guarded(services_.dialogs, [this] { FormActivate(); });
+    if (event->type() == QEvent::WindowActivate) guarded(services_.dialogs, [this] { onActivated(); });
     return handled;
 }
 
-void MainWindow::FormActivate() {
-    cLegkozelebbFrissit();
+void MainWindow::onActivated() {
+    resetSummarySelection();
     state_->updateNext();
 }
 
 void MainWindow::rebuildSummary() {
-    if (cLegkozelebb_->isDropped()) return;
+    if (summaryBox_->isDropped()) return;
     summary_ = LegkozelebbLista(state_->events());
     if (summary_.size() == 1 && summary_[0] == noUpcomingEventLine()) {
-        cLegkozelebb_->clear();
-        cLegkozelebb_->addItem(fromCp(summary_[0]));
-        cLegkozelebb_->setCurrentIndex(0);
-        cLegkozelebb_->setEnabled(false);
+        summaryBox_->clear();
+        summaryBox_->addItem(fromCp(summary_[0]));
+        summaryBox_->setCurrentIndex(0);
+        summaryBox_->setEnabled(false);
         return;
     }
-    cLegkozelebb_->setEnabled(true);
+    summaryBox_->setEnabled(true);
     const QString first = oneLine(fromCp(summary_[0]));
-    if (cLegkozelebb_->count() == 0)
-        cLegkozelebb_->addItem(first);
-    else if (cLegkozelebb_->itemText(0) != first)
-        cLegkozelebb_->setItemText(0, first);
+    if (summaryBox_->count() == 0)
+        summaryBox_->addItem(first);
+    else if (summaryBox_->itemText(0) != first)
+        summaryBox_->setItemText(0, first);
 }
 
-void MainWindow::cLegkozelebbDropDown() {
-    cLegkozelebb_->clear();
+void MainWindow::onSummaryDropDown() {
+    summaryBox_->clear();
     for (const auto& line : summary_)
-        cLegkozelebb_->addItem(oneLine(fromCp(line)));
+        summaryBox_->addItem(oneLine(fromCp(line)));
 }
 
-void MainWindow::cLegkozelebbCloseUp() {
-    if (cLegkozelebb_->currentIndex() < 0 && cLegkozelebb_->count() > 0) cLegkozelebb_->setCurrentIndex(0);
+void MainWindow::onSummaryCloseUp() {
+    if (summaryBox_->currentIndex() < 0 && summaryBox_->count() > 0) summaryBox_->setCurrentIndex(0);
 }
 
-void MainWindow::cLegkozelebbFrissit() {
-    if (cLegkozelebb_->count() > 0) cLegkozelebb_->setCurrentIndex(0);
+void MainWindow::resetSummarySelection() {
+    if (summaryBox_->count() > 0) summaryBox_->setCurrentIndex(0);
 }
 
-void MainWindow::cLegkozelebbChange() {
-    int index = cLegkozelebb_->currentIndex();
+void MainWindow::onSummaryChosen() {
+    int index = summaryBox_->currentIndex();
     if (index < 0 || index > 10) index = 0;
-    const std::string line =
-        cLegkozelebb_->count() > 0 ? toCp(cLegkozelebb_->itemText(index)) : std::string();
+    const std::string line = summaryBox_->count() > 0 ? toCp(summaryBox_->itemText(index)) : std::string();
     const SummaryPick pick = parseSummaryLine(line);
-    cLegkozelebbFrissit();
+    resetSummarySelection();
     eventsTab_->openEvent(pick.kind >= 0 && pick.kind <= 3
                               ? std::optional(kAllEventKinds[static_cast<std::size_t>(pick.kind)])
                               : std::nullopt,
                           fromCp(pick.date), fromCp(pick.time));
-    cLegkozelebbFrissit();
+    resetSummarySelection();
 }
 
 void MainWindow::showSummaryFirstLine() {
-    if (cLegkozelebb_->count() > 0 && !summary_.empty()) {
-        cLegkozelebb_->setItemText(0, oneLine(fromCp(summary_[0])));
-        cLegkozelebb_->setCurrentIndex(0);
+    if (summaryBox_->count() > 0 && !summary_.empty()) {
+        summaryBox_->setItemText(0, oneLine(fromCp(summary_[0])));
+        summaryBox_->setCurrentIndex(0);
     }
 }
 
@@ -494,13 +492,13 @@ void MainWindow::editEvent(const QString& occurrenceKey) {
 
 void MainWindow::newEvent() {
     showMainWindow();
-    pLapok_->setCurrentIndex(TabNewEvent);
+    pages_->setCurrentIndex(TabNewEvent);
 }
 
-void MainWindow::N3Click() {
+void MainWindow::openNewEventTab() {
     showMainWindow();
-    if (pLapok_->currentIndex() != TabNewEvent)
-        pLapok_->setCurrentIndex(TabNewEvent);
+    if (pages_->currentIndex() != TabNewEvent)
+        pages_->setCurrentIndex(TabNewEvent);
     else
         newEventTab_->onShown();
 }
@@ -513,11 +511,11 @@ void MainWindow::showMainWindow() {
 }
 
 void MainWindow::startNewPartner(const QString& name) {
-    pLapok_->setCurrentIndex(TabPartners);
+    pages_->setCurrentIndex(TabPartners);
     partnersTab_->startNewPartner(name);
 }
 
-void MainWindow::Kilepes() {
+void MainWindow::exitProgram() {
     hide();
     QCoreApplication::processEvents();
     if (exitHandler_) exitHandler_();
@@ -531,8 +529,8 @@ void MainWindow::hideToTray() {
         showMinimized();
 }
 
-void MainWindow::NevSzulFigyelmeztet(int /*mode*/, bool exitIfNothing, bool /*withSound*/) {
-    if (exitIfNothing) Kilepes();
+void MainWindow::showCelebrantNotice(NoticeMode /*mode*/, bool exitIfNothing, bool /*withSound*/) {
+    if (exitIfNothing) exitProgram();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -541,9 +539,9 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     if (now.closeToTray) {
         hideToTray();
     } else if (now.noticeAtExit) {
-        NevSzulFigyelmeztet(0, true, false);
+        showCelebrantNotice(NoticeMode::Shutdown, true, false);
     } else {
-        Kilepes();
+        exitProgram();
     }
 }
 

@@ -33,7 +33,7 @@ class Autostart;
 class Shell;
 class Sound;
 class SummaryBox;
-class TfAkcio;
+class AlertWindow;
 class Tray;
 
 // What the main window needs from the platform; tests hand in scripted and recording ones.
@@ -57,37 +57,39 @@ class MainWindow : public QWidget, public AlertHost {
 
     // Start-up: paths, the Data folder, the first files, settings, tables and the window's state.
     // A failure ends it where it happened and shows the error box; the window still opens.
-    void FormCreate();
+    void start();
 
-    void PartnerekBetolt();
+    void loadPartners();
 
     // The one-second clock: fires due reminders and programs while active.
-    void Timer1Timer();
-    // Switches between active and passive mode; source 0 start-up, 1 tray menu, 2 mode button.
-    void AktPassziv(QObject* sender, int source);
-    void passzivClick() { AktPassziv(nullptr, 2); }
-    void passzivMouseMove();
-    bool isActive() const { return mAktiv_; }
+    void onClockTick();
+    // Who asked for the mode switch: the message on the way to passive mode names it.
+    enum class ModeSource { StartUp, TrayMenu, ModeButton };
+    // Switches between active and passive mode.
+    void switchMode(ModeSource source);
+    void onModeButtonClicked() { switchMode(ModeSource::ModeButton); }
+    void updateModeButtonHint();
+    bool isActive() const { return active_; }
     // Starts the clock on the next whole second.
     void startClock();
 
     // The nearest-events summary and its box.
-    const std::vector<std::string>& legkozelebbLista() const { return summary_; }
+    const std::vector<std::string>& summaryLines() const { return summary_; }
     void rebuildSummary();
-    void cLegkozelebbDropDown();
-    void cLegkozelebbCloseUp();
-    void cLegkozelebbChange();
+    void onSummaryDropDown();
+    void onSummaryCloseUp();
+    void onSummaryChosen();
     // After a new event: the summary's first line into the box.
     void showSummaryFirstLine();
     // The main window became the active window.
-    void FormActivate();
+    void onActivated();
     // The tray menu's "Új esemény".
-    void N3Click();
+    void openNewEventTab();
     // Starts a new partner on the partners tab with this name, the caret before it.
     void startNewPartner(const QString& name);
 
-    // Every way out ends in Kilepes; nothing is written at exit.
-    // Called by Kilepes once the window is hidden; tests replace it.
+    // Every way out ends in exitProgram; nothing is written at exit.
+    // Called by exitProgram once the window is hidden; tests replace it.
     void setExitHandler(std::function<void()> handler) { exitHandler_ = std::move(handler); }
 
     // Whether the window should appear when the event loop starts.
@@ -103,9 +105,9 @@ class MainWindow : public QWidget, public AlertHost {
     EventsTab* eventsTab() const { return eventsTab_; }
     MonthCalendar* monthCalendar() const { return monthCalendar_; }
     PartnersTab* partnersTab() const { return partnersTab_; }
-    TfAkcio* fAkcio() const { return fAkcio_; }
-    SummaryBox* cLegkozelebb() const { return cLegkozelebb_; }
-    QToolButton* passziv() const { return passziv_; }
+    AlertWindow* alertWindow() const { return alert_; }
+    SummaryBox* summaryBox() const { return summaryBox_; }
+    QToolButton* modeButton() const { return modeButton_; }
 
     // What the alert window reads and asks.
     SoundChoice soundChoice() const override;
@@ -116,13 +118,14 @@ class MainWindow : public QWidget, public AlertHost {
     std::filesystem::path partnerFile() const override { return state_->paths().partners(); }
     void editEvent(const QString& occurrenceKey) override;
     void newEvent() override;
-    void mAktivClick() override { AktPassziv(nullptr, 1); }
-    void cLegkozelebbFrissit() override;
+    // The tray menu's "Események figyelése", which the alert's suspend action runs too.
+    void suspendWatching() override { switchMode(ModeSource::TrayMenu); }
+    void resetSummarySelection() override;
     bool mainWindowHidden() const override { return isHidden(); }
     void showMainWindow() override;
-    void Kilepes() override;
-    void pHangClick() override;
-    void Contact(int index, const QString& text) override;
+    void exitProgram() override;
+    void chooseSoundFile() override;
+    void contactAction(ContactLine line, const QString& text) override;
 
     AppState& state() const { return *state_; }
     const AppPaths& paths() const { return state_->paths(); }
@@ -140,8 +143,8 @@ class MainWindow : public QWidget, public AlertHost {
     Moment startMoment() const { return start_; }
     QString modeText() const { return modeText_; }
 
-    QTabWidget* pLapok() const { return pLapok_; }
-    QLabel* pIdo() const { return pIdo_; }
+    QTabWidget* pages() const { return pages_; }
+    QLabel* clockDisplay() const { return clockDisplay_; }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -161,7 +164,8 @@ class MainWindow : public QWidget, public AlertHost {
     // Hides into the tray, or minimises where there is no tray to come back from.
     void hideToTray();
     // The name-day and birthday notice; until it exists, leaving simply ends the program.
-    void NevSzulFigyelmeztet(int mode, bool exitIfNothing, bool withSound);
+    enum class NoticeMode { Shutdown, TrayExit, StartUp };
+    void showCelebrantNotice(NoticeMode mode, bool exitIfNothing, bool withSound);
     void fireReminder(const EventRow& row, Moment now);
     void launchProgram(const EventRow& row);
 
@@ -174,14 +178,14 @@ class MainWindow : public QWidget, public AlertHost {
     bool serviceView_ = false;
     std::function<void()> exitHandler_;
     std::vector<std::string> summary_;
-    bool mAktiv_ = true;
+    bool active_ = true;
     ThemeColors appliedColors_{};
     Moment previousTick_;
 
-    QTabWidget* pLapok_ = nullptr;
-    QLabel* pIdo_ = nullptr;
-    QToolButton* passziv_ = nullptr;
-    SummaryBox* cLegkozelebb_ = nullptr;
+    QTabWidget* pages_ = nullptr;
+    QLabel* clockDisplay_ = nullptr;
+    QToolButton* modeButton_ = nullptr;
+    SummaryBox* summaryBox_ = nullptr;
     QWidget* serviceTables_ = nullptr;
     QWidget* serviceNext_ = nullptr;
     NewEventTab* newEventTab_ = nullptr;
@@ -189,7 +193,7 @@ class MainWindow : public QWidget, public AlertHost {
     MonthCalendar* monthCalendar_ = nullptr;
     PartnersTab* partnersTab_ = nullptr;
     SettingsTab* settingsTab_ = nullptr;
-    TfAkcio* fAkcio_ = nullptr;
+    AlertWindow* alert_ = nullptr;
     QTimer* timer_ = nullptr;
 };
 

@@ -48,14 +48,14 @@ class RecordingHost : public AlertHost {
     std::filesystem::path partnerFile() const override { return partners; }
     void editEvent(const QString& key) override { calls << QStringLiteral("editEvent ") + key; }
     void newEvent() override { calls << QStringLiteral("newEvent"); }
-    void mAktivClick() override { calls << QStringLiteral("mAktivClick"); }
-    void cLegkozelebbFrissit() override { calls << QStringLiteral("cLegkozelebbFrissit"); }
+    void suspendWatching() override { calls << QStringLiteral("suspendWatching"); }
+    void resetSummarySelection() override { calls << QStringLiteral("resetSummarySelection"); }
     bool mainWindowHidden() const override { return mainHidden; }
     void showMainWindow() override { calls << QStringLiteral("showMainWindow"); }
-    void Kilepes() override { calls << QStringLiteral("Kilepes"); }
-    void pHangClick() override { calls << QStringLiteral("pHangClick"); }
-    void Contact(int index, const QString& text) override {
-        calls << QStringLiteral("Contact %1 ").arg(index) + text;
+    void exitProgram() override { calls << QStringLiteral("exitProgram"); }
+    void chooseSoundFile() override { calls << QStringLiteral("chooseSoundFile"); }
+    void contactAction(ContactLine line, const QString& text) override {
+        calls << QStringLiteral("contactAction %1 ").arg(static_cast<int>(line)) + text;
     }
 
     QStringList take() {
@@ -71,17 +71,17 @@ struct Alert {
     RecordingHost host;
     RecordingSound sound;
     ScriptedDialogs dialogs;
-    TfAkcio w{host, sound, dialogs};
+    AlertWindow w{host, sound, dialogs};
 
     template <class T> T* child(const char* name) {
         T* c = w.findChild<T*>(QString::fromLatin1(name));
         EXPECT_NE(c, nullptr) << name;
         return c;
     }
-    QComboBox* cMuv() { return child<QComboBox>("cMuv"); }
-    QWidget* pNevnap() { return child<QWidget>("pNevnap"); }
-    QListWidget* names() { return child<QListWidget>("lNevSzulNaposok"); }
-    QListWidget* contacts() { return child<QListWidget>("lUnnepeltEler"); }
+    QComboBox* cMuv() { return child<QComboBox>("actionList"); }
+    QWidget* pNevnap() { return child<QWidget>("noticeLayer"); }
+    QListWidget* names() { return child<QListWidget>("celebrantList"); }
+    QListWidget* contacts() { return child<QListWidget>("celebrantContacts"); }
 
     void raise() {
         w.showAlert(QStringLiteral("Zelmoran ( Aktív mód )"), QStringLiteral("Fogorvos, 10 órakor"), kKey);
@@ -161,10 +161,10 @@ TEST(AlertWindow, AnAlertShowsTheTextKeepsTheKeyAndLoopsTheDefaultSound) {
     EXPECT_FALSE(a.w.isModal());
     EXPECT_TRUE(a.w.windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_EQ(a.w.windowTitle(), QStringLiteral("Zelmoran ( Aktív mód )"));
-    EXPECT_EQ(a.child<QTextEdit>("mKijelzo")->toPlainText(), QStringLiteral("Fogorvos, 10 órakor"));
-    EXPECT_TRUE(a.child<QTextEdit>("mKijelzo")->isReadOnly());
+    EXPECT_EQ(a.child<QTextEdit>("reminderDisplay")->toPlainText(), QStringLiteral("Fogorvos, 10 órakor"));
+    EXPECT_TRUE(a.child<QTextEdit>("reminderDisplay")->isReadOnly());
     EXPECT_EQ(a.w.occurrenceKey(), kKey);
-    EXPECT_TRUE(a.child<QTextEdit>("mKijelzo")->toolTip().isEmpty());
+    EXPECT_TRUE(a.child<QTextEdit>("reminderDisplay")->toolTip().isEmpty());
     EXPECT_EQ(a.w.size(), QSize(382, 156));
     EXPECT_EQ(a.w.minimumSize(), a.w.maximumSize());
     EXPECT_TRUE(a.pNevnap()->isHidden());
@@ -173,7 +173,7 @@ TEST(AlertWindow, AnAlertShowsTheTextKeepsTheKeyAndLoopsTheDefaultSound) {
     // A second alert reuses the window and replaces text and key.
     a.w.showAlert(QStringLiteral("Zelmoran ( Aktív mód )"), QStringLiteral("Posta"),
                   QStringLiteral("2024.03.05.|9:06"));
-    EXPECT_EQ(a.child<QTextEdit>("mKijelzo")->toPlainText(), QStringLiteral("Posta"));
+    EXPECT_EQ(a.child<QTextEdit>("reminderDisplay")->toPlainText(), QStringLiteral("Posta"));
     EXPECT_EQ(a.w.occurrenceKey(), QStringLiteral("2024.03.05.|9:06"));
 
     // Closing stops the sound.
@@ -186,10 +186,10 @@ TEST(AlertWindow, AnAlertShowsTheTextKeepsTheKeyAndLoopsTheDefaultSound) {
 TEST(AlertWindow, EachActionHidesTheAlertStopsTheSoundAndRunsItsWork) {
     const QStringList expected[] = {
         {},
-        {QStringLiteral("cLegkozelebbFrissit")},
-        {QStringLiteral("editEvent ") + kKey, QStringLiteral("cLegkozelebbFrissit")},
-        {QStringLiteral("newEvent"), QStringLiteral("cLegkozelebbFrissit")},
-        {QStringLiteral("mAktivClick"), QStringLiteral("cLegkozelebbFrissit")},
+        {QStringLiteral("resetSummarySelection")},
+        {QStringLiteral("editEvent ") + kKey, QStringLiteral("resetSummarySelection")},
+        {QStringLiteral("newEvent"), QStringLiteral("resetSummarySelection")},
+        {QStringLiteral("suspendWatching"), QStringLiteral("resetSummarySelection")},
     };
     Alert a;
     for (int entry = 0; entry < 5; ++entry) {
@@ -229,22 +229,22 @@ TEST(AlertWindow, BrowsingTheActionsWithKeysRunsNothingUntilEnter) {
     QTest::keyClick(a.cMuv(), Qt::Key_Enter, Qt::KeypadModifier);
     EXPECT_FALSE(a.w.isVisible());
     EXPECT_EQ(a.host.take(),
-              (QStringList{QStringLiteral("editEvent ") + kKey, QStringLiteral("cLegkozelebbFrissit")}));
+              (QStringList{QStringLiteral("editEvent ") + kKey, QStringLiteral("resetSummarySelection")}));
 }
 
 TEST(AlertWindow, MovingTheMouseOverTheTitleOrTheWindowSilencesIt) {
     Alert a;
     a.raise();
-    mouseMove(a.child<QLabel>("Label1"), {5, 5});
+    mouseMove(a.child<QLabel>("alertTitle"), {5, 5});
     EXPECT_EQ(a.sound.take(), QStringList{QStringLiteral("stop")});
     mouseMove(&a.w, {a.w.width() - 4, a.w.height() - 4});
     EXPECT_EQ(a.sound.take(), QStringList{QStringLiteral("stop")});
     EXPECT_TRUE(a.w.isVisible());
 
-    mouseMove(a.child<QTextEdit>("mKijelzo")->viewport(), {20, 20});
+    mouseMove(a.child<QTextEdit>("reminderDisplay")->viewport(), {20, 20});
     mouseMove(a.cMuv(), {20, 10});
-    mouseMove(a.child<QFrame>("Panel1"), {1, 1});
-    mouseMove(a.child<QFrame>("Panel1"), {1, 1}, Qt::LeftButton); // handed up to the window
+    mouseMove(a.child<QFrame>("displayFrame"), {1, 1});
+    mouseMove(a.child<QFrame>("displayFrame"), {1, 1}, Qt::LeftButton); // handed up to the window
     EXPECT_TRUE(a.sound.take().isEmpty());
     EXPECT_TRUE(a.host.take().isEmpty());
 
@@ -255,10 +255,10 @@ TEST(AlertWindow, MovingTheMouseOverTheTitleOrTheWindowSilencesIt) {
     EXPECT_EQ(a.sound.take(), QStringList{QStringLiteral("stop")});
     mouseMove(a.pNevnap(), {200, 135}); // between the buttons
     EXPECT_EQ(a.sound.take(), QStringList{QStringLiteral("stop")});
-    mouseMove(a.child<QLabel>("Label3"), {2, 2});
-    mouseMove(a.child<QLabel>("Label4"), {2, 2});
-    mouseMove(a.child<QWidget>("pVissza"), {5, 5});
-    mouseMove(a.child<QWidget>("Panel5"), {5, 5}, Qt::LeftButton);
+    mouseMove(a.child<QLabel>("celebrantsLabel"), {2, 2});
+    mouseMove(a.child<QLabel>("contactsLabel"), {2, 2});
+    mouseMove(a.child<QWidget>("backButton"), {5, 5});
+    mouseMove(a.child<QWidget>("exitButton"), {5, 5}, Qt::LeftButton);
     EXPECT_TRUE(a.sound.take().isEmpty());
 }
 
@@ -267,34 +267,34 @@ TEST(AlertWindow, PlayFollowsTheSoundChoice) {
     const QString own = QString::fromStdString((dir.path() / "csengo.wav").string());
     Alert a;
 
-    a.w.Play(0);
+    a.w.play(AlertWindow::PlayMode::Stop);
     EXPECT_EQ(a.sound.take(), QStringList{QStringLiteral("stop")});
 
-    a.w.Play(2);
+    a.w.play(AlertWindow::PlayMode::Preview);
     EXPECT_EQ(a.sound.take(), QStringList{QStringLiteral("default once")});
     EXPECT_EQ(a.host.take(), QStringList{QStringLiteral("selectDefaultSound")});
 
     a.host.choice = SoundChoice::None;
-    a.w.Play(1);
-    a.w.Play(2);
+    a.w.play(AlertWindow::PlayMode::Alarm);
+    a.w.play(AlertWindow::PlayMode::Preview);
     EXPECT_TRUE(a.sound.take().isEmpty());
     EXPECT_TRUE(a.host.take().isEmpty());
 
     // A missing own file: silence, no message, no fallback to the default sound.
     a.host.choice = SoundChoice::File;
     a.host.ownFile = own;
-    a.w.Play(1);
-    a.w.Play(2);
+    a.w.play(AlertWindow::PlayMode::Alarm);
+    a.w.play(AlertWindow::PlayMode::Preview);
     a.host.ownFile.clear();
-    a.w.Play(1);
+    a.w.play(AlertWindow::PlayMode::Alarm);
     EXPECT_TRUE(a.sound.take().isEmpty());
     EXPECT_TRUE(a.host.take().isEmpty());
     EXPECT_TRUE(a.dialogs.boxes.empty());
 
     zel::test::writeFile(dir.path() / "csengo.wav", "RIFF");
     a.host.ownFile = own;
-    a.w.Play(1);
-    a.w.Play(2);
+    a.w.play(AlertWindow::PlayMode::Alarm);
+    a.w.play(AlertWindow::PlayMode::Preview);
     EXPECT_EQ(a.sound.take(), (QStringList{QStringLiteral("file ") + own + QStringLiteral(" loop"),
                                            QStringLiteral("file ") + own + QStringLiteral(" loop")}));
     EXPECT_EQ(a.host.choice, SoundChoice::File);
@@ -307,16 +307,16 @@ TEST(AlertWindow, PreviewOfAMissingFileOffersAnotherOne) {
     zel::test::writeFile(dir.path() / "van.wav", "RIFF");
     Alert a;
 
-    a.w.TestPlay(QString());
-    a.w.TestPlay(there);
+    a.w.previewFile(QString());
+    a.w.previewFile(there);
     EXPECT_EQ(a.sound.take(), QStringList{QStringLiteral("file ") + there + QStringLiteral(" once")});
     EXPECT_TRUE(a.dialogs.boxes.empty());
 
     a.dialogs.answers = {Dialogs::No, Dialogs::Yes};
-    a.w.TestPlay(missing);
+    a.w.previewFile(missing);
     EXPECT_TRUE(a.host.take().isEmpty());
-    a.w.TestPlay(missing);
-    EXPECT_EQ(a.host.take(), QStringList{QStringLiteral("pHangClick")});
+    a.w.previewFile(missing);
+    EXPECT_EQ(a.host.take(), QStringList{QStringLiteral("chooseSoundFile")});
     EXPECT_TRUE(a.sound.take().isEmpty());
     ASSERT_EQ(a.dialogs.boxes.size(), 2u);
     const auto& box = a.dialogs.boxes[0];
@@ -346,9 +346,9 @@ TEST(AlertWindow, TheNoticeLooksUpTheSelectedCelebrantInThePartnerFile) {
     EXPECT_EQ(a.w.windowTitle(), QStringLiteral("Zelmoran - Név-, illetve születésnap emlékeztető"));
     EXPECT_EQ(a.w.size(), QSize(405, 153));
     EXPECT_FALSE(a.pNevnap()->isHidden());
-    EXPECT_FALSE(a.child<QWidget>("pVissza")->isHidden());
-    EXPECT_FALSE(a.child<QWidget>("Panel5")->isHidden());
-    EXPECT_TRUE(a.child<QWidget>("Panel2")->isHidden());
+    EXPECT_FALSE(a.child<QWidget>("backButton")->isHidden());
+    EXPECT_FALSE(a.child<QWidget>("exitButton")->isHidden());
+    EXPECT_TRUE(a.child<QWidget>("closeNoticeButton")->isHidden());
     EXPECT_EQ(items(a.names()), lines);
 
     a.w.show();
@@ -359,7 +359,7 @@ TEST(AlertWindow, TheNoticeLooksUpTheSelectedCelebrantInThePartnerFile) {
                            QStringLiteral("Győr, Fő utca 1."), QStringLiteral("+36 30 123 4567"),
                            QStringLiteral("96/123-456")}));
     EXPECT_EQ(a.names()->toolTip(), lines[0]);
-    EXPECT_EQ(a.child<QLabel>("Panel2")->text(), QStringLiteral("Belépés a programba"));
+    EXPECT_EQ(a.child<QLabel>("closeNoticeButton")->text(), QStringLiteral("Belépés a programba"));
 
     // Contact line hints.
     a.contacts()->setCurrentRow(2);
@@ -404,7 +404,7 @@ TEST(AlertWindow, TheNoticeLooksUpTheSelectedCelebrantInThePartnerFile) {
     a.host.tray = true;
     a.w.hide();
     a.w.show();
-    EXPECT_EQ(a.child<QLabel>("Panel2")->text(), QStringLiteral("Ablak elrejtése"));
+    EXPECT_EQ(a.child<QLabel>("closeNoticeButton")->text(), QStringLiteral("Ablak elrejtése"));
 }
 
 TEST(AlertWindow, NoticeButtonsKeysAndContactActions) {
@@ -419,7 +419,7 @@ TEST(AlertWindow, NoticeButtonsKeysAndContactActions) {
     a.w.prepareNotice(lines, false, false, true);
     a.w.show();
     a.host.take();
-    a.w.lUnnepeltElerDblClick();
+    a.w.runContactLine();
     EXPECT_TRUE(a.host.take().isEmpty());
     a.contacts()->setCurrentRow(0);
     QMouseEvent dbl(QEvent::MouseButtonDblClick, QPointF(10, 5),
@@ -427,41 +427,41 @@ TEST(AlertWindow, NoticeButtonsKeysAndContactActions) {
                     Qt::NoModifier);
     QApplication::sendEvent(a.contacts()->viewport(), &dbl);
     a.contacts()->setCurrentRow(1);
-    a.w.lUnnepeltElerDblClick();
-    EXPECT_EQ(a.host.take(),
-              (QStringList{QStringLiteral("Contact 0 "), QStringLiteral("Contact 1 anna.example.hu")}));
+    a.w.runContactLine();
+    EXPECT_EQ(a.host.take(), (QStringList{QStringLiteral("contactAction 0 "),
+                                          QStringLiteral("contactAction 1 anna.example.hu")}));
 
     // Esc exits even when the exit button is not shown.
     a.sound.take();
     key(a.names(), Qt::Key_Escape);
     EXPECT_FALSE(a.w.isVisible());
-    EXPECT_EQ(a.host.take(), QStringList{QStringLiteral("Kilepes")});
+    EXPECT_EQ(a.host.take(), QStringList{QStringLiteral("exitProgram")});
     EXPECT_TRUE(a.sound.take().contains(QStringLiteral("stop")));
 
     a.w.show();
     key(a.contacts(), Qt::Key_Return);
-    EXPECT_EQ(a.host.take(), QStringList{QStringLiteral("Kilepes")});
+    EXPECT_EQ(a.host.take(), QStringList{QStringLiteral("exitProgram")});
     a.w.show();
     key(&a.w, Qt::Key_Enter);
-    EXPECT_EQ(a.host.take(), QStringList{QStringLiteral("Kilepes")});
+    EXPECT_EQ(a.host.take(), QStringList{QStringLiteral("exitProgram")});
 
     // The buttons.
     a.w.show();
-    click(a.child<QWidget>("Panel2"));
+    click(a.child<QWidget>("closeNoticeButton"));
     EXPECT_FALSE(a.w.isVisible());
     EXPECT_TRUE(a.host.take().isEmpty());
     a.w.show();
     a.host.mainHidden = false;
-    click(a.child<QWidget>("pVissza"));
+    click(a.child<QWidget>("backButton"));
     EXPECT_TRUE(a.host.take().isEmpty());
     a.w.show();
     a.host.mainHidden = true;
-    a.w.pVisszaClick();
+    a.w.backToProgram();
     EXPECT_EQ(a.host.take(), QStringList{QStringLiteral("showMainWindow")});
     a.w.show();
-    click(a.child<QWidget>("Panel5"));
+    click(a.child<QWidget>("exitButton"));
     EXPECT_FALSE(a.w.isVisible());
-    EXPECT_EQ(a.host.take(), QStringList{QStringLiteral("Kilepes")});
+    EXPECT_EQ(a.host.take(), QStringList{QStringLiteral("exitProgram")});
 
     // In an alert Esc and Enter pass on and close nothing.
     a.raise();
@@ -478,9 +478,9 @@ TEST(AlertWindow, ThemeColoursAreReadEachTimeItIsShown) {
     const auto& t = kThemeBolondos;
     EXPECT_EQ(a.w.palette().color(QPalette::Window), rgb(t[0]));
     EXPECT_EQ(a.w.palette().color(QPalette::Window), QColor(0xB5, 0x17, 0x76));
-    for (const char* label : {"Label1", "Label3", "Label4"})
+    for (const char* label : {"alertTitle", "celebrantsLabel", "contactsLabel"})
         EXPECT_EQ(a.child<QLabel>(label)->palette().color(QPalette::WindowText), rgb(t[1])) << label;
-    for (const char* panel : {"pVissza", "Panel5", "Panel2"}) {
+    for (const char* panel : {"backButton", "exitButton", "closeNoticeButton"}) {
         EXPECT_EQ(a.child<QWidget>(panel)->palette().color(QPalette::WindowText), rgb(t[1])) << panel;
         EXPECT_EQ(a.child<QWidget>(panel)->palette().color(QPalette::Window), rgb(t[2])) << panel;
     }
@@ -489,7 +489,7 @@ TEST(AlertWindow, ThemeColoursAreReadEachTimeItIsShown) {
         EXPECT_EQ(w->palette().color(QPalette::Base), rgb(t[2])) << w->objectName().toStdString();
         EXPECT_EQ(w->palette().color(QPalette::Text), rgb(t[3])) << w->objectName().toStdString();
     }
-    auto* display = a.child<QTextEdit>("mKijelzo");
+    auto* display = a.child<QTextEdit>("reminderDisplay");
     EXPECT_EQ(display->palette().color(QPalette::Base), rgb(t[2]));
     EXPECT_EQ(display->palette().color(QPalette::Text), rgb(t[4]));
 

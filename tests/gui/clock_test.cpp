@@ -47,7 +47,7 @@ std::vector<std::string> tickThrough(Start& s, MainWindow& w, Moment from, Momen
     for (Moment t = from.plusMs(ms); t <= to.plusMs(ms); t = t.plusMs(1000)) {
         s.clock.set(t);
         s.sound.take();
-        w.Timer1Timer();
+        w.onClockTick();
         if (s.sound.take().contains(QStringLiteral("default loop")))
             fired.push_back(clockTimeText(t.hour(), t.minute(), t.second()));
     }
@@ -64,16 +64,16 @@ TEST(Clock, AnActiveReminderFiresAtSecondZeroOfItsMinuteOnly) {
     EXPECT_EQ(tickThrough(s, *w, Moment::at(2024, 3, 5, 9, 4, 51), Moment::at(2024, 3, 5, 9, 8, 10)),
               std::vector<std::string>{"9:05:00"});
 
-    TfAkcio* alert = w->fAkcio();
+    AlertWindow* alert = w->alertWindow();
     EXPECT_TRUE(alert->isVisible());
     EXPECT_EQ(alert->windowTitle(), QStringLiteral("Zelmoran  ( Aktív mód )"));
-    EXPECT_EQ(alert->findChild<QTextEdit*>(QStringLiteral("mKijelzo"))->toPlainText(),
+    EXPECT_EQ(alert->findChild<QTextEdit*>(QStringLiteral("reminderDisplay"))->toPlainText(),
               QStringLiteral("Fogorvos"));
     EXPECT_EQ(alert->occurrenceKey(), QStringLiteral("2024.03.05.|9:05"));
     EXPECT_EQ(alert->size(), QSize(382, 156));
     EXPECT_TRUE(alert->windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_FALSE(alert->isModal());
-    EXPECT_EQ(w->pIdo()->text(), QStringLiteral("9:08:10  "));
+    EXPECT_EQ(w->clockDisplay()->text(), QStringLiteral("9:08:10  "));
     EXPECT_EQ(s.tray.hints.back(), QStringLiteral("Zelmoran  ( Aktív mód )"));
     EXPECT_EQ(s.tray.days.back(), 5);
     EXPECT_TRUE(s.shell.calls.empty());
@@ -85,12 +85,12 @@ TEST(Clock, ALateTickStillFiresOnceWithinTheMinute) {
     store(s, EventKind::Reminder, {at(9, 5, "Fogorvos")});
     auto w = s.open();
     s.clock.set(Moment::at(2024, 3, 5, 9, 4, 59, 900));
-    w->Timer1Timer();
+    w->onClockTick();
     s.sound.take();
     s.clock.set(Moment::at(2024, 3, 5, 9, 5, 2, 400)); // the second 00 never got a tick
-    w->Timer1Timer();
+    w->onClockTick();
     EXPECT_TRUE(s.sound.take().contains(QStringLiteral("default loop")));
-    EXPECT_EQ(w->fAkcio()->occurrenceKey(), QStringLiteral("2024.03.05.|9:05"));
+    EXPECT_EQ(w->alertWindow()->occurrenceKey(), QStringLiteral("2024.03.05.|9:05"));
     EXPECT_TRUE(tickThrough(s, *w, Moment::at(2024, 3, 5, 9, 5, 3), Moment::at(2024, 3, 5, 9, 6, 0)).empty());
 }
 
@@ -103,13 +103,13 @@ TEST(Clock, ALateTickFiresWhatARefreshMovedThePastAfterSecondZero) {
         store(s, EventKind::Reminder, {at(9, 5, "Aktiválás"), at(9, 30, "Később")});
         auto w = s.open();
         s.clock.set(Moment::at(2024, 3, 5, 9, 4, 59, 2));
-        w->Timer1Timer();
+        w->onClockTick();
         s.clock.set(Moment::at(2024, 3, 5, 9, 5, 0, 500));
-        w->FormActivate();
+        w->onActivated();
         s.clock.set(Moment::at(2024, 3, 5, 9, 5, 1, 2));
-        w->Timer1Timer();
+        w->onClockTick();
         EXPECT_TRUE(raised(s));
-        EXPECT_EQ(w->fAkcio()->findChild<QTextEdit*>(QStringLiteral("mKijelzo"))->toPlainText(),
+        EXPECT_EQ(w->alertWindow()->findChild<QTextEdit*>(QStringLiteral("reminderDisplay"))->toPlainText(),
                   QStringLiteral("Aktiválás"));
     }
     {
@@ -118,14 +118,14 @@ TEST(Clock, ALateTickFiresWhatARefreshMovedThePastAfterSecondZero) {
         store(s, EventKind::Program, {at(9, 5, "/bin/true mentés")});
         auto w = s.open();
         s.clock.set(Moment::at(2024, 3, 5, 9, 4, 59, 2));
-        w->Timer1Timer();
+        w->onClockTick();
         s.clock.set(Moment::at(2024, 3, 5, 9, 5, 0, 600)); // a save ends here and rebuilds the table
         w->state().reloadEvents(EventKind::Program);
         s.clock.set(Moment::at(2024, 3, 5, 9, 5, 1, 2));
-        w->Timer1Timer();
+        w->onClockTick();
         ASSERT_EQ(s.shell.calls.size(), 1u);
         EXPECT_EQ(s.shell.calls[0].file, QStringLiteral("/bin/true mentés"));
-        w->Timer1Timer();
+        w->onClockTick();
         EXPECT_EQ(s.shell.calls.size(), 1u); // once
     }
     {
@@ -134,13 +134,13 @@ TEST(Clock, ALateTickFiresWhatARefreshMovedThePastAfterSecondZero) {
         store(s, EventKind::Reminder, {at(9, 6, "Elmaradt"), at(9, 7, "Megszólal")});
         auto w = s.open();
         s.clock.set(Moment::at(2024, 3, 5, 9, 5, 50, 2));
-        w->Timer1Timer();
+        w->onClockTick();
         s.clock.set(Moment::at(2024, 3, 5, 9, 7, 20, 2)); // ninety seconds without a tick
-        w->Timer1Timer();
+        w->onClockTick();
         EXPECT_TRUE(raised(s));
-        EXPECT_EQ(w->fAkcio()->findChild<QTextEdit*>(QStringLiteral("mKijelzo"))->toPlainText(),
+        EXPECT_EQ(w->alertWindow()->findChild<QTextEdit*>(QStringLiteral("reminderDisplay"))->toPlainText(),
                   QStringLiteral("Megszólal"));
-        EXPECT_EQ(w->fAkcio()->occurrenceKey(), QStringLiteral("2024.03.05.|9:07"));
+        EXPECT_EQ(w->alertWindow()->occurrenceKey(), QStringLiteral("2024.03.05.|9:07"));
     }
 }
 
@@ -150,26 +150,26 @@ TEST(Clock, PassiveModeFiresNothingAndSwitchingBackCatchesNothingUp) {
     store(s, EventKind::Reminder, {at(9, 5, "Fogorvos")});
     store(s, EventKind::Program, {at(9, 5, "/bin/true ")});
     auto w = s.open();
-    w->AktPassziv(nullptr, 2);
+    w->switchMode(MainWindow::ModeSource::ModeButton);
     s.dialogs.boxes.clear();
     EXPECT_TRUE(
         tickThrough(s, *w, Moment::at(2024, 3, 5, 9, 4, 51), Moment::at(2024, 3, 5, 9, 5, 1)).empty());
-    EXPECT_EQ(w->pIdo()->text(), QString());
+    EXPECT_EQ(w->clockDisplay()->text(), QString());
     EXPECT_EQ(w->windowTitle(),
               QStringLiteral("Zelmoran - Passzív mód (Az esemény-figyelés felfüggesztve!)"));
     EXPECT_EQ(s.tray.hints.back(), w->windowTitle());
 
     s.clock.set(Moment::at(2024, 3, 5, 9, 5, 1, 600));
-    w->AktPassziv(nullptr, 2);
+    w->switchMode(MainWindow::ModeSource::ModeButton);
     EXPECT_TRUE(w->isActive());
     EXPECT_FALSE(s.sound.take().contains(QStringLiteral("default loop")));
     EXPECT_TRUE(s.shell.calls.empty());
     EXPECT_TRUE(s.dialogs.boxes.empty()); // no message when switching back
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Zelmoran  ( Aktív mód )"));
-    EXPECT_EQ(w->pIdo()->text(), QStringLiteral("9:05:01  "));
+    EXPECT_EQ(w->clockDisplay()->text(), QStringLiteral("9:05:01  "));
     EXPECT_EQ(s.tray.hints.back(), QStringLiteral("Zelmoran - Aktív"));
-    EXPECT_EQ(w->passziv()->text(), QStringLiteral("Passzív mód"));
-    EXPECT_EQ(w->passziv()->width(), 66);
+    EXPECT_EQ(w->modeButton()->text(), QStringLiteral("Passzív mód"));
+    EXPECT_EQ(w->modeButton()->width(), 66);
 }
 
 TEST(Clock, AProgramsWholeCommandGoesToTheShellAtItsMinute) {
@@ -195,21 +195,21 @@ TEST(Clock, SwitchingToPassiveTellsWhereToSwitchBack) {
                        "   Az aktív mód visszakapcsolásához kattinton mégegyszer erre a ");
     Start s;
     auto w = s.open();
-    w->mAktivClick();
+    w->suspendWatching();
     ASSERT_EQ(s.dialogs.boxes.size(), 1u);
     EXPECT_EQ(s.dialogs.boxes[0].kind, Dialogs::Kind::Warning);
     EXPECT_EQ(s.dialogs.boxes[0].caption, QStringLiteral("Figyelem!"));
     EXPECT_EQ(s.dialogs.boxes[0].buttons, Dialogs::Ok);
     EXPECT_EQ(s.dialogs.boxes[0].text, body + QStringLiteral("menüpontra."));
-    EXPECT_EQ(w->passziv()->text(), QStringLiteral("Aktív mód"));
-    EXPECT_EQ(w->passziv()->width(), 116);
+    EXPECT_EQ(w->modeButton()->text(), QStringLiteral("Aktív mód"));
+    EXPECT_EQ(w->modeButton()->width(), 116);
     EXPECT_EQ(s.tray.hints.back(), QStringLiteral("Zelmoran - Passzív mód (Nincs figyelmeztetés!!)"));
-    w->passzivMouseMove();
-    EXPECT_EQ(w->passziv()->toolTip(), QStringLiteral("A program visszaállítása aktív módra"));
-    w->passzivClick();
-    w->passzivMouseMove();
-    EXPECT_EQ(w->passziv()->toolTip(), QStringLiteral("A program passzív módra kapcsolása"));
-    w->passzivClick();
+    w->updateModeButtonHint();
+    EXPECT_EQ(w->modeButton()->toolTip(), QStringLiteral("A program visszaállítása aktív módra"));
+    w->onModeButtonClicked();
+    w->updateModeButtonHint();
+    EXPECT_EQ(w->modeButton()->toolTip(), QStringLiteral("A program passzív módra kapcsolása"));
+    w->onModeButtonClicked();
     ASSERT_EQ(s.dialogs.boxes.size(), 2u);
     EXPECT_EQ(s.dialogs.boxes[1].text, body + QStringLiteral("gombra."));
 
@@ -218,9 +218,9 @@ TEST(Clock, SwitchingToPassiveTellsWhereToSwitchBack) {
     quiet.warnings = false;
     writeSettingsFile(s.dir.path() / kSettingsFileName, encodeSettings(quiet, SettingsBytes{}));
     auto w2 = s.open();
-    w2->passzivClick();
-    w2->passzivClick();
-    w2->mAktivClick();
+    w2->onModeButtonClicked();
+    w2->onModeButtonClicked();
+    w2->suspendWatching();
     Settings passive = defaultSettings();
     passive.start = StartChoice::Passive;
     writeSettingsFile(s.dir.path() / kSettingsFileName, encodeSettings(passive, SettingsBytes{}));
@@ -234,7 +234,7 @@ TEST(Clock, SwitchingToPassiveTellsWhereToSwitchBack) {
 TEST(Summary, TheBoxShowsTheNextEventAndIsDisabledWithoutOne) {
     Start s;
     auto w = s.open();
-    SummaryBox* box = w->cLegkozelebb();
+    SummaryBox* box = w->summaryBox();
     EXPECT_FALSE(box->isEnabled());
     EXPECT_EQ(box->currentText(), QStringLiteral("Nincs soron következő bejegyzett esemény"));
 
@@ -258,16 +258,16 @@ TEST(Summary, TheBoxShowsTheNextEventAndIsDisabledWithoutOne) {
     EXPECT_EQ(box->itemText(1), QStringLiteral("Program     | 2024.03.05. | 10:00 | /bin/x "));
     box->hidePopup();
     box->setCurrentIndex(1);
-    w->Timer1Timer();
+    w->onClockTick();
     EXPECT_EQ(box->currentIndex(), 0);
 
     // Typing or turning the wheel over the closed box opens no event.
-    w->pLapok()->setCurrentIndex(MainWindow::TabPartners);
+    w->pages()->setCurrentIndex(MainWindow::TabPartners);
     QTest::keyClicks(box, QStringLiteral("Pr"));
     QWheelEvent wheel({5, 5}, box->mapToGlobal(QPointF(5, 5)), {}, {0, -120}, Qt::NoButton, Qt::NoModifier,
                       Qt::NoScrollPhase, false);
     QApplication::sendEvent(box, &wheel);
-    EXPECT_EQ(w->pLapok()->currentIndex(), MainWindow::TabPartners);
+    EXPECT_EQ(w->pages()->currentIndex(), MainWindow::TabPartners);
     EXPECT_EQ(box->currentIndex(), 0);
 
     // A reminder of two lines shows on one.

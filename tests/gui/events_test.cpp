@@ -103,7 +103,7 @@ TEST(Listing, TodayWithAndWithoutThePast) {
           {ev(2024, 3, 4, 20, 0, "tegnap"), ev(2024, 3, 5, 9, 0, "reggel"), ev(2024, 3, 5, 9, 5, "most", 1),
            ev(2024, 3, 5, 10, 0, "később", 4), ev(2024, 3, 6, 8, 0, "holnap")});
     x.open();
-    EXPECT_EQ(x.w->pLapok()->currentIndex(), MainWindow::TabEvents);
+    EXPECT_EQ(x.w->pages()->currentIndex(), MainWindow::TabEvents);
     EXPECT_EQ(x.listed(), (Rows{"később", "holnap"})); // "Mind" at start
     EXPECT_FALSE(x.get<QDateEdit>("rangeFrom")->isVisible() && x.get<QGroupBox>("nameDayGroup")->isVisible());
     x.get<QRadioButton>("todayFilter")->click();
@@ -170,7 +170,7 @@ TEST(Listing, WeekAndMonthAndTheNameDaysOfTheFirstDay) {
     EXPECT_EQ(monday.get<QComboBox>("nameDayList")->itemText(0), QStringLiteral("12.31 névnapjai:"));
     EXPECT_EQ(monday.get<QComboBox>("nameDayList")->itemText(1), QStringLiteral("Szilveszter"));
     emit monday.get<QComboBox>("nameDayList")->activated(1);
-    EXPECT_EQ(monday.w->pLapok()->currentIndex(), MainWindow::TabPartners);
+    EXPECT_EQ(monday.w->pages()->currentIndex(), MainWindow::TabPartners);
     EXPECT_EQ(zel::test::child<QLineEdit>(monday.w->partnersTab(), "nameField")->text(),
               QStringLiteral(" Szilveszter"));
     EXPECT_EQ(zel::test::child<QLineEdit>(monday.w->partnersTab(), "nameField")->cursorPosition(), 0);
@@ -396,7 +396,7 @@ TEST(Listing, TabLeavesTheGridAndCtrlTabTurnsThePage) {
     }
     grid->setFocus();
     QTest::keyClick(grid, Qt::Key_Tab, Qt::ControlModifier);
-    EXPECT_EQ(x.w->pLapok()->currentIndex(), MainWindow::TabPartners);
+    EXPECT_EQ(x.w->pages()->currentIndex(), MainWindow::TabPartners);
 }
 
 TEST(Opening, TheAlertAndTheSummaryOpenTheirEvent) {
@@ -409,16 +409,16 @@ TEST(Opening, TheAlertAndTheSummaryOpenTheirEvent) {
     store(x.s, EventKind::NameDay, {ev(2024, 3, 5, 0, 0, "Minta Anna"), ev(2024, 3, 9, 0, 0, "Minta Béla")});
     x.open();
     x.chooseKind(EventKind::NameDay);
-    x.w->pLapok()->setCurrentIndex(MainWindow::TabNewEvent);
+    x.w->pages()->setCurrentIndex(MainWindow::TabNewEvent);
     x.s.clock.set(Moment::at(2024, 3, 5, 14, 30, 0, 5));
-    x.w->Timer1Timer();
-    TfAkcio* alert = x.w->fAkcio();
+    x.w->onClockTick();
+    AlertWindow* alert = x.w->alertWindow();
     ASSERT_TRUE(alert->isVisible());
     x.s.clock.set(Moment::at(2024, 3, 5, 14, 30, 4));
-    alert->findChild<QComboBox*>(QStringLiteral("cMuv"))->setCurrentIndex(2);
-    alert->cMuvChange();
+    alert->findChild<QComboBox*>(QStringLiteral("actionList"))->setCurrentIndex(2);
+    alert->runChosenAction();
     EXPECT_FALSE(alert->isVisible());
-    EXPECT_EQ(x.w->pLapok()->currentIndex(), MainWindow::TabEvents);
+    EXPECT_EQ(x.w->pages()->currentIndex(), MainWindow::TabEvents);
     EXPECT_EQ(x.get<QComboBox>("listingKindChoice")->currentIndex(), 0);
     ASSERT_TRUE(x.editor()->isVisible());
     EXPECT_EQ(x.grid()->currentIndex().column(), 3);
@@ -428,11 +428,11 @@ TEST(Opening, TheAlertAndTheSummaryOpenTheirEvent) {
     Tab y(Moment::at(2024, 3, 5, 10));
     store(y.s, EventKind::Program, {ev(2024, 3, 5, 14, 30, "/bin/true ")});
     y.open();
-    SummaryBox* box = y.w->cLegkozelebb();
+    SummaryBox* box = y.w->summaryBox();
     box->showPopup();
     box->hidePopup();
     box->setCurrentIndex(0);
-    y.w->cLegkozelebbChange();
+    y.w->onSummaryChosen();
     EXPECT_EQ(y.get<QComboBox>("listingKindChoice")->currentIndex(), 1);
     EXPECT_TRUE(y.get<QRadioButton>("allFilter")->isChecked());
     EXPECT_TRUE(y.editor()->isVisible());

@@ -47,7 +47,7 @@ struct Tab {
     NewEventTab* t = nullptr;
     Tab() {
         w = s.open();
-        w->pLapok()->setCurrentIndex(MainWindow::TabNewEvent);
+        w->pages()->setCurrentIndex(MainWindow::TabNewEvent);
         t = w->newEventTab();
     }
     template <class W> W* get(const char* name) const { return child<W>(t, name); }
@@ -229,7 +229,7 @@ TEST(NewEvent, ProgramButtonsKeysAndTheNewPartnerShortcut) {
     x.t->selectKind(EventKind::NameDay);
     x.get<QLineEdit>("newPartnerName")->setText(QStringLiteral("Anna"));
     QTest::keyClick(x.get<QLineEdit>("newPartnerName"), Qt::Key_Return);
-    EXPECT_EQ(x.w->pLapok()->currentIndex(), MainWindow::TabPartners);
+    EXPECT_EQ(x.w->pages()->currentIndex(), MainWindow::TabPartners);
     EXPECT_EQ(zel::test::child<QLineEdit>(x.w->partnersTab(), "nameField")->text(), QStringLiteral(" Anna"));
     EXPECT_EQ(zel::test::child<QLineEdit>(x.w->partnersTab(), "nameField")->cursorPosition(), 0);
     EXPECT_EQ(zel::test::child<QLabel>(x.w->partnersTab(), "editorTitle")->text(),
@@ -247,9 +247,9 @@ TEST(NewEvent, TheDayChoiceAndTheSummaryAfterASave) {
     EXPECT_TRUE(x.get<QRadioButton>("dateChoice")->isChecked());
     x.get<QRadioButton>("todayChoice")->click();
     EXPECT_EQ(x.get<QDateEdit>("datePicker")->date(), QDate(2024, 3, 5));
-    EXPECT_FALSE(x.w->cLegkozelebb()->isEnabled());
+    EXPECT_FALSE(x.w->summaryBox()->isEnabled());
     x.reminder(QStringLiteral("Fogorvos"), 9, 30);
-    EXPECT_TRUE(x.w->cLegkozelebb()->isEnabled());
-    EXPECT_EQ(x.w->cLegkozelebb()->currentText(),
+    EXPECT_TRUE(x.w->summaryBox()->isEnabled());
+    EXPECT_EQ(x.w->summaryBox()->currentText(),
               QStringLiteral("Emlékeztető | 2024.03.05. |  9:30 | Fogorvos"));
 }

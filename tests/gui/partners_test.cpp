@@ -74,7 +74,7 @@ struct Book {
             writeSettingsFile(s.dir.path() / kSettingsFileName, encodeSettings(quiet, SettingsBytes{}));
         }
         w = s.open();
-        w->pLapok()->setCurrentIndex(MainWindow::TabPartners);
+        w->pages()->setCurrentIndex(MainWindow::TabPartners);
         t = w->partnersTab();
     }
     std::string file() const { return readFile(s.data("partnerek.dat")); }
@@ -391,7 +391,7 @@ TEST(Partners, TheFollowUpChoiceLeadsToTheBirthdayOrTheNameDay) {
     b.newPartner(QStringLiteral("Kovács Béla"));
     b.get<QComboBox>("followUpChoice")->setCurrentIndex(1);
     b.save();
-    EXPECT_EQ(b.w->pLapok()->currentIndex(), MainWindow::TabNewEvent);
+    EXPECT_EQ(b.w->pages()->currentIndex(), MainWindow::TabNewEvent);
     EXPECT_EQ(zel::test::child<QComboBox>(b.w->newEventTab(), "kindChoice")->currentIndex(),
               int(kindIndex(EventKind::Birthday)));
     EXPECT_EQ(zel::test::child<QComboBox>(b.w->newEventTab(), "partnerChoice")->currentText(),
@@ -402,7 +402,7 @@ TEST(Partners, TheFollowUpChoiceLeadsToTheBirthdayOrTheNameDay) {
     QStringList searched;
     QObject::connect(b.t, &PartnersTab::nameDaySearchRequested,
                      [&](const QString& given) { searched << given; });
-    b.w->pLapok()->setCurrentIndex(MainWindow::TabPartners);
+    b.w->pages()->setCurrentIndex(MainWindow::TabPartners);
     b.newPartner(QStringLiteral("Minta Anna"));
     b.get<QComboBox>("followUpChoice")->setCurrentIndex(0);
     b.save();
@@ -414,7 +414,7 @@ TEST(Partners, TheFollowUpChoiceLeadsToTheBirthdayOrTheNameDay) {
     b.save();
     EXPECT_EQ(searched.size(), 1);
     EXPECT_EQ(b.w->lastSavedPartner(), "Minta Anna");
-    EXPECT_EQ(b.w->pLapok()->currentIndex(), MainWindow::TabPartners);
+    EXPECT_EQ(b.w->pages()->currentIndex(), MainWindow::TabPartners);
 }
 
 TEST(Partners, KeysAndTheDetailsOfAPartner) {
@@ -528,9 +528,9 @@ TEST(Partners, AccentedCapitalsShowWholeInEveryListAndGrid) {
     rows.emplace_back(grid, grid->verticalHeader()->defaultSectionSize());
     auto* options = b.w->findChild<QListWidget*>(QStringLiteral("optionList"));
     rows.emplace_back(options, options->visualItemRect(options->item(0)).height());
-    auto* alert = b.w->fAkcio();
+    auto* alert = b.w->alertWindow();
     alert->prepareNotice({QStringLiteral("Őri Ödönné  Névnapja: Március 5.")}, true, true, false);
-    for (const char* name : {"lNevSzulNaposok", "lUnnepeltEler"}) {
+    for (const char* name : {"celebrantList", "celebrantContacts"}) {
         auto* list = alert->findChild<QListWidget*>(QString::fromLatin1(name));
         list->addItem(QStringLiteral("Ő"));
         rows.emplace_back(list, list->visualItemRect(list->item(0)).height());

@@ -285,7 +285,7 @@ TEST(SettingsTab, TurningOffBothNoticesWarnsOnTheSettingsTabAndDisablesTheDays) 
     zel::test::child<QCheckBox>(t, "noticeAtExitBox")->click();
     EXPECT_TRUE(zel::test::child<QSpinBox>(t, "noticeDaysSpin")->isEnabled());
 
-    w->pLapok()->setCurrentIndex(MainWindow::TabSettings);
+    w->pages()->setCurrentIndex(MainWindow::TabSettings);
     zel::test::child<QCheckBox>(t, "noticeAtExitBox")->click();
     EXPECT_FALSE(zel::test::child<QSpinBox>(t, "noticeDaysSpin")->isEnabled());
     ASSERT_EQ(s.dialogs.boxes.size(), 1u);
@@ -357,7 +357,7 @@ TEST(SettingsTab, TheSoundPanelChoosesAndPreviewsAFile) {
     auto w = s.open();
     SettingsTab* t = w->settingsTab();
     w->show();
-    w->pLapok()->setCurrentIndex(MainWindow::TabSettings);
+    w->pages()->setCurrentIndex(MainWindow::TabSettings);
     std::filesystem::create_directories(s.dir.path() / "hangok");
     const auto first = s.dir.path() / "hangok" / "csengo.szep.wav";
     const auto second = s.dir.path() / "hangok" / "gong.mid";

@@ -61,14 +61,14 @@ TEST(Startup, FirstStartInAnEmptyFolderCreatesExactlyTheDataFiles) {
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Zelmoran ( Aktív mód )"));
     EXPECT_EQ(w->size(), QSize(495, 321));
     EXPECT_EQ(w->minimumSize(), w->maximumSize());
-    EXPECT_EQ(w->pIdo()->text(), QStringLiteral("9:05:07  "));
-    ASSERT_EQ(w->pLapok()->count(), 6);
+    EXPECT_EQ(w->clockDisplay()->text(), QStringLiteral("9:05:07  "));
+    ASSERT_EQ(w->pages()->count(), 6);
     const QStringList captions = {QStringLiteral("Új esemény"),  QStringLiteral("Események"),
                                   QStringLiteral("Partnerek"),   QStringLiteral("Műveletek"),
                                   QStringLiteral("Beállítások"), QStringLiteral("Segítség")};
     for (int i = 0; i < 6; ++i)
-        EXPECT_EQ(w->pLapok()->tabText(i), captions[i]);
-    EXPECT_EQ(w->pLapok()->currentIndex(), 1);
+        EXPECT_EQ(w->pages()->tabText(i), captions[i]);
+    EXPECT_EQ(w->pages()->currentIndex(), 1);
     EXPECT_EQ(w->partnerNames(), std::vector<std::string>{makerCard().Name});
     EXPECT_FALSE(w->startHidden());
     EXPECT_EQ(w->allNames().size(), 2911u);

@@ -73,11 +73,11 @@ TEST(Theme, FeketeFeherPaintsThePagesTheEditBoxesAndTheirText) {
               QColor(0x25, 0x25, 0x29));
     // The main window's own colour is the text background; the clock sits on the background.
     EXPECT_EQ(w->palette().color(QPalette::Window), edit);
-    EXPECT_EQ(window(w->pIdo()), page);
+    EXPECT_EQ(window(w->clockDisplay()), page);
     EXPECT_EQ(window(zel::test::child<QLabel>(t, "captionsSwatch")), Qt::white);
     EXPECT_EQ(window(zel::test::child<QLabel>(t, "variationsSwatch")), QColor(0x25, 0x25, 0x29));
     // The tabs follow the theme too.
-    EXPECT_TRUE(w->pLapok()->tabBar()->styleSheet().contains(QStringLiteral("#7e7e7e")));
+    EXPECT_TRUE(w->pages()->tabBar()->styleSheet().contains(QStringLiteral("#7e7e7e")));
     EXPECT_TRUE(s.dialogs.boxes.empty());
 }
 
@@ -86,7 +86,7 @@ TEST(Theme, TheSwatchesOpenTheColourDialogAndACancelChangesNothing) {
     auto w = s.open();
     SettingsTab* t = w->settingsTab();
     w->show();
-    w->pLapok()->setCurrentIndex(MainWindow::TabSettings);
+    w->pages()->setCurrentIndex(MainWindow::TabSettings);
     const QColor textBefore =
         zel::test::child<QLineEdit>(w->newEventTab(), "programFile")->palette().color(QPalette::Text);
 
@@ -102,8 +102,8 @@ TEST(Theme, TheSwatchesOpenTheColourDialogAndACancelChangesNothing) {
     EXPECT_EQ(window(zel::test::child<QLabel>(t, "backgroundSwatch")), QColor(10, 20, 30));
     EXPECT_EQ(window(t), QColor(10, 20, 30));
     EXPECT_EQ(window(w->newEventTab()), QColor(10, 20, 30));
-    EXPECT_EQ(window(w->pIdo()), QColor(10, 20, 30));
-    EXPECT_EQ(w->pLapok()->currentIndex(), MainWindow::TabSettings);
+    EXPECT_EQ(window(w->clockDisplay()), QColor(10, 20, 30));
+    EXPECT_EQ(w->pages()->currentIndex(), MainWindow::TabSettings);
 
     // The colours reach the file only with Mentés.
     zel::test::child<QPushButton>(t, "saveSettingsButton")->click();
@@ -141,7 +141,7 @@ TEST(Theme, TheSavedColoursArePaintedAtStart) {
 
 TEST(Theme, ControlsThatDoNotExistAreSkipped) {
     QWidget root;
-    root.setObjectName(QStringLiteral("Form1"));
+    root.setObjectName(QStringLiteral("mainWindow"));
     auto* edit = new QLineEdit(&root);
     edit->setObjectName(QStringLiteral("nameField"));
     auto* loose = new QLabel(&root);

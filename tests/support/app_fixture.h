@@ -26,7 +26,7 @@ struct Start {
         auto w = std::make_unique<gui::MainWindow>(
             AppPaths{dir.path()}, gui::Services{dialogs, clock, shell, sound, tray, autostart});
         w->setExitHandler([this] { ++exits; });
-        w->FormCreate();
+        w->start();
         return w;
     }
     std::filesystem::path data(const char* name) const { return dir.path() / "Data" / name; }

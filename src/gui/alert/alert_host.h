@@ -2,6 +2,7 @@
 
 #include "core/partners/partner_record.h"
 #include "core/settings/settings_record.h"
+#include "gui/contact_action.h"
 
 #include <QString>
 #include <filesystem>
@@ -27,16 +28,16 @@ class AlertHost {
     // "Új esemény felvitele": show the main window on the new-event tab.
     virtual void newEvent() = 0;
     // The active/passive switch of the tray menu.
-    virtual void mAktivClick() = 0;
+    virtual void suspendWatching() = 0;
     // Puts the nearest-events box back on its first line.
-    virtual void cLegkozelebbFrissit() = 0;
+    virtual void resetSummarySelection() = 0;
     virtual bool mainWindowHidden() const = 0;
     virtual void showMainWindow() = 0;
-    virtual void Kilepes() = 0;
+    virtual void exitProgram() = 0;
     // The settings' own-sound-file choice.
-    virtual void pHangClick() = 0;
-    // A partner contact action: 0 e-mail, 1 web, 2 postal address, 3 mobile, 4 landline.
-    virtual void Contact(int index, const QString& text) = 0;
+    virtual void chooseSoundFile() = 0;
+    // The contact action of a partner's contact line.
+    virtual void contactAction(ContactLine line, const QString& text) = 0;
 };
 
 } // namespace zel::gui

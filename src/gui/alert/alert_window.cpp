@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "core/errors.h"
-#include "core/partners/partner_record.h"
+#include "core/partners/partner_file.h"
 #include "core/storage/record_file.h"
 #include "gui/qt_text.h"
 #include "gui/texts.h"
@@ -75,8 +75,6 @@ constexpr int kNoticeWidth = 405, kNoticeHeight = 153;
 
 const char* const kActions[] = {"Válasszon műveletet:", "Rendben", "Esemény szerkesztése",
                                 "Új esemény felvitele", "Zelmoran használatának felfüggesztése"};
-const char* const kContactLabels[] = {"E-mail cím", "Honlap cím", "Postai cím", "Mobiltelefon szám",
-                                      "Vezetékes telefonszám"};
 
 QFont arial(int pixels, bool bold = false) {
     QFont f;
@@ -118,11 +116,11 @@ std::string celebrantName(const std::string& line) {
 
 } // namespace
 
-TfAkcio::TfAkcio(AlertHost& host, Sound& sound, Dialogs& dialogs, QWidget* parent)
+AlertWindow::AlertWindow(AlertHost& host, Sound& sound, Dialogs& dialogs, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                           Qt::WindowStaysOnTopHint),
       host_(host), sound_(sound), dialogs_(dialogs) {
-    setObjectName(QStringLiteral("fAkcio"));
+    setObjectName(QStringLiteral("alertWindow"));
     setModal(false);
     setFont(arial(11));
     setFixedSize(kDesignWidth, kDesignHeight);
@@ -132,7 +130,12 @@ TfAkcio::TfAkcio(AlertHost& host, Sound& sound, Dialogs& dialogs, QWidget* paren
     buildNoticeLayer();
 
     // Mouse moves over these silence the alarm; the lists report theirs on the viewport.
-    silencing_ = {this, Label1_, pNevnap_, lNevSzulNaposok_->viewport(), lUnnepeltEler_->viewport(), Panel2_};
+    silencing_ = {this,
+                  alertTitle_,
+                  noticeLayer_,
+                  celebrantList_->viewport(),
+                  celebrantContacts_->viewport(),
+                  closeNoticeButton_};
     for (QWidget* w : std::as_const(silencing_))
         w->setMouseTracking(true);
     // Every key passes here first, as with the window's key preview.
@@ -140,131 +143,133 @@ TfAkcio::TfAkcio(AlertHost& host, Sound& sound, Dialogs& dialogs, QWidget* paren
     for (QWidget* w : findChildren<QWidget*>())
         w->installEventFilter(this);
 
-    cMuv_->setCurrentIndex(0);
+    actionList_->setCurrentIndex(0);
 }
 
-void TfAkcio::buildWindow() {
-    Label1_ = new QLabel(QStringLiteral("Zelmoran emlékeztető"), this);
-    Label1_->setObjectName(QStringLiteral("Label1"));
-    Label1_->setFont(arial(16, true));
-    Label1_->move(100, 0);
-    Label1_->adjustSize();
+void AlertWindow::buildWindow() {
+    alertTitle_ = new QLabel(QStringLiteral("Zelmoran emlékeztető"), this);
+    alertTitle_->setObjectName(QStringLiteral("alertTitle"));
+    alertTitle_->setFont(arial(16, true));
+    alertTitle_->move(100, 0);
+    alertTitle_->adjustSize();
 
-    Panel1_ = new QFrame(this);
-    Panel1_->setObjectName(QStringLiteral("Panel1"));
-    Panel1_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    Panel1_->setLineWidth(1);
-    Panel1_->setGeometry(7, 18, 361, 81);
+    displayFrame_ = new QFrame(this);
+    displayFrame_->setObjectName(QStringLiteral("displayFrame"));
+    displayFrame_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    displayFrame_->setLineWidth(1);
+    displayFrame_->setGeometry(7, 18, 361, 81);
 
-    mKijelzo_ = new QTextEdit(Panel1_);
-    mKijelzo_->setObjectName(QStringLiteral("mKijelzo"));
-    mKijelzo_->setReadOnly(true);
-    mKijelzo_->setAcceptRichText(false);
-    mKijelzo_->setFrameStyle(QFrame::NoFrame);
-    mKijelzo_->setGeometry(2, 2, 357, 77);
+    reminderDisplay_ = new QTextEdit(displayFrame_);
+    reminderDisplay_->setObjectName(QStringLiteral("reminderDisplay"));
+    reminderDisplay_->setReadOnly(true);
+    reminderDisplay_->setAcceptRichText(false);
+    reminderDisplay_->setFrameStyle(QFrame::NoFrame);
+    reminderDisplay_->setGeometry(2, 2, 357, 77);
 
-    cMuv_ = new QComboBox(this);
-    cMuv_->setObjectName(QStringLiteral("cMuv"));
+    actionList_ = new QComboBox(this);
+    actionList_->setObjectName(QStringLiteral("actionList"));
     for (const char* a : kActions)
-        cMuv_->addItem(QString::fromUtf8(a));
-    cMuv_->setItemDelegate(new RowHeightDelegate(16, cMuv_));
-    cMuv_->setGeometry(7, 101, 361, 22);
-    cMuv_->setFixedHeight(22);
+        actionList_->addItem(QString::fromUtf8(a));
+    actionList_->setItemDelegate(new RowHeightDelegate(16, actionList_));
+    actionList_->setGeometry(7, 101, 361, 22);
+    actionList_->setFixedHeight(22);
     // activated, not currentIndexChanged: choosing the shown entry again acts as well.
-    connect(cMuv_, &QComboBox::activated, this, [this](int) { cMuvChange(); });
+    connect(actionList_, &QComboBox::activated, this, [this](int) { runChosenAction(); });
 }
 
-void TfAkcio::buildNoticeLayer() {
-    pNevnap_ = new QFrame(this);
-    pNevnap_->setObjectName(QStringLiteral("pNevnap"));
-    pNevnap_->setGeometry(0, 0, 397, 128);
+void AlertWindow::buildNoticeLayer() {
+    noticeLayer_ = new QFrame(this);
+    noticeLayer_->setObjectName(QStringLiteral("noticeLayer"));
+    noticeLayer_->setGeometry(0, 0, 397, 128);
     // Paints the window's own background, so the alert controls beneath do not show through.
-    pNevnap_->setAutoFillBackground(true);
-    pNevnap_->hide();
+    noticeLayer_->setAutoFillBackground(true);
+    noticeLayer_->hide();
 
-    Label3_ = new QLabel(QStringLiteral("Legközelebbi ünnepeltek:"), pNevnap_);
-    Label3_->setObjectName(QStringLiteral("Label3"));
-    Label3_->move(4, 1);
-    Label3_->adjustSize();
-    Label4_ = new QLabel(QStringLiteral("A kijelölt partner elérhetőségei:"), pNevnap_);
-    Label4_->setObjectName(QStringLiteral("Label4"));
-    Label4_->move(216, 1);
-    Label4_->adjustSize();
+    celebrantsLabel_ = new QLabel(QStringLiteral("Legközelebbi ünnepeltek:"), noticeLayer_);
+    celebrantsLabel_->setObjectName(QStringLiteral("celebrantsLabel"));
+    celebrantsLabel_->move(4, 1);
+    celebrantsLabel_->adjustSize();
+    contactsLabel_ = new QLabel(QStringLiteral("A kijelölt partner elérhetőségei:"), noticeLayer_);
+    contactsLabel_->setObjectName(QStringLiteral("contactsLabel"));
+    contactsLabel_->move(216, 1);
+    contactsLabel_->adjustSize();
 
-    lNevSzulNaposok_ = makeList("lNevSzulNaposok", pNevnap_);
-    lNevSzulNaposok_->setGeometry(5, 18, 209, 74);
-    lUnnepeltEler_ = makeList("lUnnepeltEler", pNevnap_);
-    lUnnepeltEler_->setGeometry(216, 18, 178, 74);
+    celebrantList_ = makeList("celebrantList", noticeLayer_);
+    celebrantList_->setGeometry(5, 18, 209, 74);
+    celebrantContacts_ = makeList("celebrantContacts", noticeLayer_);
+    celebrantContacts_->setGeometry(216, 18, 178, 74);
     // A change of line by mouse or keyboard; a click on the line already selected is caught by
     // clicked, which compares with the line at the press.
-    connect(lNevSzulNaposok_, &QListWidget::currentRowChanged, this, [this](int) { lNevSzulNaposokClick(); });
-    connect(lNevSzulNaposok_, &QListWidget::clicked, this, [this](const QModelIndex&) {
-        if (lNevSzulNaposok_->currentRow() == rowAtPress_) lNevSzulNaposokClick();
+    connect(celebrantList_, &QListWidget::currentRowChanged, this, [this](int) { showCelebrantContacts(); });
+    connect(celebrantList_, &QListWidget::clicked, this, [this](const QModelIndex&) {
+        if (celebrantList_->currentRow() == rowAtPress_) showCelebrantContacts();
     });
-    connect(lUnnepeltEler_, &QListWidget::currentRowChanged, this, [this](int) { lUnnepeltElerClick(); });
-    connect(lUnnepeltEler_, &QListWidget::clicked, this, [this](const QModelIndex&) {
-        if (lUnnepeltEler_->currentRow() == rowAtPress_) lUnnepeltElerClick();
+    connect(celebrantContacts_, &QListWidget::currentRowChanged, this, [this](int) { showContactHint(); });
+    connect(celebrantContacts_, &QListWidget::clicked, this, [this](const QModelIndex&) {
+        if (celebrantContacts_->currentRow() == rowAtPress_) showContactHint();
     });
 
-    pVissza_ = new ClickPanel(QStringLiteral("pVissza"), QStringLiteral("<< Vissza a programba"), pNevnap_);
-    pVissza_->setGeometry(5, 97, 135, 25);
-    pVissza_->onClick = [this] { pVisszaClick(); };
-    Panel5_ = new ClickPanel(QStringLiteral("Panel5"), QStringLiteral("Kilépés >>"), pNevnap_);
-    Panel5_->setGeometry(304, 97, 90, 25);
-    Panel5_->onClick = [this] { Panel5Click(); };
-    Panel2_ = new ClickPanel(QStringLiteral("Panel2"), QStringLiteral("Belépés a programba"), pNevnap_);
-    Panel2_->setGeometry(5, 99, 388, 21);
-    Panel2_->onClick = [this] { Panel2Click(); };
+    backButton_ =
+        new ClickPanel(QStringLiteral("backButton"), QStringLiteral("<< Vissza a programba"), noticeLayer_);
+    backButton_->setGeometry(5, 97, 135, 25);
+    backButton_->onClick = [this] { backToProgram(); };
+    exitButton_ = new ClickPanel(QStringLiteral("exitButton"), QStringLiteral("Kilépés >>"), noticeLayer_);
+    exitButton_->setGeometry(304, 97, 90, 25);
+    exitButton_->onClick = [this] { exitFromNotice(); };
+    closeNoticeButton_ = new ClickPanel(QStringLiteral("closeNoticeButton"),
+                                        QStringLiteral("Belépés a programba"), noticeLayer_);
+    closeNoticeButton_->setGeometry(5, 99, 388, 21);
+    closeNoticeButton_->onClick = [this] { closeNotice(); };
 }
 
-void TfAkcio::showAlert(const QString& caption, const QString& text, const QString& occurrenceKey) {
-    Play(1);
+void AlertWindow::showAlert(const QString& caption, const QString& text, const QString& occurrenceKey) {
+    play(PlayMode::Alarm);
     show();
     raise();
     activateWindow();
     setWindowTitle(caption);
-    mKijelzo_->clear();
-    mKijelzo_->setPlainText(text);
+    reminderDisplay_->clear();
+    reminderDisplay_->setPlainText(text);
     // The key rides along as the display's hint; it is never shown.
     occurrenceKey_ = occurrenceKey;
     openerSize(kAlertWidth, kAlertHeight);
-    if (!pNevnap_->isHidden()) pNevnap_->hide();
-    cMuv_->setFocus();
+    if (!noticeLayer_->isHidden()) noticeLayer_->hide();
+    actionList_->setFocus();
 }
 
-void TfAkcio::prepareNotice(const QStringList& lines, bool showBack, bool showExit, bool showClose) {
+void AlertWindow::prepareNotice(const QStringList& lines, bool showBack, bool showExit, bool showClose) {
     setWindowTitle(QStringLiteral("Zelmoran - Név-, illetve születésnap emlékeztető"));
     {
-        const QSignalBlocker block(lNevSzulNaposok_);
-        lNevSzulNaposok_->clear();
-        lNevSzulNaposok_->addItems(lines);
+        const QSignalBlocker block(celebrantList_);
+        celebrantList_->clear();
+        celebrantList_->addItems(lines);
     }
-    pVissza_->setVisible(showBack);
-    Panel5_->setVisible(showExit);
-    Panel2_->setVisible(showClose);
+    backButton_->setVisible(showBack);
+    exitButton_->setVisible(showExit);
+    closeNoticeButton_->setVisible(showClose);
     openerSize(kNoticeWidth, kNoticeHeight);
-    pNevnap_->show();
+    noticeLayer_->show();
 }
 
-void TfAkcio::openerSize(int width, int height) {
+void AlertWindow::openerSize(int width, int height) {
     setFixedSize(width, height);
     // The design fills 397 × 125 (the notice layer 397 × 128); the opener's size may be larger, so the
     // text and the lists take the extra room instead of leaving an empty strip below.
     const int dy = std::max(0, height - 125), dw = std::max(0, width - 397);
-    Panel1_->setGeometry(7, 18, 361, 81 + dy);
-    mKijelzo_->setGeometry(2, 2, 357, 77 + dy);
-    cMuv_->setGeometry(7, 101 + dy, 361, 22);
+    displayFrame_->setGeometry(7, 18, 361, 81 + dy);
+    reminderDisplay_->setGeometry(2, 2, 357, 77 + dy);
+    actionList_->setGeometry(7, 101 + dy, 361, 22);
     const int ny = std::max(0, height - 128);
-    pNevnap_->setGeometry(0, 0, 397 + dw, 128 + ny);
-    lNevSzulNaposok_->setGeometry(5, 18, 209, 74 + ny);
-    lUnnepeltEler_->setGeometry(216, 18, 178 + dw, 74 + ny);
-    pVissza_->setGeometry(5, 97 + ny, 135, 25);
-    Panel5_->setGeometry(304 + dw, 97 + ny, 90, 25);
-    Panel2_->setGeometry(5, 99 + ny, 388 + dw, 21);
+    noticeLayer_->setGeometry(0, 0, 397 + dw, 128 + ny);
+    celebrantList_->setGeometry(5, 18, 209, 74 + ny);
+    celebrantContacts_->setGeometry(216, 18, 178 + dw, 74 + ny);
+    backButton_->setGeometry(5, 97 + ny, 135, 25);
+    exitButton_->setGeometry(304 + dw, 97 + ny, 90, 25);
+    closeNoticeButton_->setGeometry(5, 99 + ny, 388 + dw, 21);
     centreOnScreen();
 }
 
-void TfAkcio::centreOnScreen() {
+void AlertWindow::centreOnScreen() {
     const QScreen* s = screen();
     if (!s) return;
     QRect r = frameGeometry();
@@ -272,12 +277,11 @@ void TfAkcio::centreOnScreen() {
     move(r.topLeft());
 }
 
-void TfAkcio::Play(int mode) {
-    if (mode == 0) {
+void AlertWindow::play(PlayMode mode) {
+    if (mode == PlayMode::Stop) {
         sound_.stop();
         return;
     }
-    if (mode != 1 && mode != 2) return;
     switch (host_.soundChoice()) {
     case SoundChoice::None:
         return;
@@ -289,11 +293,11 @@ void TfAkcio::Play(int mode) {
     }
     default:
         host_.selectDefaultSound();
-        sound_.playDefault(mode == 1);
+        sound_.playDefault(mode == PlayMode::Alarm);
     }
 }
 
-void TfAkcio::TestPlay(const QString& file) {
+void AlertWindow::previewFile(const QString& file) {
     if (file.isEmpty()) return;
     if (QFile::exists(file)) {
         sound_.playFile(file, false);
@@ -303,11 +307,11 @@ void TfAkcio::TestPlay(const QString& file) {
                          QStringLiteral("Szeretne megadni egy másik hangállományt?");
     if (dialogs_.message(Dialogs::Kind::Warning, QStringLiteral("Figyelem!"), text,
                          Dialogs::Yes | Dialogs::No) == Dialogs::Yes)
-        host_.pHangClick();
+        host_.chooseSoundFile();
 }
 
-void TfAkcio::cMuvChange() {
-    const int entry = cMuv_->currentIndex();
+void AlertWindow::runChosenAction() {
+    const int entry = actionList_->currentIndex();
     hide();
     switch (entry) {
     case 2:
@@ -317,177 +321,174 @@ void TfAkcio::cMuvChange() {
         host_.newEvent();
         break;
     case 4:
-        host_.mAktivClick();
+        host_.suspendWatching();
         break;
     default:
         break;
     }
-    if (entry >= 1 && entry <= 4) host_.cLegkozelebbFrissit();
+    if (entry >= 1 && entry <= 4) host_.resetSummarySelection();
 }
 
-void TfAkcio::lNevSzulNaposokClick() {
-    lUnnepeltEler_->setToolTip(QString());
-    const QListWidgetItem* item = lNevSzulNaposok_->currentItem();
+void AlertWindow::showCelebrantContacts() {
+    celebrantContacts_->setToolTip(QString());
+    const QListWidgetItem* item = celebrantList_->currentItem();
     const QString line = item ? item->text() : QString();
     if (item) {
-        const std::string name = celebrantName(toCp(line));
         try {
-            const std::string bytes = readRecords(host_.partnerFile(), kPartnerRecordSize);
-            const QSignalBlocker block(lUnnepeltEler_);
-            lUnnepeltEler_->clear();
-            for (std::size_t at = 0; at < bytes.size(); at += kPartnerRecordSize) {
-                const PartnerRecord p =
-                    decodePartner(reinterpret_cast<const std::uint8_t*>(bytes.data() + at));
-                if (p.Name != name) continue;
-                for (const std::string* field : {&p.Email, &p.WebAddress, &p.Address, &p.Mobile, &p.Phone})
-                    lUnnepeltEler_->addItem(fromCp(*field));
-                break;
-            }
+            const PartnerLookup found = findPartner(host_.partnerFile(), celebrantName(toCp(line)));
+            const QSignalBlocker block(celebrantContacts_);
+            celebrantContacts_->clear();
+            if (const auto& p = found.record)
+                for (const std::string* field :
+                     {&p->Email, &p->WebAddress, &p->Address, &p->Mobile, &p->Phone})
+                    celebrantContacts_->addItem(fromCp(*field));
         } catch (const IoError&) {
             // The contact list keeps its lines when the partner file does not open.
         }
     }
     // The whole line, for one too long for the list.
-    lNevSzulNaposok_->setToolTip(line);
+    celebrantList_->setToolTip(line);
 }
 
-void TfAkcio::lUnnepeltElerClick() {
-    const int row = lUnnepeltEler_->currentRow();
-    const QListWidgetItem* item = lUnnepeltEler_->currentItem();
-    if (!item || item->text().isEmpty() || row >= static_cast<int>(std::size(kContactLabels))) {
-        lUnnepeltEler_->setToolTip(QString());
+void AlertWindow::showContactHint() {
+    const int row = celebrantContacts_->currentRow();
+    const QListWidgetItem* item = celebrantContacts_->currentItem();
+    if (!item || item->text().isEmpty() || row < 0 || row > static_cast<int>(ContactLine::Phone)) {
+        celebrantContacts_->setToolTip(QString());
         return;
     }
-    lUnnepeltEler_->setToolTip(QString::fromUtf8(kContactLabels[row]) + QStringLiteral(": ") + item->text());
+    celebrantContacts_->setToolTip(contactLineLabel(static_cast<ContactLine>(row)) + QStringLiteral(": ") +
+                                   item->text());
 }
 
-void TfAkcio::lUnnepeltElerDblClick() {
-    const QListWidgetItem* item = lUnnepeltEler_->currentItem();
-    if (!item || !item->isSelected()) return;
-    host_.Contact(lUnnepeltEler_->currentRow(), item->text());
+void AlertWindow::runContactLine() {
+    const QListWidgetItem* item = celebrantContacts_->currentItem();
+    const int row = celebrantContacts_->currentRow();
+    if (!item || !item->isSelected() || row < 0 || row > static_cast<int>(ContactLine::Phone)) return;
+    host_.contactAction(static_cast<ContactLine>(row), item->text());
 }
 
-void TfAkcio::pVisszaClick() {
+void AlertWindow::backToProgram() {
     close();
     if (host_.mainWindowHidden()) host_.showMainWindow();
 }
 
-void TfAkcio::Panel2Click() {
+void AlertWindow::closeNotice() {
     close();
 }
 
-void TfAkcio::Panel5Click() {
+void AlertWindow::exitFromNotice() {
     close();
-    host_.Kilepes();
+    host_.exitProgram();
 }
 
-bool TfAkcio::FormKeyDown(int key) {
-    if (pNevnap_->isHidden()) return false;
+bool AlertWindow::noticeKey(int key) {
+    if (noticeLayer_->isHidden()) return false;
     if (key != Qt::Key_Escape && key != Qt::Key_Return && key != Qt::Key_Enter) return false;
-    Panel5Click();
+    exitFromNotice();
     return true;
 }
 
-bool TfAkcio::browseActions(QKeyEvent* key) {
+bool AlertWindow::browseActions(QKeyEvent* key) {
     // The closed list runs every entry its keys pass over; here they only move, and Enter runs.
     if (key->modifiers() & Qt::AltModifier) return false;
-    const int last = cMuv_->count() - 1, at = cMuv_->currentIndex();
+    const int last = actionList_->count() - 1, at = actionList_->currentIndex();
     switch (key->key()) {
     case Qt::Key_Up:
     case Qt::Key_Left:
-        cMuv_->setCurrentIndex(std::max(0, at - 1));
+        actionList_->setCurrentIndex(std::max(0, at - 1));
         return true;
     case Qt::Key_Down:
     case Qt::Key_Right:
-        cMuv_->setCurrentIndex(std::min(last, at + 1));
+        actionList_->setCurrentIndex(std::min(last, at + 1));
         return true;
     case Qt::Key_Home:
     case Qt::Key_PageUp:
-        cMuv_->setCurrentIndex(0);
+        actionList_->setCurrentIndex(0);
         return true;
     case Qt::Key_End:
     case Qt::Key_PageDown:
-        cMuv_->setCurrentIndex(last);
+        actionList_->setCurrentIndex(last);
         return true;
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        cMuvChange();
+        runChosenAction();
         return true;
     default:
         break;
     }
     const QString typed = key->text().trimmed();
     if (typed.isEmpty() || !typed.at(0).isPrint()) return false;
-    for (int step = 1; step <= cMuv_->count(); ++step) {
-        const int i = (at + step) % cMuv_->count();
-        if (cMuv_->itemText(i).startsWith(typed, Qt::CaseInsensitive)) {
-            cMuv_->setCurrentIndex(i);
+    for (int step = 1; step <= actionList_->count(); ++step) {
+        const int i = (at + step) % actionList_->count();
+        if (actionList_->itemText(i).startsWith(typed, Qt::CaseInsensitive)) {
+            actionList_->setCurrentIndex(i);
             break;
         }
     }
     return true;
 }
 
-void TfAkcio::Panel2MouseMove() {
-    Play(0);
+void AlertWindow::silence() {
+    play(PlayMode::Stop);
 }
 
-void TfAkcio::FormShow() {
+void AlertWindow::onShown() {
     applyColors();
-    if (pNevnap_->isHidden()) return;
-    lNevSzulNaposok_->setFocus();
+    if (noticeLayer_->isHidden()) return;
+    celebrantList_->setFocus();
     {
-        const QSignalBlocker block(lNevSzulNaposok_);
-        lNevSzulNaposok_->setCurrentRow(0);
+        const QSignalBlocker block(celebrantList_);
+        celebrantList_->setCurrentRow(0);
     }
-    lNevSzulNaposokClick();
-    Panel2_->setText(host_.startInTray() ? QStringLiteral("Ablak elrejtése")
-                                         : QStringLiteral("Belépés a programba"));
+    showCelebrantContacts();
+    closeNoticeButton_->setText(host_.startInTray() ? QStringLiteral("Ablak elrejtése")
+                                                    : QStringLiteral("Belépés a programba"));
 }
 
-void TfAkcio::applyColors() {
+void AlertWindow::applyColors() {
     const ThemeColors t = host_.themeColors();
     const QColor background = colorOf(t[0]), captions = colorOf(t[1]), textBackground = colorOf(t[2]),
                  text = colorOf(t[3]), variations = colorOf(t[4]);
     setColors(this, {QPalette::Window}, background);
-    for (QWidget* w : std::initializer_list<QWidget*>{Label1_, Label3_, Label4_})
+    for (QWidget* w : std::initializer_list<QWidget*>{alertTitle_, celebrantsLabel_, contactsLabel_})
         setColors(w, {QPalette::WindowText}, captions);
-    for (QWidget* w : std::initializer_list<QWidget*>{pVissza_, Panel5_, Panel2_}) {
+    for (QWidget* w : std::initializer_list<QWidget*>{backButton_, exitButton_, closeNoticeButton_}) {
         setColors(w, {QPalette::WindowText}, captions);
         setColors(w, {QPalette::Window}, textBackground);
     }
-    for (QWidget* w : std::initializer_list<QWidget*>{lNevSzulNaposok_, lUnnepeltEler_, cMuv_}) {
+    for (QWidget* w : std::initializer_list<QWidget*>{celebrantList_, celebrantContacts_, actionList_}) {
         setColors(w, {QPalette::Base, QPalette::Button}, textBackground);
         setColors(w, {QPalette::Text, QPalette::ButtonText, QPalette::WindowText}, text);
     }
-    setColors(mKijelzo_, {QPalette::Base}, textBackground);
-    setColors(mKijelzo_, {QPalette::Text}, variations);
+    setColors(reminderDisplay_, {QPalette::Base}, textBackground);
+    setColors(reminderDisplay_, {QPalette::Text}, variations);
 }
 
-bool TfAkcio::eventFilter(QObject* watched, QEvent* event) {
+bool AlertWindow::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
     case QEvent::KeyPress: {
         auto* key = static_cast<QKeyEvent*>(event);
-        if (FormKeyDown(key->key())) return true;
-        return watched == cMuv_ && browseActions(key);
+        if (noticeKey(key->key())) return true;
+        return watched == actionList_ && browseActions(key);
     }
     case QEvent::Wheel:
         // A turn of the wheel over the closed list would run the entry it lands on.
-        return watched == cMuv_;
+        return watched == actionList_;
     case QEvent::MouseMove: {
         // Only a move over the widget itself: one handed up from a child was handled there, or
         // happened over a child that does not silence.
         auto* w = static_cast<QWidget*>(watched);
         if (silencing_.contains(w) && !w->childAt(static_cast<QMouseEvent*>(event)->position().toPoint()))
-            Panel2MouseMove();
+            silence();
         break;
     }
     case QEvent::MouseButtonPress:
-        if (watched == lNevSzulNaposok_->viewport()) rowAtPress_ = lNevSzulNaposok_->currentRow();
-        if (watched == lUnnepeltEler_->viewport()) rowAtPress_ = lUnnepeltEler_->currentRow();
+        if (watched == celebrantList_->viewport()) rowAtPress_ = celebrantList_->currentRow();
+        if (watched == celebrantContacts_->viewport()) rowAtPress_ = celebrantContacts_->currentRow();
         break;
     case QEvent::MouseButtonDblClick:
-        if (watched == lUnnepeltEler_->viewport()) lUnnepeltElerDblClick();
+        if (watched == celebrantContacts_->viewport()) runContactLine();
         break;
     default:
         break;
@@ -495,25 +496,25 @@ bool TfAkcio::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-void TfAkcio::showEvent(QShowEvent* event) {
+void AlertWindow::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (event->spontaneous()) return;
     centreOnScreen();
-    FormShow();
+    onShown();
 }
 
-void TfAkcio::hideEvent(QHideEvent* event) {
+void AlertWindow::hideEvent(QHideEvent* event) {
     QDialog::hideEvent(event);
-    Play(0);
+    play(PlayMode::Stop);
 }
 
-void TfAkcio::closeEvent(QCloseEvent* event) {
-    Play(0);
+void AlertWindow::closeEvent(QCloseEvent* event) {
+    play(PlayMode::Stop);
     QDialog::closeEvent(event);
 }
 
-void TfAkcio::keyPressEvent(QKeyEvent* event) {
-    // Esc and Enter do not dismiss an alert; only the notice answers them, through FormKeyDown.
+void AlertWindow::keyPressEvent(QKeyEvent* event) {
+    // Esc and Enter do not dismiss an alert; only the notice answers them, through noticeKey.
     QWidget::keyPressEvent(event);
 }
 

@@ -22,32 +22,33 @@ class ClickPanel;
 
 // The alert window: an event alert with the reminder's text and an action list, or, with `pNevnap`
 // shown, the notice of the coming name days and birthdays. It also owns the alert sound.
-class TfAkcio : public QDialog {
+class AlertWindow : public QDialog {
     Q_OBJECT
 
   public:
-    TfAkcio(AlertHost& host, Sound& sound, Dialogs& dialogs, QWidget* parent = nullptr);
+    AlertWindow(AlertHost& host, Sound& sound, Dialogs& dialogs, QWidget* parent = nullptr);
 
     // The event alert's part of firing a reminder: sound, show, caption, text, key, size, focus.
     void showAlert(const QString& caption, const QString& text, const QString& occurrenceKey);
     // Fills the notice; the caller then plays the sound if asked and runs exec().
     void prepareNotice(const QStringList& lines, bool showBack, bool showExit, bool showClose);
 
-    // 0 stops; 1 the looping alarm; 2 the default sound once, as a preview.
-    void Play(int mode);
+    enum class PlayMode { Stop, Alarm, Preview };
+    // Stops; starts the looping alarm; or plays the default sound once, as a preview.
+    void play(PlayMode mode);
     // Plays a user sound file once, as a preview.
-    void TestPlay(const QString& file);
+    void previewFile(const QString& file);
 
-    void cMuvChange();
-    void lNevSzulNaposokClick();
-    void lUnnepeltElerClick();
-    void lUnnepeltElerDblClick();
-    void pVisszaClick();
-    void Panel2Click();
-    void Panel5Click();
+    void runChosenAction();
+    void showCelebrantContacts();
+    void showContactHint();
+    void runContactLine();
+    void backToProgram();
+    void closeNotice();
+    void exitFromNotice();
     // Returns whether the key was consumed.
-    bool FormKeyDown(int key);
-    void Panel2MouseMove();
+    bool noticeKey(int key);
+    void silence();
 
     // The occurrence key of the alert, kept as the display's never-shown hint.
     QString occurrenceKey() const { return occurrenceKey_; }
@@ -62,7 +63,7 @@ class TfAkcio : public QDialog {
   private:
     void buildWindow();
     void buildNoticeLayer();
-    void FormShow();
+    void onShown();
     void applyColors();
     void centreOnScreen();
     // Keys on the closed action list; true when taken.
@@ -77,18 +78,18 @@ class TfAkcio : public QDialog {
     QSet<QWidget*> silencing_;
     int rowAtPress_ = -1;
 
-    QLabel* Label1_ = nullptr;
-    QFrame* Panel1_ = nullptr;
-    QTextEdit* mKijelzo_ = nullptr;
-    QComboBox* cMuv_ = nullptr;
-    QFrame* pNevnap_ = nullptr;
-    QLabel* Label3_ = nullptr;
-    QLabel* Label4_ = nullptr;
-    QListWidget* lNevSzulNaposok_ = nullptr;
-    QListWidget* lUnnepeltEler_ = nullptr;
-    ClickPanel* pVissza_ = nullptr;
-    ClickPanel* Panel5_ = nullptr;
-    ClickPanel* Panel2_ = nullptr;
+    QLabel* alertTitle_ = nullptr;
+    QFrame* displayFrame_ = nullptr;
+    QTextEdit* reminderDisplay_ = nullptr;
+    QComboBox* actionList_ = nullptr;
+    QFrame* noticeLayer_ = nullptr;
+    QLabel* celebrantsLabel_ = nullptr;
+    QLabel* contactsLabel_ = nullptr;
+    QListWidget* celebrantList_ = nullptr;
+    QListWidget* celebrantContacts_ = nullptr;
+    ClickPanel* backButton_ = nullptr;
+    ClickPanel* exitButton_ = nullptr;
+    ClickPanel* closeNoticeButton_ = nullptr;
 };
 
 } // namespace zel::gui

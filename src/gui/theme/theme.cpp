@@ -244,8 +244,8 @@ QStringList buttonPanels() {
 }
 
 const QStringList& pagePanels() {
-    static const QStringList list = names({"newEventPage", "eventsPage", "partnersPage", "pMuveletek",
-                                           "settingsPage", "partnerEditor", "pSegitseg"});
+    static const QStringList list = names({"newEventPage", "eventsPage", "partnersPage", "actionsPage",
+                                           "settingsPage", "partnerEditor", "helpPage"});
     return list;
 }
 
@@ -270,7 +270,7 @@ const std::vector<Assignment>& assignments() {
                                          "editReminderText",
                                          "noteView",
                                          "listingKindChoice",
-                                         "cLegkozelebb",
+                                         "summaryBox",
                                          "kindChoice",
                                          "cUjEsKivel",
                                          "recurrenceChoice",
@@ -320,7 +320,7 @@ const std::vector<Assignment>& assignments() {
                                         "soundGroup",
                                         "followUpGroup",
                                         "partnerGroup",
-                                        "pIdo",
+                                        "clockDisplay",
                                         "l1",
                                         "l2",
                                         "l6",
@@ -338,10 +338,10 @@ const std::vector<Assignment>& assignments() {
         QStringList textInk = edits;
         textInk << names({"mNevnap", "editorTitle"});
         QStringList textBackFace = edits;
-        textBackFace << facePanels << names({"activeBox", "editActive", "Form1"});
+        textBackFace << facePanels << names({"activeBox", "editActive", "mainWindow"});
 
         QStringList backFace = pagePanels();
-        backFace << names({"pIdo", "backgroundSwatch", "optionList"});
+        backFace << names({"clockDisplay", "backgroundSwatch", "optionList"});
 
         return std::vector<Assignment>{
             {Background, Op::Face, backFace},
@@ -399,7 +399,7 @@ const std::vector<Assignment>& assignments() {
                     "noticeAtExitBox",
                     "startInTrayBox",
                     "optionList",
-                    "passziv",
+                    "modeButton",
                     "sRich"})},
             {Variations, Op::CalendarOtherDays, datePickers},
             {Variations, Op::Face, names({"variationsSwatch"})},
@@ -431,7 +431,7 @@ QString rgb(const QColor& c) {
 // Six captions share the window's width, so the tabs stay slim; they take the page colours, the
 // current one the colour of its page.
 void tabBar(QWidget* mainWindow, const QColor& page, const QColor& other, const QColor& caption) {
-    auto* pages = mainWindow->findChild<QTabWidget*>(QStringLiteral("pLapok"));
+    auto* pages = mainWindow->findChild<QTabWidget*>(QStringLiteral("pages"));
     if (!pages) return;
     // Styled on the bar alone: a sheet on the page control would restyle every control below it.
     QTabBar* tabs = pages->tabBar();

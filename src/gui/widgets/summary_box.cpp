@@ -7,7 +7,7 @@
 namespace zel::gui {
 
 SummaryBox::SummaryBox(QWidget* parent) : QComboBox(parent) {
-    setObjectName(QStringLiteral("cLegkozelebb"));
+    setObjectName(QStringLiteral("summaryBox"));
     setMaxVisibleItems(4);
     // A fixed-pitch font lines the columns of the summary up.
     QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
