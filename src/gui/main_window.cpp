@@ -186,8 +186,8 @@ void MainWindow::buildWindow() {
 
 void MainWindow::buildServiceView() {
     // The working tables lie beyond the normal window; only the enlarged service view shows them.
-    const char* tableNames[] = {"sEmTartaly", "sPrgTartaly", "sNevnapTartaly", "sSznapTartaly"};
-    const char* nextNames[] = {"sEmKov", "sPrgKov", "sNevnapKov", "sSznapKov"};
+    const char* tableNames[] = {"reminderTable", "programTable", "nameDayTable", "birthdayTable"};
+    const char* nextNames[] = {"nextReminder", "nextProgram", "nextNameDay", "nextBirthday"};
     auto* tables = new QTabWidget(this);
     serviceTables_ = tables;
     tables->setObjectName(QStringLiteral("workTables"));
@@ -261,7 +261,7 @@ void MainWindow::start() {
         applyColors();
         if (state_->partnerNames().empty()) partnersTab_->showEmpty();
         if (settings().start == StartChoice::Passive) switchMode(ModeSource::StartUp);
-        allNames_ = NevListaEpit(state_->extendedCalendar(), localeLess());
+        allNames_ = allNamesSorted(state_->extendedCalendar(), localeLess());
     });
     previousTick_ = services_.clock.now();
 }
@@ -374,7 +374,7 @@ void MainWindow::fireReminder(const EventRow& row, Moment now) {
 }
 
 void MainWindow::launchProgram(const EventRow& row) {
-    services_.shell.Elindit(fromCp(row.text), QString());
+    services_.shell.open(fromCp(row.text), QString());
     state_->updateNext(EventKind::Program);
 }
 
@@ -432,7 +432,7 @@ void MainWindow::onActivated() {
 
 void MainWindow::rebuildSummary() {
     if (summaryBox_->isDropped()) return;
-    summary_ = LegkozelebbLista(state_->events());
+    summary_ = zel::summaryLines(state_->events());
     if (summary_.size() == 1 && summary_[0] == noUpcomingEventLine()) {
         summaryBox_->clear();
         summaryBox_->addItem(fromCp(summary_[0]));

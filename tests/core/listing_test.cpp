@@ -65,16 +65,16 @@ TEST(Listing, TheWindowAndThePastTest) {
                 {rec(kToday - 1, 23, 0, "yesterday"), rec(kToday, 9, 0, "nine"), rec(kToday, 10, 0, "ten"),
                  rec(kToday + 1, 8, 0, "tomorrow"), rec(kToday + 7, 8, 0, "nextweek")});
     const Moment now = Moment::at(2024, 3, 5, 9, 0, 0);
-    EXPECT_EQ(texts(t, EsemenyListaz(t, true, kToday, kToday, false, now)), "ten ");
-    EXPECT_EQ(texts(t, EsemenyListaz(t, true, kToday, kToday, true, now)), "nine ten ");
-    EXPECT_EQ(texts(t, EsemenyListaz(t, false, kToday, kToday, false, now)), "ten tomorrow nextweek ");
-    EXPECT_EQ(texts(t, EsemenyListaz(t, false, kToday, kToday, true, now)),
+    EXPECT_EQ(texts(t, listedRows(t, true, kToday, kToday, false, now)), "ten ");
+    EXPECT_EQ(texts(t, listedRows(t, true, kToday, kToday, true, now)), "nine ten ");
+    EXPECT_EQ(texts(t, listedRows(t, false, kToday, kToday, false, now)), "ten tomorrow nextweek ");
+    EXPECT_EQ(texts(t, listedRows(t, false, kToday, kToday, true, now)),
               "yesterday nine ten tomorrow nextweek ");
     const auto [mon, sun] = weekOf(kToday);
-    EXPECT_EQ(texts(t, EsemenyListaz(t, true, mon, sun, true, now)), "yesterday nine ten tomorrow ");
+    EXPECT_EQ(texts(t, listedRows(t, true, mon, sun, true, now)), "yesterday nine ten tomorrow ");
     // A name day of today is still to come.
     const auto n = tableOf(EventKind::NameDay, {rec(kToday - 1, 0, 0, "y"), rec(kToday, 0, 0, "t")});
-    EXPECT_EQ(texts(n, EsemenyListaz(n, false, kToday, kToday, false, Moment::at(2024, 3, 5, 23, 59))), "t ");
+    EXPECT_EQ(texts(n, listedRows(n, false, kToday, kToday, false, Moment::at(2024, 3, 5, 23, 59))), "t ");
 }
 
 TEST(Listing, WeeksMonthsWordsAndHeaders) {

@@ -35,7 +35,7 @@ struct Book {
             book.refresh(k, dir.path());
         book.updateNext(0, now);
         std::vector<std::string> out;
-        for (const auto& l : LegkozelebbLista(book))
+        for (const auto& l : summaryLines(book))
             out.push_back(cp1250ToUtf8(l));
         return out;
     }
@@ -115,8 +115,8 @@ TEST(Firing, TheTableIsAskedForEveryRowWhoseMomentFellSinceThePreviousTick) {
 TEST(Firing, OneReminderPerMinuteCountsInactiveOnesToo) {
     EventTable t;
     t.rows = {row(kDay, 9 * 60 + 5, false), row(kDay, 14 * 60 + 30)};
-    EXPECT_TRUE(IdopontFoglalt(t, kDay, 9 * 60 + 5));
-    EXPECT_TRUE(IdopontFoglalt(t, kDay, 14 * 60 + 30));
-    EXPECT_FALSE(IdopontFoglalt(t, kDay, 9 * 60 + 6));
-    EXPECT_FALSE(IdopontFoglalt(t, kDay + 1, 9 * 60 + 5));
+    EXPECT_TRUE(minuteTaken(t, kDay, 9 * 60 + 5));
+    EXPECT_TRUE(minuteTaken(t, kDay, 14 * 60 + 30));
+    EXPECT_FALSE(minuteTaken(t, kDay, 9 * 60 + 6));
+    EXPECT_FALSE(minuteTaken(t, kDay + 1, 9 * 60 + 5));
 }

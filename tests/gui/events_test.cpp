@@ -156,7 +156,7 @@ TEST(Listing, WeekAndMonthAndTheNameDaysOfTheFirstDay) {
     sunday.get<QRadioButton>("monthFilter")->click();
     EXPECT_EQ(sunday.listed(), (Rows{"vasárnap", "jövő hét", "szilveszter"}));
     EXPECT_EQ(sunday.get<QDateEdit>("rangeTo")->date(), QDate(2026, 12, 31));
-    EXPECT_EQ(sunday.w->monthCalendar()->Calendar(), (Ymd{2026, 12, 6}));
+    EXPECT_EQ(sunday.w->monthCalendar()->shownDate(), (Ymd{2026, 12, 6}));
 
     Tab monday(Moment::at(2026, 12, 7, 12));
     monday.open();
@@ -444,18 +444,18 @@ TEST(MonthCalendar, TheServiceViewShowsTheMonthAndPages) {
     zel::test::writeFile(x.s.dir.path() / "szervizmod", "");
     x.open();
     MonthCalendar* c = x.w->monthCalendar();
-    EXPECT_EQ(c->lEv->text(), QStringLiteral("2025"));
-    EXPECT_EQ(c->pAktHonap->text(), QStringLiteral("Január"));
-    EXPECT_EQ(c->gNaptar->item(0, 2)->text(), QStringLiteral("1")); // 2025.01.01. was a Wednesday
-    c->Panel10Click();
-    EXPECT_EQ(c->Calendar(), (Ymd{2025, 2, 28}));
-    EXPECT_EQ(c->pAktHonap->text(), QStringLiteral("Február"));
-    c->Panel9Click();
-    c->Panel9Click();
-    EXPECT_EQ(c->Calendar(), (Ymd{2024, 12, 28}));
-    EXPECT_EQ(c->lEv->text(), QStringLiteral("2024"));
+    EXPECT_EQ(c->yearLabel->text(), QStringLiteral("2025"));
+    EXPECT_EQ(c->monthLabel->text(), QStringLiteral("Január"));
+    EXPECT_EQ(c->dayGrid->item(0, 2)->text(), QStringLiteral("1")); // 2025.01.01. was a Wednesday
+    c->nextMonth();
+    EXPECT_EQ(c->shownDate(), (Ymd{2025, 2, 28}));
+    EXPECT_EQ(c->monthLabel->text(), QStringLiteral("Február"));
+    c->previousMonth();
+    c->previousMonth();
+    EXPECT_EQ(c->shownDate(), (Ymd{2024, 12, 28}));
+    EXPECT_EQ(c->yearLabel->text(), QStringLiteral("2024"));
     c->setCalendar({2025, 6, 1});
-    EXPECT_EQ(c->gNaptar->item(0, 6)->text(), QStringLiteral("1"));
-    EXPECT_EQ(c->gNaptar->item(0, 0)->text(), QString());
-    EXPECT_EQ(c->gNaptar->item(1, 0)->text(), QStringLiteral("2"));
+    EXPECT_EQ(c->dayGrid->item(0, 6)->text(), QStringLiteral("1"));
+    EXPECT_EQ(c->dayGrid->item(0, 0)->text(), QString());
+    EXPECT_EQ(c->dayGrid->item(1, 0)->text(), QStringLiteral("2"));
 }

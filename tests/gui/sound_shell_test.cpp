@@ -141,26 +141,26 @@ TEST(Shell, OnlyExistingPathsAndExplicitAddressesAreOpened) {
     OpenedUrls opened;
     QtShell shell;
     // Missing targets, bare names and Windows paths open nothing, at the event's minute or on "Teszt".
-    shell.Elindit(QStringLiteral("nosuchprog "), QString());
-    shell.Elindit(QStringLiteral("nosuchprog"), QStringLiteral("-x"));
-    shell.Elindit(QStringLiteral("nosuchprog --help"), QString());
-    shell.Elindit(QStringLiteral("www.example.hu "), QString());
-    shell.Elindit(q(dir.path() / "nincs.exe"), QString());
-    shell.Elindit(q(dir.path() / "nincs.exe") + QStringLiteral(" -a b"), QString());
-    shell.Elindit(q(dir.path() / "nincs.exe"), QStringLiteral("x y"));
-    shell.Elindit(QStringLiteral("C:\\Progs\\backup.exe /full"), QString());
-    shell.Elindit(QStringLiteral("file://") + q(dir.path() / "nincs.txt") + QLatin1Char(' '), QString());
-    shell.Elindit(QString(), QString());
-    shell.Elindit(QStringLiteral("notepad.exe"), q(dir.path() / "nincs.txt"));
-    shell.Elindit(QStringLiteral("explorer.exe"), q(dir.path() / "nincs"));
+    shell.open(QStringLiteral("nosuchprog "), QString());
+    shell.open(QStringLiteral("nosuchprog"), QStringLiteral("-x"));
+    shell.open(QStringLiteral("nosuchprog --help"), QString());
+    shell.open(QStringLiteral("www.example.hu "), QString());
+    shell.open(q(dir.path() / "nincs.exe"), QString());
+    shell.open(q(dir.path() / "nincs.exe") + QStringLiteral(" -a b"), QString());
+    shell.open(q(dir.path() / "nincs.exe"), QStringLiteral("x y"));
+    shell.open(QStringLiteral("C:\\Progs\\backup.exe /full"), QString());
+    shell.open(QStringLiteral("file://") + q(dir.path() / "nincs.txt") + QLatin1Char(' '), QString());
+    shell.open(QString(), QString());
+    shell.open(QStringLiteral("notepad.exe"), q(dir.path() / "nincs.txt"));
+    shell.open(QStringLiteral("explorer.exe"), q(dir.path() / "nincs"));
     shell.openAddress(QString());
     EXPECT_EQ(opened.urls, QStringList());
     EXPECT_EQ(fs::directory_iterator(dir.path())->path().filename(), "levél.txt");
 
     // An existing document opens in its application, an address with its scheme in the desktop's.
-    shell.Elindit(q(dir.path() / "levél.txt") + QLatin1Char(' '), QString());
-    shell.Elindit(QStringLiteral("https://www.example.hu/oldal "), QString());
-    shell.Elindit(QStringLiteral("notepad.exe"), q(dir.path() / "levél.txt"));
+    shell.open(q(dir.path() / "levél.txt") + QLatin1Char(' '), QString());
+    shell.open(QStringLiteral("https://www.example.hu/oldal "), QString());
+    shell.open(QStringLiteral("notepad.exe"), q(dir.path() / "levél.txt"));
     EXPECT_EQ(opened.urls, (QStringList{QUrl::fromLocalFile(q(dir.path() / "levél.txt")).toString(),
                                         QStringLiteral("https://www.example.hu/oldal"),
                                         QUrl::fromLocalFile(q(dir.path() / "levél.txt")).toString()}));
@@ -171,13 +171,13 @@ TEST(Shell, AStoredCommandStartsItsProgramWithTheArguments) {
     const auto marker = dir.path() / "marker";
     const auto script = writeScript(dir.path() / "run.sh", marker);
     QtShell shell;
-    shell.Elindit(q(script) + QStringLiteral(" arg1"), QString());
+    shell.open(q(script) + QStringLiteral(" arg1"), QString());
     ASSERT_TRUE(waitForFile(marker));
     EXPECT_EQ(readFile(marker), "arg1\n");
 
     // A trailing space: the program alone, with no arguments.
     fs::remove(marker);
-    shell.Elindit(q(script) + QStringLiteral(" "), QString());
+    shell.open(q(script) + QStringLiteral(" "), QString());
     ASSERT_TRUE(waitForFile(marker));
     EXPECT_EQ(readFile(marker), "\n"); // printf prints its format once even with no arguments
 }
@@ -187,7 +187,7 @@ TEST(Shell, AStoredCommandWhosePathHoldsASpaceStartsThatProgram) {
     const auto marker = dir.path() / "marker";
     const auto script = writeScript(dir.path() / "My Tools" / "run me.sh", marker);
     QtShell shell;
-    shell.Elindit(q(script) + QStringLiteral(" a 'b c' \"d\""), QString());
+    shell.open(q(script) + QStringLiteral(" a 'b c' \"d\""), QString());
     ASSERT_TRUE(waitForFile(marker));
     EXPECT_EQ(readFile(marker), "a\nb c\nd\n");
 }
@@ -197,7 +197,7 @@ TEST(Shell, TheTestLaunchPassesTheParameterTextAsArguments) {
     const auto marker = dir.path() / "marker";
     const auto script = writeScript(dir.path() / "My Tools" / "run.sh", marker);
     QtShell shell;
-    shell.Elindit(q(script), QStringLiteral("x y"));
+    shell.open(q(script), QStringLiteral("x y"));
     ASSERT_TRUE(waitForFile(marker));
     EXPECT_EQ(readFile(marker), "x\ny\n");
 }

@@ -87,7 +87,7 @@ TEST(Startup, TheListOfAllNamesFollowsTheLocaleNotTheBytes) {
     EXPECT_LT(at("Ödön"), at("Péter"));
     EXPECT_LT(at("Ábel"), at("Anna")); // Á differs from A only after the letters that follow
     EXPECT_EQ(std::count(names.begin(), names.end(), utf8ToCp1250("Mária")), 1);
-    const auto today = NevnapMaHolnap(w->commonCalendar(), dayNumber(2026, 1, 3));
+    const auto today = todayAndTomorrowNames(w->commonCalendar(), dayNumber(2026, 1, 3));
     EXPECT_EQ(cp1250ToUtf8(today.today), "Genovéva és Benjámin");
 }
 
@@ -172,12 +172,12 @@ TEST(Startup, TheServiceMarkerOpensTheResizableServiceView) {
         EXPECT_TRUE(w->serviceView());
         EXPECT_EQ(w->size(), QSize(663, 495));
         EXPECT_NE(w->minimumSize(), w->maximumSize());
-        auto* table = w->findChild<QTableView*>(QStringLiteral("sEmTartaly"));
+        auto* table = w->findChild<QTableView*>(QStringLiteral("reminderTable"));
         ASSERT_TRUE(table);
         EXPECT_EQ(table->model()->rowCount(), 1); // the one empty row of an empty file
         EXPECT_EQ(table->editTriggers(), QAbstractItemView::NoEditTriggers);
-        for (const char* name : {"sPrgTartaly", "sNevnapTartaly", "sSznapTartaly", "sEmKov", "sPrgKov",
-                                 "sNevnapKov", "sSznapKov"})
+        for (const char* name : {"programTable", "nameDayTable", "birthdayTable", "nextReminder",
+                                 "nextProgram", "nextNameDay", "nextBirthday"})
             EXPECT_TRUE(w->findChild<QTableView*>(QString::fromLatin1(name))) << name;
     }
 }

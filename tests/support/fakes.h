@@ -19,7 +19,7 @@ class RecordingShell : public gui::Shell {
     };
     std::vector<Call> calls;
     QStringList addresses;
-    void Elindit(const QString& file, const QString& parameters) override {
+    void open(const QString& file, const QString& parameters) override {
         calls.push_back({file, parameters});
     }
     void openAddress(const QString& address) override { addresses << address; }

@@ -36,7 +36,7 @@ std::vector<std::size_t> firingRows(const EventTable& table, Moment previousTick
     return out;
 }
 
-bool IdopontFoglalt(const EventTable& table, DayNumber day, int minute) {
+bool minuteTaken(const EventTable& table, DayNumber day, int minute) {
     return std::any_of(table.rows.begin(), table.rows.end(),
                        [&](const EventRow& r) { return r.day && *r.day == day && r.minute == minute; });
 }

@@ -14,6 +14,6 @@ namespace zel {
 std::vector<std::size_t> firingRows(const EventTable& table, Moment previousTick, Moment now);
 
 // A reminder or a program already holds this day and minute (active or not).
-bool IdopontFoglalt(const EventTable& table, DayNumber day, int minute);
+bool minuteTaken(const EventTable& table, DayNumber day, int minute);
 
 } // namespace zel

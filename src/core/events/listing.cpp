@@ -8,8 +8,8 @@
 
 namespace zel {
 
-std::vector<std::size_t> EsemenyListaz(const EventTable& table, bool rangeMode, DayNumber from, DayNumber to,
-                                       bool showPast, Moment now) {
+std::vector<std::size_t> listedRows(const EventTable& table, bool rangeMode, DayNumber from, DayNumber to,
+                                    bool showPast, Moment now) {
     std::vector<std::size_t> out;
     for (std::size_t i = 0; i < table.rows.size(); ++i) {
         const EventRow& r = table.rows[i];
@@ -68,7 +68,7 @@ std::vector<std::string> nameDayListOf(const NameDayCalendar& calendar, DayNumbe
     for (const auto& line : calendar.lines()) {
         if (line.compare(0, 5, key) != 0) continue;
         out.push_back(std::string(key) + utf8ToCp1250(" névnapjai:"));
-        for (auto& name : NapNevei(calendar, key))
+        for (auto& name : namesOfDay(calendar, key))
             out.push_back(std::move(name));
         break;
     }

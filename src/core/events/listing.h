@@ -12,8 +12,8 @@ namespace zel {
 // Which rows of a table the events tab lists: with rangeMode only days from..to (inclusive); past
 // events only when showPast is on. A reminder or program of today is past from its minute on; a name
 // day or birthday of today is still listed. Rows keep the table's order.
-std::vector<std::size_t> EsemenyListaz(const EventTable& table, bool rangeMode, DayNumber from, DayNumber to,
-                                       bool showPast, Moment now);
+std::vector<std::size_t> listedRows(const EventTable& table, bool rangeMode, DayNumber from, DayNumber to,
+                                    bool showPast, Moment now);
 
 // Monday to Sunday of the week holding `day`; the first and last day of its month.
 std::pair<DayNumber, DayNumber> weekOf(DayNumber day);

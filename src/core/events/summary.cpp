@@ -27,7 +27,7 @@ std::string noUpcomingEventLine() {
     return utf8ToCp1250("Nincs soron következő bejegyzett esemény");
 }
 
-std::vector<std::string> LegkozelebbLista(const EventBook& book) {
+std::vector<std::string> summaryLines(const EventBook& book) {
     std::vector<std::string> lines;
     for (EventKind k : kAllEventKinds) {
         const auto& next = book.next(k);

@@ -10,7 +10,7 @@ namespace zel {
 
 // The nearest-events summary: one line per kind whose next event is active and dated, or the one
 // "nothing to come" line. Windows-1250.
-std::vector<std::string> LegkozelebbLista(const EventBook& book);
+std::vector<std::string> summaryLines(const EventBook& book);
 std::string noUpcomingEventLine();
 
 // What a summary line names: kind index 0 to 3 (-1 when none fits), the date text and, for

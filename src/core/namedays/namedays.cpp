@@ -83,7 +83,7 @@ NameDayCalendar NameDayCalendar::fromText(std::string_view cp1250Text) {
     return cal;
 }
 
-std::vector<std::string> NapNevei(const NameDayCalendar& cal, std::string_view key) {
+std::vector<std::string> namesOfDay(const NameDayCalendar& cal, std::string_view key) {
     std::vector<std::string> names;
     if (key.size() != kKeyLength) return names;
     for (const auto& line : cal.lines()) {
@@ -95,7 +95,7 @@ std::vector<std::string> NapNevei(const NameDayCalendar& cal, std::string_view k
     return names;
 }
 
-std::vector<std::string> NevNapjai(const NameDayCalendar& cal, std::string_view name) {
+std::vector<std::string> daysOfName(const NameDayCalendar& cal, std::string_view name) {
     std::vector<std::string> days;
     if (name.empty()) return days;
     std::string pattern;
@@ -108,7 +108,7 @@ std::vector<std::string> NevNapjai(const NameDayCalendar& cal, std::string_view 
     return days;
 }
 
-TodayTomorrowNames NevnapMaHolnap(const NameDayCalendar& common, DayNumber today) {
+TodayTomorrowNames todayAndTomorrowNames(const NameDayCalendar& common, DayNumber today) {
     const Ymd d = ymdOf(today);
     // Stepping on the month table rather than the day number keeps 9999-12-31 in range.
     int month = d.month;
@@ -117,13 +117,13 @@ TodayTomorrowNames NevnapMaHolnap(const NameDayCalendar& common, DayNumber today
         day = 1;
         month = month == 12 ? 1 : month + 1;
     }
-    return {joinNames(NapNevei(common, keyOf(d.month, d.day))),
-            joinNames(NapNevei(common, keyOf(month, day)))};
+    return {joinNames(namesOfDay(common, keyOf(d.month, d.day))),
+            joinNames(namesOfDay(common, keyOf(month, day)))};
 }
 
 std::vector<std::string>
-NevListaEpit(const NameDayCalendar& extended,
-             const std::function<bool(const std::string&, const std::string&)>& less) {
+allNamesSorted(const NameDayCalendar& extended,
+               const std::function<bool(const std::string&, const std::string&)>& less) {
     std::vector<std::string> names;
     for (const auto& line : extended.lines())
         appendNames(line, names);

@@ -20,7 +20,7 @@ class NameDayCalendar {
     const std::vector<std::string>& lines() const { return lines_; }
 
   private:
-    friend std::vector<std::string> NevNapjai(const NameDayCalendar& cal, std::string_view name);
+    friend std::vector<std::string> daysOfName(const NameDayCalendar& cal, std::string_view name);
 
     std::vector<std::string> lines_;
     // Each line with A-Z lowered and a space appended, kept so a name search allocates nothing per line.
@@ -29,11 +29,11 @@ class NameDayCalendar {
 
 // The names of the first line whose first five characters are exactly `key` (e.g. "01.23").
 // Empty when no line has that key or the key is not five characters long.
-std::vector<std::string> NapNevei(const NameDayCalendar& cal, std::string_view key);
+std::vector<std::string> namesOfDay(const NameDayCalendar& cal, std::string_view key);
 
 // "MM.DD" of every line that holds `name` as a whole name (or several names side by side), in calendar
 // order, each line once. Only A-Z are folded to lower case: "anna" finds Anna, "ábel" does not find Ábel.
-std::vector<std::string> NevNapjai(const NameDayCalendar& cal, std::string_view name);
+std::vector<std::string> daysOfName(const NameDayCalendar& cal, std::string_view name);
 
 struct TodayTomorrowNames {
     std::string today;
@@ -41,12 +41,12 @@ struct TodayTomorrowNames {
 };
 
 // Today's and tomorrow's names from the common calendar, joined by " és ".
-TodayTomorrowNames NevnapMaHolnap(const NameDayCalendar& common, DayNumber today);
+TodayTomorrowNames todayAndTomorrowNames(const NameDayCalendar& common, DayNumber today);
 
 // Every name of the calendar, stably sorted with `less` (the GUI's locale-aware, case-insensitive order),
 // a name dropped when it is byte-equal to the one kept just before it.
 std::vector<std::string>
-NevListaEpit(const NameDayCalendar& extended,
-             const std::function<bool(const std::string&, const std::string&)>& less);
+allNamesSorted(const NameDayCalendar& extended,
+               const std::function<bool(const std::string&, const std::string&)>& less);
 
 } // namespace zel

@@ -45,7 +45,7 @@ QString unquoted(QString text) {
 
 } // namespace
 
-void QtShell::Elindit(const QString& file, const QString& parameters) {
+void QtShell::open(const QString& file, const QString& parameters) {
     if (parameters.isEmpty()) {
         // A stored command: the path may hold spaces, so only the file system can tell where it ends.
         const auto split = splitCommand(file.toStdString(), [](const std::string& prefix) {

@@ -9,7 +9,7 @@ namespace zel::gui {
 // Programs start detached with QProcess; documents, folders and addresses go to the desktop.
 class QtShell : public Shell {
   public:
-    void Elindit(const QString& file, const QString& parameters) override;
+    void open(const QString& file, const QString& parameters) override;
     void openAddress(const QString& address) override;
 
   private:

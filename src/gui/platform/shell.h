@@ -11,7 +11,7 @@ class Shell {
     virtual ~Shell() = default;
     // The default action on `file`, with a parameter text (empty: none). A stored command (path,
     // one space, parameters) comes whole as `file` with empty parameters.
-    virtual void Elindit(const QString& file, const QString& parameters) = 0;
+    virtual void open(const QString& file, const QString& parameters) = 0;
     // Opens a web or mailto: address.
     virtual void openAddress(const QString& address) = 0;
 };

@@ -29,7 +29,7 @@ void AppState::updateNext(std::optional<EventKind> kind) {
 }
 
 bool AppState::minuteTaken(EventKind kind, DayNumber day, int minute) const {
-    return IdopontFoglalt(events_.table(kind), day, minute);
+    return zel::minuteTaken(events_.table(kind), day, minute);
 }
 
 void AppState::addEvent(EventKind kind, const EventRecord& record) {

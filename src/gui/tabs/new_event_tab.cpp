@@ -297,7 +297,7 @@ void NewEventTab::chooseProgramFile() {
 }
 
 void NewEventTab::testProgram() {
-    if (!programFile_->text().isEmpty()) shell_.Elindit(programFile_->text(), programParameters_->text());
+    if (!programFile_->text().isEmpty()) shell_.open(programFile_->text(), programParameters_->text());
 }
 
 void NewEventTab::explainSeveralPrograms() {

@@ -21,8 +21,8 @@ void ListingModel::list(const ListingQuery& query) {
 void ListingModel::take() {
     beginResetModel();
     kind_ = query_.kind;
-    rows_ = EsemenyListaz(state_.table(kind_), query_.rangeMode, query_.from, query_.to, query_.withPast,
-                          state_.now());
+    rows_ = listedRows(state_.table(kind_), query_.rangeMode, query_.from, query_.to, query_.withPast,
+                       state_.now());
     endResetModel();
     emit headerDataChanged(Qt::Horizontal, 0, 4);
 }

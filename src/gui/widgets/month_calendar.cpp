@@ -21,49 +21,49 @@ QPushButton* pager(const char* name, const char* text, QWidget* parent, QRect at
 } // namespace
 
 MonthCalendar::MonthCalendar(QWidget* parent) : QWidget(parent) {
-    setObjectName(QStringLiteral("pHonap"));
+    setObjectName(QStringLiteral("monthCalendar"));
     // A small, fixed-size panel: a compact font keeps two-digit days and long month names whole.
     QFont small = font();
     small.setPointSizeF(small.pointSizeF() * 0.85);
     setFont(small);
     const int w = 7 * 22 + 2;
-    auto* p7 = pager("Panel7", "<", this, {0, 0, 20, 20});
-    lEv = new QLabel(this);
-    lEv->setObjectName(QStringLiteral("lEv"));
-    lEv->setAlignment(Qt::AlignCenter);
-    lEv->setGeometry(20, 0, w - 40, 20);
-    auto* p8 = pager("Panel8", ">", this, {w - 20, 0, 20, 20});
-    auto* p9 = pager("Panel9", "<", this, {0, 22, 20, 20});
-    pAktHonap = new QLabel(this);
-    pAktHonap->setObjectName(QStringLiteral("pAktHonap"));
-    pAktHonap->setAlignment(Qt::AlignCenter);
-    pAktHonap->setGeometry(20, 22, w - 40, 20);
-    auto* p10 = pager("Panel10", ">", this, {w - 20, 22, 20, 20});
+    auto* previousYearButton = pager("previousYearButton", "<", this, {0, 0, 20, 20});
+    yearLabel = new QLabel(this);
+    yearLabel->setObjectName(QStringLiteral("yearLabel"));
+    yearLabel->setAlignment(Qt::AlignCenter);
+    yearLabel->setGeometry(20, 0, w - 40, 20);
+    auto* nextYearButton = pager("nextYearButton", ">", this, {w - 20, 0, 20, 20});
+    auto* previousMonthButton = pager("previousMonthButton", "<", this, {0, 22, 20, 20});
+    monthLabel = new QLabel(this);
+    monthLabel->setObjectName(QStringLiteral("monthLabel"));
+    monthLabel->setAlignment(Qt::AlignCenter);
+    monthLabel->setGeometry(20, 22, w - 40, 20);
+    auto* nextMonthButton = pager("nextMonthButton", ">", this, {w - 20, 22, 20, 20});
 
-    gNaptar = new QTableWidget(6, 7, this);
-    gNaptar->setObjectName(QStringLiteral("gNaptar"));
-    gNaptar->setGeometry(0, 44, w, 17 + 6 * 16 + 2);
-    gNaptar->setTextElideMode(Qt::ElideNone);
-    gNaptar->setHorizontalHeaderLabels({QStringLiteral("H"), QStringLiteral("K"), QStringLiteral("Sze"),
+    dayGrid = new QTableWidget(6, 7, this);
+    dayGrid->setObjectName(QStringLiteral("dayGrid"));
+    dayGrid->setGeometry(0, 44, w, 17 + 6 * 16 + 2);
+    dayGrid->setTextElideMode(Qt::ElideNone);
+    dayGrid->setHorizontalHeaderLabels({QStringLiteral("H"), QStringLiteral("K"), QStringLiteral("Sze"),
                                         QStringLiteral("Cs"), QStringLiteral("P"), QStringLiteral("Szo"),
                                         QStringLiteral("V")});
-    gNaptar->verticalHeader()->hide();
-    gNaptar->horizontalHeader()->setMinimumSectionSize(10);
-    gNaptar->horizontalHeader()->setDefaultSectionSize(22);
-    gNaptar->horizontalHeader()->setFixedHeight(17);
-    gNaptar->verticalHeader()->setMinimumSectionSize(10);
-    gNaptar->verticalHeader()->setDefaultSectionSize(16);
-    gNaptar->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    gNaptar->setSelectionMode(QAbstractItemView::NoSelection);
-    gNaptar->setFocusPolicy(Qt::NoFocus);
-    gNaptar->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    gNaptar->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setFixedSize(w, gNaptar->geometry().bottom() + 1);
+    dayGrid->verticalHeader()->hide();
+    dayGrid->horizontalHeader()->setMinimumSectionSize(10);
+    dayGrid->horizontalHeader()->setDefaultSectionSize(22);
+    dayGrid->horizontalHeader()->setFixedHeight(17);
+    dayGrid->verticalHeader()->setMinimumSectionSize(10);
+    dayGrid->verticalHeader()->setDefaultSectionSize(16);
+    dayGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    dayGrid->setSelectionMode(QAbstractItemView::NoSelection);
+    dayGrid->setFocusPolicy(Qt::NoFocus);
+    dayGrid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    dayGrid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setFixedSize(w, dayGrid->geometry().bottom() + 1);
 
-    connect(p7, &QPushButton::clicked, this, &MonthCalendar::Panel7Click);
-    connect(p8, &QPushButton::clicked, this, &MonthCalendar::Panel8Click);
-    connect(p9, &QPushButton::clicked, this, &MonthCalendar::Panel9Click);
-    connect(p10, &QPushButton::clicked, this, &MonthCalendar::Panel10Click);
+    connect(previousYearButton, &QPushButton::clicked, this, &MonthCalendar::previousYear);
+    connect(nextYearButton, &QPushButton::clicked, this, &MonthCalendar::nextYear);
+    connect(previousMonthButton, &QPushButton::clicked, this, &MonthCalendar::previousMonth);
+    connect(nextMonthButton, &QPushButton::clicked, this, &MonthCalendar::nextMonth);
 }
 
 void MonthCalendar::setCalendar(Ymd date) {
@@ -77,15 +77,15 @@ void MonthCalendar::page(int years, int months) {
 }
 
 void MonthCalendar::show() {
-    lEv->setText(QString::number(date_.year));
-    pAktHonap->setText(fromCp(monthName(date_.month)));
+    yearLabel->setText(QString::number(date_.year));
+    monthLabel->setText(fromCp(monthName(date_.month)));
     const MonthGrid grid = monthGrid(date_.year, date_.month);
     for (int r = 0; r < 6; ++r)
         for (int c = 0; c < 7; ++c) {
             const int d = grid[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)];
             auto* item = new QTableWidgetItem(d ? QString::number(d) : QString());
             item->setTextAlignment(Qt::AlignCenter);
-            gNaptar->setItem(r, c, item);
+            dayGrid->setItem(r, c, item);
         }
 }
 

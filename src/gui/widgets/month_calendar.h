@@ -15,18 +15,18 @@ class MonthCalendar : public QWidget {
   public:
     explicit MonthCalendar(QWidget* parent = nullptr);
 
-    // `Calendar`: the panel's current date.
-    Ymd Calendar() const { return date_; }
+    // The date whose month is shown.
+    Ymd shownDate() const { return date_; }
     void setCalendar(Ymd date);
 
-    void Panel7Click() { page(-1, 0); }
-    void Panel8Click() { page(1, 0); }
-    void Panel9Click() { page(0, -1); }
-    void Panel10Click() { page(0, 1); }
+    void previousYear() { page(-1, 0); }
+    void nextYear() { page(1, 0); }
+    void previousMonth() { page(0, -1); }
+    void nextMonth() { page(0, 1); }
 
-    QLabel* lEv = nullptr;
-    QLabel* pAktHonap = nullptr;
-    QTableWidget* gNaptar = nullptr;
+    QLabel* yearLabel = nullptr;
+    QLabel* monthLabel = nullptr;
+    QTableWidget* dayGrid = nullptr;
 
   private:
     void page(int years, int months);
