@@ -6,6 +6,7 @@
 #include "gui/tabs/events_tab.h"
 #include "gui/widgets/listing_model.h"
 #include "support/app_fixture.h"
+#include "support/settable_clock.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>
@@ -17,7 +18,7 @@ using namespace zel;
 struct World {
     bench::TempDir dir{"zel-gui-bench"};
     test::ScriptedDialogs dialogs;
-    SettableClock clock;
+    zel::test::SettableClock clock;
     test::RecordingShell shell;
     test::RecordingSound sound;
     test::RecordingTray tray;

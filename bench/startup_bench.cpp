@@ -13,6 +13,7 @@
 #include "support/fakes.h"
 #include "support/recording_sound.h"
 #include "support/scripted_dialogs.h"
+#include "support/settable_clock.h"
 
 #include <QApplication>
 #include <QFont>
@@ -115,7 +116,7 @@ int runChild(int argc, char** argv, Clk::time_point t0, const fs::path& folder) 
     test::ScriptedDialogs dialogs;
     if (!gui::runWriteTest(paths, dialogs)) return 1;
     const EventRecord mid = bench::generatedRecord(EventKind::Reminder, bench::kRecordsPerFile / 2);
-    SettableClock clock{
+    zel::test::SettableClock clock{
         {static_cast<DayNumber>(mid.date), std::int64_t{*minuteFromStored(mid.time)} * 60'000}};
     test::RecordingShell shell;
     test::RecordingSound sound;

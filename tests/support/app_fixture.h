@@ -5,6 +5,7 @@
 #include "support/fakes.h"
 #include "support/recording_sound.h"
 #include "support/scripted_dialogs.h"
+#include "support/settable_clock.h"
 #include "support/test_util.h"
 
 #include <memory>

@@ -39,15 +39,4 @@ class Clock {
     virtual Moment now() const = 0;
 };
 
-class SettableClock : public Clock {
-  public:
-    explicit SettableClock(Moment start = {}) : now_(start) {}
-    Moment now() const override { return now_; }
-    void set(Moment m) { now_ = m; }
-    void advanceMs(std::int64_t ms) { now_ = now_.plusMs(ms); }
-
-  private:
-    Moment now_;
-};
-
 } // namespace zel
