@@ -1,11 +1,10 @@
 #include "core/events/event_table.h"
 
+#include "core/os/file.h"
 #include "core/storage/record_file.h"
 
 #include <algorithm>
 #include <cstdint>
-#include <sys/mman.h>
-#include <unistd.h>
 
 namespace zel {
 
@@ -66,23 +65,6 @@ bool rowsInOrder(EventKind kind, const std::vector<EventRow>& rows) {
     return true;
 }
 
-namespace {
-// Maps a large fresh buffer in one call: touching it page by page costs far more on some machines.
-void prefault(void* data, std::size_t size) {
-#ifdef MADV_POPULATE_WRITE
-    if (size < (1u << 20)) return;
-    const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
-    const auto from = (reinterpret_cast<std::uintptr_t>(data) + page - 1) / page * page;
-    const auto to = (reinterpret_cast<std::uintptr_t>(data) + size) / page * page;
-    if (to > from)
-        ::madvise(reinterpret_cast<void*>(from), to - from, MADV_POPULATE_WRITE); // a refusal is harmless
-#else
-    (void)data;
-    (void)size;
-#endif
-}
-} // namespace
-
 EventTable loadEventTable(const std::filesystem::path& path, EventKind kind) {
     openOrCreate(path);
     EventTable table;
@@ -91,7 +73,8 @@ EventTable loadEventTable(const std::filesystem::path& path, EventKind kind) {
     const auto bytes = std::filesystem::file_size(path, ec);
     if (!ec) {
         table.rows.reserve(static_cast<std::size_t>(bytes) / recordSize(kind));
-        prefault(table.rows.data(), table.rows.capacity() * sizeof(EventRow));
+        // Touching a large fresh buffer page by page costs far more on some machines.
+        os::populate(table.rows.data(), table.rows.capacity() * sizeof(EventRow));
     }
     forEachRecord(path, recordSize(kind), [&](const std::uint8_t* rec, std::size_t k) {
         table.rows.push_back(rowFromRecord(kind, decodeEvent(kind, rec), k));

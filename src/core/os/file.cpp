@@ -1,0 +1,169 @@
+#include "core/os/file.h"
+
+#include "core/errors.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <string>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace zel::os {
+namespace fs = std::filesystem;
+
+namespace {
+
+[[noreturn]] void fail(const fs::path& path, int code = errno) {
+    throw IoError(code, path.string());
+}
+
+int openFlags(File::Access access) {
+    switch (access) {
+    case File::Access::Read:
+        return O_RDONLY;
+    case File::Access::ReadWrite:
+        return O_RDWR;
+    case File::Access::ReadWriteCreate:
+        return O_RDWR | O_CREAT;
+    }
+    return O_RDONLY;
+}
+
+void writeAll(const fs::path& path, int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            fail(path);
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+}
+
+void syncFolderOf(const fs::path& path) {
+    const fs::path dir = path.has_parent_path() ? path.parent_path() : fs::path(".");
+    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd); // best effort: the rename itself already happened
+        ::close(fd);
+    }
+}
+
+// A link is followed to the file it names, so the link stays and its target gets the new bytes.
+fs::path targetOf(const fs::path& path) {
+    std::error_code ec;
+    if (!fs::is_symlink(path, ec)) return path;
+    const fs::path target = fs::weakly_canonical(path, ec);
+    return ec ? path : target;
+}
+
+} // namespace
+
+File::File(const fs::path& path, Access access) : path_(path) {
+    do {
+        fd_ = ::open(path.c_str(), openFlags(access) | O_CLOEXEC, 0644);
+    } while (fd_ < 0 && errno == EINTR);
+    if (fd_ < 0) fail(path);
+}
+
+File::~File() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+bool File::isFolder() const {
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0) fail(path_);
+    return S_ISDIR(st.st_mode);
+}
+
+std::uint64_t File::size() const {
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0) fail(path_);
+    return static_cast<std::uint64_t>(st.st_size);
+}
+
+std::size_t File::read(void* into, std::size_t n) {
+    for (;;) {
+        const ssize_t got = ::read(fd_, into, n);
+        if (got >= 0) return static_cast<std::size_t>(got);
+        if (errno != EINTR) fail(path_);
+    }
+}
+
+void File::readAt(void* into, std::size_t n, std::uint64_t offset) {
+    auto* out = static_cast<char*>(into);
+    std::size_t got = 0;
+    while (got < n) {
+        const ssize_t r = ::pread(fd_, out + got, n - got, static_cast<off_t>(offset + got));
+        if (r < 0) {
+            if (errno == EINTR) continue;
+            fail(path_);
+        }
+        if (r == 0) fail(path_, EINVAL); // the bytes are gone: as if the place were past the end
+        got += static_cast<std::size_t>(r);
+    }
+}
+
+void File::writeAt(std::string_view bytes, std::uint64_t offset) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::pwrite(fd_, bytes.data(), bytes.size(), static_cast<off_t>(offset));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            fail(path_);
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+        offset += static_cast<std::uint64_t>(n);
+    }
+}
+
+void File::sync() {
+    if (::fsync(fd_) != 0) fail(path_);
+}
+
+void replaceAtomically(const fs::path& requested, std::initializer_list<std::string_view> pieces) {
+    const fs::path path = targetOf(requested);
+    std::string name = path.string() + ".tmp-XXXXXX";
+    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd < 0) fail(path);
+    const fs::path tmp = name;
+    try {
+        struct stat st {};
+        const mode_t mode = ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
+        if (::fchmod(fd, mode) != 0) fail(tmp);
+        for (auto piece : pieces)
+            writeAll(tmp, fd, piece);
+        if (::fsync(fd) != 0) fail(tmp);
+    } catch (...) {
+        ::close(fd);
+        ::unlink(tmp.c_str());
+        throw;
+    }
+    if (::close(fd) != 0) {
+        const int code = errno;
+        ::unlink(tmp.c_str());
+        fail(tmp, code);
+    }
+    if (::rename(tmp.c_str(), path.c_str()) != 0) {
+        const int code = errno;
+        ::unlink(tmp.c_str());
+        fail(path, code);
+    }
+    syncFolderOf(path);
+}
+
+void populate(void* data, std::size_t size) {
+#ifdef MADV_POPULATE_WRITE
+    if (size < (1u << 20)) return;
+    const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+    const auto from = (reinterpret_cast<std::uintptr_t>(data) + page - 1) / page * page;
+    const auto to = (reinterpret_cast<std::uintptr_t>(data) + size) / page * page;
+    if (to > from) ::madvise(reinterpret_cast<void*>(from), to - from, MADV_POPULATE_WRITE);
+#else
+    (void)data;
+    (void)size;
+#endif
+}
+
+} // namespace zel::os

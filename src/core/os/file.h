@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <initializer_list>
+#include <string_view>
+
+namespace zel::os {
+
+// The platform's file calls, in one place: a port to another system changes this unit only. Every
+// failure throws IoError with the platform's error number.
+
+class File {
+  public:
+    enum class Access { Read, ReadWrite, ReadWriteCreate };
+
+    // ReadWriteCreate creates a missing file empty and never truncates an existing one.
+    File(const std::filesystem::path& path, Access access);
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+    ~File();
+
+    bool isFolder() const;
+    std::uint64_t size() const;
+    // Up to n bytes; 0 at the end of the file.
+    std::size_t read(void* into, std::size_t n);
+    // Exactly n bytes at offset; a file that ends before them fails with EINVAL.
+    void readAt(void* into, std::size_t n, std::uint64_t offset);
+    void writeAt(std::string_view bytes, std::uint64_t offset);
+    void sync();
+
+  private:
+    std::filesystem::path path_;
+    int fd_ = -1;
+};
+
+// Writes the pieces into a new file beside `path` (its own folder, a unique name, created exclusively,
+// so never through a planted link), with the permissions of the file it replaces, flushes it to disk
+// and renames it over `path` in one step. On failure the new file is removed and `path` is as it was.
+// A `path` that is a link is replaced at its target.
+void replaceAtomically(const std::filesystem::path& path, std::initializer_list<std::string_view> pieces);
+
+// Asks the system to back a fresh buffer with memory in one call, which is far cheaper than page by
+// page on some machines. A hint: a refusal is harmless.
+void populate(void* data, std::size_t size);
+
+} // namespace zel::os
