@@ -1,461 +1,412 @@
-#include "core/events/event_record.h"
-#include "core/storage/record_file.h"
-#include "core/text/cp1250.h"
-#include "gui/alert/alert_window.h"
-#include "gui/tabs/events_tab.h"
-#include "gui/tabs/partners_tab.h"
-#include "gui/widgets/listing_model.h"
-#include "gui/widgets/month_calendar.h"
-#include "gui/widgets/summary_box.h"
 #include "support/app_fixture.h"
-#include "support/gui_util.h"
-
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDateEdit>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTabWidget>
-#include <QTableView>
-#include <QTableWidget>
-#include <QTest>
-#include <QTimeEdit>
-#include <gtest/gtest.h>
 
 using namespace zel;
 using namespace zel::gui;
+using namespace Qt::StringLiterals;
+using zel::test::event;
 using zel::test::readFile;
-using zel::test::Start;
+using Kind = Dialogs::Kind;
+using Rows = std::vector<std::string>;
 
 namespace {
 
-EventRecord ev(int y, int mo, int d, int h, int mi, const char* text, std::uint8_t recurrence = 0) {
-    EventRecord r;
-    r.text = utf8ToCp1250(text);
-    r.recurrence = recurrence;
-    r.date = static_cast<double>(dayNumber(y, mo, d));
-    r.time = storedFromMinute(h * 60 + mi);
-    return r;
+EventRecord ev(int mo, int d, int h, int mi, const char* text, std::uint8_t recurrence = 0, int y = 2024) {
+    return test::event(dayNumber(y, mo, d), h, mi, text, true, recurrence);
 }
 
-void store(const Start& s, EventKind k, const std::vector<EventRecord>& recs) {
-    std::string bytes;
-    for (const auto& r : recs)
-        bytes += encodeEvent(k, r);
-    std::filesystem::create_directories(s.dir.path() / "Data");
-    replaceFile(s.data(eventFileName(k)), bytes);
-}
+const QString kDeleteQuestion = u"Valóban törölni szeretné azt a sort amiben áll?"_s;
 
-std::vector<std::string> fileTexts(const Start& s, EventKind k) {
-    std::vector<std::string> out;
-    for (const auto& r : loadEventTable(s.data(eventFileName(k)), k).rows)
-        out.push_back(cp1250ToUtf8(r.text) + "@" + dateText(*r.day).substr(5) + timeText(r.minute));
-    return out;
-}
-
-struct Tab {
-    Start s;
-    std::unique_ptr<MainWindow> w;
-    EventsTab* t = nullptr;
-    explicit Tab(Moment now = Moment::at(2024, 3, 5, 9, 5, 7)) { s.clock.set(now); }
-    void open() {
-        w = s.open();
-        w->show();
-        t = w->eventsTab();
-    }
+struct Tab : test::App {
+    using App::App;
+    EventsTab* t() const { return w->eventsTab(); }
     // The grid's text column, row by row.
-    std::vector<std::string> listed() const {
-        std::vector<std::string> out;
-        for (int r = 0; r < static_cast<int>(t->model()->listedCount()); ++r)
-            out.push_back(cp1250ToUtf8(t->model()->cellText(r, 4)));
+    Rows listed() const {
+        Rows out;
+        for (int r = 0; r < static_cast<int>(t()->model()->listedCount()); ++r)
+            out.push_back(cp1250ToUtf8(t()->model()->cellText(r, 4)));
         return out;
     }
-    template <class W> W* get(const char* name) const { return zel::test::child<W>(t, name); }
+    // The file's records as "text@MM.DD.H:MM".
+    Rows file(EventKind k) const {
+        Rows out;
+        for (const auto& r : loadEventTable(data(eventFileName(k)), k).rows)
+            out.push_back(cp1250ToUtf8(r.text) + "@" + dateText(*r.day).substr(5) + timeText(r.minute));
+        return out;
+    }
     QTableView* grid() const { return get<QTableView>("eventGrid"); }
-    QGroupBox* editor() const { return get<QGroupBox>("editGroup"); }
-    void select(int row, int column) { grid()->setCurrentIndex(t->model()->index(row, column)); }
-    void openEditor() const { QTest::keyClick(grid(), Qt::Key_Return); }
-    void closeEditor() const { QTest::keyClick(get<QWidget>("editDate"), Qt::Key_Escape); }
-    void apply() const { get<QPushButton>("applyButton")->click(); }
+    QWidget* editor() const { return get("editGroup"); }
+    QPlainTextEdit* editText() const { return get<QPlainTextEdit>("editReminderText"); }
+    QDateEdit* date(const char* name) const { return get<QDateEdit>(name); }
+    QString editLabel() const { return get<QLabel>("editLabel")->text(); }
+    void select(int row, int column) { grid()->setCurrentIndex(t()->model()->index(row, column)); }
+    void edit(int row, int column) {
+        select(row, column);
+        QTest::keyClick(grid(), Qt::Key_Return);
+    }
     void chooseKind(EventKind kind) const {
         auto* choice = get<QComboBox>("listingKindChoice");
         choice->setCurrentIndex(static_cast<int>(kindIndex(kind)));
         emit choice->activated(choice->currentIndex());
     }
-    void showPast(bool on) {
+    void showPast() {
         Settings st = defaultSettings();
-        st.pastEvents = on;
-        writeSettingsFile(s.dir.path() / kSettingsFileName, encodeSettings(st, SettingsBytes{}));
+        st.pastEvents = true;
+        writeSettings(st);
     }
 };
 
-using Rows = std::vector<std::string>;
+const DayNumber kDay = dayNumber(2024, 3, 5);
+
+struct NewEvent : test::App {
+    NewEventTab* t() const { return w->newEventTab(); }
+    QPlainTextEdit* text() const { return get<QPlainTextEdit>("reminderText"); }
+    void add(int h, int m, int sec = 0) const {
+        get<QTimeEdit>("timePicker")->setTime(QTime(h, m, sec));
+        click("addButton");
+    }
+    void reminder(const QString& content, int h, int m, int sec = 0) {
+        t()->selectKind(EventKind::Reminder);
+        text()->setPlainText(content);
+        add(h, m, sec);
+    }
+    void program(const QString& file, const QString& parameters, int h, int m) {
+        t()->selectKind(EventKind::Program);
+        setText("programFile", file);
+        setText("programParameters", parameters);
+        add(h, m);
+    }
+};
 
 } // namespace
 
-TEST(Listing, TodayWithAndWithoutThePast) {
-    Tab x;
-    store(x.s, EventKind::Reminder,
-          {ev(2024, 3, 4, 20, 0, "tegnap"), ev(2024, 3, 5, 9, 0, "reggel"), ev(2024, 3, 5, 9, 5, "most", 1),
-           ev(2024, 3, 5, 10, 0, "később", 4), ev(2024, 3, 6, 8, 0, "holnap")});
-    x.open();
-    EXPECT_EQ(x.w->pages()->currentIndex(), MainWindow::TabEvents);
-    EXPECT_EQ(x.listed(), (Rows{"később", "holnap"})); // "Mind" at start
-    EXPECT_FALSE(x.get<QDateEdit>("rangeFrom")->isVisible() && x.get<QGroupBox>("nameDayGroup")->isVisible());
-    x.get<QRadioButton>("todayFilter")->click();
-    EXPECT_EQ(x.listed(), Rows{"később"});
-    EXPECT_EQ(cp1250ToUtf8(x.t->model()->cellText(0, 1)), "Évente");
-    EXPECT_EQ(x.t->model()->cellText(0, 0), "   *");
-    EXPECT_EQ(x.t->model()->cellText(0, 2), "2024.03.05.");
-    EXPECT_EQ(x.t->model()->cellText(0, 3), "10:00");
-    x.get<QRadioButton>("tomorrowFilter")->click();
-    EXPECT_EQ(x.listed(), Rows{"holnap"});
-
-    x.showPast(true);
-    x.open();
-    x.get<QRadioButton>("todayFilter")->click();
-    EXPECT_EQ(x.listed(), (Rows{"reggel", "most", "később"}));
-    x.get<QRadioButton>("allFilter")->click();
-    EXPECT_EQ(x.listed().size(), 5u);
-
-    // An empty window: a disabled grid with one blank row.
-    x.get<QDateEdit>("rangeFrom")->setDate(QDate(2030, 1, 1));
-    EXPECT_TRUE(x.get<QRadioButton>("rangeFilter")->isChecked());
-    EXPECT_TRUE(x.t->model()->isEmpty());
-    EXPECT_EQ(x.t->model()->rowCount(), 1);
-    EXPECT_FALSE(x.grid()->isEnabled());
-    x.get<QDateEdit>("rangeFrom")->setDate(QDate(2024, 3, 5));
-    EXPECT_EQ(x.get<QDateEdit>("rangeTo")->date(), QDate(2024, 3, 5));
-    x.get<QDateEdit>("rangeTo")->setDate(QDate(2024, 3, 6));
-    EXPECT_EQ(x.listed(), (Rows{"reggel", "most", "később", "holnap"}));
-    x.get<QDateEdit>("rangeTo")->setDate(QDate(2024, 3, 1)); // raised back to the first day
-    EXPECT_EQ(x.get<QDateEdit>("rangeTo")->date(), QDate(2024, 3, 5));
+TEST(GuiListing, TheFiltersARangeThatStaysInOrderAndTheNameDaysOfItsFirstDay) {
+    Tab x(Moment::at(2024, 3, 5, 9, 5, 7));
+    x.store(EventKind::Reminder, {ev(3, 4, 20, 0, "tegnap"), ev(3, 5, 9, 0, "reggel"),
+                                  ev(3, 5, 10, 0, "később", 4), ev(3, 6, 8, 0, "holnap")});
+    x.show();
+    EXPECT_EQ(x.listed(), (Rows{"később", "holnap"})); // "Mind" at start, without the past
+    x.showPast();
+    x.show();
+    x.click("todayFilter");
+    EXPECT_EQ(x.listed(), (Rows{"reggel", "később"}));
+    // An empty range: a disabled grid with one blank row; an end before the start is raised to it.
+    x.date("rangeFrom")->setDate(QDate(2030, 1, 1));
+    EXPECT_TRUE(x.checked("rangeFilter"));
+    EXPECT_TRUE(x.t()->model()->isEmpty() && x.t()->model()->rowCount() == 1 && !x.grid()->isEnabled());
+    x.date("rangeFrom")->setDate(QDate(2024, 3, 5));
+    x.date("rangeTo")->setDate(QDate(2024, 3, 1));
+    EXPECT_EQ(x.date("rangeTo")->date(), QDate(2024, 3, 5));
+    x.date("rangeTo")->setDate(QDate(2024, 3, 6));
+    EXPECT_EQ(x.listed(), (Rows{"reggel", "később", "holnap"}));
+    // 12.31 of the common calendar, whose line has no trailing space; a name starts a new partner.
+    x.date("rangeFrom")->setDate(QDate(2026, 12, 31));
+    auto* names = x.get<QComboBox>("nameDayList");
+    EXPECT_EQ(test::items(names), (QStringList{u"12.31 névnapjai:"_s, u"Szilveszter"_s}));
+    emit names->activated(1);
+    EXPECT_EQ(x.w->pages()->currentIndex(), MainWindow::TabPartners);
+    EXPECT_TRUE(x.get<QLineEdit>("nameField")->text() == u" Szilveszter"_s && names->currentIndex() == 0);
 }
 
-TEST(Listing, WeekAndMonthAndTheNameDaysOfTheFirstDay) {
-    Tab sunday(Moment::at(2026, 12, 6, 12));
-    store(sunday.s, EventKind::NameDay,
-          {ev(2026, 11, 29, 0, 0, "előtte"), ev(2026, 11, 30, 0, 0, "hétfő"),
-           ev(2026, 12, 6, 0, 0, "vasárnap"), ev(2026, 12, 7, 0, 0, "jövő hét"),
-           ev(2026, 12, 31, 0, 0, "szilveszter"), ev(2027, 1, 1, 0, 0, "újév")});
-    sunday.showPast(true);
-    sunday.open();
-    sunday.chooseKind(EventKind::NameDay);
-    sunday.get<QRadioButton>("weekFilter")->click();
-    EXPECT_EQ(sunday.listed(), (Rows{"hétfő", "vasárnap"}));
-    EXPECT_EQ(sunday.get<QDateEdit>("rangeFrom")->date(), QDate(2026, 11, 30));
-    EXPECT_EQ(sunday.get<QDateEdit>("rangeTo")->date(), QDate(2026, 12, 6));
-    EXPECT_TRUE(sunday.grid()->isColumnHidden(1));
-    EXPECT_TRUE(sunday.grid()->isColumnHidden(3));
-    EXPECT_EQ(sunday.t->model()->headerData(4, Qt::Horizontal, Qt::DisplayRole).toString(),
-              QStringLiteral("Névnap"));
-    sunday.get<QRadioButton>("monthFilter")->click();
-    EXPECT_EQ(sunday.listed(), (Rows{"vasárnap", "jövő hét", "szilveszter"}));
-    EXPECT_EQ(sunday.get<QDateEdit>("rangeTo")->date(), QDate(2026, 12, 31));
-    EXPECT_EQ(sunday.w->monthCalendar()->shownDate(), (Ymd{2026, 12, 6}));
-
-    Tab monday(Moment::at(2026, 12, 7, 12));
-    monday.open();
-    monday.get<QRadioButton>("weekFilter")->click();
-    EXPECT_EQ(monday.get<QDateEdit>("rangeFrom")->date(), QDate(2026, 12, 7));
-    EXPECT_EQ(monday.get<QDateEdit>("rangeTo")->date(), QDate(2026, 12, 13));
-
-    // 12.31 of the common calendar, whose line has no trailing space.
-    monday.get<QDateEdit>("rangeFrom")->setDate(QDate(2026, 12, 31));
-    ASSERT_EQ(monday.get<QComboBox>("nameDayList")->count(), 2);
-    EXPECT_EQ(monday.get<QComboBox>("nameDayList")->itemText(0), QStringLiteral("12.31 névnapjai:"));
-    EXPECT_EQ(monday.get<QComboBox>("nameDayList")->itemText(1), QStringLiteral("Szilveszter"));
-    emit monday.get<QComboBox>("nameDayList")->activated(1);
-    EXPECT_EQ(monday.w->pages()->currentIndex(), MainWindow::TabPartners);
-    EXPECT_EQ(zel::test::child<QLineEdit>(monday.w->partnersTab(), "nameField")->text(),
-              QStringLiteral(" Szilveszter"));
-    EXPECT_EQ(zel::test::child<QLineEdit>(monday.w->partnersTab(), "nameField")->cursorPosition(), 0);
-    EXPECT_EQ(monday.get<QComboBox>("nameDayList")->currentIndex(), 0);
-}
-
-TEST(Modification, DatesMoveTimesAreCheckedAndTextsStayInPlace) {
-    Tab x(Moment::at(2024, 4, 1, 8));
-    store(x.s, EventKind::Reminder,
-          {ev(2024, 5, 1, 11, 0, "a"), ev(2024, 5, 2, 10, 0, "b"), ev(2024, 5, 3, 12, 0, "c")});
-    x.open();
-    x.select(0, 2);
-    QTest::keyClick(x.grid(), Qt::Key_Return);
-    ASSERT_TRUE(x.editor()->isVisible());
-    EXPECT_EQ(x.get<QLabel>("editLabel")->text(), QStringLiteral("Dátum"));
-    EXPECT_EQ(x.get<QPushButton>("todayButton")->text(), QStringLiteral("2024.04.01."));
-    x.get<QDateEdit>("editDate")->setDate(QDate(2024, 5, 2));
-    QTest::keyClick(x.get<QDateEdit>("editDate"), Qt::Key_Return);
-    EXPECT_EQ(fileTexts(x.s, EventKind::Reminder), (Rows{"b@05.02.10:00", "a@05.02.11:00", "c@05.03.12:00"}));
-    EXPECT_FALSE(x.editor()->isVisible());
-    EXPECT_EQ(x.grid()->currentIndex(), x.t->model()->index(0, 2)); // the noted cell again
-
-    // A taken minute, and an unchanged one, are refused.
-    const std::string before = readFile(x.s.data("emlekeztetok.dat"));
-    x.select(1, 3);
-    x.openEditor();
-    EXPECT_EQ(x.get<QLabel>("editLabel")->text(), QStringLiteral("Idő"));
-    x.get<QTimeEdit>("editTime")->setTime(QTime(10, 0));
-    x.apply();
-    x.select(1, 3);
-    x.openEditor();
-    x.apply();
-    ASSERT_EQ(x.s.dialogs.boxes.size(), 2u);
-    for (const auto& box : x.s.dialogs.boxes) {
-        EXPECT_EQ(box.kind, Dialogs::Kind::Information);
-        EXPECT_TRUE(
-            box.text.startsWith(QStringLiteral("A megadott napra és órára már felvett emlékeztetőt.\n\n")));
-    }
-    EXPECT_EQ(readFile(x.s.data("emlekeztetok.dat")), before);
-    // Space in the time editor puts the current time in.
-    QTest::keyClick(x.get<QTimeEdit>("editTime"), Qt::Key_Space);
-    EXPECT_EQ(x.get<QTimeEdit>("editTime")->time(), QTime(8, 0));
-
-    // The text of the middle row, in place: the neighbours' bytes stay.
-    x.select(1, 4);
-    x.openEditor();
-    EXPECT_TRUE(x.get<QPlainTextEdit>("editReminderText")->isVisible());
-    EXPECT_EQ(x.editor()->height(), 51);
-    x.get<QPlainTextEdit>("editReminderText")->setPlainText(QStringLiteral("két\nsor"));
-    QTest::keyClick(x.get<QPlainTextEdit>("editReminderText"), Qt::Key_Enter,
-                    Qt::ControlModifier | Qt::KeypadModifier);
-    const std::string after = readFile(x.s.data("emlekeztetok.dat"));
-    EXPECT_EQ(after.substr(0, 280), before.substr(0, 280));
-    EXPECT_EQ(after.substr(560), before.substr(560));
-    EXPECT_EQ(fileTexts(x.s, EventKind::Reminder)[1], "két\r\nsor@05.02.11:00");
-}
-
-TEST(Modification, TheEditorNeverCoversItsRowAndTheTextStopsAtItsField) {
-    Tab x(Moment::at(2024, 4, 1, 8));
-    std::vector<EventRecord> many;
-    for (int d = 1; d <= 12; ++d)
-        many.push_back(ev(2024, 5, d, 9, 0, "nap"));
-    store(x.s, EventKind::Reminder, many);
-    x.open();
+TEST(GuiListing, TabLeavesTheGridAndCtrlTabTurnsThePage) {
+    Tab x(Moment::at(2024, 3, 1, 8));
+    x.store(EventKind::Reminder, {ev(3, 5, 9, 0, "a"), ev(3, 6, 9, 0, "b")});
+    x.show();
     QTableView* grid = x.grid();
-    for (int row : {0, 3, 5, 11}) {
-        for (int column : {2, 4}) {
-            x.select(row, column);
-            x.openEditor();
-            ASSERT_FALSE(x.editor()->isHidden());
-            const QRect cell = grid->visualRect(grid->currentIndex());
-            const QPoint bottom = grid->viewport()->mapTo(x.t, cell.bottomLeft());
-            EXPECT_GE(cell.top(), 0) << row;
-            EXPECT_LT(bottom.y(), x.editor()->y()) << row << "," << column;
-            x.closeEditor();
-        }
-    }
-    EXPECT_TRUE(x.editor()->isHidden());
-    EXPECT_EQ(grid->geometry().bottom() + 1,
-              x.get<QPushButton>("deleteButton")->y() - 2); // the whole place again
-
-    // Typing stops at the 255 bytes of the field; a line break takes two of them.
-    x.select(0, 4);
-    x.openEditor();
-    x.get<QPlainTextEdit>("editReminderText")->clear();
-    QTest::keyClicks(x.get<QPlainTextEdit>("editReminderText"), QString(250, u'a'));
-    QTest::keyClick(x.get<QPlainTextEdit>("editReminderText"), Qt::Key_Return);
-    QTest::keyClicks(x.get<QPlainTextEdit>("editReminderText"), QStringLiteral("bcdefgh"));
-    EXPECT_EQ(x.get<QPlainTextEdit>("editReminderText")->toPlainText(),
-              QString(250, u'a') + QStringLiteral("\nbcd"));
-    x.get<QPlainTextEdit>("editReminderText")->insertPlainText(QStringLiteral("xyz"));
-    x.get<QPlainTextEdit>("editReminderText")->moveCursor(QTextCursor::Start);
-    x.get<QPlainTextEdit>("editReminderText")->insertPlainText(QStringLiteral("Ő"));
-    EXPECT_EQ(x.get<QPlainTextEdit>("editReminderText")->toPlainText(),
-              QString(250, u'a') + QStringLiteral("\nbcd"));
-    QTest::keyClick(x.get<QPlainTextEdit>("editReminderText"), Qt::Key_Return, Qt::ControlModifier);
-    EXPECT_EQ(fileTexts(x.s, EventKind::Reminder)[0], std::string(250, 'a') + "\r\nbcd@05.01.9:00");
-}
-
-TEST(Modification, AHiddenEarlierEventOfTheSameDayDoesNotShiftTheRow) {
-    Tab x(Moment::at(2024, 3, 5, 12));
-    store(x.s, EventKind::Reminder,
-          {ev(2024, 3, 5, 9, 0, "reggel"), ev(2024, 3, 5, 14, 0, "délután"), ev(2024, 3, 5, 18, 0, "este")});
-    x.open();
-    x.get<QRadioButton>("todayFilter")->click();
-    ASSERT_EQ(x.listed(), (Rows{"délután", "este"}));
-    x.select(1, 0);
-    x.openEditor();
-    x.get<QCheckBox>("editActive")->setChecked(false);
-    x.apply();
-    const auto t = loadEventTable(x.s.data("emlekeztetok.dat"), EventKind::Reminder);
-    EXPECT_TRUE(t.rows[0].active);
-    EXPECT_TRUE(t.rows[1].active);
-    EXPECT_FALSE(t.rows[2].active);
-
-    x.select(0, 0);
-    x.s.dialogs.answers.push_back(Dialogs::Yes);
-    QTest::keyClick(x.grid(), Qt::Key_Delete);
-    EXPECT_EQ(fileTexts(x.s, EventKind::Reminder), (Rows{"reggel@03.05.9:00", "este@03.05.18:00"}));
-}
-
-TEST(Modification, AMissingProgramIsQuestionedAndADateMoveKeepsTheMinuteRule) {
-    Tab x(Moment::at(2024, 3, 1, 8));
-    store(x.s, EventKind::Program,
-          {ev(2024, 3, 5, 9, 0, "/nincs/ilyen --x"), ev(2024, 3, 6, 9, 0, "/bin/sh ")});
-    x.open();
-    x.chooseKind(EventKind::Program);
-    x.select(0, 4);
-    x.openEditor();
-    EXPECT_EQ(x.get<QLabel>("editLabel")->text(), QStringLiteral("Fájl"));
-    EXPECT_TRUE(x.get<QPushButton>("editBrowseButton")->isVisible());
-    QTest::keyClick(x.get<QLineEdit>("editProgramFile"), Qt::Key_Space); // no spaces in the command line
-    EXPECT_EQ(x.get<QLineEdit>("editProgramFile")->text(), QStringLiteral("/nincs/ilyen --x"));
-    x.s.dialogs.answers.push_back(Dialogs::Yes);
-    x.apply();
-    ASSERT_EQ(x.s.dialogs.boxes.size(), 1u);
-    EXPECT_EQ(x.s.dialogs.boxes[0].kind, Dialogs::Kind::Warning);
-    EXPECT_EQ(x.s.dialogs.boxes[0].text,
-              QStringLiteral("A megadott futtatandó állomány nem található!\nSzeretne egy újat megadni?"));
-    EXPECT_EQ(x.s.dialogs.boxes[0].buttons, Dialogs::Yes | Dialogs::No);
-    x.get<QLineEdit>("editProgramFile")->setText(QStringLiteral("/bin/sh -c true"));
-    x.apply(); // exists: no question
-    EXPECT_EQ(x.s.dialogs.boxes.size(), 1u);
-    EXPECT_EQ(fileTexts(x.s, EventKind::Program)[0], "/bin/sh -c true@03.05.9:00");
-
-    // Moving the first program onto the second one's minute is refused.
-    x.select(0, 2);
-    x.openEditor();
-    x.get<QDateEdit>("editDate")->setDate(QDate(2024, 3, 6));
-    x.apply();
-    ASSERT_EQ(x.s.dialogs.boxes.size(), 2u);
-    EXPECT_TRUE(x.s.dialogs.boxes[1].text.startsWith(
-        QStringLiteral("A megadott napra és órára már felvett futtatandó programot.")));
-    EXPECT_EQ(fileTexts(x.s, EventKind::Program).size(), 2u);
-}
-
-TEST(Deletion, TheMiddleOfThreeTheOnlyOneAndNoAnswer) {
-    Tab x(Moment::at(2024, 3, 1, 8));
-    store(x.s, EventKind::Birthday,
-          {ev(2024, 3, 5, 0, 0, "első"), ev(2024, 3, 5, 0, 0, "második"), ev(2024, 3, 5, 0, 0, "harmadik")});
-    x.open();
-    x.chooseKind(EventKind::Birthday);
-    x.select(1, 2);
-    x.s.dialogs.answers.push_back(Dialogs::No);
-    x.get<QPushButton>("deleteButton")->click();
-    EXPECT_EQ(fileTexts(x.s, EventKind::Birthday).size(), 3u);
-    x.select(1, 2);
-    x.s.dialogs.answers.push_back(Dialogs::Yes);
-    x.get<QPushButton>("deleteButton")->click();
-    ASSERT_EQ(x.s.dialogs.boxes.size(), 2u);
-    EXPECT_EQ(x.s.dialogs.boxes[1].kind, Dialogs::Kind::Confirmation);
-    EXPECT_EQ(x.s.dialogs.boxes[1].caption, QStringLiteral("Megerősítés"));
-    EXPECT_EQ(x.s.dialogs.boxes[1].text, QStringLiteral("Valóban törölni szeretné azt a sort amiben áll?"));
-    EXPECT_EQ(fileTexts(x.s, EventKind::Birthday), (Rows{"első@03.05.0:00", "harmadik@03.05.0:00"}));
-    EXPECT_EQ(x.listed(), (Rows{"első", "harmadik"}));
-
-    // With the warning windows off nothing is deleted, yet the listing is recomputed.
-    Settings quiet = defaultSettings();
-    quiet.warnings = false;
-    writeSettingsFile(x.s.dir.path() / kSettingsFileName, encodeSettings(quiet, SettingsBytes{}));
-    x.open();
-    x.chooseKind(EventKind::Birthday);
-    x.select(0, 2);
-    x.get<QPushButton>("deleteButton")->click();
-    EXPECT_EQ(fileTexts(x.s, EventKind::Birthday).size(), 2u);
-
-    Tab one(Moment::at(2024, 3, 1, 8));
-    store(one.s, EventKind::Reminder, {ev(2024, 3, 5, 9, 0, "egyetlen")});
-    one.open();
-    one.select(0, 4);
-    one.s.dialogs.answers.push_back(Dialogs::Yes);
-    one.get<QPushButton>("deleteButton")->click();
-    EXPECT_EQ(readFile(one.s.data("emlekeztetok.dat")).size(), 0u);
-    EXPECT_TRUE(one.t->model()->isEmpty());
-    EXPECT_FALSE(one.grid()->isEnabled());
-    EXPECT_TRUE(one.w->events().table(EventKind::Reminder).rows.empty());
-}
-
-TEST(Listing, KeysSkipTheRecurrenceColumn) {
-    Tab x(Moment::at(2024, 3, 1, 8));
-    store(x.s, EventKind::Reminder, {ev(2024, 3, 5, 9, 0, "a")});
-    x.open();
-    x.select(0, 0);
-    QTest::keyClick(x.grid(), Qt::Key_Right);
-    EXPECT_EQ(x.grid()->currentIndex().column(), 2);
-    QTest::keyClick(x.grid(), Qt::Key_Left);
-    EXPECT_EQ(x.grid()->currentIndex().column(), 0);
-    x.select(0, 1);
-    EXPECT_NE(x.grid()->currentIndex().column(), 1);
-}
-
-TEST(Listing, TabLeavesTheGridAndCtrlTabTurnsThePage) {
-    Tab x(Moment::at(2024, 3, 1, 8));
-    store(x.s, EventKind::Reminder, {ev(2024, 3, 5, 9, 0, "a"), ev(2024, 3, 6, 9, 0, "b")});
-    x.open();
-    QTableView* grid = x.grid();
-    for (auto modifiers : {Qt::NoModifier, Qt::ShiftModifier}) {
+    x.select(0, 0); // the keys skip the recurrence column
+    QTest::keyClick(grid, Qt::Key_Right);
+    EXPECT_EQ(grid->currentIndex().column(), 2);
+    QTest::keyClick(grid, Qt::Key_Left);
+    EXPECT_EQ(grid->currentIndex().column(), 0);
+    for (auto [key, modifiers] :
+         {std::pair{Qt::Key_Tab, Qt::NoModifier}, {Qt::Key_Backtab, Qt::ShiftModifier}}) {
         grid->setFocus();
         x.select(0, 2);
-        QTest::keyClick(grid, modifiers == Qt::ShiftModifier ? Qt::Key_Backtab : Qt::Key_Tab, modifiers);
-        EXPECT_NE(x.w->focusWidget(), grid);
-        EXPECT_EQ(grid->currentIndex(), x.t->model()->index(0, 2));
+        QTest::keyClick(grid, key, modifiers);
+        EXPECT_TRUE(x.w->focusWidget() != grid && grid->currentIndex() == x.t()->model()->index(0, 2));
     }
     grid->setFocus();
     QTest::keyClick(grid, Qt::Key_Tab, Qt::ControlModifier);
     EXPECT_EQ(x.w->pages()->currentIndex(), MainWindow::TabPartners);
 }
 
-TEST(Opening, TheAlertAndTheSummaryOpenTheirEvent) {
+TEST(GuiModification, DatesMoveTimesAreCheckedAndTextsStayInPlace) {
+    Tab x(Moment::at(2024, 4, 1, 8));
+    x.store(EventKind::Reminder, {ev(5, 1, 11, 0, "a"), ev(5, 2, 10, 0, "b"), ev(5, 3, 12, 0, "c")});
+    x.show();
+    x.edit(0, 2);
+    EXPECT_EQ(x.editLabel(), u"Dátum"_s);
+    x.date("editDate")->setDate(QDate(2024, 5, 2));
+    QTest::keyClick(x.get("editDate"), Qt::Key_Return);
+    EXPECT_EQ(x.file(EventKind::Reminder), (Rows{"b@05.02.10:00", "a@05.02.11:00", "c@05.03.12:00"}));
+    EXPECT_EQ(x.grid()->currentIndex(), x.t()->model()->index(0, 2)); // the noted cell again
+    // A taken minute, and an unchanged one, are refused.
+    const std::string before = readFile(x.data("emlekeztetok.dat"));
+    x.dialogs.expect(Kind::Information, minuteTakenMessage(true));
+    x.dialogs.expect(Kind::Information, minuteTakenMessage(true));
+    x.edit(1, 3);
+    EXPECT_EQ(x.editLabel(), u"Idő"_s);
+    x.get<QTimeEdit>("editTime")->setTime(QTime(10, 0));
+    x.click("applyButton");
+    x.edit(1, 3);
+    x.click("applyButton");
+    EXPECT_EQ(readFile(x.data("emlekeztetok.dat")), before);
+    // The text of the middle row, saved with Ctrl and the keypad's Enter, in place.
+    x.edit(1, 4);
+    x.editText()->setPlainText(u"két\nsor"_s);
+    QTest::keyClick(x.editText(), Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier);
+    const std::string after = readFile(x.data("emlekeztetok.dat"));
+    EXPECT_EQ(after.substr(0, 280) + after.substr(560), before.substr(0, 280) + before.substr(560));
+    EXPECT_EQ(after.substr(280, 280), encodeEvent(EventKind::Reminder, ev(5, 2, 11, 0, "két\r\nsor")));
+    // A file changed underneath writes nothing.
+    x.store(EventKind::Reminder, {ev(5, 9, 9, 0, "más")});
+    x.dialogs.expect(Kind::Warning,
+                     u"Az esemény időközben megváltozott, ezért nem írtam át. Kérem, nézze meg újra "
+                     u"a listát."_s);
+    x.edit(1, 4);
+    x.editText()->setPlainText(u"új"_s);
+    x.click("applyButton");
+    EXPECT_EQ(x.file(EventKind::Reminder), Rows{"más@05.09.9:00"});
+}
+
+TEST(GuiModification, TheEditorNeverCoversItsRowAndTheTextStopsAtItsField) {
+    Tab x(Moment::at(2024, 4, 1, 8));
+    std::vector<EventRecord> many;
+    for (int d = 1; d <= 12; ++d)
+        many.push_back(ev(5, d, 9, 0, "nap"));
+    x.store(EventKind::Reminder, many);
+    x.show();
+    QTableView* grid = x.grid();
+    for (int row : {0, 3, 5, 11}) {
+        for (int column : {2, 4}) {
+            x.edit(row, column);
+            const QRect cell = grid->visualRect(grid->currentIndex());
+            EXPECT_GE(cell.top(), 0) << row;
+            EXPECT_LT(grid->viewport()->mapTo(x.t(), cell.bottomLeft()).y(), x.editor()->y())
+                << row << "," << column;
+            QTest::keyClick(x.get("editDate"), Qt::Key_Escape);
+        }
+    }
+    EXPECT_TRUE(x.editor()->isHidden());
+    EXPECT_EQ(grid->geometry().bottom() + 1, x.get("deleteButton")->y() - 2); // the whole place again
+    // Typing stops at the 255 bytes of the field; a line break takes two of them.
+    x.edit(0, 4);
+    x.editText()->clear();
+    QTest::keyClicks(x.editText(), QString(250, u'a'));
+    QTest::keyClick(x.editText(), Qt::Key_Return);
+    QTest::keyClicks(x.editText(), u"bcdefgh"_s);
+    const QString full = QString(250, u'a') + u"\nbcd"_s;
+    EXPECT_EQ(x.editText()->toPlainText(), full);
+    x.editText()->insertPlainText(u"xyz"_s);
+    x.editText()->moveCursor(QTextCursor::Start);
+    x.editText()->insertPlainText(u"Ő"_s);
+    EXPECT_EQ(x.editText()->toPlainText(), full);
+    QTest::keyClick(x.editText(), Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(x.file(EventKind::Reminder)[0], std::string(250, 'a') + "\r\nbcd@05.01.9:00");
+}
+
+TEST(GuiModification, AHiddenEarlierEventOfTheSameDayDoesNotShiftTheRow) {
+    Tab x(Moment::at(2024, 3, 5, 12));
+    x.store(EventKind::Reminder,
+            {ev(3, 5, 9, 0, "reggel"), ev(3, 5, 14, 0, "délután"), ev(3, 5, 18, 0, "este")});
+    x.show();
+    x.click("todayFilter");
+    ASSERT_EQ(x.listed(), (Rows{"délután", "este"}));
+    x.edit(1, 0);
+    x.get<QCheckBox>("editActive")->setChecked(false);
+    x.click("applyButton");
+    const auto t = loadEventTable(x.data("emlekeztetok.dat"), EventKind::Reminder);
+    EXPECT_TRUE(t.rows[0].active && t.rows[1].active && !t.rows[2].active);
+    x.select(0, 0);
+    x.dialogs.expect(Kind::Confirmation, kDeleteQuestion, Dialogs::Yes);
+    QTest::keyClick(x.grid(), Qt::Key_Delete);
+    EXPECT_EQ(x.file(EventKind::Reminder), (Rows{"reggel@03.05.9:00", "este@03.05.18:00"}));
+}
+
+TEST(GuiModification, AMissingProgramIsQuestionedAndADateMoveKeepsTheMinuteRule) {
+    Tab x(Moment::at(2024, 3, 1, 8));
+    x.store(EventKind::Program, {ev(3, 5, 9, 0, "/nincs/ilyen --x"), ev(3, 6, 9, 0, "/bin/sh ")});
+    x.show();
+    x.chooseKind(EventKind::Program);
+    x.edit(0, 4);
+    EXPECT_EQ(x.editLabel(), u"Fájl"_s);
+    QTest::keyClick(x.get("editProgramFile"), Qt::Key_Space); // no spaces typed into the command line
+    EXPECT_EQ(x.get<QLineEdit>("editProgramFile")->text(), u"/nincs/ilyen --x"_s);
+    x.dialogs.expect(Kind::Warning,
+                     u"A megadott futtatandó állomány nem található!\nSzeretne egy újat megadni?"_s,
+                     Dialogs::Yes, Dialogs::Yes | Dialogs::No);
+    x.click("applyButton"); // Yes: another one is given, nothing written
+    x.get<QLineEdit>("editProgramFile")->setText(u"/bin/sh -c true"_s);
+    x.click("applyButton"); // exists: no question
+    EXPECT_EQ(x.file(EventKind::Program), (Rows{"/bin/sh -c true@03.05.9:00", "/bin/sh @03.06.9:00"}));
+    // Moving the first program onto the second one's minute is refused.
+    x.dialogs.expect(Kind::Information, minuteTakenMessage(false));
+    x.edit(0, 2);
+    x.date("editDate")->setDate(QDate(2024, 3, 6));
+    x.click("applyButton");
+    EXPECT_EQ(x.file(EventKind::Program).size(), 2u);
+}
+
+TEST(GuiDeletion, AnAnswerAFileChangedUnderneathAndTheWarningsDecide) {
+    Tab x(Moment::at(2024, 3, 1, 8));
+    x.store(EventKind::Birthday,
+            {ev(3, 5, 0, 0, "első"), ev(3, 5, 0, 0, "második"), ev(3, 5, 0, 0, "harmadik")});
+    x.show();
+    x.chooseKind(EventKind::Birthday);
+    x.dialogs.expect(Kind::Confirmation, kDeleteQuestion, Dialogs::No, Dialogs::Yes | Dialogs::No);
+    x.dialogs.expect(Kind::Confirmation, kDeleteQuestion, Dialogs::Yes);
+    for (int i = 0; i < 2; ++i) {
+        x.select(1, 2);
+        x.click("deleteButton");
+    }
+    EXPECT_EQ(x.file(EventKind::Birthday), (Rows{"első@03.05.0:00", "harmadik@03.05.0:00"}));
+    EXPECT_EQ(x.listed(), (Rows{"első", "harmadik"}));
+    x.store(EventKind::Birthday, {ev(3, 9, 0, 0, "más")});
+    x.dialogs.expect(Kind::Confirmation, kDeleteQuestion, Dialogs::Yes);
+    x.dialogs.expect(Kind::Warning,
+                     u"Az esemény időközben megváltozott, ezért nem töröltem. Kérem, nézze meg "
+                     u"újra a listát."_s);
+    x.select(0, 2);
+    x.click("deleteButton");
+    EXPECT_EQ(x.file(EventKind::Birthday), Rows{"más@03.09.0:00"});
+    // The only one goes: an empty file and an empty grid.
+    x.dialogs.expect(Kind::Confirmation, kDeleteQuestion, Dialogs::Yes);
+    x.select(0, 2);
+    x.click("deleteButton");
+    EXPECT_EQ(readFile(x.data("szuletesnapok.dat")), "");
+    EXPECT_TRUE(x.t()->model()->isEmpty() && x.w->events().table(EventKind::Birthday).rows.empty());
+}
+
+TEST(GuiOpening, TheAlertAndTheSummaryOpenTheirEvent) {
     // Past events hidden (the default) and name days listed, with one on the reminder's day.
     Tab x(Moment::at(2024, 3, 5, 14, 29, 58));
-    store(
-        x.s, EventKind::Reminder,
-        {ev(2024, 3, 5, 9, 0, "Reggel"), ev(2024, 3, 5, 14, 30, "Fogorvos"), ev(2024, 3, 6, 8, 0, "Holnap")});
-    store(x.s, EventKind::Program, {ev(2024, 3, 5, 14, 30, "/bin/true ")});
-    store(x.s, EventKind::NameDay, {ev(2024, 3, 5, 0, 0, "Minta Anna"), ev(2024, 3, 9, 0, 0, "Minta Béla")});
-    x.open();
+    x.store(EventKind::Reminder,
+            {ev(3, 5, 9, 0, "Reggel"), ev(3, 5, 14, 30, "Fogorvos"), ev(3, 6, 8, 0, "Holnap")});
+    x.store(EventKind::Program, {ev(3, 5, 14, 30, "/bin/true ")});
+    x.store(EventKind::NameDay, {ev(3, 5, 0, 0, "Minta Anna"), ev(3, 9, 0, 0, "Minta Béla")});
+    x.show();
     x.chooseKind(EventKind::NameDay);
     x.w->pages()->setCurrentIndex(MainWindow::TabNewEvent);
-    x.s.clock.set(Moment::at(2024, 3, 5, 14, 30, 0, 5));
+    x.clock.set(Moment::at(2024, 3, 5, 14, 30, 0, 5));
     x.w->onClockTick();
     AlertWindow* alert = x.w->alertWindow();
     ASSERT_TRUE(alert->isVisible());
-    x.s.clock.set(Moment::at(2024, 3, 5, 14, 30, 4));
-    alert->findChild<QComboBox*>(QStringLiteral("actionList"))->setCurrentIndex(2);
+    x.clock.set(Moment::at(2024, 3, 5, 14, 30, 4));
+    test::child<QComboBox>(alert, "actionList")->setCurrentIndex(2);
     alert->runChosenAction();
-    EXPECT_FALSE(alert->isVisible());
-    EXPECT_EQ(x.w->pages()->currentIndex(), MainWindow::TabEvents);
+    EXPECT_TRUE(!alert->isVisible() && x.w->pages()->currentIndex() == MainWindow::TabEvents);
     EXPECT_EQ(x.get<QComboBox>("listingKindChoice")->currentIndex(), 0);
     ASSERT_TRUE(x.editor()->isVisible());
     EXPECT_EQ(x.grid()->currentIndex().column(), 3);
-    EXPECT_EQ(cp1250ToUtf8(x.t->model()->cellText(x.grid()->currentIndex().row(), 4)), "Fogorvos");
-    EXPECT_EQ(x.get<QLabel>("editLabel")->text(), QStringLiteral("Idő"));
-
+    EXPECT_EQ(cp1250ToUtf8(x.t()->model()->cellText(x.grid()->currentIndex().row(), 4)), "Fogorvos");
+    EXPECT_EQ(x.editLabel(), u"Idő"_s);
     Tab y(Moment::at(2024, 3, 5, 10));
-    store(y.s, EventKind::Program, {ev(2024, 3, 5, 14, 30, "/bin/true ")});
-    y.open();
-    SummaryBox* box = y.w->summaryBox();
-    box->showPopup();
-    box->hidePopup();
-    box->setCurrentIndex(0);
+    y.store(EventKind::Program, {ev(3, 5, 14, 30, "/bin/true ")});
+    y.show();
+    y.w->summaryBox()->showPopup();
+    y.w->summaryBox()->hidePopup();
+    y.w->summaryBox()->setCurrentIndex(0);
     y.w->onSummaryChosen();
     EXPECT_EQ(y.get<QComboBox>("listingKindChoice")->currentIndex(), 1);
-    EXPECT_TRUE(y.get<QRadioButton>("allFilter")->isChecked());
-    EXPECT_TRUE(y.editor()->isVisible());
-    EXPECT_EQ(y.get<QLabel>("editLabel")->text(), QStringLiteral("Idő"));
+    EXPECT_TRUE(y.checked("allFilter") && y.editor()->isVisible() && y.editLabel() == u"Idő"_s);
 }
 
-TEST(MonthCalendar, TheServiceViewShowsTheMonthAndPages) {
-    Tab x(Moment::at(2025, 1, 31, 9));
-    zel::test::writeFile(x.s.dir.path() / "szervizmod", "");
-    x.open();
-    MonthCalendar* c = x.w->monthCalendar();
-    EXPECT_EQ(c->yearLabel->text(), QStringLiteral("2025"));
-    EXPECT_EQ(c->monthLabel->text(), QStringLiteral("Január"));
-    EXPECT_EQ(c->dayGrid->item(0, 2)->text(), QStringLiteral("1")); // 2025.01.01. was a Wednesday
-    c->nextMonth();
-    EXPECT_EQ(c->shownDate(), (Ymd{2025, 2, 28}));
-    EXPECT_EQ(c->monthLabel->text(), QStringLiteral("Február"));
-    c->previousMonth();
-    c->previousMonth();
-    EXPECT_EQ(c->shownDate(), (Ymd{2024, 12, 28}));
-    EXPECT_EQ(c->yearLabel->text(), QStringLiteral("2024"));
-    c->setCalendar({2025, 6, 1});
-    EXPECT_EQ(c->dayGrid->item(0, 6)->text(), QStringLiteral("1"));
-    EXPECT_EQ(c->dayGrid->item(0, 0)->text(), QString());
-    EXPECT_EQ(c->dayGrid->item(1, 0)->text(), QStringLiteral("2"));
+TEST(GuiNewEvent, ATakenMinuteIsRefusedForItsOwnKindAndNothingIsWritten) {
+    NewEvent x;
+    x.show(MainWindow::TabNewEvent);
+    x.get<QCheckBox>("activeBox")->setChecked(false);
+    x.reminder(u"Két sor\nszöveg"_s, 8, 0);
+    x.get<QCheckBox>("activeBox")->setChecked(true);
+    EXPECT_EQ(x.text()->toPlainText(), QString());
+    const std::string before = readFile(x.data("emlekeztetok.dat"));
+    EXPECT_EQ(before, encodeEvent(EventKind::Reminder, event(kDay, 8, 0, "Két sor\r\nszöveg", false)));
+    // An inactive reminder holds its minute too; the seconds do not count; the text stays for another.
+    x.dialogs.expect(
+        Kind::Information,
+        u"A megadott napra és órára már felvett emlékeztetőt.\n\nEgy időpillanathoz(nap, óra és perc) "
+        u"csak egy emlékeztetőt vehet fel ezért kérem, vagy a most megadott dátumot, vagy a már "
+        u"meglévő emlékeztető dátumát módosítsa."_s,
+        Dialogs::Ok, Dialogs::Ok);
+    x.reminder(u"Még egy"_s, 8, 0, 41);
+    EXPECT_EQ(readFile(x.data("emlekeztetok.dat")), before);
+    x.add(8, 1);
+    EXPECT_EQ(readFile(x.data("emlekeztetok.dat")),
+              before + encodeEvent(EventKind::Reminder, event(kDay, 8, 1, "Még egy")));
+    // A program shares its minute with a reminder, not with another program; an empty name adds nothing.
+    x.program(u"/usr/bin/mentés"_s, QString(), 8, 0);
+    x.dialogs.expect(
+        Kind::Information,
+        u"A megadott napra és órára már felvett futtatandó programot.\n\nEgy időpillanathoz(nap, óra "
+        u"és perc) csak egy programot futtathat ezért kérem, vagy a most megadott dátumot, vagy a már "
+        u"meglévő programfuttatás dátumát módosítsa.\n\n(Van lehetőség egyszerre több program "
+        u"futtatására, ha az indítandó programok hivatkozását elhelyezi egy .bat kiterjesztésű "
+        u"állományba. Ha ez elkészült, ezt a batch állományt adja meg futtatandóként)"_s);
+    x.program(u"/usr/bin/b"_s, u"--full"_s, 8, 0);
+    x.add(8, 1);
+    x.add(9, 0);
+    EXPECT_EQ(readFile(x.data("programok.dat")),
+              test::eventBytes(EventKind::Program, {event(kDay, 8, 0, "/usr/bin/mentés "),
+                                                    event(kDay, 8, 1, "/usr/bin/b --full")}));
+}
+
+TEST(GuiNewEvent, ABirthdayIsForThePartnerChosenAndNameDaysNeedPartners) {
+    NewEvent x;
+    x.show(MainWindow::TabNewEvent);
+    x.t()->selectKind(EventKind::Birthday);
+    // A birthday for the selected partner.
+    x.click("tomorrowChoice");
+    x.add(0, 0);
+    EXPECT_EQ(readFile(x.data("szuletesnapok.dat")),
+              encodeEvent(EventKind::Birthday, event(kDay + 1, 0, 0, "Zelmoran")));
+    // Without partners the kind falls back to reminders, with the message only while warnings are on.
+    x.storePartners({});
+    x.show(MainWindow::TabNewEvent);
+    x.dialogs.expect(Kind::Information,
+                     u"Nincs partnere felvéve! Név-, illetve születésnapot csak partnereknek állíthat be!"_s);
+    x.t()->selectKind(EventKind::NameDay);
+    EXPECT_EQ(x.get<QComboBox>("kindChoice")->currentIndex(), 0);
+    x.quiet();
+    x.show(MainWindow::TabNewEvent);
+    x.t()->selectKind(EventKind::Birthday);
+    EXPECT_EQ(x.get<QComboBox>("kindChoice")->currentIndex(), 0);
+}
+
+TEST(GuiNewEvent, AReminderTextStopsAtItsFieldAlsoWhenPasted) {
+    NewEvent x;
+    x.show(MainWindow::TabNewEvent);
+    x.text()->insertPlainText(QString(300, u'é'));
+    EXPECT_EQ(x.text()->toPlainText(), QString(255, u'é'));
+    x.text()->clear();
+    x.text()->insertPlainText(u"első\n"_s + QString(300, u'x')); // the break takes two bytes
+    EXPECT_EQ(x.text()->toPlainText(), u"első\n"_s + QString(249, u'x'));
+}
+
+TEST(GuiNewEvent, TheProgramButtonsAndKeys) {
+    NewEvent x;
+    x.show(MainWindow::TabNewEvent);
+    x.t()->selectKind(EventKind::Program);
+    x.dialogs.answerFile(u"/usr/bin/env"_s);
+    QTest::keyClick(x.get("programFile"), Qt::Key_Return);
+    EXPECT_EQ(x.dialogs.fileCalls.at(0).filter, programFileFilter());
+    EXPECT_EQ(x.dialogs.fileCalls.at(0).folder, QString::fromStdString(x.dir.path().string()));
+    QTest::keyClick(x.get("programParameters"), Qt::Key_Return); // tests the program
+    x.setText("programParameters", u"a b"_s);
+    x.click("testButton");
+    EXPECT_EQ(x.shell.calls, (std::vector<test::RecordingShell::Call>{{u"/usr/bin/env"_s, QString()},
+                                                                      {u"/usr/bin/env"_s, u"a b"_s}}));
+    EXPECT_EQ(readFile(x.data("programok.dat")), "");
+    x.dialogs.expect(
+        Kind::Information,
+        u"Hogyan tudunk egy idően egyszerre több alkalmazást elindítani?\n\n1. Nyisson meg egy egyszerű "
+        u"szövegszerkesztőt (például a Jegyzettömböt).\n2. Minden elindítandó programnak írjon egy külön "
+        u"sort: a start "
+        u"szó után, idézőjelek között a program teljes elérési útját.\n3. Mentse el a fájlt run.bat néven, "
+        u"például a "
+        u"Zelmoran mappájába.\n4. Az új programfuttatásnál ezt a run.bat fájlt adja meg futtatandó "
+        u"programként.\n\n"
+        u"Példa, a run.bat tartalma:\nstart \"\" \"C:\\Program Files\\Mozilla Firefox\\firefox.exe\"\nstart "
+        u"\"\" "
+        u"\"C:\\Windows\\notepad.exe\"\n\nLinuxon ugyanez egy futtatható .sh fájllal megy, soronként egy "
+        u"programmal, "
+        u"mindegyik sor végén egy & jellel."_s);
+    x.click("severalProgramsButton");
 }

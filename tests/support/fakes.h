@@ -6,15 +6,15 @@
 #include "gui/platform/tray.h"
 
 #include <QStringList>
+#include <utility>
 
 namespace zel::test {
 
-// Records what would have been handed to the desktop.
+// Record what would have been handed to the desktop.
 class RecordingShell : public gui::Shell {
   public:
     struct Call {
-        QString file;
-        QString parameters;
+        QString file, parameters;
         bool operator==(const Call&) const = default;
     };
     std::vector<Call> calls;
@@ -27,19 +27,13 @@ class RecordingShell : public gui::Shell {
 
 class RecordingTray : public gui::Tray {
   public:
-    QStringList hints;
+    QStringList hints, balloons;
     std::vector<int> days;
-    struct Balloon {
-        QString title;
-        QString text;
-        int seconds;
-    };
-    std::vector<Balloon> balloons;
     bool shown = false;
     void setHint(const QString& hint) override { hints << hint; }
     void setDay(int day) override { days.push_back(day); }
-    void showBalloon(const QString& title, const QString& text, int seconds) override {
-        balloons.push_back({title, text, seconds});
+    void showBalloon(const QString& title, const QString& text, int) override {
+        balloons << title + u'|' + text;
     }
     bool isShown() const override { return shown; }
 };
@@ -47,12 +41,26 @@ class RecordingTray : public gui::Tray {
 class RecordingAutostart : public gui::Autostart {
   public:
     QStringList calls; // "on <path>" or "off"
-    bool on = false;
-    void setAutostart(bool turnOn, const QString& executable) override {
-        calls << (turnOn ? QStringLiteral("on ") + executable : QStringLiteral("off"));
-        on = turnOn;
+    void setAutostart(bool on, const QString& exe) override {
+        calls << (on ? QStringLiteral("on ") + exe : QStringLiteral("off"));
     }
-    bool isOn() const override { return on; }
+    bool isOn() const override { return !calls.isEmpty() && calls.last() != QStringLiteral("off"); }
+};
+
+// Every sound request as one line: "default loop", "file <path> once", "stop" and the like.
+class RecordingSound : public gui::Sound {
+  public:
+    QStringList calls;
+    void playDefault(bool loop) override { calls << QStringLiteral("default ") + mode(loop); }
+    void playFile(const QString& path, bool loop) override {
+        calls << QStringLiteral("file ") + path + u' ' + mode(loop);
+    }
+    void stop() override { calls << QStringLiteral("stop"); }
+    // The calls since the last take, forgotten here.
+    QStringList take() { return std::exchange(calls, {}); }
+
+  private:
+    static QString mode(bool loop) { return loop ? QStringLiteral("loop") : QStringLiteral("once"); }
 };
 
 } // namespace zel::test

@@ -2,82 +2,118 @@
 
 #include "gui/platform/dialogs.h"
 
-#include <QStringList>
 #include <deque>
+#include <gtest/gtest.h>
 #include <vector>
 
 namespace zel::test {
 
-// Records every box and answers from a script; never opens a window. An unscripted box gets its
-// harmless answer: No or Cancel where offered, else OK.
+// Answers each dialog from what the test said beforehand, in order, and never opens a window. A box
+// of another kind, caption or text, any dialog nothing was said for, and anything said but never
+// asked for, fail the test.
 class ScriptedDialogs : public gui::Dialogs {
   public:
     struct Box {
         Kind kind;
-        QString caption;
-        QString text;
+        QString caption, text;
         int buttons;
     };
     struct FileCall {
-        QString caption;
-        QString folder;
-        QString filter;
+        QString caption, folder, filter;
     };
-
-    std::vector<Box> boxes;
-    std::deque<Button> answers;
-    std::vector<QString> inputPrompts;
-    std::deque<std::optional<QString>> inputAnswers; // nullopt: Cancel
+    std::vector<Box> shown; // every box, in order
     std::vector<FileCall> fileCalls;
-    std::deque<QString> fileAnswers;
-    std::deque<std::optional<QColor>> colorAnswers;
+
+    ~ScriptedDialogs() override {
+        for (const auto& e : boxes_)
+            ADD_FAILURE() << "this box never came: " << e.text.toStdString();
+        EXPECT_TRUE(inputs_.empty() && files_.empty() && colors_.empty())
+            << inputs_.size() << " input, " << files_.size() << " file and " << colors_.size()
+            << " colour dialogs never came";
+    }
+
+    // The next box: its kind, and so its caption, and its exact text; `answer` must be one of its
+    // buttons, and when `buttons` is given they must be exactly those.
+    void expect(Kind kind, const QString& text, Button answer = Ok, int buttons = 0) {
+        boxes_.push_back({kind, text, answer, buttons});
+    }
+    // The next input box: its exact prompt; nullopt cancels.
+    void expectInput(const QString& prompt, std::optional<QString> answer) {
+        inputs_.push_back({prompt, answer});
+    }
+    // The next file or folder dialog; an empty answer cancels.
+    void answerFile(const QString& answer) { files_.push_back(answer); }
+    void answerColor(std::optional<QColor> answer) { colors_.push_back(answer); }
+    // Boxes nothing was said for get their harmless answer instead of failing the test.
+    void allowAny() { any_ = true; }
 
     Button message(Kind kind, const QString& caption, const QString& text, int buttons) override {
-        boxes.push_back({kind, caption, text, buttons});
-        if (!answers.empty()) {
-            const Button b = answers.front();
-            answers.pop_front();
-            return b;
+        shown.push_back({kind, caption, text, buttons});
+        const std::string was = name(kind) + " box: " + text.toStdString();
+        if (boxes_.empty()) {
+            if (!any_) ADD_FAILURE() << "unexpected " << was;
+            return (buttons & No) ? No : (buttons & Cancel) ? Cancel : Ok;
         }
-        if (buttons & No) return No;
-        if (buttons & Cancel) return Cancel;
-        return Ok;
+        const Expected e = take(boxes_);
+        EXPECT_TRUE(kind == e.kind && text == e.text)
+            << "a " << was << "\nwhere a " << name(e.kind) << " box was expected: " << e.text.toStdString();
+        EXPECT_EQ(caption.toStdString(), captionOf(kind)) << was;
+        EXPECT_TRUE((buttons & e.answer) && (!e.buttons || buttons == e.buttons)) << "other buttons: " << was;
+        return e.answer;
     }
     std::optional<QString> input(const QString&, const QString& prompt, const QString&) override {
-        inputPrompts.push_back(prompt);
-        if (inputAnswers.empty()) return std::nullopt;
-        const bool given = inputAnswers.front().has_value();
-        const QString text = given ? *inputAnswers.front() : QString();
-        inputAnswers.pop_front();
-        return given ? std::optional<QString>(text) : std::nullopt;
+        if (inputs_.empty()) ADD_FAILURE() << "unexpected input box: " << prompt.toStdString();
+        if (inputs_.empty()) return std::nullopt;
+        const auto [expected, answer] = take(inputs_);
+        EXPECT_EQ(prompt.toStdString(), expected.toStdString());
+        return answer;
     }
     QString openFile(const QString& caption, const QString& folder, const QString& filter) override {
-        fileCalls.push_back({caption, folder, filter});
-        return nextFile();
+        return file({caption, folder, filter});
     }
     QString saveFile(const QString& caption, const QString& folder, const QString& filter,
                      const QString&) override {
-        fileCalls.push_back({caption, folder, filter});
-        return nextFile();
-    }
-    std::optional<QColor> color(const QColor&) override {
-        if (colorAnswers.empty()) return std::nullopt;
-        auto c = colorAnswers.front();
-        colorAnswers.pop_front();
-        return c;
+        return file({caption, folder, filter});
     }
     QString folder(const QString& caption, const QString& start) override {
-        fileCalls.push_back({caption, start, QString()});
-        return nextFile();
+        return file({caption, start, {}});
+    }
+    std::optional<QColor> color(const QColor&) override {
+        if (colors_.empty()) ADD_FAILURE() << "unexpected colour dialog";
+        return colors_.empty() ? std::nullopt : take(colors_);
     }
 
   private:
-    QString nextFile() {
-        if (fileAnswers.empty()) return {};
-        QString f = fileAnswers.front();
-        fileAnswers.pop_front();
-        return f;
+    struct Expected {
+        Kind kind;
+        QString text;
+        Button answer;
+        int buttons;
+    };
+    template <class T> static T take(std::deque<T>& queue) {
+        T front = queue.front();
+        queue.pop_front();
+        return front;
     }
+    static std::string name(Kind k) {
+        const char* names[] = {"Warning", "Error", "Information", "Confirmation", "Plain", "Stop"};
+        return names[static_cast<int>(k)];
+    }
+    static std::string captionOf(Kind k) {
+        const char* captions[] = {"Figyelem!", "Hiba!", "Információ", "Megerősítés"};
+        return k == Kind::Plain || k == Kind::Stop ? "Zelmoran v1.6.1" : captions[static_cast<int>(k)];
+    }
+    QString file(const FileCall& call) {
+        fileCalls.push_back(call);
+        if (files_.empty()) ADD_FAILURE() << "unexpected file dialog: " << call.filter.toStdString();
+        return files_.empty() ? QString() : take(files_);
+    }
+
+    std::deque<Expected> boxes_;
+    std::deque<std::pair<QString, std::optional<QString>>> inputs_;
+    std::deque<QString> files_;
+    std::deque<std::optional<QColor>> colors_;
+    bool any_ = false;
 };
 
 } // namespace zel::test

@@ -10,7 +10,6 @@ class SettableClock : public Clock {
     explicit SettableClock(Moment start = {}) : now_(start) {}
     Moment now() const override { return now_; }
     void set(Moment m) { now_ = m; }
-    void advanceMs(std::int64_t ms) { now_ = now_.plusMs(ms); }
 
   private:
     Moment now_;

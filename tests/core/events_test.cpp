@@ -1,0 +1,252 @@
+#include "core/events/firing.h"
+#include "core/events/listing.h"
+#include "core/events/summary.h"
+#include "support/test_util.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+
+using namespace zel;
+using zel::test::event;
+using zel::test::readFile;
+
+namespace {
+
+const DayNumber kToday = dayNumber(2024, 3, 5); // a Tuesday
+
+// A book over a temp folder whose files hold the given records.
+struct Book {
+    test::TempDir dir;
+    EventBook book;
+    void put(EventKind k, const std::vector<EventRecord>& recs) {
+        test::writeEvents(dir.path() / eventFileName(k), k, recs);
+        book.refresh(k, dir.path());
+    }
+    std::string next(EventKind k, Moment now) {
+        book.updateNext(static_cast<int>(k), now);
+        return book.next(k) ? book.next(k)->text : "<none>";
+    }
+    std::vector<std::string> lines(Moment now) {
+        for (EventKind k : kAllEventKinds)
+            book.refresh(k, dir.path());
+        book.updateNext(0, now);
+        std::vector<std::string> out;
+        for (const auto& l : summaryLines(book))
+            out.push_back(cp1250ToUtf8(l));
+        return out;
+    }
+};
+
+EventRecord undated(const char* text) {
+    EventRecord r = event(kToday, 9, 0, text);
+    r.date = std::nan("");
+    return r;
+}
+
+EventRow row(DayNumber day, int h, int m, bool active = true) {
+    return rowFromRecord(EventKind::Reminder, event(day, h, m, "", active), 0);
+}
+
+EventTable tableOf(EventKind kind, const std::vector<EventRecord>& recs) {
+    EventTable t;
+    t.kind = kind;
+    for (std::size_t i = 0; i < recs.size(); ++i)
+        t.rows.push_back(rowFromRecord(kind, recs[i], i));
+    return t;
+}
+
+std::string texts(const EventTable& t, const std::vector<std::size_t>& listed) {
+    std::string out;
+    for (auto i : listed)
+        out += t.rows[i].text + " ";
+    return out;
+}
+
+struct File {
+    test::TempDir dir;
+    EventKind kind;
+    std::filesystem::path path;
+    File(EventKind k, const std::vector<EventRecord>& recs) : kind(k), path(dir.path() / eventFileName(k)) {
+        test::writeEvents(path, k, recs);
+    }
+    EventTable table() const { return loadEventTable(path, kind); }
+    std::string order() const {
+        std::string out;
+        for (const auto& r : table().rows)
+            out += r.text + "@" + dateText(*r.day).substr(5) + timeText(r.minute) + " ";
+        return out;
+    }
+    // Row `i` as read now, with its date, time or text changed by `change`.
+    template <class F> bool modify(std::size_t i, F change) {
+        const EventRow row = table().rows[i];
+        EventRecord changed = recordOfRowFields(kind, row);
+        change(changed);
+        return modifyEvent(path, kind, row, changed);
+    }
+};
+
+} // namespace
+
+TEST(CoreNextEvent, TodaysRemindersPassJustAfterTheirMinuteAndDaysOfTodayAreNeverNext) {
+    Book b;
+    b.put(EventKind::Reminder, {event(kToday - 1, 20, 0, "yesterday", true, 1), event(kToday, 9, 0, "9"),
+                                event(kToday, 11, 0, "11", false), event(kToday, 12, 0, "12"),
+                                event(kToday + 1, 8, 0, "tomorrow")});
+    const auto at = [&](int d, int h, int m, int s = 0, int ms = 0) {
+        return b.next(EventKind::Reminder, Moment::at(2024, 3, d, h, m, s, ms));
+    };
+    EXPECT_EQ(at(5, 10, 30), "11");                                    // an inactive one is next too
+    EXPECT_EQ(at(5, 12, 0) + "|" + at(5, 12, 0, 0, 1), "12|tomorrow"); // passed just after its minute
+    EXPECT_EQ(at(5, 0, 0) + "|" + at(4, 21, 0) + "|" + at(7, 0, 0), "9|9|<none>"); // daily, yet once
+    b.put(EventKind::NameDay, {event(kToday, 0, 0, "today"), event(kToday + 5, 0, 0, "in five days")});
+    b.put(EventKind::Birthday, {event(kToday, 0, 0, "only today")});
+    EXPECT_EQ(b.next(EventKind::NameDay, Moment::at(2024, 3, 5, 0, 0)), "in five days");
+    EXPECT_EQ(b.next(EventKind::Birthday, Moment::at(2024, 3, 5, 0, 0)), "<none>");
+    EXPECT_EQ(b.next(EventKind::Birthday, Moment::at(2024, 3, 4, 23, 59, 59)), "only today");
+    // Unusable dates and times give empty cells and are never due.
+    EventRecord nanTime = event(kToday, 9, 0, "nantime");
+    nanTime.time = std::nan("");
+    EventRecord huge = event(kToday, 9, 0, "huge");
+    huge.date = 1e18;
+    Book u;
+    u.put(EventKind::Reminder, {undated("nan"), nanTime, huge, event(kToday, 12, 0, "ok")});
+    const auto cells = cellsOf(u.book.table(EventKind::Reminder));
+    EXPECT_EQ(cells[0][1] + cells[1][1] + cells[1][2] + cells[2][1], "");
+    EXPECT_EQ(u.next(EventKind::Reminder, Moment::at(2024, 3, 5, 8)), "ok");
+}
+
+TEST(CoreNextEvent, AFileOutOfOrderIsWalkedAsStoredAndAnOrderedOneBisectedAlike) {
+    // Written by something else: a later event before an earlier one, and a broken date in between.
+    Book b;
+    b.put(EventKind::Reminder, {event(kToday - 3, 9, 0, "old"), event(kToday + 2, 9, 0, "later"),
+                                undated("broken"), event(kToday + 1, 9, 0, "sooner")});
+    EXPECT_FALSE(b.book.table(EventKind::Reminder).ordered);
+    EXPECT_EQ(b.next(EventKind::Reminder, Moment::at(2024, 3, 5, 10)), "later"); // the first from today on
+    // An undated row among today's rows is passed like the ones before it.
+    b.put(EventKind::Reminder, {event(kToday, 8, 0, "8"), undated("broken"), event(kToday, 12, 0, "12")});
+    EXPECT_EQ(b.next(EventKind::Reminder, Moment::at(2024, 3, 5, 9)), "12");
+    std::vector<EventRecord> recs;
+    for (int d = 0; d < 30; ++d)
+        for (int h : {0, 9, 23})
+            recs.push_back(event(kToday + d, h, d % 60, std::to_string(d) + "/" + std::to_string(h)));
+    b.put(EventKind::Reminder, recs);
+    const EventTable& ordered = b.book.table(EventKind::Reminder);
+    ASSERT_TRUE(ordered.ordered);
+    EventTable walked = ordered;
+    walked.ordered = false;
+    for (int d = -1; d < 31; ++d)
+        for (int minute = 0; minute < 1440; minute += 7) {
+            const Moment now{kToday + d, minute * 60'000LL + (minute % 3) * 500};
+            ASSERT_EQ(nextDueIndex(ordered, now), nextDueIndex(walked, now));
+        }
+}
+
+TEST(CoreSummary, OneLinePerKindWithAnActiveNextEvent) {
+    using Lines = std::vector<std::string>;
+    Book b;
+    b.put(EventKind::Reminder, {event(kToday, 9, 5, "Fogorvos")});
+    b.put(EventKind::NameDay, {event(kToday + 1, 0, 0, "Minta Anna", false)});
+    const Moment morning = Moment::at(2024, 3, 5, 8);
+    EXPECT_EQ(b.lines(morning), Lines{"Emlékeztető | 2024.03.05. |  9:05 | Fogorvos"});
+    b.put(EventKind::Program, {event(kToday, 14, 30, "/usr/bin/backup ")});
+    b.put(EventKind::NameDay, {event(kToday, 0, 0, "Ma Ünnepelt"), event(kToday + 1, 0, 0, "Minta Anna")});
+    b.put(EventKind::Birthday, {event(kToday + 40, 0, 0, "Kovács Béla")});
+    EXPECT_EQ(b.lines(morning),
+              (Lines{"Emlékeztető | 2024.03.05. |  9:05 | Fogorvos",
+                     "Program     | 2024.03.05. | 14:30 | /usr/bin/backup ",
+                     "Névnap      | 2024.03.06. | Minta Anna", "Szülinap    | 2024.04.14. | Kovács Béla"}));
+    EXPECT_EQ(b.lines(Moment::at(2024, 3, 7)), Lines{"Szülinap    | 2024.04.14. | Kovács Béla"});
+    EXPECT_EQ(b.lines(Moment::at(2024, 5, 1)), Lines{"Nincs soron következő bejegyzett esemény"});
+}
+
+TEST(CoreFiring, TheTableIsAskedForEveryRowWhoseMomentFellSinceThePreviousTick) {
+    EventTable t;
+    t.rows = {row(kToday - 1, 9, 5), row(kToday, 9, 5), row(kToday, 9, 6, false), row(kToday, 9, 7),
+              row(kToday + 1, 9, 5)};
+    auto at = [](int h, int m, int s, int ms = 0) { return Moment::at(2024, 3, 5, h, m, s, ms); };
+    using Rows = std::vector<std::size_t>;
+    EXPECT_EQ(firingRows(t, at(9, 4, 59, 2), at(9, 5, 0, 2)), Rows{1});
+    EXPECT_EQ(firingRows(t, at(9, 4, 58, 2), at(9, 4, 59, 2)), Rows{});
+    EXPECT_EQ(firingRows(t, at(9, 5, 0, 2), at(9, 5, 1, 2)), Rows{});       // fired already
+    EXPECT_EQ(firingRows(t, at(9, 4, 59, 900), at(9, 5, 2, 100)), Rows{1}); // the 00 tick never came
+    EXPECT_EQ(firingRows(t, at(9, 4, 59, 900), at(9, 6, 0, 100)), Rows{});  // not in its minute any more
+    EXPECT_EQ(firingRows(t, at(9, 5, 59), at(9, 6, 0)), Rows{});            // inactive
+    EXPECT_EQ(firingRows(t, at(9, 5, 50), at(9, 7, 20)), Rows{3});          // a freeze over 9:06
+    EXPECT_EQ(firingRows(t, at(9, 4, 59), at(9, 4, 59, 500)), Rows{});
+    // A file out of order (edited by hand) is walked whole.
+    t.ordered = false;
+    std::swap(t.rows[0], t.rows[3]);
+    EXPECT_EQ(firingRows(t, at(9, 6, 59), at(9, 7, 0)), Rows{0});
+    EXPECT_EQ(firingRows(t, at(9, 4, 59), at(9, 5, 0)), Rows{1});
+    // Undated rows never fire.
+    EventTable undated;
+    undated.rows = {EventRow{}, row(kToday, 9, 5)};
+    undated.rows[0].active = true;
+    EXPECT_EQ(firingRows(undated, at(9, 4, 59), at(9, 5, 0)), Rows{1});
+    // One reminder a minute, inactive ones counted too.
+    EXPECT_TRUE(minuteTaken(t, kToday, 9 * 60 + 6) && !minuteTaken(t, kToday, 9 * 60 + 8));
+    EXPECT_FALSE(minuteTaken(t, kToday + 2, 9 * 60 + 5));
+}
+
+TEST(CoreListing, TheWindowThePastWeeksAndMonths) {
+    const auto t =
+        tableOf(EventKind::Reminder, {event(kToday - 1, 23, 0, "yesterday"), event(kToday, 9, 0, "nine"),
+                                      event(kToday, 10, 0, "ten"), event(kToday + 1, 8, 0, "tomorrow"),
+                                      event(kToday + 7, 8, 0, "nextweek")});
+    const Moment now = Moment::at(2024, 3, 5, 9, 0, 0);
+    EXPECT_EQ(texts(t, listedRows(t, true, kToday, kToday, false, now)), "ten ");
+    EXPECT_EQ(texts(t, listedRows(t, true, kToday, kToday, true, now)), "nine ten ");
+    EXPECT_EQ(texts(t, listedRows(t, false, kToday, kToday, false, now)), "ten tomorrow nextweek ");
+    EXPECT_EQ(texts(t, listedRows(t, false, kToday, kToday, true, now)),
+              "yesterday nine ten tomorrow nextweek ");
+    const auto [mon, sun] = weekOf(kToday);
+    EXPECT_EQ(texts(t, listedRows(t, true, mon, sun, true, now)), "yesterday nine ten tomorrow ");
+    // A name day of today is still to come.
+    const auto n = tableOf(EventKind::NameDay, {event(kToday - 1, 0, 0, "y"), event(kToday, 0, 0, "t")});
+    EXPECT_EQ(texts(n, listedRows(n, false, kToday, kToday, false, Moment::at(2024, 3, 5, 23, 59))), "t ");
+    const DayNumber sunday = dayNumber(2026, 12, 6), monday = dayNumber(2026, 12, 7);
+    EXPECT_EQ(weekOf(sunday), std::make_pair(dayNumber(2026, 11, 30), sunday));
+    EXPECT_EQ(weekOf(monday), std::make_pair(monday, dayNumber(2026, 12, 13)));
+    EXPECT_EQ(monthOf(sunday), std::make_pair(dayNumber(2026, 12, 1), dayNumber(2026, 12, 31)));
+    EXPECT_EQ(monthOf(dayNumber(2024, 2, 10)).second, dayNumber(2024, 2, 29));
+}
+
+TEST(CoreModification, MovesRewritesAndDeletionsTouchOnlyTheirOwnRecord) {
+    File f(EventKind::Reminder,
+           {event(dayNumber(2024, 5, 1), 11, 0, "a", true, 2), event(dayNumber(2024, 5, 2), 10, 0, "b"),
+            event(dayNumber(2024, 5, 3), 12, 0, "c")});
+    ASSERT_TRUE(f.modify(0, [](EventRecord& r) { r.date = dayNumber(2024, 5, 2); }));
+    EXPECT_EQ(f.order(), "b@05.02.10:00 a@05.02.11:00 c@05.03.12:00 ");
+    EXPECT_EQ(f.table().rows[1].recurrence, 2); // the fields not edited stay
+    // The same moment as another record: after it.
+    ASSERT_TRUE(f.modify(2, [](EventRecord& r) {
+        r.date = dayNumber(2024, 5, 2);
+        r.time = storedFromMinute(10 * 60);
+    }));
+    EXPECT_EQ(f.order(), "b@05.02.10:00 c@05.02.10:00 a@05.02.11:00 ");
+    // Text and flag in place: the other records' bytes stay as they were.
+    EventTable t = f.table();
+    const std::string before = readFile(f.path);
+    EventRecord changed = recordOfRowFields(f.kind, t.rows[1]);
+    changed.text = "C!";
+    changed.active = false;
+    ASSERT_TRUE(modifyEvent(f.path, f.kind, t.rows[1], changed));
+    const std::string after = readFile(f.path);
+    EXPECT_EQ(after.substr(0, 280) + after.substr(560), before.substr(0, 280) + before.substr(560));
+    EXPECT_EQ(after.substr(280, 280), encodeEvent(f.kind, changed));
+    // A row whose record has changed underneath, or is gone, writes nothing.
+    EXPECT_FALSE(modifyEvent(f.path, f.kind, t.rows[1], changed));
+    EventRow gone = t.rows[2];
+    gone.position = 7;
+    EXPECT_TRUE(!modifyEvent(f.path, f.kind, gone, changed) && readFile(f.path) == after);
+    // A deletion takes the row's own record or nothing.
+    File g(EventKind::NameDay,
+           {event(kToday, 0, 0, "x"), event(kToday, 0, 0, "y"), event(kToday, 0, 0, "z")});
+    t = g.table();
+    EXPECT_TRUE(deleteEvent(g.path, g.kind, t.rows[1]) && g.order() == "x@03.05.0:00 z@03.05.0:00 ");
+    EXPECT_FALSE(deleteEvent(g.path, g.kind, t.rows[2])); // z is at position 1 now
+    EXPECT_EQ(readFile(g.path).size(), 2u * 272);
+    t = g.table();
+    EXPECT_TRUE(deleteEvent(g.path, g.kind, t.rows[1]) && deleteEvent(g.path, g.kind, t.rows[0]));
+    EXPECT_EQ(readFile(g.path), "");
+}

@@ -1,0 +1,345 @@
+#include "core/errors.h"
+#include "core/partners/partner_file.h"
+#include "support/test_util.h"
+
+#include <algorithm>
+#include <csignal>
+#include <functional>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <tuple>
+#include <unistd.h>
+
+using namespace zel;
+using zel::test::cp;
+using zel::test::event;
+using zel::test::partner;
+using zel::test::partnerBytes;
+using zel::test::readFile;
+using zel::test::TempDir;
+using zel::test::writeFile;
+
+namespace {
+
+const DayNumber kDay = dayNumber(2024, 3, 5);
+
+// The error number op throws: 0 when it goes through, -1 when the cap cannot be set, -2 for another
+// exception. The cap on the size a write may take any file to binds root too; SIGXFSZ is ignored
+// meanwhile, so the write fails with EFBIG instead of ending the process. Assertions wait until both
+// are put back, or gtest's own output could be cut short.
+int errorOf(const std::function<void()>& op, rlim_t cap = RLIM_INFINITY) {
+    rlimit old{};
+    if (::getrlimit(RLIMIT_FSIZE, &old) != 0) return -1;
+    const rlimit capped{std::min(cap, old.rlim_max), old.rlim_max};
+    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+    int code = ::setrlimit(RLIMIT_FSIZE, &capped) == 0 ? 0 : -1;
+    try {
+        if (code == 0) op();
+    } catch (const IoError& e) {
+        code = e.code();
+    } catch (...) {
+        code = -2;
+    }
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, handler);
+    return code;
+}
+
+std::vector<std::string> namesIn(const std::filesystem::path& dir) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string program(const char* text) {
+    return encodeEvent(EventKind::Program, event(dayNumber(2024, 1, 1), 0, 0, text));
+}
+
+std::string textsIn(const std::filesystem::path& p, EventKind k) {
+    std::string out;
+    for (const auto& r : test::readEvents(p, k))
+        out += r.text;
+    return out;
+}
+
+struct Folder {
+    test::TempDir dir;
+    std::filesystem::path file = dir.path() / "partnerek.dat";
+    std::string names() const {
+        std::string out;
+        for (const auto& n : readPartnerNames(file))
+            out += cp1250ToUtf8(n) + ",";
+        return out;
+    }
+};
+
+} // namespace
+
+TEST(CoreEventRecords, TheBytesAreExact) {
+    const EventRecord r = event(kDay, 9, 5, "abc");
+    const std::string b = encodeEvent(EventKind::Reminder, r);
+    ASSERT_EQ(b.size(), 280u);
+    EXPECT_EQ(b.substr(0, 6), std::string("\x01\x00\x03", 3) + "abc");
+    EXPECT_EQ(b.substr(6, 258), std::string(258, '\0'));
+    EXPECT_EQ(b.substr(264),
+              std::string("\x00\x00\x00\x00\x80\x25\xE6\x40\x8E\xE3\x38\x8E\xE3\x38\xD8\x3F", 16));
+    EXPECT_EQ(decodeEvent(EventKind::Reminder, reinterpret_cast<const std::uint8_t*>(b.data())), r);
+    const std::string n = encodeEvent(EventKind::NameDay, event(kDay, 9, 5, "Minta Anna"));
+    ASSERT_EQ(n.size(), 272u);
+    EXPECT_EQ(n.substr(0, 3) + n.substr(264), std::string("\x01\x0AM\x00\x00\x00\x00\x80\x25\xE6\x40", 11));
+    const std::string lb = encodeEvent(EventKind::Program, event(kDay, 9, 5, std::string(300, 'x')));
+    EXPECT_EQ(static_cast<unsigned char>(lb[2]), 255);
+    EXPECT_EQ(decodeEvent(EventKind::Program, reinterpret_cast<const std::uint8_t*>(lb.data())).text,
+              std::string(255, 'x'));
+    std::string odd = b;
+    odd[0] = 2; // only 1 is active
+    EXPECT_FALSE(decodeEvent(EventKind::Reminder, reinterpret_cast<const std::uint8_t*>(odd.data())).active);
+}
+
+TEST(CorePartnerRecords, TheLayoutAndTheMakersCard) {
+    PartnerRecord p;
+    p.Name = "Kovács Béla";
+    p.Address = std::string(60, 'a');
+    p.Email = "b@c.hu";
+    p.Note = "egy\r\nketto";
+    const std::string b = encodePartner(p);
+    ASSERT_EQ(b.size(), 537u);
+    EXPECT_EQ(static_cast<unsigned char>(b[0]), p.Name.size());
+    EXPECT_EQ(static_cast<unsigned char>(b[42]), 52); // the address keeps its first 52 characters
+    EXPECT_EQ(b.substr(196, 7), "\x06"
+                                "b@c.hu");
+    EXPECT_EQ(b.substr(281, 11), "\x0A"
+                                 "egy\r\nketto");
+    const PartnerRecord back = decodePartner(reinterpret_cast<const std::uint8_t*>(b.data()));
+    EXPECT_TRUE(back.Address == std::string(52, 'a') && back.Note == p.Note);
+    const PartnerRecord card = makerCard(); // a name the editor takes, an address and mail it can store
+    EXPECT_TRUE(checkPartnerName({}, card.Name, false).ok() &&
+                storedWebAddress(card.WebAddress) == card.WebAddress);
+    EXPECT_TRUE(emailAccepted(card.Email) && !card.Email.empty() && card.Email.size() <= 33);
+}
+
+TEST(CoreRecordFiles, OrderedInsertsPlaceEachRecordAndSameDayNameDaysKeepTheirOrder) {
+    TempDir dir;
+    const auto path = dir.path() / "emlekeztetok.dat";
+    openOrCreate(path);
+    EXPECT_EQ(readFile(path), "");
+    const auto put = [&](int d, int h, int m, const char* t) {
+        return insertEventOrdered(path, EventKind::Reminder, event(dayNumber(2024, 3, d), h, m, t));
+    };
+    std::string places; // the place each takes: before the same moment, too
+    for (auto [d, h, m, t] : {std::tuple{5, 10, 0, "b"},
+                              {6, 14, 0, "d"},
+                              {5, 8, 0, "a"},
+                              {5, 12, 0, "c"},
+                              {1, 23, 59, "0"},
+                              {5, 12, 0, "C"}})
+        places += std::to_string(put(d, h, m, t));
+    EXPECT_EQ(places, "010203");
+    EXPECT_TRUE(textsIn(path, EventKind::Reminder) == "0abCcd" && readFile(path).size() == 6u * 280);
+    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"emlekeztetok.dat"});
+    const auto days = dir.path() / "nevnapok.dat";
+    for (const char* who : {"B", "A", "C"}) {
+        EventRecord r = event(kDay, 0, 0, who);
+        r.date = 45356.9; // the fraction carries no meaning
+        insertEventOrdered(days, EventKind::NameDay, r);
+    }
+    EXPECT_EQ(insertEventOrdered(days, EventKind::NameDay, event(kDay - 1, 0, 0, "Z")), 0u);
+    EXPECT_EQ(textsIn(days, EventKind::NameDay), "ZBAC");
+}
+
+TEST(CoreRecordFiles, RemovalRewritingAndATrailingPartialRecord) {
+    TempDir dir;
+    const auto path = dir.path() / "p.dat";
+    const std::string three = program("x") + program("y") + program("z");
+    writeFile(path, three + std::string(100, '\x7F'));
+    EXPECT_EQ(readRecords(path, 280), three); // the leftover bytes are no record
+    std::string visited;
+    EXPECT_EQ(forEachRecord(path, 280,
+                            [&](const std::uint8_t* r, std::size_t) {
+                                visited.append(reinterpret_cast<const char*>(r), 280);
+                            }),
+              3u);
+    EXPECT_EQ(visited, three);
+    rewriteRecordAt(path, 280, 1, program("Y"));
+    EXPECT_EQ(readFile(path), program("x") + program("Y") + program("z") + std::string(100, '\x7F'));
+    EXPECT_THROW(rewriteRecordAt(path, 280, 3, program("!")), IoError);
+    removeRecordAt(path, 280, 0); // the next change drops the leftover
+    EXPECT_EQ(readFile(path), program("Y") + program("z"));
+    removeRecordAt(path, 280, 1);
+    removeRecordAt(path, 280, 0);
+    EXPECT_EQ(readFile(path), "");
+    EXPECT_THROW(removeRecordAt(path, 280, 0), IoError);
+}
+
+TEST(CoreRecordFiles, FailuresCarryTheErrorNumberAndNeverReplaceAFile) {
+    TempDir dir;
+    const auto missing = dir.path() / "nincs" / "x.dat";
+    EXPECT_EQ(errorOf([&] { readRecords(missing, 280); }), ENOENT);
+    EXPECT_EQ(errorOf([&] { openOrCreate(missing); }), ENOENT);
+    EXPECT_STREQ(IoError(ENOENT, "x").what(), "I/O error 2");
+    if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind root";
+    const auto locked = dir.path() / "locked.dat";
+    writeFile(locked, program("x"));
+    ::chmod(locked.c_str(), 0);
+    EXPECT_EQ(errorOf([&] { openOrCreate(locked); }), EACCES);
+    ::chmod(locked.c_str(), 0600);
+    EXPECT_EQ(readFile(locked), program("x"));
+}
+
+TEST(CoreRecordFiles, AFailedWriteBesideKeepsTheOldFileAndLeavesNoTemporary) {
+    const std::string three = program("x") + program("y") + program("z");
+    const std::string added = program("n");
+    const auto beforeY = [](const std::uint8_t* r) { return decodeEvent(EventKind::Program, r).text == "y"; };
+    struct Case {
+        const char* name;
+        std::size_t newSize;
+        std::function<void(const std::filesystem::path&)> op;
+    };
+    const Case cases[] = {
+        {"replaceFile", 4 * 280, [&](const auto& p) { replaceFile(p, three + added); }},
+        {"insertRecordAt", 4 * 280, [&](const auto& p) { insertRecordAt(p, 280, 1, added); }},
+        {"insertRecordOrdered", 4 * 280, [&](const auto& p) { insertRecordOrdered(p, 280, added, beforeY); }},
+        {"removeRecordAt", 2 * 280, [&](const auto& p) { removeRecordAt(p, 280, 0); }},
+    };
+    for (const Case& c : cases) {
+        // Nothing written at all, a write stopped inside a record, and a cap the old file fits under.
+        std::vector<rlim_t> caps{0, c.newSize - 100};
+        if (c.newSize > three.size()) caps.push_back(three.size());
+        for (const rlim_t cap : caps) {
+            SCOPED_TRACE(std::string(c.name) + " under a cap of " + std::to_string(cap) + " bytes");
+            TempDir dir;
+            const auto path = dir.path() / "p.dat";
+            writeFile(path, three);
+            EXPECT_EQ(errorOf([&] { c.op(path); }, cap), EFBIG);
+            EXPECT_TRUE(readFile(path) == three && namesIn(dir.path()) == std::vector<std::string>{"p.dat"});
+            // Without the cap the same change goes through, so the cap was what stopped it.
+            c.op(path);
+            EXPECT_EQ(readFile(path).size(), c.newSize);
+        }
+    }
+}
+
+TEST(CoreRecordFiles, AFailedRewriteInPlaceKeepsTheOldRecord) {
+    const std::string three = program("x") + program("y") + program("z");
+    const std::string changed = encodeEvent(EventKind::Program, event(dayNumber(2025, 6, 7), 8, 9, "Y"));
+    // A cap at or past the file's end cannot stop a rewrite, which never grows the file; one at the
+    // record's start stops it before any byte, one inside the record after its first bytes.
+    for (const rlim_t cap : {rlim_t{280}, rlim_t{380}, rlim_t{559}}) {
+        SCOPED_TRACE("under a cap of " + std::to_string(cap) + " bytes");
+        TempDir dir;
+        const auto path = dir.path() / "p.dat";
+        writeFile(path, three);
+        EXPECT_EQ(errorOf([&] { rewriteRecordAt(path, 280, 1, changed); }, cap), EFBIG);
+        EXPECT_TRUE(readFile(path) == three && namesIn(dir.path()) == std::vector<std::string>{"p.dat"});
+        rewriteRecordAt(path, 280, 1, changed);
+        EXPECT_EQ(readFile(path), program("x") + changed + program("z"));
+    }
+}
+
+TEST(CorePartnerFile, ASavedPartnerTakesItsPlaceByBytes) {
+    Folder f;
+    writeFile(f.file, partnerBytes({partner("Antal Ede"), partner("Zsoldos Pál")}));
+    EXPECT_EQ(savePartner(f.file, partner("Kovács Béla", "k@b.hu"), std::nullopt), 1u);
+    EXPECT_EQ(readFile(f.file),
+              partnerBytes({partner("Antal Ede"), partner("Kovács Béla", "k@b.hu"), partner("Zsoldos Pál")}));
+    // Á is 0xC1 in Windows-1250: after every Latin letter, lower case included. Case-sensitive, and a
+    // prefix sorts first.
+    writeFile(f.file, partnerBytes({partner("Zsoldos Pál"), partner("zebra")}));
+    EXPECT_EQ(savePartner(f.file, partner("Ábel"), std::nullopt), 2u);
+    EXPECT_EQ(savePartner(f.file, partner("Anna Kiss"), std::nullopt), 0u);
+    EXPECT_EQ(savePartner(f.file, partner("Anna"), std::nullopt), 0u);
+    EXPECT_EQ(savePartner(f.file, partner("antal"), std::nullopt), 3u);
+    EXPECT_EQ(f.names(), "Anna,Anna Kiss,Zsoldos Pál,antal,zebra,Ábel,");
+    // After an import appended unsorted names, the first greater name from the start decides.
+    writeFile(f.file, partnerBytes({partner("Zed"), partner("Abel")}));
+    EXPECT_EQ(savePartner(f.file, partner("Bela"), std::nullopt), 0u);
+    const auto fresh = f.dir.path() / "uj.dat"; // a missing file is created
+    EXPECT_EQ(savePartner(fresh, partner("Első"), std::nullopt), 0u);
+    EXPECT_EQ(readFile(fresh), encodePartner(partner("Első")));
+}
+
+TEST(CorePartnerFile, AModificationRewritesOnceAndMayRepeatAName) {
+    Folder f;
+    writeFile(f.file, partnerBytes({partner("Antal Ede"), partner("Kovács Béla"), partner("Zsoldos Pál")}));
+    // Zsoldos Pál becomes a second Antal Ede: after the first one, the old record gone.
+    EXPECT_EQ(savePartner(f.file, partner("Antal Ede", "x@y.hu"), 2), 1u);
+    EXPECT_EQ(readFile(f.file),
+              partnerBytes({partner("Antal Ede"), partner("Antal Ede", "x@y.hu"), partner("Kovács Béla")}));
+    EXPECT_FALSE(std::filesystem::exists(f.dir.path() / "partnerek.dat.new"));
+    // A position beyond the end writes nothing.
+    const std::string before = readFile(f.file);
+    EXPECT_THROW(savePartner(f.file, partner("Valaki"), 3), IoError);
+    EXPECT_EQ(readFile(f.file), before);
+    deletePartnerAt(f.file, 0);
+    EXPECT_EQ(readFile(f.file), partnerBytes({partner("Antal Ede", "x@y.hu"), partner("Kovács Béla")}));
+    deletePartnerAt(f.file, 1);
+    deletePartnerAt(f.file, 0);
+    EXPECT_EQ(readFile(f.file), "");
+}
+
+TEST(CorePartnerFile, ReadingNamesAndFindingAPartner) {
+    Folder f;
+    EXPECT_EQ(f.names(), ""); // missing
+    EXPECT_THROW(partnerCount(f.file), IoError);
+    // A trailing partial record is not a partner.
+    writeFile(f.file, partnerBytes({partner("Antal Ede"), partner("Béla", "b@c.hu")}) + "xyz");
+    EXPECT_EQ(f.names(), "Antal Ede,Béla,");
+    const PartnerLookup found = findPartner(f.file, cp("Béla"));
+    EXPECT_EQ(found.index, 1u);
+    EXPECT_EQ(found.record.value_or(PartnerRecord{}).Email, "b@c.hu");
+    // Exact and case-sensitive; a name not found ends at the end of the file.
+    const PartnerLookup missing = findPartner(f.file, cp("béla"));
+    EXPECT_TRUE(missing.index == 2u && !missing.record);
+    EXPECT_THROW(readPartnerAt(f.file, 2), IoError);
+}
+
+TEST(CorePartnerFile, NameWebAndEmailRules) {
+    Folder f;
+    EXPECT_EQ(dropLeadingSpace(" Béla") + "|" + dropLeadingSpace("  Béla") + "|" + dropLeadingSpace("Béla "),
+              "Béla| Béla|Béla ");
+    EXPECT_TRUE(checkPartnerName(f.file, "Antal Ede", false).ok()); // no file: no duplicate
+    writeFile(f.file, partnerBytes({partner("Antal Ede"), partner("a:b")}));
+    EXPECT_TRUE(checkPartnerName(f.file, "Antal Ede", false).duplicate);
+    EXPECT_FALSE(checkPartnerName(f.file, "antal Ede", false).duplicate);
+    EXPECT_TRUE(checkPartnerName(f.file, "Antal Ede", true).ok());
+    const NameCheck all = checkPartnerName(f.file, "a:b", false), empty = checkPartnerName(f.file, "", true);
+    EXPECT_TRUE(all.duplicate && all.colon && !all.empty && empty.empty && !empty.colon && !empty.duplicate);
+    EXPECT_EQ(givenNameOf(cp("Minta Anna")) + givenNameOf("Anna") + givenNameOf("Dr. Kiss Anna"),
+              "AnnaAnnaAnna");
+    EXPECT_EQ(givenNameOf("Anna ") + "|" + givenNameOf("Kiss Anna ") + "|" + givenNameOf(""), "Anna |Anna |");
+    // What is stored of a typed web address, "-" for a refusal.
+    std::string webs;
+    for (const std::string& typed : std::vector<std::string>{"http://", "", "abcdefgh", "a.b", "abcd.efg",
+                                                             "http://x", std::string(110, 'w') + ".hu"})
+        webs += storedWebAddress(typed).value_or("-") + "|";
+    EXPECT_EQ(webs, "||-||abcd.efg|-|" + std::string(100, 'w') + "|");
+    for (const char* bad : {"@", "a.@b.hu", "a@.b", "ab", "a@b", "a.b", "@.", ".@"})
+        EXPECT_FALSE(emailAccepted(bad)) << bad;
+    for (const char* good : {"a@b.hu", "", "a.b@c.hu", "@b.hu", "a@b."})
+        EXPECT_TRUE(emailAccepted(good)) << good;
+}
+
+TEST(CorePartnerFile, APartnersNameDaysAndBirthdaysGoInOneRewrite) {
+    Folder f;
+    const auto days = f.dir.path() / "nevnapok.dat";
+    const auto day = [](const char* name) { return test::event(45000, 0, 0, name); };
+    test::writeEvents(
+        days, EventKind::NameDay,
+        {day("Minta Anna"), day("Kiss Éva"), day("Minta Anna"), day("Minta Annamária"), day("Minta Anna")});
+    EXPECT_EQ(removePartnerEvents(days, EventKind::NameDay, cp("Minta Anna")), 3u);
+    EXPECT_EQ(readFile(days),
+              test::eventBytes(EventKind::NameDay, {day("Kiss Éva"), day("Minta Annamária")}));
+    const auto unchanged = std::filesystem::last_write_time(days);
+    EXPECT_EQ(removePartnerEvents(days, EventKind::NameDay, cp("Minta Anna")), 0u);
+    EXPECT_EQ(std::filesystem::last_write_time(days), unchanged);
+    // The last and only record goes too; a missing file is skipped, not created.
+    const auto births = f.dir.path() / "szuletesnapok.dat";
+    test::writeEvents(births, EventKind::Birthday, {day("Minta Anna")});
+    EXPECT_EQ(removePartnerEvents(births, EventKind::Birthday, cp("Minta Anna")), 1u);
+    EXPECT_EQ(readFile(births), "");
+    EXPECT_EQ(removePartnerEvents(f.dir.path() / "nincs.dat", EventKind::Birthday, "x"), 0u);
+    EXPECT_FALSE(std::filesystem::exists(f.dir.path() / "nincs.dat"));
+}

@@ -1,0 +1,257 @@
+#include "support/app_fixture.h"
+
+using namespace zel;
+using namespace zel::gui;
+using namespace Qt::StringLiterals;
+using zel::test::event;
+using zel::test::readFile;
+using Kind = Dialogs::Kind;
+using Files = std::vector<std::string>;
+
+namespace {
+
+Files filesUnder(const std::filesystem::path& root) {
+    Files out;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(root))
+        out.push_back(std::filesystem::relative(e.path(), root).string());
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+std::string defaults() {
+    const SettingsBytes b = encodeSettings(defaultSettings(), SettingsBytes{});
+    return {b.begin(), b.end()};
+}
+
+// A first run, then a reminder of noon added as a later run would have left it.
+void withReminder(test::Start& s) {
+    s.open();
+    insertEventOrdered(s.data("emlekeztetok.dat").string(), EventKind::Reminder,
+                       test::event(dayNumber(2024, 3, 5), 12, 0, "Fogorvos"));
+}
+
+const DayNumber kDay = dayNumber(2024, 3, 5);
+
+Moment at(int h, int m, int s, int ms = 2) {
+    return Moment::at(2024, 3, 5, h, m, s, ms);
+}
+
+struct Ticking : test::App {
+    using App::App;
+    // Ticks at each moment; returns the alerts raised meanwhile, as "text@key".
+    QStringList tick(std::initializer_list<Moment> moments) {
+        QStringList raised;
+        for (Moment m : moments) {
+            clock.set(m);
+            sound.take();
+            w->onClockTick();
+            if (sound.take().contains(u"default loop"_s))
+                raised << test::child<QTextEdit>(w->alertWindow(), "reminderDisplay")->toPlainText() + u'@' +
+                              w->alertWindow()->occurrenceKey();
+        }
+        return raised;
+    }
+    // Ticks once a second, 3 ms after each whole second, from..to inclusive.
+    QStringList tickThrough(Moment from, Moment to) {
+        QStringList raised;
+        for (Moment t = from; t <= to; t = t.plusMs(1000))
+            raised += tick({t});
+        return raised;
+    }
+};
+
+} // namespace
+
+TEST(GuiStartup, FirstStartInAnEmptyFolderCreatesExactlyTheDataFiles) {
+    test::Start s;
+    auto w = s.open();
+    EXPECT_EQ(filesUnder(s.dir.path()),
+              (Files{"Data", "Data/emlekeztetok.dat", "Data/nevnapok.dat", "Data/partnerek.dat",
+                     "Data/programok.dat", "Data/szuletesnapok.dat", "beallitasok.cfg"}));
+    EXPECT_EQ(readFile(s.data("partnerek.dat")), encodePartner(makerCard())); // the others are empty
+    EXPECT_EQ(readFile(s.data("emlekeztetok.dat")) + readFile(s.data("programok.dat")) +
+                  readFile(s.data("nevnapok.dat")) + readFile(s.data("szuletesnapok.dat")) + s.cfg(),
+              defaults());
+    EXPECT_EQ(w->windowTitle() + u'|' + w->clockDisplay()->text(), u"Zelmoran ( Aktív mód )|9:05:07  "_s);
+    EXPECT_TRUE(w->pages()->currentIndex() == MainWindow::TabEvents && !w->startHidden());
+    // The list of all names follows the locale, not the bytes.
+    const auto& names = w->allNames();
+    EXPECT_EQ(names.size(), 2911u);
+    const auto at = [&](const char* utf8) {
+        return std::find(names.begin(), names.end(), test::cp(utf8)) - names.begin();
+    };
+    EXPECT_LT(at("Ábel"), at("Anna")); // Á differs from A only after the letters that follow
+    EXPECT_TRUE(at("Anna") < at("Bálint") && at("Ödön") < at("Péter") &&
+                at("Péter") < static_cast<long>(names.size()));
+}
+
+TEST(GuiStartup, ARestartReadsWhatExistsAndChangesNothing) {
+    test::Start s;
+    withReminder(s);
+    Settings custom = defaultSettings();
+    custom.startInTray = true;
+    custom.start = StartChoice::Active;
+    SettingsBytes b = encodeSettings(custom, SettingsBytes{});
+    b[33] = 0x5A; // a byte the program never sets
+    writeSettingsFile(s.cfgPath(), b);
+    insertRecordAt(s.data("partnerek.dat"), 537, 0, encodePartner(test::partner("Antal Ede")));
+    const auto before = filesUnder(s.dir.path());
+    const std::string cfg = s.cfg(), partners = readFile(s.data("partnerek.dat"));
+    auto w = s.open();
+    EXPECT_EQ(filesUnder(s.dir.path()), before);
+    EXPECT_EQ(s.cfg() + readFile(s.data("partnerek.dat")), cfg + partners);
+    EXPECT_TRUE(w->settings() == custom && w->startHidden());
+    EXPECT_EQ(w->partnerNames(), (std::vector<std::string>{"Antal Ede", makerCard().Name}));
+    EXPECT_EQ(w->events().next(EventKind::Reminder).value().text, "Fogorvos");
+}
+
+TEST(GuiStartup, AnUnreadablePartnerFileIsReportedAndKept) {
+    test::Start s;
+    std::filesystem::create_directories(s.data("partnerek.dat")); // opens but cannot be read
+    s.dialogs.expect(Kind::Stop, u"I/O error 21."_s, Dialogs::Ok, Dialogs::Ok);
+    auto w = s.open();
+    EXPECT_TRUE(std::filesystem::is_directory(s.data("partnerek.dat")));
+    EXPECT_FALSE(std::filesystem::exists(s.cfgPath())); // start-up ended there
+}
+
+TEST(GuiStartup, AShortSettingsFileIsReportedKeptAndWrittenOnlyOnSave) {
+    test::Start s;
+    withReminder(s);
+    const std::string damaged = s.cfg().substr(0, 500);
+    test::writeFile(s.cfgPath(), damaged);
+    s.dialogs.expect(Kind::Stop, u"I/O error 100."_s, Dialogs::Ok, Dialogs::Ok);
+    auto w = s.open();
+    EXPECT_TRUE(s.cfg() == damaged && w->settings() == defaultSettings());
+    EXPECT_TRUE(w->events().next(EventKind::Reminder).has_value()); // the rest of the start went on
+    w->settingsTab()->save();
+    EXPECT_EQ(s.cfg(), defaults());
+}
+
+TEST(GuiStartup, AFolderThatTakesNoFileStopsTheProgramWithItsName) {
+    test::TempDir dir;
+    test::writeFile(dir.path() / "plain", "x"); // a folder below a plain file takes no file, whoever runs
+    const QString folder = QString::fromStdString((dir.path() / "plain" / "prog").string()) + u'/';
+    test::ScriptedDialogs dialogs;
+    dialogs.expect(Kind::Plain, writeTestMessage(folder), Dialogs::Ok, Dialogs::Ok);
+    EXPECT_FALSE(runWriteTest(AppPaths{dir.path() / "plain" / "prog"}, dialogs));
+    const QString text = dialogs.shown.at(0).text;
+    EXPECT_TRUE(text.startsWith(u"A Zelmoran-nak -az aktuális felhasználónévvel- nincs írási"_s));
+    EXPECT_TRUE(
+        text.contains(u"\n - Szüntesse meg az írásvédettséget a munkakönyvtáron: ("_s + folder + u")\n"_s));
+    EXPECT_TRUE(text.endsWith(u"futását.\nA kellemetlenségért elnézését kérem."_s));
+    test::ScriptedDialogs none;
+    EXPECT_TRUE(runWriteTest(AppPaths{dir.path()}, none) && filesUnder(dir.path()) == Files{"plain"});
+}
+
+TEST(GuiClock, AnActiveReminderFiresAtSecondZeroOfItsMinuteOnceAndAProgramGoesToTheShell) {
+    Ticking a(at(9, 4, 50));
+    a.store(EventKind::Reminder, {event(kDay, 9, 5, "Fogorvos"), event(kDay, 9, 7, "Alszik", false)});
+    a.store(EventKind::Program,
+            {event(kDay, 9, 5, "/opt/Saját mentés/backup --full "), event(kDay, 9, 6, "/bin/x ", false)});
+    a.w = a.open();
+    EXPECT_EQ(a.tickThrough(at(9, 4, 51, 3), at(9, 8, 10, 3)), QStringList{u"Fogorvos@2024.03.05.|9:05"_s});
+    EXPECT_TRUE(a.w->alertWindow()->isVisible());
+    EXPECT_EQ(a.w->alertWindow()->windowTitle() + a.w->clockDisplay()->text(),
+              u"Zelmoran  ( Aktív mód )9:08:10  "_s);
+    EXPECT_TRUE(a.tray.hints.back() == u"Zelmoran  ( Aktív mód )"_s && a.tray.days.back() == 5);
+    EXPECT_EQ(a.shell.calls,
+              (std::vector<test::RecordingShell::Call>{{u"/opt/Saját mentés/backup --full "_s, {}}}));
+}
+
+TEST(GuiClock, ALateTickFiresWhatARefreshMovedThePastAfterSecondZero) {
+    // A window activation, a save and a long freeze between second 00 and the late tick.
+    Ticking activated(at(9, 4, 50));
+    activated.store(EventKind::Reminder, {event(kDay, 9, 5, "Aktiválás"), event(kDay, 9, 30, "Később")});
+    activated.w = activated.open();
+    activated.tick({at(9, 4, 59)});
+    activated.clock.set(at(9, 5, 0, 500));
+    activated.w->onActivated();
+    EXPECT_EQ(activated.tick({at(9, 5, 1)}), QStringList{u"Aktiválás@2024.03.05.|9:05"_s});
+    Ticking saved(at(9, 4, 50));
+    saved.store(EventKind::Program, {event(kDay, 9, 5, "/bin/true mentés")});
+    saved.w = saved.open();
+    saved.tick({at(9, 4, 59)});
+    saved.clock.set(at(9, 5, 0, 600)); // a save ends here and rebuilds the table
+    saved.w->state().reloadEvents(EventKind::Program);
+    saved.tick({at(9, 5, 1), at(9, 5, 2)});
+    EXPECT_EQ(saved.shell.calls,
+              (std::vector<test::RecordingShell::Call>{{u"/bin/true mentés"_s, {}}})); // once
+    Ticking frozen(at(9, 5, 40));
+    frozen.store(EventKind::Reminder, {event(kDay, 9, 6, "Elmaradt"), event(kDay, 9, 7, "Megszólal")});
+    frozen.w = frozen.open();
+    frozen.tick({at(9, 5, 50)});
+    EXPECT_EQ(frozen.tick({at(9, 7, 20)}),
+              QStringList{u"Megszólal@2024.03.05.|9:07"_s}); // ninety seconds later
+}
+
+TEST(GuiClock, PassiveModeWarnsFiresNothingAndSwitchingBackCatchesNothingUp) {
+    Ticking a(at(9, 4, 50));
+    a.store(EventKind::Reminder, {event(kDay, 9, 5, "Fogorvos")});
+    a.store(EventKind::Program, {event(kDay, 9, 5, "/bin/true ")});
+    a.w = a.open();
+    a.dialogs.expect(Dialogs::Kind::Warning, test::kPassiveWarning + u"gombra."_s, Dialogs::Ok, Dialogs::Ok);
+    a.w->onModeButtonClicked();
+    EXPECT_EQ(a.tickThrough(at(9, 4, 51), at(9, 5, 1)), QStringList());
+    EXPECT_EQ(a.w->windowTitle() + a.w->clockDisplay()->text() + a.w->modeButton()->text(),
+              u"Zelmoran - Passzív mód (Az esemény-figyelés felfüggesztve!)Aktív mód"_s);
+    EXPECT_EQ(a.tray.hints.back(), a.w->windowTitle());
+    a.clock.set(at(9, 5, 1, 600));
+    a.w->onModeButtonClicked(); // no message when switching back
+    EXPECT_TRUE(a.w->isActive() && a.shell.calls.empty() && !a.sound.take().contains(u"default loop"_s));
+    EXPECT_EQ(a.w->windowTitle() + a.w->clockDisplay()->text() + a.w->modeButton()->text(),
+              u"Zelmoran  ( Aktív mód )9:05:01  Passzív mód"_s);
+    EXPECT_EQ(a.tray.hints.back(), u"Zelmoran - Aktív"_s);
+    // From the tray menu (and the alert) the warning names the menu item.
+    a.dialogs.expect(Dialogs::Kind::Warning, test::kPassiveWarning + u"menüpontra."_s);
+    a.w->suspendWatching();
+    EXPECT_EQ(a.tray.hints.back(), u"Zelmoran - Passzív mód (Nincs figyelmeztetés!!)"_s);
+    // With the warning windows off, or from start-up, nothing is shown.
+    a.quiet();
+    a.w = a.open();
+    a.w->onModeButtonClicked();
+    a.w->suspendWatching();
+    Settings passive = defaultSettings();
+    passive.start = StartChoice::Passive;
+    a.writeSettings(passive);
+    EXPECT_FALSE(a.open()->isActive());
+}
+
+TEST(GuiSummary, TheBoxShowsTheNextEventsOnOneLineAndOpensNothingByTypingOrTheWheel) {
+    Ticking a(at(9, 5, 7));
+    a.w = a.open();
+    SummaryBox* box = a.w->summaryBox();
+    EXPECT_FALSE(box->isEnabled());
+    EXPECT_EQ(box->currentText(), u"Nincs soron következő bejegyzett esemény"_s);
+    const auto store = [&](EventKind k, const EventRecord& r) {
+        a.store(k, {r});
+        a.w->state().reloadEvents(k);
+    };
+    store(EventKind::Reminder, event(kDay, 9, 30, "Fogorvos"));
+    store(EventKind::NameDay, event(kDay, 0, 0, "Minta Anna")); // today's name day is never next
+    EXPECT_TRUE(box->isEnabled());
+    EXPECT_EQ(test::items(box), QStringList{u"Emlékeztető | 2024.03.05. |  9:30 | Fogorvos"_s});
+    box->showPopup(); // an open list is left alone
+    store(EventKind::Program, event(kDay, 10, 0, "/bin/x "));
+    EXPECT_EQ(box->count(), 1);
+    box->hidePopup();
+    a.w->state().updateNext();
+    box->showPopup();
+    EXPECT_EQ(box->itemText(1), u"Program     | 2024.03.05. | 10:00 | /bin/x "_s);
+    box->hidePopup();
+    box->setCurrentIndex(1);
+    a.w->onClockTick();
+    EXPECT_EQ(box->currentIndex(), 0);
+    // Typing or turning the wheel over the closed box opens no event.
+    a.w->pages()->setCurrentIndex(MainWindow::TabPartners);
+    QTest::keyClicks(box, u"Pr"_s);
+    QWheelEvent wheel({5, 5}, box->mapToGlobal(QPointF(5, 5)), {}, {0, -120}, Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(box, &wheel);
+    EXPECT_TRUE(a.w->pages()->currentIndex() == MainWindow::TabPartners && box->currentIndex() == 0);
+    // A reminder of two lines shows on one, closed and open.
+    store(EventKind::Reminder, event(kDay, 9, 30, "Fogorvos\r\nhozza a papírokat"));
+    EXPECT_EQ(box->currentText(), u"Emlékeztető | 2024.03.05. |  9:30 | Fogorvos hozza a papírokat"_s);
+    box->showPopup();
+    EXPECT_EQ(box->itemText(0), box->currentText());
+    box->hidePopup();
+}

@@ -1,0 +1,203 @@
+#include "core/errors.h"
+#include "gui/platform/dialogs.h"
+#include "gui/platform/qt_shell.h"
+#include "gui/platform/qt_sound.h"
+#include "gui/platform/xdg_autostart.h"
+#include "support/app_fixture.h"
+
+using namespace zel;
+using namespace zel::gui;
+using namespace Qt::StringLiterals;
+using zel::test::q;
+using zel::test::readFile;
+using zel::test::TempDir;
+using zel::test::writeFile;
+namespace fs = std::filesystem;
+
+namespace {
+
+QString buttonTexts(const QWidget& dialog) {
+    QStringList out;
+    for (const auto* b : dialog.findChildren<QPushButton*>())
+        out << b->text();
+    return out.join(u',');
+}
+
+// Takes the addresses the desktop would have been asked to open.
+class OpenedUrls : public QObject {
+    Q_OBJECT
+
+  public:
+    QStringList urls;
+    OpenedUrls() {
+        for (const char* scheme : {"http", "https", "file", "mailto"})
+            QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), this, "open");
+    }
+    ~OpenedUrls() override {
+        for (const char* scheme : {"http", "https", "file", "mailto"})
+            QDesktopServices::unsetUrlHandler(QString::fromLatin1(scheme));
+    }
+
+  public slots:
+    void open(const QUrl& url) { urls << url.toString(); }
+};
+
+} // namespace
+
+TEST(GuiDialogs, QtsOwnDialogsAndPickersSpeakHungarian) {
+    EXPECT_EQ(QLocale().monthName(3) + QLocale().dayName(1), u"márciushétfő"_s);
+    QDateEdit picker;
+    picker.setCalendarPopup(true);
+    EXPECT_EQ(picker.calendarWidget()->locale().monthName(3, QLocale::LongFormat), u"március"_s);
+    QFileDialog files(nullptr, QString(), QString());
+    files.setOption(QFileDialog::DontUseNativeDialog);
+    const QString buttons = buttonTexts(files);
+    EXPECT_TRUE(buttons.contains(u"Mégse"_s) && !buttons.contains(u"Cancel"_s) &&
+                !buttons.contains(u"&Open"_s))
+        << buttons.toStdString();
+    for (const QLabel* l : files.findChildren<QLabel*>())
+        EXPECT_NE(l->text(), u"Look in:"_s);
+    QColorDialog colors;
+    colors.setOption(QColorDialog::DontUseNativeDialog);
+    EXPECT_TRUE(buttonTexts(colors).contains(u"Mégse"_s)) << buttonTexts(colors).toStdString();
+}
+
+TEST(GuiDialogs, TheProgramChooserListsProgramsWithoutAnExtension) {
+    const QStringList parts = programFileFilter().split(u'|');
+    ASSERT_EQ(parts.size(), 4);
+    const QStringList programs = parts[1].split(u"; "_s), all = parts[3].split(u';');
+#ifndef Q_OS_WIN
+    for (const char* name : {"backup", "firefox", "mentes.sh", "Napló.PY", "futtat.pl"})
+        EXPECT_TRUE(QtDialogs::matchesPatterns(QString::fromUtf8(name), programs)) << name;
+    for (const char* name : {"levél.txt", "kép.png", "run.bat.txt"})
+        EXPECT_FALSE(QtDialogs::matchesPatterns(QString::fromUtf8(name), programs)) << name;
+    for (const char* name : {"backup", "levél.txt", ".rejtett"})
+        EXPECT_TRUE(QtDialogs::matchesPatterns(QString::fromUtf8(name), all)) << name;
+    // Qt's dialog gets "*" for the names without a dot; the dialog narrows them down itself.
+    EXPECT_EQ(QtDialogs::qtFilter(u"Programok|*.; *.sh|Minden fájl (*)|*"_s),
+              u"Programok (* *.sh);;Minden fájl (*) (*)"_s);
+#endif
+    EXPECT_EQ(QtDialogs::qtFilter(u"Wav fájlok (.wav)|*.wav"_s), u"Wav fájlok (.wav) (*.wav)"_s);
+}
+
+TEST(GuiDialogs, AMessageLaidOutLineByLineKeepsItsLines) {
+    const QString text = test::kPassiveWarning + u"gombra."_s;
+    QList<QPair<QAbstractButton*, Dialogs::Button>> made;
+    const auto box = QtDialogs().makeBox(Dialogs::Kind::Warning, u"Figyelem!"_s, text, Dialogs::Ok, made);
+    box->show();
+    QApplication::processEvents();
+    const auto* label = box->findChild<QLabel*>(u"qt_msgbox_label"_s);
+    ASSERT_TRUE(label);
+    EXPECT_LT(label->height(), 5 * QFontMetrics(label->font()).lineSpacing()) << "the four lines wrapped";
+    ASSERT_EQ(made.size(), 1);
+    EXPECT_EQ(box->windowTitle() + made[0].first->text(), u"Figyelem!OK"_s);
+    box->close();
+    // A long paragraph still wraps, so a box never grows wider than the screen.
+    EXPECT_TRUE(QtDialogs::unbrokenLines(u"Hosszú mondat, "_s.repeated(30)).contains(u' '));
+    EXPECT_FALSE(QtDialogs::unbrokenLines(u"  rövid sor"_s).contains(u' '));
+}
+
+#ifndef Q_OS_WIN
+TEST(GuiAutostart, TheEntryIsNamedAfterTheTitleAndStartsTheExecutable) {
+    zel::test::TempDir dir;
+    const QByteArray home = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(dir.path().string()));
+    const auto entry = dir.path() / "autostart" / "Zelmoran v1.6.1.desktop";
+    XdgAutostart a;
+    EXPECT_TRUE(XdgAutostart::entryPath() == q(entry) && !a.isOn());
+    a.setAutostart(true, u"/opt/Zel moran/bin/zelmoran"_s);
+    EXPECT_TRUE(a.isOn());
+    EXPECT_EQ(readFile(entry),
+              "[Desktop Entry]\nType=Application\nName=Zelmoran v1.6.1\nExec=\"/opt/Zel moran/bin/"
+              "zelmoran\"\nX-GNOME-Autostart-enabled=true\nTerminal=false\n");
+    // Quotes, dollars and backslashes in the path are escaped inside the quoted Exec value.
+    a.setAutostart(true, u"/opt/a\"b$c\\d/zelmoran"_s);
+    EXPECT_NE(readFile(entry).find("\nExec=\"/opt/a\\\"b\\$c\\\\d/zelmoran\"\n"), std::string::npos);
+    a.setAutostart(false, QString());
+    EXPECT_FALSE(std::filesystem::exists(entry) || a.isOn());
+    EXPECT_NO_THROW(a.setAutostart(false, QString())); // already gone: no error
+    // A file where the folder should be: the entry cannot be written.
+    std::filesystem::remove_all(dir.path() / "autostart");
+    zel::test::writeFile(dir.path() / "autostart", "x");
+    EXPECT_THROW(a.setAutostart(true, u"/usr/bin/zelmoran"_s), zel::IoError);
+    EXPECT_FALSE(a.isOn());
+    home.isNull() ? qunsetenv("XDG_CONFIG_HOME") : qputenv("XDG_CONFIG_HOME", home);
+}
+#endif
+
+TEST(GuiSound, EachStartReplacesTheLastAndOnlyWaveFilesPlay) {
+    TempDir dir;
+    writeFile(dir.path() / "tune.mid", "MThd not a wave");
+    QFile::copy(u":/sounds/alert.wav"_s, q(dir.path() / "saját.wav"));
+    using P = QtSound::Playing;
+    QtSound sound;
+    sound.stop(); // before anything was made
+    EXPECT_EQ(sound.playing(), P::Nothing);
+    sound.playDefault(true);
+    EXPECT_TRUE(sound.playing() == P::Default && sound.looping());
+    sound.playFile(q(dir.path() / "saját.wav"), false);
+    EXPECT_TRUE(sound.playing() == P::File && !sound.looping());
+    sound.stop();
+    EXPECT_EQ(sound.playing(), P::Nothing);
+    // A missing file, a file that is no wave and a resource path play nothing, and silence the last.
+    for (const QString& f :
+         {q(dir.path() / "missing.wav"), q(dir.path() / "tune.mid"), QString(), u":/sounds/alert.wav"_s}) {
+        sound.playDefault(true);
+        sound.playFile(f, true);
+        EXPECT_EQ(sound.playing(), P::Nothing) << f.toStdString();
+    }
+    sound.playDefault(false);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(sound.playing() == P::Default && !sound.looping());
+    sound.stop();
+    sound.stop();
+    EXPECT_EQ(sound.playing(), P::Nothing);
+}
+
+TEST(GuiShell, OnlyExistingPathsAndExplicitAddressesAreOpened) {
+    TempDir dir;
+    writeFile(dir.path() / "levél.txt", "szia");
+    OpenedUrls opened;
+    QtShell shell;
+    // Missing targets, bare names and Windows paths open nothing, at the event's minute or on "Teszt".
+    const QString missing = q(dir.path() / "nincs"); // file and parameters, split at '|'
+    for (const QString& call :
+         QStringList{u"nosuchprog |"_s, u"nosuchprog|-x"_s, u"nosuchprog --help|"_s, u"www.example.hu |"_s,
+                     missing + u".exe|"_s, missing + u".exe -a b|"_s, missing + u".exe|x y"_s,
+                     u"C:\\Progs\\backup.exe /full|"_s, u"file://"_s + missing + u".txt |"_s, u"|"_s,
+                     u"notepad.exe|"_s + missing + u".txt"_s, u"explorer.exe|"_s + missing})
+        shell.open(call.section(u'|', 0, 0), call.section(u'|', 1));
+    shell.openAddress(QString());
+    EXPECT_EQ(opened.urls, QStringList());
+    EXPECT_EQ(fs::directory_iterator(dir.path())->path().filename(), "levél.txt");
+    // An existing document opens in its application, an address with its scheme in the desktop's.
+    shell.open(q(dir.path() / "levél.txt") + QLatin1Char(' '), QString());
+    shell.open(u"https://www.example.hu/oldal "_s, QString());
+    shell.open(u"notepad.exe"_s, q(dir.path() / "levél.txt"));
+    const QString letter = QUrl::fromLocalFile(q(dir.path() / "levél.txt")).toString();
+    EXPECT_EQ(opened.urls, (QStringList{letter, u"https://www.example.hu/oldal"_s, letter}));
+}
+
+TEST(GuiShell, AStoredCommandStartsItsProgramWithTheArguments) {
+    TempDir dir;
+    const auto marker = dir.path() / "marker";
+    // Writes its arguments, one a line, and is renamed into place so a reader never sees half of it.
+    const auto script = dir.path() / "My Tools" / "run me.sh";
+    fs::create_directories(script.parent_path());
+    writeFile(script, "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + marker.string() + ".tmp'\nmv '" +
+                          marker.string() + ".tmp' '" + marker.string() + "'\n");
+    fs::permissions(script, fs::perms::owner_all);
+    const auto run = [&](const QString& file, const QString& parameters) {
+        fs::remove(marker);
+        QtShell().open(file, parameters);
+        for (QDeadlineTimer deadline(5000); !fs::exists(marker) && !deadline.hasExpired();
+             QThread::msleep(20))
+            QCoreApplication::processEvents();
+        return readFile(marker);
+    };
+    EXPECT_EQ(run(q(script) + u" a 'b c' \"d\""_s, QString()), "a\nb c\nd\n");
+    EXPECT_EQ(run(q(script) + u" "_s, QString()), "\n"); // no arguments: printf prints once
+    EXPECT_EQ(run(q(script), u"x y"_s), "x\ny\n");       // the test launch's parameters
+}
+
+#include "platform_test.moc"
