@@ -10,9 +10,8 @@
 #include "gui/main_window.h"
 #include "gui/startup.h"
 #include "gui/texts.h"
+#include "quiet_dialogs.h"
 #include "support/fakes.h"
-#include "support/recording_sound.h"
-#include "support/scripted_dialogs.h"
 #include "support/settable_clock.h"
 
 #include <QApplication>
@@ -113,7 +112,7 @@ int runChild(int argc, char** argv, Clk::time_point t0, const fs::path& folder) 
     const double tApp = msSince(t0);
 
     AppPaths paths{folder};
-    test::ScriptedDialogs dialogs;
+    bench::QuietDialogs dialogs;
     if (!gui::runWriteTest(paths, dialogs)) return 1;
     const EventRecord mid = bench::generatedRecord(EventKind::Reminder, bench::kRecordsPerFile / 2);
     zel::test::SettableClock clock{
@@ -148,7 +147,7 @@ int runChild(int argc, char** argv, Clk::time_point t0, const fs::path& folder) 
     ::getrusage(RUSAGE_SELF, &use);
     const long hwm = peakSinceExecKb();
     if (!dialogs.boxes.empty()) {
-        std::fprintf(stderr, "unexpected message box: %s\n", dialogs.boxes.front().text.toUtf8().constData());
+        std::fprintf(stderr, "unexpected message box: %s\n", dialogs.boxes.front().toUtf8().constData());
         return 1;
     }
     std::printf(
