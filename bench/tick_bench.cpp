@@ -77,7 +77,7 @@ bool naiveFires(const EventCells& next, Moment now) {
 // Reminders and programs are the kinds the clock fires; it asks their tables for the rows whose
 // moment lies after the previous tick, a second ago.
 bool tick(EventBook& book, Moment now) {
-    book.updateNext(0, now);
+    book.updateNext(std::nullopt, now);
     const Moment previous = now.plusMs(-1000);
     return !firingRows(book.table(EventKind::Reminder), previous, now).empty() |
            !firingRows(book.table(EventKind::Program), previous, now).empty();

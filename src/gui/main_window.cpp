@@ -116,7 +116,7 @@ void MainWindow::buildWindow() {
     newEventTab_ = new NewEventTab(*state_, services_.dialogs, services_.shell);
     connect(newEventTab_, &NewEventTab::newPartnerRequested, this, &MainWindow::startNewPartner);
     connect(newEventTab_, &NewEventTab::eventAdded, this, &MainWindow::showSummaryFirstLine);
-    eventsTab_ = new EventsTab(*state_, services_.dialogs);
+    eventsTab_ = new EventsTab(*state_, services_.dialogs, services_.shell);
     connect(eventsTab_, &EventsTab::pageRequested, this, [this] { pages_->setCurrentWidget(eventsTab_); });
     connect(eventsTab_, &EventsTab::newPartnerRequested, this, &MainWindow::startNewPartner);
     connect(eventsTab_, &EventsTab::monthListed, this,
@@ -468,10 +468,7 @@ void MainWindow::onSummaryChosen() {
     const std::string line = summaryBox_->count() > 0 ? toCp(summaryBox_->itemText(index)) : std::string();
     const SummaryPick pick = parseSummaryLine(line);
     resetSummarySelection();
-    eventsTab_->openEvent(pick.kind >= 0 && pick.kind <= 3
-                              ? std::optional(kAllEventKinds[static_cast<std::size_t>(pick.kind)])
-                              : std::nullopt,
-                          fromCp(pick.date), fromCp(pick.time));
+    eventsTab_->openEvent(pick.kind, fromCp(pick.date), fromCp(pick.time));
     resetSummarySelection();
 }
 

@@ -23,13 +23,13 @@ struct Book {
         book.refresh(k, dir.path());
     }
     std::string next(EventKind k, Moment now) {
-        book.updateNext(static_cast<int>(k), now);
+        book.updateNext(k, now);
         return book.next(k) ? book.next(k)->text : "<none>";
     }
     std::vector<std::string> lines(Moment now) {
         for (EventKind k : kAllEventKinds)
             book.refresh(k, dir.path());
-        book.updateNext(0, now);
+        book.updateNext(std::nullopt, now);
         std::vector<std::string> out;
         for (const auto& l : summaryLines(book))
             out.push_back(cp1250ToUtf8(l));

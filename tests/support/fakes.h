@@ -1,6 +1,7 @@
 #pragma once
 
 #include "gui/platform/autostart.h"
+#include "gui/platform/qt_shell.h"
 #include "gui/platform/shell.h"
 #include "gui/platform/sound.h"
 #include "gui/platform/tray.h"
@@ -23,6 +24,10 @@ class RecordingShell : public gui::Shell {
         calls.push_back({file, parameters});
     }
     void openAddress(const QString& address) override { addresses << address; }
+    // Asks the file system, as the real shell does.
+    bool findsProgram(const QString& command) const override {
+        return gui::QtShell::commandNamesProgram(command);
+    }
 };
 
 class RecordingTray : public gui::Tray {

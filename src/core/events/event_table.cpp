@@ -128,9 +128,9 @@ void EventBook::refresh(EventKind kind, const std::filesystem::path& dataDir) {
     t = loadEventTable(dataDir / eventFileName(kind), kind);
 }
 
-void EventBook::updateNext(int kind, Moment now) {
+void EventBook::updateNext(std::optional<EventKind> kind, Moment now) {
     for (EventKind k : kAllEventKinds) {
-        if (kind != 0 && kind != static_cast<int>(k)) continue;
+        if (kind && *kind != k) continue;
         const auto i = nextDueIndex(table(k), now);
         next_[kindIndex(k)] = i ? std::optional<EventRow>(table(k).rows[*i]) : std::nullopt;
     }

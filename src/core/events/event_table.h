@@ -60,8 +60,8 @@ class EventBook {
     // Rebuilds a table from its file in dataDir; on failure the table keeps the rows read so far
     // (none, as the file is read whole) and the error propagates.
     void refresh(EventKind kind, const std::filesystem::path& dataDir);
-    // kind 0: all four kinds.
-    void updateNext(int kind, Moment now);
+    // The next rows of one kind, or of all four when none is given.
+    void updateNext(std::optional<EventKind> kind, Moment now);
 
   private:
     std::array<EventTable, 4> tables_;

@@ -44,13 +44,13 @@ std::vector<std::string> summaryLines(const EventBook& book) {
 SummaryPick parseSummaryLine(std::string_view line) {
     SummaryPick pick;
     if (line.starts_with("Eml"))
-        pick.kind = 0;
+        pick.kind = EventKind::Reminder;
     else if (line.starts_with("Prog"))
-        pick.kind = 1;
+        pick.kind = EventKind::Program;
     else if (line.starts_with("N"))
-        pick.kind = 2;
+        pick.kind = EventKind::NameDay;
     else if (line.starts_with("Sz"))
-        pick.kind = 3;
+        pick.kind = EventKind::Birthday;
 
     const auto bar = line.find('|');
     if (bar == std::string_view::npos) return pick;
@@ -59,7 +59,7 @@ SummaryPick parseSummaryLine(std::string_view line) {
     const std::size_t dateEnd = nextBar == std::string_view::npos ? line.size() : nextBar;
     // The date ends before the space that stands before the next bar.
     pick.date = std::string(line.substr(dateFrom, dateEnd > dateFrom ? dateEnd - dateFrom - 1 : 0));
-    if ((pick.kind == 0 || pick.kind == 1) && nextBar != std::string_view::npos) {
+    if (pick.kind && hasTime(*pick.kind) && nextBar != std::string_view::npos) {
         std::size_t from = nextBar;
         while (from < line.size() && (line[from] == ' ' || line[from] == '|'))
             ++from;

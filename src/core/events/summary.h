@@ -2,6 +2,7 @@
 
 #include "core/events/event_table.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,10 +14,10 @@ namespace zel {
 std::vector<std::string> summaryLines(const EventBook& book);
 std::string noUpcomingEventLine();
 
-// What a summary line names: kind index 0 to 3 (-1 when none fits), the date text and, for
+// What a summary line names: its kind (none when no prefix fits), the date text and, for
 // reminders and programs, the time text without its pad.
 struct SummaryPick {
-    int kind = -1;
+    std::optional<EventKind> kind;
     std::string date;
     std::string time;
     bool operator==(const SummaryPick&) const = default;

@@ -45,6 +45,13 @@ QString unquoted(QString text) {
 
 } // namespace
 
+bool QtShell::commandNamesProgram(const QString& command) {
+    return splitCommand(
+               command.toStdString(),
+               [](const std::string& prefix) { return namesProgramOrFile(QString::fromStdString(prefix)); })
+        .isProgram;
+}
+
 void QtShell::open(const QString& file, const QString& parameters) {
     if (parameters.isEmpty()) {
         // A stored command: the path may hold spaces, so only the file system can tell where it ends.

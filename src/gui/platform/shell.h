@@ -14,6 +14,8 @@ class Shell {
     virtual void open(const QString& file, const QString& parameters) = 0;
     // Opens a web or mailto: address.
     virtual void openAddress(const QString& address) = 0;
+    // Whether a leading part of a stored command names a program or a file, as open() finds it.
+    virtual bool findsProgram(const QString& command) const = 0;
 };
 
 } // namespace zel::gui

@@ -24,7 +24,7 @@ void AppState::reloadEvents(EventKind kind) {
 }
 
 void AppState::updateNext(std::optional<EventKind> kind) {
-    events_.updateNext(kind ? static_cast<int>(*kind) : 0, clock_.now());
+    events_.updateNext(kind, clock_.now());
     emit nextEventsChanged();
 }
 

@@ -1,8 +1,8 @@
 #include "gui/tabs/events_tab.h"
 
-#include "core/app/command_split.h"
 #include "core/events/listing.h"
 #include "gui/error_box.h"
+#include "gui/platform/shell.h"
 #include "gui/qt_text.h"
 #include "gui/state/app_state.h"
 #include "gui/tabs/event_editor.h"
@@ -21,13 +21,12 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
-#include <QStandardPaths>
 #include <QTableView>
 
 namespace zel::gui {
 
-EventsTab::EventsTab(AppState& state, Dialogs& dialogs, QWidget* parent)
-    : QWidget(parent), state_(state), dialogs_(dialogs) {
+EventsTab::EventsTab(AppState& state, Dialogs& dialogs, Shell& shell, QWidget* parent)
+    : QWidget(parent), state_(state), dialogs_(dialogs), shell_(shell) {
     setObjectName(QStringLiteral("eventsPage"));
     build();
 }
@@ -352,16 +351,8 @@ void EventsTab::applyEdit() {
         }
     }
     if (kind == EventKind::Program && state_.settings().warnings) {
-        // A stored command is a path and its parameters: the program exists when some leading part
-        // of the text names a file.
-        const SplitCommand split =
-            splitCommand(editor_->programFile().toStdString(), [](const std::string& p) {
-                // As the shell finds it: a file, or a bare program name on PATH.
-                const QString name = QString::fromStdString(p);
-                return QFileInfo(name).isFile() ||
-                       (!name.contains(QLatin1Char('/')) && !QStandardPaths::findExecutable(name).isEmpty());
-            });
-        if (!split.isProgram &&
+        // A stored command is a path and its parameters: the shell tells whether it finds a program.
+        if (!shell_.findsProgram(editor_->programFile()) &&
             dialogs_.warning(QStringLiteral("A megadott futtatandó állomány nem található!") + kNl +
                                  QStringLiteral("Szeretne egy újat megadni?"),
                              Dialogs::Yes | Dialogs::No) == Dialogs::Yes)

@@ -19,6 +19,7 @@ class AppState;
 class Dialogs;
 class EventEditor;
 class ListingModel;
+class Shell;
 
 // "Események": the listing of one kind of event with its time filters, and deletion; the editor
 // below it changes one field of a listed event.
@@ -26,7 +27,7 @@ class EventsTab : public QWidget {
     Q_OBJECT
 
   public:
-    EventsTab(AppState& state, Dialogs& dialogs, QWidget* parent = nullptr);
+    EventsTab(AppState& state, Dialogs& dialogs, Shell& shell, QWidget* parent = nullptr);
 
     // The tab became the current one: the chosen filter lists again.
     void onShown();
@@ -78,6 +79,7 @@ class EventsTab : public QWidget {
 
     AppState& state_;
     Dialogs& dialogs_;
+    Shell& shell_;
     ListingModel* model_ = nullptr;
     bool quiet_ = false; // pickers set by the program, not the user
     int listingBottom_ = 0;
