@@ -230,16 +230,12 @@ QStringList names(std::initializer_list<const char*> list) {
 // The panels used as buttons and captions.
 QStringList buttonPanels() {
     QStringList out;
-    for (int i : {1, 2, 3, 4, 5, 6, 11, 31, 34, 36, 37})
-        out << QStringLiteral("Panel%1").arg(i);
-    for (int i = 13; i <= 29; ++i)
-        out << QStringLiteral("Panel%1").arg(i);
-    out << names({"deleteButton",       "todayButton",           "nowButton",        "soundFilePanel",
-                  "pImpInfo",           "webAddressesButton",    "addButton",        "browseButton",
-                  "testButton",         "severalProgramsButton", "newPartnerButton", "applyButton",
-                  "editBrowseButton",   "newPartnerListButton",  "modifyButton",     "deletePartnerButton",
-                  "saveButton",         "cancelButton",          "soundFilePanel",   "webAddressesButton",
-                  "saveSettingsButton", "defaultsButton"});
+    out << names({"deleteButton",          "todayButton",      "nowButton",           "soundFilePanel",
+                  "webAddressesButton",    "addButton",        "browseButton",        "testButton",
+                  "severalProgramsButton", "newPartnerButton", "applyButton",         "editBrowseButton",
+                  "newPartnerListButton",  "modifyButton",     "deletePartnerButton", "saveButton",
+                  "cancelButton",          "soundFilePanel",   "webAddressesButton",  "saveSettingsButton",
+                  "defaultsButton"});
     return out;
 }
 
@@ -252,91 +248,27 @@ const QStringList& pagePanels() {
 const std::vector<Assignment>& assignments() {
     static const std::vector<Assignment> list = [] {
         const QStringList datePickers = names({"datePicker", "rangeFrom", "rangeTo", "editDate"});
-        const QStringList edits = names({"nameField",
-                                         "emailField",
-                                         "webField",
-                                         "addressField",
-                                         "mobileField",
-                                         "phoneField",
-                                         "editProgramFile",
-                                         "cUjEsKivelUj",
-                                         "eUjEsJell",
-                                         "programFile",
-                                         "programParameters",
-                                         "newPartnerName",
-                                         "reminderText",
-                                         "mUjEsKivelMegj",
-                                         "noteField",
-                                         "editReminderText",
-                                         "noteView",
-                                         "listingKindChoice",
-                                         "summaryBox",
-                                         "kindChoice",
-                                         "cUjEsKivel",
-                                         "recurrenceChoice",
-                                         "cModositEsIsm",
-                                         "cNevnap",
-                                         "cNevnapok",
-                                         "partnerChoice",
-                                         "nameDayList",
-                                         "editPartner",
-                                         "followUpChoice",
-                                         "cExport",
-                                         "nameList",
-                                         "contactList",
-                                         "lNapok",
-                                         "eventGrid",
-                                         "sg",
-                                         "sgImp",
-                                         "noticeDaysSpin"});
+        const QStringList edits = names(
+            {"nameField",     "emailField",      "webField",         "addressField",      "mobileField",
+             "phoneField",    "editProgramFile", "programFile",      "programParameters", "newPartnerName",
+             "reminderText",  "noteField",       "editReminderText", "noteView",          "listingKindChoice",
+             "summaryBox",    "kindChoice",      "recurrenceChoice", "partnerChoice",     "nameDayList",
+             "editPartner",   "followUpChoice",  "nameList",         "contactList",       "eventGrid",
+             "noticeDaysSpin"});
         QStringList panels = buttonPanels();
         QStringList facePanels = panels;
         facePanels << QStringLiteral("textBackgroundSwatch");
-        QStringList captionInk = names({"g1",
-                                        "g2",
-                                        "periodGroup",
-                                        "g4",
-                                        "g6",
-                                        "g7",
-                                        "listingKindGroup",
-                                        "g9",
-                                        "reminderGroup",
-                                        "timingGroup",
-                                        "gProgramokMa",
-                                        "gNevKeres",
-                                        "gImport",
-                                        "gExport",
-                                        "colorGroup",
-                                        "closeGroup",
-                                        "startGroup",
-                                        "generalGroup",
-                                        "programGroup",
-                                        "editGroup",
-                                        "dayGroup",
-                                        "timeGroup",
-                                        "nameDayGroup",
-                                        "noticeGroup",
-                                        "noticeWhenGroup",
-                                        "soundGroup",
-                                        "followUpGroup",
-                                        "partnerGroup",
-                                        "clockDisplay",
-                                        "l1",
-                                        "l2",
-                                        "l6",
-                                        "l16",
-                                        "Label4",
-                                        "Label6",
-                                        "activeBox",
-                                        "editActive",
-                                        "editorTitle",
-                                        "mUjEsKivelMegj",
-                                        "sRich"});
+        QStringList captionInk =
+            names({"periodGroup", "listingKindGroup", "reminderGroup", "timingGroup",  "colorGroup",
+                   "closeGroup",  "startGroup",       "generalGroup",  "programGroup", "editGroup",
+                   "dayGroup",    "timeGroup",        "nameDayGroup",  "noticeGroup",  "noticeWhenGroup",
+                   "soundGroup",  "followUpGroup",    "partnerGroup",  "clockDisplay", "activeBox",
+                   "editActive",  "editorTitle"});
         captionInk << panels;
         // Controls of the pages that have no colour of their own follow their page's text colour.
         captionInk << pagePanels();
         QStringList textInk = edits;
-        textInk << names({"mNevnap", "editorTitle"});
+        textInk << names({"editorTitle"});
         QStringList textBackFace = edits;
         textBackFace << facePanels << names({"activeBox", "editActive", "mainWindow"});
 
@@ -345,7 +277,7 @@ const std::vector<Assignment>& assignments() {
 
         return std::vector<Assignment>{
             {Background, Op::Face, backFace},
-            {Background, Op::HeaderFace, names({"sg", "sgImp"})},
+            {Background, Op::HeaderFace, names({"sgImp"})},
             {Background, Op::CalendarMonth, datePickers},
             {Captions, Op::Ink, captionInk},
             {Captions, Op::CalendarTitleText, datePickers},
@@ -354,53 +286,17 @@ const std::vector<Assignment>& assignments() {
             {TextBackground, Op::CalendarBack, datePickers},
             {Text, Op::Ink, textInk},
             // Header cells with the background colour show the grid's text colour on it.
-            {Text, Op::HeaderInk, names({"sg", "sgImp"})},
+            {Text, Op::HeaderInk, names({"sgImp"})},
             {Text, Op::CalendarDays, datePickers},
             {Text, Op::Face, names({"textSwatch"})},
             {Variations, Op::Ink,
-             names({"todayChoice",
-                    "tomorrowChoice",
-                    "dateChoice",
-                    "allFilter",
-                    "todayFilter",
-                    "tomorrowFilter",
-                    "weekFilter",
-                    "monthFilter",
-                    "rangeFilter",
-                    "rNevNormal",
-                    "rNevReszletes",
-                    "rUjEsKivel",
-                    "rUjEsKivelUj",
-                    "existingPartnerChoice",
-                    "newPartnerChoice",
-                    "closeToTrayChoice",
-                    "closeEndsChoice",
-                    "startActiveChoice",
-                    "startPassiveChoice",
-                    "noStartChoice",
-                    "blueGreenPreset",
-                    "blackWhitePreset",
-                    "playfulPreset",
-                    "defaultSoundChoice",
-                    "soundFileChoice",
-                    "noSoundChoice",
-                    "editLabel",
-                    "l4",
-                    "l5",
-                    "l7",
-                    "l8",
-                    "l11",
-                    "l12",
-                    "l13",
-                    "Label1",
-                    "Label2",
-                    "Label5",
-                    "noticeAtStartBox",
-                    "noticeAtExitBox",
-                    "startInTrayBox",
-                    "optionList",
-                    "modeButton",
-                    "sRich"})},
+             names({"todayChoice",     "tomorrowChoice",        "dateChoice",         "allFilter",
+                    "todayFilter",     "tomorrowFilter",        "weekFilter",         "monthFilter",
+                    "rangeFilter",     "existingPartnerChoice", "newPartnerChoice",   "closeToTrayChoice",
+                    "closeEndsChoice", "startActiveChoice",     "startPassiveChoice", "noStartChoice",
+                    "blueGreenPreset", "blackWhitePreset",      "playfulPreset",      "defaultSoundChoice",
+                    "soundFileChoice", "noSoundChoice",         "editLabel",          "noticeAtStartBox",
+                    "noticeAtExitBox", "startInTrayBox",        "optionList",         "modeButton"})},
             {Variations, Op::CalendarOtherDays, datePickers},
             {Variations, Op::Face, names({"variationsSwatch"})},
         };
