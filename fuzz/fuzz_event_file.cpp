@@ -137,7 +137,7 @@ void checkKind(EventKind kind, const std::string& file, const Choices& c) {
     EventBook book;
     book.refresh(kind, dir);
     ZEL_CHECK(book.table(kind).rows == table.rows);
-    book.updateNext(static_cast<int>(kind), now);
+    book.updateNext(kind, now);
     ZEL_CHECK(book.next(kind) == (next ? std::optional<EventRow>(table.rows[*next]) : std::nullopt));
 
     // Ordered insert of a new record, then its removal: the file must come back as it was.
