@@ -283,13 +283,11 @@ void EventsTab::onKindChanged() {
         onShown();
 }
 
-void EventsTab::relist() {
-    const QModelIndex current = grid_->currentIndex();
+void EventsTab::relist(int row, int column) {
     runChosenFilter();
     if (grid_->isEnabled()) {
         grid_->setFocus();
-        if (current.isValid() && current.row() < model_->rowCount())
-            grid_->setCurrentIndex(model_->index(current.row(), current.column()));
+        if (row >= 0 && row < model_->rowCount()) grid_->setCurrentIndex(model_->index(row, column));
     }
 }
 
@@ -364,7 +362,7 @@ void EventsTab::applyEdit() {
     if (!state_.modifyEvent(kind, row, editor_->changed(kind, row, column)))
         dialogs_.warning(QStringLiteral("Az esemény időközben megváltozott, ezért nem írtam át. "
                                         "Kérem, nézze meg újra a listát."));
-    if (!state_.table(kind).rows.empty()) relist();
+    if (!state_.table(kind).rows.empty()) relist(cell.row(), cell.column());
     if (grid_->isEnabled()) {
         state_.updateNext();
         grid_->verticalScrollBar()->setValue(firstVisible);
@@ -381,10 +379,11 @@ void EventsTab::deleteCurrent() {
         dialogs_.confirmation(QStringLiteral("Valóban törölni szeretné azt a sort amiben áll?")) ==
             Dialogs::Yes) {
         const EventRow row = *shown;
+        const QModelIndex cell = grid_->currentIndex();
         if (!state_.removeEvent(kind, row))
             dialogs_.warning(QStringLiteral("Az esemény időközben megváltozott, ezért nem töröltem. "
                                             "Kérem, nézze meg újra a listát."));
-        if (!state_.table(kind).rows.empty()) relist();
+        if (!state_.table(kind).rows.empty()) relist(cell.row(), cell.column());
         if (!model_->isEmpty()) closeEditor();
     }
     onKindChanged();

@@ -31,8 +31,9 @@ class EventsTab : public QWidget {
 
     // The tab became the current one: the chosen filter lists again.
     void onShown();
-    // After a write: the chosen filter again, the grid keeps its cell.
-    void relist();
+    // After a write: the chosen filter again, the grid back on the cell it was on (the write reset
+    // the listing, so the cell is given).
+    void relist(int row, int column);
     // Opens the listed event of this kind with this date text and, for reminders and programs, time
     // text, as the "Mind" listing shows it; withPast lists the past too for this one search. False
     // when it is not listed.
