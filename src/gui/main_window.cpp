@@ -258,7 +258,8 @@ void MainWindow::start() {
                                QStringLiteral("  "));
         pages_->setCurrentIndex(TabEvents);
         summaryBox_->setCurrentIndex(0);
-        applyColors();
+        // Settings read or reset already painted the window when they changed its colours.
+        if (state_->settings().colors != appliedColors_) applyColors();
         if (state_->partnerNames().empty()) partnersTab_->showEmpty();
         if (settings().start == StartChoice::Passive) switchMode(ModeSource::StartUp);
         allNames_ = allNamesSorted(state_->extendedCalendar(), localeLess());

@@ -81,12 +81,9 @@ bool AppState::loadSettings() {
     const auto bytes = readSettingsFile(paths_.settings());
     if (!bytes) return false;
     savedBytes_ = *bytes;
-    // A missing own sound file falls back to the default sound; with no sound chosen the file is
-    // not kept.
-    Settings read = decodeSettings(
-        *bytes, [](const std::string& path) { return !path.empty() && QFile::exists(fromCp(path)); });
-    if (read.sound == SoundChoice::None) read.soundFile.clear();
-    setSettings(read);
+    // A missing own sound file falls back to the default sound.
+    setSettings(decodeSettings(
+        *bytes, [](const std::string& path) { return !path.empty() && QFile::exists(fromCp(path)); }));
     return true;
 }
 

@@ -12,7 +12,9 @@ EventTableModel::EventTableModel(const AppState& state, EventKind kind, Show sho
             if (changed == kind_) reload();
         });
     else
-        connect(&state, &AppState::nextEventsChanged, this, &EventTableModel::reload);
+        // Every tick moves the next rows; one row of cells changes, so no reset is needed.
+        connect(&state, &AppState::nextEventsChanged, this,
+                [this] { emit dataChanged(index(0, 0), index(0, columnCount() - 1)); });
 }
 
 int EventTableModel::rowCount(const QModelIndex& parent) const {
