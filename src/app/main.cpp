@@ -10,15 +10,10 @@
 #include "gui/texts.h"
 
 #include <QApplication>
-#include <QFont>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     zel::gui::setUpApplication(app);
-    // The windows have fixed sizes; a compact, readable font keeps every caption whole.
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPointSize(9);
-    QApplication::setFont(font);
 
     zel::AppPaths paths{QCoreApplication::applicationDirPath().toStdString()};
     zel::gui::QtDialogs dialogs;

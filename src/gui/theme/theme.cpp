@@ -8,7 +8,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTimeEdit>
-#include <QHash>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPalette>
@@ -20,6 +19,8 @@
 #include <QTreeView>
 #include <QWidget>
 #include <initializer_list>
+#include <optional>
+#include <vector>
 
 namespace zel::gui {
 
@@ -83,22 +84,6 @@ std::uint32_t colorValue(const QColor& color) {
 
 namespace {
 
-enum Slot { Background, Captions, TextBackground, Text, Variations };
-
-// What a colour does to a control: its colour (face) or its text colour (ink), and the parts of the
-// grids' headers and the date pickers' drop-down calendars.
-enum class Op {
-    Face,
-    Ink,
-    HeaderFace,
-    HeaderInk,
-    CalendarMonth,
-    CalendarTitleText,
-    CalendarBack,
-    CalendarDays,
-    CalendarOtherDays
-};
-
 void setFace(QWidget* w, std::initializer_list<QPalette::ColorRole> roles, const QColor& c) {
     QPalette p = w->palette();
     for (const QPalette::ColorRole r : roles)
@@ -125,6 +110,11 @@ void fill(QWidget* w, const QColor& c) {
     w->setAutoFillBackground(true);
 }
 
+bool isField(const QWidget* w) {
+    return qobject_cast<const QAbstractSpinBox*>(w) || qobject_cast<const QLineEdit*>(w) ||
+           qobject_cast<const QAbstractScrollArea*>(w);
+}
+
 void face(QWidget* w, const QColor& c) {
     if (qobject_cast<QCheckBox*>(w) || qobject_cast<QRadioButton*>(w))
         fill(w, c);
@@ -132,20 +122,10 @@ void face(QWidget* w, const QColor& c) {
         setFace(w, {QPalette::Button}, c);
     else if (qobject_cast<QComboBox*>(w))
         setFace(w, {QPalette::Base, QPalette::Button}, c);
-    else if (qobject_cast<QAbstractSpinBox*>(w) || qobject_cast<QLineEdit*>(w) ||
-             qobject_cast<QAbstractScrollArea*>(w))
+    else if (isField(w))
         setFace(w, {QPalette::Base}, c);
     else
         fill(w, c);
-}
-
-void headers(QWidget* w, const std::function<void(QHeaderView*)>& f) {
-    if (auto* table = qobject_cast<QTableView*>(w)) {
-        f(table->horizontalHeader());
-        f(table->verticalHeader());
-    } else if (auto* tree = qobject_cast<QTreeView*>(w)) {
-        f(tree->header());
-    }
 }
 
 void ink(QWidget* w, const QColor& c) {
@@ -155,165 +135,15 @@ void ink(QWidget* w, const QColor& c) {
         setInk(w, {QPalette::ButtonText, QPalette::WindowText}, c);
     else if (qobject_cast<QComboBox*>(w))
         setInk(w, {QPalette::Text, QPalette::ButtonText}, c);
-    else if (qobject_cast<QAbstractSpinBox*>(w) || qobject_cast<QLineEdit*>(w) ||
-             qobject_cast<QAbstractScrollArea*>(w)) {
+    else if (isField(w))
         setInk(w, {QPalette::Text}, c);
-    } else
+    else
         setInk(w, {QPalette::WindowText}, c);
 }
 
-QCalendarWidget* calendarOf(QWidget* w) {
-    auto* edit = qobject_cast<QDateTimeEdit*>(w);
-    return edit && edit->calendarPopup() ? edit->calendarWidget() : nullptr;
-}
-
-void paint(QWidget* w, Op op, const QColor& c) {
-    switch (op) {
-    case Op::Face:
-        face(w, c);
-        return;
-    case Op::Ink:
-        ink(w, c);
-        return;
-    case Op::HeaderFace:
-        headers(w, [&](QHeaderView* h) { setFace(h, {QPalette::Button, QPalette::Window}, c); });
-        return;
-    case Op::HeaderInk:
-        headers(w, [&](QHeaderView* h) { setInk(h, {QPalette::ButtonText}, c); });
-        return;
-    default:
-        break;
-    }
-    QCalendarWidget* cal = calendarOf(w);
-    if (!cal) return;
-    switch (op) {
-    case Op::CalendarMonth:
-        setFace(cal, {QPalette::Base, QPalette::AlternateBase}, c);
-        break;
-    case Op::CalendarTitleText:
-        // The navigation bar's buttons draw their captions in their own text colour.
-        setInk(cal, {QPalette::HighlightedText}, c);
-        for (QToolButton* b : cal->findChildren<QToolButton*>())
-            setInk(b, {QPalette::ButtonText, QPalette::WindowText}, c);
-        break;
-    case Op::CalendarBack:
-        setFace(cal, {QPalette::Window, QPalette::Highlight, QPalette::Button}, c);
-        break;
-    case Op::CalendarDays:
-        setInk(cal, {QPalette::Text}, c);
-        break;
-    case Op::CalendarOtherDays: {
-        // Days outside the month are drawn with the disabled text colour.
-        QPalette p = cal->palette();
-        p.setColor(QPalette::Disabled, QPalette::Text, c);
-        cal->setPalette(p);
-        break;
-    }
-    default:
-        break;
-    }
-}
-
-struct Assignment {
-    Slot slot;
-    Op op;
-    QStringList names;
-};
-
-QStringList names(std::initializer_list<const char*> list) {
-    QStringList out;
-    for (const char* n : list)
-        out << QString::fromLatin1(n);
-    return out;
-}
-
-// The panels used as buttons and captions.
-QStringList buttonPanels() {
-    QStringList out;
-    out << names({"deleteButton",          "todayButton",      "nowButton",           "soundFilePanel",
-                  "webAddressesButton",    "addButton",        "browseButton",        "testButton",
-                  "severalProgramsButton", "newPartnerButton", "applyButton",         "editBrowseButton",
-                  "newPartnerListButton",  "modifyButton",     "deletePartnerButton", "saveButton",
-                  "cancelButton",          "soundFilePanel",   "webAddressesButton",  "saveSettingsButton",
-                  "defaultsButton"});
-    return out;
-}
-
-const QStringList& pagePanels() {
-    static const QStringList list = names({"newEventPage", "eventsPage", "partnersPage", "actionsPage",
-                                           "settingsPage", "partnerEditor", "helpPage"});
-    return list;
-}
-
-const std::vector<Assignment>& assignments() {
-    static const std::vector<Assignment> list = [] {
-        const QStringList datePickers = names({"datePicker", "rangeFrom", "rangeTo", "editDate"});
-        const QStringList edits = names(
-            {"nameField",     "emailField",      "webField",         "addressField",      "mobileField",
-             "phoneField",    "editProgramFile", "programFile",      "programParameters", "newPartnerName",
-             "reminderText",  "noteField",       "editReminderText", "noteView",          "listingKindChoice",
-             "summaryBox",    "kindChoice",      "recurrenceChoice", "partnerChoice",     "nameDayList",
-             "editPartner",   "followUpChoice",  "nameList",         "contactList",       "eventGrid",
-             "noticeDaysSpin"});
-        QStringList panels = buttonPanels();
-        QStringList facePanels = panels;
-        facePanels << QStringLiteral("textBackgroundSwatch");
-        QStringList captionInk =
-            names({"periodGroup", "listingKindGroup", "reminderGroup", "timingGroup",  "colorGroup",
-                   "closeGroup",  "startGroup",       "generalGroup",  "programGroup", "editGroup",
-                   "dayGroup",    "timeGroup",        "nameDayGroup",  "noticeGroup",  "noticeWhenGroup",
-                   "soundGroup",  "followUpGroup",    "partnerGroup",  "clockDisplay", "activeBox",
-                   "editActive",  "editorTitle"});
-        captionInk << panels;
-        // Controls of the pages that have no colour of their own follow their page's text colour.
-        captionInk << pagePanels();
-        QStringList textInk = edits;
-        textInk << names({"editorTitle"});
-        QStringList textBackFace = edits;
-        textBackFace << facePanels << names({"activeBox", "editActive", "mainWindow"});
-
-        QStringList backFace = pagePanels();
-        backFace << names({"clockDisplay", "backgroundSwatch", "optionList"});
-
-        return std::vector<Assignment>{
-            {Background, Op::Face, backFace},
-            {Background, Op::HeaderFace, names({"sgImp"})},
-            {Background, Op::CalendarMonth, datePickers},
-            {Captions, Op::Ink, captionInk},
-            {Captions, Op::CalendarTitleText, datePickers},
-            {Captions, Op::Face, names({"captionsSwatch"})},
-            {TextBackground, Op::Face, textBackFace},
-            {TextBackground, Op::CalendarBack, datePickers},
-            {Text, Op::Ink, textInk},
-            // Header cells with the background colour show the grid's text colour on it.
-            {Text, Op::HeaderInk, names({"sgImp"})},
-            {Text, Op::CalendarDays, datePickers},
-            {Text, Op::Face, names({"textSwatch"})},
-            {Variations, Op::Ink,
-             names({"todayChoice",     "tomorrowChoice",        "dateChoice",         "allFilter",
-                    "todayFilter",     "tomorrowFilter",        "weekFilter",         "monthFilter",
-                    "rangeFilter",     "existingPartnerChoice", "newPartnerChoice",   "closeToTrayChoice",
-                    "closeEndsChoice", "startActiveChoice",     "startPassiveChoice", "noStartChoice",
-                    "blueGreenPreset", "blackWhitePreset",      "playfulPreset",      "defaultSoundChoice",
-                    "soundFileChoice", "noSoundChoice",         "editLabel",          "noticeAtStartBox",
-                    "noticeAtExitBox", "startInTrayBox",        "optionList",         "modeButton"})},
-            {Variations, Op::CalendarOtherDays, datePickers},
-            {Variations, Op::Face, names({"variationsSwatch"})},
-        };
-    }();
-    return list;
-}
-
-// The swatches show their caption in black or white, whichever reads on their colour.
-void swatchCaptions(const QHash<QString, QWidget*>& byName) {
-    for (const char* n :
-         {"backgroundSwatch", "captionsSwatch", "textBackgroundSwatch", "textSwatch", "variationsSwatch"}) {
-        QWidget* w = byName.value(QString::fromLatin1(n));
-        if (!w) continue;
-        const QColor c = w->palette().color(QPalette::Window);
-        const bool dark = 0.299 * c.red() + 0.587 * c.green() + 0.114 * c.blue() < 140;
-        setInk(w, {QPalette::WindowText}, dark ? Qt::white : Qt::black);
-    }
+// Black or white, whichever reads on the colour.
+QColor contrast(const QColor& c) {
+    return 0.299 * c.red() + 0.587 * c.green() + 0.114 * c.blue() < 140 ? Qt::white : Qt::black;
 }
 
 QColor mix(const QColor& a, const QColor& b) {
@@ -324,13 +154,11 @@ QString rgb(const QColor& c) {
     return c.name(QColor::HexRgb);
 }
 
-// Six captions share the window's width, so the tabs stay slim; they take the page colours, the
-// current one the colour of its page.
-void tabBar(QWidget* mainWindow, const QColor& page, const QColor& other, const QColor& caption) {
-    auto* pages = mainWindow->findChild<QTabWidget*>(QStringLiteral("pages"));
-    if (!pages) return;
-    // Styled on the bar alone: a sheet on the page control would restyle every control below it.
-    QTabBar* tabs = pages->tabBar();
+// Six captions share the window's width, so the tabs stay slim; the current one takes the colour of
+// its page.
+void paintTabs(QTabWidget* tabs, const QColor& page, const QColor& other, const QColor& caption) {
+    // Styled on the bar alone: a sheet on the tab widget would restyle every control below it.
+    QTabBar* bar = tabs->tabBar();
     const QColor border = page.lightness() < 128 ? page.lighter(170) : page.darker(150);
     const QString sheet =
         QStringLiteral("QTabBar::tab { padding: 3px 6px; margin-right: 1px; border: 1px solid %1;"
@@ -339,38 +167,83 @@ void tabBar(QWidget* mainWindow, const QColor& page, const QColor& other, const 
                        "QTabBar::tab:selected { background: %4; margin-top: 0px; }"
                        "QTabBar::tab:!selected { margin-top: 2px; }")
             .arg(rgb(border), rgb(other), rgb(caption), rgb(page));
-    if (tabs->styleSheet() != sheet) tabs->setStyleSheet(sheet);
+    if (bar->styleSheet() != sheet) bar->setStyleSheet(sheet);
+}
+
+void paintHeaders(QWidget* w, const QColor& back, const QColor& text) {
+    std::vector<QHeaderView*> headers;
+    if (auto* table = qobject_cast<QTableView*>(w))
+        headers = {table->horizontalHeader(), table->verticalHeader()};
+    else if (auto* tree = qobject_cast<QTreeView*>(w))
+        headers = {tree->header()};
+    for (QHeaderView* h : headers) {
+        setFace(h, {QPalette::Button, QPalette::Window}, back);
+        setInk(h, {QPalette::ButtonText}, text);
+    }
+}
+
+// The drop-down calendar of a date editor: the month on the background, the navigation bar in the
+// text background with the captions colour, the days in the text colour and the days of the
+// neighbouring months in the variations colour.
+void paintCalendar(QCalendarWidget* cal, const QColor (&slot)[5]) {
+    setFace(cal, {QPalette::Window, QPalette::Highlight, QPalette::Button}, slot[2]);
+    setFace(cal, {QPalette::Base, QPalette::AlternateBase}, slot[0]);
+    // The navigation bar's buttons draw their captions in their own text colour.
+    setInk(cal, {QPalette::HighlightedText}, slot[1]);
+    for (QToolButton* b : cal->findChildren<QToolButton*>())
+        setInk(b, {QPalette::ButtonText, QPalette::WindowText}, slot[1]);
+    setInk(cal, {QPalette::Text}, slot[3]);
+    QPalette p = cal->palette();
+    p.setColor(QPalette::Disabled, QPalette::Text, slot[4]);
+    cal->setPalette(p);
+}
+
+// The slot a role property names, if the widget carries it.
+std::optional<int> roleOf(const QWidget* w, const char* property) {
+    const QVariant v = w->property(property);
+    if (!v.isValid()) return std::nullopt;
+    const QByteArray name = v.toString().toLatin1();
+    for (int i = 0; i < 5; ++i)
+        if (name == kRoleNames[i]) return i;
+    qWarning("Unknown colour role '%s' on %s", name.constData(), qPrintable(w->objectName()));
+    return std::nullopt;
+}
+
+void paint(QWidget* w, const QColor (&slot)[5]) {
+    const std::optional<int> faceRole = roleOf(w, kFaceRole), textRole = roleOf(w, kTextRole),
+                             headerRole = roleOf(w, kHeaderRole);
+    if (auto* tabs = qobject_cast<QTabWidget*>(w)) {
+        if (faceRole && textRole && headerRole)
+            paintTabs(tabs, slot[*faceRole], slot[*headerRole], slot[*textRole]);
+        return;
+    }
+    if (faceRole) face(w, slot[*faceRole]);
+    if (textRole)
+        ink(w, slot[*textRole]);
+    else if (faceRole)
+        ink(w, contrast(slot[*faceRole]));
+    if (headerRole)
+        paintHeaders(w, slot[*headerRole], textRole ? slot[*textRole] : contrast(slot[*headerRole]));
+    if (auto* view = qobject_cast<QAbstractItemView*>(w); view && faceRole) {
+        // The frame and check boxes of a list are outlined from its window colour: between its colour
+        // and its text, so they show on any colour.
+        const QPalette p = view->palette();
+        setFace(view, {QPalette::Window}, mix(p.color(QPalette::Base), p.color(QPalette::Text)));
+    }
+    auto* edit = qobject_cast<QDateTimeEdit*>(w);
+    if (edit && edit->calendarPopup() && (faceRole || textRole)) paintCalendar(edit->calendarWidget(), slot);
 }
 
 } // namespace
 
-void applyTheme(QWidget* mainWindow, const ThemeColors& colors) {
+void applyTheme(QWidget* root, const ThemeColors& colors) {
     QColor slot[5];
     for (int i = 0; i < 5; ++i)
         slot[i] = colorOf(colors[static_cast<std::size_t>(i)]);
-
-    tabBar(mainWindow, slot[Background], slot[TextBackground], slot[Captions]);
-
-    // The first control of each name inside the main window itself; other windows paint themselves.
-    QHash<QString, QWidget*> byName;
-    byName.insert(mainWindow->objectName(), mainWindow);
-    for (QWidget* w : mainWindow->findChildren<QWidget*>()) {
-        if (w->objectName().isEmpty() || w->window() != mainWindow) continue;
-        if (!byName.contains(w->objectName())) byName.insert(w->objectName(), w);
-    }
-
-    for (const Assignment& a : assignments())
-        for (const QString& n : a.names)
-            if (QWidget* w = byName.value(n)) paint(w, a.op, slot[a.slot]);
-    // The frame and check boxes of a list are outlined from its window colour: between its colour
-    // and its text, so they show on any colour.
-    for (QWidget* w : std::as_const(byName))
-        if (auto* view = qobject_cast<QAbstractItemView*>(w)) {
-            const QPalette p = view->palette();
-            setFace(view, {QPalette::Window}, mix(p.color(QPalette::Base), p.color(QPalette::Text)));
-        }
-    swatchCaptions(byName);
-    mainWindow->update();
+    paint(root, slot);
+    for (QWidget* w : root->findChildren<QWidget*>())
+        if (w->window() == root->window()) paint(w, slot);
+    root->update();
 }
 
 } // namespace zel::gui

@@ -3,9 +3,10 @@
 #include "core/settings/settings_record.h"
 
 #include <QColor>
+#include <QVariant>
+#include <QWidget>
 #include <cstdint>
-
-class QWidget;
+#include <utility>
 
 namespace zel::gui {
 
@@ -15,9 +16,32 @@ QColor colorOf(std::uint32_t value);
 // The plain colour value 0x00BBGGRR of a chosen colour.
 std::uint32_t colorValue(const QColor& color);
 
-// Paints the main window's controls, found by name, in the five theme colours: background, captions,
-// text background, text and variations. Controls that do not exist (yet) are skipped; the alert
-// window paints itself when shown.
-void applyTheme(QWidget* mainWindow, const ThemeColors& colors);
+// A themed widget names, in its form, which of the five theme colours it takes where. Each property
+// holds one of the role names below.
+//   faceRole   its face: a page or panel's fill, an edit box's or list's background, a button's face
+//   textRole   its text; a face without a text role writes black or white, whichever reads on it
+//   headerRole the header cells of a grid (their text in the grid's text role), or the tabs of a tab
+//              widget other than the current one
+// A themed date editor with a drop-down calendar paints the calendar in all five colours.
+inline constexpr char kFaceRole[] = "faceRole";
+inline constexpr char kTextRole[] = "textRole";
+inline constexpr char kHeaderRole[] = "headerRole";
+// The role names, in the order of the theme colours.
+inline constexpr const char* kRoleNames[] = {"background", "captions", "textBackground", "text",
+                                             "variations"};
+
+// Gives a widget built in code its roles, as a form does; null leaves a role unset.
+inline QWidget* setColorRoles(QWidget* w, const char* face, const char* text = nullptr,
+                              const char* header = nullptr) {
+    const std::pair<const char*, const char*> roles[] = {
+        {kFaceRole, face}, {kTextRole, text}, {kHeaderRole, header}};
+    for (const auto& [property, role] : roles)
+        if (role) w->setProperty(property, QString::fromLatin1(role));
+    return w;
+}
+
+// Paints every widget of the window of root, root included, that carries a role; widgets of other
+// windows paint themselves.
+void applyTheme(QWidget* root, const ThemeColors& colors);
 
 } // namespace zel::gui
