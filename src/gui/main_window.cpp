@@ -25,6 +25,7 @@
 #include "gui/widgets/month_calendar.h"
 #include "gui/widgets/summary_box.h"
 #include "gui/widgets/widget_util.h"
+#include "ui_main_window.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -47,8 +48,6 @@ namespace {
 
 constexpr int kWidth = 495, kHeight = 321;
 constexpr int kServiceWidth = 663, kServiceHeight = 495;
-constexpr int kStripHeight = 22;
-constexpr int kBoxHeight = 24;
 
 NameDayCalendar calendarFromResource(const QString& name) {
     QFile f(name);
@@ -73,12 +72,13 @@ QString helpText() {
 } // namespace
 
 MainWindow::MainWindow(AppPaths paths, Services services, QWidget* parent)
-    : QWidget(parent), services_(services), state_(new AppState(std::move(paths), services.clock, this)),
+    : QWidget(parent), services_(services), ui_(std::make_unique<Ui::MainWindow>()),
+      state_(new AppState(std::move(paths), services.clock, this)),
       exitHandler_([] { QCoreApplication::quit(); }) {
-    setObjectName(QStringLiteral("mainWindow"));
     loadCalendars();
     buildWindow();
     buildServiceView();
+    fitWindow();
     alert_ = new AlertWindow(*this, services_.sound, services_.dialogs, this);
     connect(state_, &AppState::nextEventsChanged, this, &MainWindow::rebuildSummary);
     connect(state_, &AppState::partnersChanged, newEventTab_, &NewEventTab::reloadPartners);
@@ -94,25 +94,15 @@ MainWindow::MainWindow(AppPaths paths, Services services, QWidget* parent)
 MainWindow::~MainWindow() = default;
 
 void MainWindow::buildWindow() {
+    ui_->setupUi(this);
     setWindowTitle(QStringLiteral("Zelmoran ") + kModeActive);
     setWindowIcon(appIcon());
-    setFixedSize(kWidth, kHeight);
+    pages_ = ui_->pages;
+    modeButton_ = ui_->modeButton;
+    clockDisplay_ = ui_->clockDisplay;
+    summaryBox_ = ui_->summaryBox;
+    monthCalendar_ = ui_->monthCalendar;
 
-    pages_ = new QTabWidget(this);
-    pages_->setObjectName(QStringLiteral("pages"));
-    pages_->setGeometry(0, kStripHeight, kWidth, kHeight - kStripHeight - kBoxHeight);
-    const struct {
-        const char* page;
-        const char* caption;
-    } tabs[] = {{"newEventPage", "Új esemény"},  {"eventsPage", "Események"},
-                {"partnersPage", "Partnerek"},   {"actionsPage", "Műveletek"},
-                {"settingsPage", "Beállítások"}, {"helpPage", "Segítség"}};
-    // Six Hungarian captions share 495 pixels: slimmer tabs than the style's own.
-    pages_->tabBar()->setStyleSheet(QStringLiteral(
-        "QTabBar::tab { padding: 3px 6px; margin-right: 1px; border: 1px solid #9a9a9a; border-bottom: none;"
-        " border-top-left-radius: 3px; border-top-right-radius: 3px; background: #e2e2e2; }"
-        "QTabBar::tab:selected { background: #fbfbfb; margin-top: 0px; }"
-        "QTabBar::tab:!selected { margin-top: 2px; }"));
     newEventTab_ = new NewEventTab(*state_, services_.dialogs, services_.shell);
     connect(newEventTab_, &NewEventTab::newPartnerRequested, this, &MainWindow::startNewPartner);
     connect(newEventTab_, &NewEventTab::eventAdded, this, &MainWindow::showSummaryFirstLine);
@@ -139,45 +129,33 @@ void MainWindow::buildWindow() {
     connect(state_, &AppState::settingsChanged, this, [this] {
         if (state_->settings().colors != appliedColors_) applyColors();
     });
-    for (const auto& t : tabs) {
-        QWidget* const pages[] = {newEventTab_, eventsTab_, partnersTab_, nullptr, settingsTab_, nullptr};
-        QWidget* page = pages[pages_->count()];
-        if (!page) page = new QWidget;
-        page->setObjectName(QString::fromUtf8(t.page));
-        pages_->addTab(page, QString::fromUtf8(t.caption));
-    }
+    // The tabs with classes of their own join the two the form holds, in the order of the captions.
+    pages_->insertTab(TabNewEvent, newEventTab_, QStringLiteral("Új esemény"));
+    pages_->insertTab(TabEvents, eventsTab_, QStringLiteral("Események"));
+    pages_->insertTab(TabPartners, partnersTab_, QStringLiteral("Partnerek"));
+    pages_->insertTab(TabSettings, settingsTab_, QStringLiteral("Beállítások"));
+    pages_->setCurrentIndex(TabNewEvent);
+    // Every caption whole: a larger font widens the window rather than hide tabs behind arrows.
+    pages_->tabBar()->setUsesScrollButtons(false);
+    pages_->tabBar()->setElideMode(Qt::ElideNone);
     connect(pages_, &QTabWidget::currentChanged, this, [this](int index) {
         if (index == TabNewEvent) guarded(services_.dialogs, [this] { newEventTab_->onShown(); });
         if (index == TabEvents) guarded(services_.dialogs, [this] { eventsTab_->onShown(); });
     });
-    auto* help = new QTextBrowser(pages_->widget(TabHelp));
-    help->setObjectName(QStringLiteral("helpText"));
-    help->setHtml(helpText());
-    auto* helpLayout = new QVBoxLayout(pages_->widget(TabHelp));
-    helpLayout->setContentsMargins(4, 4, 4, 4);
-    helpLayout->addWidget(help);
+    ui_->helpText->setHtml(helpText());
 
-    // The mode button and the clock sit in a strip at the top right, above the tabs.
-    modeButton_ = new QToolButton(this);
-    modeButton_->setObjectName(QStringLiteral("modeButton"));
-    modeButton_->setAutoRaise(true);
-    modeButton_->setText(QStringLiteral("Passzív mód"));
+    // The mode button's caption is a little smaller than the window's.
     QFont small = modeButton_->font();
     small.setPointSizeF(small.pointSizeF() * 0.85);
     modeButton_->setFont(small);
-    modeButton_->setGeometry(kWidth - 70 - 66, 1, 66, kStripHeight - 2);
-    clockDisplay_ = new QLabel(this);
-    clockDisplay_->setObjectName(QStringLiteral("clockDisplay"));
-    clockDisplay_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    clockDisplay_->setGeometry(kWidth - 70, 0, 68, kStripHeight);
     modeButton_->setMouseTracking(true);
     modeButton_->installEventFilter(this);
     connect(modeButton_, &QToolButton::clicked, this,
             [this] { guarded(services_.dialogs, [this] { onModeButtonClicked(); }); });
+    // The clock keeps its width while the seconds change.
+    clockDisplay_->setMinimumWidth(
+        clockDisplay_->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00    ")));
 
-    // The nearest events along the bottom.
-    summaryBox_ = new SummaryBox(this);
-    summaryBox_->setGeometry(2, kHeight - kBoxHeight, kWidth - 4, kBoxHeight - 2);
     summaryBox_->onDropDown = [this] { onSummaryDropDown(); };
     summaryBox_->onCloseUp = [this] { onSummaryCloseUp(); };
     connect(summaryBox_, &QComboBox::activated, this,
@@ -185,49 +163,47 @@ void MainWindow::buildWindow() {
 }
 
 void MainWindow::buildServiceView() {
-    // The working tables lie beyond the normal window; only the enlarged service view shows them.
-    const char* tableNames[] = {"reminderTable", "programTable", "nameDayTable", "birthdayTable"};
-    const char* nextNames[] = {"nextReminder", "nextProgram", "nextNameDay", "nextBirthday"};
-    auto* tables = new QTabWidget(this);
-    serviceTables_ = tables;
-    tables->setObjectName(QStringLiteral("workTables"));
-    tables->setGeometry(0, kHeight, kServiceWidth, kServiceHeight - kHeight);
-    auto* nextArea = new QWidget(this);
-    serviceNext_ = nextArea;
-    // Out of sight they stay hidden, so they cost nothing until the service view asks for them.
-    tables->hide();
-    nextArea->hide();
-    nextArea->setGeometry(kWidth, 0, kServiceWidth - kWidth, kHeight);
-    auto* nextLayout = new QVBoxLayout(nextArea);
-    nextLayout->setContentsMargins(4, 4, 4, 4);
-    nextLayout->setSpacing(1);
+    // The working tables and the next rows show only in the enlarged service view; hidden, they cost
+    // nothing.
+    serviceTables_ = ui_->workTables;
+    serviceNext_ = ui_->serviceNext;
+    serviceTables_->hide();
+    serviceNext_->hide();
+    QTableView* const tables[] = {ui_->reminderTable, ui_->programTable, ui_->nameDayTable,
+                                  ui_->birthdayTable};
+    QTableView* const nexts[] = {ui_->nextReminder, ui_->nextProgram, ui_->nextNameDay, ui_->nextBirthday};
     for (EventKind k : kAllEventKinds) {
         const std::size_t i = kindIndex(k);
-        auto* view = new QTableView;
-        view->setObjectName(QString::fromLatin1(tableNames[i]));
+        QTableView* view = tables[i];
         view->setModel(new EventTableModel(*state_, k, EventTableModel::Show::Table, view));
         view->setEditTriggers(QAbstractItemView::NoEditTriggers);
         view->verticalHeader()->setDefaultSectionSize(std::max(18, accentSafeRowHeight(view->font())));
         view->horizontalHeader()->setStretchLastSection(true);
-        tables->addTab(view, QString::fromLatin1(tableNames[i]));
 
-        auto* next = new QTableView;
-        next->setObjectName(QString::fromLatin1(nextNames[i]));
+        QTableView* next = nexts[i];
         next->setModel(new EventTableModel(*state_, k, EventTableModel::Show::NextRow, next));
         next->setEditTriggers(QAbstractItemView::NoEditTriggers);
         next->verticalHeader()->hide();
         next->horizontalHeader()->hide();
         const int nextRow = std::max(18, accentSafeRowHeight(next->font()));
         next->verticalHeader()->setDefaultSectionSize(nextRow);
-        next->setFixedHeight(nextRow + 4);
+        next->setFixedHeight(nextRow + 2 * next->frameWidth());
         next->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         next->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        nextLayout->addWidget(new QLabel(QString::fromLatin1(nextNames[i])));
-        nextLayout->addWidget(next);
     }
-    nextLayout->addStretch(1);
-    monthCalendar_ = new MonthCalendar(nextArea);
-    nextLayout->addWidget(monthCalendar_, 0, Qt::AlignHCenter);
+}
+
+void MainWindow::fitWindow() {
+    // The window keeps its designed size unless the system's font needs more room.
+    const QSize wanted = serviceView_ ? QSize(kServiceWidth, kServiceHeight) : QSize(kWidth, kHeight);
+    const QSize size = wanted.expandedTo(minimumSizeHint());
+    if (serviceView_) {
+        setMinimumSize(minimumSizeHint());
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        resize(size);
+    } else {
+        setFixedSize(size);
+    }
 }
 
 void MainWindow::start() {
@@ -239,11 +215,16 @@ void MainWindow::start() {
         preparePartnerFile(state_->paths());
         serviceView_ = serviceViewRequested(state_->paths());
         if (serviceView_) {
+            // The normal window keeps its size in the corner; the extra room goes to the service
+            // view's parts.
+            const QSize normal = size();
+            ui_->frameLayout->setColumnMinimumWidth(0, normal.width());
+            ui_->frameLayout->setRowMinimumHeight(0, normal.height());
+            ui_->frameLayout->setColumnStretch(1, 1);
+            ui_->frameLayout->setRowStretch(1, 1);
             serviceTables_->show();
             serviceNext_->show();
-            setMinimumSize(0, 0);
-            setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-            resize(kServiceWidth, kServiceHeight);
+            fitWindow();
         }
         loadPartners();
         applyOrCreateSettings();

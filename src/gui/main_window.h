@@ -12,6 +12,7 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,10 @@ class QTimer;
 class QToolButton;
 class QTableView;
 class QCloseEvent;
+
+namespace Ui {
+class MainWindow;
+}
 
 namespace zel::gui {
 
@@ -154,6 +159,8 @@ class MainWindow : public QWidget, public AlertHost {
   private:
     void buildWindow();
     void buildServiceView();
+    // The designed size, or more where the font needs it.
+    void fitWindow();
     void loadCalendars();
     void applyOrCreateSettings();
     // Reads every event table at start-up.
@@ -170,6 +177,7 @@ class MainWindow : public QWidget, public AlertHost {
     void launchProgram(const EventRow& row);
 
     Services services_;
+    std::unique_ptr<Ui::MainWindow> ui_;
     AppState* state_ = nullptr;
     std::vector<std::string> allNames_;
     Moment start_;

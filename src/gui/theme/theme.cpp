@@ -203,6 +203,7 @@ std::optional<int> roleOf(const QWidget* w, const char* property) {
     const QVariant v = w->property(property);
     if (!v.isValid()) return std::nullopt;
     const QByteArray name = v.toString().toLatin1();
+    if (name == kContrastRole) return std::nullopt;
     for (int i = 0; i < 5; ++i)
         if (name == kRoleNames[i]) return i;
     qWarning("Unknown colour role '%s' on %s", name.constData(), qPrintable(w->objectName()));
@@ -220,7 +221,7 @@ void paint(QWidget* w, const QColor (&slot)[5]) {
     if (faceRole) face(w, slot[*faceRole]);
     if (textRole)
         ink(w, slot[*textRole]);
-    else if (faceRole)
+    else if (faceRole && w->property(kTextRole).toString() == QLatin1String(kContrastRole))
         ink(w, contrast(slot[*faceRole]));
     if (headerRole)
         paintHeaders(w, slot[*headerRole], textRole ? slot[*textRole] : contrast(slot[*headerRole]));

@@ -19,13 +19,14 @@ std::uint32_t colorValue(const QColor& color);
 // A themed widget names, in its form, which of the five theme colours it takes where. Each property
 // holds one of the role names below.
 //   faceRole   its face: a page or panel's fill, an edit box's or list's background, a button's face
-//   textRole   its text; a face without a text role writes black or white, whichever reads on it
+//   textRole   its text; "contrast" writes black or white, whichever reads on its face
 //   headerRole the header cells of a grid (their text in the grid's text role), or the tabs of a tab
 //              widget other than the current one
 // A themed date editor with a drop-down calendar paints the calendar in all five colours.
 inline constexpr char kFaceRole[] = "faceRole";
 inline constexpr char kTextRole[] = "textRole";
 inline constexpr char kHeaderRole[] = "headerRole";
+inline constexpr char kContrastRole[] = "contrast";
 // The role names, in the order of the theme colours.
 inline constexpr const char* kRoleNames[] = {"background", "captions", "textBackground", "text",
                                              "variations"};

@@ -2,7 +2,10 @@
 
 #include "core/events/month_grid.h"
 #include "gui/qt_text.h"
+#include "gui/widgets/widget_util.h"
+#include "ui_month_calendar.h"
 
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
@@ -10,61 +13,36 @@
 
 namespace zel::gui {
 
-namespace {
-QPushButton* pager(const char* name, const char* text, QWidget* parent, QRect at) {
-    auto* b = new QPushButton(QString::fromLatin1(text), parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setCursor(Qt::PointingHandCursor);
-    b->setGeometry(at);
-    return b;
-}
-} // namespace
-
-MonthCalendar::MonthCalendar(QWidget* parent) : QWidget(parent) {
-    setObjectName(QStringLiteral("monthCalendar"));
-    // A small, fixed-size panel: a compact font keeps two-digit days and long month names whole.
+MonthCalendar::MonthCalendar(QWidget* parent) : QWidget(parent), ui_(std::make_unique<Ui::MonthCalendar>()) {
+    ui_->setupUi(this);
+    // A small panel of its own size: a compact font, and cells as wide as the widest day caption and
+    // as tall as an accented row.
     QFont small = font();
     small.setPointSizeF(small.pointSizeF() * 0.85);
     setFont(small);
-    const int w = 7 * 22 + 2;
-    auto* previousYearButton = pager("previousYearButton", "<", this, {0, 0, 20, 20});
-    yearLabel = new QLabel(this);
-    yearLabel->setObjectName(QStringLiteral("yearLabel"));
-    yearLabel->setAlignment(Qt::AlignCenter);
-    yearLabel->setGeometry(20, 0, w - 40, 20);
-    auto* nextYearButton = pager("nextYearButton", ">", this, {w - 20, 0, 20, 20});
-    auto* previousMonthButton = pager("previousMonthButton", "<", this, {0, 22, 20, 20});
-    monthLabel = new QLabel(this);
-    monthLabel->setObjectName(QStringLiteral("monthLabel"));
-    monthLabel->setAlignment(Qt::AlignCenter);
-    monthLabel->setGeometry(20, 22, w - 40, 20);
-    auto* nextMonthButton = pager("nextMonthButton", ">", this, {w - 20, 22, 20, 20});
+    QTableWidget* grid = ui_->dayGrid;
+    const QFontMetrics fm(small);
+    const int cell = std::max(22, fm.horizontalAdvance(QStringLiteral("Sze")) + 8);
+    const int row = std::max(16, accentSafeRowHeight(small));
+    const int header = std::max(17, fm.height() + 2);
+    grid->horizontalHeader()->setMinimumSectionSize(10);
+    grid->horizontalHeader()->setDefaultSectionSize(cell);
+    grid->horizontalHeader()->setFixedHeight(header);
+    grid->verticalHeader()->setMinimumSectionSize(10);
+    grid->verticalHeader()->setDefaultSectionSize(row);
+    grid->setFixedSize(7 * cell + 2 * grid->frameWidth(), header + 6 * row + 2 * grid->frameWidth());
+    const int pager = std::max(20, fm.height() + 6);
+    for (QPushButton* b :
+         {ui_->previousYearButton, ui_->nextYearButton, ui_->previousMonthButton, ui_->nextMonthButton})
+        b->setFixedSize(pager, pager);
 
-    dayGrid = new QTableWidget(6, 7, this);
-    dayGrid->setObjectName(QStringLiteral("dayGrid"));
-    dayGrid->setGeometry(0, 44, w, 17 + 6 * 16 + 2);
-    dayGrid->setTextElideMode(Qt::ElideNone);
-    dayGrid->setHorizontalHeaderLabels({QStringLiteral("H"), QStringLiteral("K"), QStringLiteral("Sze"),
-                                        QStringLiteral("Cs"), QStringLiteral("P"), QStringLiteral("Szo"),
-                                        QStringLiteral("V")});
-    dayGrid->verticalHeader()->hide();
-    dayGrid->horizontalHeader()->setMinimumSectionSize(10);
-    dayGrid->horizontalHeader()->setDefaultSectionSize(22);
-    dayGrid->horizontalHeader()->setFixedHeight(17);
-    dayGrid->verticalHeader()->setMinimumSectionSize(10);
-    dayGrid->verticalHeader()->setDefaultSectionSize(16);
-    dayGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    dayGrid->setSelectionMode(QAbstractItemView::NoSelection);
-    dayGrid->setFocusPolicy(Qt::NoFocus);
-    dayGrid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    dayGrid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setFixedSize(w, dayGrid->geometry().bottom() + 1);
-
-    connect(previousYearButton, &QPushButton::clicked, this, &MonthCalendar::previousYear);
-    connect(nextYearButton, &QPushButton::clicked, this, &MonthCalendar::nextYear);
-    connect(previousMonthButton, &QPushButton::clicked, this, &MonthCalendar::previousMonth);
-    connect(nextMonthButton, &QPushButton::clicked, this, &MonthCalendar::nextMonth);
+    connect(ui_->previousYearButton, &QPushButton::clicked, this, &MonthCalendar::previousYear);
+    connect(ui_->nextYearButton, &QPushButton::clicked, this, &MonthCalendar::nextYear);
+    connect(ui_->previousMonthButton, &QPushButton::clicked, this, &MonthCalendar::previousMonth);
+    connect(ui_->nextMonthButton, &QPushButton::clicked, this, &MonthCalendar::nextMonth);
 }
+
+MonthCalendar::~MonthCalendar() = default;
 
 void MonthCalendar::setCalendar(Ymd date) {
     date_ = date;
@@ -77,15 +55,15 @@ void MonthCalendar::page(int years, int months) {
 }
 
 void MonthCalendar::show() {
-    yearLabel->setText(QString::number(date_.year));
-    monthLabel->setText(fromCp(monthName(date_.month)));
+    ui_->yearLabel->setText(QString::number(date_.year));
+    ui_->monthLabel->setText(fromCp(monthName(date_.month)));
     const MonthGrid grid = monthGrid(date_.year, date_.month);
     for (int r = 0; r < 6; ++r)
         for (int c = 0; c < 7; ++c) {
             const int d = grid[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)];
             auto* item = new QTableWidgetItem(d ? QString::number(d) : QString());
             item->setTextAlignment(Qt::AlignCenter);
-            dayGrid->setItem(r, c, item);
+            ui_->dayGrid->setItem(r, c, item);
         }
 }
 

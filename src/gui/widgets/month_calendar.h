@@ -4,9 +4,11 @@
 
 #include <QWidget>
 
-class QLabel;
-class QPushButton;
-class QTableWidget;
+#include <memory>
+
+namespace Ui {
+class MonthCalendar;
+}
 
 namespace zel::gui {
 
@@ -14,6 +16,7 @@ namespace zel::gui {
 class MonthCalendar : public QWidget {
   public:
     explicit MonthCalendar(QWidget* parent = nullptr);
+    ~MonthCalendar() override;
 
     // The date whose month is shown.
     Ymd shownDate() const { return date_; }
@@ -24,14 +27,11 @@ class MonthCalendar : public QWidget {
     void previousMonth() { page(0, -1); }
     void nextMonth() { page(0, 1); }
 
-    QLabel* yearLabel = nullptr;
-    QLabel* monthLabel = nullptr;
-    QTableWidget* dayGrid = nullptr;
-
   private:
     void page(int years, int months);
     void show();
 
+    std::unique_ptr<Ui::MonthCalendar> ui_;
     Ymd date_{2000, 1, 1};
 };
 

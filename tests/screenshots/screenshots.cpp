@@ -1,0 +1,123 @@
+// Renders every tab, the alert, the notice and the service view in the three colour presets into
+// PNG files, over a sample program folder, for the documentation and for checking layouts by eye.
+// Usage: zel_screenshots OUTDIR   (run on a real or virtual X server for the system's look)
+
+#include "core/app/paths.h"
+#include "gui/app_setup.h"
+#include "gui/qt_text.h"
+#include "support/app_fixture.h"
+
+#include <QApplication>
+#include <QDir>
+#include <cstdio>
+
+using namespace zel;
+using namespace zel::test;
+
+namespace {
+
+void settle() {
+    for (int i = 0; i < 5; ++i)
+        QApplication::processEvents();
+}
+
+void save(QWidget* w, const QString& file) {
+    settle();
+    if (!w->grab().save(file)) std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
+}
+
+void fill(Start& s) {
+    const DayNumber today = dayNumber(2026, 12, 6);
+    s.storePartners({partner("Ábel Ágnes", "agnes@example.hu", "+36 30 123 4567"),
+                     partner("Éva Őri", "eva@example.hu"), partner("Íjász Ödön"),
+                     partner("Óvári Úrsula", "ursula@example.hu", "+36 20 765 4321"),
+                     partner("Ürmös Űrhajós")});
+    s.store(EventKind::Reminder,
+            {event(today, 10, 30, "Fogorvos: Ő utána Á-val"), event(today + 1, 8, 0, "Értekezlet"),
+             event(today + 3, 17, 45, "Úszás az uszodában", false)});
+    s.store(EventKind::Program, {event(today, 12, 0, "/usr/bin/xterm")});
+    s.store(EventKind::NameDay, {event(today + 2, 0, 0, "Ábel Ágnes"), event(today + 20, 0, 0, "Éva Őri")});
+    s.store(EventKind::Birthday, {event(today + 5, 0, 0, "Íjász Ödön")});
+}
+
+struct Shooter {
+    QString dir;
+    Start start;
+    std::unique_ptr<gui::MainWindow> w;
+
+    Shooter(const QString& out, bool service) : dir(out) {
+        start.clock.set(Moment::at(2026, 12, 6, 10, 15, 0));
+        start.dialogs.allowAny();
+        start.quiet();
+        fill(start);
+        if (service) writeFile(AppPaths{start.dir.path()}.serviceMarker(), "");
+        w = start.open();
+        w->show();
+    }
+
+    void preset(const ThemeColors& colors) {
+        Settings s = w->state().settings();
+        s.colors = colors;
+        w->state().setSettings(s);
+        settle();
+    }
+
+    void shoot(const QString& name) { save(w.get(), dir + QLatin1Char('/') + name + QStringLiteral(".png")); }
+};
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    gui::setUpApplication(app);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s OUTDIR\n", argv[0]);
+        return 2;
+    }
+    const QString out = QString::fromLocal8Bit(argv[1]);
+    QDir().mkpath(out);
+    const struct {
+        const char* name;
+        ThemeColors colors;
+    } presets[] = {
+        {"kekes-zold", kThemeKekesZold}, {"fekete-feher", kThemeFeketeFeher}, {"bolondos", kThemeBolondos}};
+
+    Shooter x(out, false);
+    for (const auto& p : presets) {
+        const QString name = QString::fromLatin1(p.name);
+        x.preset(p.colors);
+        for (int tab = 0; tab < x.w->pages()->count(); ++tab) {
+            x.w->pages()->setCurrentIndex(tab);
+            x.shoot(name + QStringLiteral("-tab%1").arg(tab));
+        }
+        // The listing in range mode, and the editor open on the first row's text.
+        x.w->pages()->setCurrentIndex(gui::MainWindow::TabEvents);
+        if (auto* range = x.w->findChild<QRadioButton*>(QStringLiteral("rangeFilter"))) {
+            range->click();
+            x.shoot(name + QStringLiteral("-range"));
+        }
+        x.w->eventsTab()->openEvent(EventKind::Reminder, QStringLiteral("2026.12.06."),
+                                    QStringLiteral("10:30"));
+        x.shoot(name + QStringLiteral("-editor"));
+        x.w->pages()->setCurrentIndex(gui::MainWindow::TabPartners);
+        x.w->partnersTab()->startNewPartner(QStringLiteral(" Új Ödön"));
+        x.shoot(name + QStringLiteral("-partner-editor"));
+        x.w->partnersTab()->showEmpty();
+
+        gui::AlertWindow* alert = x.w->alertWindow();
+        alert->showAlert(QStringLiteral("Zelmoran - Emlékeztető (2026.12.06. 10:30)"),
+                         QStringLiteral("Fogorvos: Ő utána Á-val\nÉs még egy sor."),
+                         QStringLiteral("2026.12.06.|10:30"));
+        save(alert, out + QLatin1Char('/') + name + QStringLiteral("-alert.png"));
+        alert->prepareNotice({QStringLiteral("Ábel Ágnes  Névnapja: december 8."),
+                              QStringLiteral("Íjász Ödön  Születésnapja: december 11.")},
+                             true, true, false);
+        save(alert, out + QLatin1Char('/') + name + QStringLiteral("-notice.png"));
+        alert->hide();
+    }
+    x.w->hide();
+
+    Shooter service(out, true);
+    service.shoot(QStringLiteral("service"));
+    return 0;
+}
