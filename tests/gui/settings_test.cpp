@@ -180,3 +180,79 @@ TEST(GuiTheme, SwatchesAndPresetsChangeTheLiveColoursAndTheFileOnlyOnSave) {
     x.click("blackWhitePreset");
     EXPECT_TRUE(x.w->settings().colors == kThemeFeketeFeher && background() == QColor(0x7E, 0x7E, 0x7E));
 }
+
+namespace {
+
+QColor rgbOf(std::uint32_t value) {
+    return colorOf(value);
+}
+
+// The input controls and captions a user sees on the tabs and in the alert, by name; the help text and
+// the service view are not themed.
+QList<QWidget*> themable(QWidget* window) {
+    QList<QWidget*> out;
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+        const QString name = w->objectName();
+        if (w->window() != window || name.isEmpty() || name.startsWith(u"qt_"_s) || name == u"helpText"_s)
+            continue;
+        bool service = false;
+        for (QWidget* p = w; p && !service; p = p->parentWidget())
+            service = p->objectName() == u"serviceNext"_s || p->objectName() == u"workTables"_s;
+        if (service) continue;
+        if (qobject_cast<QLineEdit*>(w) || qobject_cast<QComboBox*>(w) ||
+            qobject_cast<QAbstractSpinBox*>(w) || qobject_cast<QAbstractItemView*>(w) ||
+            qobject_cast<QPlainTextEdit*>(w) || qobject_cast<QTextEdit*>(w) ||
+            qobject_cast<QAbstractButton*>(w) || qobject_cast<QGroupBox*>(w))
+            out << w;
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(GuiTheme, EveryControlCarriesARoleAndPaintsByIt) {
+    Tab x;
+    x.show(MainWindow::TabSettings);
+    for (QWidget* window : {static_cast<QWidget*>(x.w.get()), static_cast<QWidget*>(x.w->alertWindow())})
+        for (QWidget* w : themable(window))
+            EXPECT_TRUE(w->property(kFaceRole).isValid() || w->property(kTextRole).isValid())
+                << qPrintable(w->objectName()) << " has no colour role";
+
+    x.click("blackWhitePreset");
+    const QColor page = rgbOf(0x007E7E7E), captions = rgbOf(0x00FFFFFF), fieldBack = rgbOf(0x00616161),
+                 text = rgbOf(0x00D5D3D2), variations = rgbOf(0x00292525);
+    for (const char* name : {"newEventPage", "eventsPage", "partnersPage", "settingsPage", "clockDisplay"}) {
+        EXPECT_EQ(x.get(name)->palette().color(QPalette::Window), page) << name;
+        EXPECT_EQ(x.get(name)->palette().color(QPalette::WindowText), captions) << name;
+    }
+    // Edit boxes, lists, grids, and now the date, time and number editors as well.
+    for (const char* name : {"nameField", "reminderText", "nameList", "eventGrid", "datePicker", "timePicker",
+                             "noticeDaysSpin", "rangeFrom"}) {
+        EXPECT_EQ(x.get(name)->palette().color(QPalette::Base), fieldBack) << name;
+        EXPECT_EQ(x.get(name)->palette().color(QPalette::Text), text) << name;
+    }
+    for (const char* name : {"allFilter", "todayChoice", "blackWhitePreset", "noticeAtStartBox"})
+        EXPECT_EQ(x.get(name)->palette().color(QPalette::WindowText), variations) << name;
+    for (const char* name : {"addButton", "deleteButton", "saveSettingsButton"}) {
+        EXPECT_EQ(x.get(name)->palette().color(QPalette::Button), fieldBack) << name;
+        EXPECT_EQ(x.get(name)->palette().color(QPalette::ButtonText), captions) << name;
+    }
+    EXPECT_EQ(x.get("timingGroup")->palette().color(QPalette::WindowText), captions);
+    // A drop-down calendar: the month on the background, the days in the text colour.
+    auto* calendar = x.get<QDateEdit>("datePicker")->calendarWidget();
+    EXPECT_EQ(calendar->palette().color(QPalette::Base), page);
+    EXPECT_EQ(calendar->palette().color(QPalette::Text), text);
+    // The swatches write their caption in black or white, whichever reads on them.
+    EXPECT_EQ(x.get("backgroundSwatch")->palette().color(QPalette::WindowText), QColor(Qt::black));
+    EXPECT_EQ(x.get("textBackgroundSwatch")->palette().color(QPalette::WindowText), QColor(Qt::white));
+
+    // The alert takes the colours when it is shown, not before.
+    AlertWindow* alert = x.w->alertWindow();
+    alert->showAlert(u"c"_s, u"t"_s, u"k"_s);
+    EXPECT_EQ(alert->palette().color(QPalette::Window), page);
+    x.click("playfulPreset");
+    EXPECT_EQ(alert->palette().color(QPalette::Window), page);
+    alert->hide();
+    alert->showAlert(u"c"_s, u"t"_s, u"k"_s);
+    EXPECT_EQ(alert->palette().color(QPalette::Window), rgbOf(0x007617B5));
+}
