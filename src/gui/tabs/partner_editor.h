@@ -2,13 +2,12 @@
 
 #include <QWidget>
 #include <cstddef>
-#include <optional>
+#include <memory>
 #include <string>
 
-class QComboBox;
-class QLabel;
-class QLineEdit;
-class QPlainTextEdit;
+namespace Ui {
+class PartnerEditor;
+}
 
 namespace zel {
 struct PartnerRecord;
@@ -19,8 +18,8 @@ namespace zel::gui {
 class AppState;
 class Dialogs;
 
-// The panel that covers the partner list while a partner is entered or changed; it checks what was
-// typed and saves it.
+// The panel that takes the place of the partner list while a partner is entered or changed; it checks what
+// was typed and saves it.
 class PartnerEditor : public QWidget {
     Q_OBJECT
 
@@ -29,6 +28,7 @@ class PartnerEditor : public QWidget {
     enum class FollowUp { NameDay = 0, Birthday, Nothing };
 
     PartnerEditor(AppState& state, Dialogs& dialogs, QWidget* parent = nullptr);
+    ~PartnerEditor() override;
 
     // An empty card (the web address starts as "http://"), with this name typed in when given.
     void openNew(const QString& name = QString());
@@ -53,16 +53,7 @@ class PartnerEditor : public QWidget {
     Dialogs& dialogs_;
     std::size_t index_ = 0;
     std::string formerName_;
-
-    QLabel* title_ = nullptr;
-    QLineEdit* nameField_ = nullptr;
-    QLineEdit* addressField_ = nullptr;
-    QLineEdit* webField_ = nullptr;
-    QLineEdit* emailField_ = nullptr;
-    QLineEdit* mobileField_ = nullptr;
-    QLineEdit* phoneField_ = nullptr;
-    QPlainTextEdit* noteField_ = nullptr;
-    QComboBox* followUpChoice_ = nullptr;
+    std::unique_ptr<Ui::PartnerEditor> ui_;
 };
 
 } // namespace zel::gui

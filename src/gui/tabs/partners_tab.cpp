@@ -7,79 +7,88 @@
 #include "gui/state/app_state.h"
 #include "gui/texts.h"
 #include "gui/widgets/widget_util.h"
+#include "ui_partners_tab.h"
 
 #include <QKeyEvent>
-#include <QListView>
-#include <QListWidget>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QResizeEvent>
 #include <QStringListModel>
 
 #include <algorithm>
 
 namespace zel::gui {
 
+namespace {
+
+// The contact list holds these many lines, all shown at once.
+constexpr int kContactLines = 5;
+
+} // namespace
+
 PartnersTab::PartnersTab(AppState& state, Dialogs& dialogs, Shell& shell, QWidget* parent)
-    : QWidget(parent), state_(state), dialogs_(dialogs), shell_(shell) {
-    setObjectName(QStringLiteral("partnersPage"));
+    : QWidget(parent), state_(state), dialogs_(dialogs), shell_(shell),
+      ui_(std::make_unique<Ui::PartnersTab>()) {
+    ui_->setupUi(this);
     build();
     connect(&state_, &AppState::partnersChanged, this, &PartnersTab::showPartners);
 }
 
+PartnersTab::~PartnersTab() = default;
+
 void PartnersTab::build() {
-    // The list takes the left side; the right holds the contact lines, the note and the buttons.
     names_ = new QStringListModel(this);
-    nameList_ = named(new QListView(this), "nameList");
-    nameList_->setModel(names_);
-    nameList_->setGeometry(4, 4, 196, 242);
-    nameList_->setUniformItemSizes(true); // thousands of names lay out without measuring each
-    nameList_->setItemDelegate(new RowHeightDelegate(0, nameList_));
-    nameList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    nameList_->setSelectionMode(QAbstractItemView::SingleSelection);
-    nameList_->installEventFilter(this);
+    QListView* const nameList = ui_->nameList;
+    nameList->setModel(names_);
+    nameList->setItemDelegate(new RowHeightDelegate(0, nameList));
+    nameList->installEventFilter(this);
 
-    contactList_ = named(new QListWidget(this), "contactList");
-    contactList_->setItemDelegate(new RowHeightDelegate(0, contactList_));
-    contactList_->setGeometry(206, 4, 279, 96);
-    contactList_->viewport()->installEventFilter(this);
-    noteView_ = named(new QPlainTextEdit(this), "noteView");
-    noteView_->setReadOnly(true);
-    noteView_->setGeometry(206, 104, 279, 106);
+    QListWidget* const contactList = ui_->contactList;
+    contactList->setItemDelegate(new RowHeightDelegate(0, contactList));
+    contactList->setMinimumHeight(kContactLines * accentSafeRowHeight(contactList->font()) +
+                                  2 * contactList->frameWidth());
+    contactList->viewport()->installEventFilter(this);
 
-    auto* newButton = named(new QPushButton(QStringLiteral("Új név"), this), "newPartnerListButton");
-    newButton->setGeometry(206, 216, 89, 28);
-    modifyButton_ = named(new QPushButton(QStringLiteral("Módosítás"), this), "modifyButton");
-    modifyButton_->setGeometry(301, 216, 89, 28);
-    deleteButton_ = named(new QPushButton(QStringLiteral("Törlés"), this), "deletePartnerButton");
-    deleteButton_->setGeometry(396, 216, 89, 28);
+    // The new-name button keeps its place when the other two go with the last partner.
+    for (QPushButton* b : {ui_->modifyButton, ui_->deletePartnerButton}) {
+        QSizePolicy policy = b->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        b->setSizePolicy(policy);
+    }
 
-    editor_ = new PartnerEditor(state_, dialogs_, this);
-    editor_->setGeometry(rect());
+    editor_ = new PartnerEditor(state_, dialogs_, ui_->partnerPages);
+    ui_->partnerPages->addWidget(editor_);
+    // The editor shows and hides itself; the page it stands on follows.
+    editor_->installEventFilter(this);
 
     const auto run = [this](void (PartnersTab::*handler)()) {
         return [this, handler] { guarded(dialogs_, [this, handler] { (this->*handler)(); }); };
     };
-    connect(newButton, &QPushButton::clicked, this, run(&PartnersTab::openNew));
-    connect(modifyButton_, &QPushButton::clicked, this, run(&PartnersTab::openSelected));
-    connect(deleteButton_, &QPushButton::clicked, this, run(&PartnersTab::deleteSelected));
-    connect(nameList_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] {
+    connect(ui_->newPartnerListButton, &QPushButton::clicked, this, run(&PartnersTab::openNew));
+    connect(ui_->modifyButton, &QPushButton::clicked, this, run(&PartnersTab::openSelected));
+    connect(ui_->deletePartnerButton, &QPushButton::clicked, this, run(&PartnersTab::deleteSelected));
+    connect(nameList->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] {
         // Loading and selecting by program show no details, as a click or an arrow key does.
         if (!selecting_) guarded(dialogs_, [this] { showDetails(); });
     });
-    connect(nameList_, &QListView::clicked, this, [this](const QModelIndex& index) {
+    connect(nameList, &QListView::clicked, this, [this](const QModelIndex& index) {
         if (index.row() != shownRow_) guarded(dialogs_, [this] { showDetails(); });
     });
-    connect(nameList_, &QListView::doubleClicked, this, run(&PartnersTab::openSelected));
-    connect(contactList_, &QListWidget::currentRowChanged, this, &PartnersTab::showContactHint);
-    connect(contactList_, &QListWidget::itemClicked, this, &PartnersTab::showContactHint);
-    connect(contactList_, &QListWidget::itemDoubleClicked, this, run(&PartnersTab::onContactLineChosen));
+    connect(nameList, &QListView::doubleClicked, this, run(&PartnersTab::openSelected));
+    connect(contactList, &QListWidget::currentRowChanged, this, &PartnersTab::showContactHint);
+    connect(contactList, &QListWidget::itemClicked, this, &PartnersTab::showContactHint);
+    connect(contactList, &QListWidget::itemDoubleClicked, this, run(&PartnersTab::onContactLineChosen));
     connect(editor_, &PartnerEditor::saved, this, &PartnersTab::onSaved);
     connect(editor_, &PartnerEditor::closed, this, &PartnersTab::onEditorClosed);
 }
 
 bool PartnersTab::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress && watched == nameList_) {
+    if (watched == editor_) {
+        // Only an explicit show or hide of the editor, not the tab's own coming and going.
+        if (event->type() == QEvent::ShowToParent)
+            ui_->partnerPages->setCurrentWidget(editor_);
+        else if (event->type() == QEvent::HideToParent)
+            ui_->partnerPages->setCurrentWidget(ui_->browsePage);
+        return QWidget::eventFilter(watched, event);
+    }
+    if (event->type() == QEvent::KeyPress && watched == ui_->nameList) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         void (PartnersTab::*handler)() = nullptr;
         if (key == Qt::Key_Insert) handler = &PartnersTab::openNew;
@@ -90,17 +99,12 @@ bool PartnersTab::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
     }
-    if (event->type() == QEvent::MouseButtonPress && watched == contactList_->viewport() &&
+    if (event->type() == QEvent::MouseButtonPress && watched == ui_->contactList->viewport() &&
         static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
         emit webAddressesRequested();
         return true;
     }
     return QWidget::eventFilter(watched, event);
-}
-
-void PartnersTab::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    editor_->setGeometry(rect()); // the open editor covers the whole page
 }
 
 void PartnersTab::showNames(const std::vector<std::string>& names) {
@@ -116,14 +120,14 @@ void PartnersTab::showNames(const std::vector<std::string>& names) {
 
 void PartnersTab::selectRow(int row) {
     selecting_ = true;
-    nameList_->setCurrentIndex(names_->index(row));
+    ui_->nameList->setCurrentIndex(names_->index(row));
     selecting_ = false;
-    nameList_->scrollTo(names_->index(row));
+    ui_->nameList->scrollTo(names_->index(row));
 }
 
 int PartnersTab::selectedRow() const {
     int row = -1;
-    for (const QModelIndex& i : nameList_->selectionModel()->selectedIndexes())
+    for (const QModelIndex& i : ui_->nameList->selectionModel()->selectedIndexes())
         if (row < 0 || i.row() < row) row = i.row();
     return row;
 }
@@ -136,40 +140,40 @@ void PartnersTab::showPartners() {
         showEmpty();
         return;
     }
-    nameList_->setEnabled(true);
-    contactList_->setEnabled(true);
-    modifyButton_->show();
-    deleteButton_->show();
+    ui_->nameList->setEnabled(true);
+    ui_->contactList->setEnabled(true);
+    ui_->modifyButton->show();
+    ui_->deletePartnerButton->show();
     selectRow(0);
 }
 
 void PartnersTab::showEmpty() {
     if (names_->rowCount() > 0) showNames({});
-    contactList_->clear();
-    noteView_->clear();
-    nameList_->setEnabled(false);
-    contactList_->setEnabled(false);
-    modifyButton_->hide();
-    deleteButton_->hide();
+    ui_->contactList->clear();
+    ui_->noteView->clear();
+    ui_->nameList->setEnabled(false);
+    ui_->contactList->setEnabled(false);
+    ui_->modifyButton->hide();
+    ui_->deletePartnerButton->hide();
 }
 
 void PartnersTab::showDetails() {
-    const QModelIndex at = nameList_->currentIndex();
+    const QModelIndex at = ui_->nameList->currentIndex();
     const auto& names = state_.partnerNames();
     if (!at.isValid() || at.row() >= static_cast<int>(names.size())) return;
-    nameList_->setToolTip(at.data().toString());
-    contactList_->setToolTip(QString());
+    ui_->nameList->setToolTip(at.data().toString());
+    ui_->contactList->setToolTip(QString());
 
     const PartnerLookup found =
         findPartner(state_.paths().partners(), names[static_cast<std::size_t>(at.row())]);
     currentIndex_ = found.index;
-    contactList_->clear();
-    noteView_->clear();
+    ui_->contactList->clear();
+    ui_->noteView->clear();
     if (found.record) {
         const PartnerRecord& p = *found.record;
         for (const std::string* line : {&p.Email, &p.WebAddress, &p.Address, &p.Mobile, &p.Phone})
-            contactList_->addItem(fromCp(*line));
-        noteView_->setPlainText(fromStored(p.Note));
+            ui_->contactList->addItem(fromCp(*line));
+        ui_->noteView->setPlainText(fromStored(p.Note));
     }
     shownRow_ = at.row();
 }
@@ -188,11 +192,11 @@ void PartnersTab::openSelected() {
 }
 
 void PartnersTab::onEditorClosed() {
-    if (nameList_->isEnabled() && nameList_->isVisible()) nameList_->setFocus();
+    if (ui_->nameList->isEnabled() && ui_->nameList->isVisible()) ui_->nameList->setFocus();
 }
 
 void PartnersTab::onSaved(const std::string& name, PartnerEditor::FollowUp followUp) {
-    nameList_->setFocus();
+    ui_->nameList->setFocus();
     const auto& names = state_.partnerNames();
     const auto it = std::find(names.begin(), names.end(), name);
     if (it != names.end()) {
@@ -222,7 +226,7 @@ void PartnersTab::deleteSelected() {
     state_.deletePartner(static_cast<std::size_t>(i));
     const std::size_t left = state_.partnerNames().size();
     if (left > 0) {
-        nameList_->setFocus();
+        ui_->nameList->setFocus();
         selectRow(std::min(i, static_cast<int>(left) - 1));
         showDetails();
     }
@@ -230,16 +234,16 @@ void PartnersTab::deleteSelected() {
 }
 
 void PartnersTab::showContactHint() {
-    const int i = contactList_->currentRow();
+    const int i = ui_->contactList->currentRow();
     if (i < 0 || i > static_cast<int>(ContactLine::Phone)) return;
-    const QString v = contactList_->item(i)->text();
-    contactList_->setToolTip(
+    const QString v = ui_->contactList->item(i)->text();
+    ui_->contactList->setToolTip(
         v.isEmpty() ? QString() : contactLineLabel(static_cast<ContactLine>(i)) + QStringLiteral(": ") + v);
 }
 
 void PartnersTab::onContactLineChosen() {
-    const QListWidgetItem* item = contactList_->currentItem();
-    const int i = contactList_->currentRow();
+    const QListWidgetItem* item = ui_->contactList->currentItem();
+    const int i = ui_->contactList->currentRow();
     if (item && i >= 0 && i <= static_cast<int>(ContactLine::Phone))
         runContactAction(static_cast<ContactLine>(i), item->text(), state_.settings(), dialogs_, shell_);
 }

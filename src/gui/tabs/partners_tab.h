@@ -4,14 +4,15 @@
 
 #include <QWidget>
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <vector>
 
-class QListView;
-class QListWidget;
-class QPlainTextEdit;
-class QPushButton;
 class QStringListModel;
+
+namespace Ui {
+class PartnersTab;
+}
 
 namespace zel::gui {
 
@@ -19,13 +20,14 @@ class AppState;
 class Dialogs;
 class Shell;
 
-// "Partnerek": the partner list with one partner's contact lines and note; the editor covers it
-// while a partner is entered or changed.
+// "Partnerek": the partner list with one partner's contact lines and note; the editor takes its
+// place while a partner is entered or changed.
 class PartnersTab : public QWidget {
     Q_OBJECT
 
   public:
     PartnersTab(AppState& state, Dialogs& dialogs, Shell& shell, QWidget* parent = nullptr);
+    ~PartnersTab() override;
 
     // Opens the editor for a new partner with this name typed in, the caret before it.
     void startNewPartner(const QString& name);
@@ -44,7 +46,6 @@ class PartnersTab : public QWidget {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
 
   private:
     void build();
@@ -71,11 +72,7 @@ class PartnersTab : public QWidget {
     int shownRow_ = -1;
     bool selecting_ = false;
 
-    QListView* nameList_ = nullptr;
-    QListWidget* contactList_ = nullptr;
-    QPlainTextEdit* noteView_ = nullptr;
-    QPushButton* modifyButton_ = nullptr;
-    QPushButton* deleteButton_ = nullptr;
+    std::unique_ptr<Ui::PartnersTab> ui_;
     PartnerEditor* editor_ = nullptr;
 };
 
