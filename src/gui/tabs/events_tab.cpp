@@ -56,8 +56,12 @@ void EventsTab::build() {
     grid->verticalHeader()->setDefaultSectionSize(rowHeight);
     const int headerHeight = std::max(19, accentSafeRowHeight(grid->horizontalHeader()->font()) + 2);
     grid->horizontalHeader()->setFixedHeight(headerHeight);
-    // However far the editor below squeezes it, the grid shows the row being edited.
-    grid->setMinimumHeight(headerHeight + rowHeight + 2 * grid->frameWidth());
+    // However far the editor below squeezes it, the grid shows the row being edited; while the editor
+    // is closed the grid holds its room too, so the page needs no more room when it opens. Before its
+    // first opening the editor shows all its fields, so it is as tall as its tallest field makes it.
+    gridMinimum_ = headerHeight + rowHeight + 2 * grid->frameWidth();
+    editorRoom_ = ui_->editGroup->minimumSizeHint().height() + layout()->spacing();
+    grid->setMinimumHeight(gridMinimum_ + editorRoom_);
     grid->installEventFilter(this);
     grid->viewport()->installEventFilter(this);
     // The columns keep their widths; wide enough for the window's font.
@@ -258,6 +262,7 @@ void EventsTab::keepEditedRowInSight() {
 }
 
 void EventsTab::openEditor() {
+    ui_->eventGrid->setMinimumHeight(gridMinimum_);
     const QModelIndex cell = ui_->eventGrid->currentIndex();
     ui_->editGroup->open(model_->kind(), cell.isValid() ? model_->rowAt(cell.row()) : nullptr, cell.column(),
                          state_.now(), state_.partnerNames());
@@ -372,6 +377,7 @@ bool EventsTab::eventFilter(QObject* watched, QEvent* event) {
         if (type == QEvent::Hide && ui_->editGroup->isHidden()) {
             // The grid takes the editor's room back at once, so a write's relisting and scrolling
             // work on the whole grid.
+            ui_->eventGrid->setMinimumHeight(gridMinimum_ + editorRoom_);
             layout()->invalidate();
             layout()->activate();
         } else if (type == QEvent::Show || type == QEvent::Resize) {

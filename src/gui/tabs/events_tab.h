@@ -79,7 +79,9 @@ class EventsTab : public QWidget {
     Dialogs& dialogs_;
     Shell& shell_;
     ListingModel* model_ = nullptr;
-    bool quiet_ = false; // pickers set by the program, not the user
+    bool quiet_ = false;  // pickers set by the program, not the user
+    int gridMinimum_ = 0; // the header and one row
+    int editorRoom_ = 0;  // the open editor's height with the spacing above it
     std::unique_ptr<Ui::EventsTab> ui_;
 };
 
