@@ -374,7 +374,7 @@ bool EventsTab::openEvent(std::optional<EventKind> kind, const QString& date, co
 bool EventsTab::eventFilter(QObject* watched, QEvent* event) {
     const auto type = event->type();
     if (watched == ui_->editGroup) {
-        if (type == QEvent::Hide && ui_->editGroup->isHidden()) {
+        if (type == QEvent::HideToParent) {
             // The grid takes the editor's room back at once, so a write's relisting and scrolling
             // work on the whole grid.
             ui_->eventGrid->setMinimumHeight(gridMinimum_ + editorRoom_);
