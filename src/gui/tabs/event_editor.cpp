@@ -5,6 +5,7 @@
 #include "gui/qt_text.h"
 #include "gui/widgets/text_limit.h"
 #include "gui/widgets/widget_util.h"
+#include "ui_event_editor.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -14,161 +15,142 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextDocument>
 #include <QTimeEdit>
+#include <algorithm>
 
 namespace zel::gui {
 
-namespace {
-constexpr int kHeight = 43, kTallHeight = 51;
-}
-
-EventEditor::EventEditor(QWidget* parent) : QGroupBox(QStringLiteral(" &Adatok módosítása "), parent) {
-    setObjectName(QStringLiteral("editGroup"));
-    // It lies over the grid's place, so it paints its own background.
-    setAutoFillBackground(true);
+EventEditor::EventEditor(QWidget* parent) : QGroupBox(parent), ui_(std::make_unique<Ui::EventEditor>()) {
+    ui_->setupUi(this);
     hide();
-    fieldLabel_ = named(new QLabel(this), "editLabel");
-    fieldLabel_->setGeometry(6, 17, 40, 20);
-    activeBox_ = labelled(named(new QCheckBox(this), "editActive"), QStringLiteral("Aktív"));
-    activeBox_->setGeometry(46, 17, 65, 17);
-    datePicker_ = labelled(named(new QDateEdit(this), "editDate"), QStringLiteral("Dátum"));
-    datePicker_->setDisplayFormat(QStringLiteral("yyyy.MM.dd."));
-    datePicker_->setCalendarPopup(true);
-    datePicker_->setGeometry(46, 14, 120, 23);
-    todayButton_ = named(new QPushButton(this), "todayButton");
-    todayButton_->setGeometry(170, 13, 84, 24);
-    todayButton_->setToolTip(QStringLiteral("Az aktuális dátum beszúrása <Space gomb>"));
-    timePicker_ = labelled(named(new QTimeEdit(this), "editTime"), QStringLiteral("Idő"));
-    timePicker_->setDisplayFormat(QStringLiteral("HH:mm"));
-    timePicker_->setGeometry(46, 14, 70, 22);
-    nowButton_ = named(new QPushButton(this), "nowButton");
-    nowButton_->setGeometry(120, 13, 56, 24);
-    nowButton_->setToolTip(QStringLiteral("Az aktuális idő beszúrása <Space gomb>"));
-    reminderText_ = labelled(named(new QPlainTextEdit(this), "editReminderText"), QStringLiteral("Tárgy"));
-    reminderText_->setGeometry(46, 13, 370, 32);
-    limitStoredLength(reminderText_, kEventTextCapacity);
-    textField_ = labelled(named(new QLineEdit(this), "editProgramFile"), QStringLiteral("Fájl"));
-    textField_->setMaxLength(static_cast<int>(kEventTextCapacity));
-    textField_->setGeometry(46, 14, 305, 22);
-    browseButton_ = named(new QPushButton(QStringLiteral("Megnyit"), this), "editBrowseButton");
-    browseButton_->setGeometry(355, 13, 60, 24);
-    partnerChoice_ = labelled(named(new QComboBox(this), "editPartner"), QStringLiteral("Név:"));
-    partnerChoice_->setGeometry(46, 14, 250, 22);
-    auto* applyButton = named(new QPushButton(QStringLiteral("Átír"), this), "applyButton");
-    applyButton->setGeometry(421, 15, 54, 24);
-    for (QWidget* w : std::initializer_list<QWidget*>{textField_, activeBox_, datePicker_, timePicker_,
-                                                      partnerChoice_, reminderText_, this})
+    limitStoredLength(ui_->editReminderText, kEventTextCapacity);
+    ui_->editProgramFile->setMaxLength(static_cast<int>(kEventTextCapacity));
+    // Two lines of the reminder text; the one-line editors set the editor's height otherwise.
+    QPlainTextEdit* text = ui_->editReminderText;
+    text->setFixedHeight(2 * text->fontMetrics().lineSpacing() +
+                         static_cast<int>(2 * text->document()->documentMargin()) + 2 * text->frameWidth());
+    // The field's editor starts at the same place whichever caption stands before it.
+    int labelWidth = 0;
+    for (const char* caption : {"Aktív", "Dátum", "Idő", "Tárgy", "Fájl", "Név:"})
+        labelWidth =
+            std::max(labelWidth, ui_->editLabel->fontMetrics().horizontalAdvance(QString::fromUtf8(caption)));
+    ui_->editLabel->setMinimumWidth(labelWidth);
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{ui_->editProgramFile, ui_->editActive, ui_->editDate, ui_->editTime,
+                                         ui_->editPartner, ui_->editReminderText, this})
         w->installEventFilter(this);
 
-    connect(applyButton, &QPushButton::clicked, this, &EventEditor::applyRequested);
-    connect(browseButton_, &QPushButton::clicked, this, &EventEditor::browseRequested);
-    connect(todayButton_, &QPushButton::clicked, this, [this] {
-        if (const auto today = tryParseDateText(todayButton_->text().toStdString()))
-            datePicker_->setDate(qdateOf(*today));
+    connect(ui_->applyButton, &QPushButton::clicked, this, &EventEditor::applyRequested);
+    connect(ui_->editBrowseButton, &QPushButton::clicked, this, &EventEditor::browseRequested);
+    connect(ui_->todayButton, &QPushButton::clicked, this, [this] {
+        if (const auto today = tryParseDateText(ui_->todayButton->text().toStdString()))
+            ui_->editDate->setDate(qdateOf(*today));
     });
-    connect(nowButton_, &QPushButton::clicked, this, [this] {
-        const QTime t = QTime::fromString(nowButton_->text(), QStringLiteral("HH:mm"));
-        if (t.isValid()) timePicker_->setTime(t);
+    connect(ui_->nowButton, &QPushButton::clicked, this, [this] {
+        const QTime t = QTime::fromString(ui_->nowButton->text(), QStringLiteral("HH:mm"));
+        if (t.isValid()) ui_->editTime->setTime(t);
     });
 }
 
-int EventEditor::wantedHeight() const {
-    return reminderText_->isHidden() ? kHeight : kTallHeight;
-}
+EventEditor::~EventEditor() = default;
 
 void EventEditor::open(EventKind kind, const EventRow* row, int column, Moment now,
                        const std::vector<std::string>& partnerNames) {
-    browseButton_->hide();
-    reminderText_->hide();
-    textField_->show();
+    ui_->editBrowseButton->hide();
+    ui_->editReminderText->hide();
+    ui_->editProgramFile->show();
     if (column == TextColumn && kind == EventKind::Reminder) {
-        textField_->hide();
-        reminderText_->show();
+        ui_->editProgramFile->hide();
+        ui_->editReminderText->show();
     }
-    resize(width(), wantedHeight());
-    show();
-    raise();
-    if (!reminderText_->isHidden()) reminderText_->setFocus();
-    if (!row) return;
-
-    activeBox_->setChecked(row->active);
-    if (row->day) datePicker_->setDate(qdateOf(*row->day));
-    if (hasTime(kind)) timePicker_->setTime(QTime(row->minute / 60, row->minute % 60));
-    textField_->setText(fromCp(row->text));
-    fieldLabel_->clear();
-    for (QWidget* w : std::initializer_list<QWidget*>{textField_, datePicker_, todayButton_, timePicker_,
-                                                      nowButton_, activeBox_, partnerChoice_})
-        w->hide();
-    switch (column) {
-    case ActiveColumn:
-        fieldLabel_->setText(QStringLiteral("Aktív"));
-        activeBox_->show();
-        activeBox_->setFocus();
-        break;
-    case DateColumn:
-        fieldLabel_->setText(QStringLiteral("Dátum"));
-        datePicker_->show();
-        todayButton_->show();
-        todayButton_->setText(QString::fromStdString(dateText(now.day)));
-        datePicker_->setFocus();
-        break;
-    case TimeColumn:
-        fieldLabel_->setText(QStringLiteral("Idő"));
-        timePicker_->show();
-        nowButton_->show();
-        nowButton_->setText(QTime(now.hour(), now.minute()).toString(QStringLiteral("HH:mm")));
-        timePicker_->setFocus();
-        break;
-    case TextColumn:
-        if (kind == EventKind::Reminder) {
-            fieldLabel_->setText(QStringLiteral("Tárgy"));
-            reminderText_->setPlainText(fromStored(row->text));
-        } else if (kind == EventKind::Program) {
-            fieldLabel_->setText(QStringLiteral("Fájl"));
-            textField_->show();
-            textField_->setCursorPosition(static_cast<int>(textField_->text().size()));
-            browseButton_->show();
-            textField_->setFocus();
-        } else {
-            fieldLabel_->setText(QStringLiteral("Név:"));
-            partnerChoice_->clear();
-            for (const auto& name : partnerNames)
-                partnerChoice_->addItem(fromCp(name));
-            partnerChoice_->setCurrentIndex(partnerChoice_->findText(fromCp(row->text), Qt::MatchExactly));
-            partnerChoice_->show();
-            partnerChoice_->setFocus();
+    QWidget* focus = ui_->editReminderText->isHidden() ? nullptr : ui_->editReminderText;
+    if (row) {
+        ui_->editActive->setChecked(row->active);
+        if (row->day) ui_->editDate->setDate(qdateOf(*row->day));
+        if (hasTime(kind)) ui_->editTime->setTime(QTime(row->minute / 60, row->minute % 60));
+        ui_->editProgramFile->setText(fromCp(row->text));
+        ui_->editLabel->clear();
+        for (QWidget* w : std::initializer_list<QWidget*>{ui_->editProgramFile, ui_->editDate,
+                                                          ui_->todayButton, ui_->editTime, ui_->nowButton,
+                                                          ui_->editActive, ui_->editPartner})
+            w->hide();
+        switch (column) {
+        case ActiveColumn:
+            ui_->editLabel->setText(QStringLiteral("Aktív"));
+            ui_->editActive->show();
+            focus = ui_->editActive;
+            break;
+        case DateColumn:
+            ui_->editLabel->setText(QStringLiteral("Dátum"));
+            ui_->editDate->show();
+            ui_->todayButton->show();
+            ui_->todayButton->setText(QString::fromStdString(dateText(now.day)));
+            focus = ui_->editDate;
+            break;
+        case TimeColumn:
+            ui_->editLabel->setText(QStringLiteral("Idő"));
+            ui_->editTime->show();
+            ui_->nowButton->show();
+            ui_->nowButton->setText(QTime(now.hour(), now.minute()).toString(QStringLiteral("HH:mm")));
+            focus = ui_->editTime;
+            break;
+        case TextColumn:
+            if (kind == EventKind::Reminder) {
+                ui_->editLabel->setText(QStringLiteral("Tárgy"));
+                ui_->editReminderText->setPlainText(fromStored(row->text));
+            } else if (kind == EventKind::Program) {
+                ui_->editLabel->setText(QStringLiteral("Fájl"));
+                ui_->editProgramFile->show();
+                ui_->editProgramFile->setCursorPosition(
+                    static_cast<int>(ui_->editProgramFile->text().size()));
+                ui_->editBrowseButton->show();
+                focus = ui_->editProgramFile;
+            } else {
+                ui_->editLabel->setText(QStringLiteral("Név:"));
+                ui_->editPartner->clear();
+                for (const auto& name : partnerNames)
+                    ui_->editPartner->addItem(fromCp(name));
+                ui_->editPartner->setCurrentIndex(
+                    ui_->editPartner->findText(fromCp(row->text), Qt::MatchExactly));
+                ui_->editPartner->show();
+                focus = ui_->editPartner;
+            }
+            break;
+        default:
+            break;
         }
-        break;
-    default:
-        break;
     }
+    // Shown once its field is in place, so the listing makes room for its final height at once.
+    show();
+    if (focus) focus->setFocus();
 }
 
 DayNumber EventEditor::day() const {
-    return dayOf(datePicker_->date());
+    return dayOf(ui_->editDate->date());
 }
 
 int EventEditor::minute() const {
-    return timePicker_->time().hour() * 60 + timePicker_->time().minute();
+    return ui_->editTime->time().hour() * 60 + ui_->editTime->time().minute();
 }
 
 QString EventEditor::programFile() const {
-    return textField_->text();
+    return ui_->editProgramFile->text();
 }
 
 void EventEditor::setProgramFile(const QString& file) {
-    textField_->setText(file);
+    ui_->editProgramFile->setText(file);
 }
 
 void EventEditor::setTimeLocked(bool locked) {
-    timePicker_->setEnabled(!locked);
+    ui_->editTime->setEnabled(!locked);
 }
 
 EventRecord EventEditor::changed(EventKind kind, const EventRow& row, int column) const {
     EventRecord record = recordOfRowFields(kind, row);
     switch (column) {
     case ActiveColumn:
-        record.active = activeBox_->isChecked();
+        record.active = ui_->editActive->isChecked();
         break;
     case DateColumn:
         record.date = static_cast<double>(day());
@@ -178,11 +160,11 @@ EventRecord EventEditor::changed(EventKind kind, const EventRow& row, int column
         break;
     case TextColumn:
         if (kind == EventKind::Reminder)
-            record.text = toStored(reminderText_->toPlainText());
+            record.text = toStored(ui_->editReminderText->toPlainText());
         else if (kind == EventKind::Program)
-            record.text = toCp(textField_->text());
+            record.text = toCp(ui_->editProgramFile->text());
         else
-            record.text = toCp(partnerChoice_->currentText());
+            record.text = toCp(ui_->editPartner->currentText());
         break;
     default:
         break;
@@ -211,7 +193,7 @@ bool EventEditor::eventFilter(QObject* watched, QEvent* event) {
         emit closeRequested();
         return true;
     }
-    if (watched == reminderText_) {
+    if (watched == ui_->editReminderText) {
         // Ctrl with either Enter key: the keypad's one carries a modifier of its own.
         if (enter && (key->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier) {
             emit applyRequested();
@@ -225,8 +207,8 @@ bool EventEditor::eventFilter(QObject* watched, QEvent* event) {
     }
     // Space in a date or time editor puts today or now in; the one-line editors take no spaces.
     if (key->key() == Qt::Key_Space) {
-        if (watched == datePicker_ || watched == timePicker_)
-            (watched == datePicker_ ? todayButton_ : nowButton_)->click();
+        if (watched == ui_->editDate || watched == ui_->editTime)
+            (watched == ui_->editDate ? ui_->todayButton : ui_->nowButton)->click();
         return true;
     }
     return false;

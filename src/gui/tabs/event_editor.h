@@ -3,15 +3,11 @@
 #include "core/events/event_table.h"
 
 #include <QGroupBox>
+#include <memory>
 
-class QCheckBox;
-class QComboBox;
-class QDateEdit;
-class QLabel;
-class QLineEdit;
-class QPlainTextEdit;
-class QPushButton;
-class QTimeEdit;
+namespace Ui {
+class EventEditor;
+}
 
 namespace zel::gui {
 
@@ -25,12 +21,11 @@ class EventEditor : public QGroupBox {
     enum Column { ActiveColumn = 0, RecurrenceColumn, DateColumn, TimeColumn, TextColumn };
 
     explicit EventEditor(QWidget* parent = nullptr);
+    ~EventEditor() override;
 
     // Shows the editor of this column of the row; the current date and time stand on its buttons.
     void open(EventKind kind, const EventRow* row, int column, Moment now,
               const std::vector<std::string>& partnerNames);
-    // The height it takes: taller for a reminder's text.
-    int wantedHeight() const;
     // The row's record with the edited field changed.
     EventRecord changed(EventKind kind, const EventRow& row, int column) const;
     DayNumber day() const;
@@ -53,16 +48,7 @@ class EventEditor : public QGroupBox {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    QLabel* fieldLabel_ = nullptr;
-    QCheckBox* activeBox_ = nullptr;
-    QDateEdit* datePicker_ = nullptr;
-    QPushButton* todayButton_ = nullptr;
-    QTimeEdit* timePicker_ = nullptr;
-    QPushButton* nowButton_ = nullptr;
-    QPlainTextEdit* reminderText_ = nullptr;
-    QLineEdit* textField_ = nullptr;
-    QPushButton* browseButton_ = nullptr;
-    QComboBox* partnerChoice_ = nullptr;
+    std::unique_ptr<Ui::EventEditor> ui_;
 };
 
 } // namespace zel::gui

@@ -4,20 +4,16 @@
 #include "core/text/datetime.h"
 
 #include <QWidget>
+#include <memory>
 
-class QComboBox;
-class QDateEdit;
-class QGroupBox;
-class QLabel;
-class QPushButton;
-class QRadioButton;
-class QTableView;
+namespace Ui {
+class EventsTab;
+}
 
 namespace zel::gui {
 
 class AppState;
 class Dialogs;
-class EventEditor;
 class ListingModel;
 class Shell;
 
@@ -28,6 +24,7 @@ class EventsTab : public QWidget {
 
   public:
     EventsTab(AppState& state, Dialogs& dialogs, Shell& shell, QWidget* parent = nullptr);
+    ~EventsTab() override;
 
     // The tab became the current one: the chosen filter lists again.
     void onShown();
@@ -75,31 +72,17 @@ class EventsTab : public QWidget {
     void setPickers(DayNumber from, DayNumber to);
     void checkRange();
     void showRange(bool on);
-    void fitGridAboveEditor();
+    void keepEditedRowInSight();
     EventKind chosenKind() const;
 
     AppState& state_;
     Dialogs& dialogs_;
     Shell& shell_;
     ListingModel* model_ = nullptr;
-    bool quiet_ = false; // pickers set by the program, not the user
-    int listingBottom_ = 0;
-
-    QComboBox* kindChoice_ = nullptr;
-    QGroupBox* nameDayGroup_ = nullptr;
-    QComboBox* nameDayList_ = nullptr;
-    QRadioButton* allFilter_ = nullptr;
-    QRadioButton* todayFilter_ = nullptr;
-    QRadioButton* tomorrowFilter_ = nullptr;
-    QRadioButton* weekFilter_ = nullptr;
-    QRadioButton* monthFilter_ = nullptr;
-    QRadioButton* rangeFilter_ = nullptr;
-    QDateEdit* rangeFrom_ = nullptr;
-    QLabel* rangeDash_ = nullptr;
-    QDateEdit* rangeTo_ = nullptr;
-    QTableView* grid_ = nullptr;
-    QPushButton* deleteButton_ = nullptr;
-    EventEditor* editor_ = nullptr;
+    bool quiet_ = false;  // pickers set by the program, not the user
+    int gridMinimum_ = 0; // the header and one row
+    int editorRoom_ = 0;  // the open editor's height with the spacing above it
+    std::unique_ptr<Ui::EventsTab> ui_;
 };
 
 } // namespace zel::gui
