@@ -7,20 +7,20 @@
 #include "gui/state/app_state.h"
 #include "gui/texts.h"
 #include "gui/theme/theme.h"
+#include "ui_settings_tab.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QFile>
-#include <QGroupBox>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
-#include <QStyledItemDelegate>
-#include <QTabWidget>
 #include <algorithm>
+#include <memory>
 #include <utility>
 
 namespace zel::gui {
@@ -66,14 +66,6 @@ void checkOnly(std::initializer_list<QRadioButton*> group, QRadioButton* which) 
     if (which) which->setChecked(true);
 }
 
-QLabel* panel(QWidget* parent, const char* name, const QString& caption) {
-    auto* p = named(new QLabel(caption, parent), name);
-    p->setAlignment(Qt::AlignCenter);
-    p->setAutoFillBackground(true);
-    p->setCursor(Qt::PointingHandCursor);
-    return p;
-}
-
 } // namespace
 
 template <class F> void SettingsTab::user(F&& handler) {
@@ -81,212 +73,89 @@ template <class F> void SettingsTab::user(F&& handler) {
 }
 
 SettingsTab::SettingsTab(AppState& state, Dialogs& dialogs, Autostart& autostart, QWidget* parent)
-    : QWidget(parent), state_(state), dialogs_(dialogs), autostart_(autostart) {
-    setObjectName(QStringLiteral("settingsPage"));
-    build();
+    : QWidget(parent), state_(state), dialogs_(dialogs), autostart_(autostart),
+      ui_(std::make_unique<Ui::SettingsTab>()) {
+    ui_->setupUi(this);
+    ui_->optionList->setItemDelegate(new RowHeightDelegate(14, ui_->optionList));
+    fitToFont();
+    // The form gives the hints; the list's item 3 shows or hides them.
+    for (QWidget* w : findChildren<QWidget*>())
+        if (!w->toolTip().isEmpty()) hints_.insert(w, w->toolTip());
+    updateSoundPanelHint();
+    ui_->soundFilePanel->installEventFilter(this);
+    for (std::size_t slot = 0; slot < 5; ++slot)
+        swatch(slot)->installEventFilter(this);
     connectAll();
 }
 
-void SettingsTab::build() {
-    // Many controls share one tab page: one point smaller than the rest of the window.
-    QFont small = font();
-    if (small.pointSizeF() > 0) small.setPointSizeF(small.pointSizeF() - 1.0);
-    setFont(small);
+SettingsTab::~SettingsTab() = default;
 
-    // Left column: the check list, the start choices and the colours.
-    generalGroup_ = named(new QGroupBox(QStringLiteral(" Általános "), this), "generalGroup");
-    generalGroup_->setGeometry(4, 0, 324, 115);
-    optionList_ = named(new QListWidget(generalGroup_), "optionList");
-    optionList_->setItemDelegate(new RowHeightDelegate(14, optionList_));
-    // All five options in sight, in rows tall enough for their accents; the button takes the rest.
-    const int listHeight =
-        5 * std::max(14, accentSafeRowHeight(optionList_->font())) + 2 * optionList_->frameWidth();
-    optionList_->setGeometry(3, 16, 318, listHeight);
-    optionList_->setUniformItemSizes(true);
-    optionList_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    optionList_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    for (const char* text :
-         {"Figyelmeztető ablakok megjelenítése  (Ajánlott)", "Névnapok listája az összes előfordulás alapján",
-          "Az elmúlt eseményeket is megjelenítse listázáskor",
-          "Segítő megjegyzések a téma felett a beállításoknál",
-          "Névnapok megjelenítése induláskor egy buborékban"}) {
-        auto* item = new QListWidgetItem(QString::fromUtf8(text), optionList_);
-        item->setFlags(Qt::ItemIsUserCheckable | Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-        item->setCheckState(Qt::Unchecked);
+void SettingsTab::fitToFont() {
+    QListWidget* list = ui_->optionList;
+    // All five options in sight, in rows tall enough for their accents, and each text whole.
+    list->setFixedHeight(5 * std::max(14, accentSafeRowHeight(list->font())) + 2 * list->frameWidth());
+    list->setMinimumWidth(list->sizeHintForColumn(0) + 2 * list->frameWidth());
+    // The swatches keep a size of their own: their caption with a little room around it.
+    for (std::size_t slot = 0; slot < 5; ++slot) {
+        QLabel* s = swatch(slot);
+        const QFontMetrics fm(s->font());
+        const int frame = 2 * s->frameWidth();
+        s->setFixedSize(fm.horizontalAdvance(s->text()) + fm.height() * 3 / 4 + frame,
+                        fm.height() + 4 + frame);
     }
-    webAddressesButton_ = named(
-        new QPushButton(QStringLiteral("Az elérhetőségi webcímek módosítása (Pl: térkép)"), generalGroup_),
-        "webAddressesButton");
-    webAddressesButton_->setGeometry(3, 18 + listHeight, 318, std::min(21, 115 - 20 - listHeight));
+}
 
-    startGroup_ = named(new QGroupBox(QStringLiteral(" Indítás a rendszerrel "), this), "startGroup");
-    startGroup_->setGeometry(4, 117, 324, 68);
-    startActiveChoice_ =
-        named(new QRadioButton(QStringLiteral("Indítás aktív módban "), startGroup_), "startActiveChoice");
-    startActiveChoice_->setGeometry(8, 16, 140, 16);
-    startPassiveChoice_ =
-        named(new QRadioButton(QStringLiteral("Indítás passzív módban"), startGroup_), "startPassiveChoice");
-    startPassiveChoice_->setGeometry(8, 32, 160, 16);
-    noStartChoice_ =
-        named(new QRadioButton(QStringLiteral("Ne induljon a program"), startGroup_), "noStartChoice");
-    noStartChoice_->setGeometry(8, 48, 160, 16);
-    startInTrayBox_ =
-        named(new QCheckBox(QStringLiteral("Kezdetben ikonméret(Tray)"), startGroup_), "startInTrayBox");
-    startInTrayBox_->setGeometry(150, 16, 172, 16);
-
-    colorGroup_ =
-        named(new QGroupBox(QStringLiteral(" A program &színeinek testreszabása "), this), "colorGroup");
-    colorGroup_->setGeometry(4, 187, 324, 60);
-    const struct {
-        const char* name;
-        const char* caption;
-        const char* hint;
-        int width;
-    } swatches[] = {{"backgroundSwatch", "Háttér", "Háttérszín", 50},
-                    {"captionsSwatch", "Felíratok", "Felíratok színe", 58},
-                    {"textBackgroundSwatch", "Szövegháttér", "Szövegháttér szín", 80},
-                    {"textSwatch", "Szöveg", "Szövegszín", 50},
-                    {"variationsSwatch", "Variációk", "Lehetőségek színei", 58}};
-    QLabel** targets[] = {&backgroundSwatch_, &captionsSwatch_, &textBackgroundSwatch_, &textSwatch_,
-                          &variationsSwatch_};
-    int x = 6;
-    for (std::size_t i = 0; i < 5; ++i) {
-        QLabel* p = panel(colorGroup_, swatches[i].name, QString::fromUtf8(swatches[i].caption));
-        p->setFrameStyle(QFrame::Panel | QFrame::Raised);
-        p->setGeometry(x, 17, swatches[i].width, 18);
-        x += swatches[i].width + 4;
-        setHint(p, QString::fromUtf8(swatches[i].hint));
-        *targets[i] = p;
-    }
-    blueGreenPreset_ = named(new QRadioButton(QStringLiteral("Kékes-zöld"), colorGroup_), "blueGreenPreset");
-    blueGreenPreset_->setGeometry(8, 39, 90, 17);
-    blackWhitePreset_ =
-        named(new QRadioButton(QStringLiteral("Fekete-fehér"), colorGroup_), "blackWhitePreset");
-    blackWhitePreset_->setGeometry(104, 39, 100, 17);
-    playfulPreset_ = named(new QRadioButton(QStringLiteral("Bolondos"), colorGroup_), "playfulPreset");
-    playfulPreset_->setGeometry(212, 39, 90, 17);
-    setHint(blueGreenPreset_, QStringLiteral("A program színeiben a kék és a zöld színek dominálnak"));
-    setHint(blackWhitePreset_, QStringLiteral("A program szürkés-ezüstös kinézetű lesz"));
-
-    // Right column: closing, sound, the name-day notice and the two commands.
-    closeGroup_ = named(new QGroupBox(QStringLiteral(" Bezárás gomb "), this), "closeGroup");
-    closeGroup_->setGeometry(331, 0, 154, 52);
-    closeToTrayChoice_ =
-        named(new QRadioButton(QStringLiteral("Ikonállapot (ajánlott)"), closeGroup_), "closeToTrayChoice");
-    closeToTrayChoice_->setGeometry(5, 16, 146, 16);
-    closeEndsChoice_ =
-        named(new QRadioButton(QStringLiteral("A program leálítása"), closeGroup_), "closeEndsChoice");
-    closeEndsChoice_->setGeometry(5, 32, 146, 16);
-
-    soundGroup_ = named(new QGroupBox(QStringLiteral(" Hangjelzés "), this), "soundGroup");
-    soundGroup_->setGeometry(331, 54, 154, 70);
-    defaultSoundChoice_ =
-        named(new QRadioButton(QStringLiteral("Alapértelmezett hang"), soundGroup_), "defaultSoundChoice");
-    defaultSoundChoice_->setGeometry(5, 16, 146, 16);
-    soundFileChoice_ = named(new QRadioButton(QStringLiteral("Hangfájl:"), soundGroup_), "soundFileChoice");
-    soundFileChoice_->setGeometry(5, 33, 72, 16);
-    soundFilePanel_ = panel(soundGroup_, "soundFilePanel", QString());
-    soundFilePanel_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    soundFilePanel_->setGeometry(78, 32, 70, 18);
-    soundFilePanel_->setMouseTracking(true);
-    noSoundChoice_ =
-        named(new QRadioButton(QStringLiteral("Nem kérek hangjelzést"), soundGroup_), "noSoundChoice");
-    noSoundChoice_->setGeometry(5, 50, 146, 16);
-
-    noticeGroup_ = named(new QGroupBox(QStringLiteral(" Név- és születésnapok "), this), "noticeGroup");
-    noticeGroup_->setGeometry(331, 126, 154, 86);
-    noticeWhenGroup_ =
-        named(new QGroupBox(QStringLiteral(" Figyelmeztetés "), noticeGroup_), "noticeWhenGroup");
-    noticeWhenGroup_->setGeometry(5, 15, 144, 36);
-    noticeAtStartBox_ = named(new QCheckBox(QStringLiteral("Indul"), noticeWhenGroup_), "noticeAtStartBox");
-    noticeAtStartBox_->setGeometry(8, 16, 64, 16);
-    noticeAtExitBox_ = named(new QCheckBox(QStringLiteral("Leáll"), noticeWhenGroup_), "noticeAtExitBox");
-    noticeAtExitBox_->setGeometry(78, 16, 64, 16);
-    noticeDaysSpin_ = named(new QSpinBox(noticeGroup_), "noticeDaysSpin");
-    noticeDaysSpin_->setRange(1, 10);
-    noticeDaysSpin_->setGeometry(5, 55, 42, 22);
-    auto* days = new QLabel(QStringLiteral("nappal előtte, futtatáskor"), noticeGroup_);
-    days->setWordWrap(true);
-    days->setGeometry(51, 52, 100, 30);
-
-    saveSettingsButton_ = named(new QPushButton(QStringLiteral("Mentés"), this), "saveSettingsButton");
-    saveSettingsButton_->setGeometry(331, 216, 54, 28);
-    defaultsButton_ = named(new QPushButton(QStringLiteral("Alap-beállítások"), this), "defaultsButton");
-    defaultsButton_->setGeometry(388, 216, 97, 28);
-    QFont bold = saveSettingsButton_->font();
-    bold.setBold(true);
-    saveSettingsButton_->setFont(bold);
-
-    setHint(closeToTrayChoice_,
-            QStringLiteral("Bezáráskor a program ikonként fut tovább, és figyeli az eseményeket"));
-    setHint(closeEndsChoice_,
-            QStringLiteral("Bezáráskor a program leáll, így az eseményeket sem figyeli tovább"));
-    setHint(startActiveChoice_,
-            QStringLiteral("Bejelentkezéskor a program elindul, és figyeli az eseményeket"));
-    setHint(startPassiveChoice_,
-            QStringLiteral("Bejelentkezéskor a program elindul, de az eseményeket csak kérésre figyeli"));
-    setHint(noStartChoice_, QStringLiteral("A program csak akkor indul, ha Ön elindítja"));
-    setHint(startInTrayBox_,
-            QStringLiteral("Induláskor a program nem nyit ablakot, csak az ikonja jelenik meg"));
-    setHint(defaultSoundChoice_, QStringLiteral("Az események a program saját hangjával szólnak"));
-    setHint(soundFileChoice_, QStringLiteral("Az események a megadott hangfájllal szólnak"));
-    setHint(noSoundChoice_, QStringLiteral("Az események hangjelzés nélkül jelennek meg"));
-    setHint(noticeDaysSpin_, QStringLiteral("Hány nappal előre jelezze a program a név- és születésnapokat"));
-    setHint(noticeAtStartBox_,
-            QStringLiteral("A program indulásakor jelzi a közelgő név- és születésnapokat"));
-    setHint(noticeAtExitBox_,
-            QStringLiteral("A program leállásakor jelzi a közelgő név- és születésnapokat"));
-    setHint(saveSettingsButton_, QStringLiteral("A beállítások mentése"));
-    setHint(defaultsButton_, QStringLiteral("Az alapértelmezett beállítások visszaállítása"));
-    updateSoundPanelHint();
-
-    for (QWidget* w : std::initializer_list<QWidget*>{soundFilePanel_, backgroundSwatch_, captionsSwatch_,
-                                                      textBackgroundSwatch_, textSwatch_, variationsSwatch_})
-        w->installEventFilter(this);
+void SettingsTab::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) fitToFont();
+    QWidget::changeEvent(event);
 }
 
 void SettingsTab::connectAll() {
     // Every change of a control reaches the live settings at once, by the user or by the program.
-    connect(optionList_, &QListWidget::itemChanged, this, &SettingsTab::publish);
+    connect(ui_->optionList, &QListWidget::itemChanged, this, &SettingsTab::publish);
     for (QRadioButton* r : findChildren<QRadioButton*>())
         connect(r, &QRadioButton::toggled, this, &SettingsTab::publish);
     for (QCheckBox* c : findChildren<QCheckBox*>())
         connect(c, &QCheckBox::toggled, this, &SettingsTab::publish);
-    connect(noticeDaysSpin_, &QSpinBox::valueChanged, this, &SettingsTab::publish);
-    connect(optionList_, &QListWidget::itemChanged, this, [this] { user([this] { applyHintsOption(); }); });
-    connect(optionList_, &QListWidget::itemDoubleClicked, this,
+    connect(ui_->noticeDaysSpin, &QSpinBox::valueChanged, this, &SettingsTab::publish);
+    connect(ui_->optionList, &QListWidget::itemChanged, this,
+            [this] { user([this] { applyHintsOption(); }); });
+    connect(ui_->optionList, &QListWidget::itemDoubleClicked, this,
             [this] { user([this] { toggleCurrentOption(); }); });
-    connect(webAddressesButton_, &QPushButton::clicked, this,
+    connect(ui_->webAddressesButton, &QPushButton::clicked, this,
             [this] { user([this] { editWebAddresses(); }); });
-    connect(saveSettingsButton_, &QPushButton::clicked, this, [this] { user([this] { save(); }); });
-    connect(defaultsButton_, &QPushButton::clicked, this, [this] { user([this] { askResetToDefaults(); }); });
+    connect(ui_->saveSettingsButton, &QPushButton::clicked, this, [this] { user([this] { save(); }); });
+    connect(ui_->defaultsButton, &QPushButton::clicked, this,
+            [this] { user([this] { askResetToDefaults(); }); });
     // A choice's handler runs when it becomes selected, not when it is clicked again.
     const auto onSelect = [this](QRadioButton* r, void (SettingsTab::*handler)()) {
         connect(r, &QRadioButton::toggled, this, [this, handler](bool on) {
             if (on) user([this, handler] { (this->*handler)(); });
         });
     };
-    onSelect(startActiveChoice_, &SettingsTab::onStartChosen);
-    onSelect(startPassiveChoice_, &SettingsTab::onStartChosen);
-    onSelect(noStartChoice_, &SettingsTab::onNoStartChosen);
-    onSelect(defaultSoundChoice_, &SettingsTab::previewDefaultSound);
-    onSelect(soundFileChoice_, &SettingsTab::previewSoundFile);
+    onSelect(ui_->startActiveChoice, &SettingsTab::onStartChosen);
+    onSelect(ui_->startPassiveChoice, &SettingsTab::onStartChosen);
+    onSelect(ui_->noStartChoice, &SettingsTab::onNoStartChosen);
+    onSelect(ui_->defaultSoundChoice, &SettingsTab::previewDefaultSound);
+    onSelect(ui_->soundFileChoice, &SettingsTab::previewSoundFile);
     // A preset applies again on every click, also after a swatch changed one of its colours.
-    connect(blueGreenPreset_, &QRadioButton::clicked, this,
+    connect(ui_->blueGreenPreset, &QRadioButton::clicked, this,
             [this] { user([this] { preset(kThemeKekesZold); }); });
-    connect(blackWhitePreset_, &QRadioButton::clicked, this,
+    connect(ui_->blackWhitePreset, &QRadioButton::clicked, this,
             [this] { user([this] { preset(kThemeFeketeFeher); }); });
-    connect(playfulPreset_, &QRadioButton::clicked, this,
+    connect(ui_->playfulPreset, &QRadioButton::clicked, this,
             [this] { user([this] { preset(kThemeBolondos); }); });
-    connect(noticeAtStartBox_, &QCheckBox::clicked, this, [this] { user([this] { onNoticeBoxClicked(); }); });
-    connect(noticeAtExitBox_, &QCheckBox::clicked, this, [this] { user([this] { onNoticeBoxClicked(); }); });
+    connect(ui_->noticeAtStartBox, &QCheckBox::clicked, this,
+            [this] { user([this] { onNoticeBoxClicked(); }); });
+    connect(ui_->noticeAtExitBox, &QCheckBox::clicked, this,
+            [this] { user([this] { onNoticeBoxClicked(); }); });
 }
 
 bool SettingsTab::eventFilter(QObject* watched, QEvent* event) {
     auto* w = static_cast<QWidget*>(watched);
     switch (event->type()) {
     case QEvent::MouseButtonPress:
-        if (w == soundFilePanel_) {
+        if (w == ui_->soundFilePanel) {
             const Qt::MouseButton b = static_cast<QMouseEvent*>(event)->button();
             user([this, b] { onSoundPanelPressed(b); });
         }
@@ -294,14 +163,14 @@ bool SettingsTab::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::MouseButtonRelease: {
         const auto* e = static_cast<QMouseEvent*>(event);
         if (e->button() != Qt::LeftButton || !w->rect().contains(e->position().toPoint())) return true;
-        if (w == soundFilePanel_) user([this] { chooseSoundFile(); });
+        if (w == ui_->soundFilePanel) user([this] { chooseSoundFile(); });
         for (std::size_t slot = 0; slot < 5; ++slot)
             if (w == swatch(slot)) user([this, slot] { chooseColor(slot); });
         return true;
     }
     case QEvent::MouseMove:
     case QEvent::Enter:
-        if (w == soundFilePanel_) updateSoundPanelHint();
+        if (w == ui_->soundFilePanel) updateSoundPanelHint();
         break;
     default:
         break;
@@ -310,8 +179,8 @@ bool SettingsTab::eventFilter(QObject* watched, QEvent* event) {
 }
 
 QLabel* SettingsTab::swatch(std::size_t slot) const {
-    QLabel* const all[] = {backgroundSwatch_, captionsSwatch_, textBackgroundSwatch_, textSwatch_,
-                           variationsSwatch_};
+    QLabel* const all[] = {ui_->backgroundSwatch, ui_->captionsSwatch, ui_->textBackgroundSwatch,
+                           ui_->textSwatch, ui_->variationsSwatch};
     return slot < 5 ? all[slot] : nullptr;
 }
 
@@ -321,40 +190,40 @@ void SettingsTab::setHint(QWidget* w, const QString& hint) {
 }
 
 bool SettingsTab::optionChecked(Item item) const {
-    return optionList_->item(item)->checkState() == Qt::Checked;
+    return ui_->optionList->item(item)->checkState() == Qt::Checked;
 }
 
 void SettingsTab::setItem(Item item, bool on) {
     const Quiet q(quiet_);
-    optionList_->item(item)->setCheckState(on ? Qt::Checked : Qt::Unchecked);
+    ui_->optionList->item(item)->setCheckState(on ? Qt::Checked : Qt::Unchecked);
 }
 
 void SettingsTab::selectStart(StartChoice choice) {
     const Quiet q(quiet_);
-    checkOnly({startActiveChoice_, startPassiveChoice_, noStartChoice_},
-              choice == StartChoice::Active    ? startActiveChoice_
-              : choice == StartChoice::Passive ? startPassiveChoice_
-              : choice == StartChoice::No      ? noStartChoice_
+    checkOnly({ui_->startActiveChoice, ui_->startPassiveChoice, ui_->noStartChoice},
+              choice == StartChoice::Active    ? ui_->startActiveChoice
+              : choice == StartChoice::Passive ? ui_->startPassiveChoice
+              : choice == StartChoice::No      ? ui_->noStartChoice
                                                : nullptr);
     // What the two handlers do to the tray choice, without their side effects.
-    if (choice == StartChoice::No) startInTrayBox_->setChecked(false);
-    startInTrayBox_->setEnabled(choice != StartChoice::No);
+    if (choice == StartChoice::No) ui_->startInTrayBox->setChecked(false);
+    ui_->startInTrayBox->setEnabled(choice != StartChoice::No);
 }
 
 void SettingsTab::selectSound(SoundChoice choice) {
     const Quiet q(quiet_);
-    checkOnly({defaultSoundChoice_, soundFileChoice_, noSoundChoice_},
-              choice == SoundChoice::File   ? soundFileChoice_
-              : choice == SoundChoice::None ? noSoundChoice_
-                                            : defaultSoundChoice_);
+    checkOnly({ui_->defaultSoundChoice, ui_->soundFileChoice, ui_->noSoundChoice},
+              choice == SoundChoice::File   ? ui_->soundFileChoice
+              : choice == SoundChoice::None ? ui_->noSoundChoice
+                                            : ui_->defaultSoundChoice);
 }
 
 void SettingsTab::updateNoticeSpin() {
-    noticeDaysSpin_->setEnabled(noticeAtStartBox_->isChecked() || noticeAtExitBox_->isChecked());
+    ui_->noticeDaysSpin->setEnabled(ui_->noticeAtStartBox->isChecked() || ui_->noticeAtExitBox->isChecked());
 }
 
 void SettingsTab::showSoundName(const std::string& path) {
-    soundFilePanel_->setText(soundName(fromCp(path)));
+    ui_->soundFilePanel->setText(soundName(fromCp(path)));
 }
 
 Settings SettingsTab::current() const {
@@ -365,18 +234,18 @@ Settings SettingsTab::current() const {
     s.pastEvents = optionChecked(PastEvents);
     s.hints = optionChecked(Hints);
     s.balloon = optionChecked(Balloon);
-    s.closeToTray = closeToTrayChoice_->isChecked();
-    s.start = startActiveChoice_->isChecked()    ? StartChoice::Active
-              : startPassiveChoice_->isChecked() ? StartChoice::Passive
-              : noStartChoice_->isChecked()      ? StartChoice::No
-                                                 : StartChoice::None;
+    s.closeToTray = ui_->closeToTrayChoice->isChecked();
+    s.start = ui_->startActiveChoice->isChecked()    ? StartChoice::Active
+              : ui_->startPassiveChoice->isChecked() ? StartChoice::Passive
+              : ui_->noStartChoice->isChecked()      ? StartChoice::No
+                                                     : StartChoice::None;
     s.sound = soundChoice();
     s.soundFile = soundFile_;
     s.soundDialogFile = soundDialogFile_;
-    s.noticeDays = noticeDaysSpin_->value();
-    s.noticeAtStart = noticeAtStartBox_->isChecked();
-    s.noticeAtExit = noticeAtExitBox_->isChecked();
-    s.startInTray = startInTrayBox_->isChecked();
+    s.noticeDays = ui_->noticeDaysSpin->value();
+    s.noticeAtStart = ui_->noticeAtStartBox->isChecked();
+    s.noticeAtExit = ui_->noticeAtExitBox->isChecked();
+    s.startInTray = ui_->startInTrayBox->isChecked();
     s.mapPage = mapPage_;
     s.smsPage = smsPage_;
     s.phonePage = phonePage_;
@@ -392,18 +261,18 @@ void SettingsTab::showSettings(Settings s) {
     colors_ = s.colors;
     setItem(PastEvents, s.pastEvents);
     setItem(Warnings, s.warnings);
-    closeEndsChoice_->setChecked(true);
-    if (s.closeToTray) closeToTrayChoice_->setChecked(true);
+    ui_->closeEndsChoice->setChecked(true);
+    if (s.closeToTray) ui_->closeToTrayChoice->setChecked(true);
     if (s.start != StartChoice::None) selectStart(s.start);
     setItem(AllOccurrences, s.allOccurrences);
     soundDialogFile_ = s.soundDialogFile;
-    noticeDaysSpin_->setValue(s.noticeDays);
-    noticeAtStartBox_->setChecked(s.noticeAtStart);
-    noticeAtExitBox_->setChecked(s.noticeAtExit);
+    ui_->noticeDaysSpin->setValue(s.noticeDays);
+    ui_->noticeAtStartBox->setChecked(s.noticeAtStart);
+    ui_->noticeAtExitBox->setChecked(s.noticeAtExit);
     updateNoticeSpin();
     setItem(Hints, s.hints);
     applyHintsOption();
-    startInTrayBox_->setChecked(s.startInTray);
+    ui_->startInTrayBox->setChecked(s.startInTray);
     setItem(Balloon, s.balloon);
     selectSound(s.sound);
     mapPage_ = s.mapPage;
@@ -414,10 +283,10 @@ void SettingsTab::showSettings(Settings s) {
         showSoundName(soundFile_);
     }
     // Only the colours are kept; a preset that matches them shows as chosen.
-    checkOnly({blueGreenPreset_, blackWhitePreset_, playfulPreset_},
-              colors_ == kThemeKekesZold     ? blueGreenPreset_
-              : colors_ == kThemeFeketeFeher ? blackWhitePreset_
-              : colors_ == kThemeBolondos    ? playfulPreset_
+    checkOnly({ui_->blueGreenPreset, ui_->blackWhitePreset, ui_->playfulPreset},
+              colors_ == kThemeKekesZold     ? ui_->blueGreenPreset
+              : colors_ == kThemeFeketeFeher ? ui_->blackWhitePreset
+              : colors_ == kThemeBolondos    ? ui_->playfulPreset
                                              : nullptr);
     publish();
 }
@@ -426,7 +295,7 @@ void SettingsTab::resetToDefaults() {
     const Settings d = defaultSettings();
     {
         const Quiet q(quiet_);
-        blueGreenPreset_->setChecked(true);
+        ui_->blueGreenPreset->setChecked(true);
     }
     colors_ = d.colors;
     applyColors();
@@ -434,19 +303,19 @@ void SettingsTab::resetToDefaults() {
     setItem(Warnings, d.warnings);
     {
         const Quiet q(quiet_);
-        closeEndsChoice_->setChecked(true);
-        checkOnly({startActiveChoice_, startPassiveChoice_, noStartChoice_}, noStartChoice_);
+        ui_->closeEndsChoice->setChecked(true);
+        checkOnly({ui_->startActiveChoice, ui_->startPassiveChoice, ui_->noStartChoice}, ui_->noStartChoice);
     }
     // Choosing "Ne induljon a program" removes the autostart entry at once, here as well.
     onNoStartChosen();
     const Quiet q(quiet_);
     setItem(AllOccurrences, d.allOccurrences);
-    noticeDaysSpin_->setValue(d.noticeDays);
-    noticeAtStartBox_->setChecked(d.noticeAtStart);
-    noticeAtExitBox_->setChecked(d.noticeAtExit);
+    ui_->noticeDaysSpin->setValue(d.noticeDays);
+    ui_->noticeAtStartBox->setChecked(d.noticeAtStart);
+    ui_->noticeAtExitBox->setChecked(d.noticeAtExit);
     updateNoticeSpin();
     setItem(Hints, d.hints);
-    startInTrayBox_->setChecked(d.startInTray);
+    ui_->startInTrayBox->setChecked(d.startInTray);
     mapPage_ = d.mapPage;
     smsPage_ = d.smsPage;
     phonePage_ = d.phonePage;
@@ -460,7 +329,7 @@ void SettingsTab::resetToDefaults() {
 
 void SettingsTab::save() {
     state_.saveSettings();
-    setAutostart(!noStartChoice_->isChecked());
+    setAutostart(!ui_->noStartChoice->isChecked());
 }
 
 void SettingsTab::askResetToDefaults() {
@@ -480,20 +349,20 @@ void SettingsTab::applyHintsOption() {
 }
 
 void SettingsTab::toggleCurrentOption() {
-    QListWidgetItem* item = optionList_->currentItem();
+    QListWidgetItem* item = ui_->optionList->currentItem();
     if (!item || !item->isSelected()) return;
     const Quiet q(quiet_);
     item->setCheckState(item->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
 }
 
 void SettingsTab::onStartChosen() {
-    startInTrayBox_->setEnabled(true);
+    ui_->startInTrayBox->setEnabled(true);
 }
 
 void SettingsTab::onNoStartChosen() {
     setAutostart(false);
-    startInTrayBox_->setChecked(false);
-    startInTrayBox_->setEnabled(false);
+    ui_->startInTrayBox->setChecked(false);
+    ui_->startInTrayBox->setEnabled(false);
 }
 
 void SettingsTab::previewDefaultSound() {
@@ -501,7 +370,7 @@ void SettingsTab::previewDefaultSound() {
 }
 
 void SettingsTab::previewSoundFile() {
-    if (!soundFilePanel_->text().isEmpty()) emit soundFilePreviewRequested(chosenSoundFile());
+    if (!ui_->soundFilePanel->text().isEmpty()) emit soundFilePreviewRequested(chosenSoundFile());
 }
 
 void SettingsTab::chooseSoundFile() {
@@ -510,7 +379,7 @@ void SettingsTab::chooseSoundFile() {
         QStringLiteral("Wav fájlok (.wav)|*.wav|MIDI fájlok (.mid)|*.mid"));
     if (file.isEmpty()) return;
     // Selecting the choice previews the file shown so far, as clicking it would.
-    soundFileChoice_->setChecked(true);
+    ui_->soundFileChoice->setChecked(true);
     soundFile_ = cut(toCp(file));
     soundDialogFile_ = soundFile_;
     showSoundName(soundFile_);
@@ -522,15 +391,15 @@ void SettingsTab::onSoundPanelPressed(Qt::MouseButton button) {
 }
 
 void SettingsTab::updateSoundPanelHint() {
-    setHint(soundFilePanel_,
-            QStringLiteral("Lejátszandó hangállomány: ") + soundFilePanel_->text() + kNl +
+    setHint(ui_->soundFilePanel,
+            QStringLiteral("Lejátszandó hangállomány: ") + ui_->soundFilePanel->text() + kNl +
                 QStringLiteral("Bal egérgomb: Fájl megadása  I  Jobb egérgomb: Hang lejátszása"));
 }
 
 void SettingsTab::onNoticeBoxClicked() {
-    noticeDaysSpin_->setEnabled(true);
-    if (noticeAtStartBox_->isChecked() || noticeAtExitBox_->isChecked()) return;
-    noticeDaysSpin_->setEnabled(false);
+    ui_->noticeDaysSpin->setEnabled(true);
+    if (ui_->noticeAtStartBox->isChecked() || ui_->noticeAtExitBox->isChecked()) return;
+    ui_->noticeDaysSpin->setEnabled(false);
     if (optionChecked(Warnings) && isCurrentPage(this))
         dialogs_.warning(QStringLiteral("Kikapcsolta a név-, és születésnap jelzését!") + kNl +
                          QStringLiteral("Így nem kap értesítést ezekről!"));
@@ -577,14 +446,14 @@ void SettingsTab::applyColors() {
 }
 
 SoundChoice SettingsTab::soundChoice() const {
-    if (soundFileChoice_->isChecked()) return SoundChoice::File;
-    if (noSoundChoice_->isChecked()) return SoundChoice::None;
+    if (ui_->soundFileChoice->isChecked()) return SoundChoice::File;
+    if (ui_->noSoundChoice->isChecked()) return SoundChoice::None;
     return SoundChoice::Default;
 }
 
 void SettingsTab::selectDefaultSound() {
     const Quiet q(quiet_);
-    defaultSoundChoice_->setChecked(true);
+    ui_->defaultSoundChoice->setChecked(true);
 }
 
 QString SettingsTab::chosenSoundFile() const {

@@ -5,15 +5,14 @@
 #include <QHash>
 #include <QString>
 #include <QWidget>
+#include <memory>
 #include <string>
 
-class QCheckBox;
-class QGroupBox;
 class QLabel;
-class QListWidget;
-class QPushButton;
-class QRadioButton;
-class QSpinBox;
+
+namespace Ui {
+class SettingsTab;
+}
 
 namespace zel::gui {
 
@@ -27,6 +26,7 @@ class SettingsTab : public QWidget {
 
   public:
     SettingsTab(AppState& state, Dialogs& dialogs, Autostart& autostart, QWidget* parent = nullptr);
+    ~SettingsTab() override;
 
     // Shows settings read at start-up, in the record's order; plays no sound, writes nothing.
     void showSettings(Settings s);
@@ -49,6 +49,7 @@ class SettingsTab : public QWidget {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
   private:
     // The items of the option list.
@@ -72,7 +73,8 @@ class SettingsTab : public QWidget {
     SoundChoice soundChoice() const;
     QString chosenSoundFile() const;
     bool optionChecked(Item item) const;
-    void build();
+    // Sizes that follow the font: the option list's five rows and the swatches.
+    void fitToFont();
     void connectAll();
     void setHint(QWidget* w, const QString& hint);
     void setItem(Item item, bool on);
@@ -100,39 +102,7 @@ class SettingsTab : public QWidget {
     QHash<QWidget*, QString> hints_;
     bool showHints_ = true;
 
-    QGroupBox* generalGroup_ = nullptr;
-    QListWidget* optionList_ = nullptr;
-    QPushButton* webAddressesButton_ = nullptr;
-    QGroupBox* closeGroup_ = nullptr;
-    QRadioButton* closeToTrayChoice_ = nullptr;
-    QRadioButton* closeEndsChoice_ = nullptr;
-    QGroupBox* startGroup_ = nullptr;
-    QRadioButton* startActiveChoice_ = nullptr;
-    QRadioButton* startPassiveChoice_ = nullptr;
-    QRadioButton* noStartChoice_ = nullptr;
-    QCheckBox* startInTrayBox_ = nullptr;
-    QGroupBox* soundGroup_ = nullptr;
-    QRadioButton* defaultSoundChoice_ = nullptr;
-    QRadioButton* soundFileChoice_ = nullptr;
-    QRadioButton* noSoundChoice_ = nullptr;
-    QLabel* soundFilePanel_ = nullptr;
-    QGroupBox* noticeGroup_ = nullptr;
-    QGroupBox* noticeWhenGroup_ = nullptr;
-    QCheckBox* noticeAtStartBox_ = nullptr;
-    QCheckBox* noticeAtExitBox_ = nullptr;
-    QSpinBox* noticeDaysSpin_ = nullptr;
-    QGroupBox* colorGroup_ = nullptr;
-    QLabel* backgroundSwatch_ = nullptr;
-    QLabel* captionsSwatch_ = nullptr;
-    QLabel* textBackgroundSwatch_ = nullptr;
-    QLabel* textSwatch_ = nullptr;
-    QLabel* variationsSwatch_ = nullptr;
-    QRadioButton* blueGreenPreset_ = nullptr;
-    QRadioButton* blackWhitePreset_ = nullptr;
-    QRadioButton* playfulPreset_ = nullptr;
-    QPushButton* saveSettingsButton_ = nullptr;
-    QPushButton* defaultsButton_ = nullptr;
-
+    std::unique_ptr<Ui::SettingsTab> ui_;
     int quiet_ = 0;
 };
 
