@@ -384,6 +384,29 @@ TEST(GuiNewEvent, AReminderTextStopsAtItsFieldAlsoWhenPasted) {
     EXPECT_EQ(x.text()->toPlainText(), u"első\n"_s + QString(249, u'x'));
 }
 
+TEST(GuiNewEvent, EachKindShowsOneDetailPanelAndItsWholeCaption) {
+    NewEvent x;
+    x.show(MainWindow::TabNewEvent);
+    const QString panels[] = {u"reminderGroup"_s, u"programGroup"_s, u"partnerGroup"_s};
+    const std::pair<EventKind, QString> shown[] = {{EventKind::Reminder, panels[0]},
+                                                   {EventKind::Program, panels[1]},
+                                                   {EventKind::NameDay, panels[2]},
+                                                   {EventKind::Birthday, panels[2]}};
+    auto* timing = x.get<QGroupBox>("timingGroup");
+    const int width = timing->width();
+    for (const auto& [kind, panel] : shown) {
+        x.t()->selectKind(kind);
+        QApplication::processEvents();
+        for (const QString& name : panels)
+            EXPECT_EQ(x.get(name.toLatin1().constData())->isVisible(), name == panel) << name.toStdString();
+        EXPECT_EQ(x.get("timeGroup")->isVisible(), hasTime(kind));
+        // The caption changes with the kind; the group neither cuts it nor changes its width.
+        EXPECT_GT(timing->width(), QFontMetrics(timing->font()).horizontalAdvance(timing->title()));
+        EXPECT_EQ(timing->width(), width);
+    }
+    EXPECT_FALSE(x.get("recurrenceChoice")->isVisible() || x.get("recurrenceChoice")->isEnabled());
+}
+
 TEST(GuiNewEvent, TheProgramButtonsAndKeys) {
     NewEvent x;
     x.show(MainWindow::TabNewEvent);

@@ -8,25 +8,24 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <memory>
 
-class QComboBox;
-class QFrame;
 class QKeyEvent;
-class QLabel;
-class QListWidget;
-class QTextEdit;
+
+namespace Ui {
+class AlertWindow;
+}
 
 namespace zel::gui {
 
-class ClickPanel;
-
-// The alert window: an event alert with the reminder's text and an action list, or, with `pNevnap`
+// The alert window: an event alert with the reminder's text and an action list, or, with the notice layer
 // shown, the notice of the coming name days and birthdays. It also owns the alert sound.
 class AlertWindow : public QDialog {
     Q_OBJECT
 
   public:
     AlertWindow(AlertHost& host, Sound& sound, Dialogs& dialogs, QWidget* parent = nullptr);
+    ~AlertWindow() override;
 
     // The event alert's part of firing a reminder: sound, show, caption, text, key, size, focus.
     void showAlert(const QString& caption, const QString& text, const QString& occurrenceKey);
@@ -61,10 +60,8 @@ class AlertWindow : public QDialog {
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
-    void buildWindow();
-    void buildNoticeLayer();
+    void connectControls();
     void onShown();
-    void applyColors();
     void centreOnScreen();
     // Keys on the closed action list; true when taken.
     bool browseActions(QKeyEvent* key);
@@ -78,18 +75,7 @@ class AlertWindow : public QDialog {
     QSet<QWidget*> silencing_;
     int rowAtPress_ = -1;
 
-    QLabel* alertTitle_ = nullptr;
-    QFrame* displayFrame_ = nullptr;
-    QTextEdit* reminderDisplay_ = nullptr;
-    QComboBox* actionList_ = nullptr;
-    QFrame* noticeLayer_ = nullptr;
-    QLabel* celebrantsLabel_ = nullptr;
-    QLabel* contactsLabel_ = nullptr;
-    QListWidget* celebrantList_ = nullptr;
-    QListWidget* celebrantContacts_ = nullptr;
-    ClickPanel* backButton_ = nullptr;
-    ClickPanel* exitButton_ = nullptr;
-    ClickPanel* closeNoticeButton_ = nullptr;
+    std::unique_ptr<Ui::AlertWindow> ui_;
 };
 
 } // namespace zel::gui

@@ -3,17 +3,13 @@
 #include "core/events/event_record.h"
 
 #include <QWidget>
+#include <memory>
 
-class QCheckBox;
-class QComboBox;
 class QDate;
-class QDateEdit;
-class QGroupBox;
-class QLineEdit;
-class QPlainTextEdit;
-class QPushButton;
-class QRadioButton;
-class QTimeEdit;
+
+namespace Ui {
+class NewEventTab;
+}
 
 namespace zel::gui {
 
@@ -27,6 +23,7 @@ class NewEventTab : public QWidget {
 
   public:
     NewEventTab(AppState& state, Dialogs& dialogs, Shell& shell, QWidget* parent = nullptr);
+    ~NewEventTab() override;
 
     // The tab became the current one: today's date and the time now, the partners afresh.
     void onShown();
@@ -44,7 +41,8 @@ class NewEventTab : public QWidget {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    void build();
+    void connectControls();
+    void keepRoomForLongestCaption();
     void onKindChanged();
     void addEvent();
     void chooseProgramFile();
@@ -60,27 +58,7 @@ class NewEventTab : public QWidget {
     Shell& shell_;
     bool settingDate_ = false;
 
-    QComboBox* kindChoice_ = nullptr;
-    QCheckBox* activeBox_ = nullptr;
-    QPushButton* addButton_ = nullptr;
-    QGroupBox* timingGroup_ = nullptr;
-    QRadioButton* todayChoice_ = nullptr;
-    QRadioButton* tomorrowChoice_ = nullptr;
-    QRadioButton* dateChoice_ = nullptr;
-    QDateEdit* datePicker_ = nullptr;
-    QGroupBox* timeGroup_ = nullptr;
-    QTimeEdit* timePicker_ = nullptr;
-    QGroupBox* reminderGroup_ = nullptr;
-    QPlainTextEdit* reminderText_ = nullptr;
-    QGroupBox* programGroup_ = nullptr;
-    QLineEdit* programFile_ = nullptr;
-    QLineEdit* programParameters_ = nullptr;
-    QGroupBox* partnerGroup_ = nullptr;
-    QRadioButton* existingPartnerChoice_ = nullptr;
-    QComboBox* partnerChoice_ = nullptr;
-    QRadioButton* newPartnerChoice_ = nullptr;
-    QLineEdit* newPartnerName_ = nullptr;
-    QComboBox* recurrenceChoice_ = nullptr;
+    std::unique_ptr<Ui::NewEventTab> ui_;
 };
 
 } // namespace zel::gui
