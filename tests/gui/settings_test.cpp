@@ -193,7 +193,8 @@ QList<QWidget*> themable(QWidget* window) {
     QList<QWidget*> out;
     for (QWidget* w : window->findChildren<QWidget*>()) {
         const QString name = w->objectName();
-        if (w->window() != window || name.isEmpty() || name.startsWith(u"qt_"_s) || name == u"helpText"_s)
+        if (w->window() != window || name.isEmpty() || name.startsWith(u"qt_"_s) || name == u"helpText"_s ||
+            qobject_cast<QTabBar*>(w->parentWidget()))
             continue;
         bool service = false;
         for (QWidget* p = w; p && !service; p = p->parentWidget())
@@ -228,8 +229,9 @@ TEST(GuiTheme, EveryControlCarriesARoleAndPaintsByIt) {
     // Edit boxes, lists, grids, and now the date, time and number editors as well.
     for (const char* name : {"nameField", "reminderText", "nameList", "eventGrid", "datePicker", "timePicker",
                              "noticeDaysSpin", "rangeFrom"}) {
-        EXPECT_EQ(x.get(name)->palette().color(QPalette::Base), fieldBack) << name;
-        EXPECT_EQ(x.get(name)->palette().color(QPalette::Text), text) << name;
+        // An empty list is disabled: the colours of an enabled one are asked for.
+        EXPECT_EQ(x.get(name)->palette().color(QPalette::Active, QPalette::Base), fieldBack) << name;
+        EXPECT_EQ(x.get(name)->palette().color(QPalette::Active, QPalette::Text), text) << name;
     }
     for (const char* name : {"allFilter", "todayChoice", "blackWhitePreset", "noticeAtStartBox"})
         EXPECT_EQ(x.get(name)->palette().color(QPalette::WindowText), variations) << name;
@@ -240,10 +242,11 @@ TEST(GuiTheme, EveryControlCarriesARoleAndPaintsByIt) {
     EXPECT_EQ(x.get("timingGroup")->palette().color(QPalette::WindowText), captions);
     // A drop-down calendar: the month on the background, the days in the text colour.
     auto* calendar = x.get<QDateEdit>("datePicker")->calendarWidget();
-    EXPECT_EQ(calendar->palette().color(QPalette::Base), page);
-    EXPECT_EQ(calendar->palette().color(QPalette::Text), text);
+    EXPECT_EQ(calendar->palette().color(QPalette::Active, QPalette::Base), page);
+    EXPECT_EQ(calendar->palette().color(QPalette::Active, QPalette::Text), text);
+    EXPECT_EQ(calendar->palette().color(QPalette::Disabled, QPalette::Text), variations);
     // The swatches write their caption in black or white, whichever reads on them.
-    EXPECT_EQ(x.get("backgroundSwatch")->palette().color(QPalette::WindowText), QColor(Qt::black));
+    EXPECT_EQ(x.get("captionsSwatch")->palette().color(QPalette::WindowText), QColor(Qt::black));
     EXPECT_EQ(x.get("textBackgroundSwatch")->palette().color(QPalette::WindowText), QColor(Qt::white));
 
     // The alert takes the colours when it is shown, not before.
