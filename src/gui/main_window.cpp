@@ -366,16 +366,12 @@ void MainWindow::switchMode(ModeSource source) {
         onClockTick();
         services_.tray.setHint(QStringLiteral("Zelmoran - Aktív"));
         modeButton_->setText(QStringLiteral("Passzív mód"));
-        modeButton_->setFixedWidth(66);
-        modeButton_->move(kWidth - 70 - 66, modeButton_->y());
         return;
     }
     services_.tray.setHint(QStringLiteral("Zelmoran - Passzív mód (Nincs figyelmeztetés!!)"));
     active_ = false;
     setWindowTitle(QStringLiteral("Zelmoran - Passzív mód (Az esemény-figyelés felfüggesztve!)"));
     modeButton_->setText(QStringLiteral("Aktív mód"));
-    modeButton_->setFixedWidth(116);
-    modeButton_->move(kWidth - 70 - 116, modeButton_->y());
     clockDisplay_->clear();
     if (settings().warnings && source != ModeSource::StartUp) {
         services_.dialogs.warning(
