@@ -3,6 +3,7 @@
 #include "core/errors.h"
 #include "core/events/firing.h"
 #include "core/events/summary.h"
+#include "core/notice/notice.h"
 #include "core/partners/partner_record.h"
 #include "core/storage/record_file.h"
 #include "gui/alert/alert_window.h"
@@ -231,6 +232,7 @@ void MainWindow::start() {
         startHidden_ = settings().startInTray;
 
         loadEvents();
+        if (settings().noticeAtStart) showCelebrantNotice(NoticeMode::StartUp, false, true);
 
         modeText_ = kModeActive;
         setWindowTitle(QStringLiteral("Zelmoran ") + modeText_);
@@ -504,8 +506,26 @@ void MainWindow::hideToTray() {
         showMinimized();
 }
 
-void MainWindow::showCelebrantNotice(NoticeMode /*mode*/, bool exitIfNothing, bool /*withSound*/) {
-    if (exitIfNothing) exitProgram();
+void MainWindow::showCelebrantNotice(NoticeMode mode, bool exitIfNothing, bool withSound) {
+    const std::vector<std::string> lines =
+        celebrantLines(state_->table(EventKind::NameDay), state_->table(EventKind::Birthday),
+                       services_.clock.now().day, settings().noticeDays);
+    if (lines.empty()) {
+        if (exitIfNothing) exitProgram();
+        return;
+    }
+    QStringList shown;
+    for (const std::string& line : lines)
+        shown << fromCp(line);
+    const bool startUp = mode == NoticeMode::StartUp;
+    // Modal to the whole program, but without a nested event loop: the clock keeps ticking behind it.
+    alert_->hide();
+    alert_->setWindowModality(Qt::ApplicationModal);
+    alert_->prepareNotice(shown, !startUp, !startUp, startUp);
+    if (withSound) alert_->play(AlertWindow::PlayMode::Alarm);
+    alert_->show();
+    alert_->raise();
+    alert_->activateWindow();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -1,6 +1,8 @@
 #include "core/events/firing.h"
 #include "core/events/listing.h"
 #include "core/events/summary.h"
+#include "core/notice/notice.h"
+#include "core/text/cp1250.h"
 #include "support/test_util.h"
 
 #include <cmath>
@@ -249,4 +251,58 @@ TEST(CoreModification, MovesRewritesAndDeletionsTouchOnlyTheirOwnRecord) {
     t = g.table();
     EXPECT_TRUE(deleteEvent(g.path, g.kind, t.rows[1]) && deleteEvent(g.path, g.kind, t.rows[0]));
     EXPECT_EQ(readFile(g.path), "");
+}
+
+namespace {
+
+std::vector<std::string> noticeOn(DayNumber today, int days, const std::vector<EventRecord>& nameDays,
+                                  const std::vector<EventRecord>& birthdays = {}) {
+    std::vector<std::string> out;
+    for (const auto& line : celebrantLines(tableOf(EventKind::NameDay, nameDays),
+                                           tableOf(EventKind::Birthday, birthdays), today, days))
+        out.push_back(cp1250ToUtf8(line));
+    return out;
+}
+
+} // namespace
+
+TEST(CoreNotice, BothBoundsAreStrictOnlyMonthAndDayCountAndNameDaysComeFirst) {
+    const DayNumber today = dayNumber(2024, 3, 4);
+    // A stored year plays no part; one and two days ahead are in, today and three days ahead are out.
+    EXPECT_EQ(noticeOn(today, 3, {event(dayNumber(1999, 3, 6), 0, 0, "Minta Anna")}),
+              std::vector<std::string>{"Minta Anna  Névnapja: Március 6."});
+    EXPECT_EQ(
+        noticeOn(today, 3,
+                 {event(dayNumber(2000, 3, 4), 0, 0, "Ma"), event(dayNumber(2000, 3, 7), 0, 0, "Harmadnap"),
+                  event(dayNumber(2000, 3, 5), 0, 0, "Inaktív", false)},
+                 {event(dayNumber(1980, 3, 5), 0, 0, "Béla"), event(dayNumber(1980, 3, 6), 0, 0, "Éva")}),
+        (std::vector<std::string>{"Béla  Születésnapja: Március 5.", "Éva  Születésnapja: Március 6."}));
+    // Both kinds for one partner: the name day first, every name day before every birthday, table order.
+    EXPECT_EQ(
+        noticeOn(today, 10,
+                 {event(dayNumber(2024, 3, 9), 0, 0, "Ödön"), event(dayNumber(2024, 3, 5), 0, 0, "Ágota")},
+                 {event(dayNumber(1990, 3, 6), 0, 0, "Ödön")}),
+        (std::vector<std::string>{"Ödön  Névnapja: Március 9.", "Ágota  Névnapja: Március 5.",
+                                  "Ödön  Születésnapja: Március 6."}));
+    // N = 1 lists nothing ever.
+    EXPECT_TRUE(noticeOn(today, 1, {event(dayNumber(2024, 3, 5), 0, 0, "Holnap")}).empty());
+}
+
+TEST(CoreNotice, TheWindowCrossesTheNewYearAndLeapDaysFallOnTheTwentyEighth) {
+    // On 30 December a birthday on 1 January is two days ahead, in the next year.
+    EXPECT_EQ(noticeOn(dayNumber(2024, 12, 30), 3, {}, {event(dayNumber(1970, 1, 1), 0, 0, "Újévi")}),
+              std::vector<std::string>{"Újévi  Születésnapja: Január 1."});
+    EXPECT_EQ(noticeOn(dayNumber(2024, 12, 31), 3, {event(dayNumber(2001, 1, 2), 0, 0, "Ábel")}),
+              std::vector<std::string>{"Ábel  Névnapja: Január 2."});
+    // A day already passed this year is a year away, not listed.
+    EXPECT_TRUE(noticeOn(dayNumber(2024, 1, 3), 10, {event(dayNumber(2001, 1, 2), 0, 0, "Ábel")}).empty());
+    // 29 February: on the 28th in a common year, and the line keeps the stored day.
+    EXPECT_EQ(noticeOn(dayNumber(2023, 2, 27), 3, {}, {event(dayNumber(2000, 2, 29), 0, 0, "Szökőnapi")}),
+              std::vector<std::string>{"Szökőnapi  Születésnapja: Február 29."});
+    EXPECT_TRUE(
+        noticeOn(dayNumber(2023, 2, 28), 3, {}, {event(dayNumber(2000, 2, 29), 0, 0, "Szökőnapi")}).empty());
+    EXPECT_EQ(nextCelebration(2, 29, dayNumber(2024, 2, 27)), dayNumber(2024, 2, 29));
+    EXPECT_EQ(nextCelebration(2, 29, dayNumber(2023, 3, 1)), dayNumber(2024, 2, 29));
+    // The last year of the calendar does not step beyond it.
+    EXPECT_EQ(nextCelebration(1, 1, dayNumber(9999, 6, 1)), dayNumber(9999, 1, 1));
 }

@@ -111,6 +111,11 @@ void AlertWindow::connectControls() {
 }
 
 void AlertWindow::showAlert(const QString& caption, const QString& text, const QString& occurrenceKey) {
+    // A notice holds the program modally; an alert does not.
+    if (windowModality() != Qt::NonModal) {
+        hide();
+        setWindowModality(Qt::NonModal);
+    }
     play(PlayMode::Alarm);
     show();
     raise();
