@@ -255,3 +255,82 @@ TEST(GuiSummary, TheBoxShowsTheNextEventsOnOneLineAndOpensNothingByTypingOrTheWh
     EXPECT_EQ(box->itemText(0), box->currentText());
     box->hidePopup();
 }
+
+namespace {
+
+// Today is 2024.03.05.: two celebrants within the default three days, and three that are not.
+struct Celebrants : test::App {
+    explicit Celebrants(bool atStart, bool atExit, int days = 3) {
+        Settings s = defaultSettings();
+        s.warnings = false;
+        s.noticeAtStart = atStart;
+        s.noticeAtExit = atExit;
+        s.noticeDays = days;
+        writeSettings(s);
+        store(EventKind::NameDay, {event(dayNumber(1999, 3, 6), 0, 0, "Minta Anna"),
+                                   event(dayNumber(2024, 3, 7), 0, 0, "Inaktív Ida", false),
+                                   event(dayNumber(2024, 3, 8), 0, 0, "Harmadnapi Huba")});
+        store(EventKind::Birthday, {event(dayNumber(1980, 3, 5), 0, 0, "Mai Márta"),
+                                    event(dayNumber(1980, 3, 7), 0, 0, "Kovács Béla")});
+    }
+    AlertWindow* notice() const { return w->alertWindow(); }
+    bool noticeShown() const { return notice()->isVisible() && !get("noticeLayer")->isHidden(); }
+    template <class W = QWidget> W* get(const char* name) const { return test::child<W>(notice(), name); }
+    QStringList lines() const { return test::items(get<QListWidget>("celebrantList")); }
+};
+
+} // namespace
+
+TEST(GuiNotice, AtStartUpItListsTheCelebrantsModallyWithTheLoopedSound) {
+    Celebrants x(true, false);
+    x.show();
+    ASSERT_TRUE(x.noticeShown());
+    EXPECT_EQ(x.notice()->windowModality(), Qt::ApplicationModal);
+    EXPECT_EQ(x.notice()->windowTitle(), u"Zelmoran - Név-, illetve születésnap emlékeztető"_s);
+    EXPECT_EQ(x.lines(), (QStringList{u"Minta Anna  Névnapja: Március 6."_s,
+                                      u"Kovács Béla  Születésnapja: Március 7."_s}));
+    EXPECT_TRUE(x.sound.take().contains(u"default loop"_s));
+    EXPECT_FALSE(x.get("closeNoticeButton")->isHidden());
+    EXPECT_TRUE(x.get("backButton")->isHidden() && x.get("exitButton")->isHidden());
+    x.notice()->closeNotice();
+    EXPECT_FALSE(x.notice()->isVisible());
+    EXPECT_EQ(x.exits, 0);
+    // A reminder's alert afterwards holds nothing modally.
+    x.notice()->showAlert(u"c"_s, u"Fogorvos"_s, u"k"_s);
+    EXPECT_EQ(x.notice()->windowModality(), Qt::NonModal);
+    EXPECT_TRUE(x.get("noticeLayer")->isHidden());
+}
+
+TEST(GuiNotice, AtShutdownVisszaKeepsTheProgramKilepesEndsItAndNothingToListEndsAtOnce) {
+    {
+        Celebrants x(false, true);
+        x.show();
+        EXPECT_FALSE(x.notice()->isVisible());
+        x.sound.take();
+        x.w->close();
+        ASSERT_TRUE(x.noticeShown());
+        EXPECT_EQ(x.lines().size(), 2);
+        EXPECT_FALSE(x.get("backButton")->isHidden());
+        EXPECT_FALSE(x.get("exitButton")->isHidden());
+        EXPECT_TRUE(x.get("closeNoticeButton")->isHidden());
+        for (const QString& call : x.sound.take())
+            EXPECT_EQ(call, u"stop"_s); // no sound at shutdown
+        x.notice()->backToProgram();
+        EXPECT_TRUE(x.w->isVisible() && !x.notice()->isVisible() && x.exits == 0);
+        // Closing again asks again; "Kilépés >>" ends the program.
+        x.w->close();
+        ASSERT_TRUE(x.noticeShown());
+        x.notice()->exitFromNotice();
+        EXPECT_EQ(x.exits, 1);
+    }
+    {
+        // With one day ahead nothing is ever listed: no notice at start, and the close ends at once.
+        Celebrants x(true, true, 1);
+        x.show();
+        EXPECT_FALSE(x.notice()->isVisible());
+        EXPECT_FALSE(x.sound.take().contains(u"default loop"_s));
+        x.w->close();
+        EXPECT_FALSE(x.notice()->isVisible());
+        EXPECT_EQ(x.exits, 1);
+    }
+}
