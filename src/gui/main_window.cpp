@@ -15,6 +15,7 @@
 #include "gui/platform/tray.h"
 #include "gui/qt_text.h"
 #include "gui/state/app_state.h"
+#include "gui/tabs/actions_tab.h"
 #include "gui/tabs/events_tab.h"
 #include "gui/tabs/new_event_tab.h"
 #include "gui/tabs/partners_tab.h"
@@ -35,6 +36,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -58,16 +60,51 @@ NameDayCalendar calendarFromResource(const QString& name) {
 
 QString helpText() {
     return QStringLiteral(
-        "<h3>Zelmoran</h3>"
-        "<p>Címjegyzék és emlékeztető egyben.</p>"
-        "<ul>"
-        "<li><b>Új esemény</b>: emlékeztető, programfuttatás, névnap vagy születésnap felvétele.</li>"
-        "<li><b>Események</b>: a bejegyzett események listája, módosítása és törlése.</li>"
-        "<li><b>Partnerek</b>: a partnerek elérhetőségei.</li>"
-        "<li><b>Műveletek</b>: névnapkeresés, importálás és exportálás.</li>"
-        "<li><b>Beállítások</b>: a program viselkedése és színei.</li>"
-        "</ul>"
-        "<p>Az adatok a program mappájának <i>Data</i> alkönyvtárában vannak.</p>");
+        "<h3>Zelmoran – címjegyzék és emlékeztető</h3>"
+        "<p>A Zelmoran megőrzi partnerei elérhetőségeit, emlékezteti a teendőire, a megadott percben "
+        "elindít egy programot, és szól, ha partnerei névnapja vagy születésnapja közeleg.</p>"
+        "<h4>Új esemény</h4>"
+        "<p>Válassza ki az esemény jellegét: <b>Emlékeztető</b> (szöveg egy adott percre), "
+        "<b>Programfuttatás</b> (program vagy dokumentum megnyitása egy adott percben), <b>Névnap</b> vagy "
+        "<b>Születésnap</b> (egy partnerhez). Adja meg a napot (Ma, Holnap vagy Ekkor:) és az órát, majd "
+        "kattintson a <b>Felvesz</b> gombra. Egy percre csak egy emlékeztető és egy program vehető fel.</p>"
+        "<h4>Események</h4>"
+        "<p>Az <i>Eseményfajta</i> alatt választott fajta eseményeit listázza: mindet, a maiakat, a "
+        "holnapiakat, a hetieket, a haviakat, vagy egy <i>Tartam</i> napjait. Egy cellára duplán kattintva "
+        "(vagy Enterrel) a lista alatt módosíthatja azt az adatot, majd az <b>Átír</b> gombbal menti. A "
+        "Delete billentyű vagy a lista alatti gomb kérdés után törli a kijelölt bejegyzést.</p>"
+        "<h4>Partnerek</h4>"
+        "<p>A partnerek betűrendben állnak. Az <b>Új név</b> gomb (vagy az Insert) új adatlapot nyit, a "
+        "<b>Módosítás</b> (vagy Enter, dupla kattintás) a kijelöltet. Az <b>Elment</b> ment, a "
+        "<b>Mégsem</b> vagy az Esc bezárja mentés nélkül. Mentés után rögtön felveheti a partner névnapját "
+        "vagy születésnapját. Az elérhetőségek listáján dupla kattintással e-mailt írhat, megnyithatja a "
+        "honlapot vagy térképen keresheti a címet.</p>"
+        "<h4>Műveletek</h4>"
+        "<p>A <b>Névnap keresése</b> csoportban egy név napjait keresheti meg a gyakoribb vagy az összes "
+        "előfordulás szerint. Az <b>Ugrás</b> a kiválasztott napra új névnap-eseményt készít elő, a "
+        "<b>Felvesz</b> a névvel új partnert kezd, a <b>Keresés adott napra</b> egy HH.NN alakban megadott "
+        "nap neveit mutatja mindkét névnaptárból.</p>"
+        "<h4>Figyelmeztetések</h4>"
+        "<p>Az emlékeztető percében egy mindig felül maradó ablak jelenik meg a szöveggel és hangjelzéssel; "
+        "az egér mozgatása elnémítja. Listájából választhatja a <i>Rendben</i>, az esemény szerkesztése, új "
+        "esemény felvitele vagy a figyelés felfüggesztése lehetőséget. A program a <b>Passzív mód</b> "
+        "gombbal felfüggeszthető; ilyenkor nem szól és nem indít programot.</p>"
+        "<p>Induláskor (és ha beállította, kilépéskor) a program felsorolja azokat a partnereket, akiknek "
+        "a következő napokban névnapja vagy születésnapja lesz. Hány nappal előre, azt a "
+        "<b>Beállítások</b> fülön adhatja meg. Egy sorra kattintva látja a partner elérhetőségeit. "
+        "Kilépéskor a <i>&lt;&lt; Vissza a programba</i> gombbal maradhat, a <i>Kilépés &gt;&gt;</i> gombbal "
+        "kiléphet.</p>"
+        "<h4>Beállítások</h4>"
+        "<p>Itt adhatja meg a program viselkedését, a hangjelzést, az indítást a rendszerrel és a program "
+        "öt színét (vagy egy kész színösszeállítást). A beállítások csak a <b>Mentés</b> gombra kerülnek "
+        "a lemezre.</p>"
+        "<h4>Az adatok helye és mentése</h4>"
+        "<p>Az adatok a program mappájában vannak: a <i>Data</i> alkönyvtárban a partnerek "
+        "(<i>partnerek.dat</i>), az emlékeztetők (<i>emlekeztetok.dat</i>), a programok "
+        "(<i>programok.dat</i>), a névnapok (<i>nevnapok.dat</i>) és a születésnapok "
+        "(<i>szuletesnapok.dat</i>), mellette a beállítások (<i>beallitasok.cfg</i>). Biztonsági mentéshez "
+        "zárja be a programot, és másolja el a <i>Data</i> mappát a <i>beallitasok.cfg</i> fájllal együtt; "
+        "visszaállításkor másolja vissza őket ugyanide.</p>");
 }
 
 } // namespace
@@ -121,6 +158,17 @@ void MainWindow::buildWindow() {
         pages_->setCurrentIndex(TabSettings);
         guarded(services_.dialogs, [this] { settingsTab_->editWebAddresses(); });
     });
+    actionsTab_ = new ActionsTab(*state_, services_.dialogs);
+    connect(actionsTab_, &ActionsTab::newPartnerRequested, this, &MainWindow::startNewPartner);
+    connect(actionsTab_, &ActionsTab::nameDayEventRequested, this, [this](const QString& date) {
+        pages_->setCurrentIndex(TabNewEvent);
+        newEventTab_->selectKind(EventKind::NameDay);
+        guarded(services_.dialogs, [this, &date] { newEventTab_->chooseDate(date); });
+    });
+    connect(partnersTab_, &PartnersTab::nameDaySearchRequested, this, [this](const QString& givenName) {
+        pages_->setCurrentIndex(TabActions);
+        guarded(services_.dialogs, [this, &givenName] { actionsTab_->searchFor(givenName); });
+    });
     settingsTab_ = new SettingsTab(*state_, services_.dialogs, services_.autostart);
     connect(settingsTab_, &SettingsTab::defaultSoundPreviewRequested, this,
             [this] { alert_->play(AlertWindow::PlayMode::Preview); });
@@ -134,6 +182,7 @@ void MainWindow::buildWindow() {
     pages_->insertTab(TabNewEvent, newEventTab_, QStringLiteral("Új esemény"));
     pages_->insertTab(TabEvents, eventsTab_, QStringLiteral("Események"));
     pages_->insertTab(TabPartners, partnersTab_, QStringLiteral("Partnerek"));
+    pages_->insertTab(TabActions, actionsTab_, QStringLiteral("Műveletek"));
     pages_->insertTab(TabSettings, settingsTab_, QStringLiteral("Beállítások"));
     pages_->setCurrentIndex(TabNewEvent);
     // Every caption whole: a larger font widens the window rather than hide tabs behind arrows.
@@ -144,6 +193,10 @@ void MainWindow::buildWindow() {
         if (index == TabEvents) guarded(services_.dialogs, [this] { eventsTab_->onShown(); });
     });
     ui_->helpText->setHtml(helpText());
+    connect(ui_->homePageButton, &QPushButton::clicked, this,
+            [this] { services_.shell.openAddress(fromCp(makerCard().WebAddress)); });
+    connect(ui_->mailAuthorButton, &QPushButton::clicked, this,
+            [this] { services_.shell.openAddress(QStringLiteral("mailto:") + fromCp(makerCard().Email)); });
 
     // The mode button's caption is a little smaller than the window's.
     QFont small = modeButton_->font();
@@ -246,6 +299,7 @@ void MainWindow::start() {
         if (state_->partnerNames().empty()) partnersTab_->showEmpty();
         if (settings().start == StartChoice::Passive) switchMode(ModeSource::StartUp);
         allNames_ = allNamesSorted(state_->extendedCalendar(), localeLess());
+        actionsTab_->setNames(allNames_);
     });
     previousTick_ = services_.clock.now();
 }
@@ -490,6 +544,21 @@ void MainWindow::showMainWindow() {
 void MainWindow::startNewPartner(const QString& name) {
     pages_->setCurrentIndex(TabPartners);
     partnersTab_->startNewPartner(name);
+}
+
+QString MainWindow::dayMenuCaption(bool tomorrow) const {
+    const TodayTomorrowNames names =
+        todayAndTomorrowNames(state_->commonCalendar(), services_.clock.now().day);
+    return tomorrow ? QStringLiteral("Holnap: ") + fromCp(names.tomorrow)
+                    : QStringLiteral("Ma: ") + fromCp(names.today);
+}
+
+void MainWindow::newPartnerFromDayMenu(const QString& caption) {
+    showMainWindow();
+    QString names = caption.mid(caption.indexOf(QStringLiteral(": ")) + 2);
+    if (names.endsWith(QLatin1Char(' '))) names.chop(1);
+    const QString first = names.left(names.indexOf(QLatin1Char(' ')));
+    if (!first.isEmpty()) startNewPartner(QLatin1Char(' ') + first);
 }
 
 void MainWindow::exitProgram() {

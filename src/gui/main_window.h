@@ -29,6 +29,7 @@ class MainWindow;
 
 namespace zel::gui {
 
+class ActionsTab;
 class EventsTab;
 class MonthCalendar;
 class NewEventTab;
@@ -92,6 +93,10 @@ class MainWindow : public QWidget, public AlertHost {
     void openNewEventTab();
     // Starts a new partner on the partners tab with this name, the caret before it.
     void startNewPartner(const QString& name);
+    // The tray menu's "Ma: …" and "Holnap: …" items, and their click: the day's first name as a new
+    // partner.
+    QString dayMenuCaption(bool tomorrow) const;
+    void newPartnerFromDayMenu(const QString& caption);
 
     // Every way out ends in exitProgram; nothing is written at exit.
     // Called by exitProgram once the window is hidden; tests replace it.
@@ -110,6 +115,7 @@ class MainWindow : public QWidget, public AlertHost {
     EventsTab* eventsTab() const { return eventsTab_; }
     MonthCalendar* monthCalendar() const { return monthCalendar_; }
     PartnersTab* partnersTab() const { return partnersTab_; }
+    ActionsTab* actionsTab() const { return actionsTab_; }
     AlertWindow* alertWindow() const { return alert_; }
     SummaryBox* summaryBox() const { return summaryBox_; }
     QToolButton* modeButton() const { return modeButton_; }
@@ -200,6 +206,7 @@ class MainWindow : public QWidget, public AlertHost {
     EventsTab* eventsTab_ = nullptr;
     MonthCalendar* monthCalendar_ = nullptr;
     PartnersTab* partnersTab_ = nullptr;
+    ActionsTab* actionsTab_ = nullptr;
     SettingsTab* settingsTab_ = nullptr;
     AlertWindow* alert_ = nullptr;
     QTimer* timer_ = nullptr;

@@ -95,6 +95,14 @@ std::vector<std::string> namesOfDay(const NameDayCalendar& cal, std::string_view
     return names;
 }
 
+std::optional<std::string> dayLineNames(const NameDayCalendar& cal, std::string_view key) {
+    if (key.size() != kKeyLength) return std::nullopt;
+    for (const auto& line : cal.lines())
+        if (line.size() >= kKeyLength && line.compare(0, kKeyLength, key) == 0)
+            return line.size() > kKeyLength + 1 ? line.substr(kKeyLength + 1) : std::string();
+    return std::nullopt;
+}
+
 std::vector<std::string> daysOfName(const NameDayCalendar& cal, std::string_view name) {
     std::vector<std::string> days;
     if (name.empty()) return days;

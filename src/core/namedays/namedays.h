@@ -3,6 +3,7 @@
 #include "core/text/datetime.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,6 +31,10 @@ class NameDayCalendar {
 // The names of the first line whose first five characters are exactly `key` (e.g. "01.23").
 // Empty when no line has that key or the key is not five characters long.
 std::vector<std::string> namesOfDay(const NameDayCalendar& cal, std::string_view key);
+
+// The names of the first line with this key as the line holds them, from its seventh character on
+// (single spaces between, the trailing space kept); none when no line has the key.
+std::optional<std::string> dayLineNames(const NameDayCalendar& cal, std::string_view key);
 
 // "MM.DD" of every line that holds `name` as a whole name (or several names side by side), in calendar
 // order, each line once. Only A-Z are folded to lower case: "anna" finds Anna, "ábel" does not find Ábel.

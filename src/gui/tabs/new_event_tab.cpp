@@ -113,6 +113,12 @@ bool NewEventTab::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
+void NewEventTab::chooseDate(const QString& dateText) {
+    ui_->dateChoice->setChecked(true);
+    ui_->datePicker->setFocus();
+    setPickedDate(qdateOf(parseDateText(toCp(dateText))));
+}
+
 void NewEventTab::setPickedDate(const QDate& date) {
     settingDate_ = true;
     ui_->datePicker->setDate(date);

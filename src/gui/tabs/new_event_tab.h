@@ -29,6 +29,9 @@ class NewEventTab : public QWidget {
     void onShown();
     // Chooses a kind as the user would, with the same checks.
     void selectKind(EventKind kind);
+    // "Ekkor:" with this date text ("YYYY.MM.DD."); a text that is no date throws and leaves the
+    // picker as it was.
+    void chooseDate(const QString& dateText);
     // Fills the partner choice from the partner list, first name selected.
     void reloadPartners();
 

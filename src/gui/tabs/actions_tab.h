@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QWidget>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace Ui {
+class ActionsTab;
+}
+
+namespace zel::gui {
+
+class AppState;
+class Dialogs;
+
+// "Műveletek": the name-day search (a name's days, a day's names) with the way on to a name-day
+// event or a new partner.
+class ActionsTab : public QWidget {
+    Q_OBJECT
+
+  public:
+    ActionsTab(AppState& state, Dialogs& dialogs, QWidget* parent = nullptr);
+    ~ActionsTab() override;
+
+    // Every name of both calendars, sorted, for the name box.
+    void setNames(const std::vector<std::string>& names);
+    // "Névnap keresés": the search group, the name box focused.
+    void showNameDaySearch();
+    // Puts a name into the name box and, when it is not empty, searches it.
+    void searchFor(const QString& name);
+    void search();
+    void jumpToDay();
+    void takeAsPartner();
+    // "Keresés adott napra": the names of a typed day, asked again while the user wants.
+    void showDayNames();
+
+  signals:
+    // "Ugrás": a name-day event for this date text ("YYYY.MM.DD.").
+    void nameDayEventRequested(const QString& dateText);
+    // "Felvesz": a new partner of this name (a space before it).
+    void newPartnerRequested(const QString& name);
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    AppState& state_;
+    Dialogs& dialogs_;
+    std::unique_ptr<Ui::ActionsTab> ui_;
+    QString rememberedDay_;
+};
+
+} // namespace zel::gui
