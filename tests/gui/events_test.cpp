@@ -437,3 +437,120 @@ TEST(GuiNewEvent, TheProgramButtonsAndKeys) {
         u"mindegyik sor végén egy & jellel."_s);
     x.click("severalProgramsButton");
 }
+
+namespace {
+
+struct Search : test::App {
+    explicit Search(Moment now) : App(now) {
+        quiet();
+        Settings s = defaultSettings();
+        s.noticeAtStart = false; // warnings stay on: the search asks its question
+        writeSettings(s);
+        show(MainWindow::TabActions);
+    }
+    QComboBox* names() const { return get<QComboBox>("nameBox"); }
+    QStringList days() const { return test::items(get<QComboBox>("dayList")); }
+    void search(const QString& name) {
+        names()->setEditText(name);
+        click("searchButton");
+    }
+};
+
+const QString kNotCommon = u"A név nem található a gyakori neveket tartalmazó névnap-tárban.\n"
+                           u"Megvizsgáljam a nevet az általános névnap-adatbázisban?"_s;
+
+} // namespace
+
+TEST(GuiNameDaySearch, ANamesDaysInEitherCalendarAndTheWayOnToAnEventOrAPartner) {
+    Search x(Moment::at(2024, 3, 5, 9));
+    EXPECT_GT(x.names()->count(), 2000); // both calendars' names
+    x.search(u"Ábel"_s);
+    EXPECT_EQ(x.days(), QStringList{u"Január 2."_s});
+    x.search(u"Szökőnap"_s);
+    EXPECT_EQ(x.days(), QStringList{u"Február 29."_s});
+    // Not in the common calendar: the question once, Yes searches the extended one, which asks nothing.
+    x.dialogs.expect(Kind::Confirmation, kNotCommon, Dialogs::Yes, Dialogs::Yes | Dialogs::No);
+    x.search(u"ábel"_s);
+    EXPECT_TRUE(x.checked("extendedChoice") && x.days().isEmpty());
+    x.search(u" Ábel"_s); // the name is taken as typed
+    EXPECT_TRUE(x.days().isEmpty());
+    // A radio button searches at once; an empty name asks in the common calendar too.
+    x.names()->setEditText(u"Albin"_s);
+    x.click("commonChoice");
+    EXPECT_EQ(x.days(), QStringList{u"Március 1."_s});
+    x.click("extendedChoice");
+    EXPECT_TRUE(x.days().size() > 1 && x.days().contains(u"Március 1."_s));
+    x.dialogs.expect(Kind::Confirmation, kNotCommon, Dialogs::No);
+    x.names()->setEditText(QString());
+    x.click("commonChoice");
+    EXPECT_TRUE(x.days().isEmpty() && !x.checked("extendedChoice"));
+
+    // Ugrás: the new-event tab with a name day prepared on that day of this year.
+    x.names()->setEditText(u"Genovéva"_s);
+    QTest::keyClick(x.names(), Qt::Key_Return);
+    ASSERT_EQ(x.days(), QStringList{u"Január 3."_s});
+    QTest::keyClick(x.get("dayList"), Qt::Key_Return);
+    EXPECT_EQ(x.w->pages()->currentIndex(), MainWindow::TabNewEvent);
+    EXPECT_EQ(x.get<QComboBox>("kindChoice")->currentText(), u"Névnap"_s);
+    EXPECT_TRUE(x.checked("dateChoice"));
+    EXPECT_EQ(x.get<QDateEdit>("datePicker")->date(), QDate(2024, 1, 3));
+    // Felvesz: a new partner of the searched name, the caret before its space.
+    x.w->pages()->setCurrentIndex(MainWindow::TabActions);
+    x.click("addPartnerButton");
+    EXPECT_EQ(x.w->pages()->currentIndex(), MainWindow::TabPartners);
+    EXPECT_EQ(x.get<QLineEdit>("nameField")->text(), u" Genovéva"_s);
+    EXPECT_EQ(x.get<QLineEdit>("nameField")->cursorPosition(), 0);
+    // After a partner's save, "Névnap" searches the given name here.
+    emit x.w->partnersTab()->nameDaySearchRequested(u"Ábel"_s);
+    EXPECT_EQ(x.w->pages()->currentIndex(), MainWindow::TabActions);
+    EXPECT_EQ(x.days(), QStringList{u"Január 2."_s});
+}
+
+TEST(GuiNameDaySearch, TwentyNinthOfFebruaryInACommonYearIsNoDateAndTheTypedDayIsRemembered) {
+    Search x(Moment::at(2023, 3, 5, 9));
+    x.search(u"Szökőnap"_s);
+    const QDate before = x.get<QDateEdit>("datePicker")->date();
+    x.dialogs.expect(Kind::Stop, u"'2023.02.29.' is not a valid date."_s);
+    x.click("jumpButton");
+    EXPECT_EQ(x.w->pages()->currentIndex(), MainWindow::TabNewEvent);
+    EXPECT_EQ(x.get<QComboBox>("kindChoice")->currentText(), u"Névnap"_s);
+    EXPECT_EQ(x.get<QDateEdit>("datePicker")->date(), before);
+
+    const QString prompt = u"Adja meg HH.NN formátumban a keresett napot:\n(pl.: 01.23 , 11.10):"_s;
+    const QString again = u"Szeretne megadni egy másik napot?"_s;
+    x.dialogs.expectInput(prompt, u"1.23"_s);
+    x.dialogs.expect(Kind::Information,
+                     u"A megadott dátum nem megfelelő formátumú!\n\nPéldák a helyes használatra:\n"
+                     u" - ha január 10.-ét keresi: 01.10\n - ha például november 29-ét, akkor: 11.29\n\n"
+                     u"Kérem, ügyeljen a HH.NN, vagyis a HóHó.NapNap forma helyes megadására!\n\n"_s +
+                         again,
+                     Dialogs::Yes, Dialogs::Yes | Dialogs::No);
+    x.dialogs.expectInput(prompt, u"13.01"_s);
+    x.dialogs.expect(Kind::Information, u"A megadott nap nem érvényes naptári nap!\n\n"_s + again,
+                     Dialogs::Yes);
+    x.dialogs.expectInput(prompt, u"02.29"_s);
+    x.dialogs.expect(Kind::Information,
+                     u"02.29 nap névnapjai:\n\n1. Találat a naptári névnapgyűjteményben:\nSzökőnap \n\n"
+                     u"2. A kibővített névnapgyűjtemény találatai: \n\n\n"_s +
+                         again,
+                     Dialogs::No);
+    x.w->actionsTab()->showDayNames();
+    // Cancelled, the prompt gives back the day remembered.
+    x.dialogs.expectInput(prompt, std::nullopt);
+    x.dialogs.expect(Kind::Information,
+                     u"02.29 nap névnapjai:\n\n1. Találat a naptári névnapgyűjteményben:\nSzökőnap \n\n"
+                     u"2. A kibővített névnapgyűjtemény találatai: \n\n\n"_s +
+                         again,
+                     Dialogs::No);
+    x.w->actionsTab()->showDayNames();
+}
+
+TEST(GuiNameDaySearch, TheTrayDayItemsNameTheDayAndStartAPartnerOfItsFirstName) {
+    Search x(Moment::at(2025, 1, 3, 9));
+    EXPECT_EQ(x.w->dayMenuCaption(false), u"Ma: Genovéva és Benjámin"_s);
+    EXPECT_EQ(x.w->dayMenuCaption(true).left(8), u"Holnap: "_s);
+    x.w->newPartnerFromDayMenu(x.w->dayMenuCaption(false));
+    EXPECT_EQ(x.w->pages()->currentIndex(), MainWindow::TabPartners);
+    EXPECT_EQ(x.get<QLineEdit>("nameField")->text(), u" Genovéva"_s);
+    EXPECT_EQ(x.get<QLineEdit>("nameField")->cursorPosition(), 0);
+}

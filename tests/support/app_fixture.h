@@ -5,6 +5,7 @@
 #include "gui/alert/alert_window.h"
 #include "gui/main_window.h"
 #include "gui/startup.h"
+#include "gui/tabs/actions_tab.h"
 #include "gui/tabs/events_tab.h"
 #include "gui/tabs/new_event_tab.h"
 #include "gui/tabs/partners_tab.h"
