@@ -15,7 +15,6 @@
 #include "support/settable_clock.h"
 
 #include <QApplication>
-#include <QFont>
 #include <QWindow>
 
 #include <algorithm>
@@ -106,9 +105,6 @@ int runChild(int argc, char** argv, Clk::time_point t0, const fs::path& folder) 
     QApplication::setApplicationName(QStringLiteral("Zelmoran"));
     QApplication::setApplicationDisplayName(gui::kTitle);
     QApplication::setQuitOnLastWindowClosed(false);
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPointSize(9);
-    QApplication::setFont(font);
     const double tApp = msSince(t0);
 
     AppPaths paths{folder};
