@@ -1,6 +1,8 @@
 // Renders every tab, the alert, the notice and the service view in the three colour presets into
 // PNG files, over a sample program folder, for the documentation and for checking layouts by eye.
 // Usage: zel_screenshots OUTDIR   (run on a real or virtual X server for the system's look)
+//        zel_screenshots --sample DIR   only writes the sample program folder (data and settings, the
+//                                       notice on at start and at exit) for trying the real program on
 
 #include "core/app/paths.h"
 #include "gui/app_setup.h"
@@ -37,7 +39,7 @@ void fill(Start& s) {
              event(today + 3, 17, 45, "Úszás az uszodában", false)});
     s.store(EventKind::Program, {event(today, 12, 0, "/usr/bin/xterm")});
     s.store(EventKind::NameDay, {event(today + 2, 0, 0, "Ábel Ágnes"), event(today + 20, 0, 0, "Éva Őri")});
-    s.store(EventKind::Birthday, {event(today + 5, 0, 0, "Íjász Ödön")});
+    s.store(EventKind::Birthday, {event(today + 1, 0, 0, "Íjász Ödön")});
 }
 
 struct Shooter {
@@ -68,6 +70,17 @@ struct Shooter {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    if (argc == 3 && std::string(argv[1]) == "--sample") {
+        Start sample;
+        fill(sample);
+        Settings s = defaultSettings();
+        s.noticeAtExit = true;
+        sample.writeSettings(s);
+        std::filesystem::copy(sample.dir.path(), argv[2],
+                              std::filesystem::copy_options::recursive |
+                                  std::filesystem::copy_options::overwrite_existing);
+        return 0;
+    }
     QApplication app(argc, argv);
     gui::setUpApplication(app);
     if (argc < 2) {
