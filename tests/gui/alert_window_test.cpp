@@ -232,14 +232,28 @@ TEST(GuiAlertWindow, TheNoticeLooksUpTheSelectedCelebrantAndItsKeysAndButtonsLea
     a.host.partners = dir.path() / "nincs.dat";
     a.names()->setCurrentRow(0);
     EXPECT_EQ(items(a.contacts()).value(0) + a.names()->toolTip(), u"rossz@example.hu"_s + lines[0]);
-    // Esc, Enter and Return exit, also without the exit button; the buttons close, go back (showing a
-    // hidden main window only) and exit; a tray start hides instead of entering.
+    // At start-up Esc, Enter and Return enter the program; at shutdown they exit, and Enter on a panel
+    // reached with Tab runs that panel. The buttons close, go back (showing a hidden main window only)
+    // and exit; a tray start hides instead of entering.
     for (auto [target, k] : {std::pair<QWidget*, int>{a.names(), Qt::Key_Escape},
                              {a.contacts(), Qt::Key_Return},
                              {&a.w, Qt::Key_Enter}}) {
         a.w.show();
         key(target, k);
+        EXPECT_FALSE(a.w.isVisible());
     }
+    EXPECT_TRUE(a.host.take().isEmpty());
+    a.w.prepareNotice(lines, true, true, false);
+    for (auto [target, k] : {std::pair<QWidget*, int>{a.names(), Qt::Key_Escape}, {&a.w, Qt::Key_Enter}}) {
+        a.w.show();
+        key(target, k);
+    }
+    EXPECT_EQ(a.host.take(), (QStringList{u"exitProgram"_s, u"exitProgram"_s}));
+    a.w.show();
+    a.get("backButton")->setFocus();
+    key(a.get("backButton"), Qt::Key_Return);
+    EXPECT_TRUE(!a.w.isVisible() && a.host.take().isEmpty()); // the main window was not hidden
+    a.w.prepareNotice(lines, false, false, true);
     for (auto [name, hidden] : {std::pair{"closeNoticeButton", true},
                                 {"backButton", false},
                                 {"backButton", true},
@@ -249,8 +263,7 @@ TEST(GuiAlertWindow, TheNoticeLooksUpTheSelectedCelebrantAndItsKeysAndButtonsLea
         click(a.get(name));
     }
     EXPECT_FALSE(a.w.isVisible());
-    EXPECT_EQ(a.host.take(), (QStringList{u"exitProgram"_s, u"exitProgram"_s, u"exitProgram"_s,
-                                          u"showMainWindow"_s, u"exitProgram"_s}));
+    EXPECT_EQ(a.host.take(), (QStringList{u"showMainWindow"_s, u"exitProgram"_s}));
     a.host.tray = true;
     a.w.show();
     EXPECT_EQ(a.get<QLabel>("closeNoticeButton")->text(), u"Ablak elrejtése"_s);

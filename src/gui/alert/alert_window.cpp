@@ -1,4 +1,5 @@
 #include "gui/alert/alert_window.h"
+#include "gui/alert/click_panel.h"
 #include "gui/theme/theme.h"
 #include "gui/widgets/widget_util.h"
 #include "ui_alert_window.h"
@@ -267,7 +268,16 @@ void AlertWindow::exitFromNotice() {
 bool AlertWindow::noticeKey(int key) {
     if (ui_->noticeLayer->isHidden()) return false;
     if (key != Qt::Key_Escape && key != Qt::Key_Return && key != Qt::Key_Enter) return false;
-    exitFromNotice();
+    // Enter on a panel reached with Tab runs that panel.
+    if (auto* panel = dynamic_cast<ClickPanel*>(focusWidget()); panel && key != Qt::Key_Escape) {
+        panel->click();
+        return true;
+    }
+    // A notice at start-up offers no exit: its keys enter the program instead of ending it.
+    if (ui_->exitButton->isHidden())
+        closeNotice();
+    else
+        exitFromNotice();
     return true;
 }
 
