@@ -1,3 +1,4 @@
+#include "core/text/cp1250.h"
 #include "support/app_fixture.h"
 
 using namespace zel;
@@ -553,4 +554,16 @@ TEST(GuiNameDaySearch, TheTrayDayItemsNameTheDayAndStartAPartnerOfItsFirstName) 
     EXPECT_EQ(x.w->pages()->currentIndex(), MainWindow::TabPartners);
     EXPECT_EQ(x.get<QLineEdit>("nameField")->text(), u" Genovéva"_s);
     EXPECT_EQ(x.get<QLineEdit>("nameField")->cursorPosition(), 0);
+}
+
+TEST(GuiHelp, TheManualTellsWhereTheDataLivesAndTheLinksOpenTheMakersPageAndAMail) {
+    test::App x;
+    x.show(MainWindow::TabHelp);
+    EXPECT_TRUE(x.get<QTextBrowser>("helpText")->toPlainText().contains(u"partnerek.dat"_s));
+    x.click("homePageButton");
+    x.click("mailAuthorButton");
+    const PartnerRecord maker = makerCard();
+    EXPECT_EQ(x.shell.addresses,
+              (QStringList{QString::fromStdString(cp1250ToUtf8(maker.WebAddress)),
+                           u"mailto:"_s + QString::fromStdString(cp1250ToUtf8(maker.Email))}));
 }
