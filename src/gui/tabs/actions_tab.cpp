@@ -11,14 +11,16 @@
 
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <cstdlib>
 
 namespace zel::gui {
 
 namespace {
 
-// "01.03" → "Január 3."
+// "01.03" → "Január 3."; a key that names no month gives nothing.
 QString dayEntry(const std::string& key) {
-    const int month = std::stoi(key.substr(0, 2)), day = std::stoi(key.substr(3, 2));
+    const int month = std::atoi(key.substr(0, 2).c_str()), day = std::atoi(key.substr(3, 2).c_str());
+    if (month < 1 || month > 12) return {};
     return fromCp(monthName(month)) + QLatin1Char(' ') + QString::number(day) + QLatin1Char('.');
 }
 
@@ -46,8 +48,6 @@ ActionsTab::ActionsTab(AppState& state, Dialogs& dialogs, QWidget* parent)
     ui_->nameBox->installEventFilter(this);
     ui_->nameBox->lineEdit()->installEventFilter(this);
     ui_->dayList->installEventFilter(this);
-    // The box completes a typed beginning to the first name of the list.
-    ui_->nameBox->setDuplicatesEnabled(true);
 }
 
 ActionsTab::~ActionsTab() = default;
@@ -80,7 +80,7 @@ void ActionsTab::search() {
         const NameDayCalendar& calendar = common ? state_.commonCalendar() : state_.extendedCalendar();
         ui_->dayList->clear();
         for (const std::string& key : daysOfName(calendar, toCp(ui_->nameBox->currentText())))
-            ui_->dayList->addItem(dayEntry(key));
+            if (const QString entry = dayEntry(key); !entry.isEmpty()) ui_->dayList->addItem(entry);
         if (ui_->dayList->count() > 0) ui_->dayList->setCurrentIndex(0);
         if (ui_->dayList->count() == 0 && common && state_.settings().warnings &&
             dialogs_.confirmation(
