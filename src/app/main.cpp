@@ -1,6 +1,7 @@
 #include "gui/app_setup.h"
 #include "gui/main_window.h"
 #include "gui/platform/dialogs.h"
+#include "gui/platform/instance_guard.h"
 #include "gui/platform/qt_shell.h"
 #include "gui/platform/qt_sound.h"
 #include "gui/platform/system_clock.h"
@@ -10,22 +11,37 @@
 #include "gui/texts.h"
 
 #include <QApplication>
+#include <QStandardPaths>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     zel::gui::setUpApplication(app);
 
+    // A second start of this build shows the running copy and ends before it touches a file.
+    zel::gui::SystemClock clock;
+    const zel::Moment started = clock.now();
+    zel::gui::InstanceGuard guard(zel::identityOfFile(QCoreApplication::applicationFilePath().toStdString()),
+                                  QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation),
+                                  static_cast<double>(started.day) +
+                                      static_cast<double>(started.msOfDay) / 86'400'000.0);
+    if (!guard.claim()) {
+        guard.ask(zel::InstanceRequest::Activate);
+        return 0;
+    }
+
     zel::AppPaths paths{QCoreApplication::applicationDirPath().toStdString()};
     zel::gui::QtDialogs dialogs;
     if (!zel::gui::runWriteTest(paths, dialogs)) return 1;
 
-    zel::gui::SystemClock clock;
     zel::gui::QtShell shell;
     zel::gui::QtSound sound;
     zel::gui::NoTray tray;
     zel::gui::XdgAutostart autostart;
     zel::gui::MainWindow window(paths, {dialogs, clock, shell, sound, tray, autostart});
     dialogs.setParent(&window);
+    guard.mainWindowId = [&window] { return static_cast<std::uint32_t>(window.internalWinId()); };
+    QObject::connect(&guard, &zel::gui::InstanceGuard::activationRequested, &window,
+                     &zel::gui::MainWindow::showMainWindow);
     window.start();
     // Starting in the tray needs a tray to come back from; without one the window starts minimised.
     if (!window.startHidden())

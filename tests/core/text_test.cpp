@@ -1,4 +1,5 @@
 #include "core/app/command_split.h"
+#include "core/app/instance_identity.h"
 #include "core/errors.h"
 #include "core/namedays/namedays.h"
 #include "core/settings/settings_record.h"
@@ -266,4 +267,16 @@ TEST(CoreSettings, TheFileHoldsOneRecordAndAShortFileIsAnError) {
         }
         EXPECT_EQ(zel::test::readFile(path), std::string(size, '1'));
     }
+}
+
+TEST(CoreInstanceIdentity, SizeSumAndTheRegisterOfTheCrc) {
+    // "123456789": the CRC-32 register without its final inversion is ~0xCBF43926.
+    const ExeIdentity id = identityOf("123456789");
+    EXPECT_EQ(id.size, 9u);
+    EXPECT_EQ(id.sum, 477u);
+    EXPECT_EQ(id.crc, ~0xCBF43926u);
+    EXPECT_EQ(identityOf(""), (ExeIdentity{0, 0, 0xFFFFFFFFu}));
+    const InstanceRecord r{4242, 7, 45000.75};
+    EXPECT_EQ(decodeRecord(encodeRecord(r).data()), r);
+    EXPECT_EQ(encodeEnquiry(id, InstanceRequest::Query)[12], 'q');
 }

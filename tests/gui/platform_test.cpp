@@ -1,9 +1,15 @@
+#include "core/app/instance_identity.h"
 #include "core/errors.h"
 #include "gui/platform/dialogs.h"
+#include "gui/platform/instance_guard.h"
 #include "gui/platform/qt_shell.h"
 #include "gui/platform/qt_sound.h"
 #include "gui/platform/xdg_autostart.h"
 #include "support/app_fixture.h"
+
+#include <QLocalSocket>
+#include <chrono>
+#include <future>
 
 using namespace zel;
 using namespace zel::gui;
@@ -201,3 +207,95 @@ TEST(GuiShell, AStoredCommandStartsItsProgramWithTheArguments) {
 }
 
 #include "platform_test.moc"
+
+namespace {
+
+// Runs `work` on a thread of its own while this thread serves events, as another process would.
+template <class F> auto fromAnotherThread(F work) {
+    auto result = std::async(std::launch::async, work);
+    while (result.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    return result.get();
+}
+
+// Sends raw bytes to the socket and returns what comes back before it closes or a second passes.
+QByteArray rawExchange(const QString& path, const QByteArray& bytes) {
+    return fromAnotherThread([path, bytes] {
+        QLocalSocket s;
+        s.connectToServer(path);
+        if (!s.waitForConnected(1000)) return QByteArray("no connection");
+        s.write(bytes);
+        s.waitForBytesWritten(1000);
+        QByteArray got;
+        while (s.state() == QLocalSocket::ConnectedState && s.waitForReadyRead(1500))
+            got += s.readAll();
+        return got + s.readAll();
+    });
+}
+
+} // namespace
+
+TEST(GuiInstanceGuard, OneCopyPerBuildAnswersAndActivatesAndGarbageIsDropped) {
+    test::TempDir dir;
+    const QString folder = QString::fromStdString(dir.path().string());
+    const ExeIdentity build = identityOf("one build"), other = identityOf("another build");
+    gui::InstanceGuard first(build, folder, 45000.5);
+    first.mainWindowId = [] { return 77u; };
+    int activations = 0;
+    QObject::connect(&first, &gui::InstanceGuard::activationRequested, [&] { ++activations; });
+    ASSERT_TRUE(first.claim());
+
+    gui::InstanceGuard second(build, folder, 45001.0);
+    EXPECT_FALSE(second.claim());
+    const auto record = fromAnotherThread([&] { return second.ask(InstanceRequest::Activate); });
+    ASSERT_TRUE(record.has_value());
+    EXPECT_EQ(*record,
+              (InstanceRecord{static_cast<std::uint32_t>(QCoreApplication::applicationPid()), 77u, 45000.5}));
+    EXPECT_EQ(activations, 1);
+    EXPECT_TRUE(fromAnotherThread([&] { return second.ask(InstanceRequest::Query); }).has_value());
+    EXPECT_EQ(activations, 1);
+
+    // Another build runs beside it.
+    gui::InstanceGuard beside(other, folder, 45002.0);
+    EXPECT_TRUE(beside.claim());
+
+    // Too much, another build's enquiry, an unknown request or nothing at all: dropped unanswered, and
+    // the copy still answers afterwards.
+    const auto own = encodeEnquiry(build, InstanceRequest::Activate);
+    const QByteArray good(reinterpret_cast<const char*>(own.data()), static_cast<qsizetype>(own.size()));
+    auto foreign = encodeEnquiry(other, InstanceRequest::Activate);
+    QByteArray unknown = good;
+    unknown[12] = 'x';
+    for (const QByteArray& bad :
+         {QByteArray(4096, 'x'), good + QByteArray("more"),
+          QByteArray(reinterpret_cast<const char*>(foreign.data()), static_cast<qsizetype>(foreign.size())),
+          unknown, QByteArray()})
+        EXPECT_TRUE(rawExchange(first.socketPath(), bad).isEmpty()) << bad.size();
+    EXPECT_EQ(activations, 1);
+    EXPECT_EQ(rawExchange(first.socketPath(), good).size(), static_cast<qsizetype>(kRecordSize));
+    EXPECT_EQ(activations, 2);
+}
+
+TEST(GuiInstanceGuard, ALockAndSocketLeftByAKilledCopyDoNotStopTheNextStart) {
+    test::TempDir dir;
+    const QString folder = QString::fromStdString(dir.path().string());
+    const ExeIdentity build = identityOf("one build");
+    const QString path = QDir(folder).filePath(gui::instanceName(build));
+    // A lock naming a process that no longer runs, and a socket file nobody listens on.
+    QProcess gone;
+    gone.start(QStringLiteral("true"));
+    gone.waitForFinished();
+    const qint64 deadPid = gone.processId() ? gone.processId() : 999999;
+    QFile lock(path + QStringLiteral(".lock"));
+    ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
+    lock.write(QByteArray::number(deadPid) + "\nzelmoran\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+    lock.close();
+    QFile stale(path);
+    ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+    stale.close();
+    gui::InstanceGuard next(build, folder, 1.0);
+    EXPECT_TRUE(next.claim());
+    gui::InstanceGuard later(build, folder, 2.0);
+    EXPECT_FALSE(later.claim());
+    EXPECT_TRUE(fromAnotherThread([&] { return later.ask(InstanceRequest::Query); }).has_value());
+}

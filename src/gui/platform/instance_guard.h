@@ -1,0 +1,56 @@
+#pragma once
+
+#include "core/app/instance_identity.h"
+
+#include <QLockFile>
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QLocalServer;
+class QLocalSocket;
+
+namespace zel::gui {
+
+// One running copy per user and build. The first start takes a lock file in the user's runtime
+// folder and listens on a socket beside it, both named by the build's identity; a later start of the
+// same build finds the lock taken, asks the running copy to show its window, and ends. A lock or
+// socket left by a killed copy does not count.
+class InstanceGuard : public QObject {
+    Q_OBJECT
+
+  public:
+    // `folder` is the user's runtime folder; `startTime` is days since 1899-12-30.
+    InstanceGuard(const ExeIdentity& identity, QString folder, double startTime, QObject* parent = nullptr);
+    ~InstanceGuard() override;
+
+    // True when this process is the running copy now, answering enquiries.
+    bool claim();
+    // Asks the running copy, waiting at most `timeoutMs`; its record, or none when it did not answer.
+    // Blocks: call it from a process (or thread) that is not the running copy's.
+    std::optional<InstanceRecord> ask(InstanceRequest request, int timeoutMs = 1000) const;
+
+    QString socketPath() const;
+    // The main window's id for the record; 0 until it exists.
+    std::function<std::uint32_t()> mainWindowId;
+
+  signals:
+    // A later start asked this copy to show, restore and raise its main window.
+    void activationRequested();
+
+  private:
+    void serve(QLocalSocket* client);
+
+    ExeIdentity identity_;
+    QString folder_;
+    double startTime_;
+    std::unique_ptr<QLockFile> lock_;
+    QLocalServer* server_ = nullptr;
+};
+
+// The socket's and lock's name part for a build: "zelmoran-" and the identity in hexadecimal.
+QString instanceName(const ExeIdentity& identity);
+
+} // namespace zel::gui

@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# Two processes of one build on one folder: the second ends within a second with status 0 and
+# touches no file; a build with another identity runs beside it; a killed first copy leaves nothing
+# that stops the next start.
+set -euo pipefail
+exe="$1"
+dir=$(mktemp -d)
+pids=()
+trap 'kill -9 "${pids[@]}" 2>/dev/null || true; rm -rf "$dir"' EXIT
+export QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$dir/runtime" XDG_CONFIG_HOME="$dir/config"
+mkdir -p -m 700 "$XDG_RUNTIME_DIR"
+mkdir "$dir/a" "$dir/b" "$dir/c"
+cp "$exe" "$dir/a/zelmoran"
+cp "$exe" "$dir/b/zelmoran"
+cp "$exe" "$dir/c/zelmoran"
+printf 'x' >>"$dir/c/zelmoran" # another build
+
+fail() { echo "FAIL: $*"; exit 1; }
+running() { kill -0 "$1" 2>/dev/null; }
+# Waits until the copy listens and its first start has written its files.
+wait_ready() {
+    for _ in $(seq 1 100); do
+        if ls "$XDG_RUNTIME_DIR"/zelmoran-* 2>/dev/null | grep -qv '\.lock$' && [ -f "$1/beallitasok.cfg" ]; then
+            sleep 0.3
+            return 0
+        fi
+        sleep 0.1
+    done
+    fail "the first copy did not start"
+}
+sums() { (cd "$1" && find . -type f -exec md5sum {} + | sort); }
+
+"$dir/a/zelmoran" & pids+=($!); first=$!
+wait_ready "$dir/a"
+before=$(sums "$dir/a")
+start=$(date +%s%N)
+status=0
+timeout 10 "$dir/b/zelmoran" || status=$?
+elapsed=$(( ($(date +%s%N) - start) / 1000000 ))
+echo "second start ended with status $status after $elapsed ms"
+[ "$status" -eq 0 ] || fail "status $status"
+[ "$elapsed" -lt 1000 ] || fail "took $elapsed ms"
+[ "$(ls -A "$dir/b")" = "zelmoran" ] || fail "the second start wrote: $(ls -A "$dir/b")"
+[ "$(sums "$dir/a")" = "$before" ] || fail "the running copy's files changed"
+running "$first" || fail "the first copy ended"
+
+"$dir/c/zelmoran" & pids+=($!); otherBuild=$!
+sleep 2
+running "$otherBuild" || fail "another build did not run beside the first"
+kill "$otherBuild"
+
+kill -9 "$first"
+wait "$first" 2>/dev/null || true
+"$dir/a/zelmoran" & pids+=($!); next=$!
+sleep 2
+running "$next" || fail "a start after a killed copy did not run"
+timeout 10 "$dir/b/zelmoran" || fail "a second start beside the new copy failed"
+[ "$(ls -A "$dir/b")" = "zelmoran" ] || fail "the second start wrote files"
+echo "ok"
