@@ -4,8 +4,8 @@
 #include "gui/platform/instance_guard.h"
 #include "gui/platform/qt_shell.h"
 #include "gui/platform/qt_sound.h"
+#include "gui/platform/qt_tray.h"
 #include "gui/platform/system_clock.h"
-#include "gui/platform/tray.h"
 #include "gui/platform/xdg_autostart.h"
 #include "gui/startup.h"
 #include "gui/texts.h"
@@ -35,10 +35,12 @@ int main(int argc, char* argv[]) {
 
     zel::gui::QtShell shell;
     zel::gui::QtSound sound;
-    zel::gui::NoTray tray;
+    zel::gui::QtTray tray;
+    tray.show();
     zel::gui::XdgAutostart autostart;
     zel::gui::MainWindow window(paths, {dialogs, clock, shell, sound, tray, autostart});
     dialogs.setParent(&window);
+    window.attachTray(tray);
     guard.mainWindowId = [&window] { return static_cast<std::uint32_t>(window.internalWinId()); };
     QObject::connect(&guard, &zel::gui::InstanceGuard::activationRequested, &window,
                      &zel::gui::MainWindow::showMainWindow);

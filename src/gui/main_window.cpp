@@ -10,6 +10,7 @@
 #include "gui/collation.h"
 #include "gui/contact_action.h"
 #include "gui/error_box.h"
+#include "gui/platform/qt_tray.h"
 #include "gui/platform/shell.h"
 #include "gui/platform/sound.h"
 #include "gui/platform/tray.h"
@@ -286,6 +287,14 @@ void MainWindow::start() {
 
         loadEvents();
         if (settings().noticeAtStart) showCelebrantNotice(NoticeMode::StartUp, false, true);
+        services_.tray.setDay(ymdOf(start_.day).day);
+        if (settings().balloon) {
+            const TodayTomorrowNames names = todayAndTomorrowNames(state_->commonCalendar(), start_.day);
+            services_.tray.showBalloon(QStringLiteral("Zelmoran v1.6 - Névnapemlékeztető:"),
+                                       QStringLiteral("Ma: ") + fromCp(names.today) +
+                                           QStringLiteral("  |  Holnap: ") + fromCp(names.tomorrow),
+                                       startHidden_ ? 10 : 3);
+        }
 
         modeText_ = kModeActive;
         setWindowTitle(QStringLiteral("Zelmoran ") + modeText_);
@@ -559,6 +568,41 @@ void MainWindow::newPartnerFromDayMenu(const QString& caption) {
     if (names.endsWith(QLatin1Char(' '))) names.chop(1);
     const QString first = names.left(names.indexOf(QLatin1Char(' ')));
     if (!first.isEmpty()) startNewPartner(QLatin1Char(' ') + first);
+}
+
+void MainWindow::attachTray(QtTray& tray) {
+    tray.windowVisible = [this] { return isVisible() && !isMinimized(); };
+    tray.watching = [this] { return active_; };
+    tray.dayCaption = [this](bool tomorrow) { return dayMenuCaption(tomorrow); };
+    connect(&tray, &QtTray::windowToggleRequested, this, &MainWindow::toggleMainWindow);
+    connect(&tray, &QtTray::dayItemChosen, this, &MainWindow::newPartnerFromDayMenu);
+    connect(&tray, &QtTray::nameDaySearchChosen, this, &MainWindow::openNameDaySearch);
+    connect(&tray, &QtTray::dayNamesChosen, this,
+            [this] { guarded(services_.dialogs, [this] { actionsTab_->showDayNames(); }); });
+    connect(&tray, &QtTray::modeSwitchChosen, this,
+            [this] { guarded(services_.dialogs, [this] { switchMode(ModeSource::TrayMenu); }); });
+    connect(&tray, &QtTray::newEventChosen, this, &MainWindow::openNewEventTab);
+    connect(&tray, &QtTray::exitChosen, this, &MainWindow::exitFromTray);
+}
+
+void MainWindow::toggleMainWindow() {
+    if (isVisible() && !isMinimized())
+        hideToTray();
+    else
+        showMainWindow();
+}
+
+void MainWindow::openNameDaySearch() {
+    showMainWindow();
+    pages_->setCurrentIndex(TabActions);
+    actionsTab_->showNameDaySearch();
+}
+
+void MainWindow::exitFromTray() {
+    if (settings().noticeAtExit)
+        showCelebrantNotice(NoticeMode::TrayExit, true, false);
+    else
+        exitProgram();
 }
 
 void MainWindow::exitProgram() {

@@ -35,6 +35,7 @@ class MonthCalendar;
 class NewEventTab;
 class PartnersTab;
 class SettingsTab;
+class QtTray;
 class Autostart;
 class Shell;
 class Sound;
@@ -97,6 +98,14 @@ class MainWindow : public QWidget, public AlertHost {
     // partner.
     QString dayMenuCaption(bool tomorrow) const;
     void newPartnerFromDayMenu(const QString& caption);
+    // The tray's menu and clicks: what it asks and what its items do.
+    void attachTray(QtTray& tray);
+    // A click on the tray icon or its first item: hides a visible window, shows a hidden one.
+    void toggleMainWindow();
+    // The tray's "Névnapkeresés".
+    void openNameDaySearch();
+    // The tray's "Kilépés": through the shutdown notice when it is set.
+    void exitFromTray();
 
     // Every way out ends in exitProgram; nothing is written at exit.
     // Called by exitProgram once the window is hidden; tests replace it.

@@ -334,3 +334,98 @@ TEST(GuiNotice, AtShutdownVisszaKeepsTheProgramKilepesEndsItAndNothingToListEnds
         EXPECT_EQ(x.exits, 1);
     }
 }
+
+namespace {
+
+QAction* trayItem(gui::QtTray& tray, const char* name) {
+    return tray.menu()->findChild<QAction*>(QString::fromLatin1(name));
+}
+
+} // namespace
+
+TEST(GuiTray, TheDayIconTheStartUpBalloonAndTheDayFollowingAtMidnight) {
+    {
+        // Started in the tray on the 31st: picture 31 and a balloon of ten seconds.
+        test::App x(Moment::at(2025, 1, 31, 23, 59, 59));
+        Settings s = defaultSettings();
+        s.warnings = false;
+        s.noticeAtStart = false;
+        s.startInTray = true;
+        x.writeSettings(s);
+        x.show();
+        ASSERT_FALSE(x.tray.days.empty());
+        EXPECT_EQ(x.tray.days.back(), 31);
+        EXPECT_EQ(x.tray.balloons,
+                  QStringList{u"Zelmoran v1.6 - Névnapemlékeztető:|Ma: Marcella  |  Holnap: Ignác|10"_s});
+        // The next tick after midnight shows picture 1.
+        x.clock.set(Moment::at(2025, 2, 1, 0, 0, 0, 3));
+        x.w->onClockTick();
+        EXPECT_EQ(x.tray.days.back(), 1);
+    }
+    {
+        // Started normally: three seconds; the balloon setting off: none.
+        test::App x(Moment::at(2025, 1, 3, 9));
+        x.quiet();
+        x.show();
+        EXPECT_EQ(x.tray.balloons.value(0).section(u'|', 1),
+                  u"Ma: Genovéva és Benjámin  |  Holnap: Titusz és Leona|3"_s);
+    }
+}
+
+TEST(GuiTray, TheMenuFollowsTheWindowAndTheDayAndEachItemDoesItsWork) {
+    test::App x(Moment::at(2025, 1, 3, 9));
+    x.quiet();
+    x.show();
+    gui::QtTray tray;
+    x.w->attachTray(tray);
+    emit tray.menu()->aboutToShow();
+    EXPECT_EQ(trayItem(tray, "todayItem")->text(), u"Ma: Genovéva és Benjámin"_s);
+    EXPECT_EQ(trayItem(tray, "tomorrowItem")->text(), u"Holnap: Titusz és Leona"_s);
+    EXPECT_TRUE(trayItem(tray, "windowItem")->isChecked());
+    EXPECT_TRUE(trayItem(tray, "watchingItem")->isChecked());
+    EXPECT_EQ(tray.menu()->defaultAction(), trayItem(tray, "windowItem"));
+    // A click hides the window (it only minimises where no tray is shown), a second one shows it.
+    emit tray.windowToggleRequested();
+    EXPECT_TRUE(!x.w->isVisible() || x.w->isMinimized());
+    emit tray.menu()->aboutToShow();
+    EXPECT_FALSE(trayItem(tray, "windowItem")->isChecked());
+    trayItem(tray, "windowItem")->trigger();
+    EXPECT_TRUE(x.w->isVisible() && !x.w->isMinimized());
+
+    trayItem(tray, "todayItem")->trigger();
+    EXPECT_EQ(x.get<QLineEdit>("nameField")->text(), u" Genovéva"_s);
+    trayItem(tray, "nameDaySearchItem")->trigger();
+    EXPECT_EQ(x.w->pages()->currentIndex(), MainWindow::TabActions);
+    trayItem(tray, "newEventItem")->trigger();
+    EXPECT_EQ(x.w->pages()->currentIndex(), MainWindow::TabNewEvent);
+    trayItem(tray, "watchingItem")->trigger();
+    EXPECT_FALSE(x.w->isActive());
+    emit tray.menu()->aboutToShow();
+    EXPECT_FALSE(trayItem(tray, "watchingItem")->isChecked());
+    x.dialogs.expectInput(u"Adja meg HH.NN formátumban a keresett napot:\n(pl.: 01.23 , 11.10):"_s,
+                          QString());
+    trayItem(tray, "dayNamesItem")->trigger();
+    EXPECT_EQ(x.exits, 0);
+    trayItem(tray, "exitItem")->trigger();
+    EXPECT_EQ(x.exits, 1);
+}
+
+TEST(GuiTray, KilepesGoesThroughTheShutdownNoticeWhenItIsSet) {
+    test::App x(Moment::at(2024, 3, 5, 9));
+    Settings s = defaultSettings();
+    s.warnings = false;
+    s.noticeAtStart = false;
+    s.noticeAtExit = true;
+    x.writeSettings(s);
+    x.store(EventKind::Birthday, {event(dayNumber(1980, 3, 6), 0, 0, "Kovács Béla")});
+    x.show();
+    gui::QtTray tray;
+    x.w->attachTray(tray);
+    trayItem(tray, "exitItem")->trigger();
+    AlertWindow* notice = x.w->alertWindow();
+    ASSERT_TRUE(notice->isVisible());
+    EXPECT_FALSE(test::child<QWidget>(notice, "exitButton")->isHidden());
+    EXPECT_EQ(x.exits, 0);
+    notice->exitFromNotice();
+    EXPECT_EQ(x.exits, 1);
+}

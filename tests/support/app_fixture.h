@@ -4,6 +4,7 @@
 #include "core/settings/settings_record.h"
 #include "gui/alert/alert_window.h"
 #include "gui/main_window.h"
+#include "gui/platform/qt_tray.h"
 #include "gui/startup.h"
 #include "gui/tabs/actions_tab.h"
 #include "gui/tabs/events_tab.h"

@@ -37,8 +37,8 @@ class RecordingTray : public gui::Tray {
     bool shown = false;
     void setHint(const QString& hint) override { hints << hint; }
     void setDay(int day) override { days.push_back(day); }
-    void showBalloon(const QString& title, const QString& text, int) override {
-        balloons << title + u'|' + text;
+    void showBalloon(const QString& title, const QString& text, int seconds) override {
+        balloons << title + u'|' + text + u'|' + QString::number(seconds);
     }
     bool isShown() const override { return shown; }
 };

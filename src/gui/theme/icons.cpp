@@ -51,6 +51,13 @@ QPixmap listIcon(int index, int size) {
     return drawIcon(index >= 1 && index <= 31 ? index : 0, size);
 }
 
+QIcon dayIcon(int day) {
+    QIcon icon;
+    for (int size : {16, 22, 24, 32, 44, 48, 64})
+        icon.addPixmap(listIcon(day, size));
+    return icon;
+}
+
 QIcon appIcon() {
     QIcon icon;
     for (int size : {16, 32, 48, 64})
