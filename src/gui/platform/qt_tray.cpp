@@ -4,6 +4,7 @@
 
 #include <QMenu>
 #include <QSystemTrayIcon>
+#include <QTimer>
 
 namespace zel::gui {
 
@@ -88,7 +89,10 @@ void QtTray::setDay(int day) {
 
 void QtTray::showBalloon(const QString& title, const QString& text, int seconds) {
     if (!isShown()) return;
-    icon_->showMessage(title.left(63), text.left(255), QSystemTrayIcon::Information, seconds * 1000);
+    // Once the event loop runs: a tray embeds a new icon only then, and a balloon needs its place.
+    QTimer::singleShot(500, this, [this, title, text, seconds] {
+        icon_->showMessage(title.left(63), text.left(255), QSystemTrayIcon::Information, seconds * 1000);
+    });
 }
 
 bool QtTray::isShown() const {
