@@ -254,6 +254,11 @@ TEST(GuiInstanceGuard, OneCopyPerBuildAnswersAndActivatesAndGarbageIsDropped) {
     EXPECT_EQ(activations, 1);
     EXPECT_TRUE(fromAnotherThread([&] { return second.ask(InstanceRequest::Query); }).has_value());
     EXPECT_EQ(activations, 1);
+    // The list by start time: the running copy first, then the one asking; alone, only itself.
+    const auto list = fromAnotherThread([&] { return second.instances(); });
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_TRUE(list[0].startTime == 45000.5 && list[1].startTime == 45001.0);
+    EXPECT_EQ(first.instances().size(), 1u);
 
     // Another build runs beside it.
     gui::InstanceGuard beside(other, folder, 45002.0);

@@ -72,14 +72,28 @@ void InstanceGuard::serve(QLocalSocket* client) {
             client->abort();
             return;
         }
-        const InstanceRecord record{static_cast<std::uint32_t>(QCoreApplication::applicationPid()),
-                                    mainWindowId ? mainWindowId() : 0, startTime_};
-        const auto answer = encodeRecord(record);
+        const auto answer = encodeRecord(ownRecord());
         client->write(reinterpret_cast<const char*>(answer.data()), static_cast<qint64>(answer.size()));
         client->flush();
         client->disconnectFromServer();
         if (*request == InstanceRequest::Activate) emit activationRequested();
     });
+}
+
+InstanceRecord InstanceGuard::ownRecord() const {
+    return {static_cast<std::uint32_t>(QCoreApplication::applicationPid()), mainWindowId ? mainWindowId() : 0,
+            startTime_};
+}
+
+std::vector<InstanceRecord> InstanceGuard::instances(int timeoutMs) const {
+    std::vector<InstanceRecord> list;
+    if (!server_)
+        if (const auto other = ask(InstanceRequest::Query, timeoutMs)) list.push_back(*other);
+    list.push_back(ownRecord());
+    std::stable_sort(list.begin(), list.end(), [](const InstanceRecord& a, const InstanceRecord& b) {
+        return a.startTime < b.startTime;
+    });
+    return list;
 }
 
 std::optional<InstanceRecord> InstanceGuard::ask(InstanceRequest request, int timeoutMs) const {

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class QLocalServer;
 class QLocalSocket;
@@ -32,6 +33,10 @@ class InstanceGuard : public QObject {
     // Blocks: call it from a process (or thread) that is not the running copy's.
     std::optional<InstanceRecord> ask(InstanceRequest request, int timeoutMs = 1000) const;
 
+    // The running copies of this build, this one included, by start time: the one that answers here
+    // (when this process is not it) and this process.
+    std::vector<InstanceRecord> instances(int timeoutMs = 1000) const;
+
     QString socketPath() const;
     // The main window's id for the record; 0 until it exists.
     std::function<std::uint32_t()> mainWindowId;
@@ -42,6 +47,7 @@ class InstanceGuard : public QObject {
 
   private:
     void serve(QLocalSocket* client);
+    InstanceRecord ownRecord() const;
 
     ExeIdentity identity_;
     QString folder_;
