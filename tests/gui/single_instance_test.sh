@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Two processes of one build on one folder: the second ends within a second with status 0 and
-# touches no file; a build with another identity runs beside it; a killed first copy leaves nothing
+# Two processes of one build, on one folder and from a copy in another: the second ends within a
+# second with status 0 and touches no file; a build with another identity runs beside it; a killed first copy leaves nothing
 # that stops the next start.
 set -euo pipefail
 exe="$1"
@@ -42,6 +42,13 @@ echo "second start ended with status $status after $elapsed ms"
 [ "$elapsed" -lt 1000 ] || fail "took $elapsed ms"
 [ "$(ls -A "$dir/b")" = "zelmoran" ] || fail "the second start wrote: $(ls -A "$dir/b")"
 [ "$(sums "$dir/a")" = "$before" ] || fail "the running copy's files changed"
+running "$first" || fail "the first copy ended"
+# The same from the running copy's own folder.
+start=$(date +%s%N)
+timeout 10 "$dir/a/zelmoran" || fail "a second start in the same folder failed"
+elapsed=$(( ($(date +%s%N) - start) / 1000000 ))
+[ "$elapsed" -lt 1000 ] || fail "the second start in the same folder took $elapsed ms"
+[ "$(sums "$dir/a")" = "$before" ] || fail "a second start in the same folder changed its files"
 running "$first" || fail "the first copy ended"
 
 "$dir/c/zelmoran" & pids+=($!); otherBuild=$!

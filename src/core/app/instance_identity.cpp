@@ -2,7 +2,7 @@
 
 #include <cstring>
 #include <fstream>
-#include <iterator>
+#include <string>
 #include <vector>
 
 namespace zel {
@@ -56,8 +56,12 @@ ExeIdentity identityOfFile(const std::filesystem::path& file) {
     if (!in) return {};
     std::error_code ec;
     const auto size = std::filesystem::file_size(file, ec);
-    const std::string bytes{std::istreambuf_iterator<char>(in), {}};
-    if (ec || bytes.size() != size) return {static_cast<std::uint32_t>(ec ? 0 : size), 0, 0};
+    if (ec) return {};
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    // One read: the program reads its own executable at every start.
+    if (!in.read(bytes.data(), static_cast<std::streamsize>(size)) ||
+        in.peek() != std::char_traits<char>::eof())
+        return {static_cast<std::uint32_t>(size), 0, 0};
     return identityOf(bytes);
 }
 
