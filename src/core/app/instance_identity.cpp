@@ -1,6 +1,7 @@
 #include "core/app/instance_identity.h"
 
-#include <cstring>
+#include "core/text/field.h"
+
 #include <fstream>
 #include <string>
 #include <vector>
@@ -21,18 +22,6 @@ const std::array<std::uint32_t, 256>& crcTable() {
         return t;
     }();
     return table;
-}
-
-void put32(std::uint8_t* at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        at[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-
-std::uint32_t get32(const std::uint8_t* at) {
-    std::uint32_t v = 0;
-    for (int i = 0; i < 4; ++i)
-        v |= static_cast<std::uint32_t>(at[i]) << (8 * i);
-    return v;
 }
 
 } // namespace
@@ -67,9 +56,9 @@ ExeIdentity identityOfFile(const std::filesystem::path& file) {
 
 std::array<std::uint8_t, kEnquirySize> encodeEnquiry(const ExeIdentity& identity, InstanceRequest request) {
     std::array<std::uint8_t, kEnquirySize> out{};
-    put32(out.data(), identity.size);
-    put32(out.data() + 4, identity.sum);
-    put32(out.data() + 8, identity.crc);
+    putU32(out.data(), identity.size);
+    putU32(out.data() + 4, identity.sum);
+    putU32(out.data() + 8, identity.crc);
     out[12] = static_cast<std::uint8_t>(request);
     return out;
 }
@@ -77,7 +66,7 @@ std::array<std::uint8_t, kEnquirySize> encodeEnquiry(const ExeIdentity& identity
 std::optional<InstanceRequest> decodeEnquiry(const std::uint8_t* bytes, std::size_t size,
                                              const ExeIdentity& own) {
     if (size != kEnquirySize) return std::nullopt;
-    const ExeIdentity asked{get32(bytes), get32(bytes + 4), get32(bytes + 8)};
+    const ExeIdentity asked{getU32(bytes), getU32(bytes + 4), getU32(bytes + 8)};
     if (!(asked == own)) return std::nullopt;
     const auto request = static_cast<InstanceRequest>(bytes[12]);
     if (request != InstanceRequest::Query && request != InstanceRequest::Activate) return std::nullopt;
@@ -86,21 +75,18 @@ std::optional<InstanceRequest> decodeEnquiry(const std::uint8_t* bytes, std::siz
 
 std::array<std::uint8_t, kRecordSize> encodeRecord(const InstanceRecord& record) {
     std::array<std::uint8_t, kRecordSize> out{};
-    put32(out.data(), record.process);
-    put32(out.data() + 4, record.mainWindow);
-    std::uint64_t time = 0;
-    std::memcpy(&time, &record.startTime, sizeof time);
-    put32(out.data() + 8, static_cast<std::uint32_t>(time));
-    put32(out.data() + 12, static_cast<std::uint32_t>(time >> 32));
+    putU32(out.data(), record.process);
+    putU32(out.data() + 4, record.mainWindow);
+    // Little-endian: the low half of the double first.
+    putDouble(out.data() + 8, record.startTime);
     return out;
 }
 
 InstanceRecord decodeRecord(const std::uint8_t* bytes) {
     InstanceRecord r;
-    r.process = get32(bytes);
-    r.mainWindow = get32(bytes + 4);
-    const std::uint64_t time = get32(bytes + 8) | static_cast<std::uint64_t>(get32(bytes + 12)) << 32;
-    std::memcpy(&r.startTime, &time, sizeof time);
+    r.process = getU32(bytes);
+    r.mainWindow = getU32(bytes + 4);
+    r.startTime = getDouble(bytes + 8);
     return r;
 }
 
