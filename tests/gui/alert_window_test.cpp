@@ -163,34 +163,6 @@ TEST(GuiAlertWindow, TheSoundFollowsTheChoiceAndAMissingFilesPreviewOffersAnothe
     EXPECT_EQ(a.host.take(), (QStringList{u"selectDefaultSound"_s, u"chooseSoundFile"_s}));
 }
 
-TEST(GuiAlertWindow, TheAlertAndTheNoticeTakeTheWholeWindowInTurn) {
-    Alert a;
-    // Where a widget ends inside the window.
-    const auto bottom = [&](const char* name) {
-        QWidget* w = a.get(name);
-        return w->mapTo(&a.w, QPoint(0, w->height())).y();
-    };
-    a.raiseQuietly();
-    QApplication::processEvents();
-    EXPECT_EQ(a.w.size(), QSize(382, 156));
-    EXPECT_TRUE(a.get("noticeLayer")->isHidden() && a.actions()->isVisible());
-    // The text takes the room down to the action list, which closes the window.
-    EXPECT_LE(a.actions()->mapTo(&a.w, QPoint(0, 0)).y() - bottom("displayFrame"), 4);
-    EXPECT_LE(a.w.height() - bottom("actionList"), 4);
-    a.w.hide();
-    a.w.prepareNotice({u"Minta Anna  Névnapja: 03.05."_s}, true, true, false);
-    a.w.show();
-    QApplication::processEvents();
-    EXPECT_EQ(a.w.size(), QSize(405, 153));
-    QWidget* layer = a.get("noticeLayer");
-    EXPECT_TRUE(!layer->isHidden() && layer->size() == a.w.size() && !a.actions()->isVisible());
-    for (const char* list : {"celebrantList", "celebrantContacts"})
-        EXPECT_LE(a.get("backButton")->mapTo(&a.w, QPoint(0, 0)).y() - bottom(list), 6) << list;
-    EXPECT_TRUE(a.get("exitButton")->isVisible() && !a.get("closeNoticeButton")->isVisible());
-    a.raiseQuietly();
-    EXPECT_TRUE(layer->isHidden() && a.actions()->isVisible() && a.w.size() == QSize(382, 156));
-}
-
 TEST(GuiAlertWindow, TheNoticeLooksUpTheSelectedCelebrantAndItsKeysAndButtonsLeave) {
     test::TempDir dir;
     const auto file = dir.path() / "partnerek.dat";

@@ -385,29 +385,6 @@ TEST(GuiNewEvent, AReminderTextStopsAtItsFieldAlsoWhenPasted) {
     EXPECT_EQ(x.text()->toPlainText(), u"első\n"_s + QString(249, u'x'));
 }
 
-TEST(GuiNewEvent, EachKindShowsOneDetailPanelAndItsWholeCaption) {
-    NewEvent x;
-    x.show(MainWindow::TabNewEvent);
-    const QString panels[] = {u"reminderGroup"_s, u"programGroup"_s, u"partnerGroup"_s};
-    const std::pair<EventKind, QString> shown[] = {{EventKind::Reminder, panels[0]},
-                                                   {EventKind::Program, panels[1]},
-                                                   {EventKind::NameDay, panels[2]},
-                                                   {EventKind::Birthday, panels[2]}};
-    auto* timing = x.get<QGroupBox>("timingGroup");
-    const int width = timing->width();
-    for (const auto& [kind, panel] : shown) {
-        x.t()->selectKind(kind);
-        QApplication::processEvents();
-        for (const QString& name : panels)
-            EXPECT_EQ(x.get(name.toLatin1().constData())->isVisible(), name == panel) << name.toStdString();
-        EXPECT_EQ(x.get("timeGroup")->isVisible(), hasTime(kind));
-        // The caption changes with the kind; the group neither cuts it nor changes its width.
-        EXPECT_GT(timing->width(), QFontMetrics(timing->font()).horizontalAdvance(timing->title()));
-        EXPECT_EQ(timing->width(), width);
-    }
-    EXPECT_FALSE(x.get("recurrenceChoice")->isVisible() || x.get("recurrenceChoice")->isEnabled());
-}
-
 TEST(GuiNewEvent, TheProgramButtonsAndKeys) {
     NewEvent x;
     x.show(MainWindow::TabNewEvent);
@@ -519,6 +496,10 @@ TEST(GuiNameDaySearch, TwentyNinthOfFebruaryInACommonYearIsNoDateAndTheTypedDayI
 
     const QString prompt = u"Adja meg HH.NN formátumban a keresett napot:\n(pl.: 01.23 , 11.10):"_s;
     const QString again = u"Szeretne megadni egy másik napot?"_s;
+    const QString leapDay =
+        u"02.29 nap névnapjai:\n\n1. Találat a naptári névnapgyűjteményben:\nSzökőnap \n\n"
+        u"2. A kibővített névnapgyűjtemény találatai: \n\n\n"_s +
+        again;
     x.dialogs.expectInput(prompt, u"1.23"_s);
     x.dialogs.expect(Kind::Information,
                      u"A megadott dátum nem megfelelő formátumú!\n\nPéldák a helyes használatra:\n"
@@ -530,40 +511,10 @@ TEST(GuiNameDaySearch, TwentyNinthOfFebruaryInACommonYearIsNoDateAndTheTypedDayI
     x.dialogs.expect(Kind::Information, u"A megadott nap nem érvényes naptári nap!\n\n"_s + again,
                      Dialogs::Yes);
     x.dialogs.expectInput(prompt, u"02.29"_s);
-    x.dialogs.expect(Kind::Information,
-                     u"02.29 nap névnapjai:\n\n1. Találat a naptári névnapgyűjteményben:\nSzökőnap \n\n"
-                     u"2. A kibővített névnapgyűjtemény találatai: \n\n\n"_s +
-                         again,
-                     Dialogs::No);
+    x.dialogs.expect(Kind::Information, leapDay, Dialogs::No);
     x.w->actionsTab()->showDayNames();
     // Cancelled, the prompt gives back the day remembered.
     x.dialogs.expectInput(prompt, std::nullopt);
-    x.dialogs.expect(Kind::Information,
-                     u"02.29 nap névnapjai:\n\n1. Találat a naptári névnapgyűjteményben:\nSzökőnap \n\n"
-                     u"2. A kibővített névnapgyűjtemény találatai: \n\n\n"_s +
-                         again,
-                     Dialogs::No);
+    x.dialogs.expect(Kind::Information, leapDay, Dialogs::No);
     x.w->actionsTab()->showDayNames();
-}
-
-TEST(GuiNameDaySearch, TheTrayDayItemsNameTheDayAndStartAPartnerOfItsFirstName) {
-    Search x(Moment::at(2025, 1, 3, 9));
-    EXPECT_EQ(x.w->dayMenuCaption(false), u"Ma: Genovéva és Benjámin"_s);
-    EXPECT_EQ(x.w->dayMenuCaption(true).left(8), u"Holnap: "_s);
-    x.w->newPartnerFromDayMenu(x.w->dayMenuCaption(false));
-    EXPECT_EQ(x.w->pages()->currentIndex(), MainWindow::TabPartners);
-    EXPECT_EQ(x.get<QLineEdit>("nameField")->text(), u" Genovéva"_s);
-    EXPECT_EQ(x.get<QLineEdit>("nameField")->cursorPosition(), 0);
-}
-
-TEST(GuiHelp, TheManualTellsWhereTheDataLivesAndTheLinksOpenTheMakersPageAndAMail) {
-    test::App x;
-    x.show(MainWindow::TabHelp);
-    EXPECT_TRUE(x.get<QTextBrowser>("helpText")->toPlainText().contains(u"partnerek.dat"_s));
-    x.click("homePageButton");
-    x.click("mailAuthorButton");
-    const PartnerRecord maker = makerCard();
-    EXPECT_EQ(x.shell.addresses,
-              (QStringList{QString::fromStdString(cp1250ToUtf8(maker.WebAddress)),
-                           u"mailto:"_s + QString::fromStdString(cp1250ToUtf8(maker.Email))}));
 }
