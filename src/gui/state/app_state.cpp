@@ -2,7 +2,9 @@
 
 #include "core/events/firing.h"
 #include "core/events/listing.h"
+#include "core/exchange/contacts.h"
 #include "core/partners/partner_file.h"
+#include "core/storage/record_file.h"
 #include "gui/qt_text.h"
 
 #include <QFile>
@@ -57,6 +59,25 @@ void AppState::reloadPartners() {
 void AppState::savePartner(const PartnerRecord& partner, std::optional<std::size_t> replacing) {
     zel::savePartner(paths_.partners(), partner, replacing);
     reloadPartners();
+}
+
+PartnerImport AppState::importPartners(const std::vector<PartnerRecord>& rows) {
+    PartnerImport result = zel::importPartners(paths_.partners(), rows);
+    if (!result.added.empty()) reloadPartners();
+    return result;
+}
+
+std::vector<PartnerRecord> AppState::allPartners() const {
+    return readAllPartners(paths_.partners());
+}
+
+void AppState::exportPartners(const std::filesystem::path& file, const std::vector<PartnerRecord>& rows,
+                              ExportFormat format, char separator) {
+    replaceFile(file, format == ExportFormat::VCard ? writeVCard(rows) : writeCsv(rows, separator));
+}
+
+DataCopy AppState::copyDataFiles(const std::filesystem::path& folder) const {
+    return zel::copyDataFiles(paths_, folder);
 }
 
 void AppState::deletePartner(std::size_t index) {

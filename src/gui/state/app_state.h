@@ -3,6 +3,7 @@
 #include "core/app/clock.h"
 #include "core/app/paths.h"
 #include "core/events/event_table.h"
+#include "core/exchange/partner_import.h"
 #include "core/namedays/namedays.h"
 #include "core/partners/partner_record.h"
 #include "core/settings/settings_record.h"
@@ -55,6 +56,17 @@ class AppState : public QObject {
     // The partner saved last, whom the new-event tab offers first.
     const std::string& lastSavedPartner() const { return lastSavedPartner_; }
     void setLastSavedPartner(std::string name) { lastSavedPartner_ = std::move(name); }
+
+    // --- Exchange
+    // Adds the rows the partner file lacks in one rewrite, then reloads the partners.
+    PartnerImport importPartners(const std::vector<PartnerRecord>& rows);
+    // Every partner in file order.
+    std::vector<PartnerRecord> allPartners() const;
+    enum class ExportFormat { Csv, VCard };
+    // Writes the rows to `file` whole or not at all; `separator` is the CSV's, Windows-1250.
+    void exportPartners(const std::filesystem::path& file, const std::vector<PartnerRecord>& rows,
+                        ExportFormat format, char separator);
+    DataCopy copyDataFiles(const std::filesystem::path& folder) const;
 
     // --- Settings: live as the user changes them, in the file only when saved.
     const Settings& settings() const { return settings_; }

@@ -1,0 +1,9 @@
+#include "core/exchange/contacts.h"
+
+namespace zel {
+
+ContactsRead readLdif(std::string_view) {
+    return {};
+}
+
+} // namespace zel
