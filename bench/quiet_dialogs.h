@@ -22,7 +22,10 @@ class QuietDialogs : public gui::Dialogs {
         return std::nullopt;
     }
     QString openFile(const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFile(const QString&, const QString&, const QString&, const QString&) override { return {}; }
+    QStringList openFiles(const QString&, const QString&, const QString&) override { return {}; }
+    QString saveFile(const QString&, const QString&, const QString&, const QString&, int*) override {
+        return {};
+    }
     std::optional<QColor> color(const QColor&) override { return std::nullopt; }
     QString folder(const QString&, const QString&) override { return {}; }
 };

@@ -41,8 +41,13 @@ class ScriptedDialogs : public gui::Dialogs {
     void expectInput(const QString& prompt, std::optional<QString> answer) {
         inputs_.push_back({prompt, answer});
     }
-    // The next file or folder dialog; an empty answer cancels.
-    void answerFile(const QString& answer) { files_.push_back(answer); }
+    // The next file or folder dialog; an empty answer cancels. A save dialog reports `chosenFilter`
+    // as the filter entry left selected.
+    void answerFile(const QString& answer, int chosenFilter = 0) {
+        files_.push_back({answer.isEmpty() ? QStringList() : QStringList{answer}, chosenFilter});
+    }
+    // The next dialog that chooses several files; an empty list cancels.
+    void answerFiles(const QStringList& answer) { files_.push_back({answer, 0}); }
     void answerColor(std::optional<QColor> answer) { colors_.push_back(answer); }
     // Boxes nothing was said for get their harmless answer instead of failing the test.
     void allowAny() { any_ = true; }
@@ -69,14 +74,19 @@ class ScriptedDialogs : public gui::Dialogs {
         return answer;
     }
     QString openFile(const QString& caption, const QString& folder, const QString& filter) override {
-        return file({caption, folder, filter});
+        return file({caption, folder, filter}).paths.value(0);
     }
-    QString saveFile(const QString& caption, const QString& folder, const QString& filter,
-                     const QString&) override {
-        return file({caption, folder, filter});
+    QStringList openFiles(const QString& caption, const QString& folder, const QString& filter) override {
+        return file({caption, folder, filter}).paths;
+    }
+    QString saveFile(const QString& caption, const QString& folder, const QString& filter, const QString&,
+                     int* chosenFilter) override {
+        const FileAnswer answer = file({caption, folder, filter});
+        if (chosenFilter) *chosenFilter = answer.filter;
+        return answer.paths.value(0);
     }
     QString folder(const QString& caption, const QString& start) override {
-        return file({caption, start, {}});
+        return file({caption, start, {}}).paths.value(0);
     }
     std::optional<QColor> color(const QColor&) override {
         if (colors_.empty()) ADD_FAILURE() << "unexpected colour dialog";
@@ -103,15 +113,19 @@ class ScriptedDialogs : public gui::Dialogs {
         const char* captions[] = {"Figyelem!", "Hiba!", "Információ", "Megerősítés"};
         return k == Kind::Plain || k == Kind::Stop ? "Zelmoran v1.6.1" : captions[static_cast<int>(k)];
     }
-    QString file(const FileCall& call) {
+    struct FileAnswer {
+        QStringList paths;
+        int filter = 0;
+    };
+    FileAnswer file(const FileCall& call) {
         fileCalls.push_back(call);
         if (files_.empty()) ADD_FAILURE() << "unexpected file dialog: " << call.filter.toStdString();
-        return files_.empty() ? QString() : take(files_);
+        return files_.empty() ? FileAnswer{} : take(files_);
     }
 
     std::deque<Expected> boxes_;
     std::deque<std::pair<QString, std::optional<QString>>> inputs_;
-    std::deque<QString> files_;
+    std::deque<FileAnswer> files_;
     std::deque<std::optional<QColor>> colors_;
     bool any_ = false;
 };

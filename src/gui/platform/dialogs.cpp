@@ -168,13 +168,25 @@ QString QtDialogs::openFile(const QString& caption, const QString& folder, const
     return dlg.selectedFiles().first();
 }
 
+QStringList QtDialogs::openFiles(const QString& caption, const QString& folder, const QString& filter) {
+    QFileDialog dlg(parent_, caption, folder);
+    dlg.setFileMode(QFileDialog::ExistingFiles);
+    useOwnDialog(dlg, filter);
+    if (dlg.exec() != QDialog::Accepted) return {};
+    return dlg.selectedFiles();
+}
+
 QString QtDialogs::saveFile(const QString& caption, const QString& folder, const QString& filter,
-                            const QString& defaultSuffix) {
+                            const QString& defaultSuffix, int* chosenFilter) {
     QFileDialog dlg(parent_, caption, folder);
     dlg.setAcceptMode(QFileDialog::AcceptSave);
     dlg.setDefaultSuffix(defaultSuffix);
     useOwnDialog(dlg, filter);
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return {};
+    if (chosenFilter) {
+        const qsizetype at = dlg.nameFilters().indexOf(dlg.selectedNameFilter());
+        *chosenFilter = at < 0 ? 0 : static_cast<int>(at);
+    }
     return dlg.selectedFiles().first();
 }
 

@@ -30,8 +30,11 @@ class Dialogs {
                                          const QString& initial) = 0;
     // `filter` is in the form "Leírás|*.ext|Leírás 2|*.a;*.b"; empty result when cancelled.
     virtual QString openFile(const QString& caption, const QString& folder, const QString& filter) = 0;
+    // Several files at once, in the order the dialog gives them; empty when cancelled.
+    virtual QStringList openFiles(const QString& caption, const QString& folder, const QString& filter) = 0;
+    // `chosenFilter`, when given, receives the index of the filter entry the user left selected.
     virtual QString saveFile(const QString& caption, const QString& folder, const QString& filter,
-                             const QString& defaultSuffix) = 0;
+                             const QString& defaultSuffix, int* chosenFilter = nullptr) = 0;
     virtual std::optional<QColor> color(const QColor& initial) = 0;
     virtual QString folder(const QString& caption, const QString& start) = 0;
 
@@ -60,8 +63,9 @@ class QtDialogs : public Dialogs {
     std::optional<QString> input(const QString& caption, const QString& prompt,
                                  const QString& initial) override;
     QString openFile(const QString& caption, const QString& folder, const QString& filter) override;
+    QStringList openFiles(const QString& caption, const QString& folder, const QString& filter) override;
     QString saveFile(const QString& caption, const QString& folder, const QString& filter,
-                     const QString& defaultSuffix) override;
+                     const QString& defaultSuffix, int* chosenFilter = nullptr) override;
     std::optional<QColor> color(const QColor& initial) override;
     QString folder(const QString& caption, const QString& start) override;
 
