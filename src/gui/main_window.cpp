@@ -159,7 +159,7 @@ void MainWindow::buildWindow() {
         pages_->setCurrentIndex(TabSettings);
         guarded(services_.dialogs, [this] { settingsTab_->editWebAddresses(); });
     });
-    actionsTab_ = new ActionsTab(*state_, services_.dialogs);
+    actionsTab_ = new ActionsTab(*state_, services_.dialogs, services_.shell);
     connect(actionsTab_, &ActionsTab::newPartnerRequested, this, &MainWindow::startNewPartner);
     connect(actionsTab_, &ActionsTab::nameDayEventRequested, this, [this](const QString& date) {
         pages_->setCurrentIndex(TabNewEvent);
@@ -192,6 +192,7 @@ void MainWindow::buildWindow() {
     connect(pages_, &QTabWidget::currentChanged, this, [this](int index) {
         if (index == TabNewEvent) guarded(services_.dialogs, [this] { newEventTab_->onShown(); });
         if (index == TabEvents) guarded(services_.dialogs, [this] { eventsTab_->onShown(); });
+        if (index == TabActions) guarded(services_.dialogs, [this] { actionsTab_->onShown(); });
     });
     ui_->helpText->setHtml(helpText());
     connect(ui_->homePageButton, &QPushButton::clicked, this,
