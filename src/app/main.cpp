@@ -1,3 +1,4 @@
+#include "app/command_line.h"
 #include "gui/app_setup.h"
 #include "gui/main_window.h"
 #include "gui/platform/dialogs.h"
@@ -14,6 +15,11 @@
 #include <QStandardPaths>
 
 int main(int argc, char* argv[]) {
+    // Import and export from the command line need no display.
+    if (zel::app::wantsCommandLine(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        return zel::app::runCommandLine(QCoreApplication::arguments());
+    }
     QApplication app(argc, argv);
     zel::gui::setUpApplication(app);
 

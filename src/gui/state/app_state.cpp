@@ -1,5 +1,6 @@
 #include "gui/state/app_state.h"
 
+#include "core/errors.h"
 #include "core/events/firing.h"
 #include "core/events/listing.h"
 #include "core/exchange/contacts.h"

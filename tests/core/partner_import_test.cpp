@@ -1,0 +1,128 @@
+#include "core/exchange/partner_import.h"
+#include "core/partners/partner_file.h"
+#include "support/test_util.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+using namespace zel;
+using zel::test::cp;
+using zel::test::partner;
+using zel::test::partnerBytes;
+using zel::test::readFile;
+using zel::test::TempDir;
+using zel::test::writeFile;
+
+namespace {
+
+std::vector<std::string> namesIn(const std::filesystem::path& file) {
+    std::vector<std::string> names;
+    for (const PartnerRecord& p : readAllPartners(file))
+        names.push_back(cp1250ToUtf8(p.Name));
+    return names;
+}
+
+} // namespace
+
+TEST(CoreImport, NewNamesLandInOrderOnceEachWithTheirFieldsCut) {
+    TempDir dir;
+    const auto file = dir.path() / "partnerek.dat";
+    writeFile(file, partnerBytes({partner("Bakó Ede"), partner("Kis Imre"), partner("Zelmoran")}));
+    PartnerRecord longOne = partner(std::string(50, 'M'));
+    longOne.Note = std::string(300, 'n');
+    longOne.Email = std::string(40, 'e');
+    const std::vector<PartnerRecord> rows = {
+        partner("Ábel Anna", "abel@pelda.hu"), // Á sorts after every Latin letter by its code
+        partner("KIS IMRE"),                   // a partner already, in capitals
+        partner("Fekete Ödön"),
+        partner(""),            // no name
+        partner("Fekete ÖDÖN"), // a row before it took the name
+        partner("Idő: 9:05"),   // a colon would break the notice's lookup
+        longOne,
+        partner("Ármin"),
+    };
+    const struct stat before = [&] {
+        struct stat st {};
+        ::stat(file.c_str(), &st);
+        return st;
+    }();
+
+    const PartnerImport done = importPartners(file, rows);
+
+    EXPECT_EQ(done.takenRows, (std::vector<std::size_t>{0, 2, 6, 7}));
+    ASSERT_EQ(done.added.size(), 4u);
+    EXPECT_EQ(done.added[0], cp("Ábel Anna"));
+    EXPECT_EQ(done.added[2], std::string(41, 'M'));
+    EXPECT_EQ(done.alreadyPartners, 2u);
+    EXPECT_EQ(done.nameless, 2u);
+    EXPECT_EQ(namesIn(file),
+              (std::vector<std::string>{"Bakó Ede", "Fekete Ödön", "Kis Imre", std::string(41, 'M'),
+                                        "Zelmoran", "Ábel Anna", "Ármin"}));
+    const PartnerRecord stored = readAllPartners(file)[3];
+    EXPECT_EQ(stored.Note, std::string(255, 'n'));
+    EXPECT_EQ(stored.Email, std::string(33, 'e'));
+    EXPECT_EQ(readAllPartners(file)[5].Email, "abel@pelda.hu");
+    // One rewrite: the file was replaced, not written into.
+    struct stat after {};
+    ::stat(file.c_str(), &after);
+    EXPECT_NE(after.st_ino, before.st_ino);
+
+    // Nothing new: the file is not touched at all.
+    const std::string bytes = readFile(file);
+    const PartnerImport again = importPartners(file, rows);
+    EXPECT_TRUE(again.added.empty());
+    EXPECT_EQ(again.alreadyPartners, 6u);
+    struct stat same {};
+    ::stat(file.c_str(), &same);
+    EXPECT_EQ(same.st_ino, after.st_ino);
+    EXPECT_EQ(readFile(file), bytes);
+}
+
+TEST(CoreImport, AFileOutOfOrderGetsWhatOneSaveAfterAnotherWouldGive) {
+    // Files that older versions appended to are not sorted; every newcomer still goes before the
+    // first record that sorts after it, exactly as saving them by hand one by one.
+    TempDir dir;
+    const std::vector<PartnerRecord> old = {partner("Nagy Éva"), partner("Zoltán"), partner("Ács Béla"),
+                                            partner("Kis Imre"), partner("Bakó Ede")};
+    const std::vector<PartnerRecord> rows = {partner("Papp Pál"), partner("Antal"), partner("Zsolt"),
+                                             partner("Lengyel"), partner("Éder")};
+    writeFile(dir.path() / "merged.dat", partnerBytes(old));
+    writeFile(dir.path() / "by-hand.dat", partnerBytes(old));
+    importPartners(dir.path() / "merged.dat", rows);
+    for (const PartnerRecord& p : rows)
+        savePartner(dir.path() / "by-hand.dat", p, std::nullopt);
+    EXPECT_EQ(readFile(dir.path() / "merged.dat"), readFile(dir.path() / "by-hand.dat"));
+
+    // A missing file is created.
+    importPartners(dir.path() / "new.dat", {partner("Kis Imre")});
+    EXPECT_EQ(namesIn(dir.path() / "new.dat"), std::vector<std::string>{"Kis Imre"});
+}
+
+TEST(CoreImport, TheDataCopyReplacesTargetsAndListsWhatFailed) {
+    TempDir dir;
+    const AppPaths paths{dir.path() / "prog"};
+    std::filesystem::create_directories(paths.dataDir());
+    writeFile(paths.partners(), partnerBytes({partner("Kis Imre")}));
+    writeFile(paths.events(EventKind::Reminder), "reminders");
+    writeFile(paths.events(EventKind::NameDay), "namedays");
+    writeFile(paths.events(EventKind::Birthday), "");
+    const auto target = dir.path() / "backup";
+    std::filesystem::create_directories(target);
+    writeFile(target / "partnerek.dat", "old");
+
+    const DataCopy copy = copyDataFiles(paths, target);
+    EXPECT_EQ(copy.copied,
+              (std::vector<std::filesystem::path>{target / "partnerek.dat", target / "emlekeztetok.dat",
+                                                  target / "nevnapok.dat", target / "szuletesnapok.dat"}));
+    EXPECT_EQ(copy.failed, std::vector<std::filesystem::path>{target / "programok.dat"});
+    EXPECT_EQ(readFile(target / "partnerek.dat"), readFile(paths.partners()));
+    EXPECT_EQ(readFile(target / "nevnapok.dat"), "namedays");
+    EXPECT_TRUE(std::filesystem::exists(target / "szuletesnapok.dat"));
+
+    // Onto itself: nothing is emptied.
+    const DataCopy self = copyDataFiles(paths, paths.dataDir());
+    EXPECT_EQ(self.copied.size(), 4u);
+    EXPECT_EQ(readFile(paths.events(EventKind::Reminder)), "reminders");
+    // Into a folder that is not there, everything fails.
+    EXPECT_EQ(copyDataFiles(paths, dir.path() / "missing").failed.size(), 5u);
+}
