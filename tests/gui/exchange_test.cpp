@@ -1,0 +1,313 @@
+#include "core/exchange/partner_import.h"
+#include "gui/qt_text.h"
+#include "gui/widgets/contact_table_model.h"
+#include "support/app_fixture.h"
+
+using namespace zel;
+using namespace zel::gui;
+using namespace Qt::StringLiterals;
+using zel::test::q;
+using zel::test::readFile;
+using Kind = Dialogs::Kind;
+namespace fs = std::filesystem;
+
+namespace {
+
+const QString kSeparatorPrompt =
+    u"Adja meg, hogy melyik karakter választja el az egyes adatokat egymástól."_s;
+const QString kImportFailed = u"Az importálás nem sikerült! (Valószínűleg nem szabványos a forrás fájl)\n"
+                              u"Próbáljon más fájlformátumot, illetve exportálja ki még egyszer\n"
+                              u"a levelező programjából a címjegyzéket,majd próbálja újra!"_s;
+const QString kLeftInList =
+    u"A listában maradt nevekkel már szerepelnek felvett partnerek, így mégegyszer nem "
+    u"kerültek rögzítésre!"_s;
+const QString kNameless = u"A név nélküli sorok nem kerültek rögzítésre, a listában maradtak."_s;
+
+struct Exchange : test::App {
+    explicit Exchange(const std::vector<PartnerRecord>& partners = {}) {
+        quiet();
+        if (!partners.empty()) storePartners(partners);
+        show(MainWindow::TabActions);
+    }
+    ContactTableModel& importList() const { return w->actionsTab()->importList(); }
+    QTableView* exportView() const { return get<QTableView>("exportView"); }
+    fs::path file(const char* name, const std::string& bytes) const {
+        test::writeFile(dir.path() / name, bytes);
+        return dir.path() / name;
+    }
+    bool shown(const char* name) const { return get(name)->isVisible(); }
+    // A row as the grid shows it.
+    static QStringList cells(const QAbstractItemModel& m, int row) {
+        QStringList out;
+        for (int c = 0; c < m.columnCount(); ++c)
+            out << m.index(row, c).data().toString();
+        return out;
+    }
+    static QStringList names(const QAbstractItemModel& m) {
+        QStringList out;
+        for (int r = 0; r < m.rowCount(); ++r)
+            out << m.index(r, 0).data().toString();
+        return out;
+    }
+    QStringList partnerFileNames() const {
+        QStringList out;
+        for (const PartnerRecord& p : readAllPartners(data("partnerek.dat")))
+            out << fromCp(p.Name);
+        return out;
+    }
+    void runExportTask(int task) const { emit get<QComboBox>("exportTaskBox")->activated(task); }
+};
+
+PartnerRecord contact(std::string_view name, std::string_view email = {}, std::string_view address = {},
+                      std::string_view note = {}) {
+    PartnerRecord p;
+    p.Name = test::cp(name);
+    p.Email = test::cp(email);
+    p.Address = test::cp(address);
+    p.Note = test::cp(note);
+    return p;
+}
+
+} // namespace
+
+TEST(GuiExchange, ImportReadsTheChosenFilesInOrderUntilASeparatorIsRefusedAndTorlesEmptiesTheList) {
+    Exchange x;
+    const QSize windowSize = x.w->size();
+    EXPECT_TRUE(x.shown("nameDaySearchGroup") && !x.shown("importGroup") && !x.shown("exportGroup"));
+    x.click("importButton");
+    EXPECT_TRUE(!x.shown("nameDaySearchGroup") && x.shown("importGroup") && !x.shown("exportGroup"));
+    EXPECT_TRUE(!x.shown("removeRowButton") && !x.shown("takeListButton"));
+
+    const fs::path vcf =
+        x.file("telefon.vcf", "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Tóth Tímea\r\n"
+                              "EMAIL;TYPE=INTERNET:timea@pelda.hu\r\nTEL;TYPE=CELL:+36 30 111 2222\r\n"
+                              "NOTE:első sor\\nmásodik sor\r\nEND:VCARD\r\n"
+                              "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Csonka Card\r\n");
+    const fs::path txt = x.file("jegyzet.txt", "Valaki;valaki@pelda.hu\r\n");
+    const fs::path csv = x.file("tabla.csv", "Név;E-mail cím;Telefon;Mobilszám;Honlap\r\n"
+                                             "Kiss Éva;eva@pelda.hu;+36 1 234 5678;;\r\n");
+    const fs::path ldif = x.file("thunderbird.ldif", "dn: cn=Nagy Ödön,mail=odon@pelda.hu\n"
+                                                     "cn: Nagy Ödön\nmail: odon@pelda.hu\n\n");
+    const QString csvPrompt = kSeparatorPrompt + u"\n\nSegítségül az importálandó fájl első adatsora:\n"_s +
+                              u"Kiss Éva;eva@pelda.hu;+36 1 234 5678;;"_s;
+    x.dialogs.answerFiles({q(vcf), q(txt), q(csv), q(ldif)});
+    x.dialogs.expect(Kind::Information,
+                     u"Az állomány 1 bejegyzését nem sikerült hiánytalanul beolvasni, ezek kimaradtak:\n"_s +
+                         q(vcf));
+    x.dialogs.expect(Kind::Error, kImportFailed);
+    x.dialogs.expectInput(csvPrompt, u";x"_s); // the first character counts
+    x.click("addFilesButton");
+    ASSERT_EQ(x.dialogs.fileCalls.size(), 1u);
+    EXPECT_EQ(x.dialogs.fileCalls[0].caption,
+              u"Adatok betöltése a levelezőprogramok exportált címjegyzékéből"_s);
+    EXPECT_EQ(x.dialogs.fileCalls[0].folder, q(x.dir.path()));
+    EXPECT_EQ(x.dialogs.fileCalls[0].filter,
+              u"Pontosvesszővel tagolt szöveg (.csv)|*.csv|Netscape címjegyzék (.ldif)|*.ldif|"
+              u"OutLook Express 5  VCard fájl (.vcf)|*.vcf"_s);
+
+    const QAbstractItemModel& view = *x.get<QTableView>("importView")->model();
+    ASSERT_EQ(view.rowCount(), 3);
+    EXPECT_EQ(Exchange::cells(view, 0), (QStringList{u"Tóth Tímea"_s,
+                                                     u"timea@pelda.hu"_s,
+                                                     {},
+                                                     u"+36 30 111 2222"_s,
+                                                     {},
+                                                     {},
+                                                     u"első sor második sor"_s}));
+    EXPECT_EQ(view.index(0, ContactTableModel::NoteColumn).data(Qt::EditRole), u"első sor\nmásodik sor"_s);
+    EXPECT_EQ(x.importList().rows()[0].Note, test::cp("első sor\r\nmásodik sor"));
+    EXPECT_EQ(Exchange::cells(view, 1),
+              (QStringList{u"Kiss Éva"_s, u"eva@pelda.hu"_s, u"+36 1 234 5678"_s, {}, {}, {}, {}}));
+    EXPECT_EQ(Exchange::cells(view, 2),
+              (QStringList{u"Nagy Ödön"_s, u"odon@pelda.hu"_s, {}, {}, {}, {}, {}}));
+    EXPECT_EQ(view.headerData(6, Qt::Horizontal), u"Megjegyzés"_s);
+    EXPECT_TRUE(x.shown("removeRowButton") && x.shown("takeListButton"));
+
+    // A refused separator ends the reading: the vCard after it is not read.
+    x.dialogs.answerFiles({q(csv), q(vcf)});
+    x.dialogs.expectInput(csvPrompt, std::nullopt);
+    x.click("addFilesButton");
+    EXPECT_EQ(view.rowCount(), 3);
+
+    auto* grid = x.get<QTableView>("importView");
+    grid->setCurrentIndex(view.index(1, 2));
+    x.click("removeRowButton");
+    EXPECT_EQ(Exchange::names(view), (QStringList{u"Tóth Tímea"_s, u"Nagy Ödön"_s}));
+    for (int left = 2; left > 0; --left) {
+        EXPECT_TRUE(x.shown("removeRowButton") && x.shown("takeListButton"));
+        grid->setCurrentIndex(view.index(left - 1, 0));
+        x.click("removeRowButton");
+    }
+    EXPECT_EQ(view.rowCount(), 0);
+    EXPECT_TRUE(!x.shown("removeRowButton") && !x.shown("takeListButton"));
+    EXPECT_EQ(x.w->size(), windowSize);
+}
+
+TEST(GuiExchange, TakingTheListAddsNewNamesAtTheirPlacesAndLeavesPartnersAndNamelessRowsInTheList) {
+    Exchange x({test::partner("Bodnár Béla")});
+    x.click("importButton");
+    x.importList().setRows({contact("Kovács Kata", "kata@pelda.hu"), contact("bodnár béla"), contact(""),
+                            contact("Antal Anna"), contact("Kovács Kata")});
+    x.dialogs.expect(Kind::Information,
+                     u"A következő Partnerek kerültek felvételre:\nKovács Kata\nAntal Anna\n\n\n"_s +
+                         kLeftInList + u"\n\n"_s + kNameless);
+    x.click("takeListButton");
+    EXPECT_EQ(x.partnerFileNames(), (QStringList{u"Antal Anna"_s, u"Bodnár Béla"_s, u"Kovács Kata"_s}));
+    EXPECT_EQ(readAllPartners(x.data("partnerek.dat"))[2].Email, "kata@pelda.hu");
+    EXPECT_EQ(x.w->partnerNames().size(), 3u);
+    EXPECT_EQ(Exchange::names(x.importList()), (QStringList{u"bodnár béla"_s, {}, u"Kovács Kata"_s}));
+    EXPECT_TRUE(x.shown("removeRowButton") && x.shown("takeListButton"));
+
+    const std::string before = readFile(x.data("partnerek.dat"));
+    x.dialogs.expect(Kind::Information,
+                     u"Az importálás sikerült, de nem került felvételre új személy.\n\n"_s + kLeftInList +
+                         u"\n\n"_s + kNameless);
+    x.click("takeListButton");
+    EXPECT_EQ(readFile(x.data("partnerek.dat")), before);
+
+    // A long report names thirty and counts the rest.
+    std::vector<PartnerRecord> many;
+    QString listed;
+    for (int i = 1; i <= 32; ++i) {
+        const std::string name = "Új Partner " + std::to_string(100 + i);
+        many.push_back(contact(name));
+        if (i <= 30) listed += QString::fromStdString(name) + u'\n';
+    }
+    x.importList().setRows(many);
+    x.dialogs.expect(Kind::Information, u"A következő Partnerek kerültek felvételre:\n"_s + listed +
+                                            u"… és további 2 partner\n"_s);
+    x.click("takeListButton");
+    EXPECT_EQ(x.partnerFileNames().size(), 35);
+    EXPECT_TRUE(x.importList().isEmpty() && !x.shown("takeListButton"));
+}
+
+TEST(GuiExchange, ExportWritesThePreviewAsEditedAndSortedUnderTheNameRulesAndNeverOverAKeptFile) {
+    Exchange x({contact("Bodnár Béla", "bela@pelda.hu"),
+                contact("antal Anna", "anna@pelda.hu", "Budapest; Fő utca 1", "egy\r\nkettő"),
+                contact("Ádám Ákos")});
+    x.click("exportButton");
+    EXPECT_TRUE(!x.shown("nameDaySearchGroup") && !x.shown("importGroup") && x.shown("exportGroup"));
+    QAbstractItemModel& preview = *x.exportView()->model();
+    EXPECT_EQ(Exchange::names(preview), (QStringList{u"Bodnár Béla"_s, u"antal Anna"_s, u"Ádám Ákos"_s}));
+    EXPECT_EQ(x.get<QComboBox>("exportTaskBox")->currentText(), u"Válasszon feladatot:"_s);
+    // A double-clicked cell's edit, then a click on the name header: Hungarian order, case aside.
+    preview.setData(preview.index(0, ContactTableModel::EmailColumn), u"uj@pelda.hu"_s, Qt::EditRole);
+    QHeaderView* header = x.exportView()->horizontalHeader();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(0) + 5, 5));
+    EXPECT_EQ(Exchange::names(preview), (QStringList{u"Ádám Ákos"_s, u"antal Anna"_s, u"Bodnár Béla"_s}));
+
+    // Cancelled, the separator question gives ";"; a name without a dot, in a folder with one, gets ".csv".
+    fs::create_directories(x.dir.path() / "ki.mappa");
+    const fs::path csv = x.dir.path() / "ki.mappa" / "lista.csv";
+    x.dialogs.expectInput(kSeparatorPrompt, std::nullopt);
+    x.dialogs.answerFile(q(x.dir.path() / "ki.mappa" / "lista"));
+    x.dialogs.expect(
+        Kind::Information,
+        u"Az exportálás sikeres volt.\nMeg kívánja tekinteni az elkészült állományt a Jegyzettömbben?"_s,
+        Dialogs::Yes, Dialogs::Yes | Dialogs::No);
+    x.runExportTask(1);
+    EXPECT_EQ(x.dialogs.fileCalls.back().caption, u"Partneradatok exportálása csv állományba"_s);
+    EXPECT_EQ(x.dialogs.fileCalls.back().folder, q(x.dir.path()));
+    EXPECT_EQ(x.dialogs.fileCalls.back().filter,
+              u"\";\" karakterrel tagolt szövegfájl (*.csv)|*.csv|vCard 3.0 névjegyfájl (*.vcf)|*.vcf|"
+              u"Minden állomány (*.*)|*.*"_s);
+    const std::string written = "\xEF\xBB\xBF"
+                                "Név;E-mail;Telefon;Mobil;Honlap;Cím;Megjegyzés\r\n"
+                                "Ádám Ákos;;;;;;\r\n"
+                                "antal Anna;anna@pelda.hu;;;;\"Budapest; Fő utca 1\";\"egy\r\nkettő\"\r\n"
+                                "Bodnár Béla;uj@pelda.hu;;;;;\r\n";
+    EXPECT_EQ(readFile(csv), written);
+    EXPECT_EQ(x.shell.calls, (std::vector<test::RecordingShell::Call>{{q(csv), {}}}));
+    EXPECT_EQ(x.get<QComboBox>("exportTaskBox")->currentIndex(), 0);
+
+    // The vCard entry names a bare file ".vcf" and writes cards.
+    x.dialogs.expectInput(kSeparatorPrompt, u"|"_s);
+    x.dialogs.answerFile(q(x.dir.path() / "nevjegyek"), 1);
+    x.dialogs.expect(
+        Kind::Information,
+        u"Az exportálás sikeres volt.\nMeg kívánja tekinteni az elkészült állományt a Jegyzettömbben?"_s,
+        Dialogs::No);
+    x.runExportTask(1);
+    const std::string card = "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ádám Ákos\r\n";
+    EXPECT_EQ(readFile(x.dir.path() / "nevjegyek.vcf").substr(0, card.size()), card);
+
+    // Yes to the overwrite question keeps the old file; an empty separator ends before the dialog.
+    x.dialogs.expectInput(kSeparatorPrompt, u";"_s);
+    x.dialogs.answerFile(q(csv));
+    x.dialogs.expect(Kind::Warning,
+                     u"A választott állomány már létezik!\nHa ezen a néven exportál, akkor a régi állomány "
+                     u"tartalma elvész!\n\nVálaszt egy másik nevet?"_s,
+                     Dialogs::Yes, Dialogs::Yes | Dialogs::No);
+    x.runExportTask(1);
+    x.dialogs.expectInput(kSeparatorPrompt, QString());
+    x.runExportTask(1);
+    EXPECT_EQ(readFile(csv), written);
+    // A file that cannot be made.
+    const fs::path nowhere = x.dir.path() / "nincs" / "lista.csv";
+    x.dialogs.expectInput(kSeparatorPrompt, u";"_s);
+    x.dialogs.answerFile(q(nowhere));
+    x.dialogs.expect(Kind::Error, u"Nem sikerült az exportálás a következő állományba:\n"_s + q(nowhere));
+    x.runExportTask(1);
+    EXPECT_EQ(x.shell.calls.size(), 1u);
+
+    // Coming back to the tab reads the partner file again: the edit and the order are gone.
+    x.w->pages()->setCurrentIndex(MainWindow::TabEvents);
+    x.w->pages()->setCurrentIndex(MainWindow::TabActions);
+    EXPECT_EQ(Exchange::names(preview), (QStringList{u"Bodnár Béla"_s, u"antal Anna"_s, u"Ádám Ákos"_s}));
+    EXPECT_EQ(preview.index(0, 1).data(), u"bela@pelda.hu"_s);
+}
+
+TEST(GuiExchange, TheCopyReportsAllSomeOrNoneCopiedAndOffersTheFolder) {
+    Exchange x;
+    x.click("exportButton");
+    const fs::path target = x.dir.path() / "masolat";
+    fs::create_directories(target);
+    const char* const files[] = {"partnerek.dat", "emlekeztetok.dat", "programok.dat", "nevnapok.dat",
+                                 "szuletesnapok.dat"};
+    auto listed = [&](std::initializer_list<int> which) {
+        QString out;
+        for (int i : which)
+            out += q(target / files[i]) + u'\n';
+        return out;
+    };
+    const QString takeThem = u"Ezeket a másik Zelmoran-példány helyén lévő Data könyvtárba kell felmásolni "
+                             u"ahhoz, hogy annak adatbázisa frissüljön."_s;
+    const QString showIt = u"\n\nSzeretné megjeleníteni az imén elkészített másolatok könyvtárát?"_s;
+
+    x.dialogs.answerFile(q(target));
+    x.dialogs.expect(Kind::Information,
+                     u"Valamennyi adatállományt sikerült átmásolni, ezek a következők:\n"_s +
+                         listed({0, 1, 2, 3, 4}) + u"\n\n"_s + takeThem + showIt,
+                     Dialogs::Yes, Dialogs::Yes | Dialogs::No);
+    x.runExportTask(2);
+    EXPECT_EQ(x.dialogs.fileCalls.back().caption,
+              u"Válasszon egy helyet, ahová az adatállományok másolatát el szeretné helyezni:"_s);
+    EXPECT_EQ(x.dialogs.fileCalls.back().folder, q(x.dir.path()));
+    EXPECT_EQ(x.shell.calls, (std::vector<test::RecordingShell::Call>{{q(target), {}}}));
+    for (const char* f : files)
+        EXPECT_EQ(readFile(target / f), readFile(x.data(f))) << f;
+
+    fs::remove(x.data("programok.dat"));
+    x.dialogs.answerFile(q(target));
+    x.dialogs.expect(Kind::Information,
+                     u"A következő adatállományokat sikerült átmásolni:\n"_s + listed({0, 1, 3, 4}) +
+                         u"\n\n"_s + takeThem +
+                         u"\n\nA következő állományok másolása azonban sikertelen volt:\n"_s + listed({2}) +
+                         showIt,
+                     Dialogs::No);
+    x.runExportTask(2);
+
+    const fs::path nowhere = x.dir.path() / "nincs";
+    x.dialogs.answerFile(q(nowhere));
+    QString failed;
+    for (const char* f : files)
+        failed += q(nowhere / f) + u'\n';
+    x.dialogs.expect(Kind::Information,
+                     u"Egyik adatállományt sem sikerült átmásolni! Ezek a következők:\n"_s + failed,
+                     Dialogs::Ok, Dialogs::Ok);
+    x.runExportTask(2);
+    x.dialogs.answerFile(QString()); // cancelled: nothing more
+    x.runExportTask(2);
+    EXPECT_EQ(x.shell.calls.size(), 1u);
+}
