@@ -7,6 +7,7 @@
 #include "core/app/paths.h"
 #include "gui/app_setup.h"
 #include "gui/qt_text.h"
+#include "gui/widgets/contact_table_model.h"
 #include "support/app_fixture.h"
 
 #include <QApplication>
@@ -64,6 +65,24 @@ struct Shooter {
         settle();
     }
 
+    // A spreadsheet's contacts through "Hozzáadás", as a user reads them in.
+    void readSampleContacts() {
+        const std::filesystem::path csv = start.dir.path() / "partnerek.csv";
+        const char* first = "Kertész Klára;klara@example.hu;+36 1 222 3333;+36 70 444 5555;www.example.hu;"
+                            "Szeged, Fő tér 2;Kedden hívható";
+        writeFile(csv, std::string("Név;E-mail;Telefon;Mobil;Honlap;Cím;Megjegyzés\r\n") + first +
+                           "\r\nŐsz Örs;ors@example.hu;;+36 20 987 6543;;;\r\n"
+                           "Zágoni Zsófia;zsofi@example.hu;+36 52 111 222;;;Debrecen, Piac utca 9;"
+                           "\"Két sor:\r\nmásodik\"\r\n");
+        start.dialogs.answerFiles({q(csv)});
+        start.dialogs.expectInput(
+            QStringLiteral("Adja meg, hogy melyik karakter választja el az egyes adatokat egymástól.") +
+                gui::kNl + gui::kNl + QStringLiteral("Segítségül az importálandó fájl első adatsora:") +
+                gui::kNl + QString::fromUtf8(first),
+            QStringLiteral(";"));
+        w->actionsTab()->addFiles();
+    }
+
     void shoot(const QString& name) { save(w.get(), dir + QLatin1Char('/') + name + QStringLiteral(".png")); }
 };
 
@@ -116,6 +135,13 @@ int main(int argc, char* argv[]) {
         x.w->partnersTab()->startNewPartner(QStringLiteral(" Új Ödön"));
         x.shoot(name + QStringLiteral("-partner-editor"));
         x.w->partnersTab()->showEmpty();
+        x.w->pages()->setCurrentIndex(gui::MainWindow::TabActions);
+        x.w->actionsTab()->showImport();
+        if (x.w->actionsTab()->importList().isEmpty()) x.readSampleContacts();
+        x.shoot(name + QStringLiteral("-import"));
+        x.w->actionsTab()->showExport();
+        x.shoot(name + QStringLiteral("-export"));
+        x.w->actionsTab()->showNameDaySearch();
 
         gui::AlertWindow* alert = x.w->alertWindow();
         alert->showAlert(QStringLiteral("Zelmoran - Emlékeztető (2026.12.06. 10:30)"),
