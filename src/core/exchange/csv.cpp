@@ -111,6 +111,7 @@ enum class Role {
     Given,
     Middle,
     Family,
+    Company, // the name of a contact that is a firm
     Email,
     Phone,
     Mobile,
@@ -185,6 +186,10 @@ const std::unordered_map<std::string, Column>& knownHeaders() {
             {"last name", {Role::Family}},
             {"family name", {Role::Family}},
             {"vezetéknév", {Role::Family}},
+            {"company", {Role::Company}},
+            {"cég", {Role::Company}},
+            {"organization name", {Role::Company}},
+            {"organization 1 - name", {Role::Company}},
             {"primary phone", {Role::Phone, 1}},
             {"elsődleges telefon", {Role::Phone, 1}},
             {"home phone", {Role::Phone, 2}},
@@ -311,7 +316,7 @@ struct AddressPieces {
 };
 
 PartnerRecord contactOf(const CsvRecord& rec, const std::vector<Column>& cols) {
-    Best fullName, given, middle, family, email, phone, mobile, web, address, note;
+    Best fullName, given, middle, family, company, email, phone, mobile, web, address, note;
     std::vector<AddressPieces> pieces;
     const std::size_t n = std::min(cols.size(), rec.fields.size());
     for (std::size_t i = 0; i < n; ++i) {
@@ -333,6 +338,9 @@ PartnerRecord contactOf(const CsvRecord& rec, const std::vector<Column>& cols) {
             break;
         case Role::Family:
             family.offer(trimmed(cell), c.rank);
+            break;
+        case Role::Company:
+            company.offer(trimmed(cell), c.rank);
             break;
         case Role::Email:
             email.offer(cell, c.rank);
@@ -389,6 +397,7 @@ PartnerRecord contactOf(const CsvRecord& rec, const std::vector<Column>& cols) {
     PartnerRecord r;
     r.Name = fullName.rank != INT_MAX ? std::move(fullName.text)
                                       : joinNonEmpty({family.text, given.text, middle.text}, " ");
+    if (r.Name.empty()) r.Name = std::move(company.text);
     r.Email = std::move(email.text);
     r.Phone = std::move(phone.text);
     r.Mobile = std::move(mobile.text);

@@ -2,6 +2,10 @@
 #include "core/exchange/exchange_text.h"
 #include "core/text/cp1250.h"
 
+#include <algorithm>
+#include <array>
+#include <optional>
+
 namespace zel {
 namespace {
 
@@ -43,10 +47,461 @@ void appendLine(std::string& out, std::string_view cp1250Line) {
     out += "\r\n";
 }
 
+// ---- Reading ----
+
+constexpr int kNotPreferred = 1000;
+
+enum class Encoding { None, QuotedPrintable, Base64 };
+
+// A content line: "[group.]NAME;PARAM=VALUE;…:value", unfolded, its value still encoded.
+struct ContentLine {
+    std::string name; // upper case, without its group
+    Encoding encoding = Encoding::None;
+    std::string charset;            // upper case
+    std::vector<std::string> types; // upper case, 2.1's bare parameters included
+    int prefRank = kNotPreferred;
+    bool uriValue = false;
+    std::string value;
+
+    bool hasType(std::string_view t) const {
+        for (const auto& x : types)
+            if (x == t) return true;
+        return false;
+    }
+};
+
+std::string upper(std::string_view s) {
+    std::string out(s);
+    for (char& c : out)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return out;
+}
+
+// Splits at `sep` outside double quotes; a quote opens only at the start of a parameter value.
+std::vector<std::string_view> splitOutsideQuotes(std::string_view s, char sep) {
+    std::vector<std::string_view> parts;
+    bool quoted = false;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        const char c = s[i];
+        if (c == '"' && (quoted || i == 0 || s[i - 1] == '=' || s[i - 1] == ',' || s[i - 1] == sep)) {
+            quoted = !quoted;
+        } else if (c == sep && !quoted) {
+            parts.push_back(s.substr(start, i - start));
+            start = i + 1;
+        }
+    }
+    parts.push_back(s.substr(start));
+    return parts;
+}
+
+std::string_view unquoted(std::string_view s) {
+    s = trimmed(s);
+    if (s.size() >= 2 && s.front() == '"' && s.back() == '"') s = s.substr(1, s.size() - 2);
+    return s;
+}
+
+void parseHeader(std::string_view header, ContentLine& line) {
+    const auto parts = splitOutsideQuotes(header, ';');
+    std::string_view name = trimmed(parts[0]);
+    if (const auto dot = name.rfind('.'); dot != std::string_view::npos) name.remove_prefix(dot + 1);
+    line.name = upper(name);
+    for (std::size_t i = 1; i < parts.size(); ++i) {
+        const auto eq = parts[i].find('=');
+        const std::string key = upper(trimmed(parts[i].substr(0, eq)));
+        if (eq == std::string_view::npos) {
+            // vCard 2.1's bare parameters: an encoding, or a type such as CELL, HOME, PREF.
+            if (key == "QUOTED-PRINTABLE")
+                line.encoding = Encoding::QuotedPrintable;
+            else if (key == "BASE64" || key == "B")
+                line.encoding = Encoding::Base64;
+            else if (!key.empty())
+                line.types.push_back(key);
+            continue;
+        }
+        // 4.0 quotes a list: TYPE="cell,voice".
+        const std::string values = upper(unquoted(parts[i].substr(eq + 1)));
+        for (std::string_view v : splitOutsideQuotes(values, ',')) {
+            const std::string value = upper(unquoted(v));
+            if (key == "TYPE") {
+                line.types.push_back(value);
+            } else if (key == "ENCODING") {
+                if (value == "QUOTED-PRINTABLE") line.encoding = Encoding::QuotedPrintable;
+                if (value == "BASE64" || value == "B") line.encoding = Encoding::Base64;
+            } else if (key == "CHARSET") {
+                line.charset = value;
+            } else if (key == "PREF") {
+                int rank = 0;
+                for (char c : value) {
+                    if (c < '0' || c > '9' || rank > 100) break;
+                    rank = rank * 10 + (c - '0');
+                }
+                line.prefRank = std::min(line.prefRank, std::clamp(rank, 1, 100));
+            } else if (key == "VALUE") {
+                line.uriValue = value == "URI";
+            }
+        }
+    }
+    if (line.hasType("PREF")) line.prefRank = std::min(line.prefRank, 1);
+}
+
+// The file's physical lines, ended by CR LF, LF or CR.
+class PhysicalLines {
+  public:
+    explicit PhysicalLines(std::string_view text) : text_(text) {}
+
+    bool atEnd() const { return at_ >= text_.size(); }
+    std::string_view peek() const {
+        std::size_t next;
+        return lineAt(next);
+    }
+    std::string_view take() {
+        std::size_t next;
+        const std::string_view line = lineAt(next);
+        at_ = next;
+        return line;
+    }
+
+  private:
+    std::string_view lineAt(std::size_t& next) const {
+        std::size_t end = at_;
+        while (end < text_.size() && text_[end] != '\r' && text_[end] != '\n')
+            ++end;
+        next = end;
+        if (next < text_.size() && text_[next] == '\r') ++next;
+        if (next < text_.size() && text_[next] == '\n') ++next;
+        return text_.substr(at_, end - at_);
+    }
+
+    std::string_view text_;
+    std::size_t at_ = 0;
+};
+
+bool isCardBoundary(std::string_view line) {
+    line = trimmed(line);
+    return equalsNoCase(line, "BEGIN:VCARD") || equalsNoCase(line, "END:VCARD");
+}
+
+// Reads the next content line: folded lines unfolded (2.1 keeps the white space that starts a folded
+// line, later versions drop it), a quoted-printable value joined over its soft line breaks, and
+// 2.1's base64 block taken up to the blank line or the next property. False when the line has no
+// ':' and so is no content line. `cutOff` says that a quoted-printable value ended with the file or
+// ran into a card's boundary.
+bool readContentLine(PhysicalLines& lines, bool keepFoldSpace, ContentLine& out, bool& cutOff) {
+    std::string line(lines.take());
+    std::size_t colon = std::string::npos, scanned = 0;
+    bool quoted = false, headerRead = false;
+    cutOff = false;
+    for (;;) {
+        for (; colon == std::string::npos && scanned < line.size(); ++scanned) {
+            const char c = line[scanned];
+            if (c == '"' && (quoted || (scanned > 0 && line[scanned - 1] == '=')))
+                quoted = !quoted;
+            else if (c == ':' && !quoted)
+                colon = scanned;
+        }
+        if (colon != std::string::npos && !headerRead) {
+            parseHeader(std::string_view(line).substr(0, colon), out);
+            headerRead = true;
+        }
+        if (colon != std::string::npos && out.encoding == Encoding::QuotedPrintable) {
+            const auto last = line.find_last_not_of(" \t");
+            if (last != std::string::npos && last > colon && line[last] == '=') {
+                line.resize(last);
+                if (lines.atEnd() || isCardBoundary(lines.peek())) {
+                    cutOff = true;
+                    break;
+                }
+                line += lines.take();
+                continue;
+            }
+        }
+        if (!lines.atEnd()) {
+            const std::string_view next = lines.peek();
+            if (!next.empty() && (next[0] == ' ' || next[0] == '\t')) {
+                lines.take();
+                line.append(keepFoldSpace ? next : next.substr(1));
+                continue;
+            }
+        }
+        break;
+    }
+    if (colon == std::string::npos || colon == 0) return false;
+    if (out.encoding == Encoding::Base64) {
+        while (!lines.atEnd()) {
+            const std::string_view next = lines.peek();
+            if (trimmed(next).empty()) {
+                lines.take();
+                break;
+            }
+            if (next.find(':') != std::string_view::npos) break;
+            line.append(lines.take());
+        }
+    }
+    out.value = line.substr(colon + 1);
+    return true;
+}
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+std::string quotedPrintableDecoded(std::string_view v) {
+    std::string out;
+    out.reserve(v.size());
+    for (std::size_t i = 0; i < v.size(); ++i) {
+        if (v[i] == '=' && i + 2 < v.size() && hexDigit(v[i + 1]) >= 0 && hexDigit(v[i + 2]) >= 0) {
+            out += static_cast<char>(hexDigit(v[i + 1]) * 16 + hexDigit(v[i + 2]));
+            i += 2;
+        } else {
+            out += v[i];
+        }
+    }
+    return out;
+}
+
+// Byte tables of the single-byte code pages a card may name, to Windows-1250 ('?' where it has none).
+using ByteTable = std::array<char, 256>;
+
+ByteTable tableFromUnicode(const std::array<char16_t, 96>& upperHalf) {
+    ByteTable t{};
+    for (int b = 0; b < 256; ++b) {
+        const char32_t u =
+            b < 0xA0 ? static_cast<char32_t>(b) : upperHalf[static_cast<std::size_t>(b - 0xA0)];
+        t[static_cast<std::size_t>(b)] = '?';
+        for (int x = 0; x < 256; ++x) {
+            if (cp1250ToUnicode(static_cast<unsigned char>(x)) == u) {
+                t[static_cast<std::size_t>(b)] = static_cast<char>(x);
+                break;
+            }
+        }
+    }
+    return t;
+}
+
+const ByteTable& latin2Table() {
+    static const ByteTable t = tableFromUnicode({
+        0x00A0, 0x0104, 0x02D8, 0x0141, 0x00A4, 0x013D, 0x015A, 0x00A7, 0x00A8, 0x0160, 0x015E, 0x0164,
+        0x0179, 0x00AD, 0x017D, 0x017B, 0x00B0, 0x0105, 0x02DB, 0x0142, 0x00B4, 0x013E, 0x015B, 0x02C7,
+        0x00B8, 0x0161, 0x015F, 0x0165, 0x017A, 0x02DD, 0x017E, 0x017C, 0x0154, 0x00C1, 0x00C2, 0x0102,
+        0x00C4, 0x0139, 0x0106, 0x00C7, 0x010C, 0x00C9, 0x0118, 0x00CB, 0x011A, 0x00CD, 0x00CE, 0x010E,
+        0x0110, 0x0143, 0x0147, 0x00D3, 0x00D4, 0x0150, 0x00D6, 0x00D7, 0x0158, 0x016E, 0x00DA, 0x0170,
+        0x00DC, 0x00DD, 0x0162, 0x00DF, 0x0155, 0x00E1, 0x00E2, 0x0103, 0x00E4, 0x013A, 0x0107, 0x00E7,
+        0x010D, 0x00E9, 0x0119, 0x00EB, 0x011B, 0x00ED, 0x00EE, 0x010F, 0x0111, 0x0144, 0x0148, 0x00F3,
+        0x00F4, 0x0151, 0x00F6, 0x00F7, 0x0159, 0x016F, 0x00FA, 0x0171, 0x00FC, 0x00FD, 0x0163, 0x02D9,
+    });
+    return t;
+}
+
+const ByteTable& latin1Table() {
+    static const ByteTable t = [] {
+        std::array<char16_t, 96> half{};
+        for (std::size_t i = 0; i < half.size(); ++i)
+            half[i] = static_cast<char16_t>(0xA0 + i);
+        return tableFromUnicode(half);
+    }();
+    return t;
+}
+
+std::string mapped(std::string_view bytes, const ByteTable& table) {
+    std::string out(bytes);
+    for (char& c : out)
+        c = table[static_cast<unsigned char>(c)];
+    return out;
+}
+
+// A value's bytes to Windows-1250. Plain bytes of a file that is UTF-8 as a whole are UTF-8 whatever
+// the card claims; decoded bytes follow their CHARSET, else the file's encoding.
+std::string valueToCp1250(std::string_view bytes, std::string_view charset, bool encoded, bool fileUtf8) {
+    if (!encoded && fileUtf8) return utf8ToCp1250(bytes);
+    if (charset == "UTF-8" || charset == "UTF8") return importTextToCp1250(bytes);
+    if (charset == "WINDOWS-1250" || charset == "CP1250" || charset == "US-ASCII" || charset == "ASCII")
+        return std::string(bytes);
+    if (charset == "ISO-8859-2" || charset == "ISO8859-2" || charset == "LATIN2")
+        return mapped(bytes, latin2Table());
+    if (charset == "ISO-8859-1" || charset == "ISO8859-1" || charset == "LATIN1")
+        return mapped(bytes, latin1Table());
+    return fileUtf8 ? importTextToCp1250(bytes) : std::string(bytes);
+}
+
+// 3.0 and 4.0 escapes: \\ \, \; \: and \n or \N for a line break.
+std::string unescaped(std::string_view v) {
+    std::string out;
+    out.reserve(v.size());
+    for (std::size_t i = 0; i < v.size(); ++i) {
+        if (v[i] != '\\' || i + 1 == v.size()) {
+            out += v[i];
+            continue;
+        }
+        const char c = v[++i];
+        if (c == 'n' || c == 'N')
+            out += "\r\n";
+        else
+            out += c;
+    }
+    return out;
+}
+
+// The components of N or ADR, split at unescaped ';'. 2.1 only escapes ';' itself. With
+// `valueLists`, an unescaped ',' between several values of a component becomes a space.
+std::vector<std::string> components(std::string_view v, bool escapes, bool valueLists) {
+    std::vector<std::string> parts(1);
+    for (std::size_t i = 0; i < v.size(); ++i) {
+        const char c = v[i];
+        if (c == '\\' && i + 1 < v.size()) {
+            const char e = v[i + 1];
+            if (escapes) {
+                parts.back() += (e == 'n' || e == 'N') ? std::string("\r\n") : std::string(1, e);
+                ++i;
+            } else if (e == ';') {
+                parts.back() += ';';
+                ++i;
+            } else {
+                parts.back() += c;
+            }
+        } else if (c == ';') {
+            parts.emplace_back();
+        } else if (c == ',' && valueLists && escapes) {
+            parts.back() += ' ';
+        } else {
+            parts.back() += c;
+        }
+    }
+    for (auto& p : parts)
+        p = withCrLf(p);
+    return parts;
+}
+
+struct Pick {
+    std::string text;
+    int rank = kNotPreferred + 1;
+
+    void offer(std::string t, int r) {
+        if (!t.empty() && r < rank) text = std::move(t), rank = r;
+    }
+};
+
+struct Card {
+    bool v21 = false;
+    bool cutOff = false;
+    std::string formattedName, structuredName, label, note;
+    Pick email, phone, mobile, url, address;
+
+    void take(const ContentLine& line, bool fileUtf8) {
+        const std::string& n = line.name;
+        if (n == "VERSION") {
+            v21 = trimmed(line.value).starts_with("2.") || trimmed(line.value).starts_with("1.");
+            return;
+        }
+        if (n != "FN" && n != "N" && n != "EMAIL" && n != "TEL" && n != "URL" && n != "ADR" && n != "LABEL" &&
+            n != "NOTE")
+            return;
+        std::string bytes;
+        if (line.encoding == Encoding::QuotedPrintable) {
+            bytes = quotedPrintableDecoded(line.value);
+        } else if (line.encoding == Encoding::Base64) {
+            auto decoded = decodeBase64(line.value);
+            if (!decoded) return;
+            bytes = std::move(*decoded);
+        } else {
+            bytes = line.value;
+        }
+        const std::string value =
+            valueToCp1250(bytes, line.charset, line.encoding != Encoding::None, fileUtf8);
+        const auto text = [&] { return withCrLf(v21 ? value : unescaped(value)); };
+
+        if (n == "FN") {
+            if (formattedName.empty()) formattedName = text();
+        } else if (n == "N") {
+            if (!structuredName.empty()) return;
+            auto c = components(value, !v21, true);
+            c.resize(5);
+            for (auto& part : c)
+                part = std::string(trimmed(part));
+            // Hungarian order: prefix, family, given, additional, suffix.
+            structuredName = joinNonEmpty({c[3], c[0], c[1], c[2], c[4]}, " ");
+        } else if (n == "EMAIL") {
+            email.offer(text(), line.prefRank);
+        } else if (n == "TEL") {
+            std::string t = text();
+            if (line.uriValue && t.size() >= 4 && equalsNoCase(std::string_view(t).substr(0, 4), "tel:"))
+                t.erase(0, 4);
+            (line.hasType("CELL") ? mobile : phone).offer(std::move(t), line.prefRank);
+        } else if (n == "URL") {
+            url.offer(text(), line.prefRank);
+        } else if (n == "ADR") {
+            auto c = components(value, !v21, false);
+            c.resize(7);
+            // pobox;ext;street;locality;region;code;country
+            const std::string street = joinNonEmpty({c[2], c[1], c[0]}, " ");
+            address.offer(hungarianAddress(c[5], c[3], street, c[4], c[6]), line.prefRank);
+        } else if (n == "LABEL") {
+            if (label.empty()) label = linesJoined(text());
+        } else if (n == "NOTE") {
+            if (note.empty()) note = text();
+        }
+    }
+
+    PartnerRecord contact() const {
+        PartnerRecord r;
+        r.Name = formattedName.empty() ? structuredName : formattedName;
+        r.Email = email.text;
+        r.Phone = phone.text;
+        r.Mobile = mobile.text;
+        r.WebAddress = url.text;
+        r.Address = address.text.empty() ? label : address.text;
+        r.Note = note;
+        return r;
+    }
+};
+
 } // namespace
 
-ContactsRead readVCard(std::string_view) {
-    return {};
+ContactsRead readVCard(std::string_view bytes) {
+    const std::string_view text = withoutBom(bytes);
+    const bool fileUtf8 = isUtf8(text);
+    PhysicalLines lines(text);
+    ContactsRead out;
+    std::optional<Card> card;
+    int nested = 0;           // depth inside a 2.1 AGENT's card, which is skipped
+    bool agentBefore = false; // the last property was an AGENT with its card to follow
+    while (!lines.atEnd()) {
+        ContentLine line;
+        bool cutOff = false;
+        if (!readContentLine(lines, card && card->v21, line, cutOff)) continue;
+        if (cutOff && card) card->cutOff = true;
+        const bool begin = line.name == "BEGIN" && equalsNoCase(trimmed(line.value), "VCARD");
+        const bool end = line.name == "END" && equalsNoCase(trimmed(line.value), "VCARD");
+        if (begin) {
+            if (card && agentBefore) {
+                ++nested;
+            } else {
+                // A card begun inside another: the one before was cut off.
+                if (card) ++out.damaged;
+                card.emplace();
+                nested = 0;
+            }
+        } else if (end) {
+            if (nested > 0) {
+                --nested;
+            } else if (card) {
+                PartnerRecord r = card->contact();
+                if (card->cutOff)
+                    ++out.damaged;
+                else if (!(r == PartnerRecord{}))
+                    out.contacts.push_back(std::move(r));
+                card.reset();
+            }
+        } else if (card && nested == 0) {
+            card->take(line, fileUtf8);
+        }
+        agentBefore = line.name == "AGENT" && trimmed(line.value).empty();
+    }
+    if (card) ++out.damaged;
+    return out;
 }
 
 std::string writeVCard(const std::vector<PartnerRecord>& rows) {

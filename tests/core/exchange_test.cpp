@@ -1,0 +1,346 @@
+#include "core/exchange/contacts.h"
+#include "core/text/cp1250.h"
+#include "support/test_util.h"
+
+#include <gtest/gtest.h>
+#include <ostream>
+#include <random>
+
+namespace zel {
+// Contacts print their fields in UTF-8, so a failure shows readable names.
+void PrintTo(const PartnerRecord& r, std::ostream* os) {
+    *os << "{" << cp1250ToUtf8(r.Name) << " | " << cp1250ToUtf8(r.Email) << " | " << cp1250ToUtf8(r.Phone)
+        << " | " << cp1250ToUtf8(r.Mobile) << " | " << cp1250ToUtf8(r.WebAddress) << " | "
+        << cp1250ToUtf8(r.Address) << " | " << cp1250ToUtf8(r.Note) << "}";
+}
+} // namespace zel
+
+using namespace zel;
+using zel::test::cp;
+
+namespace {
+
+// A contact written in UTF-8, held in Windows-1250.
+struct Utf8Contact {
+    const char* name = "";
+    const char* email = "";
+    const char* phone = "";
+    const char* mobile = "";
+    const char* web = "";
+    const char* address = "";
+    const char* note = "";
+};
+
+PartnerRecord contact(const Utf8Contact& c) {
+    PartnerRecord r;
+    r.Name = cp(c.name);
+    r.Email = cp(c.email);
+    r.Phone = cp(c.phone);
+    r.Mobile = cp(c.mobile);
+    r.WebAddress = cp(c.web);
+    r.Address = cp(c.address);
+    r.Note = cp(c.note);
+    return r;
+}
+
+std::string fixture(const char* name) {
+    return test::readFile(std::filesystem::path(ZEL_EXCHANGE_DATA_DIR) / name);
+}
+
+// The fixture's bytes up to the first occurrence of `marker`, plus `keep` bytes of it.
+std::string cutAt(const std::string& bytes, std::string_view marker, std::size_t keep = 0) {
+    const auto at = bytes.find(marker);
+    EXPECT_NE(at, std::string::npos) << marker;
+    return bytes.substr(0, at + keep);
+}
+
+std::vector<PartnerRecord> awkwardRows() {
+    std::vector<PartnerRecord> rows = {
+        contact({"Kis Imre", "kis.imre@pelda.hu", "+36 1 234 5678", "+36 30 123 4567", "http://kisimre.hu",
+                 "Budapest; Fő utca 1., 2. em.", "Első sor\r\nMásodik sor"}),
+        contact({"Őry \"Ügyes\" Árvíztűrő", "", "", "", "http://x.hu/a,b;c\\d\\n", "\"idézet", ""}),
+        contact({"", "csak@email.hu"}),
+        contact({" szóközök ", "", "", "", "", "", "\r\nvezető sortörés, vessző; pontosvessző\\ \t|"}),
+        contact({"Hosszú Név Aki Mindenkinél Hosszabb Nevet Visel És Még Annál Is Hosszabbat Őőőőűűűű"}),
+    };
+    rows.push_back(contact({"ő", "ő@ő.hu"}));
+    rows[4].Note = std::string(300, '\xF5') + "\r\n" + std::string(80, 'x');
+    // Every byte of the code page but the line breaks.
+    for (int b = 1; b < 256; ++b)
+        if (b != '\r' && b != '\n') rows[5].Address += static_cast<char>(b);
+    return rows;
+}
+
+} // namespace
+
+TEST(CoreExchangeText, FormatsAndEncodings) {
+    EXPECT_EQ(formatOfFileName("CONTACTS.VCF"), ExchangeFormat::VCard);
+    EXPECT_EQ(formatOfFileName("a.b/kontakt.vCard"), ExchangeFormat::VCard);
+    EXPECT_EQ(formatOfFileName("export.Csv"), ExchangeFormat::Csv);
+    EXPECT_EQ(formatOfFileName("abook.ldi"), ExchangeFormat::Ldif);
+    EXPECT_EQ(formatOfFileName("abook.LDIF"), ExchangeFormat::Ldif);
+    EXPECT_EQ(formatOfFileName("c:\\My.Files\\cimek"), ExchangeFormat::Unknown);
+    EXPECT_EQ(formatOfFileName("cimek.txt"), ExchangeFormat::Unknown);
+
+    EXPECT_EQ(importTextToCp1250("\xEF\xBB\xBF\xC5\x91r\xC3\xBC"), cp("őrü"));
+    EXPECT_EQ(importTextToCp1250("\xC5\x91r\xE2\x82\xAC \xE2\x98\x83"), cp("őr€ ?"));
+    // Windows-1250 stays as it is; an overlong form makes the whole text Windows-1250.
+    EXPECT_EQ(importTextToCp1250("\xF5r\xFC"), cp("őrü"));
+    EXPECT_EQ(importTextToCp1250("\xC0\x80\xF5"), "\xC0\x80\xF5");
+    // A byte order mark keeps UTF-8 despite one stray byte.
+    EXPECT_EQ(importTextToCp1250("\xEF\xBB\xBF\xC5\x91\xF5"), cp("ő?"));
+}
+
+TEST(CoreExchangeCsv, GoogleAndOutlookExportsAreMappedByTheirHeaders) {
+    const auto google = readCsv(fixture("google_contacts.csv"), ',');
+    EXPECT_EQ(google.damaged, 0u);
+    EXPECT_EQ(google.contacts,
+              (std::vector<PartnerRecord>{
+                  contact({"Kis Imre", "kis.imre@pelda.hu", "+36 1 234 5678", "+36 30 123 4567",
+                           "http://kisimre.hu", "Fő utca 1., Budapest, 1011, HU", "Régi kolléga"}),
+                  contact({"Őry Árvíztűrő Tükör", "ory@pelda.hu", "", "+36 20 111 2222", "",
+                           "6720 Szeged, Kossuth tér 2.", "Két sor,\r\n\"idézettel\""}),
+                  contact({"Csak Cég Bt."}),
+              }));
+
+    const auto outlook = readCsv(fixture("outlook_hu.csv"), ',');
+    EXPECT_EQ(outlook.damaged, 0u);
+    EXPECT_EQ(
+        outlook.contacts,
+        (std::vector<PartnerRecord>{
+            contact({"Őry Ügyes", "ugyes.ory@pelda.hu", "+36 52 123 456", "+36 30 765 4321", "www.ugyes.hu",
+                     "4025 Debrecen, Rózsa u. 5., Magyarország", "Kedves ügyfél.\r\nHívni délután."}),
+            contact({"Nagy Béla", "", "+36 96 111 222", "", "", "9021 Győr, Fő tér 3."}),
+        }));
+
+    // The older Google layout and Outlook in English, with a phone typed "Mobile".
+    const std::string oldGoogle =
+        "Name,Given Name,Family Name,Notes,E-mail 1 - Type,E-mail 1 - Value,Phone 1 - "
+        "Type,Phone 1 - Value,Website 1 - Value\r\n"
+        ",Anna,Minta,,* Home,anna@pelda.hu,Mobile,+36 30 1,http://a.hu ::: http://b.hu\r\n";
+    EXPECT_EQ(readCsv(oldGoogle, ',').contacts,
+              (std::vector<PartnerRecord>{
+                  contact({"Minta Anna", "anna@pelda.hu", "", "+36 30 1", "http://a.hu"})}));
+    const std::string outlookEn =
+        "\"First Name\",\"Middle Name\",\"Last Name\",\"Business Phone\",\"Home Phone\","
+        "\"Mobile Phone\",\"E-mail Address\",\"Web Page\",\"Home Street\",\"Home City\"\r\n"
+        "\"Imre\",\"\",\"Kis\",\"1\",\"2\",\"3\",\"k@p.hu\",\"w.hu\",\"Fő u. 1.\",\"Pécs\"\r\n";
+    EXPECT_EQ(
+        readCsv(outlookEn, ',').contacts,
+        (std::vector<PartnerRecord>{contact({"Kis Imre", "k@p.hu", "2", "3", "w.hu", "Pécs, Fő u. 1."})}));
+}
+
+TEST(CoreExchangeCsv, SpreadsheetFilesQuotingAndPositions) {
+    // Excel in Windows-1250 with the layout the help text asks for.
+    const std::string excel = fixture("excel_1250.csv");
+    EXPECT_EQ(csvFirstDataLine(excel),
+              cp("Szőke Tímea;szoke.timea@pelda.hu;06 1 222 3333;06 30 444 5555;http://szoke.hu"));
+    const auto e = readCsv(excel, ';');
+    EXPECT_EQ(e.damaged, 0u);
+    EXPECT_EQ(e.contacts, (std::vector<PartnerRecord>{
+                              contact({"Szőke Tímea", "szoke.timea@pelda.hu", "06 1 222 3333",
+                                       "06 30 444 5555", "http://szoke.hu"}),
+                              contact({"Gábor Éva", "", "06 62 123 456"}),
+                              contact({"Kovács; \"Öcsi\" Ödön", "ocsi@pelda.hu"}),
+                              contact({"Tóth \"Tóbi\" Ábel", "tobi@pelda.hu"}),
+                          }));
+
+    const auto lo = readCsv(fixture("libreoffice_multiline.csv"), ',');
+    EXPECT_EQ(lo.damaged, 0u);
+    EXPECT_EQ(
+        lo.contacts,
+        (std::vector<PartnerRecord>{
+            contact({"Fekete Péter", "fekete@pelda.hu", "", "+36 70 123 4567", "",
+                     "1052 Budapest, Petőfi tér 1.", "Első sor\r\nMásodik sor\r\n\r\nNegyedik, vesszővel"}),
+            contact({"Fehér\r\nLászló", "feher@pelda.hu", "", "", "", "", "Idézet: \"szia\""}),
+        }));
+
+    // An unknown header: by position, spaces and quotes inside a field kept, later fields dropped.
+    const auto byPosition = readCsv("a|b|c|d|e|f|g|h\n\n N \"x\"|\"q\"\"|\"z|p|m|w|c|n|ignored\n", '|');
+    EXPECT_EQ(byPosition.contacts,
+              (std::vector<PartnerRecord>{contact({" N \"x\"", "q\"|z", "p", "m", "w", "c", "n"})}));
+}
+
+TEST(CoreExchangeCsv, TheWriterQuotesOnlyWhatItMustAndReadsBack) {
+    std::vector<PartnerRecord> rows = {contact({"Kis Imre", "k@p.hu", "", "", "", "Budapest; Fő utca 1", ""}),
+                                       contact({"Idéző \"Ő\"", "", "", "", "", "", "két\r\nsor"}),
+                                       contact({"\"Kezdő", "", "", "", "", "", ""})};
+    EXPECT_EQ(writeCsv(rows, ';'), "\xEF\xBB\xBF"
+                                   "N\xC3\xA9v;E-mail;Telefon;Mobil;Honlap;C\xC3\xADm;Megjegyz\xC3\xA9s\r\n"
+                                   "Kis Imre;k@p.hu;;;;\"Budapest; F\xC5\x91 utca 1\";\r\n"
+                                   "Id\xC3\xA9z\xC5\x91 \"\xC5\x90\";;;;;;\"k\xC3\xA9t\r\nsor\"\r\n"
+                                   "\"\"\"Kezd\xC5\x91\";;;;;;\r\n");
+    // No rows: the header alone; a header name holding the separator is quoted too.
+    EXPECT_EQ(writeCsv({}, 'e'),
+              "\xEF\xBB\xBF"
+              "N\xC3\xA9veE-maile\"Telefon\"eMobileHonlapeC\xC3\xADme\"Megjegyz\xC3\xA9s\"\r\n");
+
+    rows = awkwardRows();
+    for (char sep : {';', ',', '\t', '|', ' ', 'e', '\xF5'}) {
+        const auto back = readCsv(writeCsv(rows, sep), sep);
+        EXPECT_EQ(back.damaged, 0u);
+        EXPECT_EQ(back.contacts, rows) << "separator " << static_cast<int>(static_cast<unsigned char>(sep));
+    }
+    EXPECT_TRUE(readCsv(writeCsv({PartnerRecord{}}, ';'), ';').contacts.empty());
+}
+
+TEST(CoreExchangeCsv, BadInputGivesWholeRecordsOnly) {
+    EXPECT_TRUE(readCsv("", ';').contacts.empty());
+    EXPECT_EQ(csvFirstDataLine(""), "");
+    const std::string lo = fixture("libreoffice_multiline.csv");
+    // Cut inside the quoted note of the first row: nothing whole is left.
+    auto cut = readCsv(cutAt(lo, "Második"), ',');
+    EXPECT_TRUE(cut.contacts.empty());
+    EXPECT_EQ(cut.damaged, 1u);
+    // Cut inside the second row's quoted name: the first row stands.
+    cut = readCsv(cutAt(lo, "\"Feh", 4), ',');
+    EXPECT_EQ(cut.contacts.size(), 1u);
+    EXPECT_EQ(cut.damaged, 1u);
+    // ISO-8859-2 read as Windows-1250: the Hungarian letters agree, the rest is what the bytes say.
+    const auto latin2 = readCsv("N\xE9v;E-mail\n\xD5ry \xA9imon \xDB\xFB;a@b.hu\n", ';');
+    ASSERT_EQ(latin2.contacts.size(), 1u);
+    EXPECT_EQ(latin2.contacts[0], contact({"Őry ©imon Űű", "a@b.hu"}));
+
+    std::mt19937 random(13);
+    std::string noise(20000, '\0');
+    for (char& c : noise)
+        c = static_cast<char>(random());
+    for (char sep : {';', '"', '\n', '\0'})
+        for (const auto& c : readCsv(noise, sep).contacts)
+            EXPECT_FALSE(c == PartnerRecord{});
+}
+
+TEST(CoreExchangeVCard, AppleAndAndroidCards) {
+    const auto apple = readVCard(fixture("apple_multi.vcf"));
+    EXPECT_EQ(apple.damaged, 0u);
+    EXPECT_EQ(
+        apple.contacts,
+        (std::vector<PartnerRecord>{
+            contact({"Kis Imre", "kis.imre@pelda.hu", "+36 1 234 5678", "+36 30 123 4567",
+                     "http://kisimre.hu", "1011 Budapest, Fő utca 1., Magyarország",
+                     "Első sor\r\nMásodik sor, vesszővel; ez egy hosszú megjegyzés, amely a hetvenötödik "
+                     "bájtnál több sorra tördelődik."}),
+            contact({"Árvíztűrő Tükörfúrógép", "tukor@pelda.hu", "+36 1 999 8888", "+36 20 555 6666", "",
+                     "3527 Miskolc, Ipari út 7. Pf. 12, Borsod"}),
+        }));
+
+    const auto android = readVCard(fixture("android_21.vcf"));
+    EXPECT_EQ(android.damaged, 0u);
+    EXPECT_EQ(android.contacts,
+              (std::vector<PartnerRecord>{
+                  contact({"Őry Ügyes Árvíztűrő (Pécsi Tudományegyetem)", "ory.ugyes@pelda.hu", "+3612345678",
+                           "+36301234567", "", "7621 Pécs, Kossuth Lajos utca 12., Magyarország",
+                           "Születésnap: május 3.\r\nNe felejtsd el felhívni előtte egy héttel!"}),
+                  contact({"Dr. Nagy Anna", "anna@nagy.hu", "+3613334444", "+36209876543"}),
+              }));
+
+    // Lower case, groups, 4.0's tel: URIs and quoted types, charsets, LABEL, a nested 2.1 AGENT.
+    const std::string mixed =
+        "begin:vcard\nversion:4.0\nn:Minta;Anna;;;\nitem1.tel;value=uri;type=\"cell,voice\":tel:+36-30-1\n"
+        "email;pref=2:b@p.hu\nemail;pref=1:a@p.hu\nlabel:Fő u. 1.\\nPécs\nend:vcard\n"
+        "BEGIN:VCARD\nVERSION:2.1\nFN;CHARSET=ISO-8859-2;QUOTED-PRINTABLE:=A9imon =D5ry\n"
+        "AGENT:\nBEGIN:VCARD\nVERSION:2.1\nFN:Titkár\nEND:VCARD\nTEL;FAX:1\nEND:VCARD\n";
+    EXPECT_EQ(readVCard(mixed).contacts,
+              (std::vector<PartnerRecord>{
+                  contact({"Minta Anna", "a@p.hu", "", "+36-30-1", "", "Fő u. 1., Pécs"}),
+                  contact({"Šimon Őry", "", "1"}),
+              }));
+}
+
+TEST(CoreExchangeVCard, TheWriterFoldsEscapesAndReadsBack) {
+    std::vector<PartnerRecord> rows = {
+        contact(
+            {"Kis Imre", "kis@p.hu", "1", "2", "http://x.hu/a,b;c\\d", "Fő u. 1; 2, 3", "egy\r\nkettő\\"}),
+        PartnerRecord{},
+        contact({"Ő"}),
+    };
+    // "NOTE:" and 65 bytes, then two-byte characters: the third would straddle octet 75.
+    rows[2].Note = cp(std::string(65, 'x') + "őőőy");
+    EXPECT_EQ(writeVCard(rows),
+              "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Kis Imre\r\nN:Kis;Imre;;;\r\n"
+              "EMAIL;TYPE=INTERNET:kis@p.hu\r\nTEL;TYPE=VOICE:1\r\nTEL;TYPE=CELL:2\r\n"
+              "URL:http://x.hu/a,b;c\\\\d\r\nADR;TYPE=HOME:;;F\xC5\x91 u. 1\\; 2\\, 3;;;;\r\n"
+              "NOTE:egy\\nkett\xC5\x91\\\\\r\nEND:VCARD\r\n"
+              "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:\xC5\x90\r\nN:\xC5\x90;;;;\r\n"
+              "NOTE:" +
+                  std::string(65, 'x') + "\xC5\x91\xC5\x91\r\n \xC5\x91y\r\nEND:VCARD\r\n");
+
+    rows = awkwardRows();
+    const auto back = readVCard(writeVCard(rows));
+    EXPECT_EQ(back.damaged, 0u);
+    EXPECT_EQ(back.contacts, rows);
+}
+
+TEST(CoreExchangeVCard, BadInputGivesWholeCardsOnly) {
+    EXPECT_TRUE(readVCard("").contacts.empty());
+    EXPECT_EQ(readVCard("").damaged, 0u);
+    // Cut in the middle of the second card, and in the middle of a quoted-printable value.
+    const std::string apple = fixture("apple_multi.vcf");
+    auto cut = readVCard(cutAt(apple, "Ipari"));
+    EXPECT_EQ(cut.contacts.size(), 1u);
+    EXPECT_EQ(cut.damaged, 1u);
+    const std::string android = fixture("android_21.vcf");
+    const std::size_t softBreak = android.find("=\r\n", android.find("NOTE;")) + 3;
+    cut = readVCard(android.substr(0, softBreak) + "END:VCARD\r\n" +
+                    android.substr(android.find("BEGIN:VCARD", 10)));
+    EXPECT_EQ(cut.damaged, 1u);
+    ASSERT_EQ(cut.contacts.size(), 1u);
+    EXPECT_EQ(cut.contacts[0].Name, cp("Dr. Nagy Anna"));
+    // A card begun before the last one ended was cut off; a card without a usable field is skipped quietly.
+    cut = readVCard("BEGIN:VCARD\nFN:A\nBEGIN:VCARD\nFN:B\nEND:VCARD\nBEGIN:VCARD\nX-A:1\nEND:VCARD\n");
+    EXPECT_EQ(cut.contacts, (std::vector<PartnerRecord>{contact({"B"})}));
+    EXPECT_EQ(cut.damaged, 1u);
+    // ISO-8859-2 bytes without a charset are read as Windows-1250.
+    EXPECT_EQ(readVCard("BEGIN:VCARD\r\nFN:\xD5ry \xFB\r\nEND:VCARD").contacts[0].Name, cp("Őry ű"));
+
+    std::mt19937 random(7);
+    std::string noise;
+    for (int i = 0; i < 3000; ++i) {
+        static const char* const pieces[] = {
+            "BEGIN:VCARD\r\n",  "END:VCARD\n", "FN:", "N:",       ";",    "=",   "\r\n ", "\n",
+            "QUOTED-PRINTABLE", "ENCODING=B:", "\\",  "AGENT:\n", "\xF5", "\xC5"};
+        noise += pieces[random() % std::size(pieces)];
+        noise += static_cast<char>(random());
+    }
+    for (const auto& c : readVCard(noise).contacts)
+        EXPECT_FALSE(c == PartnerRecord{});
+}
+
+TEST(CoreExchangeLdif, ThunderbirdAddressBook) {
+    const auto tb = readLdif(fixture("thunderbird.ldif"));
+    EXPECT_EQ(tb.damaged, 0u);
+    EXPECT_EQ(
+        tb.contacts,
+        (std::vector<PartnerRecord>{
+            contact({"Kis Imre", "kis.imre@pelda.hu", "+36 1 234 5678", "+36 30 123 4567",
+                     "http://kisimre.hu", "1011 Budapest, Fő utca 1., Magyarország",
+                     "Régi kolléga a Példa Kft.-nél, akivel minden évben találkozunk a nyári pikniken.\r\n"
+                     "Második sor."}),
+            contact(
+                {"Őry Ügyes Árvíztűrő", "ory@pelda.hu", "+36 72 123 456", "", "", "7621 Pécs, Ipari út 7."}),
+            contact({"Minta, Anna", "minta.anna@pelda.hu"}),
+        }));
+
+    // The old one-line form, a base64 DN in Windows-1250, comments, postal addresses, no blank line
+    // between records.
+    const std::string old = "# exported\r\ndn: cn=Minta Anna,mail=anna@pelda.hu\r\n\r\n"
+                            "dn:: Y249/XJ5IEFubmE=\r\npostalAddress: F\xC5\x91 u. 1.$1011 Budapest\r\n"
+                            "dn: cn=Csak N\xC3\xA9v\r\ndescription: a\r\n b\r\n";
+    EXPECT_EQ(readLdif(old).contacts, (std::vector<PartnerRecord>{
+                                          contact({"Minta Anna", "anna@pelda.hu"}),
+                                          contact({"ýry Anna", "", "", "", "", "Fő u. 1., 1011 Budapest"}),
+                                          contact({"Csak Név", "", "", "", "", "", "ab"}),
+                                      }));
+}
+
+TEST(CoreExchangeLdif, BadInputGivesWholeRecordsOnly) {
+    EXPECT_TRUE(readLdif("").contacts.empty());
+    const auto bad = readLdif("dn: cn=A\ncn:: !!!\n\ndn: cn=B\nmail: b@p.hu\n\nnincs kettőspont\n\nmail: \n");
+    EXPECT_EQ(bad.contacts, (std::vector<PartnerRecord>{contact({"B", "b@p.hu"})}));
+    EXPECT_EQ(bad.damaged, 2u);
+    // Cut inside a base64 value: that record is damaged, the one before stands.
+    const std::string tb = fixture("thunderbird.ldif");
+    const auto cut = readLdif(cutAt(tb, "dn:: ", 10));
+    EXPECT_EQ(cut.contacts.size(), 1u);
+    EXPECT_EQ(cut.damaged, 1u);
+}
