@@ -21,7 +21,8 @@ const QString kImportFailed = u"Az importálás nem sikerült! (Valószínűleg 
 const QString kLeftInList =
     u"A listában maradt nevekkel már szerepelnek felvett partnerek, így mégegyszer nem "
     u"kerültek rögzítésre!"_s;
-const QString kNameless = u"A név nélküli sorok nem kerültek rögzítésre, a listában maradtak."_s;
+const QString kNameless =
+    u"A név nélküli és a kettőspontot tartalmazó nevű sorok nem kerültek rögzítésre, a listában maradtak."_s;
 
 struct Exchange : test::App {
     explicit Exchange(const std::vector<PartnerRecord>& partners = {}) {

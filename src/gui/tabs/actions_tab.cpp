@@ -255,8 +255,9 @@ void ActionsTab::takeList() {
             QStringLiteral("A listában maradt nevekkel már szerepelnek felvett partnerek, így mégegyszer "
                            "nem kerültek rögzítésre!");
     if (result.nameless > 0)
-        report +=
-            kNl + kNl + QStringLiteral("A név nélküli sorok nem kerültek rögzítésre, a listában maradtak.");
+        report += kNl + kNl +
+                  QStringLiteral("A név nélküli és a kettőspontot tartalmazó nevű sorok nem kerültek "
+                                 "rögzítésre, a listában maradtak.");
     dialogs_.information(report);
 }
 
