@@ -149,6 +149,14 @@ void ActionsTab::setUpView(QTableView* view, ContactTableModel* model) {
             [view](int column) { view->sortByColumn(column, Qt::AscendingOrder); });
 }
 
+namespace {
+// A spreadsheet's long first line would stretch the question beyond the screen and hide its buttons.
+QString shownLine(const QString& line) {
+    constexpr qsizetype kShown = 100;
+    return line.size() <= kShown ? line : line.left(kShown) + QStringLiteral("…");
+}
+} // namespace
+
 QString ActionsTab::exeFolder() const {
     return QString::fromStdString(state_.paths().exeDir.string());
 }
@@ -199,7 +207,7 @@ void ActionsTab::addFiles() {
                     .input(kSeparatorCaption,
                            kSeparatorPrompt + kNl + kNl +
                                QStringLiteral("Segítségül az importálandó fájl első adatsora:") + kNl +
-                               fromCp(csvFirstDataLine(bytes)),
+                               shownLine(fromCp(csvFirstDataLine(bytes))),
                            QString())
                     .value_or(QString());
             // No separator ends the whole reading; what earlier files gave stays in the list.
