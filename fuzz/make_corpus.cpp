@@ -1,5 +1,6 @@
 // Writes a starting corpus for each harness into <folder>/<harness>/.
 #include "core/events/event_record.h"
+#include "core/exchange/contacts.h"
 #include "core/partners/partner_record.h"
 #include "core/settings/settings_record.h"
 #include "core/text/cp1250.h"
@@ -108,6 +109,92 @@ void datetimeCorpus(const fs::path& dir) {
     put(dir, "doubles", doubles);
 }
 
+// Rows with the awkward texts an export meets: separators, quotes, line breaks, accents.
+std::vector<PartnerRecord> contactRows() {
+    PartnerRecord a, b;
+    a.Name = utf8ToCp1250("Őry Ügyes Árvíztűrő");
+    a.Email = "ory@pelda.hu";
+    a.Phone = "+36 1 234 5678";
+    a.Mobile = "+36 30 123 4567";
+    a.WebAddress = "http://pelda.hu/a,b;c";
+    a.Address = utf8ToCp1250("1011 Budapest; Fő utca 1.");
+    a.Note = utf8ToCp1250("Első sor\r\nMásodik \"sor\", \\ vége ") + std::string(80, 'x');
+    b.Name = "\"Kis\" Imre";
+    b.Email = "kis@pelda.hu";
+    return {a, b};
+}
+
+void vcardCorpus(const fs::path& dir) {
+    put(dir, "own_export", writeVCard(contactRows()));
+    put(dir, "android_21",
+        "BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:=C5=90ry;=C3=9Cgyes;;;\r\n"
+        "FN;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:=C5=90ry =C3=9Cgyes "
+        "=C3=81rv=\r\n=C3=ADzt=C5=B1r=C5=91\r\n"
+        "TEL;CELL;PREF:+36301234567\r\nTEL;HOME:+3612345678\r\nEMAIL;PREF;INTERNET:ory@pelda.hu\r\n"
+        "ADR;HOME;CHARSET=ISO-8859-2;QUOTED-PRINTABLE:;;F=F5 utca 1.;Budapest;;1011;\r\n"
+        "NOTE;ENCODING=QUOTED-PRINTABLE:egy=0D=0Akett=C5=91\r\n"
+        "PHOTO;ENCODING=BASE64;JPEG:/9j/4AAQSkZJRgABAQAAAQABAAD\r\n  2wBDAAgGBgcGBQgHBwcJCQgKDBQNDAsL\r\n\r\n"
+        "AGENT:\r\nBEGIN:VCARD\r\nFN:Titk\xE1r\r\nEND:VCARD\r\nEND:VCARD\r\n");
+    put(dir, "apple_30",
+        "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Kis;Imre;;Dr.;\r\nFN:Kis Imre\r\n"
+        "item1.EMAIL;type=INTERNET;type=pref:kis@pelda.hu\r\nTEL;type=CELL;type=VOICE:+36 30 1\r\n"
+        "item2.ADR;type=HOME:;;F\xC5\x91 utca 1.;Budapest;;1011;Magyarorsz\xC3\xA1g\r\n"
+        "item3.URL:http\\://kis.hu\r\nNOTE:Els\xC5\x91 sor\\nm\xC3\xA1sodik\\, vessz\xC5\x91vel "
+        "hossz\xC3\xBA sor\r\n"
+        " , amely folytat\xC3\xB3"
+        "dik\r\nPHOTO;ENCODING=b;TYPE=JPEG:/9j/4AAQSkZJRgABAQAASABIAAD\r\n"
+        " /4QBMRXhpZgAATU0AKgAAAAgAAYdpAAQ\r\nEND:VCARD\r\n");
+    put(dir, "vcard_40",
+        "BEGIN:VCARD\nVERSION:4.0\nFN:Minta Anna\nTEL;VALUE=uri;TYPE=\"cell,voice\";PREF=1:tel:+36-30-1\n"
+        "EMAIL;PREF=2:b@p.hu\nEMAIL;PREF=1:a@p.hu\nLABEL:F\xC5\x91 u. 1.\\nP\xC3\xA9"
+        "cs\nEND:VCARD\n");
+    put(dir, "cut_off",
+        "BEGIN:VCARD\r\nVERSION:2.1\r\nFN;QUOTED-PRINTABLE:abc=\r\nEND:VCARD\r\nBEGIN:VCARD\r\nFN:x");
+}
+
+void csvCorpus(const fs::path& dir) {
+    put(dir, "own_export_semicolon", ";" + writeCsv(contactRows(), ';'));
+    put(dir, "own_export_tab", "\t" + writeCsv(contactRows(), '\t'));
+    put(dir, "own_export_o", "\xF5" + writeCsv(contactRows(), '\xF5'));
+    put(dir, "google",
+        ",First Name,Middle Name,Last Name,Notes,E-mail 1 - Label,E-mail 1 - Value,Phone 1 - Label,Phone 1 - "
+        "Value,"
+        "Address 1 - Formatted,Address 1 - Street,Address 1 - City,Address 1 - Postal Code,Website 1 - "
+        "Value\r\n"
+        "Imre,,Kis,\"k\xC3\xA9t\nsor\",* Home,a@p.hu ::: b@p.hu,Mobile,+36 30 1,\"F\xC5\x91 "
+        "u.\nBp\",,,,http://k.hu\r\n"
+        "Anna,B,Minta,,,,Work,1,,Kossuth t\xC3\xA9r 2.,Szeged,6720,\r\n");
+    put(dir, "outlook_hu",
+        ",\"Ut\xF3n\xE9v\",\"Vezet\xE9kn\xE9v\",\"Otthoni telefon\",\"Mobiltelefon\",\"E-mail "
+        "c\xEDm\",\"Otthoni utca\","
+        "\"Otthoni v\xE1ros\",\"Otthoni ir\xE1ny\xEDt\xF3sz\xE1m\",\"Jegyzetek\",\"C\xE9g\"\r\n"
+        "\"\xDCgyes\",\"\xD5ry\",\"1\",\"2\",\"u@p.hu\",\"R\xF3zsa u. "
+        "5.\",\"Debrecen\",\"4025\",\"a\r\nb\",\"\"\r\n");
+    put(dir, "excel_positional",
+        ";N\xE9v;E-mail c\xEDm;Telefon\r\nSz\xF5ke;\"a;\"\"b\"\"\";1\r\n;;\r\nT\xF3th \"T\" "
+        "\xC1"
+        "bel;t@p.hu\r\n");
+    put(dir, "cut_quote", ",a,b\r\nx,\"y\r\nz");
+}
+
+void ldifCorpus(const fs::path& dir) {
+    put(dir, "thunderbird",
+        "dn: cn=Kis Imre,mail=kis@pelda.hu\nobjectclass: top\nobjectclass: person\ngivenName: Imre\nsn: Kis\n"
+        "cn: Kis Imre\nmail: kis@pelda.hu\ntelephoneNumber: 1\nmobile: 2\nmozillaHomeStreet:: "
+        "RsWRIHV0Y2EgMS4=\n"
+        "mozillaHomeLocalityName: Budapest\nmozillaHomePostalCode: 1011\nmozillaHomeUrl: http://k.hu\n"
+        "description:: UsOpZ2kga29sbMOpZ2EuCk3DoXNvZGlrIHNvci4=\n\n"
+        "dn:: Y249xZByeSDDnGd5ZXMgw4FydsOtenTFsXLFkSxtYWlsPW9yeUBwZWxkYS5odQ==\nobjectclass: top\n"
+        "cn:: xZByeSDDnGd5ZXMgw4FydsOtenTFsXLFkQ==\nmail: ory@pelda.hu\npostalAddress: a$b\\24c\n\n"
+        "dn: cn=Bar\xC3\xA1tok\nobjectclass: groupOfNames\ncn: Bar\xC3\xA1tok\n\n");
+    put(dir, "old_netscape",
+        "# comment\r\n version: 1\r\ndn: cn=Minta\\, Anna,mail=anna@pelda.hu\r\n\r\n"
+        "dn: cn=\"Kis, Imre\";mail=k@p.hu\r\ndescription: a\r\n b\r\nlabeledURI: http://k.hu k\r\n"
+        "street: Ipari \xFA"
+        "t 7.\r\nl: P\xE9"
+        "cs\r\npostalCode: 7621\r\ncn;lang-hu:< file:///x\r\n");
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -121,5 +208,8 @@ int main(int argc, char** argv) {
     partnerCorpus(root / "fuzz_partner");
     cp1250Corpus(root / "fuzz_cp1250");
     datetimeCorpus(root / "fuzz_datetime");
+    vcardCorpus(root / "fuzz_vcard");
+    csvCorpus(root / "fuzz_csv");
+    ldifCorpus(root / "fuzz_ldif");
     return 0;
 }

@@ -15,10 +15,12 @@ namespace zel {
 
 enum class ExchangeFormat { Unknown, VCard, Csv, Ldif };
 
-// By the file name's extension, without regard to case: ".vcf"/".vcard", ".csv", ".ldif"/".ldi".
+// By the file name's extension (after the last '.' of its last component), without regard to case:
+// ".vcf"/".vcard", ".csv", ".ldif"/".ldi".
 ExchangeFormat formatOfFileName(std::string_view fileName);
 
-// Import files are UTF-8 when their bytes are valid UTF-8 (a BOM is dropped), else Windows-1250.
+// Import files are UTF-8 when their bytes are valid UTF-8, else Windows-1250. A UTF-8 byte order mark
+// is dropped and keeps the text UTF-8 even when a stray byte spoils it (that byte becomes '?').
 // The result is Windows-1250; a character it cannot hold becomes '?'.
 std::string importTextToCp1250(std::string_view bytes);
 
@@ -29,20 +31,32 @@ struct ContactsRead {
     std::size_t damaged = 0;
 };
 
-// Every BEGIN:VCARD … END:VCARD block of a vCard 2.1, 3.0 or 4.0 file.
+// Every BEGIN:VCARD … END:VCARD block of a vCard 2.1, 3.0 or 4.0 file: FN (else N, in Hungarian
+// order), EMAIL, TEL (cell → Mobile, others → Phone), URL, ADR (else LABEL), NOTE; the preferred one
+// of each, else the first. A card cut off (no END, or a quoted-printable value cut short) is damaged;
+// a card with no usable field is left out quietly.
 ContactsRead readVCard(std::string_view bytes);
 
-// LDIF records, separated by blank lines.
+// LDIF records, separated by blank lines: cn (else the DN's cn=), mail (else the DN's mail=), the
+// phones, URLs, the postal or the pieced address, description. Records with neither a name nor an
+// e-mail address, and mailing lists, are left out; a record with bad base64 or a line that is no
+// attribute is damaged.
 ContactsRead readLdif(std::string_view bytes);
 
 // The first line after the header record, Windows-1250, as the separator question shows it.
 std::string csvFirstDataLine(std::string_view bytes);
-// A delimited text file whose first record is its header. `separator` is a Windows-1250 byte.
+// A delimited text file whose first record is its header. `separator` is a Windows-1250 byte. A field
+// that begins with a quote is read to its closing quote; others are taken as they stand. Columns go
+// by their header names when the header is one that address books write (ours, Google's, Outlook's,
+// generic Hungarian or English names), else by position in the order of the partner fields. A quoted
+// field cut off at the end makes its record damaged.
 ContactsRead readCsv(std::string_view bytes, char separator);
 
-// The export's header and rows, UTF-8 with a BOM, CR LF line ends. `separator` is Windows-1250.
+// The export's header and rows, UTF-8 with a BOM, CR LF line ends. `separator` is Windows-1250. A cell
+// is quoted only when it holds the separator or a line break, or begins with a quote.
 std::string writeCsv(const std::vector<PartnerRecord>& rows, char separator);
-// vCard 3.0, UTF-8, one card per row, so that readVCard gives the same rows back.
+// vCard 3.0, UTF-8, one card per row that has any field, so that readVCard gives the same rows back
+// (line breaks as CR LF). The whole address goes into ADR's street.
 std::string writeVCard(const std::vector<PartnerRecord>& rows);
 
 } // namespace zel

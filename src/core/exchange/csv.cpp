@@ -272,12 +272,13 @@ std::vector<Column> mapColumns(const std::vector<std::string>& header) {
         cols.push_back(c);
     }
     if (hasName && hasOther) {
-        for (Column& phone : cols) {
-            if (phone.role != Role::TypedPhone) continue;
-            for (std::size_t i = 0; i < cols.size(); ++i)
-                if (cols[i].role == Role::Type && cols[i].group == phone.group)
-                    phone.typeColumn = static_cast<int>(i);
-        }
+        std::unordered_map<int, int> typeColumns;
+        for (std::size_t i = 0; i < cols.size(); ++i)
+            if (cols[i].role == Role::Type) typeColumns.emplace(cols[i].group, static_cast<int>(i));
+        for (Column& c : cols)
+            if (c.role == Role::TypedPhone)
+                if (const auto it = typeColumns.find(c.group); it != typeColumns.end())
+                    c.typeColumn = it->second;
         return cols;
     }
 
