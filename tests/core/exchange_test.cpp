@@ -323,14 +323,16 @@ TEST(CoreExchangeLdif, ThunderbirdAddressBook) {
 
     // The old one-line form, a base64 DN in Windows-1250, comments, postal addresses, no blank line
     // between records.
-    const std::string old = "# exported\r\ndn: cn=Minta Anna,mail=anna@pelda.hu\r\n\r\n"
-                            "dn:: Y249/XJ5IEFubmE=\r\npostalAddress: F\xC5\x91 u. 1.$1011 Budapest\r\n"
-                            "dn: cn=Csak N\xC3\xA9v\r\ndescription: a\r\n b\r\n";
-    EXPECT_EQ(readLdif(old).contacts, (std::vector<PartnerRecord>{
-                                          contact({"Minta Anna", "anna@pelda.hu"}),
-                                          contact({"ýry Anna", "", "", "", "", "Fő u. 1., 1011 Budapest"}),
-                                          contact({"Csak Név", "", "", "", "", "", "ab"}),
-                                      }));
+    const std::string old =
+        "# exported\r\ndn: cn=Minta Anna,mail=anna@pelda.hu\r\n\r\n"
+        "dn:: Y249/XJ5IEFubmE=\r\npostalAddress: F\xC5\x91 u. 1.$1011 Budapest\\0A\\24 2\r\n"
+        "dn: cn=Csak N\xC3\xA9v\r\ndescription: a\r\n b\r\n";
+    EXPECT_EQ(readLdif(old).contacts,
+              (std::vector<PartnerRecord>{
+                  contact({"Minta Anna", "anna@pelda.hu"}),
+                  contact({"ýry Anna", "", "", "", "", "Fő u. 1., 1011 Budapest, $ 2"}),
+                  contact({"Csak Név", "", "", "", "", "", "ab"}),
+              }));
 }
 
 TEST(CoreExchangeLdif, BadInputGivesWholeRecordsOnly) {

@@ -209,7 +209,12 @@ class RecordReader {
                 flush();
             } else if (v[i] == '\\' && i + 2 < v.size() && hexDigit(v[i + 1]) >= 0 &&
                        hexDigit(v[i + 2]) >= 0) {
-                line += static_cast<char>(hexDigit(v[i + 1]) * 16 + hexDigit(v[i + 2]));
+                const char c = static_cast<char>(hexDigit(v[i + 1]) * 16 + hexDigit(v[i + 2]));
+                // An escaped line break still ends a line.
+                if (c == '\r' || c == '\n')
+                    flush();
+                else
+                    line += c;
                 i += 2;
             } else {
                 line += v[i];
