@@ -1,3 +1,4 @@
+#include "core/app/paths.h"
 #include "core/errors.h"
 #include "core/partners/partner_file.h"
 #include "support/test_util.h"
@@ -163,10 +164,10 @@ TEST(CoreRecordFiles, RemovalRewritingAndATrailingPartialRecord) {
                             }),
               3u);
     EXPECT_EQ(visited, three);
-    rewriteRecordAt(path, 280, 1, program("Y"));
-    EXPECT_EQ(readFile(path), program("x") + program("Y") + program("z") + std::string(100, '\x7F'));
+    rewriteRecordAt(path, 280, 1, program("Y")); // the next change drops the leftover
+    EXPECT_EQ(readFile(path), program("x") + program("Y") + program("z"));
     EXPECT_THROW(rewriteRecordAt(path, 280, 3, program("!")), IoError);
-    removeRecordAt(path, 280, 0); // the next change drops the leftover
+    removeRecordAt(path, 280, 0);
     EXPECT_EQ(readFile(path), program("Y") + program("z"));
     removeRecordAt(path, 280, 1);
     removeRecordAt(path, 280, 0);
@@ -203,6 +204,7 @@ TEST(CoreRecordFiles, AFailedWriteBesideKeepsTheOldFileAndLeavesNoTemporary) {
         {"insertRecordAt", 4 * 280, [&](const auto& p) { insertRecordAt(p, 280, 1, added); }},
         {"insertRecordOrdered", 4 * 280, [&](const auto& p) { insertRecordOrdered(p, 280, added, beforeY); }},
         {"removeRecordAt", 2 * 280, [&](const auto& p) { removeRecordAt(p, 280, 0); }},
+        {"rewriteRecordAt", 3 * 280, [&](const auto& p) { rewriteRecordAt(p, 280, 1, added); }},
     };
     for (const Case& c : cases) {
         // Nothing written at all, a write stopped inside a record, and a cap the old file fits under.
@@ -222,21 +224,15 @@ TEST(CoreRecordFiles, AFailedWriteBesideKeepsTheOldFileAndLeavesNoTemporary) {
     }
 }
 
-TEST(CoreRecordFiles, AFailedRewriteInPlaceKeepsTheOldRecord) {
-    const std::string three = program("x") + program("y") + program("z");
-    const std::string changed = encodeEvent(EventKind::Program, event(dayNumber(2025, 6, 7), 8, 9, "Y"));
-    // A cap at or past the file's end cannot stop a rewrite, which never grows the file; one at the
-    // record's start stops it before any byte, one inside the record after its first bytes.
-    for (const rlim_t cap : {rlim_t{280}, rlim_t{380}, rlim_t{559}}) {
-        SCOPED_TRACE("under a cap of " + std::to_string(cap) + " bytes");
-        TempDir dir;
-        const auto path = dir.path() / "p.dat";
-        writeFile(path, three);
-        EXPECT_EQ(errorOf([&] { rewriteRecordAt(path, 280, 1, changed); }, cap), EFBIG);
-        EXPECT_TRUE(readFile(path) == three && namesIn(dir.path()) == std::vector<std::string>{"p.dat"});
-        rewriteRecordAt(path, 280, 1, changed);
-        EXPECT_EQ(readFile(path), program("x") + changed + program("z"));
-    }
+TEST(CoreWriteTest, AFullDiskFailsItAndLeavesNoFileBehind) {
+    TempDir dir;
+    const AppPaths paths{dir.path()};
+    bool passed = true;
+    EXPECT_EQ(errorOf([&] { passed = passesWriteTest(paths); }, 0), 0);
+    EXPECT_FALSE(passed);
+    EXPECT_TRUE(namesIn(dir.path()).empty());
+    EXPECT_TRUE(passesWriteTest(paths));
+    EXPECT_TRUE(namesIn(dir.path()).empty());
 }
 
 TEST(CorePartnerFile, ASavedPartnerTakesItsPlaceByBytes) {

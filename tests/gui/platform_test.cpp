@@ -116,9 +116,13 @@ TEST(GuiAutostart, TheEntryIsNamedAfterTheTitleAndStartsTheExecutable) {
     EXPECT_EQ(readFile(entry),
               "[Desktop Entry]\nType=Application\nName=Zelmoran v1.6.1\nExec=\"/opt/Zel moran/bin/"
               "zelmoran\"\nX-GNOME-Autostart-enabled=true\nTerminal=false\n");
-    // Quotes, dollars and backslashes in the path are escaped inside the quoted Exec value.
-    a.setAutostart(true, u"/opt/a\"b$c\\d/zelmoran"_s);
-    EXPECT_NE(readFile(entry).find("\nExec=\"/opt/a\\\"b\\$c\\\\d/zelmoran\"\n"), std::string::npos);
+    // Quotes, dollars and backslashes are escaped inside the quoted argument and % is doubled; then
+    // the string level doubles every backslash again, and a line break becomes \n.
+    a.setAutostart(true, u"/opt/a\"b$c\\d%1\ne/zelmoran"_s);
+    EXPECT_NE(readFile(entry).find(R"(
+Exec="/opt/a\\"b\\$c\\\\d%%1\ne/zelmoran"
+)"),
+              std::string::npos);
     a.setAutostart(false, QString());
     EXPECT_FALSE(std::filesystem::exists(entry) || a.isOn());
     EXPECT_NO_THROW(a.setAutostart(false, QString())); // already gone: no error

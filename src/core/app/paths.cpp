@@ -9,16 +9,19 @@ namespace zel {
 namespace fs = std::filesystem;
 
 bool passesWriteTest(const AppPaths& paths) {
+    bool written = false;
     {
         std::ofstream out(paths.writeTest(), std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out << "test\r\n";
-        out.flush();
-        if (!out) return false;
+        if (out) {
+            out << "test\r\n";
+            out.flush();
+            written = static_cast<bool>(out);
+        }
     }
+    // Removed whether or not it took its bytes: on a full disk the empty file would stay behind.
     std::error_code ec;
     fs::remove(paths.writeTest(), ec);
-    return true;
+    return written;
 }
 
 void preparePartnerFile(const AppPaths& paths) {

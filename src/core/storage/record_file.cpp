@@ -113,24 +113,12 @@ void removeRecordAt(const fs::path& path, std::size_t recordSize, std::size_t po
 
 void rewriteRecordAt(const fs::path& path, std::size_t recordSize, std::size_t pos, std::string_view record) {
     if (record.size() != recordSize) fail(path, EINVAL);
-    File file(path, File::Access::ReadWrite);
-    if (pos >= recordCount(static_cast<std::size_t>(file.size()), recordSize)) fail(path, EINVAL);
-    const std::uint64_t at = pos * recordSize;
-    // A write stopped partway (disk full, file size limit) would leave a record half old, half new,
-    // so the old bytes are kept to put back over whatever part of it was written.
-    std::string old(recordSize, '\0');
-    file.readAt(old.data(), old.size(), at);
-    try {
-        file.writeAt(record, at);
-    } catch (const IoError&) {
-        try {
-            file.writeAt(old, at);
-        } catch (const IoError&) {
-            // Best effort: past the point the first write reached, the old bytes never changed.
-        }
-        throw;
-    }
-    file.sync();
+    std::string bytes = readRecords(path, recordSize);
+    if (pos >= recordCount(bytes.size(), recordSize)) fail(path, EINVAL);
+    // Written beside and renamed like every other change: a record written in place can straddle two
+    // pages, and a crash between them would leave it half old, half new.
+    bytes.replace(pos * recordSize, recordSize, record);
+    replaceFile(path, bytes);
 }
 
 } // namespace zel

@@ -42,7 +42,8 @@ std::size_t insertRecordOrdered(const std::filesystem::path& path, std::size_t r
                                 const std::function<bool(const std::uint8_t* existing)>& goesAfter);
 // Removes the record at pos and closes the gap.
 void removeRecordAt(const std::filesystem::path& path, std::size_t recordSize, std::size_t pos);
-// Writes one record over record pos; nothing else moves.
+// Puts one record in place of record pos; nothing else moves. The file is rewritten beside, so the
+// record is never seen half written.
 void rewriteRecordAt(const std::filesystem::path& path, std::size_t recordSize, std::size_t pos,
                      std::string_view record);
 

@@ -18,15 +18,31 @@ const QString kRunKey =
     QStringLiteral("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run");
 #endif
 
-// Exec= takes a quoted path with \, ", ` and $ escaped.
+// Exec= takes a quoted path with \, ", ` and $ escaped and % doubled; the value as a whole is a
+// desktop-entry string, whose own escapes come on top, so every backslash is doubled once more.
 QString execQuoted(const QString& path) {
-    QString q;
+    QString quoted = QStringLiteral("\"");
     for (const QChar c : path) {
         if (c == QLatin1Char('\\') || c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$'))
-            q += QLatin1Char('\\');
-        q += c;
+            quoted += QLatin1Char('\\');
+        if (c == QLatin1Char('%')) quoted += QLatin1Char('%');
+        quoted += c;
     }
-    return QLatin1Char('"') + q + QLatin1Char('"');
+    quoted += QLatin1Char('"');
+    QString value;
+    for (const QChar c : quoted) {
+        if (c == QLatin1Char('\\'))
+            value += QStringLiteral("\\\\");
+        else if (c == QLatin1Char('\n'))
+            value += QStringLiteral("\\n");
+        else if (c == QLatin1Char('\t'))
+            value += QStringLiteral("\\t");
+        else if (c == QLatin1Char('\r'))
+            value += QStringLiteral("\\r");
+        else
+            value += c;
+    }
+    return value;
 }
 } // namespace
 
