@@ -7,6 +7,7 @@
 #include "core/app/paths.h"
 #include "gui/app_setup.h"
 #include "gui/qt_text.h"
+#include "gui/tabs/import_panel.h"
 #include "gui/widgets/contact_table_model.h"
 #include "support/app_fixture.h"
 
@@ -80,7 +81,7 @@ struct Shooter {
                 gui::kNl + gui::kNl + QStringLiteral("Segítségül az importálandó fájl első adatsora:") +
                 gui::kNl + QString::fromUtf8(first),
             QStringLiteral(";"));
-        w->actionsTab()->addFiles();
+        w->actionsTab()->importPanel().addFiles();
     }
 
     void shoot(const QString& name) { save(w.get(), dir + QLatin1Char('/') + name + QStringLiteral(".png")); }
@@ -137,7 +138,7 @@ int main(int argc, char* argv[]) {
         x.w->partnersTab()->showEmpty();
         x.w->pages()->setCurrentIndex(gui::MainWindow::TabActions);
         x.w->actionsTab()->showImport();
-        if (x.w->actionsTab()->importList().isEmpty()) x.readSampleContacts();
+        if (x.w->actionsTab()->importPanel().list().isEmpty()) x.readSampleContacts();
         x.shoot(name + QStringLiteral("-import"));
         x.w->actionsTab()->showExport();
         x.shoot(name + QStringLiteral("-export"));

@@ -1,5 +1,7 @@
 #include "core/exchange/partner_import.h"
 #include "gui/qt_text.h"
+#include "gui/tabs/export_panel.h"
+#include "gui/tabs/import_panel.h"
 #include "gui/widgets/contact_table_model.h"
 #include "support/app_fixture.h"
 
@@ -30,8 +32,8 @@ struct Exchange : test::App {
         if (!partners.empty()) storePartners(partners);
         show(MainWindow::TabActions);
     }
-    ContactTableModel& importList() const { return w->actionsTab()->importList(); }
-    ContactTableModel& exportList() const { return w->actionsTab()->exportList(); }
+    ContactTableModel& importList() const { return w->actionsTab()->importPanel().list(); }
+    ContactTableModel& exportList() const { return w->actionsTab()->exportPanel().list(); }
     QTableView* exportView() const { return get<QTableView>("exportView"); }
     fs::path file(const char* name, const std::string& bytes) const {
         test::writeFile(dir.path() / name, bytes);

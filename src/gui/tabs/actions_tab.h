@@ -5,8 +5,6 @@
 #include <string>
 #include <vector>
 
-class QTableView;
-
 namespace Ui {
 class ActionsTab;
 }
@@ -14,14 +12,14 @@ class ActionsTab;
 namespace zel::gui {
 
 class AppState;
-class ContactTableModel;
 class Dialogs;
+class ExportPanel;
+class ImportPanel;
 class Shell;
 
 // "Műveletek": the name-day search (a name's days, a day's names) with the way on to a name-day
-// event or a new partner; contacts from other programs' address books into a list and on to the
-// partners; the partners out to a delimited or vCard file, and the data files to another folder.
-// One of the three groups shows at a time.
+// event or a new partner, and the import and the export panel. One of the three groups shows at a
+// time.
 class ActionsTab : public QWidget {
     Q_OBJECT
 
@@ -43,27 +41,14 @@ class ActionsTab : public QWidget {
 
     // "Adat-importálás": the import group with its list as it was left.
     void showImport();
-    // "Hozzáadás": chosen files read into the list.
-    void addFiles();
-    // "Törlés": the current row out of the list.
-    void removeCurrentRow();
-    // "A lista adatainak felvétele a partnerek közé".
-    void takeList();
-    void showImportInfo();
-
     // "Adat-exportálás": the export group over a fresh preview of the partners.
     void showExport();
-    // The task chosen in the export group's drop-down list; the list goes back to its first item.
-    void runExportTask(int task);
-    void exportPartners();
-    void copyDataFiles();
-    void showExportInfo();
 
     // The tab became the current one.
     void onShown();
 
-    ContactTableModel& importList() const { return *importList_; }
-    ContactTableModel& exportList() const { return *exportList_; }
+    ImportPanel& importPanel() const { return *importPanel_; }
+    ExportPanel& exportPanel() const { return *exportPanel_; }
 
   signals:
     // "Ugrás": a name-day event for this date text ("YYYY.MM.DD.").
@@ -78,18 +63,13 @@ class ActionsTab : public QWidget {
   private:
     enum class Group { NameDaySearch, Import, Export };
     void showGroup(Group group);
-    void setUpView(QTableView* view, ContactTableModel* model);
-    // Törlés and the taking over show only while the list holds rows.
-    void updateImportButtons();
-    QString exeFolder() const;
 
     AppState& state_;
     Dialogs& dialogs_;
-    Shell& shell_;
     std::unique_ptr<Ui::ActionsTab> ui_;
     QString rememberedDay_;
-    ContactTableModel* importList_ = nullptr;
-    ContactTableModel* exportList_ = nullptr;
+    ImportPanel* importPanel_ = nullptr;
+    ExportPanel* exportPanel_ = nullptr;
 };
 
 } // namespace zel::gui
