@@ -32,6 +32,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFile>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -263,55 +264,73 @@ void MainWindow::fitWindow() {
 }
 
 void MainWindow::start() {
-    guarded(services_.dialogs, [this] {
-        start_ = services_.clock.now();
-        setWindowIcon(appIcon());
-        monthCalendar_->setCalendar(ymdOf(start_.day));
-
-        preparePartnerFile(state_->paths());
-        serviceView_ = serviceViewRequested(state_->paths());
-        if (serviceView_) {
-            // The normal window keeps its size in the corner; the extra room goes to the service
-            // view's parts.
-            const QSize normal = size();
-            ui_->frameLayout->setColumnMinimumWidth(0, normal.width());
-            ui_->frameLayout->setRowMinimumHeight(0, normal.height());
-            ui_->frameLayout->setColumnStretch(1, 1);
-            ui_->frameLayout->setRowStretch(1, 1);
-            serviceTables_->show();
-            serviceNext_->show();
-            fitWindow();
-        }
-        loadPartners();
-        applyOrCreateSettings();
-        startHidden_ = settings().startInTray;
-
-        loadEvents();
-        if (settings().noticeAtStart) showCelebrantNotice(NoticeMode::StartUp, false, true);
-        services_.tray.setDay(ymdOf(start_.day).day);
-        if (settings().balloon) {
-            const TodayTomorrowNames names = todayAndTomorrowNames(state_->commonCalendar(), start_.day);
-            services_.tray.showBalloon(QStringLiteral("Zelmoran v1.6 - Névnapemlékeztető:"),
-                                       QStringLiteral("Ma: ") + fromCp(names.today) +
-                                           QStringLiteral("  |  Holnap: ") + fromCp(names.tomorrow),
-                                       startHidden_ ? 10 : 3);
-        }
-
-        modeText_ = kModeActive;
-        setWindowTitle(QStringLiteral("Zelmoran ") + modeText_);
-        const Moment now = services_.clock.now();
-        clockDisplay_->setText(QString::fromStdString(clockTimeText(now.hour(), now.minute(), now.second())) +
-                               QStringLiteral("  "));
-        pages_->setCurrentIndex(TabEvents);
-        summaryBox_->setCurrentIndex(0);
-        // Settings read or reset already painted the window when they changed its colours.
-        if (state_->settings().colors != appliedColors_) applyColors();
-        if (state_->partnerNames().empty()) partnersTab_->showEmpty();
-        if (settings().start == StartChoice::Passive) switchMode(ModeSource::StartUp);
-        allNames_ = allNamesSorted(state_->extendedCalendar(), localeLess());
-        actionsTab_->setNames(allNames_);
-    });
+    // A failure here names its file on a line of its own, so the user knows what to fix.
+    const auto steps = [this] { startUp(); };
+    guarded(services_.dialogs, steps, true);
     previousTick_ = services_.clock.now();
+}
+
+void MainWindow::startUp() {
+    start_ = services_.clock.now();
+    setWindowIcon(appIcon());
+    monthCalendar_->setCalendar(ymdOf(start_.day));
+
+    removeLeftoverTemporaries(state_->paths());
+    preparePartnerFile(state_->paths());
+    serviceView_ = serviceViewRequested(state_->paths());
+    if (serviceView_) {
+        // The normal window keeps its size in the corner; the extra room goes to the service
+        // view's parts.
+        const QSize normal = size();
+        ui_->frameLayout->setColumnMinimumWidth(0, normal.width());
+        ui_->frameLayout->setRowMinimumHeight(0, normal.height());
+        ui_->frameLayout->setColumnStretch(1, 1);
+        ui_->frameLayout->setRowStretch(1, 1);
+        serviceTables_->show();
+        serviceNext_->show();
+        fitWindow();
+    }
+    loadPartners();
+    applyOrCreateSettings();
+    startHidden_ = settings().startInTray;
+
+    loadEvents();
+    reportDamagedFiles();
+    if (settings().noticeAtStart) showCelebrantNotice(NoticeMode::StartUp, false, true);
+    services_.tray.setDay(ymdOf(start_.day).day);
+    if (settings().balloon) {
+        const TodayTomorrowNames names = todayAndTomorrowNames(state_->commonCalendar(), start_.day);
+        services_.tray.showBalloon(QStringLiteral("Zelmoran v1.6 - Névnapemlékeztető:"),
+                                   QStringLiteral("Ma: ") + fromCp(names.today) +
+                                       QStringLiteral("  |  Holnap: ") + fromCp(names.tomorrow),
+                                   startHidden_ ? 10 : 3);
+    }
+
+    modeText_ = kModeActive;
+    setWindowTitle(QStringLiteral("Zelmoran ") + modeText_);
+    const Moment now = services_.clock.now();
+    clockDisplay_->setText(QString::fromStdString(clockTimeText(now.hour(), now.minute(), now.second())) +
+                           QStringLiteral("  "));
+    pages_->setCurrentIndex(TabEvents);
+    summaryBox_->setCurrentIndex(0);
+    // Settings read or reset already painted the window when they changed its colours.
+    if (state_->settings().colors != appliedColors_) applyColors();
+    if (state_->partnerNames().empty()) partnersTab_->showEmpty();
+    if (settings().start == StartChoice::Passive) switchMode(ModeSource::StartUp);
+    allNames_ = allNamesSorted(state_->extendedCalendar(), localeLess());
+    actionsTab_->setNames(allNames_);
+}
+
+void MainWindow::reportDamagedFiles() {
+    const std::vector<AppState::DamagedFile> damaged = state_->damagedFiles();
+    if (damaged.empty()) return;
+    QString text = QStringLiteral("A következő adatállományokban sérült bejegyzések vannak:") + kNl;
+    for (const AppState::DamagedFile& f : damaged)
+        text += QDir::toNativeSeparators(QString::fromStdString(f.path.string())) +
+                QStringLiteral(" (%1 sérült bejegyzés)").arg(f.records) + kNl;
+    text += kNl + QStringLiteral("A program a sérült bejegyzéseket a lehető legjobban olvassa be, "
+                                 "az állományokat nem javítja ki.");
+    services_.dialogs.warning(text);
 }
 
 void MainWindow::loadCalendars() {
@@ -326,7 +345,7 @@ void MainWindow::applyOrCreateSettings() {
     } catch (const IoError& e) {
         if (e.code() != kReadPastEnd) throw;
         // A damaged file is reported and kept as it is; the defaults stand until the user saves.
-        showErrorBox(services_.dialogs, e);
+        showErrorBox(services_.dialogs, e, true);
         settingsTab_->resetToDefaults();
         return;
     }

@@ -67,6 +67,10 @@ class MainWindow : public QWidget, public AlertHost {
     void start();
 
     void loadPartners();
+    // The start's steps; start() shows their failure.
+    void startUp();
+    // Names each data file whose records could only be read as best they could, once, at start.
+    void reportDamagedFiles();
 
     // The one-second clock: fires due reminders and programs while active.
     void onClockTick();

@@ -235,6 +235,30 @@ TEST(CoreWriteTest, AFullDiskFailsItAndLeavesNoFileBehind) {
     EXPECT_TRUE(namesIn(dir.path()).empty());
 }
 
+TEST(CoreStart, LeftoverTemporariesGoAndNothingElse) {
+    TempDir dir;
+    const AppPaths paths{dir.path()};
+    std::filesystem::create_directories(paths.dataDir());
+    writeFile(paths.partners(), "kept");
+    const std::vector<std::string> leftovers = {"Data/partnerek.dat.tmp-a1B2c3",
+                                                "Data/nevnapok.dat.tmp-XXXXXX", "beallitasok.cfg.tmp-0zZ9aa"};
+    const std::vector<std::string> others = {"Data/partnerek.dat.tmp-notes.txt", "Data/other.dat.tmp-a1B2c3",
+                                             "partnerek.dat.tmp-a1B2c3", "Data/partnerek.dat.tmp-a1B2c"};
+    for (const auto& name : leftovers)
+        writeFile(dir.path() / name, "half");
+    for (const auto& name : others)
+        writeFile(dir.path() / name, "mine");
+    std::filesystem::create_directories(paths.dataDir() / "programok.dat.tmp-folder");
+
+    EXPECT_EQ(removeLeftoverTemporaries(paths), leftovers.size());
+    for (const auto& name : leftovers)
+        EXPECT_FALSE(std::filesystem::exists(dir.path() / name)) << name;
+    for (const auto& name : others)
+        EXPECT_TRUE(std::filesystem::exists(dir.path() / name)) << name;
+    EXPECT_TRUE(std::filesystem::is_directory(paths.dataDir() / "programok.dat.tmp-folder"));
+    EXPECT_EQ(readFile(paths.partners()), "kept");
+}
+
 TEST(CorePartnerFile, ASavedPartnerTakesItsPlaceByBytes) {
     Folder f;
     writeFile(f.file, partnerBytes({partner("Antal Ede"), partner("Zsoldos Pál")}));

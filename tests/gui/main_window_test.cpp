@@ -4,6 +4,7 @@ using namespace zel;
 using namespace zel::gui;
 using namespace Qt::StringLiterals;
 using zel::test::event;
+using zel::test::q;
 using zel::test::readFile;
 using Kind = Dialogs::Kind;
 using Files = std::vector<std::string>;
@@ -108,10 +109,35 @@ TEST(GuiStartup, ARestartReadsWhatExistsAndChangesNothing) {
 TEST(GuiStartup, AnUnreadablePartnerFileIsReportedAndKept) {
     test::Start s;
     std::filesystem::create_directories(s.data("partnerek.dat")); // opens but cannot be read
-    s.dialogs.expect(Kind::Stop, u"I/O error 21."_s, Dialogs::Ok, Dialogs::Ok);
+    // The error number as always, and on the next line the file to fix.
+    s.dialogs.expect(Kind::Stop, u"I/O error 21.\n"_s + q(s.data("partnerek.dat")), Dialogs::Ok, Dialogs::Ok);
     auto w = s.open();
     EXPECT_TRUE(std::filesystem::is_directory(s.data("partnerek.dat")));
     EXPECT_FALSE(std::filesystem::exists(s.cfgPath())); // start-up ended there
+}
+
+TEST(GuiStartup, DamagedRecordsAreReportedOnceWithTheirFilesAndLeftAsTheyAre) {
+    test::Start s;
+    withReminder(s);
+    std::string partners = encodePartner(test::partner("Antal Ede")) + encodePartner(makerCard());
+    partners[0] = 60;                  // a name longer than its field
+    partners += std::string(100, 'x'); // a partial record
+    test::writeFile(s.data("partnerek.dat"), partners);
+    EventRecord noDate = test::event(dayNumber(2024, 3, 6), 8, 0, "Nincs dátum");
+    noDate.date = std::numeric_limits<double>::quiet_NaN();
+    std::string reminders = readFile(s.data("emlekeztetok.dat")) + encodeEvent(EventKind::Reminder, noDate);
+    reminders += encodeEvent(EventKind::Reminder, test::event(dayNumber(2024, 3, 7), 8, 0, "Zászló"));
+    reminders[reminders.size() - 280] = 7; // an active flag no version writes
+    test::writeFile(s.data("emlekeztetok.dat"), reminders);
+    s.dialogs.expect(Kind::Warning, u"A következő adatállományokban sérült bejegyzések vannak:\n"_s +
+                                        q(s.data("partnerek.dat")) + u" (2 sérült bejegyzés)\n"_s +
+                                        q(s.data("emlekeztetok.dat")) + u" (2 sérült bejegyzés)\n\n"_s +
+                                        u"A program a sérült bejegyzéseket a lehető legjobban olvassa be, az "
+                                        u"állományokat nem javítja ki."_s);
+    auto w = s.open();
+    EXPECT_EQ(readFile(s.data("partnerek.dat")) + readFile(s.data("emlekeztetok.dat")), partners + reminders);
+    EXPECT_EQ(w->events().next(EventKind::Reminder).value().text, "Fogorvos"); // the rest is read
+    EXPECT_EQ(w->partnerNames().size(), 2u);
 }
 
 TEST(GuiStartup, AShortSettingsFileIsReportedKeptAndWrittenOnlyOnSave) {
@@ -119,7 +145,7 @@ TEST(GuiStartup, AShortSettingsFileIsReportedKeptAndWrittenOnlyOnSave) {
     withReminder(s);
     const std::string damaged = s.cfg().substr(0, 500);
     test::writeFile(s.cfgPath(), damaged);
-    s.dialogs.expect(Kind::Stop, u"I/O error 100."_s, Dialogs::Ok, Dialogs::Ok);
+    s.dialogs.expect(Kind::Stop, u"I/O error 100.\n"_s + q(s.cfgPath()), Dialogs::Ok, Dialogs::Ok);
     auto w = s.open();
     EXPECT_TRUE(s.cfg() == damaged && w->settings() == defaultSettings());
     EXPECT_TRUE(w->events().next(EventKind::Reminder).has_value()); // the rest of the start went on

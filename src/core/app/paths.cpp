@@ -4,6 +4,7 @@
 #include "core/storage/record_file.h"
 
 #include <fstream>
+#include <vector>
 
 namespace zel {
 namespace fs = std::filesystem;
@@ -40,6 +41,25 @@ void preparePartnerFile(const AppPaths& paths) {
 bool serviceViewRequested(const AppPaths& paths) {
     std::error_code ec;
     return fs::exists(paths.serviceMarker(), ec);
+}
+
+std::size_t removeLeftoverTemporaries(const AppPaths& paths) {
+    std::vector<fs::path> owners{paths.partners(), paths.settings()};
+    for (EventKind kind : kAllEventKinds)
+        owners.push_back(paths.events(kind));
+    std::size_t removed = 0;
+    for (const fs::path& owner : owners) {
+        const std::string prefix = owner.filename().string() + ".tmp-";
+        std::error_code ec;
+        for (fs::directory_iterator it(owner.parent_path(), ec), end; !ec && it != end; it.increment(ec)) {
+            const std::string name = it->path().filename().string();
+            // Exactly the six characters mkstemp puts in, so no file of the user's is taken for one.
+            if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) continue;
+            std::error_code removeError;
+            if (it->is_regular_file(removeError) && fs::remove(it->path(), removeError)) ++removed;
+        }
+    }
+    return removed;
 }
 
 } // namespace zel

@@ -29,4 +29,8 @@ void preparePartnerFile(const AppPaths& paths);
 
 bool serviceViewRequested(const AppPaths& paths);
 
+// Deletes the files a write beside leaves when the program is killed in the middle of it
+// ("<data file>.tmp-XXXXXX"); nothing reads them, but they would pile up. Returns how many went.
+std::size_t removeLeftoverTemporaries(const AppPaths& paths);
+
 } // namespace zel

@@ -66,6 +66,10 @@ EventRecord decodeEvent(EventKind kind, const std::uint8_t* b) {
     return rec;
 }
 
+bool eventRecordMalformed(EventKind kind, const std::uint8_t* b) {
+    return b[0] > 1 || b[hasTime(kind) ? kTimedText : kDayText] > kEventTextCapacity;
+}
+
 bool eventGoesAfter(EventKind kind, const EventRecord& added, const std::uint8_t* existing) {
     const std::size_t dateAt = hasTime(kind) ? kTimedDate : kDayDate;
     const double day = wholeDay(getDouble(existing + dateAt));

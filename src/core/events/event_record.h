@@ -43,6 +43,10 @@ EventRecord decodeEvent(EventKind kind, const std::uint8_t* bytes);
 
 // The place a new record takes: before the first one later than it (reminders and programs: a later
 // date, or the same date and a time not earlier; name days and birthdays: a later date).
+// A record no version of the program writes: a length byte beyond the text's capacity or an active
+// flag other than 0 and 1. A date or time that is no date is judged by the row (its day is empty).
+bool eventRecordMalformed(EventKind kind, const std::uint8_t* record);
+
 bool eventGoesAfter(EventKind kind, const EventRecord& newRecord, const std::uint8_t* existing);
 
 // Inserts in order and returns the position taken.

@@ -78,7 +78,9 @@ EventTable loadEventTable(const std::filesystem::path& path, EventKind kind) {
     }
     forEachRecord(path, recordSize(kind), [&](const std::uint8_t* rec, std::size_t k) {
         table.rows.push_back(rowFromRecord(kind, decodeEvent(kind, rec), k));
+        if (eventRecordMalformed(kind, rec) || !table.rows.back().day) ++table.damaged;
     });
+    if (!ec && bytes % recordSize(kind) != 0) ++table.damaged;
     table.ordered = rowsInOrder(kind, table.rows);
     return table;
 }

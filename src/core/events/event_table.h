@@ -32,6 +32,9 @@ struct EventTable {
     std::vector<EventRow> rows;
     // The rows keep the file's chronological order, so the next event can be found by bisection.
     bool ordered = true;
+    // Records read as best they could be (a malformed record, a date or time that is no date, a
+    // trailing partial record); the file itself is left as it is.
+    std::size_t damaged = 0;
 };
 
 EventRow rowFromRecord(EventKind kind, const EventRecord& rec, std::size_t position);

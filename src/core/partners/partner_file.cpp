@@ -53,6 +53,21 @@ std::size_t partnerCount(const std::filesystem::path& path) {
     return recordCount(readRecords(path, kPartnerRecordSize).size(), kPartnerRecordSize);
 }
 
+std::size_t damagedPartnerRecords(const std::filesystem::path& path) {
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(path, ec);
+    if (ec) return 0;
+    std::size_t damaged = size % kPartnerRecordSize != 0 ? 1 : 0;
+    try {
+        forEachRecord(path, kPartnerRecordSize, [&](const std::uint8_t* r, std::size_t) {
+            if (partnerRecordMalformed(r)) ++damaged;
+        });
+    } catch (const IoError&) {
+        return 0;
+    }
+    return damaged;
+}
+
 PartnerLookup findPartner(const std::filesystem::path& path, const std::string& name) {
     const std::string bytes = readRecords(path, kPartnerRecordSize);
     const std::size_t n = recordCount(bytes.size(), kPartnerRecordSize);

@@ -20,6 +20,10 @@ std::vector<std::string> readPartnerNames(const std::filesystem::path& path);
 
 std::size_t partnerCount(const std::filesystem::path& path);
 
+// Records with a length byte beyond its field's capacity, plus a trailing partial record. A file that
+// is missing or does not open has none.
+std::size_t damagedPartnerRecords(const std::filesystem::path& path);
+
 // The first record whose name equals `name` exactly. A name not in the file ends the walk at the end
 // of the file: the index is then the record count and there is no record.
 struct PartnerLookup {

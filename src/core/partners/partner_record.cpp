@@ -27,6 +27,12 @@ std::string encodePartner(const PartnerRecord& p) {
     return out;
 }
 
+bool partnerRecordMalformed(const std::uint8_t* b) {
+    for (const auto& f : kFields)
+        if (b[f.offset] > f.capacity) return true;
+    return false;
+}
+
 PartnerRecord decodePartner(const std::uint8_t* b) {
     PartnerRecord p;
     for (const auto& f : kFields)

@@ -23,6 +23,8 @@ struct PartnerRecord {
 };
 
 std::string encodePartner(const PartnerRecord& p);
+// A length byte beyond its field's capacity: no version of the program writes one.
+bool partnerRecordMalformed(const std::uint8_t* bytes);
 PartnerRecord decodePartner(const std::uint8_t* bytes);
 
 // The contact card the partner file starts with.

@@ -62,6 +62,15 @@ void AppState::savePartner(const PartnerRecord& partner, std::optional<std::size
     reloadPartners();
 }
 
+std::vector<AppState::DamagedFile> AppState::damagedFiles() const {
+    std::vector<DamagedFile> damaged;
+    if (const std::size_t n = damagedPartnerRecords(paths_.partners()); n > 0)
+        damaged.push_back({paths_.partners(), n});
+    for (EventKind kind : kAllEventKinds)
+        if (const std::size_t n = table(kind).damaged; n > 0) damaged.push_back({paths_.events(kind), n});
+    return damaged;
+}
+
 PartnerImport AppState::importPartners(const std::vector<PartnerRecord>& rows) {
     PartnerImport result = zel::importPartners(paths_.partners(), rows);
     if (!result.added.empty()) reloadPartners();

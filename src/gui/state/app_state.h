@@ -57,6 +57,15 @@ class AppState : public QObject {
     const std::string& lastSavedPartner() const { return lastSavedPartner_; }
     void setLastSavedPartner(std::string name) { lastSavedPartner_ = std::move(name); }
 
+    // --- Damage
+    struct DamagedFile {
+        std::filesystem::path path;
+        std::size_t records = 0;
+    };
+    // The partner file and the event files as last read, where records could only be read as best
+    // they could; the files are never changed for it.
+    std::vector<DamagedFile> damagedFiles() const;
+
     // --- Exchange
     // Adds the rows the partner file lacks in one rewrite, then reloads the partners.
     PartnerImport importPartners(const std::vector<PartnerRecord>& rows);
