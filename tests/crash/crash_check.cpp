@@ -105,7 +105,9 @@ KillCheck checkKilledFolder(const fs::path& appFolder, const FolderState& start,
             v = actual[f] == before[f] ? Verdict::Old : actual[f] == after[f] ? Verdict::New : Verdict::Torn;
         allOldOrNew = allOldOrNew && v != Verdict::Torn;
     }
-    check.outOfOrder = allOldOrNew && std::find(states.begin(), states.end(), actual) == states.end();
+    const auto reached = std::find(states.begin(), states.end(), actual);
+    check.outOfOrder = allOldOrNew && reached == states.end();
+    check.partway = reached != states.end() && actual != before && actual != after;
     findLeftovers(appFolder, check);
     check.loadError = loadFolder(appFolder);
     return check;
@@ -218,6 +220,7 @@ Figures runKills(const RunOptions& options) {
                 break;
             }
         }
+        if (check.partway) ++figures.partway;
         if (check.outOfOrder) {
             ++figures.outOfOrder;
             figures.problems.push_back(tag + "the files are no state the writes pass through");
@@ -253,6 +256,7 @@ std::string describe(const Figures& figures) {
     out << "\n";
     out << figures.straddling << " during a rewrite of a record across a page boundary ("
         << figures.straddlingNew << " of them found it new)\n";
+    out << figures.partway << " between the files of a rename or a partner's deletion\n";
     out << "file                 old    new   torn\n";
     for (std::size_t f = 0; f < kFileCount; ++f) {
         char line[96];

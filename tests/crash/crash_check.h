@@ -31,6 +31,8 @@ struct KillCheck {
     std::array<Verdict, kFileCount> files{};
     // Every file is old or new, but together they are no state the program passes through.
     bool outOfOrder = false;
+    // A write over several files stopped between two of them: some new, the rest still old.
+    bool partway = false;
     std::vector<std::string> temporaries; // leftover files of an unfinished replacement
     std::vector<std::string> strays;      // any other unexpected file
     std::string loadError;                // what the start's readers said, empty when they read it
@@ -46,6 +48,7 @@ struct FileFigures {
 struct Figures {
     std::size_t kills = 0, inFlight = 0, betweenWrites = 0, driverFinished = 0, straddling = 0;
     std::size_t straddlingNew = 0; // of those, how many found the record's new bytes
+    std::size_t partway = 0;
     std::array<FileFigures, kFileCount> files{};
     std::size_t outOfOrder = 0, unloadable = 0, temporaries = 0, strays = 0;
     double seconds = 0;
