@@ -401,7 +401,7 @@ bool rewritesStraddlingRecord(const FolderState& before, const Operation& op) {
     const std::size_t size = recordSize(op.kind), from = op.pos * size, to = from + size;
     if (from / 4096 == (to - 1) / 4096) return false;
     const std::string& old = *before[fileOf(op.kind)];
-    const std::string& changed = *statesOf(before, op).back()[fileOf(op.kind)];
+    const std::string changed = *statesOf(before, op).back()[fileOf(op.kind)];
     return changed.size() == old.size() && changed.compare(0, from, old, 0, from) == 0 &&
            changed.compare(to, std::string::npos, old, to, std::string::npos) == 0;
 }
