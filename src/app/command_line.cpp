@@ -8,6 +8,7 @@
 #include "core/storage/record_file.h"
 #include "core/text/cp1250.h"
 #include "gui/platform/instance_guard.h"
+#include "gui/startup.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -201,7 +202,7 @@ int runCommandLine(const QStringList& arguments) {
     if (!guard.claim())
         return fail(Running, QStringLiteral("a program fut ezen az adatállományon, ezért a parancssor nem "
                                             "ír bele. Lépjen ki a programból, majd próbálja újra."));
-    const AppPaths paths{QCoreApplication::applicationDirPath().toStdString()};
+    const AppPaths paths{gui::dataFolderFor(QCoreApplication::applicationDirPath().toStdString())};
     try {
         return request->mode == QLatin1String("--import") ? importFiles(paths, *request)
                                                           : exportFile(paths, *request);

@@ -35,7 +35,7 @@ int main(int argc, char* argv[]) {
         return 0;
     }
 
-    zel::AppPaths paths{QCoreApplication::applicationDirPath().toStdString()};
+    zel::AppPaths paths{zel::gui::dataFolderFor(QCoreApplication::applicationDirPath().toStdString())};
     zel::gui::QtDialogs dialogs;
     if (!zel::gui::runWriteTest(paths, dialogs)) return 1;
 

@@ -3,6 +3,7 @@
 #include "gui/texts.h"
 
 #include <QDir>
+#include <QStandardPaths>
 
 namespace zel::gui {
 
@@ -21,6 +22,27 @@ QString writeTestMessage(const QString& folder) {
            QStringLiteral("Tekintettel arra, hogy jelen helyzetben a program képtelen működni, befejezi "
                           "futását.") +
            kNl + QStringLiteral("A kellemetlenségért elnézését kérem.");
+}
+
+namespace {
+std::filesystem::path perUserFolder() {
+    return (QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+            QStringLiteral("/Zelmoran"))
+        .toStdString();
+}
+} // namespace
+
+std::filesystem::path dataFolderFor(const std::filesystem::path& exeDir) {
+    if (passesWriteTest(AppPaths{exeDir})) return exeDir;
+    const std::filesystem::path own = perUserFolder();
+    std::error_code ec;
+    std::filesystem::create_directories(own, ec);
+    return !ec && passesWriteTest(AppPaths{own}) ? own : exeDir;
+}
+
+bool dataIsPerUser(const AppPaths& paths) {
+    std::error_code ec;
+    return std::filesystem::equivalent(paths.exeDir, perUserFolder(), ec);
 }
 
 QString folderText(const AppPaths& paths) {

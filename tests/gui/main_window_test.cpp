@@ -153,6 +153,29 @@ TEST(GuiStartup, AShortSettingsFileIsReportedKeptAndWrittenOnlyOnSave) {
     EXPECT_EQ(s.cfg(), defaults());
 }
 
+TEST(GuiStartup, AnInstalledProgramWhoseFolderTakesNoFileKeepsTheDataInTheUsersOwnFolder) {
+    test::TempDir dir;
+    const QByteArray old = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QByteArray::fromStdString((dir.path() / "share").string()));
+    test::writeFile(dir.path() / "plain", "x"); // a folder below a plain file takes no file, whoever runs
+    const auto own = dir.path() / "share" / "Zelmoran";
+    EXPECT_EQ(dataFolderFor(dir.path()), dir.path()); // a folder that takes files keeps the data beside
+    EXPECT_EQ(dataFolderFor(dir.path() / "plain" / "bin"), own);
+    EXPECT_TRUE(dataIsPerUser(AppPaths{own}) && !dataIsPerUser(AppPaths{dir.path()}));
+
+    test::Start s;
+    MainWindow w(AppPaths{own}, Services{s.dialogs, s.clock, s.shell, s.sound, s.tray, s.autostart});
+    w.start();
+    EXPECT_TRUE(std::filesystem::exists(own / "Data" / "partnerek.dat") &&
+                std::filesystem::exists(own / "beallitasok.cfg"));
+    EXPECT_TRUE(
+        test::child<QTextEdit>(&w, "helpText")
+            ->toPlainText()
+            .contains(u"A program mappája nem írható, ezért az adatok az Ön saját adatmappájában ("_s +
+                      q(own) + u") vannak: a Data alkönyvtárban"_s));
+    old.isNull() ? qunsetenv("XDG_DATA_HOME") : qputenv("XDG_DATA_HOME", old);
+}
+
 TEST(GuiStartup, AFolderThatTakesNoFileStopsTheProgramWithItsName) {
     test::TempDir dir;
     test::writeFile(dir.path() / "plain", "x"); // a folder below a plain file takes no file, whoever runs
