@@ -3,11 +3,14 @@
 // Usage: zel_screenshots OUTDIR   (run on a real or virtual X server for the system's look)
 //        zel_screenshots --sample DIR   only writes the sample program folder (data and settings, the
 //                                       notice on at start and at exit) for trying the real program on
+//        zel_screenshots --icons DIR    writes the program's icon in the hicolor sizes under DIR, as the
+//                                       installation ships it
 
 #include "core/app/paths.h"
 #include "gui/app_setup.h"
 #include "gui/qt_text.h"
 #include "gui/tabs/import_panel.h"
+#include "gui/theme/icons.h"
 #include "gui/widgets/contact_table_model.h"
 #include "support/app_fixture.h"
 
@@ -103,6 +106,15 @@ int main(int argc, char* argv[]) {
     }
     QApplication app(argc, argv);
     gui::setUpApplication(app);
+    if (argc == 3 && std::string(argv[1]) == "--icons") {
+        for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+            const QString folder =
+                QStringLiteral("%1/hicolor/%2x%2/apps").arg(QString::fromLocal8Bit(argv[2])).arg(size);
+            QDir().mkpath(folder);
+            if (!gui::listIcon(0, size).save(folder + QStringLiteral("/org.example.Zelmoran.png"))) return 1;
+        }
+        return 0;
+    }
     if (argc < 2) {
         std::fprintf(stderr, "usage: %s OUTDIR\n", argv[0]);
         return 2;

@@ -8,6 +8,8 @@ namespace zel::gui {
 
 void setUpApplication(QApplication& app) {
     QApplication::setApplicationName(QStringLiteral("Zelmoran"));
+    // Desktops match the window to its menu entry and icon by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.Zelmoran"));
     // No display name: on X11 Qt would append it to every window title.
     QApplication::setQuitOnLastWindowClosed(false);
     QLocale::setDefault(QLocale(QLocale::Hungarian, QLocale::Hungary));
