@@ -235,6 +235,25 @@ TEST(CoreWriteTest, AFullDiskFailsItAndLeavesNoFileBehind) {
     EXPECT_TRUE(namesIn(dir.path()).empty());
 }
 
+TEST(CoreRecordFiles, ALinkedFileIsWrittenAtItsTargetAndNoPlantedLinkIsFollowed) {
+    TempDir dir;
+    std::filesystem::create_directories(dir.path() / "synced");
+    std::filesystem::create_directories(dir.path() / "Data");
+    const auto target = dir.path() / "synced" / "partnerek.dat";
+    const auto link = dir.path() / "Data" / "partnerek.dat";
+    writeFile(target, program("x"));
+    std::filesystem::create_symlink("../synced/partnerek.dat", link);
+    // A link planted where an older version wrote beside: it must lead nowhere now.
+    writeFile(dir.path() / "victim", "keep");
+    std::filesystem::create_symlink(dir.path() / "victim", dir.path() / "Data" / "partnerek.dat.new");
+
+    insertRecordAt(link, 280, 1, program("y"));
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(readFile(target), program("x") + program("y"));
+    EXPECT_EQ(readFile(dir.path() / "victim"), "keep");
+    EXPECT_EQ(namesIn(dir.path() / "synced"), std::vector<std::string>{"partnerek.dat"});
+}
+
 TEST(CoreStart, LeftoverTemporariesGoAndNothingElse) {
     TempDir dir;
     const AppPaths paths{dir.path()};
