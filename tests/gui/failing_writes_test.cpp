@@ -181,26 +181,40 @@ TEST(GuiFailingWrites, PartnerSaveKeepsTheFileAndTheOpenPanel) {
     EXPECT_EQ(x.partnerNames(), (QStringList{u"Antal Ede"_s, u"Kovács Béla"_s, u"Zsoldos Pál"_s}));
 }
 
-TEST(GuiFailingWrites, PartnerRenameKeepsThePartnerFileTheNameDaysAndTheBirthdays) {
+TEST(GuiFailingWrites, PartnerRenameKeepsEveryFileAndAHalfDoneOneIsFinishedBySavingAgain) {
     Book x;
-    x.store(EventKind::NameDay, {ev(1, 0, "Antal Ede"), ev(2, 0, "Zsoldos Pál")});
+    // More name days than the partner file holds bytes, so one cap can pass the one and stop the other.
+    x.store(EventKind::NameDay, {ev(1, 0, "Antal Ede"), ev(2, 0, "Zsoldos Pál"), ev(3, 0, "Zsoldos Pál"),
+                                 ev(4, 0, "Zsoldos Pál"), ev(5, 0, "Zsoldos Pál"), ev(6, 0, "Zsoldos Pál")});
     x.store(EventKind::Birthday, {ev(1, 0, "Zsoldos Pál"), ev(2, 0, "Antal Ede")});
     x.show(MainWindow::TabPartners);
     x.selectPartner(0);
     x.click("modifyButton");
-    x.setText("nameField", u"Antal Edit"_s);
+    x.setText("nameField", u"Zsuzsa"_s); // sorts after the other partner
+    const QString renamed =
+        u"A partnerének megváltoztatta a nevét.\nÍgy a rögzített régi név- és születésnapok időpontja törlődik!"_s;
     x.dialogs.expect(Kind::Warning, kRenameQuestion, Dialogs::No);
     x.dialogs.expect(Kind::Stop, kDiskFull);
     x.failsWholly([&] { x.click("saveButton"); });
     EXPECT_EQ(x.partnerNames(), (QStringList{u"Antal Ede"_s, u"Zsoldos Pál"_s}));
-    EXPECT_EQ(x.w->events().table(EventKind::NameDay).rows.size(), 2u);
+    EXPECT_EQ(x.w->events().table(EventKind::NameDay).rows.size(), 6u);
+    // Room for the partner file but not for the name days: only the partner file changes.
+    const auto before = filesUnder(x.dir.path());
     x.dialogs.expect(Kind::Warning, kRenameQuestion, Dialogs::No);
-    x.dialogs.expect(Kind::Information,
-                     u"A partnerének megváltoztatta a nevét.\nÍgy a rögzített régi név- és "
-                     u"születésnapok időpontja törlődik!"_s);
+    x.dialogs.expect(Kind::Information, renamed);
+    x.dialogs.expect(Kind::Stop, kDiskFull);
+    {
+        FileSizeCap cap(2 * kPartnerRecordSize + 100);
+        x.click("saveButton");
+    }
+    EXPECT_EQ(changed(before, filesUnder(x.dir.path())), std::vector<std::string>{"Data/partnerek.dat"});
+    EXPECT_TRUE(x.get("partnerEditor")->isVisible());
+    // Saving again replaces the renamed partner where it now stands and removes the old name's days.
+    x.dialogs.expect(Kind::Warning, kRenameQuestion, Dialogs::No);
+    x.dialogs.expect(Kind::Information, renamed);
     x.click("saveButton");
-    EXPECT_EQ(x.partnerNames(), (QStringList{u"Antal Edit"_s, u"Zsoldos Pál"_s}));
-    EXPECT_EQ(test::readEvents(x.data("nevnapok.dat"), EventKind::NameDay).size(), 1u);
+    EXPECT_EQ(x.partnerNames(), (QStringList{u"Zsoldos Pál"_s, u"Zsuzsa"_s}));
+    EXPECT_EQ(test::readEvents(x.data("nevnapok.dat"), EventKind::NameDay).size(), 5u);
     EXPECT_EQ(test::readEvents(x.data("szuletesnapok.dat"), EventKind::Birthday).size(), 1u);
 }
 
