@@ -57,9 +57,10 @@ void AppState::reloadPartners() {
     emit partnersChanged();
 }
 
-void AppState::savePartner(const PartnerRecord& partner, std::optional<std::size_t> replacing) {
-    zel::savePartner(paths_.partners(), partner, replacing);
+std::size_t AppState::savePartner(const PartnerRecord& partner, std::optional<std::size_t> replacing) {
+    const std::size_t at = zel::savePartner(paths_.partners(), partner, replacing);
     reloadPartners();
+    return at;
 }
 
 std::vector<AppState::DamagedFile> AppState::damagedFiles() const {

@@ -48,8 +48,8 @@ class AppState : public QObject {
     // --- Partners
     const std::vector<std::string>& partnerNames() const { return partnerNames_; }
     void reloadPartners();
-    // Writes a new partner (replacing: none) or a changed one at its ordered place.
-    void savePartner(const PartnerRecord& partner, std::optional<std::size_t> replacing);
+    // Writes a new partner (replacing: none) or a changed one at its ordered place, and returns it.
+    std::size_t savePartner(const PartnerRecord& partner, std::optional<std::size_t> replacing);
     void deletePartner(std::size_t index);
     // Removes the name days and birthdays of a partner's name.
     void removePartnerEvents(const std::string& name);

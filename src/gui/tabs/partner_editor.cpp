@@ -145,7 +145,11 @@ void PartnerEditor::save() {
     record.Phone = toCp(ui_->phoneField->text());
     record.Note = toStored(ui_->noteField->toPlainText());
 
-    state_.savePartner(record, modification ? std::optional<std::size_t>(index_) : std::nullopt);
+    const std::size_t at =
+        state_.savePartner(record, modification ? std::optional<std::size_t>(index_) : std::nullopt);
+    // A rename sorts the partner to another place; should removing the old name's days fail, the panel
+    // stays open and saving again must replace this record, not the one now at the old place.
+    index_ = at;
     if (renamed) {
         dialogs_.information(
             QStringLiteral("A partnerének megváltoztatta a nevét.") + kNl +
