@@ -44,10 +44,11 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "cannot read %s\n", file.c_str());
                 return 2;
             }
-            // The harness's own buffer, exactly the file's size, as libFuzzer gives it.
+            // A buffer of exactly the file's size, as libFuzzer gives it; never null, not even when empty.
+            static const std::uint8_t none = 0;
             const std::vector<std::uint8_t> data(bytes.begin(), bytes.end());
-            std::fprintf(stderr, "%s\n", file.c_str());
-            LLVMFuzzerTestOneInput(data.empty() ? nullptr : data.data(), data.size());
+            std::fprintf(stderr, "%s\n", file.c_str()); // names the input if the harness aborts
+            LLVMFuzzerTestOneInput(data.empty() ? &none : data.data(), data.size());
             ++count;
         }
     }
