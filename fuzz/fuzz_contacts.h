@@ -6,7 +6,7 @@
 
 #include "core/exchange/contacts.h"
 
-#include <fuzzer/FuzzedDataProvider.h>
+#include "byte_source.h"
 
 #include <vector>
 
@@ -56,7 +56,7 @@ inline std::string crLf(const std::string& s) {
 }
 
 // Rows for the writers, made of the input's bytes.
-inline std::vector<PartnerRecord> rowsFrom(FuzzedDataProvider& fdp) {
+inline std::vector<PartnerRecord> rowsFrom(ByteSource& fdp) {
     std::vector<PartnerRecord> rows;
     while (fdp.remaining_bytes() > 0 && rows.size() < 64) {
         PartnerRecord r;

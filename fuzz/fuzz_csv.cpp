@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ZEL_CHECK(read.damaged <= 1); // only the record at the end can be cut off
     fuzz::checkContacts(read);
 
-    FuzzedDataProvider fdp(data + 1, size - 1);
+    fuzz::ByteSource fdp(data + 1, size - 1);
     const std::vector<PartnerRecord> rows = fuzz::rowsFrom(fdp);
     const std::string out = writeCsv(rows, separator);
     ZEL_CHECK(out.starts_with("\xEF\xBB\xBF") && exchange::isUtf8(out));

@@ -6,7 +6,7 @@
 #include "core/events/event_table.h"
 #include "core/storage/record_file.h"
 
-#include <fuzzer/FuzzedDataProvider.h>
+#include "byte_source.h"
 
 #include <algorithm>
 #include <bit>
@@ -172,7 +172,7 @@ void checkKind(EventKind kind, const std::string& file, const Choices& c) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    FuzzedDataProvider fdp(data, size);
+    fuzz::ByteSource fdp(data, size);
     // The choices come from the input's end, the file is what is left at its front.
     Choices c{};
     c.anchor = fdp.ConsumeIntegral<std::uint16_t>();

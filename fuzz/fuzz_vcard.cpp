@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ZEL_CHECK((read.contacts.size() + read.damaged) * 11 <= size);
     fuzz::checkContacts(read);
 
-    FuzzedDataProvider fdp(data, size);
+    fuzz::ByteSource fdp(data, size);
     checkExport(fuzz::rowsFrom(fdp));
     return 0;
 }

@@ -1,4 +1,5 @@
 // Writes a starting corpus for each harness into <folder>/<harness>/.
+#include "core/app/instance_identity.h"
 #include "core/events/event_record.h"
 #include "core/exchange/contacts.h"
 #include "core/partners/partner_record.h"
@@ -195,6 +196,22 @@ void ldifCorpus(const fs::path& dir) {
         "cs\r\npostalCode: 7621\r\ncn;lang-hu:< file:///x\r\n");
 }
 
+void namedaysCorpus(const fs::path& dir) {
+    put(dir, "few_days",
+        utf8ToCp1250("01.01 Fruzsina \n01.02 Ábel \n01.03 Genovéva Benjámin \n02.29 Elemér \n"
+                     "12.31 Szilveszter \n"));
+    put(dir, "crlf_no_trailing_space", utf8ToCp1250("03.05 Adorján Kornél\r\n\r\n03.06 Anna Marietta\r\n"));
+    put(dir, "repeated_key", utf8ToCp1250("05.01 Fülöp \n05.01 Jakab \n5.1 Anna \n05.02Zsigmond \n"));
+}
+
+void instanceCorpus(const fs::path& dir) {
+    const ExeIdentity id = identityOf("zelmoran");
+    const auto str = [](const auto& a) { return std::string(a.begin(), a.end()); };
+    put(dir, "query", str(encodeEnquiry(id, InstanceRequest::Query)));
+    put(dir, "activate", str(encodeEnquiry(id, InstanceRequest::Activate)));
+    put(dir, "record", str(encodeRecord(InstanceRecord{4242, 0x0123abcd, 45356.75})));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -211,5 +228,7 @@ int main(int argc, char** argv) {
     vcardCorpus(root / "fuzz_vcard");
     csvCorpus(root / "fuzz_csv");
     ldifCorpus(root / "fuzz_ldif");
+    namedaysCorpus(root / "fuzz_namedays");
+    instanceCorpus(root / "fuzz_instance");
     return 0;
 }
