@@ -123,6 +123,12 @@ int importFiles(const AppPaths& paths, const Request& r) {
     std::size_t damaged = 0;
     for (const QString& name : r.files) {
         QFile file(name);
+        const QFileInfo info(name);
+        if (info.exists() &&
+            (!info.isFile() || static_cast<std::uint64_t>(info.size()) > kMaxImportFileBytes))
+            return fail(Failure, QStringLiteral("nem címjegyzék (nem közönséges állomány, vagy 256 MiB-nál "
+                                                "nagyobb): ") +
+                                     name);
         if (!file.open(QIODevice::ReadOnly))
             return fail(Failure, QStringLiteral("nem olvasható állomány: ") + name + QStringLiteral(" (") +
                                      file.errorString() + QLatin1Char(')'));

@@ -54,6 +54,9 @@ status=0; err=$(z --import "$dir/missing.vcf" "$dir/phone.vcf" 2>&1 >/dev/null) 
 printf 'whatever' >"$dir/notes.txt"
 status=0; err=$(z --import "$dir/notes.txt" 2>&1 >/dev/null) || status=$?
 [ "$status" -eq 1 ] && [[ "$err" == *"ismeretlen formátum"* ]] || fail "unknown format: $status $err"
+mkdir "$dir/folder.vcf"
+status=0; err=$(z --import "$dir/folder.vcf" 2>&1 >/dev/null) || status=$?
+[ "$status" -eq 1 ] && [[ "$err" == *"nem közönséges állomány"* ]] || fail "a folder: $status $err"
 status=0; z --import >/dev/null 2>&1 || status=$?
 [ "$status" -eq 2 ] || fail "no file: $status"
 "$dir/a/zelmoran" & pids+=($!)

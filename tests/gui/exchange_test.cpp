@@ -94,10 +94,13 @@ TEST(GuiExchange, ImportReadsTheChosenFilesInOrderUntilASeparatorIsRefusedAndTor
                                                      "cn: Nagy Ödön\nmail: odon@pelda.hu\n\n");
     const QString csvPrompt = kSeparatorPrompt + u"\n\nSegítségül az importálandó fájl első adatsora:\n"_s +
                               u"Kiss Éva;eva@pelda.hu;+36 1 234 5678;;"_s;
-    x.dialogs.answerFiles({q(vcf), q(txt), q(csv), q(ldif)});
+    const fs::path folder = x.dir.path() / "mappa.vcf"; // no plain file: never read
+    fs::create_directories(folder);
+    x.dialogs.answerFiles({q(vcf), q(txt), q(folder), q(csv), q(ldif)});
     x.dialogs.expect(Kind::Information,
                      u"Az állomány 1 bejegyzését nem sikerült hiánytalanul beolvasni, ezek kimaradtak:\n"_s +
                          q(vcf));
+    x.dialogs.expect(Kind::Error, kImportFailed);
     x.dialogs.expect(Kind::Error, kImportFailed);
     x.dialogs.expectInput(csvPrompt, u";x"_s); // the first character counts
     x.click("addFilesButton");

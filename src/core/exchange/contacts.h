@@ -3,6 +3,7 @@
 #include "core/partners/partner_record.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,6 +15,10 @@ namespace zel {
 // breaks as CR LF, as the partner file holds them.
 
 enum class ExchangeFormat { Unknown, VCard, Csv, Ldif };
+
+// No address book comes near this; a larger file is some other file chosen by mistake, and reading it
+// whole would only exhaust the memory.
+constexpr std::uint64_t kMaxImportFileBytes = 256ull << 20;
 
 // By the file name's extension (after the last '.' of its last component), without regard to case:
 // ".vcf"/".vcard", ".csv", ".ldif"/".ldi".

@@ -64,7 +64,10 @@ void ImportPanel::addFiles() {
                        "(.ldif)|*.ldif|OutLook Express 5  VCard fájl (.vcf)|*.vcf"));
     for (const QString& path : files) {
         QFile file(path);
-        if (!file.open(QIODevice::ReadOnly)) {
+        // Only a plain file of an address book's size is read; a device or a huge file never ends.
+        const QFileInfo info(path);
+        if (!info.isFile() || static_cast<std::uint64_t>(info.size()) > kMaxImportFileBytes ||
+            !file.open(QIODevice::ReadOnly)) {
             dialogs_.error(failed);
             continue;
         }
