@@ -108,8 +108,8 @@ FolderState withoutPartnerEvents(FolderState state, EventKind kind, const std::s
     return state;
 }
 
-Settings settingsFromSeed(std::uint64_t seed) {
-    std::mt19937_64 rng(seed);
+Settings settingsFromNumber(std::uint64_t start) {
+    std::mt19937_64 rng(start);
     Settings s = defaultSettings();
     for (auto& c : s.colors)
         c = static_cast<std::uint32_t>(rng() & 0xFFFFFF);
@@ -133,11 +133,11 @@ Settings settingsFromSeed(std::uint64_t seed) {
     return s;
 }
 
-std::string settingsBytes(const FolderState& before, std::uint64_t seed) {
+std::string settingsBytes(const FolderState& before, std::uint64_t start) {
     SettingsBytes base{};
     if (before[SettingsFile] && before[SettingsFile]->size() >= kSettingsRecordSize)
         std::copy_n(before[SettingsFile]->begin(), kSettingsRecordSize, base.begin());
-    const SettingsBytes out = encodeSettings(settingsFromSeed(seed), base);
+    const SettingsBytes out = encodeSettings(settingsFromNumber(start), base);
     return std::string(reinterpret_cast<const char*>(out.data()), out.size());
 }
 
@@ -409,7 +409,7 @@ bool rewritesStraddlingRecord(const FolderState& before, const Operation& op) {
 std::string formatOperation(const Operation& op) {
     std::ostringstream out;
     out << kOpWords[static_cast<std::size_t>(op.op)] << ' ' << static_cast<int>(op.kind) << ' ' << op.pos
-        << ' ' << op.seed;
+        << ' ' << op.start;
     for (const std::string& r : op.records)
         out << ' ' << toHex(r);
     return out.str();
@@ -420,7 +420,7 @@ std::optional<Operation> parseOperation(const std::string& text) {
     std::string word;
     int kind = 0;
     Operation op;
-    if (!(in >> word >> kind >> op.pos >> op.seed) || kind < 1 || kind > 4) return std::nullopt;
+    if (!(in >> word >> kind >> op.pos >> op.start) || kind < 1 || kind > 4) return std::nullopt;
     op.kind = static_cast<EventKind>(kind);
     const auto found = std::find(std::begin(kOpWords), std::end(kOpWords), word);
     if (found == std::end(kOpWords)) return std::nullopt;
@@ -487,7 +487,7 @@ std::vector<FolderState> statesOf(const FolderState& before, const Operation& op
         break;
     }
     case OpKind::Settings:
-        after[SettingsFile] = settingsBytes(before, op.seed);
+        after[SettingsFile] = settingsBytes(before, op.start);
         break;
     case OpKind::Import: {
         std::set<std::string> taken = foldedNames(before);
@@ -512,7 +512,7 @@ Operation randomOperation(const FolderState& state, std::mt19937_64& rng) {
     if (roll < 96) return randomImport(state, rng);
     Operation op;
     op.op = OpKind::Settings;
-    op.seed = rng();
+    op.start = rng();
     return op;
 }
 
@@ -555,7 +555,7 @@ void perform(const fs::path& appFolder, const FolderState& before, const Operati
         return;
     }
     case OpKind::Settings: {
-        const std::string bytes = settingsBytes(before, op.seed);
+        const std::string bytes = settingsBytes(before, op.start);
         SettingsBytes out{};
         std::copy(bytes.begin(), bytes.end(), out.begin());
         writeSettingsFile(paths.settings(), out);

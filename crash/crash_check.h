@@ -62,7 +62,7 @@ struct RunOptions {
     std::filesystem::path driver;
     std::filesystem::path work; // the data folder and the journal live here
     std::size_t kills = 100;
-    std::uint64_t seed = 1;
+    std::uint64_t start = 1;
     // A new folder every so many kills, by turns empty and filled; between them the last one carries on.
     std::size_t freshEvery = 25;
     double minDelayMs = 0.02, maxDelayMs = 40;

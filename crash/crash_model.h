@@ -31,7 +31,7 @@ void prepareFreshFolder(const std::filesystem::path& appFolder);
 void populateFolder(const std::filesystem::path& appFolder, std::mt19937_64& rng);
 
 // One write the program can make. Records travel as their file bytes, so the journal holds exactly
-// what was asked; `pos` is a record position, `seed` makes the settings.
+// what was asked; `pos` is a record position, `start` makes the settings.
 enum class OpKind {
     Insert,
     Remove,
@@ -47,7 +47,7 @@ struct Operation {
     OpKind op = OpKind::Insert;
     EventKind kind = EventKind::Reminder;
     std::size_t pos = 0;
-    std::uint64_t seed = 0;
+    std::uint64_t start = 0;
     std::vector<std::string> records;
 };
 

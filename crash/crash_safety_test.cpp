@@ -82,7 +82,7 @@ TEST(CrashSafety, KilledWritersLeaveOldOrNewFiles) {
     options.driver = ZEL_CRASH_DRIVER;
     options.work = fs::temp_directory_path() / ("zel-crash-run-" + std::to_string(::getpid()));
     options.kills = 100;
-    options.seed = 14;
+    options.start = 14;
     const Figures figures = runKills(options);
     fs::remove_all(options.work);
     EXPECT_TRUE(figures.clean()) << describe(figures);

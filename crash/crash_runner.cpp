@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
         }
         if (!value) {
             std::fprintf(stderr,
-                         "usage: %s [--kills N] [--seed S] [--work DIR] [--driver PATH] "
+                         "usage: %s [--kills N] [--start S] [--work DIR] [--driver PATH] "
                          "[--fresh-every N] [--max-delay-ms X] [--keep]\n",
                          argv[0]);
             return 64;
@@ -30,8 +30,8 @@ int main(int argc, char** argv) {
         ++i;
         if (arg == "--kills")
             options.kills = std::strtoull(value, nullptr, 10);
-        else if (arg == "--seed")
-            options.seed = std::strtoull(value, nullptr, 10);
+        else if (arg == "--start")
+            options.start = std::strtoull(value, nullptr, 10);
         else if (arg == "--work")
             options.work = value;
         else if (arg == "--driver")

@@ -133,9 +133,9 @@ std::string readText(const fs::path& path) {
 
 // Starts the driver and waits until it has read the folder and is about to write.
 pid_t startDriver(const RunOptions& options, const fs::path& app, const fs::path& journal,
-                  const fs::path& errors, std::uint64_t seed) {
+                  const fs::path& errors, std::uint64_t start) {
     const std::vector<std::string> args{options.driver.string(), app.string(), journal.string(),
-                                        std::to_string(seed), "1000000"};
+                                        std::to_string(start), "1000000"};
     std::vector<char*> argv;
     for (const std::string& a : args)
         argv.push_back(const_cast<char*>(a.c_str()));
@@ -166,7 +166,7 @@ Figures runKills(const RunOptions& options) {
     const fs::path app = options.work / "app", journal = options.work / "journal.txt",
                    errors = options.work / "driver.err";
     fs::create_directories(options.work);
-    std::mt19937_64 rng(options.seed);
+    std::mt19937_64 rng(options.start);
     // Half the kills log-uniform, as many in the first tenth of a millisecond as in the last ten; half
     // uniform, so most fall in the middle of some write.
     std::uniform_real_distribution<double> logDelay(std::log(options.minDelayMs),

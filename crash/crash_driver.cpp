@@ -28,7 +28,7 @@ void append(int fd, const std::string& line) {
 int main(int argc, char** argv) {
     using namespace zel::crash;
     if (argc != 5) {
-        std::fprintf(stderr, "usage: %s APP_FOLDER JOURNAL SEED OPERATIONS\n", argv[0]);
+        std::fprintf(stderr, "usage: %s APP_FOLDER JOURNAL START OPERATIONS\n", argv[0]);
         return 64;
     }
     const std::filesystem::path app = argv[1];
