@@ -16,7 +16,7 @@ EventTable generatedTable(EventKind kind) {
     t.kind = kind;
     t.rows.reserve(kRecordsPerFile);
     for (std::size_t k = 0; k < kRecordsPerFile; ++k)
-        t.rows.push_back(rowFromRecord(kind, generatedRecord(kind, k), k));
+        t.append(rowFromRecord(kind, generatedRecord(kind, k), k));
     return t;
 }
 

@@ -88,7 +88,7 @@ void checkKind(EventKind kind, const std::string& file, const Choices& c) {
         const std::string again = encodeEvent(kind, rec);
         ZEL_CHECK(again.size() == size);
         ZEL_CHECK(sameRecord(decodeEvent(kind, reinterpret_cast<const std::uint8_t*>(again.data())), rec));
-        const EventRow& row = table.rows[k];
+        const EventRow row = table.row(k);
         ZEL_CHECK(row == rowFromRecord(kind, rec, k));
         ZEL_CHECK(row.position == k);
         ZEL_CHECK(row.minute >= 0 && row.minute < 1440);
@@ -98,7 +98,7 @@ void checkKind(EventKind kind, const std::string& file, const Choices& c) {
     const std::vector<EventCells> cells = cellsOf(table);
     ZEL_CHECK(cells.size() == std::max<std::size_t>(n, 1));
     for (std::size_t k = 0; k < n; ++k) {
-        const EventRow& row = table.rows[k];
+        const EventRow row = table.row(k);
         ZEL_CHECK(cells[k] == cellsOf(kind, row));
         ZEL_CHECK(cells[k][0] == (row.active ? kActiveMark : ""));
         ZEL_CHECK(cells[k][3] == row.text);
@@ -115,7 +115,7 @@ void checkKind(EventKind kind, const std::string& file, const Choices& c) {
     Moment now{dayNumber(2024, 3, 5), 0};
     int anchorMinute = 0;
     if (n > 0) {
-        const EventRow& anchor = table.rows[c.anchor % n];
+        const TableRow& anchor = table.rows[c.anchor % n];
         if (anchor.day) now.day = *anchor.day;
         anchorMinute = anchor.minute;
     }
@@ -136,9 +136,9 @@ void checkKind(EventKind kind, const std::string& file, const Choices& c) {
 
     EventBook book;
     book.refresh(kind, dir);
-    ZEL_CHECK(book.table(kind).rows == table.rows);
+    ZEL_CHECK(book.table(kind) == table);
     book.updateNext(kind, now);
-    ZEL_CHECK(book.next(kind) == (next ? std::optional<EventRow>(table.rows[*next]) : std::nullopt));
+    ZEL_CHECK(book.next(kind) == (next ? std::optional<EventRow>(table.row(*next)) : std::nullopt));
 
     // Ordered insert of a new record, then its removal: the file must come back as it was.
     EventRecord rec;

@@ -454,7 +454,7 @@ void MainWindow::onClockTick() {
         const auto due = [&](EventKind k) {
             std::vector<EventRow> rows;
             for (std::size_t i : firingRows(state_->table(k), previousTick_, now))
-                rows.push_back(state_->table(k).rows[i]);
+                rows.push_back(state_->table(k).row(i));
             return rows;
         };
         const std::vector<EventRow> reminders = due(EventKind::Reminder), programs = due(EventKind::Program);

@@ -53,14 +53,14 @@ EventTable tableOf(EventKind kind, const std::vector<EventRecord>& recs) {
     EventTable t;
     t.kind = kind;
     for (std::size_t i = 0; i < recs.size(); ++i)
-        t.rows.push_back(rowFromRecord(kind, recs[i], i));
+        t.append(rowFromRecord(kind, recs[i], i));
     return t;
 }
 
 std::string texts(const EventTable& t, const std::vector<std::size_t>& listed) {
     std::string out;
     for (auto i : listed)
-        out += t.rows[i].text + " ";
+        out += std::string(t.text(t.rows[i])) + " ";
     return out;
 }
 
@@ -74,13 +74,14 @@ struct File {
     EventTable table() const { return loadEventTable(path, kind); }
     std::string order() const {
         std::string out;
-        for (const auto& r : table().rows)
-            out += r.text + "@" + dateText(*r.day).substr(5) + timeText(r.minute) + " ";
+        const EventTable t = table();
+        for (const auto& r : t.rows)
+            out += std::string(t.text(r)) + "@" + dateText(*r.day).substr(5) + timeText(r.minute) + " ";
         return out;
     }
     // Row `i` as read now, with its date, time or text changed by `change`.
     template <class F> bool modify(std::size_t i, F change) {
-        const EventRow row = table().rows[i];
+        const EventRow row = table().row(i);
         EventRecord changed = recordOfRowFields(kind, row);
         change(changed);
         return modifyEvent(path, kind, row, changed);
@@ -163,8 +164,9 @@ TEST(CoreSummary, OneLinePerKindWithAnActiveNextEvent) {
 
 TEST(CoreFiring, TheTableIsAskedForEveryRowWhoseMomentFellSinceThePreviousTick) {
     EventTable t;
-    t.rows = {row(kToday - 1, 9, 5), row(kToday, 9, 5), row(kToday, 9, 6, false), row(kToday, 9, 7),
-              row(kToday + 1, 9, 5)};
+    for (const EventRow& r : {row(kToday - 1, 9, 5), row(kToday, 9, 5), row(kToday, 9, 6, false),
+                              row(kToday, 9, 7), row(kToday + 1, 9, 5)})
+        t.append(r);
     auto at = [](int h, int m, int s, int ms = 0) { return Moment::at(2024, 3, 5, h, m, s, ms); };
     using Rows = std::vector<std::size_t>;
     EXPECT_EQ(firingRows(t, at(9, 4, 59, 2), at(9, 5, 0, 2)), Rows{1});
@@ -182,8 +184,10 @@ TEST(CoreFiring, TheTableIsAskedForEveryRowWhoseMomentFellSinceThePreviousTick) 
     EXPECT_EQ(firingRows(t, at(9, 4, 59), at(9, 5, 0)), Rows{1});
     // Undated rows never fire.
     EventTable undated;
-    undated.rows = {EventRow{}, row(kToday, 9, 5)};
-    undated.rows[0].active = true;
+    EventRow activeUndated;
+    activeUndated.active = true;
+    undated.append(activeUndated);
+    undated.append(row(kToday, 9, 5));
     EXPECT_EQ(firingRows(undated, at(9, 4, 59), at(9, 5, 0)), Rows{1});
     // One reminder a minute, inactive ones counted too.
     EXPECT_TRUE(minuteTaken(t, kToday, 9 * 60 + 6) && !minuteTaken(t, kToday, 9 * 60 + 8));
@@ -229,27 +233,27 @@ TEST(CoreModification, MovesRewritesAndDeletionsTouchOnlyTheirOwnRecord) {
     // Text and flag in place: the other records' bytes stay as they were.
     EventTable t = f.table();
     const std::string before = readFile(f.path);
-    EventRecord changed = recordOfRowFields(f.kind, t.rows[1]);
+    EventRecord changed = recordOfRowFields(f.kind, t.row(1));
     changed.text = "C!";
     changed.active = false;
-    ASSERT_TRUE(modifyEvent(f.path, f.kind, t.rows[1], changed));
+    ASSERT_TRUE(modifyEvent(f.path, f.kind, t.row(1), changed));
     const std::string after = readFile(f.path);
     EXPECT_EQ(after.substr(0, 280) + after.substr(560), before.substr(0, 280) + before.substr(560));
     EXPECT_EQ(after.substr(280, 280), encodeEvent(f.kind, changed));
     // A row whose record has changed underneath, or is gone, writes nothing.
-    EXPECT_FALSE(modifyEvent(f.path, f.kind, t.rows[1], changed));
-    EventRow gone = t.rows[2];
+    EXPECT_FALSE(modifyEvent(f.path, f.kind, t.row(1), changed));
+    EventRow gone = t.row(2);
     gone.position = 7;
     EXPECT_TRUE(!modifyEvent(f.path, f.kind, gone, changed) && readFile(f.path) == after);
     // A deletion takes the row's own record or nothing.
     File g(EventKind::NameDay,
            {event(kToday, 0, 0, "x"), event(kToday, 0, 0, "y"), event(kToday, 0, 0, "z")});
     t = g.table();
-    EXPECT_TRUE(deleteEvent(g.path, g.kind, t.rows[1]) && g.order() == "x@03.05.0:00 z@03.05.0:00 ");
-    EXPECT_FALSE(deleteEvent(g.path, g.kind, t.rows[2])); // z is at position 1 now
+    EXPECT_TRUE(deleteEvent(g.path, g.kind, t.row(1)) && g.order() == "x@03.05.0:00 z@03.05.0:00 ");
+    EXPECT_FALSE(deleteEvent(g.path, g.kind, t.row(2))); // z is at position 1 now
     EXPECT_EQ(readFile(g.path).size(), 2u * 272);
     t = g.table();
-    EXPECT_TRUE(deleteEvent(g.path, g.kind, t.rows[1]) && deleteEvent(g.path, g.kind, t.rows[0]));
+    EXPECT_TRUE(deleteEvent(g.path, g.kind, t.row(1)) && deleteEvent(g.path, g.kind, t.row(0)));
     EXPECT_EQ(readFile(g.path), "");
 }
 

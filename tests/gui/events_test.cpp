@@ -30,8 +30,10 @@ struct Tab : test::App {
     // The file's records as "text@MM.DD.H:MM".
     Rows file(EventKind k) const {
         Rows out;
-        for (const auto& r : loadEventTable(data(eventFileName(k)), k).rows)
-            out.push_back(cp1250ToUtf8(r.text) + "@" + dateText(*r.day).substr(5) + timeText(r.minute));
+        const EventTable t = loadEventTable(data(eventFileName(k)), k);
+        for (const auto& r : t.rows)
+            out.push_back(cp1250ToUtf8(std::string(t.text(r))) + "@" + dateText(*r.day).substr(5) +
+                          timeText(r.minute));
         return out;
     }
     QTableView* grid() const { return get<QTableView>("eventGrid"); }

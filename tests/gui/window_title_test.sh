@@ -18,6 +18,8 @@ sleep 1.5 # at least one tick of the clock
 xwininfo -root -tree | grep -o '"[^"]*"' | grep -i zelmoran || true
 PROBE
 chmod +x "$dir/probe.sh"
+# The real X server, even when the caller runs the other tests offscreen.
+unset QT_QPA_PLATFORM
 export XDG_CONFIG_HOME="$dir/config" XDG_RUNTIME_DIR="$dir/runtime"
 mkdir -p -m 700 "$XDG_RUNTIME_DIR"
 titles=$(timeout 60 xvfb-run -a "$dir/probe.sh" "$dir" 2>/dev/null)

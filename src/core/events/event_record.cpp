@@ -3,6 +3,7 @@
 #include "core/storage/record_file.h"
 #include "core/text/field.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace zel {
@@ -54,16 +55,24 @@ std::string encodeEvent(EventKind kind, const EventRecord& rec) {
 EventRecord decodeEvent(EventKind kind, const std::uint8_t* b) {
     EventRecord rec;
     rec.active = b[0] == 1;
-    if (hasTime(kind)) {
-        rec.recurrence = b[1];
-        rec.text = getField(b + kTimedText, kEventTextCapacity);
-        rec.date = getDouble(b + kTimedDate);
-        rec.time = getDouble(b + kTimedTime);
-    } else {
-        rec.text = getField(b + kDayText, kEventTextCapacity);
-        rec.date = getDouble(b + kDayDate);
-    }
+    if (hasTime(kind)) rec.recurrence = b[1];
+    rec.text = storedText(kind, b);
+    rec.date = storedDate(kind, b);
+    rec.time = storedTime(kind, b);
     return rec;
+}
+
+std::string_view storedText(EventKind kind, const std::uint8_t* b) {
+    const std::uint8_t* field = b + (hasTime(kind) ? kTimedText : kDayText);
+    return {reinterpret_cast<const char*>(field + 1), std::min<std::size_t>(field[0], kEventTextCapacity)};
+}
+
+double storedDate(EventKind kind, const std::uint8_t* b) {
+    return getDouble(b + (hasTime(kind) ? kTimedDate : kDayDate));
+}
+
+double storedTime(EventKind kind, const std::uint8_t* b) {
+    return hasTime(kind) ? getDouble(b + kTimedTime) : 0;
 }
 
 bool eventRecordMalformed(EventKind kind, const std::uint8_t* b) {

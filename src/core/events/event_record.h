@@ -40,6 +40,11 @@ struct EventRecord {
 // Unused bytes are written as zeros.
 std::string encodeEvent(EventKind kind, const EventRecord& rec);
 EventRecord decodeEvent(EventKind kind, const std::uint8_t* bytes);
+// Single fields of a stored record, read without building the whole record. The time of a name day
+// or birthday is 0.
+std::string_view storedText(EventKind kind, const std::uint8_t* bytes);
+double storedDate(EventKind kind, const std::uint8_t* bytes);
+double storedTime(EventKind kind, const std::uint8_t* bytes);
 
 // The place a new record takes: before the first one later than it (reminders and programs: a later
 // date, or the same date and a time not earlier; name days and birthdays: a later date).

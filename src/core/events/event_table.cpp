@@ -12,24 +12,45 @@ EventRow rowFromRecord(EventKind kind, const EventRecord& rec, std::size_t posit
     return rowFromRecord(kind, EventRecord(rec), position);
 }
 
+namespace {
+void setWhen(EventKind kind, EventFields& row, double date, double time) {
+    row.day = dayFromStored(date);
+    if (!hasTime(kind)) return;
+    const auto minute = minuteFromStored(time);
+    if (minute)
+        row.minute = *minute;
+    else
+        row.day.reset();
+}
+} // namespace
+
 EventRow rowFromRecord(EventKind kind, EventRecord&& rec, std::size_t position) {
     EventRow row;
     row.active = rec.active;
     row.text = std::move(rec.text);
     row.position = position;
-    row.day = dayFromStored(rec.date);
-    if (hasTime(kind)) {
-        row.recurrence = rec.recurrence;
-        const auto minute = minuteFromStored(rec.time);
-        if (minute)
-            row.minute = *minute;
-        else
-            row.day.reset();
-    }
+    if (hasTime(kind)) row.recurrence = rec.recurrence;
+    setWhen(kind, row, rec.date, rec.time);
     return row;
 }
 
-EventCells cellsOf(EventKind kind, const EventRow& row) {
+EventRow EventTable::row(std::size_t i) const {
+    EventRow out;
+    static_cast<EventFields&>(out) = rows[i];
+    out.text = text(rows[i]);
+    return out;
+}
+
+void EventTable::append(const EventRow& row) {
+    TableRow r;
+    static_cast<EventFields&>(r) = row;
+    r.textAt = static_cast<std::uint32_t>(texts.size());
+    r.textLength = static_cast<std::uint32_t>(row.text.size());
+    texts += row.text;
+    rows.push_back(r);
+}
+
+EventCells cellsOf(EventKind kind, const EventFields& row, std::string_view text) {
     EventCells c;
     if (row.active) c[0] = kActiveMark;
     if (row.day) c[1] = dateText(*row.day);
@@ -37,7 +58,7 @@ EventCells cellsOf(EventKind kind, const EventRow& row) {
         if (row.day) c[2] = timeText(row.minute);
         c[4] = std::to_string(row.recurrence);
     }
-    c[3] = row.text;
+    c[3] = text;
     return c;
 }
 
@@ -45,21 +66,21 @@ std::vector<EventCells> cellsOf(const EventTable& table) {
     std::vector<EventCells> out;
     out.reserve(std::max<std::size_t>(1, table.rows.size()));
     for (const auto& row : table.rows)
-        out.push_back(cellsOf(table.kind, row));
+        out.push_back(cellsOf(table.kind, row, table.text(row)));
     if (out.empty()) out.emplace_back();
     return out;
 }
 
 namespace {
 // Rows without a usable date sort first, as their empty date text does.
-bool rowBefore(EventKind kind, const EventRow& a, const EventRow& b) {
+bool rowBefore(EventKind kind, const EventFields& a, const EventFields& b) {
     if (!a.day || !b.day) return !a.day && b.day;
     if (*a.day != *b.day) return *a.day < *b.day;
     return hasTime(kind) && a.minute < b.minute;
 }
 } // namespace
 
-bool rowsInOrder(EventKind kind, const std::vector<EventRow>& rows) {
+bool rowsInOrder(EventKind kind, const std::vector<TableRow>& rows) {
     for (std::size_t i = 1; i < rows.size(); ++i)
         if (rowBefore(kind, rows[i], rows[i - 1])) return false;
     return true;
@@ -72,13 +93,25 @@ EventTable loadEventTable(const std::filesystem::path& path, EventKind kind) {
     std::error_code ec;
     const auto bytes = std::filesystem::file_size(path, ec);
     if (!ec) {
-        table.rows.reserve(static_cast<std::size_t>(bytes) / recordSize(kind));
+        const std::size_t count = static_cast<std::size_t>(bytes) / recordSize(kind);
+        table.rows.reserve(count);
+        // Most texts are short; a longer mix grows the buffer a few times.
+        table.texts.reserve(count * 32);
         // Touching a large fresh buffer page by page costs far more on some machines.
-        os::populate(table.rows.data(), table.rows.capacity() * sizeof(EventRow));
+        os::populate(table.rows.data(), table.rows.capacity() * sizeof(TableRow));
+        os::populate(table.texts.data(), table.texts.capacity());
     }
     forEachRecord(path, recordSize(kind), [&](const std::uint8_t* rec, std::size_t k) {
-        table.rows.push_back(rowFromRecord(kind, decodeEvent(kind, rec), k));
-        if (eventRecordMalformed(kind, rec) || !table.rows.back().day) ++table.damaged;
+        TableRow& row = table.rows.emplace_back();
+        row.active = rec[0] == 1;
+        row.position = k;
+        if (hasTime(kind)) row.recurrence = rec[1];
+        setWhen(kind, row, storedDate(kind, rec), storedTime(kind, rec));
+        const std::string_view text = storedText(kind, rec);
+        row.textAt = static_cast<std::uint32_t>(table.texts.size());
+        row.textLength = static_cast<std::uint32_t>(text.size());
+        table.texts += text;
+        if (eventRecordMalformed(kind, rec) || !row.day) ++table.damaged;
     });
     if (!ec && bytes % recordSize(kind) != 0) ++table.damaged;
     table.ordered = rowsInOrder(kind, table.rows);
@@ -87,7 +120,7 @@ EventTable loadEventTable(const std::filesystem::path& path, EventKind kind) {
 
 namespace {
 // True while a row counts as passed at `now`.
-bool passed(EventKind kind, const EventRow& row, Moment now) {
+bool passed(EventKind kind, const EventFields& row, Moment now) {
     if (!row.day || *row.day < now.day) return true;
     if (*row.day > now.day) return false;
     if (!hasTime(kind)) return true;
@@ -101,7 +134,7 @@ std::optional<std::size_t> nextDueIndex(const EventTable& table, Moment now) {
     if (table.ordered) {
         // In an ordered table the passed rows form a prefix.
         const auto it = std::partition_point(rows.begin(), rows.end(),
-                                             [&](const EventRow& r) { return passed(table.kind, r, now); });
+                                             [&](const TableRow& r) { return passed(table.kind, r, now); });
         i = static_cast<std::size_t>(it - rows.begin());
     } else {
         // A file out of order (written by hand or by another program): walk it as stored, first to
@@ -134,7 +167,7 @@ void EventBook::updateNext(std::optional<EventKind> kind, Moment now) {
     for (EventKind k : kAllEventKinds) {
         if (kind && *kind != k) continue;
         const auto i = nextDueIndex(table(k), now);
-        next_[kindIndex(k)] = i ? std::optional<EventRow>(table(k).rows[*i]) : std::nullopt;
+        next_[kindIndex(k)] = i ? std::optional<EventRow>(table(k).row(*i)) : std::nullopt;
     }
 }
 

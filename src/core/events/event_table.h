@@ -7,20 +7,37 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zel {
 
-// One record of an event file as the program works with it, with its place in the file.
-struct EventRow {
+// The fields of an event record other than its text, with its place in the file.
+struct EventFields {
     bool active = false;
     std::optional<DayNumber> day; // none: the stored date or time is unusable; never due, never listed
     int minute = 0;               // reminders and programs only
-    std::string text;             // Windows-1250
     std::uint8_t recurrence = 0;
     std::size_t position = 0;
 
+    bool operator==(const EventFields&) const = default;
+};
+
+// One record of an event file as the program works with it: a copy of its own, which stays valid
+// when its table is rebuilt.
+struct EventRow : EventFields {
+    std::string text; // Windows-1250
+
     bool operator==(const EventRow&) const = default;
+};
+
+// A row as its table keeps it: the text lives in the table's one text buffer, so a table of 100,000
+// rows costs two allocations, not 100,000.
+struct TableRow : EventFields {
+    std::uint32_t textAt = 0;
+    std::uint32_t textLength = 0;
+
+    bool operator==(const TableRow&) const = default;
 };
 
 // The five text cells of a row: active mark, date text, time text, text, recurrence.
@@ -29,23 +46,35 @@ constexpr const char* kActiveMark = "   *";
 
 struct EventTable {
     EventKind kind = EventKind::Reminder;
-    std::vector<EventRow> rows;
+    std::vector<TableRow> rows;
+    std::string texts;
     // The rows keep the file's chronological order, so the next event can be found by bisection.
     bool ordered = true;
     // Records read as best they could be (a malformed record, a date or time that is no date, a
     // trailing partial record); the file itself is left as it is.
     std::size_t damaged = 0;
+
+    std::string_view text(const TableRow& row) const {
+        return std::string_view(texts).substr(row.textAt, row.textLength);
+    }
+    EventRow row(std::size_t i) const;
+    void append(const EventRow& row);
+
+    bool operator==(const EventTable&) const = default;
 };
 
 EventRow rowFromRecord(EventKind kind, const EventRecord& rec, std::size_t position);
 EventRow rowFromRecord(EventKind kind, EventRecord&& rec, std::size_t position);
-EventCells cellsOf(EventKind kind, const EventRow& row);
+EventCells cellsOf(EventKind kind, const EventFields& row, std::string_view text);
+inline EventCells cellsOf(EventKind kind, const EventRow& row) {
+    return cellsOf(kind, row, row.text);
+}
 // The table as the service view shows it: a table without rows shows one empty row.
 std::vector<EventCells> cellsOf(const EventTable& table);
 
 // Reads the kind's file into a table; a missing file is created empty first.
 EventTable loadEventTable(const std::filesystem::path& path, EventKind kind);
-bool rowsInOrder(EventKind kind, const std::vector<EventRow>& rows);
+bool rowsInOrder(EventKind kind, const std::vector<TableRow>& rows);
 
 // The row that falls due next: the first not yet passed. Reminders and programs of today earlier than
 // now are passed, one at exactly now is not; name days and birthdays of today are passed. The active

@@ -6,11 +6,11 @@ namespace zel {
 
 namespace {
 
-Moment momentOf(const EventRow& row) {
+Moment momentOf(const EventFields& row) {
     return {*row.day, std::int64_t{row.minute} * 60'000};
 }
 
-bool inCurrentMinute(const EventRow& row, Moment now) {
+bool inCurrentMinute(const EventFields& row, Moment now) {
     return *row.day == now.day && row.minute == static_cast<int>(now.msOfDay / 60'000);
 }
 
@@ -19,7 +19,7 @@ bool inCurrentMinute(const EventRow& row, Moment now) {
 std::vector<std::size_t> firingRows(const EventTable& table, Moment previousTick, Moment now) {
     std::vector<std::size_t> out;
     const auto& rows = table.rows;
-    auto fires = [&](const EventRow& r) {
+    auto fires = [&](const TableRow& r) {
         return r.active && r.day && previousTick < momentOf(r) && momentOf(r) <= now &&
                inCurrentMinute(r, now);
     };
@@ -30,7 +30,7 @@ std::vector<std::size_t> firingRows(const EventTable& table, Moment previousTick
     }
     // Undated rows sort first, then the rows by their moment: the candidates are one short run.
     auto i = std::partition_point(rows.begin(), rows.end(),
-                                  [&](const EventRow& r) { return !r.day || momentOf(r) <= previousTick; });
+                                  [&](const TableRow& r) { return !r.day || momentOf(r) <= previousTick; });
     for (; i != rows.end() && momentOf(*i) <= now; ++i)
         if (fires(*i)) out.push_back(static_cast<std::size_t>(i - rows.begin()));
     return out;
@@ -38,7 +38,7 @@ std::vector<std::size_t> firingRows(const EventTable& table, Moment previousTick
 
 bool minuteTaken(const EventTable& table, DayNumber day, int minute) {
     return std::any_of(table.rows.begin(), table.rows.end(),
-                       [&](const EventRow& r) { return r.day && *r.day == day && r.minute == minute; });
+                       [&](const TableRow& r) { return r.day && *r.day == day && r.minute == minute; });
 }
 
 } // namespace zel

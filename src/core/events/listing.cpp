@@ -12,7 +12,7 @@ std::vector<std::size_t> listedRows(const EventTable& table, bool rangeMode, Day
                                     bool showPast, Moment now) {
     std::vector<std::size_t> out;
     for (std::size_t i = 0; i < table.rows.size(); ++i) {
-        const EventRow& r = table.rows[i];
+        const TableRow& r = table.rows[i];
         if (!r.day) continue;
         if (rangeMode && (*r.day < from || *r.day > to)) continue;
         bool listed = showPast || *r.day > now.day;

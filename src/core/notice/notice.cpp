@@ -20,12 +20,13 @@ DayNumber celebration(int month, int day, DayNumber today, int year) {
 void addLines(std::vector<std::string>& out, const EventTable& table, const std::string& label,
               DayNumber today, int daysBefore) {
     const int year = ymdOf(today).year;
-    for (const EventRow& row : table.rows) {
+    for (const TableRow& row : table.rows) {
         if (!row.active || !row.day) continue;
         const Ymd date = ymdOf(*row.day);
         const DayNumber d = celebration(date.month, date.day, today, year);
         if (!(today < d && d < today + daysBefore)) continue;
-        out.push_back(row.text + "  " + label + monthName(date.month) + " " + std::to_string(date.day) + ".");
+        out.push_back(std::string(table.text(row)) + "  " + label + monthName(date.month) + " " +
+                      std::to_string(date.day) + ".");
     }
 }
 

@@ -264,8 +264,9 @@ void EventsTab::keepEditedRowInSight() {
 void EventsTab::openEditor() {
     ui_->eventGrid->setMinimumHeight(gridMinimum_);
     const QModelIndex cell = ui_->eventGrid->currentIndex();
-    ui_->editGroup->open(model_->kind(), cell.isValid() ? model_->rowAt(cell.row()) : nullptr, cell.column(),
-                         state_.now(), state_.partnerNames());
+    const std::optional<EventRow> row = cell.isValid() ? model_->rowCopyAt(cell.row()) : std::nullopt;
+    ui_->editGroup->open(model_->kind(), row ? &*row : nullptr, cell.column(), state_.now(),
+                         state_.partnerNames());
     keepEditedRowInSight();
 }
 
@@ -287,9 +288,9 @@ void EventsTab::applyEdit() {
 
     const QModelIndex cell = ui_->eventGrid->currentIndex();
     const EventKind kind = model_->kind();
-    const EventRow* shown = model_->rowAt(cell.row());
+    const std::optional<EventRow> shown = model_->rowCopyAt(cell.row());
     if (!shown || !shown->day) return;
-    const EventRow row = *shown;
+    const EventRow& row = *shown;
     const int column = cell.column();
 
     if (hasTime(kind)) {
@@ -331,11 +332,11 @@ void EventsTab::applyEdit() {
 
 void EventsTab::deleteCurrent() {
     const EventKind kind = model_->kind();
-    const EventRow* shown = model_->rowAt(ui_->eventGrid->currentIndex().row());
+    const std::optional<EventRow> shown = model_->rowCopyAt(ui_->eventGrid->currentIndex().row());
     if (ui_->eventGrid->isEnabled() && shown && state_.settings().warnings &&
         dialogs_.confirmation(QStringLiteral("Valóban törölni szeretné azt a sort amiben áll?")) ==
             Dialogs::Yes) {
-        const EventRow row = *shown;
+        const EventRow& row = *shown;
         const QModelIndex cell = ui_->eventGrid->currentIndex();
         if (!state_.removeEvent(kind, row))
             dialogs_.warning(QStringLiteral("Az esemény időközben megváltozott, ezért nem töröltem. "

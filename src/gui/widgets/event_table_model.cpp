@@ -26,16 +26,15 @@ int EventTableModel::rowCount(const QModelIndex& parent) const {
 
 QVariant EventTableModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole || !index.isValid()) return {};
-    const EventRow* row = nullptr;
+    const auto column = static_cast<std::size_t>(index.column());
     if (show_ == Show::NextRow) {
-        if (book_.next(kind_)) row = &*book_.next(kind_);
-    } else {
-        const auto& rows = book_.table(kind_).rows;
-        if (static_cast<std::size_t>(index.row()) < rows.size())
-            row = &rows[static_cast<std::size_t>(index.row())];
+        const auto& next = book_.next(kind_);
+        return next ? fromCp(cellsOf(kind_, *next)[column]) : QString();
     }
-    if (!row) return QString();
-    return fromCp(cellsOf(kind_, *row)[static_cast<std::size_t>(index.column())]);
+    const EventTable& table = book_.table(kind_);
+    const auto r = static_cast<std::size_t>(index.row());
+    if (r >= table.rows.size()) return QString();
+    return fromCp(cellsOf(kind_, table.rows[r], table.text(table.rows[r]))[column]);
 }
 
 QVariant EventTableModel::headerData(int section, Qt::Orientation orientation, int role) const {

@@ -27,15 +27,20 @@ void ListingModel::take() {
     emit headerDataChanged(Qt::Horizontal, 0, 4);
 }
 
-const EventRow* ListingModel::rowAt(int r) const {
+const TableRow* ListingModel::rowAt(int r) const {
     if (r < 0 || static_cast<std::size_t>(r) >= rows_.size()) return nullptr;
     return &state_.table(kind_).rows[rows_[static_cast<std::size_t>(r)]];
 }
 
+std::optional<EventRow> ListingModel::rowCopyAt(int r) const {
+    if (r < 0 || static_cast<std::size_t>(r) >= rows_.size()) return std::nullopt;
+    return state_.table(kind_).row(rows_[static_cast<std::size_t>(r)]);
+}
+
 std::string ListingModel::cellText(int r, int column) const {
-    const EventRow* row = rowAt(r);
+    const TableRow* row = rowAt(r);
     if (!row) return {};
-    const EventCells c = cellsOf(kind_, *row);
+    const EventCells c = cellsOf(kind_, *row, state_.table(kind_).text(*row));
     switch (column) {
     case 0:
         return c[0];
@@ -64,7 +69,7 @@ QVariant ListingModel::data(const QModelIndex& index, int role) const {
         return index.column() == 4 ? oneLine(text) : text;
     }
     if (role == Qt::ToolTipRole && index.column() == 4 && rowAt(index.row()))
-        return fromStored(rowAt(index.row())->text);
+        return fromStored(std::string(state_.table(kind_).text(*rowAt(index.row()))));
     return {};
 }
 

@@ -3,6 +3,7 @@
 #include "core/events/event_table.h"
 
 #include <QAbstractTableModel>
+#include <optional>
 #include <vector>
 
 namespace zel::gui {
@@ -30,8 +31,11 @@ class ListingModel : public QAbstractTableModel {
     EventKind kind() const { return kind_; }
     bool isEmpty() const { return rows_.empty(); }
     std::size_t listedCount() const { return rows_.size(); }
-    // The table row shown in grid row r, or nullptr for the blank row.
-    const EventRow* rowAt(int r) const;
+    // The table row shown in grid row r, or nullptr for the blank row. The pointer is good until
+    // the table is rebuilt.
+    const TableRow* rowAt(int r) const;
+    // A copy of that row with its text, or nothing for the blank row.
+    std::optional<EventRow> rowCopyAt(int r) const;
     // The five texts of grid row r as the grid shows them (Windows-1250).
     std::string cellText(int r, int column) const;
 
