@@ -18,7 +18,7 @@ void setWhen(EventKind kind, EventFields& row, double date, double time) {
     if (!hasTime(kind)) return;
     const auto minute = minuteFromStored(time);
     if (minute)
-        row.minute = *minute;
+        row.minute = static_cast<std::int16_t>(*minute);
     else
         row.day.reset();
 }
@@ -34,9 +34,25 @@ EventRow rowFromRecord(EventKind kind, EventRecord&& rec, std::size_t position) 
     return row;
 }
 
+static_assert(sizeof(TableRow) == 16);
+
+std::uint32_t TextBlocks::add(std::string_view text) {
+    text = text.substr(0, 255);
+    constexpr std::size_t kBlock = std::size_t{1} << kBlockBits;
+    if (blocks_.empty() || blocks_.back().size() + 1 + text.size() > kBlock) {
+        blocks_.emplace_back().reserve(kBlock);
+    }
+    std::string& block = blocks_.back();
+    const auto where = static_cast<std::uint32_t>(((blocks_.size() - 1) << kBlockBits) | block.size());
+    block += static_cast<char>(text.size());
+    block += text;
+    return where;
+}
+
 EventRow EventTable::row(std::size_t i) const {
     EventRow out;
     static_cast<EventFields&>(out) = rows[i];
+    out.position = i;
     out.text = text(rows[i]);
     return out;
 }
@@ -44,9 +60,7 @@ EventRow EventTable::row(std::size_t i) const {
 void EventTable::append(const EventRow& row) {
     TableRow r;
     static_cast<EventFields&>(r) = row;
-    r.textAt = static_cast<std::uint32_t>(texts.size());
-    r.textLength = static_cast<std::uint32_t>(row.text.size());
-    texts += row.text;
+    r.textAt = texts.add(row.text);
     rows.push_back(r);
 }
 
@@ -95,22 +109,15 @@ EventTable loadEventTable(const std::filesystem::path& path, EventKind kind) {
     if (!ec) {
         const std::size_t count = static_cast<std::size_t>(bytes) / recordSize(kind);
         table.rows.reserve(count);
-        // Most texts are short; a longer mix grows the buffer a few times.
-        table.texts.reserve(count * 32);
         // Touching a large fresh buffer page by page costs far more on some machines.
         os::populate(table.rows.data(), table.rows.capacity() * sizeof(TableRow));
-        os::populate(table.texts.data(), table.texts.capacity());
     }
-    forEachRecord(path, recordSize(kind), [&](const std::uint8_t* rec, std::size_t k) {
+    forEachRecord(path, recordSize(kind), [&](const std::uint8_t* rec, std::size_t) {
         TableRow& row = table.rows.emplace_back();
         row.active = rec[0] == 1;
-        row.position = k;
         if (hasTime(kind)) row.recurrence = rec[1];
         setWhen(kind, row, storedDate(kind, rec), storedTime(kind, rec));
-        const std::string_view text = storedText(kind, rec);
-        row.textAt = static_cast<std::uint32_t>(table.texts.size());
-        row.textLength = static_cast<std::uint32_t>(text.size());
-        table.texts += text;
+        row.textAt = table.texts.add(storedText(kind, rec));
         if (eventRecordMalformed(kind, rec) || !row.day) ++table.damaged;
     });
     if (!ec && bytes % recordSize(kind) != 0) ++table.damaged;

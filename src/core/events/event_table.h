@@ -12,30 +12,49 @@
 
 namespace zel {
 
-// The fields of an event record other than its text, with its place in the file.
+// The fields of an event record other than its text and its place.
 struct EventFields {
+    // None: the stored date or time is unusable; never due, never listed. Every day from year 1 to
+    // 9999 fits 32 bits, which keeps a table's row at 16 bytes.
+    std::optional<std::int32_t> day;
+    std::int16_t minute = 0; // reminders and programs only
     bool active = false;
-    std::optional<DayNumber> day; // none: the stored date or time is unusable; never due, never listed
-    int minute = 0;               // reminders and programs only
     std::uint8_t recurrence = 0;
-    std::size_t position = 0;
 
     bool operator==(const EventFields&) const = default;
 };
 
-// One record of an event file as the program works with it: a copy of its own, which stays valid
-// when its table is rebuilt.
+// One record of an event file as the program works with it: a copy of its own, with its place in
+// the file, which stays valid when its table is rebuilt.
 struct EventRow : EventFields {
+    std::size_t position = 0;
     std::string text; // Windows-1250
 
     bool operator==(const EventRow&) const = default;
 };
 
-// A row as its table keeps it: the text lives in the table's one text buffer, so a table of 100,000
-// rows costs two allocations, not 100,000.
+// Short texts one after another, each behind its length byte, in blocks of 64 KiB: a table's texts
+// take a few dozen allocations instead of one each, and the store grows without copying.
+class TextBlocks {
+  public:
+    // Keeps at most 255 bytes of the text and returns where it went.
+    std::uint32_t add(std::string_view text);
+    std::string_view at(std::uint32_t where) const {
+        const char* p = blocks_[where >> kBlockBits].data() + (where & kOffsetMask);
+        return {p + 1, static_cast<std::uint8_t>(*p)};
+    }
+    bool operator==(const TextBlocks&) const = default;
+
+  private:
+    static constexpr unsigned kBlockBits = 16;
+    static constexpr std::uint32_t kOffsetMask = (1u << kBlockBits) - 1;
+    std::vector<std::string> blocks_;
+};
+
+// A row as its table keeps it, in 16 bytes: its place is its index, its text is in the table's
+// text blocks.
 struct TableRow : EventFields {
     std::uint32_t textAt = 0;
-    std::uint32_t textLength = 0;
 
     bool operator==(const TableRow&) const = default;
 };
@@ -47,16 +66,15 @@ constexpr const char* kActiveMark = "   *";
 struct EventTable {
     EventKind kind = EventKind::Reminder;
     std::vector<TableRow> rows;
-    std::string texts;
+    TextBlocks texts;
     // The rows keep the file's chronological order, so the next event can be found by bisection.
     bool ordered = true;
     // Records read as best they could be (a malformed record, a date or time that is no date, a
     // trailing partial record); the file itself is left as it is.
     std::size_t damaged = 0;
 
-    std::string_view text(const TableRow& row) const {
-        return std::string_view(texts).substr(row.textAt, row.textLength);
-    }
+    std::string_view text(const TableRow& row) const { return texts.at(row.textAt); }
+    // Row i as a copy of its own.
     EventRow row(std::size_t i) const;
     void append(const EventRow& row);
 
