@@ -257,8 +257,8 @@ void MainWindow::buildWindow() {
 }
 
 void MainWindow::buildServiceView() {
-    // The working tables and the next rows show only in the enlarged service view; hidden, they cost
-    // nothing.
+    // The working tables and the next rows show only in the enlarged service view. The tables get
+    // their models only there, as a view's header follows every reset of its model even hidden.
     serviceTables_ = ui_->workTables;
     serviceNext_ = ui_->serviceNext;
     serviceTables_->hide();
@@ -269,7 +269,6 @@ void MainWindow::buildServiceView() {
     for (EventKind k : kAllEventKinds) {
         const std::size_t i = kindIndex(k);
         QTableView* view = tables[i];
-        view->setModel(new EventTableModel(*state_, k, EventTableModel::Show::Table, view));
         view->setEditTriggers(QAbstractItemView::NoEditTriggers);
         view->verticalHeader()->setDefaultSectionSize(std::max(18, accentSafeRowHeight(view->font())));
         view->horizontalHeader()->setStretchLastSection(true);
@@ -323,6 +322,11 @@ void MainWindow::startUp() {
         ui_->frameLayout->setRowMinimumHeight(0, normal.height());
         ui_->frameLayout->setColumnStretch(1, 1);
         ui_->frameLayout->setRowStretch(1, 1);
+        QTableView* const tables[] = {ui_->reminderTable, ui_->programTable, ui_->nameDayTable,
+                                      ui_->birthdayTable};
+        for (EventKind k : kAllEventKinds)
+            tables[kindIndex(k)]->setModel(
+                new EventTableModel(*state_, k, EventTableModel::Show::Table, tables[kindIndex(k)]));
         serviceTables_->show();
         serviceNext_->show();
         fitWindow();

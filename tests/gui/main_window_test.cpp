@@ -106,6 +106,28 @@ TEST(GuiStartup, ARestartReadsWhatExistsAndChangesNothing) {
     EXPECT_EQ(w->events().next(EventKind::Reminder).value().text, "Fogorvos");
 }
 
+TEST(GuiStartup, TheServiceViewListsTheWorkingTablesOnlyWhenItsMarkerIsThere) {
+    test::Start s;
+    withReminder(s);
+    EXPECT_EQ(test::child<QTableView>(s.open().get(), "reminderTable")->model(), nullptr);
+    test::writeFile(s.dir.path() / "szervizmod", "");
+    auto w = s.open();
+    const QAbstractItemModel* m = test::child<QTableView>(w.get(), "reminderTable")->model();
+    ASSERT_NE(m, nullptr);
+    const auto row = [m](int r) {
+        QStringList cells;
+        for (int c = 0; c < m->columnCount(); ++c)
+            cells << m->index(r, c).data().toString();
+        return cells.join(u'|');
+    };
+    EXPECT_EQ(m->rowCount(), 1);
+    EXPECT_EQ(row(0), u"   *|2024.03.05.|12:00|Fogorvos|0"_s);
+    // It follows the table as the program writes it.
+    w->state().addEvent(EventKind::Reminder, test::event(dayNumber(2024, 3, 5), 10, 0, "Posta", false));
+    EXPECT_EQ(m->rowCount(), 2);
+    EXPECT_EQ(row(0) + u'/' + row(1), u"|2024.03.05.|10:00|Posta|0/   *|2024.03.05.|12:00|Fogorvos|0"_s);
+}
+
 TEST(GuiStartup, AnUnreadablePartnerFileIsReportedAndKept) {
     test::Start s;
     std::filesystem::create_directories(s.data("partnerek.dat")); // opens but cannot be read

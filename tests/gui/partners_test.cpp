@@ -34,7 +34,7 @@ struct Book : test::App {
     QString text(const char* name) const { return get<QLineEdit>(name)->text(); }
     // The names listed, also by the partner choice of the new-event tab, which must list the same.
     QString listed() const {
-        const QStringList here = static_cast<QStringListModel*>(names()->model())->stringList();
+        const QStringList here = test::items(names());
         EXPECT_EQ(here, test::items(get<QComboBox>("partnerChoice")));
         return here.join(u',');
     }

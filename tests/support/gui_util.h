@@ -36,6 +36,13 @@ inline QStringList items(const QListWidget* l) {
     return out;
 }
 
+inline QStringList items(const QAbstractItemView* v) {
+    QStringList out;
+    for (int i = 0; i < v->model()->rowCount(); ++i)
+        out << v->model()->index(i, 0).data().toString();
+    return out;
+}
+
 inline QStringList items(const QComboBox* c) {
     QStringList out;
     for (int i = 0; i < c->count(); ++i)

@@ -6,6 +6,7 @@
 #include "gui/qt_text.h"
 #include "gui/state/app_state.h"
 #include "gui/texts.h"
+#include "gui/widgets/partner_names_model.h"
 #include "gui/widgets/text_limit.h"
 #include "gui/widgets/widget_util.h"
 
@@ -38,6 +39,9 @@ NewEventTab::NewEventTab(AppState& state, Dialogs& dialogs, Shell& shell, QWidge
     : QWidget(parent), state_(state), dialogs_(dialogs), shell_(shell),
       ui_(std::make_unique<Ui::NewEventTab>()) {
     ui_->setupUi(this);
+    ui_->partnerChoice->setModel(new PartnerNamesModel(state_, ui_->partnerChoice));
+    // Its width comes from the layout, not from measuring every partner's name.
+    ui_->partnerChoice->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     limitStoredLength(ui_->reminderText, kEventTextCapacity);
     // The name days and birthdays have no time, but the day group keeps its width.
     QSizePolicy timePolicy = ui_->timeGroup->sizePolicy();
@@ -148,12 +152,7 @@ void NewEventTab::onShown() {
 }
 
 void NewEventTab::reloadPartners() {
-    QStringList names;
-    names.reserve(static_cast<qsizetype>(state_.partnerNames().size()));
-    for (const auto& name : state_.partnerNames())
-        names << fromCp(name);
-    ui_->partnerChoice->clear();
-    ui_->partnerChoice->addItems(names);
+    // The model has followed the state already; the choice goes back to the first name.
     if (ui_->partnerChoice->count() > 0) ui_->partnerChoice->setCurrentIndex(0);
 }
 

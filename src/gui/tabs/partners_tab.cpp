@@ -1,4 +1,5 @@
 #include "gui/tabs/partners_tab.h"
+#include "gui/widgets/partner_names_model.h"
 
 #include "core/partners/partner_file.h"
 #include "gui/contact_action.h"
@@ -10,7 +11,6 @@
 #include "ui_partners_tab.h"
 
 #include <QKeyEvent>
-#include <QStringListModel>
 
 #include <algorithm>
 
@@ -34,7 +34,7 @@ PartnersTab::PartnersTab(AppState& state, Dialogs& dialogs, Shell& shell, QWidge
 PartnersTab::~PartnersTab() = default;
 
 void PartnersTab::build() {
-    names_ = new QStringListModel(this);
+    names_ = new PartnerNamesModel(state_, this);
     QListView* const nameList = ui_->nameList;
     nameList->setModel(names_);
     nameList->setItemDelegate(new RowHeightDelegate(0, nameList));
@@ -107,17 +107,6 @@ bool PartnersTab::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-void PartnersTab::showNames(const std::vector<std::string>& names) {
-    QStringList shown;
-    shown.reserve(static_cast<qsizetype>(names.size()));
-    for (const auto& n : names)
-        shown << fromCp(n);
-    selecting_ = true;
-    names_->setStringList(shown);
-    selecting_ = false;
-    shownRow_ = -1;
-}
-
 void PartnersTab::selectRow(int row) {
     selecting_ = true;
     ui_->nameList->setCurrentIndex(names_->index(row));
@@ -135,7 +124,7 @@ int PartnersTab::selectedRow() const {
 void PartnersTab::showPartners() {
     // A file that does not open gives an empty list, never an error.
     currentIndex_ = 0;
-    showNames(state_.partnerNames());
+    shownRow_ = -1;
     if (state_.partnerNames().empty()) {
         showEmpty();
         return;
@@ -148,7 +137,6 @@ void PartnersTab::showPartners() {
 }
 
 void PartnersTab::showEmpty() {
-    if (names_->rowCount() > 0) showNames({});
     ui_->contactList->clear();
     ui_->noteView->clear();
     ui_->nameList->setEnabled(false);

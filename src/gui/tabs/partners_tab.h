@@ -8,8 +8,6 @@
 #include <string>
 #include <vector>
 
-class QStringListModel;
-
 namespace Ui {
 class PartnersTab;
 }
@@ -17,6 +15,7 @@ class PartnersTab;
 namespace zel::gui {
 
 class AppState;
+class PartnerNamesModel;
 class Dialogs;
 class Shell;
 
@@ -50,7 +49,6 @@ class PartnersTab : public QWidget {
   private:
     void build();
     void showPartners();
-    void showNames(const std::vector<std::string>& names);
     void showDetails();
     void openNew();
     void openSelected();
@@ -66,7 +64,7 @@ class PartnersTab : public QWidget {
     AppState& state_;
     Dialogs& dialogs_;
     Shell& shell_;
-    QStringListModel* names_ = nullptr;
+    PartnerNamesModel* names_ = nullptr;
     std::size_t currentIndex_ = 0;
     // The row whose details are shown; a click on it again reads nothing.
     int shownRow_ = -1;
