@@ -26,7 +26,7 @@ struct TickData {
     Moment now;
 };
 
-const TickData& tickData() {
+TickData& tickData() {
     static const auto data = [] {
         auto d = std::make_unique<TickData>();
         for (EventKind k : kAllEventKinds) {
@@ -90,8 +90,8 @@ bool naiveTick(const TickData& d, std::array<EventCells, 4>& next) {
 }
 
 // Both ways must pick the same rows, or the comparison means nothing.
-bool sameChoice(const TickData& d) {
-    EventBook book = d.book;
+bool sameChoice(TickData& d) {
+    EventBook& book = d.book;
     std::array<EventCells, 4> next;
     if (tick(book, d.now) != naiveTick(d, next) || !tick(book, d.now)) return false;
     for (EventKind k : kAllEventKinds) {
@@ -102,7 +102,7 @@ bool sameChoice(const TickData& d) {
 }
 
 void P1_naive_text_walk(benchmark::State& state) {
-    const TickData& d = tickData();
+    TickData& d = tickData();
     if (!sameChoice(d)) {
         state.SkipWithError("the walk and the bisection disagree");
         return;
@@ -117,12 +117,12 @@ void P1_naive_text_walk(benchmark::State& state) {
 }
 
 void P1_tick_bisection(benchmark::State& state) {
-    const TickData& d = tickData();
+    TickData& d = tickData();
     if (!sameChoice(d)) {
         state.SkipWithError("the walk and the bisection disagree");
         return;
     }
-    EventBook book = d.book;
+    EventBook& book = d.book;
     for (auto _ : state) {
         bool fire = tick(book, d.now);
         benchmark::DoNotOptimize(fire);
@@ -134,8 +134,8 @@ void P1_tick_bisection(benchmark::State& state) {
 // The clock ticks once a second, so the rows are seldom still in the caches: the same tick after
 // everything has been pushed out of them, timed by hand to leave the eviction out.
 void P1_tick_bisection_cold(benchmark::State& state) {
-    const TickData& d = tickData();
-    EventBook book = d.book;
+    TickData& d = tickData();
+    EventBook& book = d.book;
     std::vector<unsigned char> evictor(std::size_t{256} << 20);
     for (auto _ : state) {
         for (std::size_t i = 0; i < evictor.size(); i += 64)

@@ -150,6 +150,8 @@ MainWindow::MainWindow(AppPaths paths, Services services, QWidget* parent)
     : QWidget(parent), services_(services), ui_(std::make_unique<Ui::MainWindow>()),
       state_(new AppState(std::move(paths), services.clock, this)),
       exitHandler_([] { QCoreApplication::quit(); }) {
+    // The event files are read on another thread while the window is built.
+    state_->readEventsAhead();
     loadCalendars();
     buildWindow();
     buildServiceView();

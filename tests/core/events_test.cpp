@@ -144,6 +144,31 @@ TEST(CoreNextEvent, AFileOutOfOrderIsWalkedAsStoredAndAnOrderedOneBisectedAlike)
         }
 }
 
+TEST(CoreEventBook, ATableReadAheadIsTakenOnlyWhileItsFileIsUnchanged) {
+    test::TempDir dir;
+    const auto path = [&](EventKind k) { return dir.path() / eventFileName(k); };
+    test::writeEvents(path(EventKind::Reminder), EventKind::Reminder, {event(kToday, 9, 0, "első")});
+    test::writeEvents(path(EventKind::NameDay), EventKind::NameDay, {event(kToday, 0, 0, "Anna")});
+    EventBook book;
+    book.readAhead(dir.path());
+    book.refresh(EventKind::NameDay, dir.path()); // waits for the reading of all four
+    // Changed after it was read: the new file counts. Missing: created, as without reading ahead.
+    test::writeEvents(path(EventKind::Reminder), EventKind::Reminder,
+                      {event(kToday, 9, 0, "első"), event(kToday, 10, 0, "második")});
+    for (EventKind k : {EventKind::Reminder, EventKind::Program, EventKind::Birthday})
+        book.refresh(k, dir.path());
+    for (EventKind k : kAllEventKinds)
+        EXPECT_EQ(book.table(k), loadEventTable(path(k), k)) << eventFileName(k);
+    EXPECT_EQ(book.table(EventKind::Reminder).rows.size(), 2u);
+    EXPECT_EQ(book.table(EventKind::NameDay).row(0).text, test::cp("Anna"));
+    EXPECT_TRUE(std::filesystem::exists(path(EventKind::Program)) &&
+                readFile(path(EventKind::Program)).empty());
+    // What was read ahead is taken once; a later refresh reads the file again.
+    test::writeEvents(path(EventKind::NameDay), EventKind::NameDay, {});
+    book.refresh(EventKind::NameDay, dir.path());
+    EXPECT_TRUE(book.table(EventKind::NameDay).rows.empty());
+}
+
 TEST(CoreSummary, OneLinePerKindWithAnActiveNextEvent) {
     using Lines = std::vector<std::string>;
     Book b;

@@ -102,6 +102,10 @@ bool rowsInOrder(EventKind kind, const std::vector<TableRow>& rows) {
 
 EventTable loadEventTable(const std::filesystem::path& path, EventKind kind) {
     openOrCreate(path);
+    return readEventTable(path, kind);
+}
+
+EventTable readEventTable(const std::filesystem::path& path, EventKind kind) {
     EventTable table;
     table.kind = kind;
     std::error_code ec;
@@ -163,10 +167,38 @@ EventBook::EventBook() {
         tables_[kindIndex(k)].kind = k;
 }
 
+void EventBook::readAhead(const std::filesystem::path& dataDir) {
+    reading_ = std::async(std::launch::async, [dataDir] {
+        ReadAheads out;
+        for (EventKind k : kAllEventKinds) {
+            const std::filesystem::path path = dataDir / eventFileName(k);
+            // Stamped before reading: a change while it is read makes the stamps differ.
+            const std::optional<os::FileStamp> stamp = os::stampOf(path);
+            if (!stamp) continue;
+            try {
+                out[kindIndex(k)] = ReadAhead{*stamp, readEventTable(path, k)};
+            } catch (...) {
+                // Read again when asked, where the failure is reported.
+            }
+        }
+        return out;
+    });
+}
+
 void EventBook::refresh(EventKind kind, const std::filesystem::path& dataDir) {
     EventTable& t = table(kind);
     t.rows.clear();
+    t.texts = {};
     t.ordered = true;
+    if (reading_.valid()) readAhead_ = reading_.get();
+    std::optional<ReadAhead>& ahead = readAhead_[kindIndex(kind)];
+    if (ahead) {
+        const std::filesystem::path path = dataDir / eventFileName(kind);
+        const bool same = os::stampOf(path) == ahead->stamp;
+        if (same) t = std::move(ahead->table);
+        ahead.reset();
+        if (same) return;
+    }
     t = loadEventTable(dataDir / eventFileName(kind), kind);
 }
 

@@ -2,9 +2,11 @@
 
 #include "core/app/clock.h"
 #include "core/events/event_record.h"
+#include "core/os/file.h"
 
 #include <array>
 #include <filesystem>
+#include <future>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -92,6 +94,8 @@ std::vector<EventCells> cellsOf(const EventTable& table);
 
 // Reads the kind's file into a table; a missing file is created empty first.
 EventTable loadEventTable(const std::filesystem::path& path, EventKind kind);
+// The same without creating anything: a missing file throws IoError.
+EventTable readEventTable(const std::filesystem::path& path, EventKind kind);
 bool rowsInOrder(EventKind kind, const std::vector<TableRow>& rows);
 
 // The row that falls due next: the first not yet passed. Reminders and programs of today earlier than
@@ -103,6 +107,8 @@ std::optional<std::size_t> nextDueIndex(const EventTable& table, Moment now);
 class EventBook {
   public:
     EventBook();
+    EventBook(const EventBook&) = delete;
+    EventBook& operator=(const EventBook&) = delete;
     EventTable& table(EventKind k) { return tables_[kindIndex(k)]; }
     const EventTable& table(EventKind k) const { return tables_[kindIndex(k)]; }
     const std::optional<EventRow>& next(EventKind k) const { return next_[kindIndex(k)]; }
@@ -110,12 +116,25 @@ class EventBook {
     // Rebuilds a table from its file in dataDir; on failure the table keeps the rows read so far
     // (none, as the file is read whole) and the error propagates.
     void refresh(EventKind kind, const std::filesystem::path& dataDir);
+    // Starts reading the four files of dataDir on another thread, so that the reading overlaps
+    // other work of the start. The next refresh of each kind takes the table read ahead while its
+    // file is still the one that was read; anything else (a missing file, a failure, a change since)
+    // is read again as always, with its errors.
+    void readAhead(const std::filesystem::path& dataDir);
     // The next rows of one kind, or of all four when none is given.
     void updateNext(std::optional<EventKind> kind, Moment now);
 
   private:
+    struct ReadAhead {
+        os::FileStamp stamp;
+        EventTable table;
+    };
+    using ReadAheads = std::array<std::optional<ReadAhead>, 4>;
+
     std::array<EventTable, 4> tables_;
     std::array<std::optional<EventRow>, 4> next_;
+    std::future<ReadAheads> reading_;
+    ReadAheads readAhead_;
 };
 
 } // namespace zel

@@ -153,6 +153,14 @@ void replaceAtomically(const fs::path& requested, std::initializer_list<std::str
     syncFolderOf(path);
 }
 
+std::optional<FileStamp> stampOf(const std::filesystem::path& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+    const auto ns = [](const timespec& t) { return std::int64_t{t.tv_sec} * 1'000'000'000 + t.tv_nsec; };
+    return FileStamp{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
+                     static_cast<std::uint64_t>(st.st_size), ns(st.st_mtim), ns(st.st_ctim)};
+}
+
 void populate(void* data, std::size_t size) {
 #ifdef MADV_POPULATE_WRITE
     if (size < (1u << 20)) return;

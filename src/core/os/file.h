@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <initializer_list>
+#include <optional>
 #include <string_view>
 
 namespace zel::os {
@@ -40,6 +41,16 @@ class File {
 // and renames it over `path` in one step. On failure the new file is removed and `path` is as it was.
 // A `path` that is a link is replaced at its target.
 void replaceAtomically(const std::filesystem::path& path, std::initializer_list<std::string_view> pieces);
+
+// What tells one state of a file from another without reading it: which file it is, its size and
+// its change times (a link is followed).
+struct FileStamp {
+    std::uint64_t device = 0, inode = 0, size = 0;
+    std::int64_t modifiedNs = 0, changedNs = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+// Nothing when the file cannot be asked (missing, say).
+std::optional<FileStamp> stampOf(const std::filesystem::path& path);
 
 // Asks the system to back a fresh buffer with memory in one call, which is far cheaper than page by
 // page on some machines. A hint: a refusal is harmless.

@@ -34,6 +34,9 @@ class AppState : public QObject {
     const std::optional<EventRow>& next(EventKind kind) const { return events_.next(kind); }
     // Rebuilds one table from its file (a missing file is created empty), then its next row.
     void reloadEvents(EventKind kind);
+    // Starts reading the event files on another thread; the next reload of each kind takes what was
+    // read while the file is unchanged.
+    void readEventsAhead() { events_.readAhead(paths_.dataDir()); }
     // The next rows at this moment, of one kind or of all four.
     void updateNext(std::optional<EventKind> kind = std::nullopt);
     // A reminder (a program) already holds this day and minute.
