@@ -37,7 +37,7 @@ EventRow rowFromRecord(EventKind kind, EventRecord&& rec, std::size_t position) 
 static_assert(sizeof(TableRow) == 16);
 
 std::uint32_t TextBlocks::add(std::string_view text) {
-    text = text.substr(0, 255);
+    text = text.substr(0, kEventTextCapacity);
     constexpr std::size_t kBlock = std::size_t{1} << kBlockBits;
     if (blocks_.empty() || blocks_.back().size() + 1 + text.size() > kBlock) {
         blocks_.emplace_back().reserve(kBlock);

@@ -39,7 +39,7 @@ struct EventRow : EventFields {
 // take a few dozen allocations instead of one each, and the store grows without copying.
 class TextBlocks {
   public:
-    // Keeps at most 255 bytes of the text and returns where it went.
+    // Keeps at most kEventTextCapacity bytes of the text and returns where it went.
     std::uint32_t add(std::string_view text);
     std::string_view at(std::uint32_t where) const {
         const char* p = blocks_[where >> kBlockBits].data() + (where & kOffsetMask);
