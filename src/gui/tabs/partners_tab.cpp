@@ -1,5 +1,4 @@
 #include "gui/tabs/partners_tab.h"
-#include "gui/widgets/partner_names_model.h"
 
 #include "core/partners/partner_file.h"
 #include "gui/contact_action.h"
@@ -7,6 +6,7 @@
 #include "gui/qt_text.h"
 #include "gui/state/app_state.h"
 #include "gui/texts.h"
+#include "gui/widgets/partner_names_model.h"
 #include "gui/widgets/widget_util.h"
 #include "ui_partners_tab.h"
 
