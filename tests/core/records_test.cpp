@@ -71,7 +71,7 @@ struct Folder {
     std::filesystem::path file = dir.path() / "partnerek.dat";
     std::string names() const {
         std::string out;
-        for (const auto& n : readPartnerNames(file))
+        for (const auto& n : readPartnerNames(file).names)
             out += cp1250ToUtf8(n) + ",";
         return out;
     }

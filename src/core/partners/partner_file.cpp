@@ -33,39 +33,27 @@ std::string readOrEmpty(const std::filesystem::path& path) {
 
 } // namespace
 
-std::vector<std::string> readPartnerNames(const std::filesystem::path& path) {
-    std::vector<std::string> names;
+PartnerNames readPartnerNames(const std::filesystem::path& path) {
+    PartnerNames out;
     std::error_code ec;
-    if (!std::filesystem::exists(path, ec)) return names;
+    const auto size = std::filesystem::file_size(path, ec);
+    if (ec) return out;
     // Only the names are kept, so the file is read through a small buffer.
     try {
         forEachRecord(path, kPartnerRecordSize, [&](const std::uint8_t* r, std::size_t) {
-            names.emplace_back(reinterpret_cast<const char*>(r + 1),
-                               std::min<std::size_t>(r[0], kNameCapacity));
+            out.names.emplace_back(reinterpret_cast<const char*>(r + 1),
+                                   std::min<std::size_t>(r[0], kNameCapacity));
+            if (partnerRecordMalformed(r)) ++out.damaged;
         });
     } catch (const IoError&) {
-        names.clear();
+        return {};
     }
-    return names;
+    if (size % kPartnerRecordSize != 0) ++out.damaged;
+    return out;
 }
 
 std::size_t partnerCount(const std::filesystem::path& path) {
     return recordCount(readRecords(path, kPartnerRecordSize).size(), kPartnerRecordSize);
-}
-
-std::size_t damagedPartnerRecords(const std::filesystem::path& path) {
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(path, ec);
-    if (ec) return 0;
-    std::size_t damaged = size % kPartnerRecordSize != 0 ? 1 : 0;
-    try {
-        forEachRecord(path, kPartnerRecordSize, [&](const std::uint8_t* r, std::size_t) {
-            if (partnerRecordMalformed(r)) ++damaged;
-        });
-    } catch (const IoError&) {
-        return 0;
-    }
-    return damaged;
 }
 
 PartnerLookup findPartner(const std::filesystem::path& path, const std::string& name) {

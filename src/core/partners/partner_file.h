@@ -15,14 +15,16 @@ namespace zel {
 // The partner file's operations and the rules of the partner editing panel. Names are Windows-1250
 // and are kept in ascending byte order: a file read here is never re-sorted, only inserted into.
 
-// Every record's name, in file order. A file that is missing or does not open reads as empty.
-std::vector<std::string> readPartnerNames(const std::filesystem::path& path);
+// Every record's name, in file order, and in the same pass the damaged records: those with a length
+// byte beyond its field's capacity, plus a trailing partial record. A file that is missing or does
+// not open reads as empty, with none damaged.
+struct PartnerNames {
+    std::vector<std::string> names;
+    std::size_t damaged = 0;
+};
+PartnerNames readPartnerNames(const std::filesystem::path& path);
 
 std::size_t partnerCount(const std::filesystem::path& path);
-
-// Records with a length byte beyond its field's capacity, plus a trailing partial record. A file that
-// is missing or does not open has none.
-std::size_t damagedPartnerRecords(const std::filesystem::path& path);
 
 // The first record whose name equals `name` exactly. A name not in the file ends the walk at the end
 // of the file: the index is then the record count and there is no record.

@@ -53,7 +53,9 @@ bool AppState::removeEvent(EventKind kind, const EventRow& row) {
 }
 
 void AppState::reloadPartners() {
-    partnerNames_ = readPartnerNames(paths_.partners());
+    PartnerNames read = readPartnerNames(paths_.partners());
+    partnerNames_ = std::move(read.names);
+    damagedPartners_ = read.damaged;
     emit partnersChanged();
 }
 
@@ -65,8 +67,7 @@ std::size_t AppState::savePartner(const PartnerRecord& partner, std::optional<st
 
 std::vector<AppState::DamagedFile> AppState::damagedFiles() const {
     std::vector<DamagedFile> damaged;
-    if (const std::size_t n = damagedPartnerRecords(paths_.partners()); n > 0)
-        damaged.push_back({paths_.partners(), n});
+    if (damagedPartners_ > 0) damaged.push_back({paths_.partners(), damagedPartners_});
     for (EventKind kind : kAllEventKinds)
         if (const std::size_t n = table(kind).damaged; n > 0) damaged.push_back({paths_.events(kind), n});
     return damaged;

@@ -106,6 +106,7 @@ class AppState : public QObject {
     const Clock& clock_;
     EventBook events_;
     std::vector<std::string> partnerNames_;
+    std::size_t damagedPartners_ = 0; // as the partner file was last read
     std::string lastSavedPartner_;
     Settings settings_ = defaultSettings();
     SettingsBytes savedBytes_{};
