@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 #include <ostream>
-#include <random>
 
 namespace zel {
 // Contacts print their fields in UTF-8, so a failure shows readable names.
@@ -52,23 +51,6 @@ std::string cutAt(const std::string& bytes, std::string_view marker, std::size_t
     const auto at = bytes.find(marker);
     EXPECT_NE(at, std::string::npos) << marker;
     return bytes.substr(0, at + keep);
-}
-
-std::vector<PartnerRecord> awkwardRows() {
-    std::vector<PartnerRecord> rows = {
-        contact({"Kis Imre", "kis.imre@pelda.hu", "+36 1 234 5678", "+36 30 123 4567", "http://kisimre.hu",
-                 "Budapest; Fő utca 1., 2. em.", "Első sor\r\nMásodik sor"}),
-        contact({"Őry \"Ügyes\" Árvíztűrő", "", "", "", "http://x.hu/a,b;c\\d\\n", "\"idézet", ""}),
-        contact({"", "csak@email.hu"}),
-        contact({" szóközök ", "", "", "", "", "", "\r\nvezető sortörés, vessző; pontosvessző\\ \t|"}),
-        contact({"Hosszú Név Aki Mindenkinél Hosszabb Nevet Visel És Még Annál Is Hosszabbat Őőőőűűűű"}),
-    };
-    rows.push_back(contact({"ő", "ő@ő.hu"}));
-    rows[4].Note = std::string(300, '\xF5') + "\r\n" + std::string(80, 'x');
-    // Every byte of the code page but the line breaks.
-    for (int b = 1; b < 256; ++b)
-        if (b != '\r' && b != '\n') rows[5].Address += static_cast<char>(b);
-    return rows;
 }
 
 } // namespace
@@ -175,12 +157,6 @@ TEST(CoreExchangeCsv, TheWriterQuotesOnlyWhatItMustAndReadsBack) {
               "\xEF\xBB\xBF"
               "N\xC3\xA9veE-maile\"Telefon\"eMobileHonlapeC\xC3\xADme\"Megjegyz\xC3\xA9s\"\r\n");
 
-    rows = awkwardRows();
-    for (char sep : {';', ',', '\t', '|', ' ', 'e', '\xF5'}) {
-        const auto back = readCsv(writeCsv(rows, sep), sep);
-        EXPECT_EQ(back.damaged, 0u);
-        EXPECT_EQ(back.contacts, rows) << "separator " << static_cast<int>(static_cast<unsigned char>(sep));
-    }
     EXPECT_TRUE(readCsv(writeCsv({PartnerRecord{}}, ';'), ';').contacts.empty());
 }
 
@@ -196,18 +172,6 @@ TEST(CoreExchangeCsv, BadInputGivesWholeRecordsOnly) {
     cut = readCsv(cutAt(lo, "\"Feh", 4), ',');
     EXPECT_EQ(cut.contacts.size(), 1u);
     EXPECT_EQ(cut.damaged, 1u);
-    // ISO-8859-2 read as Windows-1250: the Hungarian letters agree, the rest is what the bytes say.
-    const auto latin2 = readCsv("N\xE9v;E-mail\n\xD5ry \xA9imon \xDB\xFB;a@b.hu\n", ';');
-    ASSERT_EQ(latin2.contacts.size(), 1u);
-    EXPECT_EQ(latin2.contacts[0], contact({"Őry ©imon Űű", "a@b.hu"}));
-
-    std::mt19937 random(13);
-    std::string noise(20000, '\0');
-    for (char& c : noise)
-        c = static_cast<char>(random());
-    for (char sep : {';', '"', '\n', '\0'})
-        for (const auto& c : readCsv(noise, sep).contacts)
-            EXPECT_FALSE(c == PartnerRecord{});
 }
 
 TEST(CoreExchangeVCard, AppleAndAndroidCards) {
@@ -264,11 +228,6 @@ TEST(CoreExchangeVCard, TheWriterFoldsEscapesAndReadsBack) {
               "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:\xC5\x90\r\nN:\xC5\x90;;;;\r\n"
               "NOTE:" +
                   std::string(65, 'x') + "\xC5\x91\xC5\x91\r\n \xC5\x91y\r\nEND:VCARD\r\n");
-
-    rows = awkwardRows();
-    const auto back = readVCard(writeVCard(rows));
-    EXPECT_EQ(back.damaged, 0u);
-    EXPECT_EQ(back.contacts, rows);
 }
 
 TEST(CoreExchangeVCard, BadInputGivesWholeCardsOnly) {
@@ -292,18 +251,6 @@ TEST(CoreExchangeVCard, BadInputGivesWholeCardsOnly) {
     EXPECT_EQ(cut.damaged, 1u);
     // ISO-8859-2 bytes without a charset are read as Windows-1250.
     EXPECT_EQ(readVCard("BEGIN:VCARD\r\nFN:\xD5ry \xFB\r\nEND:VCARD").contacts[0].Name, cp("Őry ű"));
-
-    std::mt19937 random(7);
-    std::string noise;
-    for (int i = 0; i < 3000; ++i) {
-        static const char* const pieces[] = {
-            "BEGIN:VCARD\r\n",  "END:VCARD\n", "FN:", "N:",       ";",    "=",   "\r\n ", "\n",
-            "QUOTED-PRINTABLE", "ENCODING=B:", "\\",  "AGENT:\n", "\xF5", "\xC5"};
-        noise += pieces[random() % std::size(pieces)];
-        noise += static_cast<char>(random());
-    }
-    for (const auto& c : readVCard(noise).contacts)
-        EXPECT_FALSE(c == PartnerRecord{});
 }
 
 TEST(CoreExchangeLdif, ThunderbirdAddressBook) {

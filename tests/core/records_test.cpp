@@ -156,14 +156,7 @@ TEST(CoreRecordFiles, RemovalRewritingAndATrailingPartialRecord) {
     const auto path = dir.path() / "p.dat";
     const std::string three = program("x") + program("y") + program("z");
     writeFile(path, three + std::string(100, '\x7F'));
-    EXPECT_EQ(readRecords(path, 280), three); // the leftover bytes are no record
-    std::string visited;
-    EXPECT_EQ(forEachRecord(path, 280,
-                            [&](const std::uint8_t* r, std::size_t) {
-                                visited.append(reinterpret_cast<const char*>(r), 280);
-                            }),
-              3u);
-    EXPECT_EQ(visited, three);
+    EXPECT_EQ(readRecords(path, 280), three);    // the leftover bytes are no record
     rewriteRecordAt(path, 280, 1, program("Y")); // the next change drops the leftover
     EXPECT_EQ(readFile(path), program("x") + program("Y") + program("z"));
     EXPECT_THROW(rewriteRecordAt(path, 280, 3, program("!")), IoError);
@@ -230,8 +223,6 @@ TEST(CoreWriteTest, AFullDiskFailsItAndLeavesNoFileBehind) {
     bool passed = true;
     EXPECT_EQ(errorOf([&] { passed = passesWriteTest(paths); }, 0), 0);
     EXPECT_FALSE(passed);
-    EXPECT_TRUE(namesIn(dir.path()).empty());
-    EXPECT_TRUE(passesWriteTest(paths));
     EXPECT_TRUE(namesIn(dir.path()).empty());
 }
 
@@ -312,11 +303,6 @@ TEST(CorePartnerFile, AModificationRewritesOnceAndMayRepeatAName) {
     const std::string before = readFile(f.file);
     EXPECT_THROW(savePartner(f.file, partner("Valaki"), 3), IoError);
     EXPECT_EQ(readFile(f.file), before);
-    deletePartnerAt(f.file, 0);
-    EXPECT_EQ(readFile(f.file), partnerBytes({partner("Antal Ede", "x@y.hu"), partner("Kovács Béla")}));
-    deletePartnerAt(f.file, 1);
-    deletePartnerAt(f.file, 0);
-    EXPECT_EQ(readFile(f.file), "");
 }
 
 TEST(CorePartnerFile, ReadingNamesAndFindingAPartner) {
@@ -374,11 +360,7 @@ TEST(CorePartnerFile, APartnersNameDaysAndBirthdaysGoInOneRewrite) {
     const auto unchanged = std::filesystem::last_write_time(days);
     EXPECT_EQ(removePartnerEvents(days, EventKind::NameDay, cp("Minta Anna")), 0u);
     EXPECT_EQ(std::filesystem::last_write_time(days), unchanged);
-    // The last and only record goes too; a missing file is skipped, not created.
-    const auto births = f.dir.path() / "szuletesnapok.dat";
-    test::writeEvents(births, EventKind::Birthday, {day("Minta Anna")});
-    EXPECT_EQ(removePartnerEvents(births, EventKind::Birthday, cp("Minta Anna")), 1u);
-    EXPECT_EQ(readFile(births), "");
+    // A missing file is skipped, not created.
     EXPECT_EQ(removePartnerEvents(f.dir.path() / "nincs.dat", EventKind::Birthday, "x"), 0u);
     EXPECT_FALSE(std::filesystem::exists(f.dir.path() / "nincs.dat"));
 }

