@@ -296,7 +296,8 @@ TEST(GuiFailingWrites, DataFileCopyReportsEveryFileAndKeepsAnOldCopy) {
         all += q(target / f) + u'\n';
     x.dialogs.answerFile(q(target));
     x.dialogs.expect(Kind::Information,
-                     u"Egyik adatállományt sem sikerült átmásolni! Ezek a következők:\n"_s + all);
+                     u"Egyik adatállományt sem sikerült átmásolni! Ezek a következők:\n"_s + all, Dialogs::Ok,
+                     Dialogs::Ok);
     x.failsWholly([&] { emit x.get<QComboBox>("exportTaskBox")->activated(2); });
     x.tick();
     x.dialogs.answerFile(q(target));

@@ -247,12 +247,6 @@ TEST(GuiClock, ALateTickFiresWhatARefreshMovedThePastAfterSecondZero) {
     saved.tick({at(9, 5, 1), at(9, 5, 2)});
     EXPECT_EQ(saved.shell.calls,
               (std::vector<test::RecordingShell::Call>{{u"/bin/true mentés"_s, {}}})); // once
-    Ticking frozen(at(9, 5, 40));
-    frozen.store(EventKind::Reminder, {event(kDay, 9, 6, "Elmaradt"), event(kDay, 9, 7, "Megszólal")});
-    frozen.w = frozen.open();
-    frozen.tick({at(9, 5, 50)});
-    EXPECT_EQ(frozen.tick({at(9, 7, 20)}),
-              QStringList{u"Megszólal@2024.03.05.|9:07"_s}); // ninety seconds later
 }
 
 TEST(GuiClock, PassiveModeWarnsFiresNothingAndSwitchingBackCatchesNothingUp) {
