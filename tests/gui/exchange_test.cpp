@@ -40,19 +40,6 @@ struct Exchange : test::App {
         return dir.path() / name;
     }
     bool shown(const char* name) const { return get(name)->isVisible(); }
-    // A row as the grid shows it.
-    static QStringList cells(const QAbstractItemModel& m, int row) {
-        QStringList out;
-        for (int c = 0; c < m.columnCount(); ++c)
-            out << m.index(row, c).data().toString();
-        return out;
-    }
-    static QStringList names(const QAbstractItemModel& m) {
-        QStringList out;
-        for (int r = 0; r < m.rowCount(); ++r)
-            out << m.index(r, 0).data().toString();
-        return out;
-    }
     QStringList partnerFileNames() const {
         QStringList out;
         for (const PartnerRecord& p : readAllPartners(data("partnerek.dat")))
@@ -114,19 +101,18 @@ TEST(GuiExchange, ImportReadsTheChosenFilesInOrderUntilASeparatorIsRefusedAndTor
 
     const QAbstractItemModel& view = *x.get<QTableView>("importView")->model();
     ASSERT_EQ(view.rowCount(), 3);
-    EXPECT_EQ(Exchange::cells(view, 0), (QStringList{u"Tóth Tímea"_s,
-                                                     u"timea@pelda.hu"_s,
-                                                     {},
-                                                     u"+36 30 111 2222"_s,
-                                                     {},
-                                                     {},
-                                                     u"első sor második sor"_s}));
+    EXPECT_EQ(test::cells(view, 0), (QStringList{u"Tóth Tímea"_s,
+                                                 u"timea@pelda.hu"_s,
+                                                 {},
+                                                 u"+36 30 111 2222"_s,
+                                                 {},
+                                                 {},
+                                                 u"első sor második sor"_s}));
     EXPECT_EQ(view.index(0, ContactTableModel::NoteColumn).data(Qt::EditRole), u"első sor\nmásodik sor"_s);
     EXPECT_EQ(x.importList().rows()[0].Note, test::cp("első sor\r\nmásodik sor"));
-    EXPECT_EQ(Exchange::cells(view, 1),
+    EXPECT_EQ(test::cells(view, 1),
               (QStringList{u"Kiss Éva"_s, u"eva@pelda.hu"_s, u"+36 1 234 5678"_s, {}, {}, {}, {}}));
-    EXPECT_EQ(Exchange::cells(view, 2),
-              (QStringList{u"Nagy Ödön"_s, u"odon@pelda.hu"_s, {}, {}, {}, {}, {}}));
+    EXPECT_EQ(test::cells(view, 2), (QStringList{u"Nagy Ödön"_s, u"odon@pelda.hu"_s, {}, {}, {}, {}, {}}));
     EXPECT_EQ(view.headerData(6, Qt::Horizontal), u"Megjegyzés"_s);
     EXPECT_TRUE(x.shown("removeRowButton") && x.shown("takeListButton"));
 
@@ -139,7 +125,7 @@ TEST(GuiExchange, ImportReadsTheChosenFilesInOrderUntilASeparatorIsRefusedAndTor
     auto* grid = x.get<QTableView>("importView");
     grid->setCurrentIndex(view.index(1, 2));
     x.click("removeRowButton");
-    EXPECT_EQ(Exchange::names(view), (QStringList{u"Tóth Tímea"_s, u"Nagy Ödön"_s}));
+    EXPECT_EQ(test::items(view), (QStringList{u"Tóth Tímea"_s, u"Nagy Ödön"_s}));
     for (int left = 2; left > 0; --left) {
         EXPECT_TRUE(x.shown("removeRowButton") && x.shown("takeListButton"));
         grid->setCurrentIndex(view.index(left - 1, 0));
@@ -162,7 +148,7 @@ TEST(GuiExchange, TakingTheListAddsNewNamesAtTheirPlacesAndLeavesPartnersAndName
     EXPECT_EQ(x.partnerFileNames(), (QStringList{u"Antal Anna"_s, u"Bodnár Béla"_s, u"Kovács Kata"_s}));
     EXPECT_EQ(readAllPartners(x.data("partnerek.dat"))[2].Email, "kata@pelda.hu");
     EXPECT_EQ(x.w->partnerNames().size(), 3u);
-    EXPECT_EQ(Exchange::names(x.importList()), (QStringList{u"bodnár béla"_s, {}, u"Kovács Kata"_s}));
+    EXPECT_EQ(test::items(x.importList()), (QStringList{u"bodnár béla"_s, {}, u"Kovács Kata"_s}));
     EXPECT_TRUE(x.shown("removeRowButton") && x.shown("takeListButton"));
 
     const std::string before = readFile(x.data("partnerek.dat"));
@@ -195,7 +181,7 @@ TEST(GuiExchange, ExportWritesThePreviewAsEditedAndSortedUnderTheNameRulesAndNev
     x.click("exportButton");
     EXPECT_TRUE(!x.shown("nameDaySearchGroup") && !x.shown("importGroup") && x.shown("exportGroup"));
     QAbstractItemModel& preview = *x.exportView()->model();
-    EXPECT_EQ(Exchange::names(preview), (QStringList{u"Bodnár Béla"_s, u"antal Anna"_s, u"Ádám Ákos"_s}));
+    EXPECT_EQ(test::items(preview), (QStringList{u"Bodnár Béla"_s, u"antal Anna"_s, u"Ádám Ákos"_s}));
     EXPECT_EQ(x.get<QComboBox>("exportTaskBox")->currentText(), u"Válasszon feladatot:"_s);
     // A note edited on two lines after a double click, then a click on the name header: Hungarian
     // order, case aside.
@@ -211,7 +197,7 @@ TEST(GuiExchange, ExportWritesThePreviewAsEditedAndSortedUnderTheNameRulesAndNev
     QHeaderView* header = x.exportView()->horizontalHeader();
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
                       QPoint(header->sectionViewportPosition(0) + 5, 5));
-    EXPECT_EQ(Exchange::names(preview), (QStringList{u"Ádám Ákos"_s, u"antal Anna"_s, u"Bodnár Béla"_s}));
+    EXPECT_EQ(test::items(preview), (QStringList{u"Ádám Ákos"_s, u"antal Anna"_s, u"Bodnár Béla"_s}));
 
     // Cancelled, the separator question gives ";"; a name without a dot, in a folder with one, gets ".csv".
     fs::create_directories(x.dir.path() / "ki.mappa");
@@ -264,7 +250,7 @@ TEST(GuiExchange, ExportWritesThePreviewAsEditedAndSortedUnderTheNameRulesAndNev
     // Coming back to the tab reads the partner file again: the edit and the order are gone.
     x.w->pages()->setCurrentIndex(MainWindow::TabEvents);
     x.w->pages()->setCurrentIndex(MainWindow::TabActions);
-    EXPECT_EQ(Exchange::names(preview), (QStringList{u"Bodnár Béla"_s, u"antal Anna"_s, u"Ádám Ákos"_s}));
+    EXPECT_EQ(test::items(preview), (QStringList{u"Bodnár Béla"_s, u"antal Anna"_s, u"Ádám Ákos"_s}));
     EXPECT_EQ(preview.index(0, ContactTableModel::NoteColumn).data(), QString());
 }
 

@@ -114,12 +114,7 @@ TEST(GuiStartup, TheServiceViewListsTheWorkingTablesOnlyWhenItsMarkerIsThere) {
     auto w = s.open();
     const QAbstractItemModel* m = test::child<QTableView>(w.get(), "reminderTable")->model();
     ASSERT_NE(m, nullptr);
-    const auto row = [m](int r) {
-        QStringList cells;
-        for (int c = 0; c < m->columnCount(); ++c)
-            cells << m->index(r, c).data().toString();
-        return cells.join(u'|');
-    };
+    const auto row = [m](int r) { return test::cells(*m, r).join(u'|'); };
     EXPECT_EQ(m->rowCount(), 1);
     EXPECT_EQ(row(0), u"   *|2024.03.05.|12:00|Fogorvos|0"_s);
     // It follows the table as the program writes it.

@@ -168,10 +168,6 @@ TEST(GuiTheme, SwatchesAndPresetsChangeTheLiveColoursAndTheFileOnlyOnSave) {
 
 namespace {
 
-QColor rgbOf(std::uint32_t value) {
-    return colorOf(value);
-}
-
 // The input controls and captions a user sees on the tabs and in the alert, by name; the help text and
 // the service view are not themed.
 QList<QWidget*> themable(QWidget* window) {
@@ -205,8 +201,8 @@ TEST(GuiTheme, EveryControlCarriesARoleAndPaintsByIt) {
                 << qPrintable(w->objectName()) << " has no colour role";
 
     x.click("blackWhitePreset");
-    const QColor page = rgbOf(0x007E7E7E), captions = rgbOf(0x00FFFFFF), fieldBack = rgbOf(0x00616161),
-                 text = rgbOf(0x00D5D3D2), variations = rgbOf(0x00292525);
+    const QColor page = colorOf(0x007E7E7E), captions = colorOf(0x00FFFFFF), fieldBack = colorOf(0x00616161),
+                 text = colorOf(0x00D5D3D2), variations = colorOf(0x00292525);
     for (const char* name : {"newEventPage", "eventsPage", "partnersPage", "settingsPage", "clockDisplay"}) {
         EXPECT_EQ(x.get(name)->palette().color(QPalette::Window), page) << name;
         EXPECT_EQ(x.get(name)->palette().color(QPalette::WindowText), captions) << name;
@@ -235,5 +231,5 @@ TEST(GuiTheme, EveryControlCarriesARoleAndPaintsByIt) {
     EXPECT_EQ(alert->palette().color(QPalette::Window), page);
     alert->hide();
     alert->showAlert(u"c"_s, u"t"_s, u"k"_s);
-    EXPECT_EQ(alert->palette().color(QPalette::Window), rgbOf(0x007617B5));
+    EXPECT_EQ(alert->palette().color(QPalette::Window), colorOf(0x007617B5));
 }

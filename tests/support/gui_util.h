@@ -36,11 +36,24 @@ inline QStringList items(const QListWidget* l) {
     return out;
 }
 
-inline QStringList items(const QAbstractItemView* v) {
+// The first column's texts.
+inline QStringList items(const QAbstractItemModel& m) {
     QStringList out;
-    for (int i = 0; i < v->model()->rowCount(); ++i)
-        out << v->model()->index(i, 0).data().toString();
+    for (int i = 0; i < m.rowCount(); ++i)
+        out << m.index(i, 0).data().toString();
     return out;
+}
+
+// A row as a grid shows it.
+inline QStringList cells(const QAbstractItemModel& m, int row) {
+    QStringList out;
+    for (int c = 0; c < m.columnCount(); ++c)
+        out << m.index(row, c).data().toString();
+    return out;
+}
+
+inline QStringList items(const QAbstractItemView* v) {
+    return items(*v->model());
 }
 
 inline QStringList items(const QComboBox* c) {
