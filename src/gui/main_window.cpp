@@ -95,7 +95,7 @@ QString helpText(const QString& folder, bool perUser) {
         "<b>Felvesz</b> a névvel új partnert kezd, a <b>Keresés adott napra</b> egy HH.NN alakban megadott "
         "nap neveit mutatja mindkét névnaptárból.</p>"
         "<p>Az <b>Adat-importálás</b> más programok címjegyzékéből (vCard, CSV, LDIF) olvas be partnereket "
-        "egy listába; a lista celláit duplán kattintva javíthatja, majd a <b>A lista adatainak felvétele a "
+        "egy listába; a lista celláit duplán kattintva javíthatja, majd az <b>A lista adatainak felvétele a "
         "partnerek közé</b> gombbal felveszi azokat, akik még nem partnerei. Az <b>Adat-exportálás</b> a "
         "partnereket CSV vagy vCard állományba írja, illetve az adatállományokat egy választott mappába "
         "másolja.</p>"
@@ -138,6 +138,7 @@ MainWindow::MainWindow(AppPaths paths, Services services, QWidget* parent)
     buildServiceView();
     fitWindow();
     alert_ = new AlertWindow(*this, services_.sound, services_.dialogs, this);
+    connect(alert_, &AlertWindow::alertEnded, this, &MainWindow::showWaitingNotice);
     connect(state_, &AppState::nextEventsChanged, this, &MainWindow::rebuildSummary);
     connect(state_, &AppState::partnersChanged, newEventTab_, &NewEventTab::reloadPartners);
     timer_ = new QTimer(this);
@@ -671,6 +672,11 @@ void MainWindow::showCelebrantNotice(NoticeMode mode, bool exitIfNothing, bool w
         if (exitIfNothing) exitProgram();
         return;
     }
+    // The notice shares the alert's window; an alert on screen is answered first, never hidden unseen.
+    if (alert_->alertShown()) {
+        waitingNotice_ = NoticeRequest{mode, exitIfNothing, withSound};
+        return;
+    }
     QStringList shown;
     for (const std::string& line : lines)
         shown << fromCp(line);
@@ -683,6 +689,13 @@ void MainWindow::showCelebrantNotice(NoticeMode mode, bool exitIfNothing, bool w
     alert_->show();
     alert_->raise();
     alert_->activateWindow();
+}
+
+void MainWindow::showWaitingNotice(AlertAction answer) {
+    const std::optional<NoticeRequest> waiting = std::exchange(waitingNotice_, std::nullopt);
+    // Editing the event or entering a new one takes the user back into the program instead.
+    if (!waiting || answer == AlertAction::EditEvent || answer == AlertAction::NewEvent) return;
+    showCelebrantNotice(waiting->mode, waiting->exitIfNothing, waiting->withSound);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -13,6 +13,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,7 @@ class Shell;
 class Sound;
 class SummaryBox;
 class AlertWindow;
+enum class AlertAction;
 class Tray;
 
 // What the main window needs from the platform; tests hand in scripted and recording ones.
@@ -192,6 +194,8 @@ class MainWindow : public QWidget, public AlertHost {
     // The name-day and birthday notice; until it exists, leaving simply ends the program.
     enum class NoticeMode { Shutdown, TrayExit, StartUp };
     void showCelebrantNotice(NoticeMode mode, bool exitIfNothing, bool withSound);
+    // A notice asked for while an alert waits for its answer comes after that answer.
+    void showWaitingNotice(AlertAction answer);
     void fireReminder(const EventRow& row, Moment now);
     void launchProgram(const EventRow& row);
 
@@ -222,6 +226,11 @@ class MainWindow : public QWidget, public AlertHost {
     ActionsTab* actionsTab_ = nullptr;
     SettingsTab* settingsTab_ = nullptr;
     AlertWindow* alert_ = nullptr;
+    struct NoticeRequest {
+        NoticeMode mode;
+        bool exitIfNothing, withSound;
+    };
+    std::optional<NoticeRequest> waitingNotice_;
     QTimer* timer_ = nullptr;
 };
 

@@ -127,11 +127,57 @@ TEST(GuiAlertWindow, BrowsingTheActionsWithKeysRunsNothingUntilEnter) {
     QTest::keyClick(a.actions(), Qt::Key_Down);
     QTest::keyClick(a.actions(), Qt::Key_Enter, Qt::KeypadModifier);
     EXPECT_TRUE(!a.w.isVisible() && a.host.take() == QStringList({u"editEvent "_s + kKey, u"reset"_s}));
-    // In an alert Esc and Enter pass on and close nothing.
+    // Esc only acknowledges, from the list or elsewhere in the window, whatever entry the keys passed over.
+    for (QWidget* target :
+         {static_cast<QWidget*>(a.actions()), a.get("reminderDisplay"), static_cast<QWidget*>(&a.w)}) {
+        a.raiseQuietly();
+        QTest::keyClick(a.actions(), Qt::Key_End);
+        key(target, Qt::Key_Escape);
+        EXPECT_TRUE(!a.w.isVisible() && a.host.take() == QStringList{u"reset"_s})
+            << target->objectName().toStdString();
+    }
+}
+
+TEST(GuiAlertWindow, EveryAlertStartsOnThePromptWhereEnterOnlyAcknowledges) {
+    Alert a;
+    QList<AlertAction> ended;
+    QObject::connect(&a.w, &AlertWindow::alertEnded, [&](AlertAction action) { ended << action; });
+    // The first alert answered with each entry in turn, from the keyboard (the prompt by the mouse);
+    // the next alert's Enter never repeats that choice.
+    for (int entry = 0; entry <= 4; ++entry) {
+        a.raiseQuietly();
+        if (entry == 0) {
+            emit a.actions()->activated(0);
+        } else {
+            for (int i = 0; i < entry; ++i)
+                QTest::keyClick(a.actions(), Qt::Key_Down);
+            QTest::keyClick(a.actions(), Qt::Key_Return);
+        }
+        EXPECT_FALSE(a.w.isVisible());
+        a.host.take();
+        a.raise(u"Posta"_s);
+        EXPECT_EQ(a.actions()->currentIndex(), 0) << entry;
+        EXPECT_EQ(a.actions()->currentText(), u"Válasszon műveletet:"_s);
+        QTest::keyClick(a.actions(), Qt::Key_Return);
+        EXPECT_FALSE(a.w.isVisible()) << entry;
+        EXPECT_EQ(a.host.take(), (QStringList{u"selectDefaultSound"_s, u"reset"_s})) << entry;
+    }
+    // Each alert's end is told once, after its work, with the entry that ended it.
+    QCoreApplication::processEvents();
+    using enum AlertAction;
+    EXPECT_EQ(ended, (QList<AlertAction>{Prompt, Acknowledge, Acknowledge, Acknowledge, EditEvent,
+                                         Acknowledge, NewEvent, Acknowledge, SuspendWatching, Acknowledge}));
+    // A notice also starts its window's list on the prompt, and its end is no alert's.
     a.raiseQuietly();
-    key(a.actions(), Qt::Key_Escape);
-    key(&a.w, Qt::Key_Return);
-    EXPECT_TRUE(a.w.isVisible() && a.host.take().isEmpty());
+    QTest::keyClick(a.actions(), Qt::Key_End);
+    a.w.hide();
+    a.w.prepareNotice({u"Minta Anna  Névnapja: 03.05."_s}, false, false, true);
+    EXPECT_EQ(a.actions()->currentIndex(), 0);
+    a.w.show();
+    a.w.closeNotice();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ended.size(), 11);
+    EXPECT_EQ(ended.last(), Closed);
 }
 
 TEST(GuiAlertWindow, TheSoundFollowsTheChoiceAndAMissingFilesPreviewOffersAnother) {

@@ -400,6 +400,42 @@ TEST(GuiNotice, AtShutdownVisszaKeepsTheProgramKilepesEndsItAndNothingToListEnds
     }
 }
 
+TEST(GuiNotice, AnAlertOnScreenIsAnsweredBeforeTheShutdownNoticeTakesItsWindow) {
+    for (const bool edit : {false, true}) {
+        Celebrants x(false, true);
+        x.clock.set(Moment::at(2024, 3, 5, 9, 5, 59));
+        x.store(EventKind::Reminder, {event(dayNumber(2024, 3, 5), 9, 6, "Fogorvos")});
+        x.show();
+        x.clock.set(Moment::at(2024, 3, 5, 9, 6, 0));
+        x.w->onClockTick();
+        ASSERT_TRUE(x.notice()->alertShown());
+        x.sound.take();
+        // Closing the program keeps the alert, its text and its sound.
+        x.w->close();
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(x.notice()->alertShown() && !x.noticeShown() && x.exits == 0);
+        EXPECT_EQ(test::child<QTextEdit>(x.notice(), "reminderDisplay")->toPlainText(), u"Fogorvos"_s);
+        EXPECT_TRUE(x.sound.take().isEmpty());
+        auto* actions = x.get<QComboBox>("actionList");
+        if (edit) {
+            // "Esemény szerkesztése" goes back into the program: no notice follows.
+            actions->setCurrentIndex(2);
+            emit actions->activated(2);
+            QCoreApplication::processEvents();
+            EXPECT_TRUE(!x.notice()->isVisible() && x.w->isVisible() && x.exits == 0);
+            EXPECT_EQ(x.w->pages()->currentIndex(), MainWindow::TabEvents);
+            continue;
+        }
+        // Answered, the alert gives its window to the notice, which still offers both ways.
+        QTest::keyClick(actions, Qt::Key_Return);
+        QCoreApplication::processEvents();
+        ASSERT_TRUE(x.noticeShown());
+        EXPECT_EQ(x.lines().size(), 2);
+        x.notice()->exitFromNotice();
+        EXPECT_EQ(x.exits, 1);
+    }
+}
+
 namespace {
 
 QAction* trayItem(gui::QtTray& tray, const char* name) {

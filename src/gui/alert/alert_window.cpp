@@ -93,7 +93,8 @@ AlertWindow::~AlertWindow() = default;
 
 void AlertWindow::connectControls() {
     // activated, not currentIndexChanged: choosing the shown entry again acts as well.
-    connect(ui_->actionList, &QComboBox::activated, this, [this](int) { runChosenAction(); });
+    connect(ui_->actionList, &QComboBox::activated, this,
+            [this](int entry) { runAction(AlertAction(entry)); });
     // A change of line by mouse or keyboard; a click on the line already selected is caught by
     // clicked, which compares with the line at the press.
     connect(ui_->celebrantList, &QListWidget::currentRowChanged, this,
@@ -126,6 +127,9 @@ void AlertWindow::showAlert(const QString& caption, const QString& text, const Q
     ui_->reminderDisplay->setPlainText(text);
     // The key rides along as the display's hint; it is never shown.
     occurrenceKey_ = occurrenceKey;
+    ending_ = AlertAction::Closed;
+    // Every alert starts on the prompt, so a plain Enter never repeats the last alert's choice.
+    ui_->actionList->setCurrentIndex(0);
     openerSize(kAlertWidth, kAlertHeight);
     ui_->windowPages->setCurrentWidget(ui_->alertPage);
     ui_->actionList->setFocus();
@@ -141,6 +145,7 @@ void AlertWindow::prepareNotice(const QStringList& lines, bool showBack, bool sh
     ui_->backButton->setVisible(showBack);
     ui_->exitButton->setVisible(showExit);
     ui_->closeNoticeButton->setVisible(showClose);
+    ui_->actionList->setCurrentIndex(0);
     openerSize(kNoticeWidth, kNoticeHeight);
     ui_->windowPages->setCurrentWidget(ui_->noticeLayer);
 }
@@ -193,23 +198,32 @@ void AlertWindow::previewFile(const QString& file) {
         host_.chooseSoundFile();
 }
 
+bool AlertWindow::alertShown() const {
+    return isVisible() && ui_->windowPages->currentWidget() == ui_->alertPage;
+}
+
 void AlertWindow::runChosenAction() {
-    const int entry = ui_->actionList->currentIndex();
+    // Enter on the untouched prompt acknowledges, as "Rendben" does.
+    runAction(std::max(AlertAction::Acknowledge, AlertAction(ui_->actionList->currentIndex())));
+}
+
+void AlertWindow::runAction(AlertAction action) {
+    ending_ = action;
     hide();
-    switch (entry) {
-    case 2:
+    switch (action) {
+    case AlertAction::EditEvent:
         host_.editEvent(occurrenceKey_);
         break;
-    case 3:
+    case AlertAction::NewEvent:
         host_.newEvent();
         break;
-    case 4:
+    case AlertAction::SuspendWatching:
         host_.suspendWatching();
         break;
     default:
         break;
     }
-    if (entry >= 1 && entry <= 4) host_.resetSummarySelection();
+    if (action != AlertAction::Prompt) host_.resetSummarySelection();
 }
 
 void AlertWindow::showCelebrantContacts() {
@@ -306,6 +320,10 @@ bool AlertWindow::browseActions(QKeyEvent* key) {
     case Qt::Key_Enter:
         runChosenAction();
         return true;
+    case Qt::Key_Escape:
+        // Esc only acknowledges, whatever entry the keys have passed over.
+        runAction(AlertAction::Acknowledge);
+        return true;
     default:
         break;
     }
@@ -343,7 +361,12 @@ bool AlertWindow::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::KeyPress: {
         auto* key = static_cast<QKeyEvent*>(event);
         if (noticeKey(key->key())) return true;
-        return watched == ui_->actionList && browseActions(key);
+        if (watched == ui_->actionList) return browseActions(key);
+        if (key->key() == Qt::Key_Escape && alertShown()) {
+            runAction(AlertAction::Acknowledge);
+            return true;
+        }
+        return false;
     }
     case QEvent::Wheel:
         // A turn of the wheel over the closed list would run the entry it lands on.
@@ -379,6 +402,11 @@ void AlertWindow::showEvent(QShowEvent* event) {
 void AlertWindow::hideEvent(QHideEvent* event) {
     QDialog::hideEvent(event);
     play(PlayMode::Stop);
+    if (event->spontaneous() || ui_->windowPages->currentWidget() != ui_->alertPage) return;
+    // Queued, so whoever waits for the alert acts after the chosen entry's work is done.
+    QMetaObject::invokeMethod(
+        this, [this, action = std::exchange(ending_, AlertAction::Closed)] { emit alertEnded(action); },
+        Qt::QueuedConnection);
 }
 
 void AlertWindow::closeEvent(QCloseEvent* event) {
@@ -387,7 +415,7 @@ void AlertWindow::closeEvent(QCloseEvent* event) {
 }
 
 void AlertWindow::keyPressEvent(QKeyEvent* event) {
-    // Esc and Enter do not dismiss an alert; only the notice answers them, through noticeKey.
+    // Not QDialog's: its Esc would reject without acknowledging, and the event filter answers the keys.
     QWidget::keyPressEvent(event);
 }
 

@@ -18,6 +18,9 @@ class AlertWindow;
 
 namespace zel::gui {
 
+// The alert's action list, entry by entry; Closed is an alert that left the screen otherwise.
+enum class AlertAction { Closed = -1, Prompt, Acknowledge, EditEvent, NewEvent, SuspendWatching };
+
 // The alert window: an event alert with the reminder's text and an action list, or, with the notice layer
 // shown, the notice of the coming name days and birthdays. It also owns the alert sound.
 class AlertWindow : public QDialog {
@@ -51,6 +54,12 @@ class AlertWindow : public QDialog {
 
     // The occurrence key of the alert, kept as the display's never-shown hint.
     QString occurrenceKey() const { return occurrenceKey_; }
+    // Whether an event alert (not the notice) is on screen, waiting to be answered.
+    bool alertShown() const;
+
+  signals:
+    // An event alert left the screen by `action`; sent after that action's work, from the event loop.
+    void alertEnded(zel::gui::AlertAction action);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -66,6 +75,7 @@ class AlertWindow : public QDialog {
     // Keys on the closed action list; true when taken.
     bool browseActions(QKeyEvent* key);
     void openerSize(int width, int height);
+    void runAction(AlertAction action);
 
     AlertHost& host_;
     Sound& sound_;
@@ -74,6 +84,8 @@ class AlertWindow : public QDialog {
     // Widgets whose mouse moves silence the alarm.
     QSet<QWidget*> silencing_;
     int rowAtPress_ = -1;
+    // The action that is ending the alert on screen, for alertEnded.
+    AlertAction ending_ = AlertAction::Closed;
 
     std::unique_ptr<Ui::AlertWindow> ui_;
 };
