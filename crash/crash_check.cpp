@@ -133,9 +133,10 @@ std::string readText(const fs::path& path) {
 
 // Starts the driver and waits until it has read the folder and is about to write.
 pid_t startDriver(const RunOptions& options, const fs::path& app, const fs::path& journal,
-                  const fs::path& errors, std::uint64_t start) {
-    const std::vector<std::string> args{options.driver.string(), app.string(), journal.string(),
-                                        std::to_string(start), "1000000"};
+                  const fs::path& errors, std::uint64_t start, std::size_t killAtStep) {
+    std::vector<std::string> args{options.driver.string(), app.string(), journal.string(),
+                                  std::to_string(start), "1000000"};
+    if (killAtStep) args.push_back(std::to_string(killAtStep));
     std::vector<char*> argv;
     for (const std::string& a : args)
         argv.push_back(const_cast<char*>(a.c_str()));
@@ -181,10 +182,14 @@ Figures runKills(const RunOptions& options) {
         }
         const FolderState start = readFolder(app);
         fs::remove(journal);
-        const pid_t pid = startDriver(options, app, journal, errors, rng());
-        std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(
-            (rng() & 1) ? std::exp(logDelay(rng)) : evenDelay(rng)));
-        ::kill(pid, SIGKILL);
+        const std::uint64_t driverStart = rng();
+        const std::size_t step = options.lastStep ? 1 + rng() % options.lastStep : 0;
+        const pid_t pid = startDriver(options, app, journal, errors, driverStart, step);
+        if (!step) {
+            std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(
+                (rng() & 1) ? std::exp(logDelay(rng)) : evenDelay(rng)));
+            ::kill(pid, SIGKILL);
+        }
         int status = 0;
         while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
         }

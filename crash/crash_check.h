@@ -66,6 +66,9 @@ struct RunOptions {
     // A new folder every so many kills, by turns empty and filled; between them the last one carries on.
     std::size_t freshEvery = 25;
     double minDelayMs = 0.02, maxDelayMs = 40;
+    // Instead of after a delay, the driver kills itself at a step of its replacements chosen between 1
+    // and this (0: by delay). Such a run does not depend on the machine's speed.
+    std::size_t lastStep = 0;
 };
 Figures runKills(const RunOptions& options);
 

@@ -23,7 +23,7 @@ int main(int argc, char** argv) {
         if (!value) {
             std::fprintf(stderr,
                          "usage: %s [--kills N] [--start S] [--work DIR] [--driver PATH] "
-                         "[--fresh-every N] [--max-delay-ms X] [--keep]\n",
+                         "[--fresh-every N] [--max-delay-ms X] [--at-steps N] [--keep]\n",
                          argv[0]);
             return 64;
         }
@@ -40,6 +40,8 @@ int main(int argc, char** argv) {
             options.freshEvery = std::strtoull(value, nullptr, 10);
         else if (arg == "--max-delay-ms")
             options.maxDelayMs = std::strtod(value, nullptr);
+        else if (arg == "--at-steps")
+            options.lastStep = std::strtoull(value, nullptr, 10);
         else {
             std::fprintf(stderr, "unknown option %s\n", arg.c_str());
             return 64;

@@ -1,5 +1,6 @@
 #include "core/app/paths.h"
 #include "core/errors.h"
+#include "core/os/file.h"
 #include "core/partners/partner_file.h"
 #include "support/test_util.h"
 
@@ -243,6 +244,36 @@ TEST(CoreRecordFiles, ALinkedFileIsWrittenAtItsTargetAndNoPlantedLinkIsFollowed)
     EXPECT_EQ(readFile(target), program("x") + program("y"));
     EXPECT_EQ(readFile(dir.path() / "victim"), "keep");
     EXPECT_EQ(namesIn(dir.path() / "synced"), std::vector<std::string>{"partnerek.dat"});
+}
+
+namespace {
+
+// What each step of a replacement finds: the data file's records, and whether the new file still waits.
+std::vector<std::string> replaceSteps;
+void recordStep(os::ReplaceStep step, const std::filesystem::path& file) {
+    static const char* const names[] = {"written", "file synced", "renamed", "folder synced"};
+    const bool waiting = namesIn(file.parent_path()).size() > 1;
+    replaceSteps.push_back(std::string(names[static_cast<int>(step)]) + " " +
+                           std::to_string(readFile(file).size() / 537) + (waiting ? " +new" : ""));
+}
+
+} // namespace
+
+TEST(CoreRecordFiles, ARewriteKeepsThePermissionsAndFlushesTheNewFileBeforeAndTheFolderAfterTheRename) {
+    Folder f;
+    writeFile(f.file, partnerBytes({partner("Antal Ede")}));
+    ::chmod(f.file.c_str(), 0600);
+    os::setReplaceObserver(recordStep);
+    savePartner(f.file, partner("Kovács Béla"), std::nullopt);
+    deletePartnerAt(f.file, 0);
+    os::setReplaceObserver(nullptr);
+    EXPECT_EQ(replaceSteps, (std::vector<std::string>{"written 1 +new", "file synced 1 +new", "renamed 2",
+                                                      "folder synced 2", "written 2 +new",
+                                                      "file synced 2 +new", "renamed 1", "folder synced 1"}));
+    struct stat st {};
+    ASSERT_EQ(::stat(f.file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    EXPECT_EQ(f.names(), "Kovács Béla,");
 }
 
 TEST(CoreStart, LeftoverTemporariesGoAndNothingElse) {

@@ -2,6 +2,7 @@
 
 #include "core/errors.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -14,6 +15,13 @@ namespace zel::os {
 namespace fs = std::filesystem;
 
 namespace {
+
+std::atomic<ReplaceObserver> replaceObserver{nullptr};
+
+void report(ReplaceStep step, const fs::path& file) {
+    if (const ReplaceObserver observer = replaceObserver.load(std::memory_order_relaxed))
+        observer(step, file);
+}
 
 [[noreturn]] void fail(const fs::path& path, int code = errno) {
     throw IoError(code, path.string());
@@ -48,6 +56,7 @@ void syncFolderOf(const fs::path& path) {
     if (fd >= 0) {
         ::fsync(fd); // best effort: the rename itself already happened
         ::close(fd);
+        report(ReplaceStep::FolderSynced, path);
     }
 }
 
@@ -134,7 +143,9 @@ void replaceAtomically(const fs::path& requested, std::initializer_list<std::str
         if (::fchmod(fd, mode) != 0) fail(tmp);
         for (auto piece : pieces)
             writeAll(tmp, fd, piece);
+        report(ReplaceStep::Written, path);
         if (::fsync(fd) != 0) fail(tmp);
+        report(ReplaceStep::FileSynced, path);
     } catch (...) {
         ::close(fd);
         ::unlink(tmp.c_str());
@@ -150,7 +161,12 @@ void replaceAtomically(const fs::path& requested, std::initializer_list<std::str
         ::unlink(tmp.c_str());
         fail(path, code);
     }
+    report(ReplaceStep::Renamed, path);
     syncFolderOf(path);
+}
+
+void setReplaceObserver(ReplaceObserver observer) {
+    replaceObserver.store(observer, std::memory_order_relaxed);
 }
 
 std::optional<FileStamp> stampOf(const std::filesystem::path& path) {

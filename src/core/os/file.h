@@ -42,6 +42,14 @@ class File {
 // A `path` that is a link is replaced at its target.
 void replaceAtomically(const std::filesystem::path& path, std::initializer_list<std::string_view> pieces);
 
+// The steps of a replacement, in the order they happen: the new file written and then flushed to disk,
+// renamed over the old one, and the folder's new entry flushed.
+enum class ReplaceStep { Written, FileSynced, Renamed, FolderSynced };
+// Told of every step of every replacement in the process, with the file replaced; none by default.
+// For the checks that must see the order of the steps, or stop the process between two of them.
+using ReplaceObserver = void (*)(ReplaceStep step, const std::filesystem::path& file);
+void setReplaceObserver(ReplaceObserver observer);
+
 // What tells one state of a file from another without reading it: which file it is, its size and
 // its change times (a link is followed).
 struct FileStamp {
