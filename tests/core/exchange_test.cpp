@@ -158,6 +158,11 @@ TEST(CoreExchangeCsv, TheWriterQuotesOnlyWhatItMustAndReadsBack) {
               "N\xC3\xA9veE-maile\"Telefon\"eMobileHonlapeC\xC3\xADme\"Megjegyz\xC3\xA9s\"\r\n");
 
     EXPECT_TRUE(readCsv(writeCsv({PartnerRecord{}}, ';'), ';').contacts.empty());
+    // A lone CR or LF breaks a line for a spreadsheet as well.
+    for (const char* cell : {"egy\rkett\xC5\x91", "egy\nkett\xC5\x91"})
+        EXPECT_TRUE(writeCsv({contact({"Kis Imre", "", "", "", "", "", cell})}, ';')
+                        .ends_with("\r\nKis Imre;;;;;;\"" + std::string(cell) + "\"\r\n"))
+            << cell;
 }
 
 TEST(CoreExchangeCsv, BadInputGivesWholeRecordsOnly) {

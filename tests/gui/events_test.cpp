@@ -513,3 +513,33 @@ TEST(GuiNameDaySearch, TwentyNinthOfFebruaryInACommonYearIsNoDateAndTheTypedDayI
     x.dialogs.expect(Kind::Information, leapDay, Dialogs::No);
     x.w->actionsTab()->showDayNames();
 }
+
+TEST(GuiMonthCalendar, WeeksBeginOnMondayAndPagingKeepsTheDayWhereTheMonthHasIt) {
+    MonthCalendar c;
+    auto* grid = test::child<QTableWidget>(&c, "dayGrid");
+    // Year, month, and the grid's non-empty cells as "row,column=day" for the first and last days.
+    const auto shown = [&] {
+        QStringList cells;
+        for (int r = 0; r < 6; ++r)
+            for (int col = 0; col < 7; ++col)
+                if (const QString d = grid->item(r, col)->text(); d == u"1"_s || d.toInt() >= 28)
+                    cells << u"%1,%2=%3"_s.arg(r).arg(col).arg(d);
+        return test::child<QLabel>(&c, "yearLabel")->text() + u' ' +
+               test::child<QLabel>(&c, "monthLabel")->text() + u": "_s + cells.join(u' ');
+    };
+    c.setCalendar({2024, 1, 1});
+    EXPECT_EQ(shown(), u"2024 Január: 0,0=1 3,6=28 4,0=29 4,1=30 4,2=31"_s);
+    c.setCalendar({2024, 1, 31});
+    const std::pair<const char*, QString> steps[] = {
+        {"nextMonthButton", u"2024 Február: 0,3=1 4,2=28 4,3=29"_s}, // 31 January to 29 February
+        {"nextYearButton", u"2025 Február: 0,5=1 4,4=28"_s},         // 29 February to 28 February
+        {"previousMonthButton", u"2025 Január: 0,2=1 4,1=28 4,2=29 4,3=30 4,4=31"_s},
+        {"previousMonthButton", u"2024 December: 0,6=1 4,5=28 4,6=29 5,0=30 5,1=31"_s},
+        {"previousYearButton", u"2023 December: 0,4=1 4,3=28 4,4=29 4,5=30 4,6=31"_s},
+        {"nextMonthButton", u"2024 Január: 0,0=1 3,6=28 4,0=29 4,1=30 4,2=31"_s},
+    };
+    for (const auto& [button, expected] : steps) {
+        test::child<QPushButton>(&c, button)->click();
+        EXPECT_EQ(shown(), expected) << button;
+    }
+}
