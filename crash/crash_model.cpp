@@ -196,7 +196,7 @@ std::string freshName(const FolderState& state, std::mt19937_64& rng) {
     for (;;) {
         std::string name =
             std::string(surnames[pick(rng, std::size(surnames))]) + " " + given[pick(rng, std::size(given))];
-        if (rng() & 1) name += " " + std::to_string(pick(rng, 1000));
+        if (rng() & 1) name.append(" ").append(std::to_string(pick(rng, 1000)));
         if (!taken.count(foldedName(name))) return name;
     }
 }

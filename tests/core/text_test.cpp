@@ -49,7 +49,7 @@ const NameDayCalendar common = load("common.txt"), extended = load("extended.txt
 std::string joined(const std::vector<std::string>& list) {
     std::string out;
     for (const auto& s : list)
-        out += (out.empty() ? "" : " ") + cp1250ToUtf8(s);
+        out.append(out.empty() ? "" : " ").append(cp1250ToUtf8(s));
     return out;
 }
 
