@@ -1,5 +1,6 @@
 // Delimited text files as spreadsheets and address books export them; the first byte is the
-// separator the user gives. Our own export of any rows, with that separator, is read back.
+// separator the user gives, and the separator is also guessed. Our own export of any rows, with that
+// separator, is read back.
 #include "fuzz_contacts.h"
 
 #include "core/exchange/exchange_text.h"
@@ -19,6 +20,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::ByteSource fdp(data + 1, size - 1);
     const std::vector<PartnerRecord> rows = fuzz::rowsFrom(fdp);
     const std::string out = writeCsv(rows, separator);
+    // A guess is one of the four, and our own export is always known again.
+    if (const std::optional<char> guessed = csvSeparator(file, std::nullopt))
+        ZEL_CHECK(*guessed == ';' || *guessed == ',' || *guessed == '\t' || *guessed == '|');
+    ZEL_CHECK(csvSeparator(writeCsv(rows, ','), std::nullopt) == ',');
     ZEL_CHECK(out.starts_with("\xEF\xBB\xBF") && exchange::isUtf8(out));
     // A quote or a line break as the separator leaves no way to tell the cells apart.
     if (separator != '"' && separator != '\r' && separator != '\n') {

@@ -18,7 +18,7 @@ int main(int argc, char* argv[]) {
     // Import and export from the command line need no display.
     if (zel::app::wantsCommandLine(argc, argv)) {
         QCoreApplication app(argc, argv);
-        return zel::app::runCommandLine(QCoreApplication::arguments());
+        return zel::app::runCommandLine(argc, argv);
     }
     QApplication app(argc, argv);
     zel::gui::setUpApplication(app);

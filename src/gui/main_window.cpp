@@ -284,9 +284,8 @@ void MainWindow::fitWindow() {
 }
 
 void MainWindow::start() {
-    // A failure here names its file on a line of its own, so the user knows what to fix.
     const auto steps = [this] { startUp(); };
-    guarded(services_.dialogs, steps, true);
+    guarded(services_.dialogs, steps);
     previousTick_ = services_.clock.now();
 }
 
@@ -370,7 +369,7 @@ void MainWindow::applyOrCreateSettings() {
     } catch (const IoError& e) {
         if (e.code() != kReadPastEnd) throw;
         // A damaged file is reported and kept as it is; the defaults stand until the user saves.
-        showErrorBox(services_.dialogs, e, true);
+        showErrorBox(services_.dialogs, e);
         settingsTab_->resetToDefaults();
         return;
     }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The command line on a copy of the program in a folder of its own: import, export (read back by
-# Python's csv module as a spreadsheet would), the vCard round trip, the refusals, and --help.
+# Python's csv module as a spreadsheet would), the vCard round trip, separators, file names that are
+# no UTF-8, the refusals, and --help.
 set -euo pipefail
 exe="$1"
 dir=$(mktemp -d)
@@ -13,18 +14,22 @@ cp "$exe" "$dir/a/zelmoran"
 cp "$exe" "$dir/b/zelmoran"
 fail() { echo "FAIL: $*"; exit 1; }
 z() { "$dir/a/zelmoran" "$@"; }
+# Without a display a window would abort: what must not start one is run this way.
+nowindow() { env -u QT_QPA_PLATFORM -u DISPLAY -u WAYLAND_DISPLAY "$dir/a/zelmoran" "$@"; }
 
 # Two cards of a phone's export, one of them a partner already once the first import ran.
 printf 'BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Őry Ügyes Árpád\r\nN:Őry;Ügyes Árpád;;;\r\nEMAIL;TYPE=INTERNET:ory@pelda.hu\r\nTEL;TYPE=CELL:+36 30 123 4567\r\nADR;TYPE=HOME:;;Fő utca 1\\, II. em.;Budapest;;1011;\r\nNOTE:Első sor\\nMásodik sor\r\nEND:VCARD\r\nBEGIN:VCARD\r\nVERSION:3.0\r\nFN:Kis Imre\r\nEMAIL:kis.imre@pelda.hu\r\nEND:VCARD\r\n' >"$dir/phone.vcf"
 printf 'Name;E-mail\r\nKIS IMRE;masik@pelda.hu\r\n;nobody@pelda.hu\r\nBakó; Ede;bako@pelda.hu\r\n' >"$dir/list.csv"
 
 out=$(z --import "$dir/phone.vcf")
-[ "$out" = "2 new, 0 skipped (already partners), 0 skipped (no name)" ] || fail "first import said: $out"
+[ "$out" = "2 új partner felvéve, 0 kihagyva (már partner), 0 kihagyva (üres vagy kettőspontos név)" ] ||
+    fail "first import said: $out"
 out=$(z --import "$dir/phone.vcf" "$dir/list.csv" --separator ';')
-[ "$out" = "1 new, 3 skipped (already partners), 1 skipped (no name)" ] || fail "second import said: $out"
+[ "$out" = "1 új partner felvéve, 3 kihagyva (már partner), 1 kihagyva (üres vagy kettőspontos név)" ] ||
+    fail "second import said: $out"
 
 out=$(z --export "$dir/partners.csv" --separator ';')
-[ "$out" = "4 partners written to $dir/partners.csv" ] || fail "export said: $out"
+[ "$out" = "4 partner kiírva: $dir/partners.csv" ] || fail "export said: $out"
 python3 - "$dir/partners.csv" <<'PY' || fail "the exported CSV does not read back"
 import csv, sys
 raw = open(sys.argv[1], 'rb').read()
@@ -47,6 +52,27 @@ z --export "$dir/partners.vcf" >/dev/null
 "$dir/b/zelmoran" --export "$dir/again.csv" >/dev/null
 cmp "$dir/partners.csv" "$dir/again.csv" || fail "the vCard round trip changed the partners"
 
+# Without --separator each CSV file is read with its own, told by its header line; names go to the
+# system as the bytes given, though they are no UTF-8.
+printf 'Név,E-mail\r\nVesszős Vera,vera@pelda.hu\r\n' >"$dir/comma.csv"
+latin=$'pont\xe9' # "pont" and a Latin-1 é
+printf 'Név;E-mail\r\nPontos Pál;pal@pelda.hu\r\n' >"$dir/$latin.csv"
+out=$(z --import "$dir/comma.csv" "$dir/$latin.csv")
+[ "$out" = "2 új partner felvéve, 0 kihagyva (már partner), 0 kihagyva (üres vagy kettőspontos név)" ] ||
+    fail "the import of two separators said: $out"
+out=$(z --export "$dir/$latin-ki.csv")
+[ "$out" = "6 partner kiírva: $dir/$latin-ki.csv" ] || fail "the export under a Latin-1 name said: $out"
+python3 - "$dir" <<'PY' || fail "the export is not under the name given, or lacks the new partners"
+import csv, io, os, sys
+folder = os.fsencode(sys.argv[1])
+names = os.listdir(folder)
+assert b'pont\xe9-ki.csv' in names and not any(b'\xef\xbf\xbd' in n for n in names), names
+text = open(os.path.join(folder, b'pont\xe9-ki.csv'), encoding='utf-8-sig').read()
+rows = list(csv.reader(io.StringIO(text, newline=''), delimiter=';'))
+assert ['Vesszős Vera', 'vera@pelda.hu'] in [r[:2] for r in rows], rows
+assert ['Pontos Pál', 'pal@pelda.hu'] in [r[:2] for r in rows], rows
+PY
+
 # Refusals: nothing is written, the status says why.
 sum=$(md5sum <"$dir/a/Data/partnerek.dat")
 status=0; err=$(z --import "$dir/missing.vcf" "$dir/phone.vcf" 2>&1 >/dev/null) || status=$?
@@ -59,7 +85,50 @@ status=0; err=$(z --import "$dir/folder.vcf" 2>&1 >/dev/null) || status=$?
 [ "$status" -eq 1 ] && [[ "$err" == *"nem közönséges állomány"* ]] || fail "a folder: $status $err"
 status=0; z --import >/dev/null 2>&1 || status=$?
 [ "$status" -eq 2 ] || fail "no file: $status"
-"$dir/a/zelmoran" & pids+=($!)
+# Unknown options fail with the usage and never make a window.
+status=0; err=$(nowindow --frobnicate 2>&1 >/dev/null) || status=$?
+[ "$status" -eq 2 ] && [[ "$err" == "zelmoran: ismeretlen kapcsoló: --frobnicate"$'\n\n'"Használat:"* ]] ||
+    fail "an unknown option: $status $err"
+status=0; err=$(nowindow -x --import "$dir/list.csv" 2>&1 >/dev/null) || status=$?
+[ "$status" -eq 2 ] && [[ "$err" == "zelmoran: ismeretlen kapcsoló: -x"$'\n'* ]] || fail "-x: $status $err"
+# After "--" a name that begins with a dash is a file.
+cp "$dir/list.csv" "$dir/-x.csv"
+out=$(cd "$dir" && nowindow --import -- -x.csv)
+[ "$out" = "0 új partner felvéve, 2 kihagyva (már partner), 1 kihagyva (üres vagy kettőspontos név)" ] ||
+    fail "a name after --: $out"
+# A separator given holds for every CSV file; a header it does not split refuses the whole import.
+status=0; err=$(z --import "$dir/list.csv" "$dir/comma.csv" --separator ';' 2>&1 >/dev/null) || status=$?
+[ "$status" -eq 1 ] && [ "$err" = "zelmoran: nem címjegyzék (a fejlécsora a megadott elválasztóval nem bontható \
+legalább két oszlopra): $dir/comma.csv" ] || fail "a comma file under ';': $status $err"
+printf 'Név\r\nEgy Oszlop\r\n' >"$dir/one.csv"
+status=0; err=$(z --import "$dir/one.csv" 2>&1 >/dev/null) || status=$?
+[ "$status" -eq 1 ] && [ "$err" = "zelmoran: nem címjegyzék (a fejlécsorát a ; , tabulátor és | elválasztók \
+egyike sem bontja legalább két oszlopra): $dir/one.csv" ] || fail "one column: $status $err"
+# A program, or a text with a NUL byte in it, is no address book.
+cp /bin/ls "$dir/ls.csv"
+printf 'Név;E-mail\r\nNul\0Bájt;nul@pelda.hu\r\n' >"$dir/nul.csv"
+for f in ls.csv nul.csv; do
+    status=0; err=$(z --import "$dir/$f" 2>&1 >/dev/null) || status=$?
+    [ "$status" -eq 1 ] && [ "$err" = "zelmoran: nem címjegyzék (nem szöveges állomány): $dir/$f" ] ||
+        fail "$f: $status $err"
+done
+# An export replaces no pipe, nor what a link leads to when that is no plain file.
+mkfifo "$dir/pipe.csv"
+ln -s pipe.csv "$dir/pipe-link.csv"
+for f in "$dir/pipe.csv" "$dir/pipe-link.csv"; do
+    status=0; err=$(z --export "$f" 2>&1 >/dev/null) || status=$?
+    [ "$status" -eq 1 ] && [ "$err" = "zelmoran: nem közönséges állomány (hanem például eszköz, csővezeték vagy \
+mappa), ezért nem írható felül: $f" ] || fail "export onto $f: $status $err"
+done
+[ -p "$dir/pipe.csv" ] && [ -L "$dir/pipe-link.csv" ] || fail "an export replaced the pipe or its link"
+# A write that fails names the data file, not the temporary beside it, and says the cause in words.
+printf 'BEGIN:VCARD\r\nFN:Teli Lemez\r\nEND:VCARD\r\n' >"$dir/full.vcf"
+status=0; err=$( (trap '' XFSZ; ulimit -f 1; z --import "$dir/full.vcf") 2>&1 >/dev/null) || status=$?
+[ "$status" -eq 1 ] && [ "$err" = "zelmoran: nem sikerült: $dir/a/Data/partnerek.dat (I/O error 27). Az állomány \
+nagyobb lenne, mint amekkorát a lemez vagy a rendszer megenged." ] || fail "a full disk: $status $err"
+[ "$(ls -A "$dir/a/Data")" = "partnerek.dat" ] || fail "a failed write left: $(ls -A "$dir/a/Data")"
+# Qt's own options still start the window.
+env -u QT_QPA_PLATFORM "$dir/a/zelmoran" -platform offscreen -style=fusion & pids+=($!)
 for _ in $(seq 1 100); do ls "$XDG_RUNTIME_DIR"/zelmoran-*.lock >/dev/null 2>&1 && break; sleep 0.1; done
 sleep 0.5
 status=0; err=$(z --import "$dir/list.csv" 2>&1 >/dev/null) || status=$?

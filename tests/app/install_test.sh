@@ -39,7 +39,8 @@ fi
 out=$("${as[@]}" env HOME="$home" XDG_DATA_HOME="$home/data" XDG_RUNTIME_DIR="$home/runtime" \
     QT_QPA_PLATFORM=offscreen "$prefix/bin/zelmoran" --import "$dir/one.vcf")
 chmod 755 "$prefix/bin"
-[ "$out" = "1 new, 0 skipped (already partners), 0 skipped (no name)" ] || fail "import said: $out"
+[ "$out" = "1 új partner felvéve, 0 kihagyva (már partner), 0 kihagyva (üres vagy kettőspontos név)" ] ||
+    fail "import said: $out"
 [ -s "$home/data/Zelmoran/Data/partnerek.dat" ] || fail "no partner file in the user's data folder"
 [ ! -e "$prefix/bin/Data" ] || fail "data written beside the installed program"
 echo ok

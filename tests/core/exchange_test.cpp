@@ -73,6 +73,61 @@ TEST(CoreExchangeText, FormatsAndEncodings) {
     EXPECT_EQ(importTextToCp1250("\xEF\xBB\xBF\xC5\x91\xF5"), cp("ő?"));
 }
 
+TEST(CoreExchangeText, TextInUtf8OrWindows1250IsTextAndEverythingElseIsNot) {
+    using namespace std::string_literals;
+    const std::string texts[] = {
+        "",
+        "N\xC3\xA9v;E-mail\tx\r\nKis \xC5\x90rs\f\n", // UTF-8
+        "\xEF\xBB\xBFN\xC3\xA9v\r\n",                 // with a byte order mark
+        "N\xE9v;\x80 \x84\x8A\x9A\xF5r\xFC\r\n",      // Windows-1250: €, „, Š, š, ő, ü
+        "BEGIN:VCARD\r\nEND:VCARD\r\n\x1A",           // DOS closed it with its end mark
+        "\xEF\xBB\xBF\xC5\x91\xF5",                   // UTF-8 by its mark, one stray byte
+    };
+    for (const std::string& t : texts)
+        EXPECT_TRUE(isImportText(t)) << t;
+    const std::string binaries[] = {
+        "\x7F"
+        "ELF\x02\x01\x01\0\0\0"s, // a program
+        "N\0v;E-mail\r\n"s,       // a NUL, in UTF-8 and in Windows-1250 text
+        "N\xE9v\0\r\n"s,
+        "a\x01"
+        "b",
+        "a\x1B[0m",
+        "a\x7F",
+        "a\vb",
+        "a\x1A\r\n",           // controls; the end mark only at the end
+        "N\xC3\xA9v \xC2\x85", // UTF-8's control U+0085
+        "\xEF\xBB\xBF"
+        "a\x1B"
+        "b",
+    };
+    for (const std::string& b : binaries)
+        EXPECT_FALSE(isImportText(b)) << b;
+    // The five bytes Windows-1250 leaves undefined, each in an otherwise good Windows-1250 text.
+    for (const char undefined : {'\x81', '\x83', '\x88', '\x90', '\x98'})
+        EXPECT_FALSE(isImportText("\xF5r\xFC "s + undefined)) << static_cast<int>(undefined);
+}
+
+TEST(CoreExchangeCsv, EachFileTellsItsSeparatorByItsHeaderOrIsNoAddressBook) {
+    const std::optional<char> none;
+    EXPECT_EQ(csvSeparator(fixture("excel_1250.csv"), none), ';');
+    EXPECT_EQ(csvSeparator(fixture("google_contacts.csv"), none), ',');
+    EXPECT_EQ(csvSeparator("\r\n\r\nN\xC3\xA9v\tE-mail, c\xC3\xADm\tTelefon\r\n", none), '\t');
+    EXPECT_EQ(csvSeparator("Name|E-mail;Phone|Mobile\n", none), '|');
+    // Quoted header names may hold other candidates; a tie goes to the earlier of ; , TAB |.
+    EXPECT_EQ(csvSeparator("\"N\xC3\xA9v; teljes; hossz\xC3\xBA\",E-mail,Telefon\n", none), ',');
+    EXPECT_EQ(csvSeparator("a,b;c\n", none), ';');
+    // Only the header counts: data lines full of commas do not outvote it.
+    EXPECT_EQ(csvSeparator("N\xE9v;E-mail\r\nKis, Imre, dr.;k@p.hu\r\n", none), ';');
+    // One column, or nothing at all, is no address book's export.
+    for (const char* bad : {"", "\r\n", "N\xC3\xA9v\r\nKis Imre\r\n", "\"a;b,c\"\n"})
+        EXPECT_EQ(csvSeparator(bad, none), none) << bad;
+    // A separator given is taken as it is, when the header splits with it.
+    EXPECT_EQ(csvSeparator(fixture("google_contacts.csv"), ','), ',');
+    EXPECT_EQ(csvSeparator(fixture("google_contacts.csv"), ';'), none);
+    EXPECT_EQ(csvSeparator("a:b\n", ':'), ':');
+}
+
 TEST(CoreExchangeCsv, GoogleAndOutlookExportsAreMappedByTheirHeaders) {
     const auto google = readCsv(fixture("google_contacts.csv"), ',');
     EXPECT_EQ(google.damaged, 0u);

@@ -15,6 +15,7 @@
 #include <limits>
 #include <set>
 #include <sstream>
+#include <sys/resource.h>
 
 using namespace zel;
 
@@ -247,6 +248,13 @@ TEST(CoreSettings, TheFileHoldsOneRecord) {
     const SettingsBytes b = encodeSettings(defaultSettings(), SettingsBytes{});
     writeSettingsFile(path, b);
     EXPECT_TRUE(zel::test::readFile(path).size() == 1064u && readSettingsFile(path) == b);
+    // Whatever follows the record is never read: 256 MiB after it (sparse, so no disk) leave the
+    // process's peak far below their size.
+    std::filesystem::resize_file(path, kSettingsRecordSize + (256u << 20));
+    EXPECT_EQ(readSettingsFile(path), b);
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    EXPECT_LT(usage.ru_maxrss, 128 * 1024) << "KiB at the peak";
 }
 
 TEST(CoreInstanceIdentity, SizeSumAndTheRegisterOfTheCrc) {

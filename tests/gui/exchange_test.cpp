@@ -83,10 +83,13 @@ TEST(GuiExchange, ImportReadsTheChosenFilesInOrderUntilASeparatorIsRefusedAndTor
                               u"Kiss Éva;eva@pelda.hu;+36 1 234 5678;;"_s;
     const fs::path folder = x.dir.path() / "mappa.vcf"; // no plain file: never read
     fs::create_directories(folder);
-    x.dialogs.answerFiles({q(vcf), q(txt), q(folder), q(csv), q(ldif)});
+    // NUL bytes make it no text: refused before any separator question.
+    const fs::path binary = x.file("bin.csv", std::string("Név;E-mail\r\nKis") + '\0' + "Imre;k@p.hu\r\n");
+    x.dialogs.answerFiles({q(vcf), q(txt), q(folder), q(binary), q(csv), q(ldif)});
     x.dialogs.expect(Kind::Information,
                      u"Az állomány 1 bejegyzését nem sikerült hiánytalanul beolvasni, ezek kimaradtak:\n"_s +
                          q(vcf));
+    x.dialogs.expect(Kind::Error, kImportFailed);
     x.dialogs.expect(Kind::Error, kImportFailed);
     x.dialogs.expect(Kind::Error, kImportFailed);
     x.dialogs.expectInput(csvPrompt, u";x"_s); // the first character counts

@@ -43,7 +43,12 @@ class FileSizeCap {
 // Small enough for every write below to start and then fail halfway.
 constexpr rlim_t kCap = 64;
 
-const QString kDiskFull = u"I/O error 27."_s;
+// The error box of a write stopped by the cap: the number, its cause, and the data file (never the
+// temporary written beside it).
+QString diskFull(const fs::path& file) {
+    return u"I/O error 27.\nAz állomány nagyobb lenne, mint amekkorát a lemez vagy a rendszer megenged.\n"_s +
+           q(file);
+}
 
 // Every file under the folder, by its relative path.
 std::map<std::string, std::string> filesUnder(const fs::path& root) {
@@ -127,7 +132,7 @@ TEST(GuiFailingWrites, EventInsertKeepsTheFileAndTheTypedText) {
     x.w->newEventTab()->selectKind(EventKind::Reminder);
     x.get<QPlainTextEdit>("reminderText")->setPlainText(u"új emlékeztető"_s);
     x.get<QTimeEdit>("timePicker")->setTime(QTime(10, 0));
-    x.dialogs.expect(Kind::Stop, kDiskFull);
+    x.dialogs.expect(Kind::Stop, diskFull(x.data("emlekeztetok.dat")));
     x.failsWholly([&] { x.click("addButton"); });
     EXPECT_EQ(x.get<QPlainTextEdit>("reminderText")->toPlainText(), u"új emlékeztető"_s);
     x.tick();
@@ -142,7 +147,7 @@ TEST(GuiFailingWrites, EventModificationKeepsTheFileAndTheOpenEditor) {
     x.show(MainWindow::TabEvents);
     x.editCell(1, 4);
     x.get<QPlainTextEdit>("editReminderText")->setPlainText(u"más"_s);
-    x.dialogs.expect(Kind::Stop, kDiskFull);
+    x.dialogs.expect(Kind::Stop, diskFull(x.data("emlekeztetok.dat")));
     x.failsWholly([&] { x.click("applyButton"); });
     EXPECT_TRUE(x.get("editGroup")->isVisible());
     EXPECT_EQ(x.listed(), (std::vector<std::string>{"egy", "kettő", "három"}));
@@ -158,7 +163,7 @@ TEST(GuiFailingWrites, EventDeletionKeepsTheFileAndTheRow) {
     const QString question = u"Valóban törölni szeretné azt a sort amiben áll?"_s;
     x.get<QTableView>("eventGrid")->setCurrentIndex(x.w->eventsTab()->model()->index(0, 2));
     x.dialogs.expect(Kind::Confirmation, question, Dialogs::Yes);
-    x.dialogs.expect(Kind::Stop, kDiskFull);
+    x.dialogs.expect(Kind::Stop, diskFull(x.data("emlekeztetok.dat")));
     x.failsWholly([&] { x.click("deleteButton"); });
     EXPECT_EQ(x.listed(), (std::vector<std::string>{"egy", "kettő", "három"}));
     x.dialogs.expect(Kind::Confirmation, question, Dialogs::Yes);
@@ -172,7 +177,7 @@ TEST(GuiFailingWrites, PartnerSaveKeepsTheFileAndTheOpenPanel) {
     x.show(MainWindow::TabPartners);
     x.click("newPartnerListButton");
     x.setText("nameField", u"Kovács Béla"_s);
-    x.dialogs.expect(Kind::Stop, kDiskFull);
+    x.dialogs.expect(Kind::Stop, diskFull(x.data("partnerek.dat")));
     x.failsWholly([&] { x.click("saveButton"); });
     EXPECT_TRUE(x.get("partnerEditor")->isVisible() &&
                 x.get<QLineEdit>("nameField")->text() == u"Kovács Béla"_s);
@@ -194,7 +199,7 @@ TEST(GuiFailingWrites, PartnerRenameKeepsEveryFileAndAHalfDoneOneIsFinishedBySav
     const QString renamed =
         u"A partnerének megváltoztatta a nevét.\nÍgy a rögzített régi név- és születésnapok időpontja törlődik!"_s;
     x.dialogs.expect(Kind::Warning, kRenameQuestion, Dialogs::No);
-    x.dialogs.expect(Kind::Stop, kDiskFull);
+    x.dialogs.expect(Kind::Stop, diskFull(x.data("partnerek.dat")));
     x.failsWholly([&] { x.click("saveButton"); });
     EXPECT_EQ(x.partnerNames(), (QStringList{u"Antal Ede"_s, u"Zsoldos Pál"_s}));
     EXPECT_EQ(x.w->events().table(EventKind::NameDay).rows.size(), 6u);
@@ -202,7 +207,7 @@ TEST(GuiFailingWrites, PartnerRenameKeepsEveryFileAndAHalfDoneOneIsFinishedBySav
     const auto before = filesUnder(x.dir.path());
     x.dialogs.expect(Kind::Warning, kRenameQuestion, Dialogs::No);
     x.dialogs.expect(Kind::Information, renamed);
-    x.dialogs.expect(Kind::Stop, kDiskFull);
+    x.dialogs.expect(Kind::Stop, diskFull(x.data("nevnapok.dat")));
     {
         FileSizeCap cap(2 * kPartnerRecordSize + 100);
         x.click("saveButton");
@@ -224,7 +229,7 @@ TEST(GuiFailingWrites, SettingsSaveKeepsTheFileAndTheAutostartEntry) {
     x.get<QSpinBox>("noticeDaysSpin")->setValue(7);
     x.click("startActiveChoice");
     const QStringList entry = x.autostart.calls;
-    x.dialogs.expect(Kind::Stop, kDiskFull);
+    x.dialogs.expect(Kind::Stop, diskFull(x.cfgPath()));
     x.failsWholly([&] { x.click("saveSettingsButton"); });
     EXPECT_EQ(x.autostart.calls, entry);
     x.tick();
@@ -238,7 +243,7 @@ TEST(GuiFailingWrites, ImportKeepsThePartnerFileAndTheList) {
     x.click("importButton");
     ContactTableModel& list = x.w->actionsTab()->importPanel().list();
     list.setRows({test::partner("Kovács Kata", "kata@pelda.hu"), test::partner("Bodnár Béla")});
-    x.dialogs.expect(Kind::Stop, kDiskFull);
+    x.dialogs.expect(Kind::Stop, diskFull(x.data("partnerek.dat")));
     x.failsWholly([&] { x.click("takeListButton"); });
     EXPECT_EQ(list.rows().size(), 2u);
     EXPECT_EQ(x.partnerNames(), (QStringList{u"Antal Ede"_s, u"Zsoldos Pál"_s}));

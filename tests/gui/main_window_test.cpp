@@ -126,8 +126,10 @@ TEST(GuiStartup, TheServiceViewListsTheWorkingTablesOnlyWhenItsMarkerIsThere) {
 TEST(GuiStartup, AnUnreadablePartnerFileIsReportedAndKept) {
     test::Start s;
     std::filesystem::create_directories(s.data("partnerek.dat")); // opens but cannot be read
-    // The error number as always, and on the next line the file to fix.
-    s.dialogs.expect(Kind::Stop, u"I/O error 21.\n"_s + q(s.data("partnerek.dat")), Dialogs::Ok, Dialogs::Ok);
+    // The error number as always, its cause, and on the next line the file to fix.
+    s.dialogs.expect(Kind::Stop,
+                     u"I/O error 21.\nAz állomány helyén egy mappa van.\n"_s + q(s.data("partnerek.dat")),
+                     Dialogs::Ok, Dialogs::Ok);
     auto w = s.open();
     EXPECT_TRUE(std::filesystem::is_directory(s.data("partnerek.dat")));
     EXPECT_FALSE(std::filesystem::exists(s.cfgPath())); // start-up ended there
@@ -162,7 +164,11 @@ TEST(GuiStartup, AShortSettingsFileIsReportedKeptAndWrittenOnlyOnSave) {
     withReminder(s);
     const std::string damaged = s.cfg().substr(0, 500);
     test::writeFile(s.cfgPath(), damaged);
-    s.dialogs.expect(Kind::Stop, u"I/O error 100.\n"_s + q(s.cfgPath()), Dialogs::Ok, Dialogs::Ok);
+    s.dialogs.expect(
+        Kind::Stop,
+        u"I/O error 100.\nAz állomány rövidebb egy teljes bejegyzésnél, valószínűleg sérült.\n"_s +
+            q(s.cfgPath()),
+        Dialogs::Ok, Dialogs::Ok);
     auto w = s.open();
     EXPECT_TRUE(s.cfg() == damaged && w->settings() == defaultSettings());
     EXPECT_TRUE(w->events().next(EventKind::Reminder).has_value()); // the rest of the start went on

@@ -234,7 +234,7 @@ TEST(GuiPartners, KeysTheContactLinesAndANameGoneFromTheFile) {
     test::writeFile(b.data("partnerek.dat"), encodePartner(partner("Béla")));
     b.select(0);
     EXPECT_TRUE(b.contacts()->count() == 0 && b.w->partnersTab()->currentPartnerIndex() == 1u);
-    b.dialogs.expect(Kind::Stop, u"I/O error 22."_s);
+    b.dialogs.expect(Kind::Stop, u"I/O error 22.\n"_s + test::q(b.data("partnerek.dat")));
     b.click("modifyButton");
     EXPECT_TRUE(b.editor()->isHidden());
 }

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,6 +30,12 @@ ExchangeFormat formatOfFileName(std::string_view fileName);
 // The result is Windows-1250; a character it cannot hold becomes '?'.
 std::string importTextToCp1250(std::string_view bytes);
 
+// Whether the bytes are text at all, so that a program or a picture chosen by mistake is refused
+// instead of read as junk contacts: no NUL nor other control character but TAB, LF, FF and CR (a DOS
+// end-of-file mark may close the file), and, unless the text is UTF-8 as above, none of the bytes
+// that Windows-1250 leaves undefined. UTF-8's control characters U+0080 to U+009F count as controls.
+bool isImportText(std::string_view bytes);
+
 // What a reader made of a file: the contacts read whole, in file order, and how many records it had
 // to skip because they were cut off or could not be read.
 struct ContactsRead {
@@ -48,6 +55,11 @@ ContactsRead readVCard(std::string_view bytes);
 // attribute is damaged.
 ContactsRead readLdif(std::string_view bytes);
 
+// The separator a delimited text is read with: `given` when there is one, else the one of ';', ',',
+// TAB and '|' that splits the header record into the most columns (quoted parts aside; the earlier
+// of the list on a tie). nullopt when the header record does not split into at least two columns with
+// it: that is no address book's export. `given` is a Windows-1250 byte.
+std::optional<char> csvSeparator(std::string_view bytes, std::optional<char> given);
 // The first line after the header record, Windows-1250, as the separator question shows it.
 std::string csvFirstDataLine(std::string_view bytes);
 // A delimited text file whose first record is its header. `separator` is a Windows-1250 byte. A field

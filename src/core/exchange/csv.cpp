@@ -415,6 +415,24 @@ bool hasAnyField(const PartnerRecord& r) {
 
 } // namespace
 
+std::optional<char> csvSeparator(std::string_view bytes, std::optional<char> given) {
+    const std::string text = importTextToCp1250(bytes);
+    // The columns of the first record that is not empty, as readCsv takes its header.
+    const auto headerColumns = [&](char separator) -> std::size_t {
+        CsvParser parser(text, separator);
+        CsvRecord rec;
+        while (parser.next(rec))
+            if (!rec.allEmpty()) return rec.fields.size();
+        return 0;
+    };
+    if (given) return headerColumns(*given) >= 2 ? given : std::nullopt;
+    std::optional<char> best;
+    std::size_t most = 1;
+    for (const char candidate : {';', ',', '\t', '|'})
+        if (const std::size_t n = headerColumns(candidate); n > most) best = candidate, most = n;
+    return best;
+}
+
 std::string csvFirstDataLine(std::string_view bytes) {
     const std::string text = importTextToCp1250(bytes);
     std::string_view rest = text;

@@ -170,4 +170,24 @@ std::string importTextToCp1250(std::string_view bytes) {
     return std::string(text);
 }
 
+bool isImportText(std::string_view bytes) {
+    std::string_view text = exchange::withoutBom(bytes);
+    const bool utf8 = text.size() != bytes.size() || exchange::isUtf8(text);
+    if (text.ends_with('\x1A')) text.remove_suffix(1); // DOS wrote it after the last line
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        if (b < 0x20) {
+            if (b != '\t' && b != '\n' && b != '\f' && b != '\r') return false;
+        } else if (b == 0x7F) {
+            return false;
+        } else if (utf8) {
+            const auto after = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
+            if (b == 0xC2 && after >= 0x80 && after < 0xA0) return false;
+        } else if (b == 0x81 || b == 0x83 || b == 0x88 || b == 0x90 || b == 0x98) {
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace zel

@@ -135,16 +135,18 @@ void replaceAtomically(const fs::path& requested, std::initializer_list<std::str
     const fs::path path = targetOf(requested);
     std::string name = path.string() + ".tmp-XXXXXX";
     const int fd = ::mkostemp(name.data(), O_CLOEXEC);
-    if (fd < 0) fail(path);
+    // Every failure names the file the caller asked for: the temporary is gone by the time anyone
+    // reads the message.
+    if (fd < 0) fail(requested);
     const fs::path tmp = name;
     try {
         struct stat st {};
         const mode_t mode = ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
-        if (::fchmod(fd, mode) != 0) fail(tmp);
+        if (::fchmod(fd, mode) != 0) fail(requested);
         for (auto piece : pieces)
-            writeAll(tmp, fd, piece);
+            writeAll(requested, fd, piece);
         report(ReplaceStep::Written, path);
-        if (::fsync(fd) != 0) fail(tmp);
+        if (::fsync(fd) != 0) fail(requested);
         report(ReplaceStep::FileSynced, path);
     } catch (...) {
         ::close(fd);
@@ -154,12 +156,12 @@ void replaceAtomically(const fs::path& requested, std::initializer_list<std::str
     if (::close(fd) != 0) {
         const int code = errno;
         ::unlink(tmp.c_str());
-        fail(tmp, code);
+        fail(requested, code);
     }
     if (::rename(tmp.c_str(), path.c_str()) != 0) {
         const int code = errno;
         ::unlink(tmp.c_str());
-        fail(path, code);
+        fail(requested, code);
     }
     report(ReplaceStep::Renamed, path);
     syncFolderOf(path);

@@ -39,7 +39,7 @@ class File {
 // Writes the pieces into a new file beside `path` (its own folder, a unique name, created exclusively,
 // so never through a planted link), with the permissions of the file it replaces, flushes it to disk
 // and renames it over `path` in one step. On failure the new file is removed and `path` is as it was.
-// A `path` that is a link is replaced at its target.
+// A `path` that is a link is replaced at its target. A failure names `path`, never the new file.
 void replaceAtomically(const std::filesystem::path& path, std::initializer_list<std::string_view> pieces);
 
 // The steps of a replacement, in the order they happen: the new file written and then flushed to disk,

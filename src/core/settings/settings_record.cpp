@@ -138,7 +138,8 @@ SettingsBytes encodeSettings(const Settings& s, const SettingsBytes& base) {
 std::optional<SettingsBytes> readSettingsFile(const std::filesystem::path& path) {
     std::error_code ec;
     if (!std::filesystem::exists(path, ec) && !ec) return std::nullopt;
-    const std::string bytes = readRecords(path, kSettingsRecordSize);
+    // Only the record: whatever follows it is not ours, and may be large.
+    const std::string bytes = readFirstBytes(path, kSettingsRecordSize);
     // A file that holds no whole record is damaged, not missing: it is reported and kept.
     if (bytes.size() < kSettingsRecordSize) throw IoError(kReadPastEnd, path.string());
     SettingsBytes out{};

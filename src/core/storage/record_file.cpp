@@ -71,6 +71,19 @@ std::size_t forEachRecord(const fs::path& path, std::size_t recordSize,
     return index;
 }
 
+std::string readFirstBytes(const fs::path& path, std::size_t n) {
+    File file(path, File::Access::Read);
+    std::string out(n, '\0');
+    std::size_t got = 0;
+    while (got < n) {
+        const std::size_t k = file.read(out.data() + got, n - got);
+        if (k == 0) break;
+        got += k;
+    }
+    out.resize(got);
+    return out;
+}
+
 std::string readRecordsIfExists(const fs::path& path, std::size_t recordSize) {
     std::error_code ec;
     if (!fs::exists(path, ec) && !ec) return {};

@@ -25,7 +25,9 @@ std::string readRecords(const std::filesystem::path& path, std::size_t recordSiz
 // file never needs a copy of its own in memory. Returns the number of records.
 std::size_t forEachRecord(const std::filesystem::path& path, std::size_t recordSize,
                           const std::function<void(const std::uint8_t* record, std::size_t index)>& visit);
-// The same, but a missing file reads as empty.
+// At most the first n bytes of the file; the rest is never read. A missing file throws.
+std::string readFirstBytes(const std::filesystem::path& path, std::size_t n);
+// The same as readRecords, but a missing file reads as empty.
 std::string readRecordsIfExists(const std::filesystem::path& path, std::size_t recordSize);
 
 // Writes the bytes beside the file, flushes them to disk and renames them over it, so a crash leaves

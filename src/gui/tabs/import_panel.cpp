@@ -77,6 +77,11 @@ void ImportPanel::addFiles() {
             continue;
         }
         const std::string_view bytes(read.constData(), static_cast<std::size_t>(read.size()));
+        // A program or a picture chosen by mistake would only fill the list with junk.
+        if (!isImportText(bytes)) {
+            dialogs_.error(failed);
+            continue;
+        }
         ContactsRead contacts;
         switch (formatOfFileName(QFileInfo(path).fileName().toStdString())) {
         case ExchangeFormat::VCard:
