@@ -98,6 +98,13 @@ z --export "$dir/out/partners.csv" >/dev/null || fail "with a folder at teszt.tm
 cmp -s "$dir/partners.csv" "$dir/out/partners.csv" || fail "with a folder at teszt.tmp another book was exported"
 [ -d "$dir/a/teszt.tmp" ] && [ ! -e "$dir/share" ] || fail "teszt.tmp or the user's own data folder changed"
 rmdir "$dir/a/teszt.tmp"
+# Nor does a link planted there, which leads nowhere: its target keeps its bytes, the link stays.
+printf 'keep' >"$dir/victim"
+ln -s "$dir/victim" "$dir/a/teszt.tmp"
+z --export "$dir/out/partners.csv" >/dev/null || fail "with a link at teszt.tmp the export failed"
+[ "$(cat "$dir/victim")" = keep ] && [ -L "$dir/a/teszt.tmp" ] || fail "the link at teszt.tmp was followed or removed"
+[ "$(ls -A "$dir/a")" = "$(printf 'Data\nteszt.tmp\nzelmoran')" ] || fail "the write test left: $(ls -A "$dir/a")"
+rm "$dir/a/teszt.tmp"
 
 # While the program runs on the data, neither its build nor another (a byte more) writes or reads it.
 cp "$exe" "$dir/a/zelmoran-uj"
