@@ -274,7 +274,12 @@ int runCommandLine(int argc, char* argv[]) {
         return fail(Running, QStringLiteral("a program fut ezen az adatállományon, ezért a parancssor nem "
                                             "ír bele. Lépjen ki a programból, majd próbálja újra."));
     const AppPaths paths{gui::dataFolderFor(QCoreApplication::applicationDirPath().toStdString())};
+    if (const int error = writeTestError(paths))
+        return fail(Failure, gui::writeTestMessage(gui::folderText(paths), error));
     try {
+        // Another build, the window of one included, may be using the same data.
+        const auto dataLock = takeDataLock(paths);
+        if (!dataLock) return fail(Running, gui::dataInUseMessage());
         return request->mode == "--import" ? importFiles(paths, *request) : exportFile(paths, *request);
     } catch (const IoError& e) {
         return failIo(QStringLiteral("nem sikerült: "), e);

@@ -23,21 +23,22 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     zel::gui::setUpApplication(app);
 
-    // A second start of this build shows the running copy and ends before it touches a file.
+    // A second start of this build shows the running copy and ends before it touches a file; one
+    // that gets no answer says so.
+    zel::gui::QtDialogs dialogs;
     zel::gui::SystemClock clock;
     const zel::Moment started = clock.now();
     zel::gui::InstanceGuard guard(zel::identityOfFile(QCoreApplication::applicationFilePath().toStdString()),
                                   QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation),
                                   static_cast<double>(started.day) +
                                       static_cast<double>(started.msOfDay) / 86'400'000.0);
-    if (!guard.claim()) {
-        guard.ask(zel::InstanceRequest::Activate);
-        return 0;
-    }
+    if (const auto ended = zel::gui::meetRunningCopy(guard, dialogs)) return *ended;
 
     zel::AppPaths paths{zel::gui::dataFolderFor(QCoreApplication::applicationDirPath().toStdString())};
-    zel::gui::QtDialogs dialogs;
     if (!zel::gui::runWriteTest(paths, dialogs)) return 1;
+    // Another build, or the command line, may be using the same data.
+    const auto dataLock = zel::gui::lockDataFolder(paths, dialogs);
+    if (!dataLock) return 1;
 
     zel::gui::QtShell shell;
     zel::gui::QtSound sound;

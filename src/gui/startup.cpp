@@ -1,17 +1,51 @@
 #include "gui/startup.h"
 
+#include "gui/error_box.h"
+#include "gui/platform/instance_guard.h"
 #include "gui/texts.h"
 
 #include <QDir>
 #include <QStandardPaths>
+#include <cerrno>
 
 namespace zel::gui {
 
-QString writeTestMessage(const QString& folder) {
+namespace {
+
+// Why the write failed, in the user's words.
+QString writeFailureReason(int error) {
+    switch (error) {
+    case ENOSPC:
+    case EDQUOT:
+        return QStringLiteral("nincs elég szabad hely a lemezen.");
+    case EFBIG:
+        return QStringLiteral("a rendszer korlátozza az írható állományok méretét, így a program nem tud "
+                              "írni.");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("a jelenlegi felhasználónak nincs írási jogosultsága a mappára.");
+    case EROFS:
+        return QStringLiteral("a mappa csak olvasható lemezen (köteten) van.");
+    case ENOTDIR:
+        return QStringLiteral("a mappa elérési útjában egy mappa helyén állomány áll.");
+    case EISDIR:
+    case EEXIST:
+        return QStringLiteral("egy állomány helyén mappa vagy más bejegyzés áll.");
+    case ENOENT:
+        return QStringLiteral("a mappa nem létezik.");
+    default:
+        return QStringLiteral("az írás nem sikerült (I/O error %1).").arg(error);
+    }
+}
+
+} // namespace
+
+QString writeTestMessage(const QString& folder, int error) {
     return QStringLiteral("A Zelmoran-nak -az aktuális felhasználónévvel- nincs írási jogosultsága a "
                           "munkakönyvtárra, vagy nincs elegendő szabad lemezterület a program által "
                           "létrehozandó állományok számára.") +
-           kNl + kNl + QStringLiteral("Javasolt teendők:") + kNl +
+           kNl + QStringLiteral("A hiba oka: ") + writeFailureReason(error) + kNl + kNl +
+           QStringLiteral("Javasolt teendők:") + kNl +
            QStringLiteral(" - Szüntesse meg az írásvédettséget a munkakönyvtáron: (") + folder +
            QStringLiteral(")") + kNl +
            QStringLiteral(" - Ellenőrizze, hogy van-e elég szabad terület a merevlemezén (~2 MB).") + kNl +
@@ -33,7 +67,8 @@ std::filesystem::path perUserFolder() {
 } // namespace
 
 std::filesystem::path dataFolderFor(const std::filesystem::path& exeDir) {
-    if (passesWriteTest(AppPaths{exeDir})) return exeDir;
+    const AppPaths beside{exeDir};
+    if (passesWriteTest(beside) || holdsData(beside)) return exeDir;
     const std::filesystem::path own = perUserFolder();
     std::error_code ec;
     std::filesystem::create_directories(own, ec);
@@ -52,9 +87,45 @@ QString folderText(const AppPaths& paths) {
 }
 
 bool runWriteTest(const AppPaths& paths, Dialogs& dialogs) {
-    if (passesWriteTest(paths)) return true;
-    dialogs.message(Dialogs::Kind::Plain, kTitle, writeTestMessage(folderText(paths)), Dialogs::Ok);
+    const int error = writeTestError(paths);
+    if (error == 0) return true;
+    dialogs.message(Dialogs::Kind::Plain, kTitle, writeTestMessage(folderText(paths), error), Dialogs::Ok);
     return false;
+}
+
+std::optional<int> meetRunningCopy(InstanceGuard& guard, Dialogs& dialogs, int waitMs) {
+    if (guard.claim()) return std::nullopt;
+    if (guard.ask(InstanceRequest::Activate, waitMs)) return 0;
+    // The holder may have ended while it was waited for.
+    if (guard.claim()) return std::nullopt;
+    dialogs.warning(notAnsweringMessage(guard.holder()));
+    return 1;
+}
+
+QString notAnsweringMessage(std::optional<qint64> process) {
+    const QString which = process ? QStringLiteral(" (folyamatazonosítója: %1)").arg(*process) : QString();
+    return QStringLiteral("A Zelmoran már fut, de nem válaszol…") + kNl + kNl +
+           QStringLiteral("Lehet, hogy éppen egy hosszabb műveletet végez: várjon egy kicsit, majd indítsa "
+                          "el újra a programot.") +
+           kNl +
+           QStringLiteral("Ha ezután sem válaszol, a futó példány valószínűleg lefagyott vagy fel van "
+                          "függesztve. Állítsa le") +
+           which +
+           QStringLiteral(", például a rendszerfigyelővel, majd indítsa el újra a programot. A "
+                          "leállítással adat nem vész el, mert a program minden változást azonnal ment.");
+}
+
+QString dataInUseMessage() {
+    return QStringLiteral("Az adatállományokat egy másik futó Zelmoran használja.");
+}
+
+std::optional<os::FileLock> lockDataFolder(const AppPaths& paths, Dialogs& dialogs) {
+    std::optional<os::FileLock> lock;
+    if (guarded(
+            dialogs, [&] { lock = takeDataLock(paths); }, true) &&
+        !lock)
+        dialogs.warning(dataInUseMessage());
+    return lock;
 }
 
 } // namespace zel::gui

@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # The command line on a copy of the program in a folder of its own: import, export (read back by
 # Python's csv module as a spreadsheet would), the vCard round trip, separators, file names that are
-# no UTF-8, the refusals, and --help.
+# no UTF-8, the refusals (another build on the same data among them), a folder with data that takes
+# no file, and --help.
 set -euo pipefail
 exe="$1"
 dir=$(mktemp -d)
 pids=()
 trap 'kill -9 "${pids[@]}" 2>/dev/null || true; rm -rf "$dir"' EXIT
 export QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$dir/runtime" XDG_CONFIG_HOME="$dir/config" LC_ALL=C.UTF-8
+export XDG_DATA_HOME="$dir/share"
 mkdir -p -m 700 "$XDG_RUNTIME_DIR"
 mkdir "$dir/a" "$dir/b"
 cp "$exe" "$dir/a/zelmoran"
@@ -127,12 +129,69 @@ status=0; err=$( (trap '' XFSZ; ulimit -f 1; z --import "$dir/full.vcf") 2>&1 >/
 [ "$status" -eq 1 ] && [ "$err" = "zelmoran: nem sikerült: $dir/a/Data/partnerek.dat (I/O error 27). Az állomány \
 nagyobb lenne, mint amekkorát a lemez vagy a rendszer megenged." ] || fail "a full disk: $status $err"
 [ "$(ls -A "$dir/a/Data")" = "partnerek.dat" ] || fail "a failed write left: $(ls -A "$dir/a/Data")"
+
+# A folder that holds data but takes no file is reported with the reason, and nothing goes to the
+# user's own data folder in its place: a full disk (a file size cap of 0), and a folder its user may
+# not write (root runs the program as nobody, anyone else closes the folder).
+reason_full="A hiba oka: a rendszer korlátozza az írható állományok méretét, így a program nem tud írni."
+status=0; err=$( (trap '' XFSZ; ulimit -f 0; exec "$dir/a/zelmoran" --import "$dir/list.csv") 2>&1 >/dev/null) ||
+    status=$?
+[ "$status" -eq 1 ] && [[ "$err" == *"$reason_full"* ]] && [[ "$err" == *"munkakönyvtáron: ($dir/a/)"* ]] ||
+    fail "a full disk: $status $err"
+reason_denied="A hiba oka: a jelenlegi felhasználónak nincs írási jogosultsága a mappára."
+chmod 755 "$dir"
+mkdir -m 777 "$dir/out"
+mkdir -m 700 "$dir/nobody-runtime"
+if [ "$(id -u)" -eq 0 ]; then
+    chown nobody "$dir/nobody-runtime"
+    as=(runuser -u nobody --)
+else
+    chmod 555 "$dir/a"
+    as=()
+fi
+for request in "--import $dir/list.csv" "--export $dir/out/partners.csv"; do
+    status=0
+    # shellcheck disable=SC2086
+    err=$("${as[@]}" env XDG_RUNTIME_DIR="$dir/nobody-runtime" XDG_DATA_HOME="$dir/share" \
+        "$dir/a/zelmoran" $request 2>&1 >/dev/null) || status=$?
+    [ "$status" -eq 1 ] && [[ "$err" == *"$reason_denied"* ]] || fail "a folder not to write, $request: $status $err"
+done
+chmod 755 "$dir/a"
+[ ! -e "$dir/out/partners.csv" ] || fail "an empty book was exported"
+[ ! -e "$dir/share" ] || fail "something was made in the user's own data folder: $(find "$dir/share")"
+[ "$(md5sum <"$dir/a/Data/partnerek.dat")" = "$sum" ] || fail "a refused import wrote"
+# A folder where the test file would go leaves the folder writable: the data stays where it is.
+mkdir "$dir/a/teszt.tmp"
+z --export "$dir/out/partners.csv" >/dev/null || fail "with a folder at teszt.tmp the export failed"
+cmp -s "$dir/partners.csv" "$dir/out/partners.csv" || fail "with a folder at teszt.tmp another book was exported"
+[ -d "$dir/a/teszt.tmp" ] && [ ! -e "$dir/share" ] || fail "teszt.tmp or the user's own data folder changed"
+rmdir "$dir/a/teszt.tmp"
+# Nor does a link planted there, which leads nowhere: its target keeps its bytes, the link stays.
+printf 'keep' >"$dir/victim"
+ln -s "$dir/victim" "$dir/a/teszt.tmp"
+z --export "$dir/out/partners.csv" >/dev/null || fail "with a link at teszt.tmp the export failed"
+[ "$(cat "$dir/victim")" = keep ] && [ -L "$dir/a/teszt.tmp" ] || fail "the link at teszt.tmp was followed or removed"
+[ "$(ls -A "$dir/a")" = "$(printf 'Data\nteszt.tmp\nzelmoran')" ] || fail "the write test left: $(ls -A "$dir/a")"
+rm "$dir/a/teszt.tmp"
+
+# While the program runs on the data, neither its build nor another (a byte more) writes or reads it.
+cp "$exe" "$dir/a/zelmoran-uj"
+printf 'x' >>"$dir/a/zelmoran-uj"
 # Qt's own options still start the window.
 env -u QT_QPA_PLATFORM "$dir/a/zelmoran" -platform offscreen -style=fusion & pids+=($!)
 for _ in $(seq 1 100); do ls "$XDG_RUNTIME_DIR"/zelmoran-*.lock >/dev/null 2>&1 && break; sleep 0.1; done
+for _ in $(seq 1 100); do [ -e "$dir/a/Data/.zelmoran.lock" ] && break; sleep 0.1; done
 sleep 0.5
 status=0; err=$(z --import "$dir/list.csv" 2>&1 >/dev/null) || status=$?
 [ "$status" -eq 3 ] && [[ "$err" == *"a program fut"* ]] || fail "running copy: $status $err"
+for request in "--import $dir/list.csv" "--export $dir/out/other.csv"; do
+    status=0
+    # shellcheck disable=SC2086
+    err=$("$dir/a/zelmoran-uj" $request 2>&1 >/dev/null) || status=$?
+    [ "$status" -eq 3 ] && [ "$err" = "zelmoran: Az adatállományokat egy másik futó Zelmoran használja." ] ||
+        fail "another build beside the running copy, $request: $status $err"
+done
+[ ! -e "$dir/out/other.csv" ] || fail "another build exported beside the running copy"
 [ "$(md5sum <"$dir/a/Data/partnerek.dat")" = "$sum" ] || fail "a refused import wrote"
 
 z --help | grep -q "^Használat:" || fail "no Hungarian help"

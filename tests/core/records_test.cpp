@@ -221,10 +221,66 @@ TEST(CoreRecordFiles, AFailedWriteBesideKeepsTheOldFileAndLeavesNoTemporary) {
 TEST(CoreWriteTest, AFullDiskFailsItAndLeavesNoFileBehind) {
     TempDir dir;
     const AppPaths paths{dir.path()};
-    bool passed = true;
-    EXPECT_EQ(errorOf([&] { passed = passesWriteTest(paths); }, 0), 0);
-    EXPECT_FALSE(passed);
+    int error = 0;
+    EXPECT_EQ(errorOf([&] { error = writeTestError(paths); }, 0), 0);
+    EXPECT_EQ(error, EFBIG);
     EXPECT_TRUE(namesIn(dir.path()).empty());
+    // The same with its name taken, so the test file gets a name of its own.
+    std::filesystem::create_directory(paths.writeTest());
+    EXPECT_EQ(errorOf([&] { error = writeTestError(paths); }, 0), 0);
+    EXPECT_EQ(error, EFBIG);
+    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"teszt.tmp"});
+}
+
+TEST(CoreWriteTest, WhatHasItsNameIsLeftAloneAndNoLinkIsFollowed) {
+    TempDir dir;
+    const AppPaths paths{dir.path()};
+    writeFile(dir.path() / "target", "keep");
+    const struct {
+        const char* what;
+        std::function<void()> plant;
+    } cases[] = {
+        {"a link to a file",
+         [&] { std::filesystem::create_symlink(dir.path() / "target", paths.writeTest()); }},
+        {"a link to nowhere",
+         [&] {
+             std::filesystem::create_symlink(dir.path() / "created-through-the-link", paths.writeTest());
+         }},
+        {"a folder", [&] { std::filesystem::create_directory(paths.writeTest()); }},
+        {"a file an earlier start left", [&] { writeFile(paths.writeTest(), "test\r\n"); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove(paths.writeTest());
+        c.plant();
+        const auto before = std::filesystem::symlink_status(paths.writeTest()).type();
+        // The folder takes files, so it passes; only the file it made itself goes again.
+        EXPECT_EQ(writeTestError(paths), 0);
+        EXPECT_EQ(std::filesystem::symlink_status(paths.writeTest()).type(), before);
+        EXPECT_EQ(readFile(dir.path() / "target"), "keep");
+        EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{"target", "teszt.tmp"}));
+    }
+}
+
+TEST(CoreDataLock, OneHolderAtATimeAndTheLockIsNoDataFile) {
+    TempDir dir;
+    const AppPaths paths{dir.path()};
+    {
+        auto first = takeDataLock(paths); // creates the Data folder
+        ASSERT_TRUE(first.has_value());
+        EXPECT_FALSE(takeDataLock(paths).has_value()); // another open of the file, as another process
+        auto moved = std::move(*first);
+        first.reset();
+        EXPECT_FALSE(takeDataLock(paths).has_value());
+    }
+    EXPECT_TRUE(takeDataLock(paths).has_value());
+    // Nothing that sweeps or copies the data folder takes it for a data file.
+    EXPECT_EQ(removeLeftoverTemporaries(paths), 0u);
+    EXPECT_TRUE(std::filesystem::exists(paths.dataLock()));
+    std::filesystem::remove(paths.dataLock());
+    std::filesystem::create_symlink(dir.path() / "elsewhere", paths.dataLock());
+    EXPECT_EQ(errorOf([&] { takeDataLock(paths); }), ELOOP);
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "elsewhere"));
 }
 
 TEST(CoreRecordFiles, ALinkedFileIsWrittenAtItsTargetAndNoPlantedLinkIsFollowed) {

@@ -2,43 +2,21 @@
 #include "gui/tabs/import_panel.h"
 #include "gui/widgets/contact_table_model.h"
 #include "support/app_fixture.h"
+#include "support/write_limits.h"
 
-#include <csignal>
 #include <map>
 #include <sys/resource.h>
 
 using namespace zel;
 using namespace zel::gui;
 using namespace Qt::StringLiterals;
+using zel::test::FileSizeCap;
 using zel::test::q;
 using zel::test::readFile;
 using Kind = Dialogs::Kind;
 namespace fs = std::filesystem;
 
 namespace {
-
-// Files this process writes stop growing at `bytes` for the scope, as on a full disk. SIGXFSZ is
-// ignored meanwhile, so the write past the cap fails with EFBIG instead of ending the process; the
-// cap binds root too.
-class FileSizeCap {
-  public:
-    explicit FileSizeCap(rlim_t bytes) {
-        ::getrlimit(RLIMIT_FSIZE, &old_);
-        handler_ = std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit capped{std::min(bytes, old_.rlim_max), old_.rlim_max};
-        if (::setrlimit(RLIMIT_FSIZE, &capped) != 0) ADD_FAILURE() << "the file size cannot be capped";
-    }
-    ~FileSizeCap() {
-        ::setrlimit(RLIMIT_FSIZE, &old_);
-        std::signal(SIGXFSZ, handler_);
-    }
-    FileSizeCap(const FileSizeCap&) = delete;
-    FileSizeCap& operator=(const FileSizeCap&) = delete;
-
-  private:
-    rlimit old_{};
-    void (*handler_)(int) = nullptr;
-};
 
 // Small enough for every write below to start and then fail halfway.
 constexpr rlim_t kCap = 64;

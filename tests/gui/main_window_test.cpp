@@ -204,7 +204,7 @@ TEST(GuiStartup, AFolderThatTakesNoFileStopsTheProgramWithItsName) {
     test::writeFile(dir.path() / "plain", "x"); // a folder below a plain file takes no file, whoever runs
     const QString folder = QString::fromStdString((dir.path() / "plain" / "prog").string()) + u'/';
     test::ScriptedDialogs dialogs;
-    dialogs.expect(Kind::Plain, writeTestMessage(folder), Dialogs::Ok, Dialogs::Ok);
+    dialogs.expect(Kind::Plain, writeTestMessage(folder, ENOTDIR), Dialogs::Ok, Dialogs::Ok);
     EXPECT_FALSE(runWriteTest(AppPaths{dir.path() / "plain" / "prog"}, dialogs));
     const QString text = dialogs.shown.at(0).text;
     EXPECT_TRUE(text.startsWith(u"A Zelmoran-nak -az aktuális felhasználónévvel- nincs írási"_s));

@@ -7,7 +7,9 @@
 #include "gui/platform/xdg_autostart.h"
 #include "support/app_fixture.h"
 
+#include <QLocalServer>
 #include <QLocalSocket>
+#include <QProcess>
 #include <chrono>
 #include <future>
 
@@ -276,4 +278,69 @@ TEST(GuiInstanceGuard, OneCopyPerBuildAnswersAndActivatesAndGarbageIsDropped) {
     EXPECT_EQ(activations, 1);
     EXPECT_EQ(rawExchange(first.socketPath(), good).size(), static_cast<qsizetype>(kRecordSize));
     EXPECT_EQ(activations, 2);
+}
+
+TEST(GuiInstanceGuard, WhatAGoneCopyLeftOrWasPutInTheWayIsTakenOver) {
+    test::TempDir dir;
+    const QString folder = QString::fromStdString(dir.path().string());
+    const ExeIdentity build = identityOf("one build");
+    test::ScriptedDialogs none;
+    // A folder at the socket's name and one at the lock's: the copy still answers.
+    {
+        gui::InstanceGuard probe(build, folder, 0);
+        fs::create_directories(probe.socketPath().toStdString());
+        test::writeFile(probe.socketPath().toStdString() + "/x", "x");
+        fs::create_directories(probe.lockPath().toStdString());
+    }
+    {
+        gui::InstanceGuard first(build, folder, 45000.5);
+        ASSERT_EQ(meetRunningCopy(first, none), std::nullopt);
+        gui::InstanceGuard second(build, folder, 45001.0);
+        EXPECT_TRUE(fromAnotherThread([&] { return meetRunningCopy(second, none); }) == 0);
+    }
+    // An empty lock file, as a copy killed before it noted itself leaves it, and one that names a
+    // process that is gone: nobody holds either.
+    for (const char* left : {"", "999999999\n"}) {
+        gui::InstanceGuard next(build, folder, 45002.0);
+        test::writeFile(next.lockPath().toStdString(), left);
+        EXPECT_EQ(meetRunningCopy(next, none, 200), std::nullopt) << left;
+        EXPECT_EQ(next.holder(), QCoreApplication::applicationPid());
+    }
+}
+
+TEST(GuiInstanceGuard, ACopyThatHoldsTheLockButDoesNotAnswerIsReportedUntilItIsGone) {
+    test::TempDir dir;
+    const QString folder = QString::fromStdString(dir.path().string());
+    gui::InstanceGuard guard(identityOf("one build"), folder, 45001.0);
+    // A helper takes the lock as a copy does, notes its process id and stops itself.
+    QProcess helper;
+    helper.start(
+        u"sh"_s,
+        {u"-c"_s,
+         u"exec 9>>\"$1\" && flock -n 9 && printf '%s\\n' $$ >\"$1\" && echo held && kill -STOP $$"_s,
+         u"sh"_s, guard.lockPath()});
+    ASSERT_TRUE(helper.waitForReadyRead(10000)) << helper.errorString().toStdString();
+    ASSERT_EQ(helper.readAll(), "held\n");
+    // Its socket takes connections, as a stopped copy's does, and never answers.
+    QLocalServer deaf;
+    ASSERT_TRUE(deaf.listen(guard.socketPath()));
+
+    test::ScriptedDialogs dialogs;
+    const QString text = notAnsweringMessage(helper.processId());
+    dialogs.expect(Dialogs::Kind::Warning, text);
+    EXPECT_EQ(meetRunningCopy(guard, dialogs, 300), 1);
+    EXPECT_EQ(text,
+              u"A Zelmoran már fut, de nem válaszol…\n\nLehet, hogy éppen egy hosszabb műveletet végez: "
+              "várjon egy kicsit, majd indítsa el újra a programot.\nHa ezután sem válaszol, a futó "
+              "példány valószínűleg lefagyott vagy fel van függesztve. Állítsa le "
+              "(folyamatazonosítója: "_s +
+                  QString::number(helper.processId()) +
+                  u"), például a rendszerfigyelővel, majd indítsa el újra a programot. A leállítással "
+                  "adat nem vész el, mert a program minden változást azonnal ment."_s);
+
+    deaf.close();
+    helper.kill();
+    ASSERT_TRUE(helper.waitForFinished(10000));
+    test::ScriptedDialogs none;
+    EXPECT_EQ(meetRunningCopy(guard, none, 300), std::nullopt);
 }

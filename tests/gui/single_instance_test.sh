@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Two processes of one build, on one folder and from a copy in another: the second ends within a
-# second with status 0 and touches no file; a build with another identity runs beside it; a killed first copy leaves nothing
-# that stops the next start.
+# second with status 0 and touches no file; a build with another identity runs beside it; a stopped
+# first copy gets a box, not a silent end; what a killed copy leaves (its lock naming it, an emptied
+# lock, a folder put at the socket's name) never stops the next start, which answers later starts.
 set -euo pipefail
 exe="$1"
 dir=$(mktemp -d)
@@ -17,10 +18,13 @@ printf 'x' >>"$dir/c/zelmoran" # another build
 
 fail() { echo "FAIL: $*"; exit 1; }
 running() { kill -0 "$1" 2>/dev/null; }
-# Waits until the copy listens and its first start has written its files.
+# Waits until the copy holds the lock (it notes its process id there) and its first start has
+# written its files.
 wait_ready() {
+    local held
     for _ in $(seq 1 100); do
-        if ls "$XDG_RUNTIME_DIR"/zelmoran-* 2>/dev/null | grep -qv '\.lock$' && [ -f "$1/beallitasok.cfg" ]; then
+        held=$(cat "${lock:-$(ls "$XDG_RUNTIME_DIR"/zelmoran-*.lock 2>/dev/null | head -1)}" 2>/dev/null || true)
+        if [ "$held" = "$2" ] && [ -f "$1/beallitasok.cfg" ]; then
             sleep 0.3
             return 0
         fi
@@ -31,7 +35,10 @@ wait_ready() {
 sums() { (cd "$1" && find . -type f -exec md5sum {} + | sort); }
 
 "$dir/a/zelmoran" & pids+=($!); first=$!
-wait_ready "$dir/a"
+lock=
+wait_ready "$dir/a" "$first"
+lock=$(ls "$XDG_RUNTIME_DIR"/zelmoran-*.lock)
+socket=${lock%.lock}
 before=$(sums "$dir/a")
 start=$(date +%s%N)
 status=0
@@ -56,11 +63,30 @@ sleep 2
 running "$otherBuild" || fail "another build did not run beside the first"
 kill "$otherBuild"
 
-kill -9 "$first"
-wait "$first" 2>/dev/null || true
-"$dir/a/zelmoran" & pids+=($!); next=$!
-sleep 2
-running "$next" || fail "a start after a killed copy did not run"
-timeout 10 "$dir/b/zelmoran" || fail "a second start beside the new copy failed"
-[ "$(ls -A "$dir/b")" = "zelmoran" ] || fail "the second start wrote files"
+# A stopped copy holds the lock but answers nothing: the next start says so in a box and waits there
+# for its OK, instead of ending without a word.
+kill -STOP "$first"
+status=0
+timeout 4 "$dir/b/zelmoran" || status=$?
+kill -CONT "$first"
+[ "$status" -eq 124 ] || fail "a start beside a stopped copy ended by itself with status $status"
+[ "$(ls -A "$dir/b")" = "zelmoran" ] || fail "a start beside a stopped copy wrote files"
+
+# What a killed copy leaves: its lock naming it; the same lock emptied, as by a copy killed before it
+# noted itself; a folder at the socket's name. Each time the next start runs and answers.
+previous=$first
+for left in "its lock" "an empty lock" "a folder at the socket"; do
+    kill -9 "$previous"
+    wait "$previous" 2>/dev/null || true
+    case $left in
+    "an empty lock") : >"$lock" ;;
+    "a folder at the socket") rm -f "$socket"; mkdir "$socket"; touch "$socket/x" ;;
+    esac
+    "$dir/a/zelmoran" & pids+=($!); next=$!
+    wait_ready "$dir/a" "$next"
+    timeout 10 "$dir/b/zelmoran" || fail "with $left left behind, a second start beside the new copy failed"
+    [ "$(ls -A "$dir/b")" = "zelmoran" ] || fail "with $left left behind, the second start wrote files"
+    running "$next" || fail "with $left left behind, the new copy ended"
+    previous=$next
+done
 echo "ok"

@@ -1,28 +1,44 @@
 #include "core/app/paths.h"
 
+#include "core/errors.h"
 #include "core/partners/partner_record.h"
 #include "core/storage/record_file.h"
 
-#include <fstream>
+#include <cerrno>
 #include <vector>
 
 namespace zel {
 namespace fs = std::filesystem;
 
-bool passesWriteTest(const AppPaths& paths) {
-    bool written = false;
-    {
-        std::ofstream out(paths.writeTest(), std::ios::binary | std::ios::trunc);
-        if (out) {
-            out << "test\r\n";
-            out.flush();
-            written = static_cast<bool>(out);
+int writeTestError(const AppPaths& paths) {
+    constexpr std::string_view kBytes = "test\r\n";
+    fs::path made = paths.writeTest();
+    try {
+        try {
+            os::createNew(made, kBytes);
+        } catch (const IoError& e) {
+            if (e.code() != EEXIST) throw;
+            made = os::createUnique(paths.writeTest().string() + "-", kBytes);
         }
+    } catch (const IoError& e) {
+        return e.code();
     }
-    // Removed whether or not it took its bytes: on a full disk the empty file would stay behind.
+    // Only the file made here goes; a failed write already took its own file away.
     std::error_code ec;
-    fs::remove(paths.writeTest(), ec);
-    return written;
+    fs::remove(made, ec);
+    return 0;
+}
+
+bool holdsData(const AppPaths& paths) {
+    std::error_code ec;
+    return fs::exists(fs::symlink_status(paths.dataDir(), ec)) ||
+           fs::exists(fs::symlink_status(paths.settings(), ec));
+}
+
+std::optional<os::FileLock> takeDataLock(const AppPaths& paths) {
+    std::error_code ec;
+    fs::create_directory(paths.dataDir(), ec);
+    return os::FileLock::tryTake(paths.dataLock());
 }
 
 void preparePartnerFile(const AppPaths& paths) {

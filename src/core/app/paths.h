@@ -1,8 +1,10 @@
 #pragma once
 
 #include "core/events/event_record.h"
+#include "core/os/file.h"
 
 #include <filesystem>
+#include <optional>
 
 namespace zel {
 
@@ -18,10 +20,24 @@ struct AppPaths {
     std::filesystem::path partners() const { return dataDir() / "partnerek.dat"; }
     std::filesystem::path settings() const { return exeDir / "beallitasok.cfg"; }
     std::filesystem::path events(EventKind k) const { return dataDir() / eventFileName(k); }
+    // Held by whoever uses the data; no data file, and nothing that lists the folder reads it.
+    std::filesystem::path dataLock() const { return dataDir() / ".zelmoran.lock"; }
 };
 
-// Saves "test" to teszt.tmp and deletes it again. False when the folder takes no file.
-bool passesWriteTest(const AppPaths& paths);
+// Saves "test" to a new teszt.tmp and deletes it again. The platform's error number when the folder
+// takes no file, 0 when it does. Whatever already has the name (a link, a folder, a file an earlier
+// start left) is left alone, and the test file gets a name of its own beside it.
+int writeTestError(const AppPaths& paths);
+inline bool passesWriteTest(const AppPaths& paths) {
+    return writeTestError(paths) == 0;
+}
+
+// Whether the folder holds data of its own: the Data folder or the settings file.
+bool holdsData(const AppPaths& paths);
+
+// The lock that keeps every user of the data alone, whatever build it is (the window, the command
+// line). Creates the Data folder when it is missing. Nothing while another process holds it.
+std::optional<os::FileLock> takeDataLock(const AppPaths& paths);
 
 // Creates the Data folder when it is missing (failures are ignored) and, when the partner file does
 // not exist, writes it with the maker's card. An existing partner file is never replaced.

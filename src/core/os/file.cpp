@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <string>
+#include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -169,6 +170,92 @@ void replaceAtomically(const fs::path& requested, std::initializer_list<std::str
 
 void setReplaceObserver(ReplaceObserver observer) {
     replaceObserver.store(observer, std::memory_order_relaxed);
+}
+
+void createNew(const fs::path& path, std::string_view bytes) {
+    int fd;
+    do {
+        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) fail(path);
+    try {
+        writeAll(path, fd, bytes);
+    } catch (...) {
+        ::close(fd);
+        ::unlink(path.c_str());
+        throw;
+    }
+    if (::close(fd) != 0) {
+        const int code = errno;
+        ::unlink(path.c_str());
+        fail(path, code);
+    }
+}
+
+fs::path createUnique(const fs::path& prefix, std::string_view bytes) {
+    std::string name = prefix.string() + "XXXXXX";
+    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd < 0) fail(prefix);
+    const fs::path path = name;
+    try {
+        writeAll(path, fd, bytes);
+    } catch (...) {
+        ::close(fd);
+        ::unlink(path.c_str());
+        throw;
+    }
+    if (::close(fd) != 0) {
+        const int code = errno;
+        ::unlink(path.c_str());
+        fail(path, code);
+    }
+    return path;
+}
+
+std::optional<FileLock> FileLock::tryTake(const fs::path& path) {
+    int fd;
+    do {
+        fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) fail(path);
+    // flock, not fcntl: a lock of this process's own other open conflicts too, and closing some
+    // other descriptor of the file does not drop it.
+    int taken;
+    do {
+        taken = ::flock(fd, LOCK_EX | LOCK_NB);
+    } while (taken != 0 && errno == EINTR);
+    if (taken != 0) {
+        const int code = errno;
+        ::close(fd);
+        if (code == EWOULDBLOCK) return std::nullopt;
+        // A file system that keeps no locks must not keep the program from its data.
+        if (code != ENOLCK && code != EOPNOTSUPP) fail(path, code);
+        return FileLock(path, -1);
+    }
+    return FileLock(path, fd);
+}
+
+FileLock::FileLock(FileLock&& other) noexcept : path_(std::move(other.path_)), fd_(other.fd_) {
+    other.fd_ = -1;
+}
+
+FileLock& FileLock::operator=(FileLock&& other) noexcept {
+    if (this != &other) {
+        if (fd_ >= 0) ::close(fd_);
+        path_ = std::move(other.path_);
+        fd_ = std::exchange(other.fd_, -1);
+    }
+    return *this;
+}
+
+FileLock::~FileLock() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+void FileLock::note(std::string_view text) {
+    if (fd_ < 0) return;
+    if (::ftruncate(fd_, 0) != 0 || ::lseek(fd_, 0, SEEK_SET) != 0) fail(path_);
+    writeAll(path_, fd_, text);
 }
 
 std::optional<FileStamp> stampOf(const std::filesystem::path& path) {

@@ -6,6 +6,7 @@
 #include <initializer_list>
 #include <optional>
 #include <string_view>
+#include <utility>
 
 namespace zel::os {
 
@@ -49,6 +50,34 @@ enum class ReplaceStep { Written, FileSynced, Renamed, FolderSynced };
 // For the checks that must see the order of the steps, or stop the process between two of them.
 using ReplaceObserver = void (*)(ReplaceStep step, const std::filesystem::path& file);
 void setReplaceObserver(ReplaceObserver observer);
+
+// Creates `path` as a new file holding `bytes`: exclusively, so never over what is there and never
+// through a link planted at the name. A write that fails removes the file it created.
+void createNew(const std::filesystem::path& path, std::string_view bytes);
+// The same under a name of its own: `prefix` followed by six characters that make it unique.
+std::filesystem::path createUnique(const std::filesystem::path& prefix, std::string_view bytes);
+
+// An advisory lock on one file, held while the object lives. The system drops it when the process
+// ends, however it ends, so a killed or crashed holder never leaves it taken.
+class FileLock {
+  public:
+    // Takes the lock on `path`, creating the file when it is missing (never through a link).
+    // Nothing when another holder has it, in this process or another; a file system without locks
+    // gives a lock that holds nothing. Throws when the file cannot be opened.
+    static std::optional<FileLock> tryTake(const std::filesystem::path& path);
+    FileLock(FileLock&& other) noexcept;
+    FileLock& operator=(FileLock&& other) noexcept;
+    FileLock(const FileLock&) = delete;
+    ~FileLock();
+
+    // Puts `text` in the file in place of what was there, for whoever finds the lock taken.
+    void note(std::string_view text);
+
+  private:
+    FileLock(std::filesystem::path path, int fd) : path_(std::move(path)), fd_(fd) {}
+    std::filesystem::path path_;
+    int fd_ = -1;
+};
 
 // What tells one state of a file from another without reading it: which file it is, its size and
 // its change times (a link is followed).

@@ -1,13 +1,18 @@
 #include "gui/platform/instance_guard.h"
 
+#include "core/errors.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QThread>
 #include <QTimer>
 #include <algorithm>
+#include <filesystem>
+#include <string>
 
 namespace zel::gui {
 
@@ -36,17 +41,37 @@ QString InstanceGuard::socketPath() const {
     return QDir(folder_).filePath(instanceName(identity_));
 }
 
+QString InstanceGuard::lockPath() const {
+    return socketPath() + QStringLiteral(".lock");
+}
+
 bool InstanceGuard::claim() {
+    if (lock_ || unguarded_) return true;
     QDir().mkpath(folder_);
-    lock_ = std::make_unique<QLockFile>(socketPath() + QStringLiteral(".lock"));
-    // Never stale by age: only a lock whose process is gone is taken over.
-    lock_->setStaleLockTime(0);
-    if (!lock_->tryLock(0)) {
-        lock_.reset();
-        return false;
+    const std::filesystem::path lockFile = lockPath().toStdString();
+    std::error_code ec;
+    try {
+        // Only this program uses these names, in the user's own folder: a link or a folder at the
+        // lock's name is in the way, not another copy's lock.
+        const auto kind = std::filesystem::symlink_status(lockFile, ec).type();
+        if (kind == std::filesystem::file_type::directory || kind == std::filesystem::file_type::symlink)
+            std::filesystem::remove_all(lockFile, ec);
+        lock_ = os::FileLock::tryTake(lockFile);
+        if (!lock_) return false;
+        lock_->note(std::to_string(QCoreApplication::applicationPid()) + "\n");
+    } catch (const IoError&) {
+        // A lock whose process id could not be noted still holds; the id only goes into a later
+        // start's message. Without the lock at all this copy cannot tell whether it is alone: it runs,
+        // touching no socket another copy may listen on.
+        if (!lock_) {
+            unguarded_ = true;
+            return true;
+        }
     }
-    // The lock is ours, so a socket left here belongs to a copy that is gone.
-    QLocalServer::removeServer(socketPath());
+    // The lock is ours, so whatever has the socket's name is in the way: a socket of a copy that is
+    // gone, or a file, a link or a folder put there. Without the socket later starts could not be
+    // answered.
+    std::filesystem::remove_all(socketPath().toStdString(), ec);
     server_ = new QLocalServer(this);
     server_->setSocketOptions(QLocalServer::UserAccessOption);
     server_->setMaxPendingConnections(8);
@@ -54,9 +79,17 @@ bool InstanceGuard::claim() {
         while (QLocalSocket* client = server_->nextPendingConnection())
             serve(client);
     });
-    // Without the socket this copy still runs; later starts then find only the lock and end.
+    // Without the socket this copy still runs; a later start then says that it does not answer.
     server_->listen(socketPath());
     return true;
+}
+
+std::optional<qint64> InstanceGuard::holder() const {
+    QFile file(lockPath());
+    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+    bool ok = false;
+    const qint64 process = file.read(32).trimmed().toLongLong(&ok);
+    return ok && process > 0 ? std::optional(process) : std::nullopt;
 }
 
 void InstanceGuard::serve(QLocalSocket* client) {

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "core/app/instance_identity.h"
+#include "core/os/file.h"
 
-#include <QLockFile>
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -15,10 +15,10 @@ class QLocalSocket;
 
 namespace zel::gui {
 
-// One running copy per user and build. The first start takes a lock file in the user's runtime
-// folder and listens on a socket beside it, both named by the build's identity; a later start of the
-// same build finds the lock taken, asks the running copy to show its window, and ends. A lock or
-// socket left by a killed copy does not count.
+// One running copy per user and build. The first start takes a lock in the user's runtime folder and
+// listens on a socket beside it, both named by the build's identity; a later start of the same build
+// finds the lock taken and asks the running copy to show its window. The lock is the system's, held
+// by the open file, so a killed copy leaves nothing that counts: neither its lock file nor its socket.
 class InstanceGuard : public QObject {
     Q_OBJECT
 
@@ -27,8 +27,12 @@ class InstanceGuard : public QObject {
     InstanceGuard(const ExeIdentity& identity, QString folder, double startTime, QObject* parent = nullptr);
     ~InstanceGuard() override;
 
-    // True when this process is the running copy now, answering enquiries.
+    // True when this process is the running copy now, answering enquiries. Also true when the lock
+    // cannot be had at all (the runtime folder takes no file): the copy then runs unguarded, and the
+    // lock on the data folder still keeps a second copy off the data.
     bool claim();
+    // The process that holds the lock, as it noted itself there; none when that is not known.
+    std::optional<qint64> holder() const;
     // Asks the running copy, waiting at most `timeoutMs`; its record, or none when it did not answer.
     // Blocks: call it from a process (or thread) that is not the running copy's.
     std::optional<InstanceRecord> ask(InstanceRequest request, int timeoutMs = 1000) const;
@@ -38,6 +42,7 @@ class InstanceGuard : public QObject {
     std::vector<InstanceRecord> instances(int timeoutMs = 1000) const;
 
     QString socketPath() const;
+    QString lockPath() const;
     // The main window's id for the record; 0 until it exists.
     std::function<std::uint32_t()> mainWindowId;
 
@@ -52,7 +57,8 @@ class InstanceGuard : public QObject {
     ExeIdentity identity_;
     QString folder_;
     double startTime_;
-    std::unique_ptr<QLockFile> lock_;
+    std::optional<os::FileLock> lock_;
+    bool unguarded_ = false;
     QLocalServer* server_ = nullptr;
 };
 
