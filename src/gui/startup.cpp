@@ -121,10 +121,7 @@ QString dataInUseMessage() {
 
 std::optional<os::FileLock> lockDataFolder(const AppPaths& paths, Dialogs& dialogs) {
     std::optional<os::FileLock> lock;
-    if (guarded(
-            dialogs, [&] { lock = takeDataLock(paths); }, true) &&
-        !lock)
-        dialogs.warning(dataInUseMessage());
+    if (guarded(dialogs, [&] { lock = takeDataLock(paths); }) && !lock) dialogs.warning(dataInUseMessage());
     return lock;
 }
 

@@ -122,6 +122,6 @@ TEST(GuiStartup, ASecondUserOfTheDataIsToldAndALockThatCannotBeHadIsReported) {
     // A folder where the lock's file belongs: the general error box names it.
     fs::remove(paths.dataLock());
     fs::create_directory(paths.dataLock());
-    dialogs.expect(Kind::Stop, u"I/O error 21.\n"_s + q(paths.dataLock()));
+    dialogs.expect(Kind::Stop, u"I/O error 21.\nAz állomány helyén egy mappa van.\n"_s + q(paths.dataLock()));
     EXPECT_FALSE(lockDataFolder(paths, dialogs).has_value());
 }
