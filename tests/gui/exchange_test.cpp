@@ -125,7 +125,7 @@ TEST(GuiExchange, ImportReadsTheChosenFilesInOrderUntilASeparatorIsRefusedAndTor
     auto* grid = x.get<QTableView>("importView");
     grid->setCurrentIndex(view.index(1, 2));
     x.click("removeRowButton");
-    EXPECT_EQ(test::items(view), (QStringList{u"Tóth Tímea"_s, u"Nagy Ödön"_s}));
+    EXPECT_EQ(test::items(view), (QStringList{u"Kiss Éva"_s, u"Tóth Tímea"_s}));
     for (int left = 2; left > 0; --left) {
         EXPECT_TRUE(x.shown("removeRowButton") && x.shown("takeListButton"));
         grid->setCurrentIndex(view.index(left - 1, 0));
@@ -142,13 +142,13 @@ TEST(GuiExchange, TakingTheListAddsNewNamesAtTheirPlacesAndLeavesPartnersAndName
     x.importList().setRows({contact("Kovács Kata", "kata@pelda.hu"), contact("bodnár béla"), contact(""),
                             contact("Antal Anna"), contact("Kovács Kata")});
     x.dialogs.expect(Kind::Information,
-                     u"A következő Partnerek kerültek felvételre:\nKovács Kata\nAntal Anna\n\n\n"_s +
+                     u"A következő Partnerek kerültek felvételre:\nAntal Anna\nKovács Kata\n\n\n"_s +
                          kLeftInList + u"\n\n"_s + kNameless);
     x.click("takeListButton");
     EXPECT_EQ(x.partnerFileNames(), (QStringList{u"Antal Anna"_s, u"Bodnár Béla"_s, u"Kovács Kata"_s}));
     EXPECT_EQ(readAllPartners(x.data("partnerek.dat"))[2].Email, "kata@pelda.hu");
     EXPECT_EQ(x.w->partnerNames().size(), 3u);
-    EXPECT_EQ(test::items(x.importList()), (QStringList{u"bodnár béla"_s, {}, u"Kovács Kata"_s}));
+    EXPECT_EQ(test::items(x.importList()), (QStringList{{}, u"bodnár béla"_s, u"Kovács Kata"_s}));
     EXPECT_TRUE(x.shown("removeRowButton") && x.shown("takeListButton"));
 
     const std::string before = readFile(x.data("partnerek.dat"));

@@ -266,7 +266,7 @@ void EventsTab::openEditor() {
     const QModelIndex cell = ui_->eventGrid->currentIndex();
     const std::optional<EventRow> row = cell.isValid() ? model_->rowCopyAt(cell.row()) : std::nullopt;
     ui_->editGroup->open(model_->kind(), row ? &*row : nullptr, cell.column(), state_.now(),
-                         state_.partnerNames());
+                         state_.partnerNamesAlphabetical());
     keepEditedRowInSight();
 }
 

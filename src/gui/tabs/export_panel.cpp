@@ -13,6 +13,9 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHeaderView>
+
+#include <algorithm>
 
 namespace zel::gui {
 
@@ -47,8 +50,11 @@ ExportPanel::~ExportPanel() = default;
 
 void ExportPanel::reload() {
     ui_->exportTaskBox->setCurrentIndex(0);
-    // An unreadable partner file leaves the preview empty; the panel still shows.
+    // An unreadable partner file leaves the preview empty; the panel still shows. A fresh preview is
+    // in alphabetical order again, whatever header was clicked before.
     list_->setRows({});
+    ui_->exportView->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    list_->sort(ContactTableModel::NameColumn);
     list_->setRows(state_.allPartners());
 }
 

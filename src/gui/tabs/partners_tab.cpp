@@ -148,12 +148,13 @@ void PartnersTab::showEmpty() {
 void PartnersTab::showDetails() {
     const QModelIndex at = ui_->nameList->currentIndex();
     const auto& names = state_.partnerNames();
-    if (!at.isValid() || at.row() >= static_cast<int>(names.size())) return;
+    const std::size_t record = names_->recordAt(at.row());
+    if (!at.isValid() || record >= names.size()) return;
     ui_->nameList->setToolTip(at.data().toString());
     ui_->contactList->setToolTip(QString());
 
-    const PartnerLookup found =
-        findPartner(state_.paths().partners(), names[static_cast<std::size_t>(at.row())]);
+    // By name, as the file may have changed since it was listed; the row's own record first.
+    const PartnerLookup found = findPartner(state_.paths().partners(), names[record], record);
     currentIndex_ = found.index;
     ui_->contactList->clear();
     ui_->noteView->clear();
@@ -188,7 +189,7 @@ void PartnersTab::onSaved(const std::string& name, PartnerEditor::FollowUp follo
     const auto& names = state_.partnerNames();
     const auto it = std::find(names.begin(), names.end(), name);
     if (it != names.end()) {
-        selectRow(static_cast<int>(it - names.begin()));
+        selectRow(names_->rowOf(static_cast<std::size_t>(it - names.begin())));
         showDetails();
     }
     if (followUp == PartnerEditor::FollowUp::Nothing) return;
@@ -201,8 +202,9 @@ void PartnersTab::onSaved(const std::string& name, PartnerEditor::FollowUp follo
 
 void PartnersTab::deleteSelected() {
     const int i = selectedRow();
-    if (i < 0 || static_cast<std::size_t>(i) >= state_.partnerNames().size()) return;
-    const std::string name = state_.partnerNames()[static_cast<std::size_t>(i)];
+    const std::size_t record = names_->recordAt(i);
+    if (i < 0 || record >= state_.partnerNames().size()) return;
+    const std::string name = state_.partnerNames()[record];
     // Without the warnings there is no question to say yes to, so nothing is deleted.
     if (!state_.settings().warnings) return;
     if (dialogs_.confirmation(QStringLiteral("Valóban töröli \"") + names_->index(i).data().toString() +
@@ -211,7 +213,8 @@ void PartnersTab::deleteSelected() {
                               Dialogs::Yes | Dialogs::No) != Dialogs::Yes)
         return;
 
-    state_.deletePartner(static_cast<std::size_t>(i));
+    state_.deletePartner(record);
+    // The next name of the list takes the place of the one that went.
     const std::size_t left = state_.partnerNames().size();
     if (left > 0) {
         ui_->nameList->setFocus();
