@@ -10,6 +10,7 @@
 #include "gui/collation.h"
 #include "gui/contact_action.h"
 #include "gui/error_box.h"
+#include "gui/help_links.h"
 #include "gui/platform/qt_tray.h"
 #include "gui/platform/shell.h"
 #include "gui/platform/sound.h"
@@ -216,10 +217,8 @@ void MainWindow::buildWindow() {
     ui_->helpText->setHtml(
         helpText(QDir::toNativeSeparators(QString::fromStdString(state_->paths().exeDir.string())),
                  dataIsPerUser(state_->paths())));
-    connect(ui_->homePageButton, &QPushButton::clicked, this,
-            [this] { services_.shell.openAddress(fromCp(makerCard().WebAddress)); });
-    connect(ui_->mailAuthorButton, &QPushButton::clicked, this,
-            [this] { services_.shell.openAddress(QStringLiteral("mailto:") + fromCp(makerCard().Email)); });
+    setUpHelpLinks(builtHelpLinks(QCoreApplication::applicationDirPath()), ui_->homePageButton,
+                   ui_->mailAuthorButton, services_.shell, services_.dialogs);
 
     // The mode button's caption is a little smaller than the window's.
     QFont small = modeButton_->font();

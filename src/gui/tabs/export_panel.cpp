@@ -103,7 +103,7 @@ void ExportPanel::exportPartners() {
             QStringLiteral("Az exportálás sikeres volt.") + kNl +
                 QStringLiteral("Meg kívánja tekinteni az elkészült állományt a Jegyzettömbben?"),
             Dialogs::Yes | Dialogs::No) == Dialogs::Yes)
-        shell_.open(path, QString());
+        openOrReport(shell_, dialogs_, path, QString());
 }
 
 void ExportPanel::copyDataFiles() {
@@ -134,7 +134,7 @@ void ExportPanel::copyDataFiles() {
             report + kNl + kNl +
                 QStringLiteral("Szeretné megjeleníteni az imén elkészített másolatok könyvtárát?"),
             Dialogs::Yes | Dialogs::No) == Dialogs::Yes)
-        shell_.open(folder, QString());
+        openOrReport(shell_, dialogs_, folder, QString());
 }
 
 void ExportPanel::showExportInfo() {

@@ -234,7 +234,7 @@ void NewEventTab::chooseProgramFile() {
 
 void NewEventTab::testProgram() {
     if (!ui_->programFile->text().isEmpty())
-        shell_.open(ui_->programFile->text(), ui_->programParameters->text());
+        openOrReport(shell_, dialogs_, ui_->programFile->text(), ui_->programParameters->text());
 }
 
 void NewEventTab::explainSeveralPrograms() {
