@@ -210,6 +210,12 @@ void NewEventTab::addEvent() {
             dialogs_.information(minuteTakenMessage(reminder));
             return;
         }
+        // The clock fires only what lies ahead: a moment gone by would be stored for nothing.
+        if (Moment{day, minute * 60'000LL} < state_.now() &&
+            dialogs_.confirmation(QStringLiteral("A megadott időpont már elmúlt, így az esemény nem fog "
+                                                 "bekövetkezni. Mégis felveszi?"),
+                                  Dialogs::Yes | Dialogs::No, Dialogs::No) != Dialogs::Yes)
+            return;
         record.recurrence = static_cast<std::uint8_t>(ui_->recurrenceChoice->currentIndex());
         record.time = storedFromMinute(minute);
         // A program is kept as its file, one space and its parameters.
