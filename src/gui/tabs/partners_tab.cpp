@@ -107,6 +107,13 @@ bool PartnersTab::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
+void PartnersTab::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // The highlighted partner's details, read when the tab is first looked at after a load.
+    const int current = ui_->nameList->currentIndex().row();
+    if (current >= 0 && current != shownRow_) guarded(dialogs_, [this] { showDetails(); });
+}
+
 void PartnersTab::selectRow(int row) {
     selecting_ = true;
     ui_->nameList->setCurrentIndex(names_->index(row));
@@ -134,6 +141,8 @@ void PartnersTab::showPartners() {
     ui_->modifyButton->show();
     ui_->deletePartnerButton->show();
     selectRow(0);
+    // A failed read is shown here: the change that reloaded the list goes on.
+    if (isVisible()) guarded(dialogs_, [this] { showDetails(); });
 }
 
 void PartnersTab::showEmpty() {
