@@ -260,6 +260,7 @@ void MainWindow::buildServiceView() {
         next->setEditTriggers(QAbstractItemView::NoEditTriggers);
         next->verticalHeader()->hide();
         next->horizontalHeader()->hide();
+        fitEventColumns(next);
         const int nextRow = std::max(18, accentSafeRowHeight(next->font()));
         next->verticalHeader()->setDefaultSectionSize(nextRow);
         next->setFixedHeight(nextRow + 2 * next->frameWidth());
@@ -306,9 +307,11 @@ void MainWindow::startUp() {
         ui_->frameLayout->setRowStretch(1, 1);
         QTableView* const tables[] = {ui_->reminderTable, ui_->programTable, ui_->nameDayTable,
                                       ui_->birthdayTable};
-        for (EventKind k : kAllEventKinds)
+        for (EventKind k : kAllEventKinds) {
             tables[kindIndex(k)]->setModel(
                 new EventTableModel(*state_, k, EventTableModel::Show::Table, tables[kindIndex(k)]));
+            fitEventColumns(tables[kindIndex(k)]);
+        }
         serviceTables_->show();
         serviceNext_->show();
         fitWindow();
