@@ -103,6 +103,12 @@ TEST(GuiDialogs, AMessageLaidOutLineByLineKeepsItsLines) {
     // A long paragraph still wraps, so a box never grows wider than the screen.
     EXPECT_TRUE(QtDialogs::unbrokenLines(u"Hosszú mondat, "_s.repeated(30)).contains(u' '));
     EXPECT_FALSE(QtDialogs::unbrokenLines(u"  rövid sor"_s).contains(u' '));
+    // Enter presses the first button, or the one the question names.
+    for (const int chosen : {0, int(Dialogs::No)}) {
+        const auto question = QtDialogs().makeBox(Dialogs::Kind::Confirmation, u"Megerősítés"_s, u"?"_s,
+                                                  Dialogs::Yes | Dialogs::No, made, chosen);
+        EXPECT_EQ(question->defaultButton()->text(), chosen ? u"&Nem"_s : u"&Igen"_s);
+    }
 }
 
 #ifndef Q_OS_WIN
