@@ -1,11 +1,24 @@
 #pragma once
 
+#include <QCollator>
+#include <QString>
+#include <cstddef>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace zel::gui {
 
+// Hungarian alphabetical order, without regard to case: "Ábel" beside "Abel", "Cecília" before
+// "Csaba" before "Dávid", "Ödön" after "Ottó". ICU carries the rules, so no system locale is needed.
+QCollator hungarianCollator();
+
 // The locale's alphabetical, case-insensitive order for Windows-1250 names (Hungarian rules).
 std::function<bool(const std::string&, const std::string&)> localeLess();
+
+// The positions 0 … count − 1 of the texts `textOf` gives, in alphabetical order; equal texts keep
+// their order. Each text is asked for once.
+std::vector<std::size_t> alphabeticalOrder(std::size_t count,
+                                           const std::function<QString(std::size_t)>& textOf);
 
 } // namespace zel::gui

@@ -47,7 +47,7 @@ void runContactAction(ContactLine line, const QString& text, const Settings& set
         clipboard->setText(text);
     }
     // The page is opened as stored: the user pastes the copied line there.
-    shell.openAddress(target);
+    openAddressOrReport(shell, dialogs, target);
 }
 
 } // namespace zel::gui

@@ -10,6 +10,7 @@
 #include "gui/collation.h"
 #include "gui/contact_action.h"
 #include "gui/error_box.h"
+#include "gui/help_links.h"
 #include "gui/platform/qt_tray.h"
 #include "gui/platform/shell.h"
 #include "gui/platform/sound.h"
@@ -217,10 +218,8 @@ void MainWindow::buildWindow() {
     ui_->helpText->setHtml(
         helpText(QDir::toNativeSeparators(QString::fromStdString(state_->paths().exeDir.string())),
                  dataIsPerUser(state_->paths())));
-    connect(ui_->homePageButton, &QPushButton::clicked, this,
-            [this] { services_.shell.openAddress(fromCp(makerCard().WebAddress)); });
-    connect(ui_->mailAuthorButton, &QPushButton::clicked, this,
-            [this] { services_.shell.openAddress(QStringLiteral("mailto:") + fromCp(makerCard().Email)); });
+    setUpHelpLinks(builtHelpLinks(QCoreApplication::applicationDirPath()), ui_->homePageButton,
+                   ui_->mailAuthorButton, services_.shell, services_.dialogs);
 
     // The mode button's caption is a little smaller than the window's.
     QFont small = modeButton_->font();
@@ -262,6 +261,7 @@ void MainWindow::buildServiceView() {
         next->setEditTriggers(QAbstractItemView::NoEditTriggers);
         next->verticalHeader()->hide();
         next->horizontalHeader()->hide();
+        fitEventColumns(next);
         const int nextRow = std::max(18, accentSafeRowHeight(next->font()));
         next->verticalHeader()->setDefaultSectionSize(nextRow);
         next->setFixedHeight(nextRow + 2 * next->frameWidth());
@@ -307,9 +307,11 @@ void MainWindow::startUp() {
         ui_->frameLayout->setRowStretch(1, 1);
         QTableView* const tables[] = {ui_->reminderTable, ui_->programTable, ui_->nameDayTable,
                                       ui_->birthdayTable};
-        for (EventKind k : kAllEventKinds)
+        for (EventKind k : kAllEventKinds) {
             tables[kindIndex(k)]->setModel(
                 new EventTableModel(*state_, k, EventTableModel::Show::Table, tables[kindIndex(k)]));
+            fitEventColumns(tables[kindIndex(k)]);
+        }
         serviceTables_->show();
         serviceNext_->show();
         fitWindow();

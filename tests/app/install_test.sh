@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# `cmake --install` into a fresh prefix with a space in it: the menu entry, the icons and the AppStream
-# metadata are there and valid, and the installed program, whose folder its user cannot write, keeps
-# the data in that user's own data folder.
+# `cmake --install` into a fresh prefix with a space in it: the menu entry, the icons, the AppStream
+# metadata and the manual are there and valid, and the installed program, whose folder its user cannot
+# write, keeps the data in that user's own data folder.
 set -euo pipefail
 build="$1"
 dir=$(mktemp -d)
@@ -21,6 +21,13 @@ appstreamcli validate --no-net "$prefix/share/metainfo/org.example.Zelmoran.meta
     fail "the AppStream metadata does not validate"
 for size in 16 22 24 32 48 64 128 256; do
     [ -s "$prefix/share/icons/hicolor/${size}x${size}/apps/org.example.Zelmoran.png" ] || fail "no ${size}px icon"
+done
+# The manual the help tab opens, where the program looks for it beside its own folder, with its pictures.
+src=$(cd "$(dirname "$0")/../.." && pwd)
+doc="$prefix/share/doc/Zelmoran"
+cmp -s "$src/README.md" "$doc/README.md" || fail "the manual is not installed as $doc/README.md"
+for picture in $(grep -o 'docs/screenshots/[A-Za-z0-9_.-]*\.png' "$src/README.md" | sort -u); do
+    cmp -s "$src/$picture" "$doc/$picture" || fail "the manual's picture $picture is missing"
 done
 
 # A user who may not write the program's folder: root runs it as nobody, anyone else closes the folder.

@@ -106,23 +106,25 @@ TEST(CoreImport, TheDataCopyReplacesTargetsAndListsWhatFailed) {
     writeFile(paths.events(EventKind::Reminder), "reminders");
     writeFile(paths.events(EventKind::NameDay), "namedays");
     writeFile(paths.events(EventKind::Birthday), "");
+    writeFile(paths.settings(), "settings");
     const auto target = dir.path() / "backup";
     std::filesystem::create_directories(target);
     writeFile(target / "partnerek.dat", "old");
 
     const DataCopy copy = copyDataFiles(paths, target);
-    EXPECT_EQ(copy.copied,
-              (std::vector<std::filesystem::path>{target / "partnerek.dat", target / "emlekeztetok.dat",
-                                                  target / "nevnapok.dat", target / "szuletesnapok.dat"}));
+    EXPECT_EQ(copy.copied, (std::vector<std::filesystem::path>{
+                               target / "partnerek.dat", target / "emlekeztetok.dat", target / "nevnapok.dat",
+                               target / "szuletesnapok.dat", target / "beallitasok.cfg"}));
     EXPECT_EQ(copy.failed, std::vector<std::filesystem::path>{target / "programok.dat"});
     EXPECT_EQ(readFile(target / "partnerek.dat"), readFile(paths.partners()));
     EXPECT_EQ(readFile(target / "nevnapok.dat"), "namedays");
     EXPECT_TRUE(std::filesystem::exists(target / "szuletesnapok.dat"));
+    EXPECT_EQ(readFile(target / "beallitasok.cfg"), "settings"); // the settings travel with the data
 
     // Onto itself: nothing is emptied.
     const DataCopy self = copyDataFiles(paths, paths.dataDir());
-    EXPECT_EQ(self.copied.size(), 4u);
+    EXPECT_EQ(self.copied.size(), 5u);
     EXPECT_EQ(readFile(paths.events(EventKind::Reminder)), "reminders");
     // Into a folder that is not there, everything fails.
-    EXPECT_EQ(copyDataFiles(paths, dir.path() / "missing").failed.size(), 5u);
+    EXPECT_EQ(copyDataFiles(paths, dir.path() / "missing").failed.size(), 6u);
 }

@@ -61,6 +61,8 @@ struct Tab : test::App {
 const DayNumber kDay = dayNumber(2024, 3, 5);
 
 struct NewEvent : test::App {
+    // Early in the morning, so the minutes the tests add lie ahead.
+    NewEvent() : App(Moment::at(2024, 3, 5, 7, 0, 30)) {}
     NewEventTab* t() const { return w->newEventTab(); }
     QPlainTextEdit* text() const { return get<QPlainTextEdit>("reminderText"); }
     void add(int h, int m, int sec = 0) const {
@@ -346,6 +348,62 @@ TEST(GuiNewEvent, ATakenMinuteIsRefusedForItsOwnKindAndNothingIsWritten) {
     EXPECT_EQ(readFile(x.data("programok.dat")),
               test::eventBytes(EventKind::Program, {event(kDay, 8, 0, "/usr/bin/mentés "),
                                                     event(kDay, 8, 1, "/usr/bin/b --full")}));
+}
+
+TEST(GuiNewEvent, AMomentGoneByIsAddedOnlyWhenTheUserSaysYes) {
+    NewEvent x;
+    x.show(MainWindow::TabNewEvent);
+    const QString gone =
+        u"A megadott időpont már elmúlt, így az esemény nem fog bekövetkezni. Mégis felveszi?"_s;
+    // "Nem", the default, writes nothing and keeps the text; the minute begun counts as gone.
+    x.dialogs.expect(Kind::Confirmation, gone, Dialogs::No, Dialogs::Yes | Dialogs::No);
+    x.reminder(u"Reggeli"_s, 7, 0);
+    EXPECT_EQ(x.dialogs.shown.back().defaultButton, Dialogs::No);
+    EXPECT_EQ(readFile(x.data("emlekeztetok.dat")) + x.text()->toPlainText().toStdString(), "Reggeli");
+    x.dialogs.expect(Kind::Confirmation, gone, Dialogs::Yes);
+    x.add(6, 59);
+    EXPECT_EQ(readFile(x.data("emlekeztetok.dat")),
+              encodeEvent(EventKind::Reminder, event(kDay, 6, 59, "Reggeli")));
+    x.dialogs.expect(Kind::Confirmation, gone, Dialogs::No);
+    x.program(u"/usr/bin/mentés"_s, QString(), 5, 0);
+    EXPECT_EQ(readFile(x.data("programok.dat")), "");
+    // The next minute, and an earlier hour tomorrow, lie ahead: nothing is asked.
+    x.add(7, 1);
+    x.click("tomorrowChoice");
+    x.program(u"/usr/bin/mentés"_s, QString(), 5, 0);
+    EXPECT_EQ(readFile(x.data("programok.dat")),
+              test::eventBytes(EventKind::Program, {event(kDay, 7, 1, "/usr/bin/mentés "),
+                                                    event(kDay + 1, 5, 0, "/usr/bin/mentés ")}));
+}
+
+TEST(GuiNewEvent, OneClickInTheTimeOrDateBoxTypesOverTheSectionClicked) {
+    NewEvent x;
+    x.show(MainWindow::TabNewEvent);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(x.w.get()));
+    // A click at the given caret position of the editor's text, as a user makes it.
+    const auto clickAt = [](QDateTimeEdit* edit, int position) {
+        auto* text = edit->findChild<QLineEdit*>();
+        int pixel = 0;
+        while (pixel < text->width() && text->cursorPositionAt(QPoint(pixel, text->height() / 2)) < position)
+            ++pixel;
+        QTest::mouseClick(text, Qt::LeftButton, {}, QPoint(pixel + 1, text->height() / 2));
+    };
+    auto* time = x.get<QTimeEdit>("timePicker");
+    time->setTime(QTime(9, 5));
+    clickAt(time, 1); // in the hour
+    QTest::keyClicks(time, u"14"_s);
+    clickAt(time, 4); // in the minute
+    QTest::keyClicks(time, u"30"_s);
+    EXPECT_EQ(time->time(), QTime(14, 30));
+    auto* date = x.get<QDateEdit>("datePicker");
+    clickAt(date, 6); // in the month of 2024.03.05.
+    QTest::keyClicks(date, u"11"_s);
+    EXPECT_EQ(date->date(), QDate(2024, 11, 5));
+    // A stretch marked by dragging stays marked.
+    auto* text = time->findChild<QLineEdit*>();
+    text->setSelection(0, 5);
+    QTest::mouseRelease(text, Qt::LeftButton, {}, QPoint(2, text->height() / 2));
+    EXPECT_EQ(text->selectedText(), u"14:30"_s);
 }
 
 TEST(GuiNewEvent, ABirthdayIsForThePartnerChosenAndNameDaysNeedPartners) {

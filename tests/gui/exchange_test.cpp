@@ -98,24 +98,28 @@ TEST(GuiExchange, ImportReadsTheChosenFilesInOrderUntilASeparatorIsRefusedAndTor
     EXPECT_EQ(x.dialogs.fileCalls[0].caption,
               u"Adatok betöltése a levelezőprogramok exportált címjegyzékéből"_s);
     EXPECT_EQ(x.dialogs.fileCalls[0].folder, q(x.dir.path()));
-    EXPECT_EQ(x.dialogs.fileCalls[0].filter,
-              u"Pontosvesszővel tagolt szöveg (.csv)|*.csv|Netscape címjegyzék (.ldif)|*.ldif|"
-              u"OutLook Express 5  VCard fájl (.vcf)|*.vcf"_s);
+    // Every format the reading knows comes first, in one entry.
+    EXPECT_EQ(
+        x.dialogs.fileCalls[0].filter,
+        u"Minden támogatott címjegyzék (*.vcf *.vcard *.csv *.ldif *.ldi)|*.vcf;*.vcard;*.csv;*.ldif;*.ldi|"
+        u"Pontosvesszővel tagolt szöveg (.csv)|*.csv|Netscape címjegyzék (.ldif)|*.ldif|"
+        u"OutLook Express 5  VCard fájl (.vcf)|*.vcf"_s);
 
+    // In alphabetical order, whichever file they came from.
     const QAbstractItemModel& view = *x.get<QTableView>("importView")->model();
     ASSERT_EQ(view.rowCount(), 3);
-    EXPECT_EQ(test::cells(view, 0), (QStringList{u"Tóth Tímea"_s,
+    EXPECT_EQ(test::cells(view, 2), (QStringList{u"Tóth Tímea"_s,
                                                  u"timea@pelda.hu"_s,
                                                  {},
                                                  u"+36 30 111 2222"_s,
                                                  {},
                                                  {},
                                                  u"első sor második sor"_s}));
-    EXPECT_EQ(view.index(0, ContactTableModel::NoteColumn).data(Qt::EditRole), u"első sor\nmásodik sor"_s);
-    EXPECT_EQ(x.importList().rows()[0].Note, test::cp("első sor\r\nmásodik sor"));
-    EXPECT_EQ(test::cells(view, 1),
+    EXPECT_EQ(view.index(2, ContactTableModel::NoteColumn).data(Qt::EditRole), u"első sor\nmásodik sor"_s);
+    EXPECT_EQ(x.importList().rows()[2].Note, test::cp("első sor\r\nmásodik sor"));
+    EXPECT_EQ(test::cells(view, 0),
               (QStringList{u"Kiss Éva"_s, u"eva@pelda.hu"_s, u"+36 1 234 5678"_s, {}, {}, {}, {}}));
-    EXPECT_EQ(test::cells(view, 2), (QStringList{u"Nagy Ödön"_s, u"odon@pelda.hu"_s, {}, {}, {}, {}, {}}));
+    EXPECT_EQ(test::cells(view, 1), (QStringList{u"Nagy Ödön"_s, u"odon@pelda.hu"_s, {}, {}, {}, {}, {}}));
     EXPECT_EQ(view.headerData(6, Qt::Horizontal), u"Megjegyzés"_s);
     EXPECT_TRUE(x.shown("removeRowButton") && x.shown("takeListButton"));
 
@@ -128,7 +132,7 @@ TEST(GuiExchange, ImportReadsTheChosenFilesInOrderUntilASeparatorIsRefusedAndTor
     auto* grid = x.get<QTableView>("importView");
     grid->setCurrentIndex(view.index(1, 2));
     x.click("removeRowButton");
-    EXPECT_EQ(test::items(view), (QStringList{u"Tóth Tímea"_s, u"Nagy Ödön"_s}));
+    EXPECT_EQ(test::items(view), (QStringList{u"Kiss Éva"_s, u"Tóth Tímea"_s}));
     for (int left = 2; left > 0; --left) {
         EXPECT_TRUE(x.shown("removeRowButton") && x.shown("takeListButton"));
         grid->setCurrentIndex(view.index(left - 1, 0));
@@ -145,13 +149,13 @@ TEST(GuiExchange, TakingTheListAddsNewNamesAtTheirPlacesAndLeavesPartnersAndName
     x.importList().setRows({contact("Kovács Kata", "kata@pelda.hu"), contact("bodnár béla"), contact(""),
                             contact("Antal Anna"), contact("Kovács Kata")});
     x.dialogs.expect(Kind::Information,
-                     u"A következő Partnerek kerültek felvételre:\nKovács Kata\nAntal Anna\n\n\n"_s +
+                     u"A következő Partnerek kerültek felvételre:\nAntal Anna\nKovács Kata\n\n\n"_s +
                          kLeftInList + u"\n\n"_s + kNameless);
     x.click("takeListButton");
     EXPECT_EQ(x.partnerFileNames(), (QStringList{u"Antal Anna"_s, u"Bodnár Béla"_s, u"Kovács Kata"_s}));
     EXPECT_EQ(readAllPartners(x.data("partnerek.dat"))[2].Email, "kata@pelda.hu");
     EXPECT_EQ(x.w->partnerNames().size(), 3u);
-    EXPECT_EQ(test::items(x.importList()), (QStringList{u"bodnár béla"_s, {}, u"Kovács Kata"_s}));
+    EXPECT_EQ(test::items(x.importList()), (QStringList{{}, u"bodnár béla"_s, u"Kovács Kata"_s}));
     EXPECT_TRUE(x.shown("removeRowButton") && x.shown("takeListButton"));
 
     const std::string before = readFile(x.data("partnerek.dat"));
@@ -180,15 +184,16 @@ TEST(GuiExchange, TakingTheListAddsNewNamesAtTheirPlacesAndLeavesPartnersAndName
 TEST(GuiExchange, ExportWritesThePreviewAsEditedAndSortedUnderTheNameRulesAndNeverOverAKeptFile) {
     Exchange x({contact("Bodnár Béla", "bela@pelda.hu"),
                 contact("antal Anna", "anna@pelda.hu", "Budapest; Fő utca 1", "egy\r\nkettő"),
-                contact("Ádám Ákos")});
+                contact("Ádám Ákos", "zsolt@pelda.hu")});
     x.click("exportButton");
     EXPECT_TRUE(!x.shown("nameDaySearchGroup") && !x.shown("importGroup") && x.shown("exportGroup"));
+    // Hungarian alphabetical order, case aside, before any header is clicked; the file keeps its own.
     QAbstractItemModel& preview = *x.exportView()->model();
-    EXPECT_EQ(test::items(preview), (QStringList{u"Bodnár Béla"_s, u"antal Anna"_s, u"Ádám Ákos"_s}));
+    EXPECT_EQ(test::items(preview), (QStringList{u"Ádám Ákos"_s, u"antal Anna"_s, u"Bodnár Béla"_s}));
+    EXPECT_EQ(x.partnerFileNames(), (QStringList{u"Bodnár Béla"_s, u"antal Anna"_s, u"Ádám Ákos"_s}));
     EXPECT_EQ(x.get<QComboBox>("exportTaskBox")->currentText(), u"Válasszon feladatot:"_s);
-    // A note edited on two lines after a double click, then a click on the name header: Hungarian
-    // order, case aside.
-    const QModelIndex note = preview.index(0, ContactTableModel::NoteColumn);
+    // A note edited on two lines after a double click, then a click on the e-mail header.
+    const QModelIndex note = preview.index(2, ContactTableModel::NoteColumn);
     x.exportView()->scrollTo(note);
     const QPoint at = x.exportView()->visualRect(note).center();
     QTest::mouseClick(x.exportView()->viewport(), Qt::LeftButton, {}, at); // QTest's double click lacks it
@@ -198,15 +203,16 @@ TEST(GuiExchange, ExportWritesThePreviewAsEditedAndSortedUnderTheNameRulesAndNev
     editor->setPlainText(u"hívd\nhétfőn"_s);
     QTest::keyClick(editor, Qt::Key_Tab);
     QHeaderView* header = x.exportView()->horizontalHeader();
+    x.exportView()->scrollTo(preview.index(0, 0));
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
-                      QPoint(header->sectionViewportPosition(0) + 5, 5));
-    EXPECT_EQ(test::items(preview), (QStringList{u"Ádám Ákos"_s, u"antal Anna"_s, u"Bodnár Béla"_s}));
+                      QPoint(header->sectionViewportPosition(ContactTableModel::EmailColumn) + 5, 5));
+    EXPECT_EQ(test::items(preview), (QStringList{u"antal Anna"_s, u"Bodnár Béla"_s, u"Ádám Ákos"_s}));
 
     // Cancelled, the separator question gives ";"; a name without a dot, in a folder with one, gets ".csv".
     fs::create_directories(x.dir.path() / "ki.mappa");
     const fs::path csv = x.dir.path() / "ki.mappa" / "lista.csv";
-    x.dialogs.expectInput(kSeparatorPrompt, std::nullopt);
     x.dialogs.answerFile(q(x.dir.path() / "ki.mappa" / "lista"));
+    x.dialogs.expectInput(kSeparatorPrompt, std::nullopt);
     x.dialogs.expect(
         Kind::Information,
         u"Az exportálás sikeres volt.\nMeg kívánja tekinteni az elkészült állományt a Jegyzettömbben?"_s,
@@ -215,46 +221,50 @@ TEST(GuiExchange, ExportWritesThePreviewAsEditedAndSortedUnderTheNameRulesAndNev
     EXPECT_EQ(x.dialogs.fileCalls.back().caption, u"Partneradatok exportálása csv állományba"_s);
     EXPECT_EQ(x.dialogs.fileCalls.back().folder, q(x.dir.path()));
     EXPECT_EQ(x.dialogs.fileCalls.back().filter,
-              u"\";\" karakterrel tagolt szövegfájl (*.csv)|*.csv|vCard 3.0 névjegyfájl (*.vcf)|*.vcf|"
+              u"Karakterrel tagolt szövegfájl (*.csv)|*.csv|vCard 3.0 névjegyfájl (*.vcf)|*.vcf|"
               u"Minden állomány (*.*)|*.*"_s);
     const std::string written = "\xEF\xBB\xBF"
                                 "Név;E-mail;Telefon;Mobil;Honlap;Cím;Megjegyzés\r\n"
-                                "Ádám Ákos;;;;;;\r\n"
                                 "antal Anna;anna@pelda.hu;;;;\"Budapest; Fő utca 1\";\"egy\r\nkettő\"\r\n"
-                                "Bodnár Béla;bela@pelda.hu;;;;;\"hívd\r\nhétfőn\"\r\n";
+                                "Bodnár Béla;bela@pelda.hu;;;;;\"hívd\r\nhétfőn\"\r\n"
+                                "Ádám Ákos;zsolt@pelda.hu;;;;;\r\n";
     EXPECT_EQ(readFile(csv), written);
     EXPECT_EQ(x.shell.calls, (std::vector<test::RecordingShell::Call>{{q(csv), {}}}));
     EXPECT_EQ(x.get<QComboBox>("exportTaskBox")->currentIndex(), 0);
 
-    // The vCard entry names a bare file ".vcf" and writes cards.
-    x.dialogs.expectInput(kSeparatorPrompt, u"|"_s);
+    // The vCard entry names a bare file ".vcf" and writes cards, with no separator to ask for; a
+    // desktop with nothing to show the file says so.
+    x.shell.opens = false;
     x.dialogs.answerFile(q(x.dir.path() / "nevjegyek"), 1);
     x.dialogs.expect(
         Kind::Information,
         u"Az exportálás sikeres volt.\nMeg kívánja tekinteni az elkészült állományt a Jegyzettömbben?"_s,
-        Dialogs::No);
+        Dialogs::Yes);
+    x.dialogs.expect(Kind::Stop, u"Nem sikerült megnyitni:\n"_s + q(x.dir.path() / "nevjegyek.vcf"));
     x.runExportTask(1);
-    const std::string card = "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ádám Ákos\r\n";
+    const std::string card = "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:antal Anna\r\n";
     EXPECT_EQ(readFile(x.dir.path() / "nevjegyek.vcf").substr(0, card.size()), card);
 
-    // Yes to the overwrite question keeps the old file; an empty separator ends before the dialog.
-    x.dialogs.expectInput(kSeparatorPrompt, u";"_s);
+    // Yes to the overwrite question keeps the old file; an empty separator ends before it.
     x.dialogs.answerFile(q(csv));
+    x.dialogs.expectInput(kSeparatorPrompt, u";"_s);
     x.dialogs.expect(Kind::Warning,
                      u"A választott állomány már létezik!\nHa ezen a néven exportál, akkor a régi állomány "
                      u"tartalma elvész!\n\nVálaszt egy másik nevet?"_s,
                      Dialogs::Yes, Dialogs::Yes | Dialogs::No);
     x.runExportTask(1);
+    x.dialogs.answerFile(q(csv));
     x.dialogs.expectInput(kSeparatorPrompt, QString());
     x.runExportTask(1);
     EXPECT_EQ(readFile(csv), written);
-    EXPECT_EQ(x.shell.calls.size(), 1u);
+    EXPECT_EQ(x.shell.calls.size(), 2u);
 
-    // Coming back to the tab reads the partner file again: the edit and the order are gone.
+    // Coming back to the tab reads the partner file again: the edit is gone, the order alphabetical.
     x.w->pages()->setCurrentIndex(MainWindow::TabEvents);
     x.w->pages()->setCurrentIndex(MainWindow::TabActions);
-    EXPECT_EQ(test::items(preview), (QStringList{u"Bodnár Béla"_s, u"antal Anna"_s, u"Ádám Ákos"_s}));
-    EXPECT_EQ(preview.index(0, ContactTableModel::NoteColumn).data(), QString());
+    EXPECT_EQ(test::items(preview), (QStringList{u"Ádám Ákos"_s, u"antal Anna"_s, u"Bodnár Béla"_s}));
+    EXPECT_EQ(preview.index(2, ContactTableModel::NoteColumn).data(), QString());
+    EXPECT_EQ(header->sortIndicatorSection(), -1);
 }
 
 TEST(GuiExchange, TheCopyReportsAllSomeOrNoneCopiedAndOffersTheFolder) {
@@ -262,22 +272,25 @@ TEST(GuiExchange, TheCopyReportsAllSomeOrNoneCopiedAndOffersTheFolder) {
     x.click("exportButton");
     const fs::path target = x.dir.path() / "masolat";
     fs::create_directories(target);
-    const char* const files[] = {"partnerek.dat", "emlekeztetok.dat", "programok.dat", "nevnapok.dat",
-                                 "szuletesnapok.dat"};
+    const char* const files[] = {"partnerek.dat", "emlekeztetok.dat",  "programok.dat",
+                                 "nevnapok.dat",  "szuletesnapok.dat", "beallitasok.cfg"};
     auto listed = [&](std::initializer_list<int> which) {
         QString out;
         for (int i : which)
             out += q(target / files[i]) + u'\n';
         return out;
     };
+    // The settings go beside the Data folder, not into it.
     const QString takeThem = u"Ezeket a másik Zelmoran-példány helyén lévő Data könyvtárba kell felmásolni "
-                             u"ahhoz, hogy annak adatbázisa frissüljön."_s;
+                             u"ahhoz, hogy annak adatbázisa frissüljön.\nA beállításokat tartalmazó "
+                             u"beallitasok.cfg állományt viszont a Data könyvtár mellé, a program mappájába "
+                             u"kell másolni."_s;
     const QString showIt = u"\n\nSzeretné megjeleníteni az imén elkészített másolatok könyvtárát?"_s;
 
     x.dialogs.answerFile(q(target));
     x.dialogs.expect(Kind::Information,
                      u"Valamennyi adatállományt sikerült átmásolni, ezek a következők:\n"_s +
-                         listed({0, 1, 2, 3, 4}) + u"\n\n"_s + takeThem + showIt,
+                         listed({0, 1, 2, 3, 4, 5}) + u"\n\n"_s + takeThem + showIt,
                      Dialogs::Yes, Dialogs::Yes | Dialogs::No);
     x.runExportTask(2);
     EXPECT_EQ(x.dialogs.fileCalls.back().caption,
@@ -285,12 +298,12 @@ TEST(GuiExchange, TheCopyReportsAllSomeOrNoneCopiedAndOffersTheFolder) {
     EXPECT_EQ(x.dialogs.fileCalls.back().folder, q(x.dir.path()));
     EXPECT_EQ(x.shell.calls, (std::vector<test::RecordingShell::Call>{{q(target), {}}}));
     for (const char* f : files)
-        EXPECT_EQ(readFile(target / f), readFile(x.data(f))) << f;
+        EXPECT_EQ(readFile(target / f), readFile(f == files[5] ? x.cfgPath() : x.data(f))) << f;
 
     fs::remove(x.data("programok.dat"));
     x.dialogs.answerFile(q(target));
     x.dialogs.expect(Kind::Information,
-                     u"A következő adatállományokat sikerült átmásolni:\n"_s + listed({0, 1, 3, 4}) +
+                     u"A következő adatállományokat sikerült átmásolni:\n"_s + listed({0, 1, 3, 4, 5}) +
                          u"\n\n"_s + takeThem +
                          u"\n\nA következő állományok másolása azonban sikertelen volt:\n"_s + listed({2}) +
                          showIt,

@@ -121,6 +121,21 @@ TEST(GuiStartup, TheServiceViewListsTheWorkingTablesOnlyWhenItsMarkerIsThere) {
     w->state().addEvent(EventKind::Reminder, test::event(dayNumber(2024, 3, 5), 10, 0, "Posta", false));
     EXPECT_EQ(m->rowCount(), 2);
     EXPECT_EQ(row(0) + u'/' + row(1), u"|2024.03.05.|10:00|Posta|0/   *|2024.03.05.|12:00|Fogorvos|0"_s);
+    // Hungarian captions, and dates and times shown whole; a name day has no time to show.
+    auto* tables = test::child<QTabWidget>(w.get(), "workTables");
+    QStringList captions{test::child<QLabel>(w.get(), "nextReminderLabel")->text()};
+    for (int i = 0; i < tables->count(); ++i)
+        captions << tables->tabText(i);
+    for (int c = 0; c < m->columnCount(); ++c)
+        captions << m->headerData(c, Qt::Horizontal).toString();
+    EXPECT_EQ(captions.join(u','), u"Következő emlékeztető,Emlékeztetők,Programfuttatások,Névnapok,"
+                                   u"Születésnapok,Aktív,Dátum,Óra,Szöveg,Ismétlődés"_s);
+    for (const char* name : {"reminderTable", "nextReminder"}) {
+        auto* view = test::child<QTableView>(w.get(), name);
+        EXPECT_GE(view->columnWidth(1), view->fontMetrics().horizontalAdvance(u"2024.03.05."_s)) << name;
+        EXPECT_GE(view->columnWidth(2), view->fontMetrics().horizontalAdvance(u"12:00"_s)) << name;
+    }
+    EXPECT_TRUE(test::child<QTableView>(w.get(), "nameDayTable")->isColumnHidden(2));
 }
 
 TEST(GuiStartup, AnUnreadablePartnerFileIsReportedAndKept) {

@@ -76,12 +76,69 @@ TEST(GuiPartners, ANewPartnerIsSavedInOrderAndSelected) {
     EXPECT_EQ(test::items(b.contacts()).join(u'|') + b.get<QPlainTextEdit>("noteView")->toPlainText(),
               u"bela@kovacs.hu||"_s + QString(52, u'c') +
                   u"|+36 30 123 4567|06 1 234 5678Első sor\nmásodik"_s);
-    // Á sorts after every Latin letter; one leading space goes, a second one stays.
+    // In the file Á sorts after every Latin letter, in the list beside A; one leading space goes, a
+    // second one stays.
     b.newPartner(u" Ábel"_s);
     b.click("saveButton");
     b.newPartner(u"  Cecil"_s);
     b.click("saveButton");
-    EXPECT_EQ(b.listed(), u" Cecil,Antal Ede,Kovács Béla,Zsoldos Pál,Ábel"_s);
+    EXPECT_EQ(b.listed(), u" Cecil,Ábel,Antal Ede,Kovács Béla,Zsoldos Pál"_s);
+    EXPECT_EQ(b.file(), test::partnerBytes({partner(" Cecil"), partner("Antal Ede"), kovacs,
+                                            partner("Zsoldos Pál"), partner("Ábel")}));
+}
+
+TEST(GuiPartners, TheListsAreInHungarianOrderAndEachRowReachesItsOwnRecord) {
+    // The file in its byte order, as other copies of the program keep it; two partners share a name.
+    std::vector<PartnerRecord> file;
+    for (const char* name : {"Abel", "Cecília", "Csaba", "Czuczor", "Dávid", "Kis Anna", "Kis Anna", "Ottó",
+                             "Zelmoran", "béla", "Ábel", "Éva", "Őri", "Ödön", "Ürge"})
+        file.push_back(partner(name, "p" + std::to_string(file.size()) + "@pelda.hu"));
+    Book b(file);
+    // Accents beside their letters, case aside, "cs" after every "c", "ö" after "o".
+    EXPECT_EQ(b.listed(), u"Abel,Ábel,béla,Cecília,Czuczor,Csaba,Dávid,Éva,Kis Anna,Kis Anna,Ottó,Ödön,Őri,"
+                          u"Ürge,Zelmoran"_s);
+    // The tab opens on the first row with its details.
+    EXPECT_EQ(b.names()->currentIndex().row(), 0);
+    EXPECT_EQ(test::items(b.contacts()).value(0), u"p0@pelda.hu"_s);
+    const auto shows = [&](int row) {
+        b.select(row);
+        return test::items(b.contacts()).value(0).toStdString() + " at " +
+               std::to_string(b.w->partnersTab()->currentPartnerIndex());
+    };
+    EXPECT_EQ(shows(8), "p5@pelda.hu at 5");
+    EXPECT_EQ(shows(9), "p6@pelda.hu at 6");
+    EXPECT_EQ(shows(12), "p12@pelda.hu at 12");
+
+    // A modification after sorting changes its own record; the list keeps its order.
+    b.select(11); // Ödön
+    b.click("modifyButton");
+    EXPECT_EQ(b.text("nameField"), u"Ödön"_s);
+    b.setText("emailField", u"odon@pelda.hu"_s);
+    b.click("saveButton");
+    file[13].Email = "odon@pelda.hu";
+    EXPECT_EQ(b.file(), test::partnerBytes(file));
+    EXPECT_EQ(b.names()->currentIndex().row(), 11);
+    EXPECT_EQ(test::items(b.contacts()).value(0), u"odon@pelda.hu"_s);
+
+    // A deletion takes the record of the row, and the next name of the list takes its place.
+    const auto deleted = [&](int row, const QString& name) {
+        b.select(row);
+        b.dialogs.expect(Kind::Confirmation,
+                         u"Valóban töröli \""_s + name +
+                             u"\"-t a partnerei közül?\n(A partner név-, és születésnapja is törlődik!)"_s,
+                         Dialogs::Yes);
+        b.click("deletePartnerButton");
+    };
+    deleted(9, u"Kis Anna"_s); // the second one
+    file.erase(file.begin() + 6);
+    EXPECT_EQ(b.file(), test::partnerBytes(file));
+    deleted(1, u"Ábel"_s);
+    file.erase(file.begin() + 9);
+    EXPECT_EQ(b.file(), test::partnerBytes(file));
+    EXPECT_EQ(b.listed(),
+              u"Abel,béla,Cecília,Czuczor,Csaba,Dávid,Éva,Kis Anna,Ottó,Ödön,Őri,Ürge,Zelmoran"_s);
+    EXPECT_EQ(b.names()->currentIndex().row(), 1);
+    EXPECT_EQ(test::items(b.contacts()).value(0), u"p9@pelda.hu"_s); // béla
 }
 
 TEST(GuiPartners, RefusedNamesWebAddressesAndEmailsWriteNothingAndKeepThePanelOpen) {

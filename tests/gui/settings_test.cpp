@@ -214,6 +214,11 @@ TEST(GuiTheme, EveryControlCarriesARoleAndPaintsByIt) {
         EXPECT_EQ(x.get(name)->palette().color(QPalette::Active, QPalette::Base), fieldBack) << name;
         EXPECT_EQ(x.get(name)->palette().color(QPalette::Active, QPalette::Text), text) << name;
     }
+    // The arrows of the number, date and time editors: on the field's colour, in its text colour.
+    for (const char* name : {"noticeDaysSpin", "timePicker"}) {
+        EXPECT_EQ(x.get(name)->palette().color(QPalette::Active, QPalette::Button), fieldBack) << name;
+        EXPECT_EQ(x.get(name)->palette().color(QPalette::Active, QPalette::WindowText), text) << name;
+    }
     // A drop-down calendar: the month on the background, the days in the text colour.
     auto* calendar = x.get<QDateEdit>("datePicker")->calendarWidget();
     EXPECT_EQ(calendar->palette().color(QPalette::Active, QPalette::Base), page);

@@ -20,10 +20,16 @@ class RecordingShell : public gui::Shell {
     };
     std::vector<Call> calls;
     QStringList addresses;
-    void open(const QString& file, const QString& parameters) override {
+    // Whether the desktop has something to open them with.
+    bool opens = true;
+    bool open(const QString& file, const QString& parameters) override {
         calls.push_back({file, parameters});
+        return opens;
     }
-    void openAddress(const QString& address) override { addresses << address; }
+    bool openAddress(const QString& address) override {
+        addresses << address;
+        return opens;
+    }
     // Asks the file system, as the real shell does.
     bool findsProgram(const QString& command) const override {
         return gui::QtShell::commandNamesProgram(command);

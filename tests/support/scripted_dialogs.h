@@ -17,6 +17,7 @@ class ScriptedDialogs : public gui::Dialogs {
         Kind kind;
         QString caption, text;
         int buttons;
+        int defaultButton = 0; // 0: the first
     };
     struct FileCall {
         QString caption, folder, filter;
@@ -52,6 +53,12 @@ class ScriptedDialogs : public gui::Dialogs {
     // Boxes nothing was said for get their harmless answer instead of failing the test.
     void allowAny() { any_ = true; }
 
+    Button messageWithDefault(Kind kind, const QString& caption, const QString& text, int buttons,
+                              Button defaultButton) override {
+        const Button answer = message(kind, caption, text, buttons);
+        shown.back().defaultButton = defaultButton;
+        return answer;
+    }
     Button message(Kind kind, const QString& caption, const QString& text, int buttons) override {
         shown.push_back({kind, caption, text, buttons});
         const std::string was = name(kind) + " box: " + text.toStdString();

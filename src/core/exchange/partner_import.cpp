@@ -104,8 +104,12 @@ std::vector<PartnerRecord> readAllPartners(const std::filesystem::path& partnerF
 }
 
 std::vector<std::filesystem::path> dataFilesToCopy(const AppPaths& paths) {
-    return {paths.partners(), paths.events(EventKind::Reminder), paths.events(EventKind::Program),
-            paths.events(EventKind::NameDay), paths.events(EventKind::Birthday)};
+    return {paths.partners(),
+            paths.events(EventKind::Reminder),
+            paths.events(EventKind::Program),
+            paths.events(EventKind::NameDay),
+            paths.events(EventKind::Birthday),
+            paths.settings()};
 }
 
 DataCopy copyDataFiles(const AppPaths& paths, const std::filesystem::path& folder) {

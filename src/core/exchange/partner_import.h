@@ -31,7 +31,7 @@ PartnerImport importPartners(const std::filesystem::path& partnerFile,
 // Every partner in file order.
 std::vector<PartnerRecord> readAllPartners(const std::filesystem::path& partnerFile);
 
-// The five data files a copy takes, in this order.
+// The five data files and the settings file, which a copy takes in this order.
 std::vector<std::filesystem::path> dataFilesToCopy(const AppPaths& paths);
 
 struct DataCopy {

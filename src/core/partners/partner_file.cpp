@@ -56,9 +56,12 @@ std::size_t partnerCount(const std::filesystem::path& path) {
     return recordCount(readRecords(path, kPartnerRecordSize).size(), kPartnerRecordSize);
 }
 
-PartnerLookup findPartner(const std::filesystem::path& path, const std::string& name) {
+PartnerLookup findPartner(const std::filesystem::path& path, const std::string& name,
+                          std::optional<std::size_t> likely) {
     const std::string bytes = readRecords(path, kPartnerRecordSize);
     const std::size_t n = recordCount(bytes.size(), kPartnerRecordSize);
+    if (likely && *likely < n && nameAt(bytes, *likely) == name)
+        return {*likely, decodePartner(recordAt(bytes, *likely))};
     for (std::size_t i = 0; i < n; ++i)
         if (nameAt(bytes, i) == name) return {i, decodePartner(recordAt(bytes, i))};
     return {n, std::nullopt};

@@ -27,12 +27,14 @@ PartnerNames readPartnerNames(const std::filesystem::path& path);
 std::size_t partnerCount(const std::filesystem::path& path);
 
 // The first record whose name equals `name` exactly. A name not in the file ends the walk at the end
-// of the file: the index is then the record count and there is no record.
+// of the file: the index is then the record count and there is no record. `likely`, when the record
+// there has that name, is taken instead: of two partners of one name, a list knows which it shows.
 struct PartnerLookup {
     std::size_t index = 0;
     std::optional<PartnerRecord> record;
 };
-PartnerLookup findPartner(const std::filesystem::path& path, const std::string& name);
+PartnerLookup findPartner(const std::filesystem::path& path, const std::string& name,
+                          std::optional<std::size_t> likely = std::nullopt);
 
 // The record at index; one beyond the end throws IoError.
 PartnerRecord readPartnerAt(const std::filesystem::path& path, std::size_t index);

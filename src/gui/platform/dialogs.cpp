@@ -12,8 +12,8 @@
 namespace zel::gui {
 
 std::unique_ptr<QMessageBox> QtDialogs::makeBox(Kind kind, const QString& caption, const QString& text,
-                                                int buttons,
-                                                QList<QPair<QAbstractButton*, Button>>& made) const {
+                                                int buttons, QList<QPair<QAbstractButton*, Button>>& made,
+                                                int defaultButton) const {
     auto box = std::make_unique<QMessageBox>(parent_);
     box->setWindowTitle(caption);
     box->setText(unbrokenLines(text));
@@ -48,13 +48,21 @@ std::unique_ptr<QMessageBox> QtDialogs::makeBox(Kind kind, const QString& captio
     for (const auto& c : choices)
         if (buttons & c.button) made.append({box->addButton(QString::fromUtf8(c.caption), c.role), c.button});
     if (made.isEmpty()) made.append({box->addButton(QStringLiteral("OK"), QMessageBox::AcceptRole), Ok});
-    box->setDefaultButton(qobject_cast<QPushButton*>(made.first().first));
+    QAbstractButton* chosen = made.first().first;
+    for (const auto& [widget, button] : made)
+        if (button == defaultButton) chosen = widget;
+    box->setDefaultButton(qobject_cast<QPushButton*>(chosen));
     return box;
 }
 
 Dialogs::Button QtDialogs::message(Kind kind, const QString& caption, const QString& text, int buttons) {
+    return messageWithDefault(kind, caption, text, buttons, Button{});
+}
+
+Dialogs::Button QtDialogs::messageWithDefault(Kind kind, const QString& caption, const QString& text,
+                                              int buttons, Button defaultButton) {
     QList<QPair<QAbstractButton*, Button>> made;
-    const auto box = makeBox(kind, caption, text, buttons, made);
+    const auto box = makeBox(kind, caption, text, buttons, made, defaultButton);
     box->exec();
     for (const auto& [widget, button] : made)
         if (box->clickedButton() == widget) return button;

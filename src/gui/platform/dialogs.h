@@ -25,6 +25,13 @@ class Dialogs {
 
     // Returns the button pressed; closing the box counts as its last button (Cancel, No or OK).
     virtual Button message(Kind kind, const QString& caption, const QString& text, int buttons) = 0;
+    // The same, Enter pressing `defaultButton` instead of the first button: for a question whose
+    // careless answer would do what the user did not mean.
+    virtual Button messageWithDefault(Kind kind, const QString& caption, const QString& text, int buttons,
+                                      Button defaultButton) {
+        (void)defaultButton;
+        return message(kind, caption, text, buttons);
+    }
     // nullopt when cancelled.
     virtual std::optional<QString> input(const QString& caption, const QString& prompt,
                                          const QString& initial) = 0;
@@ -51,6 +58,10 @@ class Dialogs {
     Button confirmation(const QString& text, int buttons = Yes | No) {
         return message(Kind::Confirmation, QStringLiteral("Megerősítés"), text, buttons);
     }
+    Button confirmation(const QString& text, int buttons, Button defaultButton) {
+        return messageWithDefault(Kind::Confirmation, QStringLiteral("Megerősítés"), text, buttons,
+                                  defaultButton);
+    }
 };
 
 // The real dialogs, with Hungarian button captions.
@@ -60,6 +71,8 @@ class QtDialogs : public Dialogs {
     void setParent(QWidget* parent) { parent_ = parent; }
 
     Button message(Kind kind, const QString& caption, const QString& text, int buttons) override;
+    Button messageWithDefault(Kind kind, const QString& caption, const QString& text, int buttons,
+                              Button defaultButton) override;
     std::optional<QString> input(const QString& caption, const QString& prompt,
                                  const QString& initial) override;
     QString openFile(const QString& caption, const QString& folder, const QString& filter) override;
@@ -76,8 +89,10 @@ class QtDialogs : public Dialogs {
     // a dot, as on Windows), without regard to case.
     static bool matchesPatterns(const QString& fileName, const QStringList& patterns);
     // The message box as it is shown, without running it.
+    // `defaultButton` 0: the first button.
     std::unique_ptr<QMessageBox> makeBox(Kind kind, const QString& caption, const QString& text, int buttons,
-                                         QList<QPair<QAbstractButton*, Button>>& made) const;
+                                         QList<QPair<QAbstractButton*, Button>>& made,
+                                         int defaultButton = 0) const;
     // The text as the box shows it: a short line is kept whole, for messages laid out line by line.
     static QString unbrokenLines(const QString& text);
 

@@ -52,79 +52,71 @@ bool QtShell::commandNamesProgram(const QString& command) {
         .isProgram;
 }
 
-void QtShell::open(const QString& file, const QString& parameters) {
+bool QtShell::open(const QString& file, const QString& parameters) {
+    bool opened = false;
     if (parameters.isEmpty()) {
         // A stored command: the path may hold spaces, so only the file system can tell where it ends.
         const auto split = splitCommand(file.toStdString(), [](const std::string& prefix) {
             return namesProgramOrFile(QString::fromStdString(prefix));
         });
-        if (split.isProgram) {
-            startProgram(QString::fromStdString(split.program), toQt(split.arguments));
-            return;
-        }
+        if (split.isProgram)
+            return startProgram(QString::fromStdString(split.program), toQt(split.arguments));
         const qsizetype space = file.indexOf(QLatin1Char(' '));
-        if (space > 0 && openWindowsHabit(file.left(space), file.mid(space + 1))) return;
-        openDocument(file);
-        return;
+        if (space > 0 && openWindowsHabit(file.left(space), file.mid(space + 1), opened)) return opened;
+        return openDocument(file);
     }
-    if (openWindowsHabit(file, parameters)) return;
-    if (namesProgramOrFile(file))
-        startProgram(file, toQt(splitArguments(parameters.toStdString())));
-    else
-        openDocument(file);
+    if (openWindowsHabit(file, parameters, opened)) return opened;
+    if (namesProgramOrFile(file)) return startProgram(file, toQt(splitArguments(parameters.toStdString())));
+    return openDocument(file);
 }
 
-void QtShell::openAddress(const QString& address) {
+bool QtShell::openAddress(const QString& address) {
     const QString text = address.trimmed();
-    if (text.isEmpty()) return;
+    if (text.isEmpty()) return false;
     QUrl url(text);
     // "www.example.hu" has no scheme; the desktop would not know what to do with it.
     if (url.scheme().isEmpty()) url = QUrl::fromUserInput(text);
-    if (url.isValid()) QDesktopServices::openUrl(url);
+    return url.isValid() && QDesktopServices::openUrl(url);
 }
 
-void QtShell::startProgram(const QString& program, const QStringList& arguments) {
+bool QtShell::startProgram(const QString& program, const QStringList& arguments) {
     const QString path = resolveProgram(program);
     const QFileInfo info(path);
     if (!path.isEmpty() && info.isFile() && info.isExecutable())
-        QProcess::startDetached(path, arguments);
-    else if (!path.isEmpty())
-        openDocument(path); // a document named as the program opens in its own application
+        return QProcess::startDetached(path, arguments);
+    // A document named as the program opens in its own application.
+    return !path.isEmpty() && openDocument(path);
 }
 
-void QtShell::openDocument(const QString& target) {
+bool QtShell::openDocument(const QString& target) {
     const QString text = target.trimmed();
-    if (text.isEmpty()) return;
-    if (QFileInfo::exists(text)) {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(text).absoluteFilePath()));
-        return;
-    }
+    if (text.isEmpty()) return false;
+    if (QFileInfo::exists(text))
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(text).absoluteFilePath()));
     // Only an explicit address is handed on: guessing would turn a missing program's bare name into a
     // web address. One letter before the colon is a Windows drive, which cannot exist here.
     static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+:"));
-    if (!scheme.match(text).hasMatch()) return;
+    if (!scheme.match(text).hasMatch()) return false;
     const QUrl url(text);
-    if (!url.isValid()) return;
+    if (!url.isValid()) return false;
     // A missing file opens nothing; the desktop would otherwise show its own error.
-    if (url.isLocalFile() && !QFileInfo::exists(url.toLocalFile())) return;
-    QDesktopServices::openUrl(url);
+    if (url.isLocalFile() && !QFileInfo::exists(url.toLocalFile())) return false;
+    return QDesktopServices::openUrl(url);
 }
 
-bool QtShell::openWindowsHabit(const QString& file, const QString& parameter) {
+bool QtShell::openWindowsHabit(const QString& file, const QString& parameter, bool& opened) {
     // "C:\Windows\notepad.exe" counts too, so both separators end the folder part.
     const QString trimmed = file.trimmed();
     const QString name = trimmed.mid(
         std::max(trimmed.lastIndexOf(QLatin1Char('/')), trimmed.lastIndexOf(QLatin1Char('\\'))) + 1);
     const QString target = unquoted(parameter);
-    if (name.compare(QLatin1String("notepad.exe"), Qt::CaseInsensitive) == 0) {
-        if (QFileInfo(target).isFile()) QDesktopServices::openUrl(QUrl::fromLocalFile(target));
-        return true;
-    }
-    if (name.compare(QLatin1String("explorer.exe"), Qt::CaseInsensitive) == 0) {
-        if (QFileInfo(target).isDir()) QDesktopServices::openUrl(QUrl::fromLocalFile(target));
-        return true;
-    }
-    return false;
+    const bool notepad = name.compare(QLatin1String("notepad.exe"), Qt::CaseInsensitive) == 0;
+    const bool explorer = name.compare(QLatin1String("explorer.exe"), Qt::CaseInsensitive) == 0;
+    if (!notepad && !explorer) return false;
+    const QFileInfo info(target);
+    opened =
+        (notepad ? info.isFile() : info.isDir()) && QDesktopServices::openUrl(QUrl::fromLocalFile(target));
+    return true;
 }
 
 } // namespace zel::gui

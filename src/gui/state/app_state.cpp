@@ -6,6 +6,7 @@
 #include "core/exchange/contacts.h"
 #include "core/partners/partner_file.h"
 #include "core/storage/record_file.h"
+#include "gui/collation.h"
 #include "gui/qt_text.h"
 
 #include <QFile>
@@ -55,8 +56,18 @@ bool AppState::removeEvent(EventKind kind, const EventRow& row) {
 void AppState::reloadPartners() {
     PartnerNames read = readPartnerNames(paths_.partners());
     partnerNames_ = std::move(read.names);
+    partnerOrder_ =
+        alphabeticalOrder(partnerNames_.size(), [this](std::size_t i) { return fromCp(partnerNames_[i]); });
     damagedPartners_ = read.damaged;
     emit partnersChanged();
+}
+
+std::vector<std::string> AppState::partnerNamesAlphabetical() const {
+    std::vector<std::string> names;
+    names.reserve(partnerOrder_.size());
+    for (std::size_t i : partnerOrder_)
+        names.push_back(partnerNames_[i]);
+    return names;
 }
 
 std::size_t AppState::savePartner(const PartnerRecord& partner, std::optional<std::size_t> replacing) {

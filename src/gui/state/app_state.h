@@ -50,6 +50,11 @@ class AppState : public QObject {
 
     // --- Partners
     const std::vector<std::string>& partnerNames() const { return partnerNames_; }
+    // The partners' file positions in Hungarian alphabetical order, the order the lists show; the
+    // file keeps its byte order. Made once per reload.
+    const std::vector<std::size_t>& partnerOrder() const { return partnerOrder_; }
+    // The names in that order.
+    std::vector<std::string> partnerNamesAlphabetical() const;
     void reloadPartners();
     // Writes a new partner (replacing: none) or a changed one at its ordered place, and returns it.
     std::size_t savePartner(const PartnerRecord& partner, std::optional<std::size_t> replacing);
@@ -106,6 +111,7 @@ class AppState : public QObject {
     const Clock& clock_;
     EventBook events_;
     std::vector<std::string> partnerNames_;
+    std::vector<std::size_t> partnerOrder_;
     std::size_t damagedPartners_ = 0; // as the partner file was last read
     std::string lastSavedPartner_;
     Settings settings_ = defaultSettings();

@@ -3,6 +3,7 @@
 #include "core/events/event_record.h"
 #include "core/events/listing.h"
 #include "gui/qt_text.h"
+#include "gui/widgets/section_click.h"
 #include "gui/widgets/text_limit.h"
 #include "gui/widgets/widget_util.h"
 #include "ui_event_editor.h"
@@ -25,6 +26,8 @@ EventEditor::EventEditor(QWidget* parent) : QGroupBox(parent), ui_(std::make_uni
     ui_->setupUi(this);
     hide();
     limitStoredLength(ui_->editReminderText, kEventTextCapacity);
+    selectSectionOnClick(ui_->editDate);
+    selectSectionOnClick(ui_->editTime);
     ui_->editProgramFile->setMaxLength(static_cast<int>(kEventTextCapacity));
     // Two lines of the reminder text; the one-line editors set the editor's height otherwise.
     QPlainTextEdit* text = ui_->editReminderText;

@@ -8,6 +8,7 @@
 #include "gui/tabs/event_editor.h"
 #include "gui/texts.h"
 #include "gui/widgets/listing_model.h"
+#include "gui/widgets/section_click.h"
 #include "gui/widgets/widget_util.h"
 #include "ui_events_tab.h"
 
@@ -74,6 +75,8 @@ void EventsTab::build() {
         grid->setColumnWidth(c, widths[c]);
 
     ui_->editGroup->installEventFilter(this);
+    selectSectionOnClick(ui_->rangeFrom);
+    selectSectionOnClick(ui_->rangeTo);
 
     auto run = [this](void (EventsTab::*handler)()) {
         return [this, handler] { guarded(dialogs_, [this, handler] { (this->*handler)(); }); };
@@ -266,7 +269,7 @@ void EventsTab::openEditor() {
     const QModelIndex cell = ui_->eventGrid->currentIndex();
     const std::optional<EventRow> row = cell.isValid() ? model_->rowCopyAt(cell.row()) : std::nullopt;
     ui_->editGroup->open(model_->kind(), row ? &*row : nullptr, cell.column(), state_.now(),
-                         state_.partnerNames());
+                         state_.partnerNamesAlphabetical());
     keepEditedRowInSight();
 }
 

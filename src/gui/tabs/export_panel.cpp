@@ -13,6 +13,9 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHeaderView>
+
+#include <algorithm>
 
 namespace zel::gui {
 
@@ -47,8 +50,11 @@ ExportPanel::~ExportPanel() = default;
 
 void ExportPanel::reload() {
     ui_->exportTaskBox->setCurrentIndex(0);
-    // An unreadable partner file leaves the preview empty; the panel still shows.
+    // An unreadable partner file leaves the preview empty; the panel still shows. A fresh preview is
+    // in alphabetical order again, whatever header was clicked before.
     list_->setRows({});
+    ui_->exportView->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    list_->sort(ContactTableModel::NameColumn);
     list_->setRows(state_.allPartners());
 }
 
@@ -59,25 +65,27 @@ void ExportPanel::runExportTask(int task) {
 }
 
 void ExportPanel::exportPartners() {
-    const QString answer = dialogs_.input(kSeparatorCaption, kSeparatorPrompt, QStringLiteral(";"))
-                               .value_or(QStringLiteral(";"));
-    if (answer.isEmpty()) return;
-    const QString separator = answer.left(1);
-    // The filter's own divider cannot stand in its caption.
-    const QString shown = separator == QStringLiteral("|") ? QStringLiteral("¦") : separator;
     int chosen = 0;
-    QString path = dialogs_.saveFile(
-        QStringLiteral("Partneradatok exportálása csv állományba"), exeFolder(state_),
-        QLatin1Char('"') + shown +
-            QStringLiteral("\" karakterrel tagolt szövegfájl (*.csv)|*.csv|vCard 3.0 névjegyfájl "
-                           "(*.vcf)|*.vcf|Minden állomány (*.*)|*.*"),
-        QString(), &chosen);
+    QString path =
+        dialogs_.saveFile(QStringLiteral("Partneradatok exportálása csv állományba"), exeFolder(state_),
+                          QStringLiteral("Karakterrel tagolt szövegfájl (*.csv)|*.csv|vCard 3.0 "
+                                         "névjegyfájl (*.vcf)|*.vcf|Minden állomány (*.*)|*.*"),
+                          QString(), &chosen);
     if (path.isEmpty()) return;
     if (!QFileInfo(path).fileName().contains(QLatin1Char('.')))
         path += chosen == 1 ? QStringLiteral(".vcf") : QStringLiteral(".csv");
     const auto format = path.endsWith(QStringLiteral(".vcf"), Qt::CaseInsensitive)
                             ? AppState::ExportFormat::VCard
                             : AppState::ExportFormat::Csv;
+    // Only a CSV file has a separator to ask for.
+    char separator = ';';
+    if (format == AppState::ExportFormat::Csv) {
+        const QString answer = dialogs_.input(kSeparatorCaption, kSeparatorPrompt, QStringLiteral(";"))
+                                   .value_or(QStringLiteral(";"));
+        if (answer.isEmpty()) return;
+        const std::string sep = toCp(answer.left(1));
+        if (!sep.empty()) separator = sep[0];
+    }
     if (QFileInfo::exists(path) &&
         dialogs_.warning(
             QStringLiteral("A választott állomány már létezik!") + kNl +
@@ -85,9 +93,8 @@ void ExportPanel::exportPartners() {
                 kNl + QStringLiteral("Választ egy másik nevet?"),
             Dialogs::Yes | Dialogs::No) == Dialogs::Yes)
         return;
-    const std::string sep = toCp(separator);
     try {
-        state_.exportPartners(path.toStdString(), list_->rows(), format, sep.empty() ? ';' : sep[0]);
+        state_.exportPartners(path.toStdString(), list_->rows(), format, separator);
     } catch (const IoError&) {
         dialogs_.error(QStringLiteral("Nem sikerült az exportálás a következő állományba:") + kNl +
                        QDir::toNativeSeparators(path));
@@ -97,7 +104,7 @@ void ExportPanel::exportPartners() {
             QStringLiteral("Az exportálás sikeres volt.") + kNl +
                 QStringLiteral("Meg kívánja tekinteni az elkészült állományt a Jegyzettömbben?"),
             Dialogs::Yes | Dialogs::No) == Dialogs::Yes)
-        shell_.open(path, QString());
+        openOrReport(shell_, dialogs_, path, QString());
 }
 
 void ExportPanel::copyDataFiles() {
@@ -106,9 +113,17 @@ void ExportPanel::copyDataFiles() {
         exeFolder(state_));
     if (folder.isEmpty()) return;
     const DataCopy copy = state_.copyDataFiles(folder.toStdString());
-    const QString takeThem =
-        QStringLiteral("Ezeket a másik Zelmoran-példány helyén lévő Data könyvtárba kell "
-                       "felmásolni ahhoz, hogy annak adatbázisa frissüljön.");
+    QString takeThem = QStringLiteral("Ezeket a másik Zelmoran-példány helyén lévő Data könyvtárba kell "
+                                      "felmásolni ahhoz, hogy annak adatbázisa frissüljön.");
+    // The settings live beside the Data folder, not in it.
+    const auto isSettings = [&](const std::filesystem::path& p) {
+        return p.filename() == state_.paths().settings().filename();
+    };
+    if (std::any_of(copy.copied.begin(), copy.copied.end(), isSettings))
+        takeThem += kNl + QStringLiteral("A beállításokat tartalmazó ") +
+                    QString::fromStdString(state_.paths().settings().filename().string()) +
+                    QStringLiteral(" állományt viszont a Data könyvtár mellé, a program mappájába kell "
+                                   "másolni.");
     QString report;
     if (copy.copied.empty()) {
         report = QStringLiteral("Egyik adatállományt sem sikerült átmásolni! Ezek a következők:") + kNl +
@@ -128,7 +143,7 @@ void ExportPanel::copyDataFiles() {
             report + kNl + kNl +
                 QStringLiteral("Szeretné megjeleníteni az imén elkészített másolatok könyvtárát?"),
             Dialogs::Yes | Dialogs::No) == Dialogs::Yes)
-        shell_.open(folder, QString());
+        openOrReport(shell_, dialogs_, folder, QString());
 }
 
 void ExportPanel::showExportInfo() {

@@ -60,7 +60,8 @@ void ImportPanel::addFiles() {
         QStringLiteral("a levelező programjából a címjegyzéket,majd próbálja újra!");
     const QStringList files = dialogs_.openFiles(
         QStringLiteral("Adatok betöltése a levelezőprogramok exportált címjegyzékéből"), exeFolder(state_),
-        QStringLiteral("Pontosvesszővel tagolt szöveg (.csv)|*.csv|Netscape címjegyzék "
+        QStringLiteral("Minden támogatott címjegyzék (*.vcf *.vcard *.csv *.ldif *.ldi)|*.vcf;*.vcard;*.csv;"
+                       "*.ldif;*.ldi|Pontosvesszővel tagolt szöveg (.csv)|*.csv|Netscape címjegyzék "
                        "(.ldif)|*.ldif|OutLook Express 5  VCard fájl (.vcf)|*.vcf"));
     for (const QString& path : files) {
         QFile file(path);

@@ -2,11 +2,13 @@
 #include "ui_new_event_tab.h"
 
 #include "gui/error_box.h"
+#include "gui/platform/dialogs.h"
 #include "gui/platform/shell.h"
 #include "gui/qt_text.h"
 #include "gui/state/app_state.h"
 #include "gui/texts.h"
 #include "gui/widgets/partner_names_model.h"
+#include "gui/widgets/section_click.h"
 #include "gui/widgets/text_limit.h"
 #include "gui/widgets/widget_util.h"
 
@@ -43,6 +45,8 @@ NewEventTab::NewEventTab(AppState& state, Dialogs& dialogs, Shell& shell, QWidge
     // Its width comes from the layout, not from measuring every partner's name.
     ui_->partnerChoice->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     limitStoredLength(ui_->reminderText, kEventTextCapacity);
+    selectSectionOnClick(ui_->datePicker);
+    selectSectionOnClick(ui_->timePicker);
     // The name days and birthdays have no time, but the day group keeps its width.
     QSizePolicy timePolicy = ui_->timeGroup->sizePolicy();
     timePolicy.setRetainSizeWhenHidden(true);
@@ -206,6 +210,12 @@ void NewEventTab::addEvent() {
             dialogs_.information(minuteTakenMessage(reminder));
             return;
         }
+        // The clock fires only what lies ahead: a moment gone by would be stored for nothing.
+        if (Moment{day, minute * 60'000LL} < state_.now() &&
+            dialogs_.confirmation(QStringLiteral("A megadott időpont már elmúlt, így az esemény nem fog "
+                                                 "bekövetkezni. Mégis felveszi?"),
+                                  Dialogs::Yes | Dialogs::No, Dialogs::No) != Dialogs::Yes)
+            return;
         record.recurrence = static_cast<std::uint8_t>(ui_->recurrenceChoice->currentIndex());
         record.time = storedFromMinute(minute);
         // A program is kept as its file, one space and its parameters.
@@ -234,7 +244,7 @@ void NewEventTab::chooseProgramFile() {
 
 void NewEventTab::testProgram() {
     if (!ui_->programFile->text().isEmpty())
-        shell_.open(ui_->programFile->text(), ui_->programParameters->text());
+        openOrReport(shell_, dialogs_, ui_->programFile->text(), ui_->programParameters->text());
 }
 
 void NewEventTab::explainSeveralPrograms() {

@@ -107,6 +107,13 @@ bool PartnersTab::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
+void PartnersTab::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // The highlighted partner's details, read when the tab is first looked at after a load.
+    const int current = ui_->nameList->currentIndex().row();
+    if (current >= 0 && current != shownRow_) guarded(dialogs_, [this] { showDetails(); });
+}
+
 void PartnersTab::selectRow(int row) {
     selecting_ = true;
     ui_->nameList->setCurrentIndex(names_->index(row));
@@ -134,6 +141,8 @@ void PartnersTab::showPartners() {
     ui_->modifyButton->show();
     ui_->deletePartnerButton->show();
     selectRow(0);
+    // A failed read is shown here: the change that reloaded the list goes on.
+    if (isVisible()) guarded(dialogs_, [this] { showDetails(); });
 }
 
 void PartnersTab::showEmpty() {
@@ -148,12 +157,13 @@ void PartnersTab::showEmpty() {
 void PartnersTab::showDetails() {
     const QModelIndex at = ui_->nameList->currentIndex();
     const auto& names = state_.partnerNames();
-    if (!at.isValid() || at.row() >= static_cast<int>(names.size())) return;
+    const std::size_t record = names_->recordAt(at.row());
+    if (!at.isValid() || record >= names.size()) return;
     ui_->nameList->setToolTip(at.data().toString());
     ui_->contactList->setToolTip(QString());
 
-    const PartnerLookup found =
-        findPartner(state_.paths().partners(), names[static_cast<std::size_t>(at.row())]);
+    // By name, as the file may have changed since it was listed; the row's own record first.
+    const PartnerLookup found = findPartner(state_.paths().partners(), names[record], record);
     currentIndex_ = found.index;
     ui_->contactList->clear();
     ui_->noteView->clear();
@@ -188,7 +198,7 @@ void PartnersTab::onSaved(const std::string& name, PartnerEditor::FollowUp follo
     const auto& names = state_.partnerNames();
     const auto it = std::find(names.begin(), names.end(), name);
     if (it != names.end()) {
-        selectRow(static_cast<int>(it - names.begin()));
+        selectRow(names_->rowOf(static_cast<std::size_t>(it - names.begin())));
         showDetails();
     }
     if (followUp == PartnerEditor::FollowUp::Nothing) return;
@@ -201,8 +211,9 @@ void PartnersTab::onSaved(const std::string& name, PartnerEditor::FollowUp follo
 
 void PartnersTab::deleteSelected() {
     const int i = selectedRow();
-    if (i < 0 || static_cast<std::size_t>(i) >= state_.partnerNames().size()) return;
-    const std::string name = state_.partnerNames()[static_cast<std::size_t>(i)];
+    const std::size_t record = names_->recordAt(i);
+    if (i < 0 || record >= state_.partnerNames().size()) return;
+    const std::string name = state_.partnerNames()[record];
     // Without the warnings there is no question to say yes to, so nothing is deleted.
     if (!state_.settings().warnings) return;
     if (dialogs_.confirmation(QStringLiteral("Valóban töröli \"") + names_->index(i).data().toString() +
@@ -211,7 +222,8 @@ void PartnersTab::deleteSelected() {
                               Dialogs::Yes | Dialogs::No) != Dialogs::Yes)
         return;
 
-    state_.deletePartner(static_cast<std::size_t>(i));
+    state_.deletePartner(record);
+    // The next name of the list takes the place of the one that went.
     const std::size_t left = state_.partnerNames().size();
     if (left > 0) {
         ui_->nameList->setFocus();

@@ -122,6 +122,9 @@ void face(QWidget* w, const QColor& c) {
         setFace(w, {QPalette::Button}, c);
     else if (qobject_cast<QComboBox*>(w))
         setFace(w, {QPalette::Base, QPalette::Button}, c);
+    else if (qobject_cast<QAbstractSpinBox*>(w))
+        // The arrow buttons beside the text are drawn on the button colour.
+        setFace(w, {QPalette::Base, QPalette::Button}, c);
     else if (isField(w))
         setFace(w, {QPalette::Base}, c);
     else
@@ -135,6 +138,9 @@ void ink(QWidget* w, const QColor& c) {
         setInk(w, {QPalette::ButtonText, QPalette::WindowText}, c);
     else if (qobject_cast<QComboBox*>(w))
         setInk(w, {QPalette::Text, QPalette::ButtonText}, c);
+    else if (qobject_cast<QAbstractSpinBox*>(w))
+        // The arrows take the window text colour, which would otherwise be the page's captions.
+        setInk(w, {QPalette::Text, QPalette::WindowText, QPalette::ButtonText}, c);
     else if (isField(w))
         setInk(w, {QPalette::Text}, c);
     else

@@ -2,8 +2,8 @@
 
 #include "gui/qt_text.h"
 
-#include <QCollator>
-#include <QLocale>
+#include "gui/collation.h"
+
 #include <QPlainTextEdit>
 #include <algorithm>
 #include <numeric>
@@ -27,6 +27,7 @@ void ContactTableModel::setRows(std::vector<PartnerRecord> rows) {
     beginResetModel();
     rows_ = std::move(rows);
     endResetModel();
+    sortRows(sortColumn_);
 }
 
 void ContactTableModel::appendRows(const std::vector<PartnerRecord>& rows) {
@@ -35,6 +36,7 @@ void ContactTableModel::appendRows(const std::vector<PartnerRecord>& rows) {
     beginInsertRows({}, first, first + static_cast<int>(rows.size()) - 1);
     rows_.insert(rows_.end(), rows.begin(), rows.end());
     endInsertRows();
+    sortRows(sortColumn_);
 }
 
 void ContactTableModel::removeRowsAt(std::vector<std::size_t> rows) {
@@ -90,19 +92,19 @@ Qt::ItemFlags ContactTableModel::flags(const QModelIndex& index) const {
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;
 }
 
-void ContactTableModel::sort(int column, Qt::SortOrder order) {
-    if (!validColumn(column) || rows_.size() < 2) return;
-    QCollator collator{QLocale(QLocale::Hungarian, QLocale::Hungary)};
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    std::vector<QCollatorSortKey> keys;
-    keys.reserve(rows_.size());
-    for (const PartnerRecord& row : rows_)
-        keys.push_back(collator.sortKey(fromCp(row.*kFields[column])));
-    std::vector<std::size_t> sorted(rows_.size());
-    std::iota(sorted.begin(), sorted.end(), std::size_t{0});
-    std::stable_sort(sorted.begin(), sorted.end(), [&](std::size_t a, std::size_t b) {
-        return order == Qt::AscendingOrder ? keys[a].compare(keys[b]) < 0 : keys[b].compare(keys[a]) < 0;
-    });
+void ContactTableModel::sort(int column, Qt::SortOrder) {
+    // Always ascending, as the grids offer it.
+    if (!validColumn(column)) return;
+    sortColumn_ = column;
+    sortRows(column);
+}
+
+void ContactTableModel::sortRows(int column) {
+    if (rows_.size() < 2) return;
+    const Field field = kFields[column];
+    const std::vector<std::size_t> sorted =
+        alphabeticalOrder(rows_.size(), [&](std::size_t i) { return fromCp(rows_[i].*field); });
+    if (std::is_sorted(sorted.begin(), sorted.end())) return;
 
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     std::vector<PartnerRecord> moved;

@@ -11,8 +11,9 @@ namespace zel::gui {
 
 // Contacts as a grid of seven columns, the partner fields a contact exchange knows. Texts stay
 // Windows-1250 and uncut, as read or edited; a multi-line text keeps CR LF and shows on one line.
-// Every cell can be edited; a sort is case-insensitive, in Hungarian alphabetical order, and keeps
-// equal rows in their order.
+// Every cell can be edited; a sort is ascending, case-insensitive, in Hungarian alphabetical order, and keeps
+// equal rows in their order. Rows are kept sorted by the last sort's column, the name until a header
+// is clicked: new rows take their places among them, edits move nothing.
 class ContactTableModel : public QAbstractTableModel {
   public:
     enum Column { NameColumn, EmailColumn, PhoneColumn, MobileColumn, WebColumn, AddressColumn, NoteColumn };
@@ -40,7 +41,10 @@ class ContactTableModel : public QAbstractTableModel {
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
   private:
+    void sortRows(int column);
+
     std::vector<PartnerRecord> rows_;
+    int sortColumn_ = NameColumn;
 };
 
 // Edits the note column in a box of several lines, where Enter starts a new line; the other columns

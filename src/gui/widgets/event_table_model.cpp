@@ -3,6 +3,11 @@
 #include "gui/qt_text.h"
 #include "gui/state/app_state.h"
 
+#include <QFontMetrics>
+#include <QHeaderView>
+#include <QTableView>
+#include <algorithm>
+
 namespace zel::gui {
 
 EventTableModel::EventTableModel(const AppState& state, EventKind kind, Show show, QObject* parent)
@@ -39,8 +44,34 @@ QVariant EventTableModel::data(const QModelIndex& index, int role) const {
 
 QVariant EventTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (role != Qt::DisplayRole) return {};
+    // A row is numbered by its place in the file.
     if (orientation == Qt::Vertical) return section;
-    return section;
+    static const char* const kHeaders[] = {"Aktív", "Dátum", "Óra", "Szöveg", "Ismétlődés"};
+    return section >= 0 && section < columnCount() ? QString::fromUtf8(kHeaders[section]) : QVariant();
+}
+
+void fitEventColumns(QTableView* view) {
+    QHeaderView* header = view->horizontalHeader();
+    const QFontMetrics cells(view->font()), captions(header->font());
+    const bool titled = header->isVisibleTo(view);
+    const auto room = [&](const char* cell, int section) {
+        const int forCell = cells.horizontalAdvance(QString::fromUtf8(cell));
+        const int forCaption =
+            titled ? captions.horizontalAdvance(view->model()->headerData(section, Qt::Horizontal).toString())
+                   : 0;
+        return std::max(forCell, forCaption) + 2 * cells.horizontalAdvance(QLatin1Char(' ')) + 4;
+    };
+    header->setMinimumSectionSize(4);
+    header->setStretchLastSection(false);
+    view->setColumnWidth(0, room("   *", 0));
+    view->setColumnWidth(1, room("2026.12.31.", 1));
+    view->setColumnWidth(2, room("22:22", 2));
+    view->setColumnWidth(4, room("4", 4));
+    header->setSectionResizeMode(3, QHeaderView::Stretch);
+    if (const auto* model = dynamic_cast<const EventTableModel*>(view->model())) {
+        view->setColumnHidden(2, !hasTime(model->kind()));
+        view->setColumnHidden(4, !hasTime(model->kind()) || model->shows() == EventTableModel::Show::NextRow);
+    }
 }
 
 } // namespace zel::gui

@@ -4,6 +4,8 @@
 
 #include <QAbstractTableModel>
 
+class QTableView;
+
 namespace zel::gui {
 
 class AppState;
@@ -20,6 +22,9 @@ class EventTableModel : public QAbstractTableModel {
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
+    EventKind kind() const { return kind_; }
+    Show shows() const { return show_; }
+
   private:
     void reload() {
         beginResetModel();
@@ -30,5 +35,11 @@ class EventTableModel : public QAbstractTableModel {
     EventKind kind_;
     Show show_;
 };
+
+// Lays out a view that shows such a model: the active mark, the date, the time and the recurrence as
+// wide as their texts in the view's font, the text with the room left. Columns that are always empty
+// (a name day's time and recurrence) and the next row's recurrence are not shown. Call it once the
+// model is set.
+void fitEventColumns(QTableView* view);
 
 } // namespace zel::gui
