@@ -138,7 +138,8 @@ MainWindow::MainWindow(AppPaths paths, Services services, QWidget* parent)
     buildWindow();
     buildServiceView();
     fitWindow();
-    alert_ = new AlertWindow(*this, services_.sound, services_.dialogs, this);
+    // A window of its own: a compositor hides the children of a minimised or hidden window.
+    alert_ = new AlertWindow(*this, services_.sound, services_.dialogs);
     connect(alert_, &AlertWindow::alertEnded, this, &MainWindow::showWaitingNotice);
     connect(state_, &AppState::nextEventsChanged, this, &MainWindow::rebuildSummary);
     connect(state_, &AppState::partnersChanged, newEventTab_, &NewEventTab::reloadPartners);
@@ -151,7 +152,9 @@ MainWindow::MainWindow(AppPaths paths, Services services, QWidget* parent)
     });
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    delete alert_;
+}
 
 void MainWindow::buildWindow() {
     ui_->setupUi(this);
