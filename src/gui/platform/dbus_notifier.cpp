@@ -1,0 +1,93 @@
+#include "gui/platform/dbus_notifier.h"
+
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QVariantMap>
+
+using namespace Qt::StringLiterals;
+
+namespace zel::gui {
+
+namespace {
+
+const QString service = u"org.freedesktop.Notifications"_s;
+const QString path = u"/org/freedesktop/Notifications"_s;
+const QString interface = u"org.freedesktop.Notifications"_s;
+const QString desktopName = u"org.example.Zelmoran"_s;
+const QString defaultAction = u"default"_s;
+
+} // namespace
+
+DBusNotifier::DBusNotifier(const QDBusConnection& bus, QObject* parent) : QObject(parent), bus_(bus) {
+    if (!bus_.isConnected()) return;
+    bus_.connect(service, path, interface, u"ActionInvoked"_s, this, SLOT(onActionInvoked(uint, QString)));
+}
+
+void DBusNotifier::post(const QString& summary, const QString& body, const QString& actionLabel) {
+    if (!bus_.isConnected()) return;
+    Message message{summary, body, actionLabel};
+    if (posting_) {
+        waiting_ = std::move(message);
+        withdrawWaiting_ = false;
+        return;
+    }
+    send(message);
+}
+
+void DBusNotifier::send(const Message& message) {
+    QStringList actions;
+    if (!message.actionLabel.isEmpty()) actions << defaultAction << message.actionLabel;
+    const QVariantMap hints{
+        {u"desktop-entry"_s, desktopName},
+        // Critical: the server keeps it until it is answered.
+        {u"urgency"_s, QVariant::fromValue(uchar{2})},
+    };
+    QDBusMessage call = QDBusMessage::createMethodCall(service, path, interface, u"Notify"_s);
+    call << u"Zelmoran"_s << shownId_ << desktopName << message.summary << message.body << actions << hints
+         << 0;
+    posting_ = true;
+    auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, &DBusNotifier::onPosted);
+}
+
+void DBusNotifier::onPosted(QDBusPendingCallWatcher* watcher) {
+    watcher->deleteLater();
+    posting_ = false;
+    const QDBusPendingReply<uint> reply = *watcher;
+    // An error (no service, no answer) leaves nothing new on screen.
+    if (!reply.isError()) shownId_ = reply.value();
+    if (waiting_) {
+        const Message next = std::move(*waiting_);
+        waiting_.reset();
+        send(next);
+    } else if (withdrawWaiting_) {
+        withdrawWaiting_ = false;
+        withdraw();
+    }
+}
+
+void DBusNotifier::withdraw() {
+    if (posting_) {
+        waiting_.reset();
+        withdrawWaiting_ = true;
+        return;
+    }
+    if (shownId_ == 0) return;
+    close(shownId_);
+    shownId_ = 0;
+}
+
+void DBusNotifier::close(uint id) {
+    QDBusMessage call = QDBusMessage::createMethodCall(service, path, interface, u"CloseNotification"_s);
+    call << id;
+    // No answer is awaited: there is nothing to do about a notification that could not be closed.
+    call.setAutoStartService(false);
+    bus_.send(call);
+}
+
+void DBusNotifier::onActionInvoked(uint id, const QString& actionKey) {
+    if (id != 0 && id == shownId_ && actionKey == defaultAction) emit activated();
+}
+
+} // namespace zel::gui

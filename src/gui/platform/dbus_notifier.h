@@ -1,0 +1,52 @@
+#pragma once
+
+#include "gui/platform/notifier.h"
+
+#include <QDBusConnection>
+#include <QObject>
+#include <optional>
+
+class QDBusPendingCallWatcher;
+
+namespace zel::gui {
+
+// Posts through org.freedesktop.Notifications on the given bus (the program passes the session bus):
+// critical urgency and no expiry, so the notification stays until answered, with the program's icon
+// and desktop entry. Every call is asynchronous; without a bus or without the service nothing happens
+// and nothing is reported. A post made while the previous one is still unanswered waits for its id,
+// so it replaces it rather than piling up beside it.
+class DBusNotifier : public QObject, public Notifier {
+    Q_OBJECT
+
+  public:
+    explicit DBusNotifier(const QDBusConnection& bus, QObject* parent = nullptr);
+
+    void post(const QString& summary, const QString& body, const QString& actionLabel) override;
+    void withdraw() override;
+
+  signals:
+    // The user chose the action (or clicked the body) of the notification this object posted.
+    void activated();
+
+  private slots:
+    // Named by the D-Bus signal hook, which takes only a string slot.
+    void onActionInvoked(uint id, const QString& actionKey);
+
+  private:
+    struct Message {
+        QString summary;
+        QString body;
+        QString actionLabel;
+    };
+    void send(const Message& message);
+    void onPosted(QDBusPendingCallWatcher* watcher);
+    void close(uint id);
+
+    QDBusConnection bus_;
+    uint shownId_ = 0;
+    bool posting_ = false;
+    std::optional<Message> waiting_;
+    bool withdrawWaiting_ = false;
+};
+
+} // namespace zel::gui
