@@ -531,23 +531,3 @@ TEST(GuiTray, TheMenuFollowsTheWindowAndTheDayAndEachItemDoesItsWork) {
     trayItem(tray, "exitItem")->trigger();
     EXPECT_EQ(x.exits, 1);
 }
-
-TEST(GuiTmp, TwoAlerts) {
-    test::App x(Moment::at(2024, 3, 5, 9, 5, 59));
-    x.quiet();
-    x.store(EventKind::Reminder, {event(dayNumber(2024, 3, 5), 9, 6, "Egy"), event(dayNumber(2024, 3, 5), 9, 7, "Ketto")});
-    x.show();
-    x.clock.set(Moment::at(2024, 3, 5, 9, 6, 0));
-    x.w->onClockTick();
-    AlertWindow* a = x.w->alertWindow();
-    ASSERT_TRUE(a->alertShown());
-    auto* actions = test::child<QComboBox>(a, "actionList");
-    for (int i = 0; i < 3; ++i) QTest::keyClick(actions, Qt::Key_Down);
-    QTest::keyClick(actions, Qt::Key_Return);
-    QCoreApplication::processEvents();
-    EXPECT_FALSE(a->isVisible());
-    for (int s = 1; s < 60; ++s) { x.clock.set(Moment::at(2024, 3, 5, 9, 6, s)); x.w->onClockTick(); }
-    x.clock.set(Moment::at(2024, 3, 5, 9, 7, 0));
-    x.w->onClockTick();
-    EXPECT_TRUE(a->alertShown());
-}
