@@ -61,6 +61,22 @@ void syncFolderOf(const fs::path& path) {
     }
 }
 
+// Writes a file this process has just created and closes it; on failure the file goes again.
+void fillNewFile(const fs::path& path, int fd, std::string_view bytes) {
+    try {
+        writeAll(path, fd, bytes);
+    } catch (...) {
+        ::close(fd);
+        ::unlink(path.c_str());
+        throw;
+    }
+    if (::close(fd) != 0) {
+        const int code = errno;
+        ::unlink(path.c_str());
+        fail(path, code);
+    }
+}
+
 // A link is followed to the file it names, so the link stays and its target gets the new bytes.
 fs::path targetOf(const fs::path& path) {
     std::error_code ec;
@@ -178,18 +194,7 @@ void createNew(const fs::path& path, std::string_view bytes) {
         fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) fail(path);
-    try {
-        writeAll(path, fd, bytes);
-    } catch (...) {
-        ::close(fd);
-        ::unlink(path.c_str());
-        throw;
-    }
-    if (::close(fd) != 0) {
-        const int code = errno;
-        ::unlink(path.c_str());
-        fail(path, code);
-    }
+    fillNewFile(path, fd, bytes);
 }
 
 fs::path createUnique(const fs::path& prefix, std::string_view bytes) {
@@ -197,18 +202,7 @@ fs::path createUnique(const fs::path& prefix, std::string_view bytes) {
     const int fd = ::mkostemp(name.data(), O_CLOEXEC);
     if (fd < 0) fail(prefix);
     const fs::path path = name;
-    try {
-        writeAll(path, fd, bytes);
-    } catch (...) {
-        ::close(fd);
-        ::unlink(path.c_str());
-        throw;
-    }
-    if (::close(fd) != 0) {
-        const int code = errno;
-        ::unlink(path.c_str());
-        fail(path, code);
-    }
+    fillNewFile(path, fd, bytes);
     return path;
 }
 
