@@ -46,6 +46,9 @@ struct Settings {
     std::string mapPage;
     std::string smsPage;
     std::string phonePage;
+    // Beyond the record: kept in the further settings file beside it, never in the record's bytes.
+    // Alerts are also posted to the desktop's notification list.
+    bool desktopNotifications = true;
 
     bool operator==(const Settings&) const = default;
 };
