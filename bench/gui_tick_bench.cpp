@@ -23,6 +23,7 @@ struct World {
     test::RecordingSound sound;
     test::RecordingTray tray;
     test::RecordingAutostart autostart;
+    test::RecordingNotifier notifier;
     std::unique_ptr<gui::MainWindow> window;
     Moment middle;
 
@@ -38,7 +39,8 @@ struct World {
         writeSettingsFile(dir.path() / kSettingsFileName, encodeSettings(all, SettingsBytes{}));
         clock.set(middle.plusMs(-30'000));
         window = std::make_unique<gui::MainWindow>(
-            AppPaths{dir.path()}, gui::Services{dialogs, clock, shell, sound, tray, autostart});
+            AppPaths{dir.path()},
+            gui::Services{dialogs, clock, shell, sound, tray, autostart, notifier, notifier});
         window->start();
         window->show();
     }

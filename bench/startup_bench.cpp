@@ -117,7 +117,9 @@ int runChild(int argc, char** argv, Clk::time_point t0, const fs::path& folder) 
     test::RecordingSound sound;
     test::RecordingTray tray;
     test::RecordingAutostart autostart;
-    gui::MainWindow window(paths, {dialogs, clock, shell, sound, tray, autostart});
+    test::RecordingNotifier alertNotifier, runningNotifier;
+    gui::MainWindow window(paths,
+                           {dialogs, clock, shell, sound, tray, autostart, alertNotifier, runningNotifier});
     const double tCtor = msSince(t0);
     window.start();
     const double tCreate = msSince(t0);

@@ -1,11 +1,14 @@
-// The messages between two running copies of the program: an enquiry is taken only when it is exactly
-// 13 bytes, made by the same build and asks 'q' or 'a'; records and enquiries survive their encoding.
+// The messages between two running copies of the program: an enquiry is taken only when it is made by
+// the same build, asks 'q' in exactly 13 bytes or 'a' with a printable token of the length it gives,
+// and nothing follows it; records and enquiries survive their encoding.
 #include "fuzz_util.h"
 
 #include "core/app/instance_identity.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace {
@@ -17,15 +20,31 @@ std::uint32_t le32(const std::uint8_t* p) {
            static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
 }
 
-bool isEnquiryOf(const std::uint8_t* data, std::size_t size, const ExeIdentity& own) {
-    return size == kEnquirySize && le32(data) == own.size && le32(data + 4) == own.sum &&
-           le32(data + 8) == own.crc && (data[12] == 'q' || data[12] == 'a');
+using Status = EnquiryRead::Status;
+
+// What the bytes are, worked out apart from the reader.
+Status expectedStatus(const std::uint8_t* data, std::size_t size, const ExeIdentity& own) {
+    if (size >= 12 && !(le32(data) == own.size && le32(data + 4) == own.sum && le32(data + 8) == own.crc))
+        return Status::Invalid;
+    if (size < kEnquirySize) return Status::NeedsMore;
+    if (data[12] == 'q') return size == kEnquirySize ? Status::Complete : Status::Invalid;
+    if (data[12] != 'a') return Status::Invalid;
+    if (size < kEnquirySize + 2) return Status::NeedsMore;
+    const std::size_t n = data[13] | static_cast<std::size_t>(data[14]) << 8;
+    if (n > kMaxActivationTokenSize) return Status::Invalid;
+    if (size < kEnquirySize + 2 + n) return Status::NeedsMore;
+    if (size > kEnquirySize + 2 + n) return Status::Invalid;
+    for (std::size_t i = kEnquirySize + 2; i < size; ++i)
+        if (data[i] < 0x21 || data[i] > 0x7E) return Status::Invalid;
+    return Status::Complete;
 }
 
 void checkEnquiry(const std::uint8_t* data, std::size_t size, const ExeIdentity& own) {
-    const auto request = decodeEnquiry(data, size, own);
-    ZEL_CHECK(request.has_value() == isEnquiryOf(data, size, own));
-    if (request) ZEL_CHECK(static_cast<std::uint8_t>(*request) == data[12]);
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    const EnquiryRead read = readEnquiry(bytes, own);
+    ZEL_CHECK(read.status == expectedStatus(data, size, own));
+    // A complete enquiry is exactly what encoding it gives.
+    if (read.status == Status::Complete) ZEL_CHECK(encodeEnquiry(own, read.enquiry) == bytes);
 }
 
 void checkRecord(const std::uint8_t* bytes) {
@@ -51,11 +70,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // The identity the input itself names, so the accepting path is reached.
         const ExeIdentity named{le32(data), le32(data + 4), le32(data + 8)};
         checkEnquiry(bytes, size, named);
+        // The rest of the input as a token, printable or not.
+        const std::string token(reinterpret_cast<const char*>(data) + 12, size - 12);
         for (const auto request : {InstanceRequest::Query, InstanceRequest::Activate}) {
-            const auto enquiry = encodeEnquiry(named, request);
+            const std::string enquiry = encodeEnquiry(named, {request, token});
             ZEL_CHECK(std::memcmp(enquiry.data(), data, 12) == 0);
-            ZEL_CHECK(decodeEnquiry(enquiry.data(), enquiry.size(), named) == request);
-            ZEL_CHECK(!decodeEnquiry(enquiry.data(), enquiry.size() - 1, named));
+            const EnquiryRead read = readEnquiry(enquiry, named);
+            const bool printable =
+                std::all_of(token.begin(), token.end(), [](char c) { return c > 0x20 && c < 0x7F; });
+            if (request == InstanceRequest::Query || (printable && token.size() <= kMaxActivationTokenSize))
+                ZEL_CHECK(read.status == Status::Complete && read.enquiry.request == request &&
+                          (request == InstanceRequest::Query || read.enquiry.activationToken == token));
+            ZEL_CHECK(readEnquiry(std::string_view(enquiry).substr(0, enquiry.size() - 1), named).status !=
+                      Status::Complete);
         }
     }
 

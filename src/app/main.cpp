@@ -1,17 +1,20 @@
 #include "app/command_line.h"
 #include "gui/app_setup.h"
 #include "gui/main_window.h"
+#include "gui/platform/dbus_notifier.h"
 #include "gui/platform/dialogs.h"
 #include "gui/platform/instance_guard.h"
 #include "gui/platform/qt_shell.h"
 #include "gui/platform/qt_sound.h"
 #include "gui/platform/qt_tray.h"
 #include "gui/platform/system_clock.h"
+#include "gui/platform/window_activation.h"
 #include "gui/platform/xdg_autostart.h"
 #include "gui/startup.h"
 #include "gui/texts.h"
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <QStandardPaths>
 
 int main(int argc, char* argv[]) {
@@ -20,6 +23,9 @@ int main(int argc, char* argv[]) {
         QCoreApplication app(argc, argv);
         return zel::app::runCommandLine(argc, argv);
     }
+    // The desktop's token for bringing a window forward, read before the toolkit may take it; a
+    // second start hands it to the running copy.
+    const QString activationToken = qEnvironmentVariable("XDG_ACTIVATION_TOKEN");
     QApplication app(argc, argv);
     zel::gui::setUpApplication(app);
 
@@ -32,7 +38,7 @@ int main(int argc, char* argv[]) {
                                   QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation),
                                   static_cast<double>(started.day) +
                                       static_cast<double>(started.msOfDay) / 86'400'000.0);
-    if (const auto ended = zel::gui::meetRunningCopy(guard, dialogs)) return *ended;
+    if (const auto ended = zel::gui::meetRunningCopy(guard, dialogs, activationToken)) return *ended;
 
     zel::AppPaths paths{zel::gui::dataFolderFor(QCoreApplication::applicationDirPath().toStdString())};
     if (!zel::gui::runWriteTest(paths, dialogs)) return 1;
@@ -45,12 +51,15 @@ int main(int argc, char* argv[]) {
     zel::gui::QtTray tray;
     tray.show();
     zel::gui::XdgAutostart autostart;
-    zel::gui::MainWindow window(paths, {dialogs, clock, shell, sound, tray, autostart});
+    zel::gui::DBusNotifier alertNotifier(QDBusConnection::sessionBus());
+    zel::gui::DBusNotifier runningNotifier(QDBusConnection::sessionBus());
+    zel::gui::MainWindow window(paths, {dialogs, clock, shell, sound, tray, autostart, alertNotifier,
+                                        runningNotifier, zel::gui::windowsOnWayland()});
     dialogs.setParent(&window);
     window.attachTray(tray);
     guard.mainWindowId = [&window] { return static_cast<std::uint32_t>(window.internalWinId()); };
     QObject::connect(&guard, &zel::gui::InstanceGuard::activationRequested, &window,
-                     &zel::gui::MainWindow::showMainWindow);
+                     &zel::gui::MainWindow::comeForward);
     window.start();
     // Starting in the tray needs a tray to come back from; without one the window starts minimised.
     if (!window.startHidden())

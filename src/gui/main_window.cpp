@@ -1,4 +1,6 @@
 #include "gui/main_window.h"
+#include "gui/platform/notifier.h"
+#include "gui/platform/window_activation.h"
 
 #include "core/errors.h"
 #include "core/events/firing.h"
@@ -141,6 +143,13 @@ MainWindow::MainWindow(AppPaths paths, Services services, QWidget* parent)
     // A window of its own: a compositor hides the children of a minimised or hidden window.
     alert_ = new AlertWindow(*this, services_.sound, services_.dialogs);
     connect(alert_, &AlertWindow::alertEnded, this, &MainWindow::showWaitingNotice);
+    // Answered in the window: the notification has nothing left to say.
+    connect(alert_, &AlertWindow::alertEnded, &services_.alertNotifier, &Notifier::withdraw);
+    connect(&services_.alertNotifier, &Notifier::activated, alert_, [this](const QString& token) {
+        if (alert_->alertShown()) alert_->bringForward(token, services_.windowsOnWayland);
+    });
+    connect(&services_.runningNotifier, &Notifier::activated, this,
+            [this](const QString& token) { bringMainWindowForward(token); });
     connect(state_, &AppState::nextEventsChanged, this, &MainWindow::rebuildSummary);
     connect(state_, &AppState::partnersChanged, newEventTab_, &NewEventTab::reloadPartners);
     timer_ = new QTimer(this);
@@ -466,7 +475,17 @@ void MainWindow::fireReminder(const EventRow& row, Moment now) {
     const QString key = QString::fromStdString(dateText(now.day)) + QLatin1Char('|') +
                         QString::fromStdString(timeText(row.minute));
     alert_->showAlert(windowTitle(), fromStored(row.text), key);
+    notifyAlert(fromStored(row.text), row.minute);
     state_->updateNext(EventKind::Reminder);
+}
+
+void MainWindow::notifyAlert(const QString& text, int minute) {
+    // On X11 the alert stays above every window; there it is only posted when the program is out
+    // of sight, so it is not announced twice.
+    if (!settings().desktopNotifications) return;
+    if (!services_.windowsOnWayland && isVisible() && !isMinimized()) return;
+    services_.alertNotifier.post(QStringLiteral("Emlékeztető – ") + QString::fromStdString(timeText(minute)),
+                                 text, QStringLiteral("Megnyitás"));
 }
 
 void MainWindow::launchProgram(const EventRow& row) {
@@ -513,7 +532,10 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 
 bool MainWindow::event(QEvent* event) {
     const bool handled = QWidget::event(event);
-    if (event->type() == QEvent::WindowActivate) guarded(services_.dialogs, [this] { onActivated(); });
+    if (event->type() == QEvent::WindowActivate) {
+        services_.runningNotifier.withdraw();
+        guarded(services_.dialogs, [this] { onActivated(); });
+    }
     return handled;
 }
 
@@ -593,10 +615,29 @@ void MainWindow::openNewEventTab() {
 }
 
 void MainWindow::showMainWindow() {
-    if (isMinimized()) showNormal();
-    show();
-    raise();
-    activateWindow();
+    bringMainWindowForward({});
+}
+
+void MainWindow::bringMainWindowForward(const QString& activationToken) {
+    bringForward(
+        *this, activationToken,
+        [this] {
+            hide();
+            show();
+        },
+        services_.windowsOnWayland);
+}
+
+void MainWindow::comeForward(const QString& activationToken) {
+    bringMainWindowForward(activationToken);
+    if (!services_.windowsOnWayland) return;
+    QTimer::singleShot(1000, this, [this] {
+        if (isActiveWindow() || !settings().desktopNotifications) return;
+        services_.runningNotifier.post(
+            QStringLiteral("A Zelmoran már fut"),
+            QStringLiteral("A rendszer nem hozta előtérbe az ablakát. Kattintson ide a megjelenítéséhez."),
+            QStringLiteral("Megjelenítés"));
+    });
 }
 
 void MainWindow::startNewPartner(const QString& name) {

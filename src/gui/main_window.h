@@ -44,6 +44,7 @@ class SummaryBox;
 class AlertWindow;
 enum class AlertAction;
 class Tray;
+class Notifier;
 
 // What the main window needs from the platform; tests hand in scripted and recording ones.
 struct Services {
@@ -53,6 +54,11 @@ struct Services {
     Sound& sound;
     Tray& tray;
     Autostart& autostart;
+    // The desktop's notification list: one for the alerts, one for a later start's "already running".
+    Notifier& alertNotifier;
+    Notifier& runningNotifier;
+    // On Wayland no window can be kept above the others or brought forward by the program itself.
+    bool windowsOnWayland = false;
 };
 
 // The main window owns the program's state: the partner names, the four event tables with their
@@ -108,6 +114,10 @@ class MainWindow : public QWidget, public AlertHost {
     void attachTray(QtTray& tray);
     // A click on the tray icon or its first item: hides a visible window, shows a hidden one.
     void toggleMainWindow();
+    // A later start asked for the window: shown, restored and raised with the desktop's activation
+    // token. On Wayland, where the compositor may still keep it back, a window that has not come
+    // forward a second later is announced in the desktop's notification list.
+    void comeForward(const QString& activationToken);
     // The tray's "Névnapkeresés".
     void openNameDaySearch();
     // The tray's "Kilépés": through the shutdown notice when it is set.
@@ -197,6 +207,10 @@ class MainWindow : public QWidget, public AlertHost {
     // A notice asked for while an alert waits for its answer comes after that answer.
     void showWaitingNotice(AlertAction answer);
     void fireReminder(const EventRow& row, Moment now);
+    // Posts the alert to the desktop's notification list where the alert window may go unseen.
+    void notifyAlert(const QString& text, int minute);
+    // Shows, restores and raises the window, handing the compositor `activationToken`.
+    void bringMainWindowForward(const QString& activationToken);
     void launchProgram(const EventRow& row);
 
     Services services_;

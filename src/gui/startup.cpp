@@ -93,9 +93,10 @@ bool runWriteTest(const AppPaths& paths, Dialogs& dialogs) {
     return false;
 }
 
-std::optional<int> meetRunningCopy(InstanceGuard& guard, Dialogs& dialogs, int waitMs) {
+std::optional<int> meetRunningCopy(InstanceGuard& guard, Dialogs& dialogs, const QString& activationToken,
+                                   int waitMs) {
     if (guard.claim()) return std::nullopt;
-    if (guard.ask(InstanceRequest::Activate, waitMs)) return 0;
+    if (guard.ask(InstanceRequest::Activate, waitMs, activationToken)) return 0;
     // The holder may have ended while it was waited for.
     if (guard.claim()) return std::nullopt;
     dialogs.warning(notAnsweringMessage(guard.holder()));

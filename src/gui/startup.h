@@ -34,8 +34,10 @@ QString folderText(const AppPaths& paths);
 // A window's start meets the copy of its build that may be running. Nothing when this process is
 // the running copy now (the lock was free, or its holder is gone by the end of the wait); 0 when a
 // running copy answered and was asked to show its window; otherwise the box saying that a copy
-// runs but does not answer has been shown, and 1.
-std::optional<int> meetRunningCopy(InstanceGuard& guard, Dialogs& dialogs, int waitMs = 2000);
+// runs but does not answer has been shown, and 1. The running copy gets `activationToken`, the token
+// the desktop gave this start so that the window it shows may come forward.
+std::optional<int> meetRunningCopy(InstanceGuard& guard, Dialogs& dialogs,
+                                   const QString& activationToken = {}, int waitMs = 2000);
 // `process` is the silent copy's process id when it is known.
 QString notAnsweringMessage(std::optional<qint64> process);
 

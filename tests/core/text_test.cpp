@@ -265,3 +265,37 @@ TEST(CoreInstanceIdentity, SizeSumAndTheRegisterOfTheCrc) {
     EXPECT_EQ(id.crc, ~0xCBF43926u);
     EXPECT_EQ(identityOf(""), (ExeIdentity{0, 0, 0xFFFFFFFFu}));
 }
+
+TEST(CoreInstanceIdentity, AnActivationCarriesTheDesktopsTokenAndNothingElsePasses) {
+    const ExeIdentity own{0x04030201u, 5u, 6u};
+    const std::string query = encodeEnquiry(own, {InstanceRequest::Query, "ignored"});
+    EXPECT_EQ(query, std::string("\x01\x02\x03\x04\x05\0\0\0\x06\0\0\0q", 13));
+    const std::string activate = encodeEnquiry(own, {InstanceRequest::Activate, "ab_TIME9"});
+    EXPECT_EQ(activate, query.substr(0, 12) + std::string("a\x08\0ab_TIME9", 11));
+    EXPECT_EQ(encodeEnquiry(own, {InstanceRequest::Activate, ""}),
+              query.substr(0, 12) + std::string("a\0\0", 3));
+
+    using Status = EnquiryRead::Status;
+    const auto read = [&](std::string_view bytes) { return readEnquiry(bytes, own); };
+    EXPECT_EQ(read(query).status, Status::Complete);
+    EXPECT_EQ(read(query).enquiry, (Enquiry{InstanceRequest::Query, ""}));
+    EXPECT_EQ(read(activate).enquiry, (Enquiry{InstanceRequest::Activate, "ab_TIME9"}));
+    // Every shorter piece waits for the rest; one byte more is no enquiry.
+    for (std::size_t n = 0; n < activate.size(); ++n)
+        EXPECT_EQ(read(activate.substr(0, n)).status, Status::NeedsMore) << n;
+    EXPECT_EQ(read(activate + "x").status, Status::Invalid);
+    EXPECT_EQ(read(query + "x").status, Status::Invalid);
+    // Another build is turned away as soon as its identity is in.
+    EXPECT_EQ(read(encodeEnquiry({1, 2, 3}, {InstanceRequest::Query, ""}).substr(0, 12)).status,
+              Status::Invalid);
+    std::string unknown = query;
+    unknown[12] = 'x';
+    EXPECT_EQ(read(unknown).status, Status::Invalid);
+    // A token is a short printable name.
+    EXPECT_EQ(read(encodeEnquiry(own, {InstanceRequest::Activate, "a b"})).status, Status::Invalid);
+    EXPECT_EQ(read(encodeEnquiry(own, {InstanceRequest::Activate, "a\nb"})).status, Status::Invalid);
+    EXPECT_EQ(read(encodeEnquiry(own, {InstanceRequest::Activate, std::string(1024, 'x')})).status,
+              Status::Complete);
+    EXPECT_EQ(read(encodeEnquiry(own, {InstanceRequest::Activate, std::string(1025, 'x')})).status,
+              Status::Invalid);
+}

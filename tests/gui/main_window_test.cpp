@@ -202,7 +202,8 @@ TEST(GuiStartup, AnInstalledProgramWhoseFolderTakesNoFileKeepsTheDataInTheUsersO
     EXPECT_TRUE(dataIsPerUser(AppPaths{own}) && !dataIsPerUser(AppPaths{dir.path()}));
 
     test::Start s;
-    MainWindow w(AppPaths{own}, Services{s.dialogs, s.clock, s.shell, s.sound, s.tray, s.autostart});
+    MainWindow w(AppPaths{own}, Services{s.dialogs, s.clock, s.shell, s.sound, s.tray, s.autostart,
+                                         s.alertNotifier, s.runningNotifier});
     w.start();
     EXPECT_TRUE(std::filesystem::exists(own / "Data" / "partnerek.dat") &&
                 std::filesystem::exists(own / "beallitasok.cfg"));

@@ -312,16 +312,22 @@ TEST(GuiInstanceGuard, OneCopyPerBuildAnswersAndActivatesAndGarbageIsDropped) {
     gui::InstanceGuard first(build, folder, 45000.5);
     first.mainWindowId = [] { return 77u; };
     int activations = 0;
-    QObject::connect(&first, &gui::InstanceGuard::activationRequested, [&] { ++activations; });
+    QStringList tokens;
+    QObject::connect(&first, &gui::InstanceGuard::activationRequested, [&](const QString& token) {
+        ++activations;
+        tokens << token;
+    });
     ASSERT_TRUE(first.claim());
 
     gui::InstanceGuard second(build, folder, 45001.0);
     EXPECT_FALSE(second.claim());
-    const auto record = fromAnotherThread([&] { return second.ask(InstanceRequest::Activate); });
+    const auto record =
+        fromAnotherThread([&] { return second.ask(InstanceRequest::Activate, 1000, u"4f2e_TIME812"_s); });
     ASSERT_TRUE(record.has_value());
     EXPECT_EQ(*record,
               (InstanceRecord{static_cast<std::uint32_t>(QCoreApplication::applicationPid()), 77u, 45000.5}));
     EXPECT_EQ(activations, 1);
+    EXPECT_EQ(tokens, QStringList{u"4f2e_TIME812"_s}) << "the desktop's token reaches the running copy";
     EXPECT_TRUE(fromAnotherThread([&] { return second.ask(InstanceRequest::Query); }).has_value());
     EXPECT_EQ(activations, 1);
     // The list by start time: the running copy first, then the one asking; alone, only itself.
@@ -332,17 +338,19 @@ TEST(GuiInstanceGuard, OneCopyPerBuildAnswersAndActivatesAndGarbageIsDropped) {
 
     // Too much, another build's enquiry or nothing at all: dropped unanswered, and
     // the copy still answers afterwards.
-    const auto own = encodeEnquiry(build, InstanceRequest::Activate);
-    const QByteArray good(reinterpret_cast<const char*>(own.data()), static_cast<qsizetype>(own.size()));
-    auto foreign = encodeEnquiry(other, InstanceRequest::Activate);
+    const QByteArray good = QByteArray::fromStdString(encodeEnquiry(build, {InstanceRequest::Activate, ""}));
+    const QByteArray foreign =
+        QByteArray::fromStdString(encodeEnquiry(other, {InstanceRequest::Activate, ""}));
+    // A token shorter than it says is waited for until the client's time is up.
+    const QByteArray cut =
+        QByteArray::fromStdString(encodeEnquiry(build, {InstanceRequest::Activate, "abc"}));
     for (const QByteArray& bad :
-         {QByteArray(4096, 'x'), good + QByteArray("more"),
-          QByteArray(reinterpret_cast<const char*>(foreign.data()), static_cast<qsizetype>(foreign.size())),
-          QByteArray()})
+         {QByteArray(4096, 'x'), good + QByteArray("more"), foreign, cut.left(cut.size() - 1), QByteArray()})
         EXPECT_TRUE(rawExchange(first.socketPath(), bad).isEmpty()) << bad.size();
     EXPECT_EQ(activations, 1);
     EXPECT_EQ(rawExchange(first.socketPath(), good).size(), static_cast<qsizetype>(kRecordSize));
     EXPECT_EQ(activations, 2);
+    EXPECT_EQ(tokens.last(), QString()) << "a start the desktop gave no token";
 }
 
 TEST(GuiInstanceGuard, WhatAGoneCopyLeftOrWasPutInTheWayIsTakenOver) {
@@ -368,7 +376,7 @@ TEST(GuiInstanceGuard, WhatAGoneCopyLeftOrWasPutInTheWayIsTakenOver) {
     for (const char* left : {"", "999999999\n"}) {
         gui::InstanceGuard next(build, folder, 45002.0);
         test::writeFile(next.lockPath().toStdString(), left);
-        EXPECT_EQ(meetRunningCopy(next, none, 200), std::nullopt) << left;
+        EXPECT_EQ(meetRunningCopy(next, none, {}, 200), std::nullopt) << left;
         EXPECT_EQ(next.holder(), QCoreApplication::applicationPid());
     }
 }
@@ -393,7 +401,7 @@ TEST(GuiInstanceGuard, ACopyThatHoldsTheLockButDoesNotAnswerIsReportedUntilItIsG
     test::ScriptedDialogs dialogs;
     const QString text = notAnsweringMessage(helper.processId());
     dialogs.expect(Dialogs::Kind::Warning, text);
-    EXPECT_EQ(meetRunningCopy(guard, dialogs, 300), 1);
+    EXPECT_EQ(meetRunningCopy(guard, dialogs, {}, 300), 1);
     EXPECT_EQ(text,
               u"A Zelmoran már fut, de nem válaszol…\n\nLehet, hogy éppen egy hosszabb műveletet végez: "
               "várjon egy kicsit, majd indítsa el újra a programot.\nHa ezután sem válaszol, a futó "
@@ -407,5 +415,5 @@ TEST(GuiInstanceGuard, ACopyThatHoldsTheLockButDoesNotAnswerIsReportedUntilItIsG
     helper.kill();
     ASSERT_TRUE(helper.waitForFinished(10000));
     test::ScriptedDialogs none;
-    EXPECT_EQ(meetRunningCopy(guard, none, 300), std::nullopt);
+    EXPECT_EQ(meetRunningCopy(guard, none, {}, 300), std::nullopt);
 }

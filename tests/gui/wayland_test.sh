@@ -20,7 +20,7 @@ mutter --headless --wayland --no-x11 --virtual-monitor 1280x800 --wayland-displa
 trap 'kill $compositor 2>/dev/null; wait $compositor 2>/dev/null' EXIT
 for _ in $(seq 1 100); do [ -S "$XDG_RUNTIME_DIR/zel-test" ] && break; sleep 0.1; done
 [ -S "$XDG_RUNTIME_DIR/zel-test" ] || { echo "mutter did not start:"; cat "$XDG_RUNTIME_DIR/mutter.log"; exit 1; }
-WAYLAND_DISPLAY=zel-test QT_QPA_PLATFORM=wayland "$1" --gtest_filter='GuiWayland.*'
+WAYLAND_DISPLAY=zel-test QT_QPA_PLATFORM=wayland "$1" --gtest_filter="${ZEL_FILTER:-GuiWayland.*}"; rc=$?; [ -n "${ZEL_LOG:-}" ] && cp "$XDG_RUNTIME_DIR/mutter.log" "$ZEL_LOG"; exit $rc
 SESSION
 chmod +x "$dir/session.sh"
 timeout 120 dbus-run-session -- "$dir/session.sh" "$tests"

@@ -44,11 +44,15 @@ struct Start {
     RecordingSound sound;
     RecordingTray tray;
     RecordingAutostart autostart;
+    RecordingNotifier alertNotifier, runningNotifier;
+    // Windows as a Wayland compositor treats them, for the choices that follow from it.
+    bool wayland = false;
     int exits = 0;
 
     std::unique_ptr<gui::MainWindow> open() {
         auto w = std::make_unique<gui::MainWindow>(
-            AppPaths{dir.path()}, gui::Services{dialogs, clock, shell, sound, tray, autostart});
+            AppPaths{dir.path()}, gui::Services{dialogs, clock, shell, sound, tray, autostart, alertNotifier,
+                                                runningNotifier, wayland});
         w->setExitHandler([this] { ++exits; });
         w->start();
         return w;

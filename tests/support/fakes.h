@@ -1,6 +1,7 @@
 #pragma once
 
 #include "gui/platform/autostart.h"
+#include "gui/platform/notifier.h"
 #include "gui/platform/qt_shell.h"
 #include "gui/platform/shell.h"
 #include "gui/platform/sound.h"
@@ -72,6 +73,18 @@ class RecordingSound : public gui::Sound {
 
   private:
     static QString mode(bool loop) { return loop ? QStringLiteral("loop") : QStringLiteral("once"); }
+};
+
+// Every post as "summary|body|action" and every withdrawal as "withdraw"; `click` answers the last post.
+class RecordingNotifier : public gui::Notifier {
+  public:
+    QStringList calls;
+    void post(const QString& summary, const QString& body, const QString& actionLabel) override {
+        calls << summary + u'|' + body + u'|' + actionLabel;
+    }
+    void withdraw() override { calls << QStringLiteral("withdraw"); }
+    void click(const QString& activationToken = {}) { emit activated(activationToken); }
+    QStringList take() { return std::exchange(calls, {}); }
 };
 
 } // namespace zel::test

@@ -2,6 +2,7 @@
 
 #include "core/text/field.h"
 
+#include <algorithm>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -54,23 +55,42 @@ ExeIdentity identityOfFile(const std::filesystem::path& file) {
     return identityOf(bytes);
 }
 
-std::array<std::uint8_t, kEnquirySize> encodeEnquiry(const ExeIdentity& identity, InstanceRequest request) {
-    std::array<std::uint8_t, kEnquirySize> out{};
-    putU32(out.data(), identity.size);
-    putU32(out.data() + 4, identity.sum);
-    putU32(out.data() + 8, identity.crc);
-    out[12] = static_cast<std::uint8_t>(request);
+std::string encodeEnquiry(const ExeIdentity& identity, const Enquiry& enquiry) {
+    std::string out(kEnquirySize, '\0');
+    auto* bytes = reinterpret_cast<std::uint8_t*>(out.data());
+    putU32(bytes, identity.size);
+    putU32(bytes + 4, identity.sum);
+    putU32(bytes + 8, identity.crc);
+    bytes[12] = static_cast<std::uint8_t>(enquiry.request);
+    if (enquiry.request == InstanceRequest::Activate) {
+        const std::size_t n = enquiry.activationToken.size();
+        out += static_cast<char>(n & 0xFF);
+        out += static_cast<char>((n >> 8) & 0xFF);
+        out += enquiry.activationToken;
+    }
     return out;
 }
 
-std::optional<InstanceRequest> decodeEnquiry(const std::uint8_t* bytes, std::size_t size,
-                                             const ExeIdentity& own) {
-    if (size != kEnquirySize) return std::nullopt;
-    const ExeIdentity asked{getU32(bytes), getU32(bytes + 4), getU32(bytes + 8)};
-    if (!(asked == own)) return std::nullopt;
-    const auto request = static_cast<InstanceRequest>(bytes[12]);
-    if (request != InstanceRequest::Query && request != InstanceRequest::Activate) return std::nullopt;
-    return request;
+EnquiryRead readEnquiry(std::string_view bytes, const ExeIdentity& own) {
+    using Status = EnquiryRead::Status;
+    const auto* b = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    // The identity is checked as soon as it is there, so another build's bytes are dropped at once.
+    if (bytes.size() >= 12 && !(ExeIdentity{getU32(b), getU32(b + 4), getU32(b + 8)} == own))
+        return {Status::Invalid, {}};
+    if (bytes.size() < kEnquirySize) return {};
+    const auto request = static_cast<InstanceRequest>(b[12]);
+    if (request == InstanceRequest::Query)
+        return {bytes.size() == kEnquirySize ? Status::Complete : Status::Invalid, {request, {}}};
+    if (request != InstanceRequest::Activate) return {Status::Invalid, {}};
+    if (bytes.size() < kEnquirySize + 2) return {};
+    const std::size_t n = b[kEnquirySize] | static_cast<std::size_t>(b[kEnquirySize + 1]) << 8;
+    if (n > kMaxActivationTokenSize) return {Status::Invalid, {}};
+    const std::string_view token = bytes.substr(std::min(bytes.size(), kEnquirySize + 2));
+    if (token.size() < n) return {};
+    if (token.size() > n) return {Status::Invalid, {}};
+    for (const char c : token)
+        if (c < 0x21 || c > 0x7E) return {Status::Invalid, {}};
+    return {Status::Complete, {request, std::string(token)}};
 }
 
 std::array<std::uint8_t, kRecordSize> encodeRecord(const InstanceRecord& record) {

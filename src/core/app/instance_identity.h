@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace zel {
@@ -33,16 +34,29 @@ struct InstanceRecord {
 };
 
 // The enquiry: the 12 bytes of the identity (size, sum, crc, little-endian), then one byte saying
-// what is asked. The answer: the 16-byte record (process, main window, start time as two 32-bit
-// halves, low half first).
+// what is asked; an activation adds the desktop's activation token that the asking start was given
+// (its length in 16 bits, little-endian, then its bytes; empty when there was none). The answer: the
+// 16-byte record (process, main window, start time as two 32-bit halves, low half first).
 enum class InstanceRequest : std::uint8_t { Query = 'q', Activate = 'a' };
 constexpr std::size_t kEnquirySize = 13;
 constexpr std::size_t kRecordSize = 16;
+// Tokens are short printable names; anything longer or stranger is no token.
+constexpr std::size_t kMaxActivationTokenSize = 1024;
 
-std::array<std::uint8_t, kEnquirySize> encodeEnquiry(const ExeIdentity& identity, InstanceRequest request);
-// The request of an enquiry made by this identity; none for another build or bytes that are no enquiry.
-std::optional<InstanceRequest> decodeEnquiry(const std::uint8_t* bytes, std::size_t size,
-                                             const ExeIdentity& own);
+struct Enquiry {
+    InstanceRequest request = InstanceRequest::Query;
+    std::string activationToken;
+    bool operator==(const Enquiry&) const = default;
+};
+
+std::string encodeEnquiry(const ExeIdentity& identity, const Enquiry& enquiry);
+// Reads the bytes a connection sent so far: an enquiry needs more of them, is complete, or is none
+// (another build's, an unknown request, a token that is no token, or anything after a whole enquiry).
+struct EnquiryRead {
+    enum class Status { NeedsMore, Complete, Invalid } status = Status::NeedsMore;
+    Enquiry enquiry;
+};
+EnquiryRead readEnquiry(std::string_view bytes, const ExeIdentity& own);
 std::array<std::uint8_t, kRecordSize> encodeRecord(const InstanceRecord& record);
 InstanceRecord decodeRecord(const std::uint8_t* bytes);
 

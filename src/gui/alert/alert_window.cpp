@@ -1,5 +1,6 @@
 #include "gui/alert/alert_window.h"
 #include "gui/alert/click_panel.h"
+#include "gui/platform/window_activation.h"
 #include "gui/theme/theme.h"
 #include "gui/widgets/widget_util.h"
 #include "ui_alert_window.h"
@@ -392,15 +393,28 @@ bool AlertWindow::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
+void AlertWindow::bringForward(const QString& activationToken, bool onWayland) {
+    gui::bringForward(
+        *this, activationToken,
+        [this] {
+            remapping_ = true;
+            hide();
+            show();
+            remapping_ = false;
+        },
+        onWayland);
+}
+
 void AlertWindow::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (event->spontaneous()) return;
+    if (event->spontaneous() || remapping_) return;
     centreOnScreen();
     onShown();
 }
 
 void AlertWindow::hideEvent(QHideEvent* event) {
     QDialog::hideEvent(event);
+    if (remapping_) return;
     play(PlayMode::Stop);
     if (event->spontaneous() || ui_->windowPages->currentWidget() != ui_->alertPage) return;
     // Queued, so whoever waits for the alert acts after the chosen entry's work is done.

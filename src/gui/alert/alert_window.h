@@ -56,6 +56,9 @@ class AlertWindow : public QDialog {
     QString occurrenceKey() const { return occurrenceKey_; }
     // Whether an event alert (not the notice) is on screen, waiting to be answered.
     bool alertShown() const;
+    // Brings the alert on screen in front again, e.g. from its desktop notification; it stays
+    // unanswered and keeps sounding.
+    void bringForward(const QString& activationToken, bool onWayland);
 
   signals:
     // An event alert left the screen by `action`; sent after that action's work, from the event loop.
@@ -86,6 +89,8 @@ class AlertWindow : public QDialog {
     int rowAtPress_ = -1;
     // The action that is ending the alert on screen, for alertEnded.
     AlertAction ending_ = AlertAction::Closed;
+    // Taken off the screen only to be put back in front: nothing is answered, nothing stops.
+    bool remapping_ = false;
 
     std::unique_ptr<Ui::AlertWindow> ui_;
 };

@@ -4,6 +4,7 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QVariantMap>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -19,9 +20,19 @@ const QString defaultAction = u"default"_s;
 
 } // namespace
 
-DBusNotifier::DBusNotifier(const QDBusConnection& bus, QObject* parent) : QObject(parent), bus_(bus) {
+DBusNotifier::DBusNotifier(const QDBusConnection& bus, QObject* parent) : Notifier(parent), bus_(bus) {
     if (!bus_.isConnected()) return;
     bus_.connect(service, path, interface, u"ActionInvoked"_s, this, SLOT(onActionInvoked(uint, QString)));
+    bus_.connect(service, path, interface, u"ActivationToken"_s, this,
+                 SLOT(onActivationToken(uint, QString)));
+    QDBusMessage ask = QDBusMessage::createMethodCall(service, path, interface, u"GetCapabilities"_s);
+    ask.setAutoStartService(false);
+    auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(ask), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
+        w->deleteLater();
+        const QDBusPendingReply<QStringList> reply = *w;
+        if (!reply.isError()) bodyMarkup_ = reply.value().contains(u"body-markup"_s);
+    });
 }
 
 void DBusNotifier::post(const QString& summary, const QString& body, const QString& actionLabel) {
@@ -44,8 +55,9 @@ void DBusNotifier::send(const Message& message) {
         {u"urgency"_s, QVariant::fromValue(uchar{2})},
     };
     QDBusMessage call = QDBusMessage::createMethodCall(service, path, interface, u"Notify"_s);
-    call << u"Zelmoran"_s << shownId_ << desktopName << message.summary << message.body << actions << hints
-         << 0;
+    const QString body = bodyMarkup_ ? message.body.toHtmlEscaped() : message.body;
+    call << u"Zelmoran"_s << shownId_ << desktopName << message.summary << body << actions << hints << 0;
+    activationToken_.clear();
     posting_ = true;
     auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, &DBusNotifier::onPosted);
@@ -86,8 +98,13 @@ void DBusNotifier::close(uint id) {
     bus_.send(call);
 }
 
+void DBusNotifier::onActivationToken(uint id, const QString& token) {
+    if (id != 0 && id == shownId_) activationToken_ = token;
+}
+
 void DBusNotifier::onActionInvoked(uint id, const QString& actionKey) {
-    if (id != 0 && id == shownId_ && actionKey == defaultAction) emit activated();
+    if (id == 0 || id != shownId_ || actionKey != defaultAction) return;
+    emit activated(std::exchange(activationToken_, {}));
 }
 
 } // namespace zel::gui

@@ -14,8 +14,9 @@ namespace zel::gui {
 // critical urgency and no expiry, so the notification stays until answered, with the program's icon
 // and desktop entry. Every call is asynchronous; without a bus or without the service nothing happens
 // and nothing is reported. A post made while the previous one is still unanswered waits for its id,
-// so it replaces it rather than piling up beside it.
-class DBusNotifier : public QObject, public Notifier {
+// so it replaces it rather than piling up beside it. Several notifiers may share a bus: each answers
+// only the clicks on its own notification.
+class DBusNotifier : public Notifier {
     Q_OBJECT
 
   public:
@@ -24,13 +25,10 @@ class DBusNotifier : public QObject, public Notifier {
     void post(const QString& summary, const QString& body, const QString& actionLabel) override;
     void withdraw() override;
 
-  signals:
-    // The user chose the action (or clicked the body) of the notification this object posted.
-    void activated();
-
   private slots:
-    // Named by the D-Bus signal hook, which takes only a string slot.
+    // Named by the D-Bus signal hooks, which take only string slots.
     void onActionInvoked(uint id, const QString& actionKey);
+    void onActivationToken(uint id, const QString& token);
 
   private:
     struct Message {
@@ -47,6 +45,10 @@ class DBusNotifier : public QObject, public Notifier {
     bool posting_ = false;
     std::optional<Message> waiting_;
     bool withdrawWaiting_ = false;
+    // Servers that read markup in the body would take a reminder's "<" or "&" for it.
+    bool bodyMarkup_ = false;
+    // Sent by newer servers just before the click it belongs to.
+    QString activationToken_;
 };
 
 } // namespace zel::gui

@@ -96,12 +96,15 @@ void InstanceGuard::serve(QLocalSocket* client) {
     connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
     QTimer::singleShot(kClientTimeoutMs, client, [client] { client->abort(); });
     connect(client, &QLocalSocket::readyRead, this, [this, client] {
-        if (client->bytesAvailable() < static_cast<qint64>(kEnquirySize)) return;
         // Exactly one enquiry per connection; anything more is no enquiry.
-        const QByteArray bytes = client->read(static_cast<qint64>(kEnquirySize) + 1);
-        const auto request = decodeEnquiry(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                                           static_cast<std::size_t>(bytes.size()), identity_);
-        if (!request) {
+        QByteArray& bytes = pending_[client];
+        bytes +=
+            client->read(static_cast<qint64>(kEnquirySize + 2 + kMaxActivationTokenSize) + 1 - bytes.size());
+        const EnquiryRead read = readEnquiry(
+            std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), identity_);
+        if (read.status == EnquiryRead::Status::NeedsMore) return;
+        pending_.remove(client);
+        if (read.status == EnquiryRead::Status::Invalid) {
             client->abort();
             return;
         }
@@ -109,8 +112,10 @@ void InstanceGuard::serve(QLocalSocket* client) {
         client->write(reinterpret_cast<const char*>(answer.data()), static_cast<qint64>(answer.size()));
         client->flush();
         client->disconnectFromServer();
-        if (*request == InstanceRequest::Activate) emit activationRequested();
+        if (read.enquiry.request == InstanceRequest::Activate)
+            emit activationRequested(QString::fromStdString(read.enquiry.activationToken));
     });
+    connect(client, &QObject::destroyed, this, [this, client] { pending_.remove(client); });
 }
 
 InstanceRecord InstanceGuard::ownRecord() const {
@@ -129,7 +134,8 @@ std::vector<InstanceRecord> InstanceGuard::instances(int timeoutMs) const {
     return list;
 }
 
-std::optional<InstanceRecord> InstanceGuard::ask(InstanceRequest request, int timeoutMs) const {
+std::optional<InstanceRecord> InstanceGuard::ask(InstanceRequest request, int timeoutMs,
+                                                 const QString& activationToken) const {
     QElapsedTimer clock;
     clock.start();
     QLocalSocket socket;
@@ -140,8 +146,8 @@ std::optional<InstanceRecord> InstanceGuard::ask(InstanceRequest request, int ti
         if (clock.elapsed() >= timeoutMs) return std::nullopt;
         QThread::msleep(20);
     }
-    const auto enquiry = encodeEnquiry(identity_, request);
-    socket.write(reinterpret_cast<const char*>(enquiry.data()), static_cast<qint64>(enquiry.size()));
+    const std::string enquiry = encodeEnquiry(identity_, {request, activationToken.toStdString()});
+    socket.write(enquiry.data(), static_cast<qint64>(enquiry.size()));
     if (!socket.waitForBytesWritten(timeoutMs)) return std::nullopt;
     QByteArray answer;
     while (answer.size() < static_cast<qsizetype>(kRecordSize)) {

@@ -3,6 +3,7 @@
 #include "core/app/instance_identity.h"
 #include "core/os/file.h"
 
+#include <QHash>
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -34,8 +35,10 @@ class InstanceGuard : public QObject {
     // The process that holds the lock, as it noted itself there; none when that is not known.
     std::optional<qint64> holder() const;
     // Asks the running copy, waiting at most `timeoutMs`; its record, or none when it did not answer.
+    // An activation passes on the token the desktop gave this start (see activationRequested).
     // Blocks: call it from a process (or thread) that is not the running copy's.
-    std::optional<InstanceRecord> ask(InstanceRequest request, int timeoutMs = 1000) const;
+    std::optional<InstanceRecord> ask(InstanceRequest request, int timeoutMs = 1000,
+                                      const QString& activationToken = {}) const;
 
     // The running copies of this build, this one included, by start time: the one that answers here
     // (when this process is not it) and this process.
@@ -47,8 +50,10 @@ class InstanceGuard : public QObject {
     std::function<std::uint32_t()> mainWindowId;
 
   signals:
-    // A later start asked this copy to show, restore and raise its main window.
-    void activationRequested();
+    // A later start asked this copy to show, restore and raise its main window. `activationToken` is
+    // what the desktop gave that start to hand on (on Wayland, the compositor only lets a window come
+    // forward with one); empty when it had none.
+    void activationRequested(const QString& activationToken);
 
   private:
     void serve(QLocalSocket* client);
@@ -60,6 +65,8 @@ class InstanceGuard : public QObject {
     std::optional<os::FileLock> lock_;
     bool unguarded_ = false;
     QLocalServer* server_ = nullptr;
+    // What each connection sent so far.
+    QHash<QLocalSocket*, QByteArray> pending_;
 };
 
 // The socket's and lock's name part for a build: "zelmoran-" and the identity in hexadecimal.
