@@ -35,6 +35,7 @@
 #include "ui_main_window.h"
 
 #include <QApplication>
+#include <utility>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
@@ -533,7 +534,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 bool MainWindow::event(QEvent* event) {
     const bool handled = QWidget::event(event);
     if (event->type() == QEvent::WindowActivate) {
-        services_.runningNotifier.withdraw();
+        if (std::exchange(runningPosted_, false)) services_.runningNotifier.withdraw();
         guarded(services_.dialogs, [this] { onActivated(); });
     }
     return handled;
@@ -633,6 +634,7 @@ void MainWindow::comeForward(const QString& activationToken) {
     if (!services_.windowsOnWayland) return;
     QTimer::singleShot(1000, this, [this] {
         if (isActiveWindow() || !settings().desktopNotifications) return;
+        runningPosted_ = true;
         services_.runningNotifier.post(
             QStringLiteral("A Zelmoran már fut"),
             QStringLiteral("A rendszer nem hozta előtérbe az ablakát. Kattintson ide a megjelenítéséhez."),

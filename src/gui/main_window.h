@@ -245,6 +245,8 @@ class MainWindow : public QWidget, public AlertHost {
         bool exitIfNothing, withSound;
     };
     std::optional<NoticeRequest> waitingNotice_;
+    // The "already running" notification is on the desktop's list.
+    bool runningPosted_ = false;
     QTimer* timer_ = nullptr;
 };
 

@@ -25,14 +25,6 @@ DBusNotifier::DBusNotifier(const QDBusConnection& bus, QObject* parent) : Notifi
     bus_.connect(service, path, interface, u"ActionInvoked"_s, this, SLOT(onActionInvoked(uint, QString)));
     bus_.connect(service, path, interface, u"ActivationToken"_s, this,
                  SLOT(onActivationToken(uint, QString)));
-    QDBusMessage ask = QDBusMessage::createMethodCall(service, path, interface, u"GetCapabilities"_s);
-    ask.setAutoStartService(false);
-    auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(ask), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
-        w->deleteLater();
-        const QDBusPendingReply<QStringList> reply = *w;
-        if (!reply.isError()) bodyMarkup_ = reply.value().contains(u"body-markup"_s);
-    });
 }
 
 void DBusNotifier::post(const QString& summary, const QString& body, const QString& actionLabel) {
@@ -43,7 +35,28 @@ void DBusNotifier::post(const QString& summary, const QString& body, const QStri
         withdrawWaiting_ = false;
         return;
     }
+    if (!capabilitiesKnown_) {
+        // Asked before the first post, not at start: the desktop's server may start after the program.
+        waiting_ = std::move(message);
+        askCapabilities();
+        return;
+    }
     send(message);
+}
+
+void DBusNotifier::askCapabilities() {
+    QDBusMessage ask = QDBusMessage::createMethodCall(service, path, interface, u"GetCapabilities"_s);
+    posting_ = true;
+    auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(ask), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
+        w->deleteLater();
+        const QDBusPendingReply<QStringList> reply = *w;
+        if (!reply.isError()) {
+            capabilitiesKnown_ = true;
+            bodyMarkup_ = reply.value().contains(u"body-markup"_s);
+        }
+        settle();
+    });
 }
 
 void DBusNotifier::send(const Message& message) {
@@ -65,10 +78,14 @@ void DBusNotifier::send(const Message& message) {
 
 void DBusNotifier::onPosted(QDBusPendingCallWatcher* watcher) {
     watcher->deleteLater();
-    posting_ = false;
     const QDBusPendingReply<uint> reply = *watcher;
     // An error (no service, no answer) leaves nothing new on screen.
     if (!reply.isError()) shownId_ = reply.value();
+    settle();
+}
+
+void DBusNotifier::settle() {
+    posting_ = false;
     if (waiting_) {
         const Message next = std::move(*waiting_);
         waiting_.reset();

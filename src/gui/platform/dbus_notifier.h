@@ -37,7 +37,10 @@ class DBusNotifier : public Notifier {
         QString actionLabel;
     };
     void send(const Message& message);
+    void askCapabilities();
     void onPosted(QDBusPendingCallWatcher* watcher);
+    // The call on the way has been answered: sends what waited for it.
+    void settle();
     void close(uint id);
 
     QDBusConnection bus_;
@@ -47,6 +50,7 @@ class DBusNotifier : public Notifier {
     bool withdrawWaiting_ = false;
     // Servers that read markup in the body would take a reminder's "<" or "&" for it.
     bool bodyMarkup_ = false;
+    bool capabilitiesKnown_ = false;
     // Sent by newer servers just before the click it belongs to.
     QString activationToken_;
 };
