@@ -1,14 +1,27 @@
 // Run by wayland_test.sh on a headless compositor; skipped anywhere else.
+#include "gui/platform/dbus_notifier.h"
+#include "gui/platform/instance_guard.h"
+#include "gui/platform/window_activation.h"
 #include "support/app_fixture.h"
+#include "support/notification_service.h"
 
 #include <QGuiApplication>
+#include <QProcess>
 #include <QWindow>
+#include <cstdio>
+#include <future>
 
 using namespace zel;
 using namespace zel::gui;
 using namespace Qt::StringLiterals;
 
 namespace {
+
+// Qt's Wayland platform does not claim window activation, so QTest's own wait only waits for exposure;
+// the focus is what the compositor gives.
+bool activeSoon(QWidget* w, int ms = 3000) {
+    return QTest::qWaitFor([w] { return w->isActiveWindow(); }, ms);
+}
 
 bool onWayland() {
     return QGuiApplication::platformName() == u"wayland"_s;
@@ -42,4 +55,99 @@ TEST(GuiWayland, TheAlertIsShownWhileTheMainWindowIsMinimised) {
     ASSERT_TRUE(alert->alertShown());
     EXPECT_TRUE(exposedAfterAWhile(alert)) << "the compositor hides the alert";
     EXPECT_EQ(alert->parentWidget(), nullptr);
+}
+
+TEST(GuiWayland, ASecondStartBringsTheMinimisedWindowBack) {
+    if (!onWayland()) GTEST_SKIP() << "needs a Wayland compositor (tests/gui/wayland_test.sh starts one)";
+    test::App x;
+    x.wayland = true;
+    x.quiet();
+    x.show();
+    ASSERT_TRUE(activeSoon(x.w.get()));
+    test::TempDir runtime;
+    const QString folder = QString::fromStdString(runtime.path().string());
+    const ExeIdentity build = identityOf("the build under the compositor");
+    InstanceGuard running(build, folder, 1.0);
+    ASSERT_TRUE(running.claim());
+    QObject::connect(&running, &InstanceGuard::activationRequested, x.w.get(), &MainWindow::comeForward);
+
+    // Closed into a tray that GNOME does not have: minimised, and the compositor takes the focus away.
+    x.w->showMinimized();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !x.w->isActiveWindow(); }, 3000));
+    // The second start asks from a process of its own; here, from a thread of its own.
+    InstanceGuard second(build, folder, 2.0);
+    ASSERT_FALSE(second.claim());
+    auto asked = std::async(std::launch::async,
+                            [&] { return second.ask(InstanceRequest::Activate, 3000, u"launcher_TIME7"_s); });
+    while (asked.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready)
+        QCoreApplication::processEvents();
+    ASSERT_TRUE(asked.get().has_value());
+    EXPECT_TRUE(activeSoon(x.w.get())) << "the window did not come back";
+    EXPECT_TRUE(x.w->windowHandle()->isExposed());
+    // Back in front: nothing to announce.
+    QTest::qWait(1200);
+    EXPECT_TRUE(x.runningNotifier.take().isEmpty());
+}
+
+TEST(GuiWayland, TheAlertIsPostedToTheNotificationServiceWhoseClickBringsItForward) {
+    if (!onWayland()) GTEST_SKIP() << "needs a Wayland compositor (tests/gui/wayland_test.sh starts one)";
+    test::PrivateBus bus;
+    if (!bus.running()) GTEST_SKIP() << "dbus-daemon could not be started (Debian: dbus-daemon)";
+    test::StandInNotifications server(bus.connect());
+    ASSERT_TRUE(server.registered());
+    DBusNotifier notifier(bus.connect());
+    test::Start s;
+    s.clock.set(Moment::at(2024, 3, 5, 9, 5, 58));
+    s.quiet();
+    s.store(EventKind::Reminder, {test::event(dayNumber(2024, 3, 5), 9, 6, "Fogorvos")});
+    MainWindow w(AppPaths{s.dir.path()}, Services{s.dialogs, s.clock, s.shell, s.sound, s.tray, s.autostart,
+                                                  notifier, s.runningNotifier, windowsOnWayland()});
+    w.start();
+    w.show();
+    ASSERT_TRUE(activeSoon(&w));
+    w.showMinimized();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.isActiveWindow(); }, 3000));
+
+    s.clock.set(Moment::at(2024, 3, 5, 9, 6, 0));
+    w.onClockTick();
+    AlertWindow* alert = w.alertWindow();
+    ASSERT_TRUE(alert->alertShown());
+    ASSERT_TRUE(test::waitFor([&] { return server.posted.size() == 1; }));
+    EXPECT_EQ(server.posted[0].summary, u"Emlékeztető – 9:06"_s);
+    EXPECT_EQ(server.posted[0].body, u"Fogorvos"_s);
+    EXPECT_EQ(server.posted[0].actions, (QStringList{u"default"_s, u"Megnyitás"_s}));
+    ASSERT_TRUE(activeSoon(alert)) << "a new window gets the focus";
+
+    // The user went on working in another program; the notification's click brings the alert back in
+    // front, although the program has no focus to ask for it with.
+    QProcess other;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"ZEL_ANOTHER_PROGRAM"_s, u"1"_s);
+    other.setProcessEnvironment(env);
+    other.setProcessChannelMode(QProcess::ForwardedChannels);
+    other.start(QCoreApplication::applicationFilePath(), {u"--gtest_filter=GuiWayland.AnotherProgram"_s});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !alert->isActiveWindow(); }, 5000))
+        << "the other program got no focus";
+    emit server.ActionInvoked(41, u"default"_s);
+    EXPECT_TRUE(activeSoon(alert)) << "the alert did not come forward";
+    EXPECT_TRUE(alert->alertShown());
+    EXPECT_TRUE(server.closed.empty());
+    // Answered in the window: the notification goes.
+    QTest::keyClick(test::child<QComboBox>(alert, "actionList"), Qt::Key_Return);
+    EXPECT_TRUE(test::waitFor([&] { return server.closed.size() == 1; }));
+    other.kill();
+    other.waitForFinished();
+}
+
+// Started by the tests above as another program whose window takes the focus.
+TEST(GuiWayland, AnotherProgram) {
+    if (!onWayland() || !qEnvironmentVariableIsSet("ZEL_ANOTHER_PROGRAM"))
+        GTEST_SKIP() << "stands in for another program when a Wayland test starts it";
+    QWidget window;
+    window.setWindowTitle(u"Másik program"_s);
+    window.resize(400, 300);
+    window.show();
+    if (activeSoon(&window, 10'000)) std::printf("focused\n");
+    std::fflush(stdout);
+    QTest::qWait(20'000);
 }
