@@ -378,22 +378,24 @@ void MainWindow::loadCalendars() {
 }
 
 void MainWindow::applyOrCreateSettings() {
-    bool read = false;
+    bool read = false, damaged = false;
     try {
         read = state_->loadSettings();
     } catch (const IoError& e) {
         if (e.code() != kReadPastEnd) throw;
         // A damaged file is reported and kept as it is; the defaults stand until the user saves.
         showErrorBox(services_.dialogs, e);
-        settingsTab_->resetToDefaults();
-        return;
+        damaged = true;
     }
+    // So is a further settings file that cannot be read, for its own keys.
+    if (const std::optional<IoError>& e = state_->furtherSettingsError()) showErrorBox(services_.dialogs, *e);
     if (read) {
         settingsTab_->showSettings(state_->settings());
         return;
     }
     settingsTab_->resetToDefaults();
-    settingsTab_->save();
+    // A first start creates the settings file; the further one waits for "Mentés".
+    if (!damaged) settingsTab_->saveRecordOnly();
 }
 
 Settings MainWindow::settings() const {

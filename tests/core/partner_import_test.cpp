@@ -127,4 +127,16 @@ TEST(CoreImport, TheDataCopyReplacesTargetsAndListsWhatFailed) {
     EXPECT_EQ(readFile(paths.events(EventKind::Reminder)), "reminders");
     // Into a folder that is not there, everything fails.
     EXPECT_EQ(copyDataFiles(paths, dir.path() / "missing").failed.size(), 6u);
+
+    // The further settings go with the settings file, when there are any.
+    writeFile(paths.furtherSettings(), "desktop-notifications=off\n");
+    const DataCopy both = copyDataFiles(paths, target);
+    EXPECT_TRUE(both.copied.size() == 6u && both.copied.back() == target / "beallitasok-tovabbi.ini");
+    EXPECT_EQ(readFile(target / "beallitasok-tovabbi.ini"), "desktop-notifications=off\n");
+    std::filesystem::remove(paths.settings());
+    writeFile(target / "beallitasok-tovabbi.ini", "old");
+    const DataCopy without = copyDataFiles(paths, target);
+    EXPECT_EQ(without.failed,
+              (std::vector<std::filesystem::path>{target / "programok.dat", target / "beallitasok.cfg"}));
+    EXPECT_EQ(readFile(target / "beallitasok-tovabbi.ini"), "old");
 }

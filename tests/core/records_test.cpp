@@ -338,7 +338,8 @@ TEST(CoreStart, LeftoverTemporariesGoAndNothingElse) {
     std::filesystem::create_directories(paths.dataDir());
     writeFile(paths.partners(), "kept");
     const std::vector<std::string> leftovers = {"Data/partnerek.dat.tmp-a1B2c3",
-                                                "Data/nevnapok.dat.tmp-XXXXXX", "beallitasok.cfg.tmp-0zZ9aa"};
+                                                "Data/nevnapok.dat.tmp-XXXXXX", "beallitasok.cfg.tmp-0zZ9aa",
+                                                "beallitasok-tovabbi.ini.tmp-Qq1234"};
     const std::vector<std::string> others = {"Data/partnerek.dat.tmp-notes.txt", "Data/other.dat.tmp-a1B2c3",
                                              "partnerek.dat.tmp-a1B2c3", "Data/partnerek.dat.tmp-a1B2c"};
     for (const auto& name : leftovers)

@@ -312,4 +312,21 @@ TEST(GuiExchange, TheCopyReportsAllSomeOrNoneCopiedAndOffersTheFolder) {
     x.dialogs.answerFile(QString()); // cancelled: nothing more
     x.runExportTask(2);
     EXPECT_EQ(x.shell.calls.size(), 1u);
+
+    // Once saved, the further settings go with the settings file, beside the Data folder too.
+    x.w->settingsTab()->save();
+    x.dialogs.answerFile(q(target));
+    x.dialogs.expect(Kind::Information,
+                     u"A következő adatállományokat sikerült átmásolni:\n"_s + listed({0, 1, 3, 4, 5}) +
+                         q(target / "beallitasok-tovabbi.ini") +
+                         u"\n\n\nEzeket a másik Zelmoran-példány helyén lévő Data könyvtárba kell felmásolni "
+                         u"ahhoz, hogy annak adatbázisa frissüljön.\nA beállításokat tartalmazó "
+                         u"beallitasok.cfg és beallitasok-tovabbi.ini állományokat viszont a Data könyvtár "
+                         u"mellé, a program mappájába kell másolni."_s +
+                         u"\n\nA következő állományok másolása azonban sikertelen volt:\n"_s + listed({2}) +
+                         showIt,
+                     Dialogs::No);
+    x.runExportTask(2);
+    EXPECT_EQ(readFile(target / "beallitasok-tovabbi.ini"),
+              readFile(x.dir.path() / "beallitasok-tovabbi.ini"));
 }

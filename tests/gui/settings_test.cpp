@@ -28,7 +28,12 @@ struct Tab : test::App {
     }
     void save() const { click("saveSettingsButton"); }
     QLabel* panel() const { return get<QLabel>("soundFilePanel"); }
+    std::filesystem::path furtherPath() const { return dir.path() / "beallitasok-tovabbi.ini"; }
+    std::string further() const { return test::readFile(furtherPath()); }
+    QCheckBox* notificationsBox() const { return get<QCheckBox>("desktopNotificationsBox"); }
 };
+
+const std::string kFurtherHeader = "# Zelmoran: beállítások, amelyeknek a beallitasok.cfg-ben nincs helye\n";
 
 } // namespace
 
@@ -237,4 +242,88 @@ TEST(GuiTheme, EveryControlCarriesARoleAndPaintsByIt) {
     alert->hide();
     alert->showAlert(u"c"_s, u"t"_s, u"k"_s);
     EXPECT_EQ(alert->palette().color(QPalette::Window), colorOf(0x007617B5));
+}
+
+TEST(GuiSettingsTab, DesktopNotificationsApplyAtOnceAndOnlyMentesWritesThemBesideTheRecord) {
+    Tab x;
+    x.show(MainWindow::TabSettings);
+    // A first start writes the record alone.
+    EXPECT_FALSE(std::filesystem::exists(x.furtherPath()));
+    EXPECT_TRUE(x.notificationsBox()->isChecked() && x.w->state().settings().desktopNotifications);
+    EXPECT_EQ(x.notificationsBox()->text(), u"Asztali értesítés is"_s);
+    const QString hint =
+        u"A figyelmeztetések az asztal értesítései között is megjelennek, ha a figyelmeztető "
+        u"ablak nem kerülhet minden ablak elé (Wayland), vagy a program ablaka kis méretű vagy "
+        u"a tálcán van"_s;
+    EXPECT_EQ(x.notificationsBox()->toolTip(), hint);
+    x.get<QListWidget>("optionList")->item(3)->setCheckState(Qt::Unchecked); // "Segítő megjegyzések"
+    EXPECT_EQ(x.notificationsBox()->toolTip(), QString());
+    x.get<QListWidget>("optionList")->item(3)->setCheckState(Qt::Checked);
+    EXPECT_EQ(x.notificationsBox()->toolTip(), hint);
+
+    const std::string record = x.cfg();
+    x.notificationsBox()->click();
+    EXPECT_FALSE(x.w->state().settings().desktopNotifications);
+    EXPECT_FALSE(std::filesystem::exists(x.furtherPath())); // until Mentés
+    x.save();
+    EXPECT_EQ(x.further(), kFurtherHeader + "desktop-notifications=off\n");
+    EXPECT_EQ(x.cfg(), record); // the record has no place for it
+
+    x.dialogs.expect(Kind::Confirmation, u"Valóban visszaállítja az alapértelmezett beállításokat?"_s,
+                     Dialogs::Yes);
+    x.click("defaultsButton");
+    EXPECT_TRUE(x.notificationsBox()->isChecked() && x.w->state().settings().desktopNotifications);
+    EXPECT_EQ(x.further(), kFurtherHeader + "desktop-notifications=off\n");
+    x.save();
+    EXPECT_EQ(x.further(), kFurtherHeader + "desktop-notifications=on\n");
+    EXPECT_EQ(x.cfg(), record);
+}
+
+TEST(GuiSettingsTab, TheFurtherFileIsShownAtStartAndMentesChangesOnlyItsKeysLine) {
+    Tab x;
+    x.writeRecord({});
+    const std::string record = x.cfg();
+    const std::string mine = "# kézzel\r\ndesktop-notifications=off\ncatch-up-launches=on\nfoo";
+    test::writeFile(x.furtherPath(), mine);
+    x.show(MainWindow::TabSettings);
+    EXPECT_FALSE(x.notificationsBox()->isChecked() || x.w->settings().desktopNotifications);
+    EXPECT_EQ(x.further() + x.cfg(), mine + record); // a start writes neither
+    x.notificationsBox()->click();
+    EXPECT_TRUE(x.w->settings().desktopNotifications);
+    x.save();
+    EXPECT_EQ(x.further(), "# kézzel\r\ndesktop-notifications=on\ncatch-up-launches=on\nfoo");
+    EXPECT_EQ(x.cfg(), record);
+}
+
+TEST(GuiSettingsTab, AnUnreadableFurtherFileIsReportedOnceAndLeftUntilMentes) {
+    Tab x;
+    x.writeRecord({{22, '0'}}); // warnings off: the record itself is read
+    std::filesystem::create_directories(x.furtherPath());
+    x.dialogs.expect(Kind::Stop, u"I/O error 21.\nAz állomány helyén egy mappa van.\n"_s + q(x.furtherPath()),
+                     Dialogs::Ok, Dialogs::Ok);
+    x.show(MainWindow::TabSettings);
+    EXPECT_TRUE(x.notificationsBox()->isChecked() && !x.w->settings().warnings);
+    EXPECT_TRUE(std::filesystem::is_empty(x.furtherPath()));
+    // Mentés writes the record, then fails on the folder and says so.
+    x.notificationsBox()->click();
+    x.dialogs.expect(Kind::Stop, u"I/O error 21.\nAz állomány helyén egy mappa van.\n"_s + q(x.furtherPath()),
+                     Dialogs::Ok, Dialogs::Ok);
+    x.save();
+    EXPECT_TRUE(std::filesystem::is_directory(x.furtherPath()));
+    EXPECT_EQ(x.cfg()[22], '0');
+
+    // A file too large to be one of ours: reported, kept, and replaced only by Mentés.
+    std::filesystem::remove(x.furtherPath());
+    const std::string large = "desktop-notifications=off\n" + std::string(64 * 1024, '#');
+    test::writeFile(x.furtherPath(), large);
+    x.dialogs.expect(
+        Kind::Stop,
+        u"I/O error 27.\nAz állomány nagyobb lenne, mint amekkorát a lemez vagy a rendszer megenged.\n"_s +
+            q(x.furtherPath()),
+        Dialogs::Ok, Dialogs::Ok);
+    x.show(MainWindow::TabSettings);
+    EXPECT_TRUE(x.notificationsBox()->isChecked());
+    EXPECT_EQ(x.further(), large);
+    x.save();
+    EXPECT_EQ(x.further(), kFurtherHeader + "desktop-notifications=on\n");
 }

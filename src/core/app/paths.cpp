@@ -32,7 +32,8 @@ int writeTestError(const AppPaths& paths) {
 bool holdsData(const AppPaths& paths) {
     std::error_code ec;
     return fs::exists(fs::symlink_status(paths.dataDir(), ec)) ||
-           fs::exists(fs::symlink_status(paths.settings(), ec));
+           fs::exists(fs::symlink_status(paths.settings(), ec)) ||
+           fs::exists(fs::symlink_status(paths.furtherSettings(), ec));
 }
 
 std::optional<os::FileLock> takeDataLock(const AppPaths& paths) {
@@ -60,7 +61,7 @@ bool serviceViewRequested(const AppPaths& paths) {
 }
 
 std::size_t removeLeftoverTemporaries(const AppPaths& paths) {
-    std::vector<fs::path> owners{paths.partners(), paths.settings()};
+    std::vector<fs::path> owners{paths.partners(), paths.settings(), paths.furtherSettings()};
     for (EventKind kind : kAllEventKinds)
         owners.push_back(paths.events(kind));
     std::size_t removed = 0;

@@ -19,6 +19,8 @@ struct AppPaths {
     std::filesystem::path dataDir() const { return exeDir / "Data"; }
     std::filesystem::path partners() const { return dataDir() / "partnerek.dat"; }
     std::filesystem::path settings() const { return exeDir / "beallitasok.cfg"; }
+    // The settings the record has no field for, beside it.
+    std::filesystem::path furtherSettings() const { return exeDir / "beallitasok-tovabbi.ini"; }
     std::filesystem::path events(EventKind k) const { return dataDir() / eventFileName(k); }
     // Held by whoever uses the data; no data file, and nothing that lists the folder reads it.
     std::filesystem::path dataLock() const { return dataDir() / ".zelmoran.lock"; }
@@ -32,7 +34,7 @@ inline bool passesWriteTest(const AppPaths& paths) {
     return writeTestError(paths) == 0;
 }
 
-// Whether the folder holds data of its own: the Data folder or the settings file.
+// Whether the folder holds data of its own: the Data folder or a settings file.
 bool holdsData(const AppPaths& paths);
 
 // The lock that keeps every user of the data alone, whatever build it is (the window, the command

@@ -109,13 +109,22 @@ std::vector<std::filesystem::path> dataFilesToCopy(const AppPaths& paths) {
             paths.events(EventKind::Program),
             paths.events(EventKind::NameDay),
             paths.events(EventKind::Birthday),
-            paths.settings()};
+            paths.settings(),
+            paths.furtherSettings()};
 }
 
 DataCopy copyDataFiles(const AppPaths& paths, const std::filesystem::path& folder) {
     DataCopy result;
     for (const std::filesystem::path& source : dataFilesToCopy(paths)) {
         const std::filesystem::path target = folder / source.filename();
+        if (source == paths.furtherSettings()) {
+            // Only beside the settings file it extends.
+            const bool settingsCopied =
+                !result.copied.empty() && result.copied.back() == folder / paths.settings().filename();
+            std::error_code ec;
+            const bool missing = !std::filesystem::exists(source, ec) && !ec;
+            if (!settingsCopied || missing) continue;
+        }
         try {
             std::error_code ec;
             // Copying a file onto itself would empty it.

@@ -31,13 +31,15 @@ PartnerImport importPartners(const std::filesystem::path& partnerFile,
 // Every partner in file order.
 std::vector<PartnerRecord> readAllPartners(const std::filesystem::path& partnerFile);
 
-// The five data files and the settings file, which a copy takes in this order.
+// The five data files, the settings file and the further settings file, which a copy takes in this
+// order.
 std::vector<std::filesystem::path> dataFilesToCopy(const AppPaths& paths);
 
 struct DataCopy {
     std::vector<std::filesystem::path> copied, failed; // target paths
 };
-// Copies each data file into `folder` under its own name, replacing a file there.
+// Copies each data file into `folder` under its own name, replacing a file there. The further settings
+// file goes with the settings file when there is one; missing, it only means defaults, and is no failure.
 DataCopy copyDataFiles(const AppPaths& paths, const std::filesystem::path& folder);
 
 } // namespace zel

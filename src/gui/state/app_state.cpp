@@ -122,19 +122,34 @@ void AppState::setSettings(const Settings& settings) {
 }
 
 bool AppState::loadSettings() {
+    // The further file first: its lines are kept for the next save whatever the settings file holds.
+    furtherError_.reset();
+    try {
+        furtherText_ =
+            readFurtherSettingsFile(paths_.furtherSettings()).value_or(FurtherSettingsText::created());
+    } catch (const IoError& e) {
+        furtherError_ = e;
+        furtherText_ = FurtherSettingsText::created();
+    }
     const auto bytes = readSettingsFile(paths_.settings());
     if (!bytes) return false;
     savedBytes_ = *bytes;
     // A missing own sound file falls back to the default sound.
-    setSettings(decodeSettings(
-        *bytes, [](const std::string& path) { return !path.empty() && QFile::exists(fromCp(path)); }));
+    const Settings record = decodeSettings(
+        *bytes, [](const std::string& path) { return !path.empty() && QFile::exists(fromCp(path)); });
+    setSettings(furtherText_.applyTo(record));
     return true;
 }
 
-void AppState::saveSettings() {
+void AppState::saveSettings(SettingsFiles files) {
     const SettingsBytes record = encodeSettings(settings_, savedBytes_);
     writeSettingsFile(paths_.settings(), record);
     savedBytes_ = record;
+    if (files == SettingsFiles::RecordOnly) return;
+    FurtherSettingsText text = furtherText_;
+    text.set(settings_);
+    writeFurtherSettingsFile(paths_.furtherSettings(), text);
+    furtherText_ = std::move(text);
 }
 
 void AppState::setCalendars(NameDayCalendar common, NameDayCalendar extended) {

@@ -2,10 +2,12 @@
 
 #include "core/app/clock.h"
 #include "core/app/paths.h"
+#include "core/errors.h"
 #include "core/events/event_table.h"
 #include "core/exchange/partner_import.h"
 #include "core/namedays/namedays.h"
 #include "core/partners/partner_record.h"
+#include "core/settings/further_settings.h"
 #include "core/settings/settings_record.h"
 
 #include <QObject>
@@ -88,10 +90,17 @@ class AppState : public QObject {
     // --- Settings: live as the user changes them, in the file only when saved.
     const Settings& settings() const { return settings_; }
     void setSettings(const Settings& settings);
-    // Reads the file: false when it is missing. A damaged file throws and is left as it is.
+    // Reads the settings file and the further settings file beside it: false when the settings file is
+    // missing. A damaged settings file throws and is left as it is. A further settings file that cannot
+    // be read leaves the defaults of its keys and furtherSettingsError() for the caller to report; it is
+    // left as it is until the next save.
     bool loadSettings();
-    // Writes the live settings over the bytes last read, so bytes the program does not set keep theirs.
-    void saveSettings();
+    const std::optional<IoError>& furtherSettingsError() const { return furtherError_; }
+    // "Mentés" writes both files; the settings file a first start creates is written alone.
+    enum class SettingsFiles { Both, RecordOnly };
+    // Writes the live settings over the bytes last read, so bytes the program does not set keep theirs;
+    // then the further settings over the lines last read, so the lines it does not set keep theirs.
+    void saveSettings(SettingsFiles files = SettingsFiles::Both);
 
     // --- Calendars
     const NameDayCalendar& commonCalendar() const { return common_; }
@@ -116,6 +125,8 @@ class AppState : public QObject {
     std::string lastSavedPartner_;
     Settings settings_ = defaultSettings();
     SettingsBytes savedBytes_{};
+    FurtherSettingsText furtherText_ = FurtherSettingsText::created();
+    std::optional<IoError> furtherError_;
     NameDayCalendar common_;
     NameDayCalendar extended_;
 };

@@ -116,12 +116,20 @@ void ExportPanel::copyDataFiles() {
     QString takeThem = QStringLiteral("Ezeket a másik Zelmoran-példány helyén lévő Data könyvtárba kell "
                                       "felmásolni ahhoz, hogy annak adatbázisa frissüljön.");
     // The settings live beside the Data folder, not in it.
-    const auto isSettings = [&](const std::filesystem::path& p) {
-        return p.filename() == state_.paths().settings().filename();
+    const auto copied = [&](const std::filesystem::path& file) {
+        return std::any_of(copy.copied.begin(), copy.copied.end(),
+                           [&](const std::filesystem::path& p) { return p.filename() == file.filename(); });
     };
-    if (std::any_of(copy.copied.begin(), copy.copied.end(), isSettings))
-        takeThem += kNl + QStringLiteral("A beállításokat tartalmazó ") +
-                    QString::fromStdString(state_.paths().settings().filename().string()) +
+    const auto name = [](const std::filesystem::path& file) {
+        return QString::fromStdString(file.filename().string());
+    };
+    if (copied(state_.paths().settings()) && copied(state_.paths().furtherSettings()))
+        takeThem += kNl + QStringLiteral("A beállításokat tartalmazó ") + name(state_.paths().settings()) +
+                    QStringLiteral(" és ") + name(state_.paths().furtherSettings()) +
+                    QStringLiteral(" állományokat viszont a Data könyvtár mellé, a program mappájába kell "
+                                   "másolni.");
+    else if (copied(state_.paths().settings()))
+        takeThem += kNl + QStringLiteral("A beállításokat tartalmazó ") + name(state_.paths().settings()) +
                     QStringLiteral(" állományt viszont a Data könyvtár mellé, a program mappájába kell "
                                    "másolni.");
     QString report;

@@ -249,6 +249,7 @@ Settings SettingsTab::current() const {
     s.mapPage = mapPage_;
     s.smsPage = smsPage_;
     s.phonePage = phonePage_;
+    s.desktopNotifications = ui_->desktopNotificationsBox->isChecked();
     return s;
 }
 
@@ -282,6 +283,7 @@ void SettingsTab::showSettings(Settings s) {
         soundFile_ = s.soundFile;
         showSoundName(soundFile_);
     }
+    ui_->desktopNotificationsBox->setChecked(s.desktopNotifications);
     // Only the colours are kept; a preset that matches them shows as chosen.
     checkOnly({ui_->blueGreenPreset, ui_->blackWhitePreset, ui_->playfulPreset},
               colors_ == kThemeKekesZold     ? ui_->blueGreenPreset
@@ -322,6 +324,7 @@ void SettingsTab::resetToDefaults() {
     selectSound(SoundChoice::Default);
     soundFile_.clear();
     setItem(Balloon, d.balloon);
+    ui_->desktopNotificationsBox->setChecked(d.desktopNotifications);
     // The hints follow the list's item 3 again.
     applyHintsOption();
     publish();
@@ -329,6 +332,11 @@ void SettingsTab::resetToDefaults() {
 
 void SettingsTab::save() {
     state_.saveSettings();
+    setAutostart(!ui_->noStartChoice->isChecked());
+}
+
+void SettingsTab::saveRecordOnly() {
+    state_.saveSettings(AppState::SettingsFiles::RecordOnly);
     setAutostart(!ui_->noStartChoice->isChecked());
 }
 

@@ -32,8 +32,12 @@ class SettingsTab : public QWidget {
     void showSettings(Settings s);
     // Puts every control to its default and hands them to the live settings; writes no file.
     void resetToDefaults();
-    // "Mentés": writes the live settings over the record last read; updates the autostart entry.
+    // "Mentés": writes the live settings over the record last read and the further settings file;
+    // updates the autostart entry.
     void save();
+    // The save of a first start: the record alone. The further settings file is written only when
+    // the user saves, so a first start makes no file beside the record that it did not always make.
+    void saveRecordOnly();
     // "Alap-beállítások": asks, then resetToDefaults.
     void askResetToDefaults();
     // The three web pages the contact lines open, one input box each.

@@ -1,0 +1,134 @@
+#include "core/settings/further_settings.h"
+
+#include "core/errors.h"
+#include "core/storage/record_file.h"
+
+#include <cerrno>
+
+namespace zel {
+
+namespace {
+
+constexpr std::string_view kHeader = "# Zelmoran: beállítások, amelyeknek a beallitasok.cfg-ben nincs helye";
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// One key of the file. Keys are English, lowercase, with hyphens.
+struct Key {
+    std::string_view name;
+    std::string (*value)(const Settings&);
+    // False when the value is not understood; the setting is left as it was then.
+    bool (*apply)(std::string_view value, Settings&);
+};
+
+std::string onOff(bool on) {
+    return on ? "on" : "off";
+}
+
+bool readOnOff(std::string_view value, bool& into) {
+    if (value != "on" && value != "off") return false;
+    into = value == "on";
+    return true;
+}
+
+constexpr Key kKeys[] = {
+    {"desktop-notifications", [](const Settings& s) { return onOff(s.desktopNotifications); },
+     [](std::string_view v, Settings& s) { return readOnOff(v, s.desktopNotifications); }},
+};
+
+std::string_view trimmed(std::string_view s) {
+    constexpr std::string_view kBlanks = " \t";
+    const std::size_t from = s.find_first_not_of(kBlanks);
+    if (from == std::string_view::npos) return {};
+    return s.substr(from, s.find_last_not_of(kBlanks) - from + 1);
+}
+
+// A line's key and value, as an editor on any system may have left them: a byte order mark before the
+// first line, a CR before the LF and blanks around the key and the value do not count.
+struct Entry {
+    std::string_view key, value;
+};
+std::optional<Entry> entryOf(std::string_view line, bool first) {
+    if (first && line.starts_with(kByteOrderMark)) line.remove_prefix(kByteOrderMark.size());
+    if (line.ends_with('\r')) line.remove_suffix(1);
+    line = trimmed(line);
+    if (line.empty() || line.front() == '#' || line.front() == ';') return std::nullopt;
+    const std::size_t eq = line.find('=');
+    if (eq == std::string_view::npos) return std::nullopt;
+    return Entry{trimmed(line.substr(0, eq)), trimmed(line.substr(eq + 1))};
+}
+
+} // namespace
+
+FurtherSettingsText FurtherSettingsText::created() {
+    return parse(std::string(kHeader) + '\n');
+}
+
+FurtherSettingsText FurtherSettingsText::parse(std::string_view bytes) {
+    FurtherSettingsText text;
+    for (;;) {
+        const std::size_t lf = bytes.find('\n');
+        text.lines_.emplace_back(bytes.substr(0, lf));
+        if (lf == std::string_view::npos) break;
+        bytes.remove_prefix(lf + 1);
+    }
+    return text;
+}
+
+Settings FurtherSettingsText::applyTo(Settings base) const {
+    for (const Key& key : kKeys) {
+        for (std::size_t i = 0; i < lines_.size(); ++i) {
+            const std::optional<Entry> e = entryOf(lines_[i], i == 0);
+            if (!e || e->key != key.name) continue;
+            key.apply(e->value, base);
+            break;
+        }
+    }
+    return base;
+}
+
+void FurtherSettingsText::set(const Settings& s) {
+    for (const Key& key : kKeys) {
+        std::string line = std::string(key.name) + '=' + key.value(s);
+        bool replaced = false;
+        for (std::size_t i = 0; i < lines_.size() && !replaced; ++i) {
+            const std::optional<Entry> e = entryOf(lines_[i], i == 0);
+            if (!e || e->key != key.name) continue;
+            // The line keeps what framed it: the byte order mark of a first line, a CR end.
+            std::string& old = lines_[i];
+            if (i == 0 && old.starts_with(kByteOrderMark)) line.insert(0, kByteOrderMark);
+            if (old.ends_with('\r')) line += '\r';
+            old = std::move(line);
+            replaced = true;
+        }
+        if (replaced) continue;
+        // Before the empty piece a final LF leaves; a last line without its LF gets one.
+        if (lines_.back().empty())
+            lines_.insert(lines_.end() - 1, std::move(line));
+        else
+            lines_.insert(lines_.end(), {std::move(line), std::string()});
+    }
+}
+
+std::string FurtherSettingsText::bytes() const {
+    std::string out;
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        if (i > 0) out += '\n';
+        out += lines_[i];
+    }
+    return out;
+}
+
+std::optional<FurtherSettingsText> readFurtherSettingsFile(const std::filesystem::path& path) {
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec) && !ec) return std::nullopt;
+    // One byte past the limit tells a file that is too large, without reading it all.
+    const std::string bytes = readFirstBytes(path, kFurtherSettingsMaxSize + 1);
+    if (bytes.size() > kFurtherSettingsMaxSize) throw IoError(EFBIG, path.string());
+    return FurtherSettingsText::parse(bytes);
+}
+
+void writeFurtherSettingsFile(const std::filesystem::path& path, const FurtherSettingsText& text) {
+    replaceFile(path, text.bytes());
+}
+
+} // namespace zel
