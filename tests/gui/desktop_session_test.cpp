@@ -1,4 +1,4 @@
-// Run by wayland_test.sh on a headless compositor; skipped anywhere else.
+// Run by desktop_session.sh under GNOME's window manager, on Wayland or on X11; skipped anywhere else.
 #include "gui/platform/dbus_notifier.h"
 #include "gui/platform/instance_guard.h"
 #include "gui/platform/window_activation.h"
@@ -27,6 +27,61 @@ bool onWayland() {
     return QGuiApplication::platformName() == u"wayland"_s;
 }
 
+#define ZEL_REQUIRE_SESSION(platform)                                                                        \
+    if (QGuiApplication::platformName() != (platform))                                                       \
+    GTEST_SKIP() << "needs a desktop session (tests/gui/desktop_session.sh starts one)"
+
+// The window closed into a tray GNOME does not have (minimised); a second start asks the running copy
+// for it, from a process of its own (here, a thread), with the launcher's token.
+void secondStartBringsTheWindowBack(bool wayland) {
+    test::App x;
+    x.wayland = wayland;
+    x.quiet();
+    x.show();
+    ASSERT_TRUE(activeSoon(x.w.get()));
+    test::TempDir runtime;
+    const QString folder = QString::fromStdString(runtime.path().string());
+    const ExeIdentity build = identityOf("the build under the window manager");
+    InstanceGuard running(build, folder, 1.0);
+    ASSERT_TRUE(running.claim());
+    QObject::connect(&running, &InstanceGuard::activationRequested, x.w.get(), &MainWindow::comeForward);
+
+    x.w->showMinimized();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !x.w->isActiveWindow(); }, 3000));
+    InstanceGuard second(build, folder, 2.0);
+    ASSERT_FALSE(second.claim());
+    auto asked = std::async(std::launch::async,
+                            [&] { return second.ask(InstanceRequest::Activate, 3000, u"launcher_TIME7"_s); });
+    while (asked.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready)
+        QCoreApplication::processEvents();
+    ASSERT_TRUE(asked.get().has_value());
+    EXPECT_TRUE(activeSoon(x.w.get())) << "the window did not come back";
+    EXPECT_TRUE(x.w->windowHandle()->isExposed());
+    // Back in front: nothing to announce.
+    QTest::qWait(1200);
+    EXPECT_TRUE(x.runningNotifier.take().isEmpty());
+}
+
+// What the X window manager holds of a window's state, e.g. "_NET_WM_STATE_ABOVE".
+QString windowManagerState(QWidget* w) {
+    QProcess xprop;
+    xprop.start(u"xprop"_s, {u"-id"_s, QString::number(w->winId()), u"_NET_WM_STATE"_s});
+    xprop.waitForFinished(5000);
+    return QString::fromLatin1(xprop.readAllStandardOutput());
+}
+
+// The managed windows from bottom to top.
+QStringList stackingOrder() {
+    QProcess xprop;
+    xprop.start(u"xprop"_s, {u"-root"_s, u"_NET_CLIENT_LIST_STACKING"_s});
+    xprop.waitForFinished(5000);
+    const QString out = QString::fromLatin1(xprop.readAllStandardOutput());
+    QStringList ids;
+    for (const QString& id : out.section(u'#', 1).split(u',', Qt::SkipEmptyParts))
+        ids << QString::number(id.trimmed().toULongLong(nullptr, 16));
+    return ids;
+}
+
 // Qt takes a window whose frames the compositor stops asking for as no longer exposed, so exposure
 // is what the compositor shows. Waits a while for it to settle either way.
 bool exposedAfterAWhile(QWidget* w) {
@@ -40,7 +95,7 @@ bool exposedAfterAWhile(QWidget* w) {
 } // namespace
 
 TEST(GuiWayland, TheAlertIsShownWhileTheMainWindowIsMinimised) {
-    if (!onWayland()) GTEST_SKIP() << "needs a Wayland compositor (tests/gui/wayland_test.sh starts one)";
+    ZEL_REQUIRE_SESSION(u"wayland"_s);
     test::App x(Moment::at(2024, 3, 5, 9, 5, 58));
     x.quiet();
     x.store(EventKind::Reminder, {test::event(dayNumber(2024, 3, 5), 9, 6, "Fogorvos")});
@@ -58,39 +113,12 @@ TEST(GuiWayland, TheAlertIsShownWhileTheMainWindowIsMinimised) {
 }
 
 TEST(GuiWayland, ASecondStartBringsTheMinimisedWindowBack) {
-    if (!onWayland()) GTEST_SKIP() << "needs a Wayland compositor (tests/gui/wayland_test.sh starts one)";
-    test::App x;
-    x.wayland = true;
-    x.quiet();
-    x.show();
-    ASSERT_TRUE(activeSoon(x.w.get()));
-    test::TempDir runtime;
-    const QString folder = QString::fromStdString(runtime.path().string());
-    const ExeIdentity build = identityOf("the build under the compositor");
-    InstanceGuard running(build, folder, 1.0);
-    ASSERT_TRUE(running.claim());
-    QObject::connect(&running, &InstanceGuard::activationRequested, x.w.get(), &MainWindow::comeForward);
-
-    // Closed into a tray that GNOME does not have: minimised, and the compositor takes the focus away.
-    x.w->showMinimized();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !x.w->isActiveWindow(); }, 3000));
-    // The second start asks from a process of its own; here, from a thread of its own.
-    InstanceGuard second(build, folder, 2.0);
-    ASSERT_FALSE(second.claim());
-    auto asked = std::async(std::launch::async,
-                            [&] { return second.ask(InstanceRequest::Activate, 3000, u"launcher_TIME7"_s); });
-    while (asked.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready)
-        QCoreApplication::processEvents();
-    ASSERT_TRUE(asked.get().has_value());
-    EXPECT_TRUE(activeSoon(x.w.get())) << "the window did not come back";
-    EXPECT_TRUE(x.w->windowHandle()->isExposed());
-    // Back in front: nothing to announce.
-    QTest::qWait(1200);
-    EXPECT_TRUE(x.runningNotifier.take().isEmpty());
+    ZEL_REQUIRE_SESSION(u"wayland"_s);
+    secondStartBringsTheWindowBack(true);
 }
 
 TEST(GuiWayland, TheAlertIsPostedToTheNotificationServiceWhoseClickBringsItForward) {
-    if (!onWayland()) GTEST_SKIP() << "needs a Wayland compositor (tests/gui/wayland_test.sh starts one)";
+    ZEL_REQUIRE_SESSION(u"wayland"_s);
     test::PrivateBus bus;
     if (!bus.running()) GTEST_SKIP() << "dbus-daemon could not be started (Debian: dbus-daemon)";
     test::StandInNotifications server(bus.connect());
@@ -150,4 +178,38 @@ TEST(GuiWayland, AnotherProgram) {
     if (activeSoon(&window, 10'000)) std::printf("focused\n");
     std::fflush(stdout);
     QTest::qWait(20'000);
+}
+
+TEST(GuiX11, TheAlertComesOnTopAndFocusedWhileTheMainWindowIsMinimised) {
+    ZEL_REQUIRE_SESSION(u"xcb"_s);
+    test::App x(Moment::at(2024, 3, 5, 9, 5, 58));
+    x.quiet();
+    x.store(EventKind::Reminder, {test::event(dayNumber(2024, 3, 5), 9, 6, "Fogorvos")});
+    x.show();
+    ASSERT_TRUE(activeSoon(x.w.get()));
+    x.w->showMinimized();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !x.w->isActiveWindow(); }, 3000));
+    x.clock.set(Moment::at(2024, 3, 5, 9, 6, 0));
+    x.w->onClockTick();
+    AlertWindow* alert = x.w->alertWindow();
+    ASSERT_TRUE(alert->alertShown());
+    EXPECT_TRUE(activeSoon(alert)) << "the alert did not get the focus";
+    EXPECT_TRUE(alert->windowHandle()->isExposed());
+    EXPECT_TRUE(windowManagerState(alert).contains(u"_NET_WM_STATE_ABOVE"_s)) << windowManagerState(alert).toStdString();
+    // A window opened afterwards stays below it.
+    QWidget later;
+    later.resize(800, 600);
+    later.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&later));
+    QTest::qWait(300);
+    const QStringList order = stackingOrder();
+    const auto alertAt = order.indexOf(QString::number(alert->winId()));
+    const auto laterAt = order.indexOf(QString::number(later.winId()));
+    ASSERT_TRUE(alertAt >= 0 && laterAt >= 0) << order.join(u' ').toStdString();
+    EXPECT_GT(alertAt, laterAt) << "the later window covers the alert";
+}
+
+TEST(GuiX11, ASecondStartRestoresTheMinimisedWindow) {
+    ZEL_REQUIRE_SESSION(u"xcb"_s);
+    secondStartBringsTheWindowBack(false);
 }
