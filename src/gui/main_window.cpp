@@ -1,6 +1,4 @@
 #include "gui/main_window.h"
-#include "gui/platform/notifier.h"
-#include "gui/platform/window_activation.h"
 
 #include "core/errors.h"
 #include "core/events/firing.h"
@@ -13,10 +11,12 @@
 #include "gui/contact_action.h"
 #include "gui/error_box.h"
 #include "gui/help_links.h"
+#include "gui/platform/notifier.h"
 #include "gui/platform/qt_tray.h"
 #include "gui/platform/shell.h"
 #include "gui/platform/sound.h"
 #include "gui/platform/tray.h"
+#include "gui/platform/window_activation.h"
 #include "gui/qt_text.h"
 #include "gui/startup.h"
 #include "gui/state/app_state.h"
@@ -35,7 +35,6 @@
 #include "ui_main_window.h"
 
 #include <QApplication>
-#include <utility>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
@@ -51,6 +50,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace zel::gui {
 
