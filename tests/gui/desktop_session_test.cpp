@@ -195,7 +195,8 @@ TEST(GuiX11, TheAlertComesOnTopAndFocusedWhileTheMainWindowIsMinimised) {
     ASSERT_TRUE(alert->alertShown());
     EXPECT_TRUE(activeSoon(alert)) << "the alert did not get the focus";
     EXPECT_TRUE(alert->windowHandle()->isExposed());
-    EXPECT_TRUE(windowManagerState(alert).contains(u"_NET_WM_STATE_ABOVE"_s)) << windowManagerState(alert).toStdString();
+    EXPECT_TRUE(windowManagerState(alert).contains(u"_NET_WM_STATE_ABOVE"_s))
+        << windowManagerState(alert).toStdString();
     // A window opened afterwards stays below it.
     QWidget later;
     later.resize(800, 600);
