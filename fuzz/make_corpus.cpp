@@ -207,8 +207,9 @@ void namedaysCorpus(const fs::path& dir) {
 void instanceCorpus(const fs::path& dir) {
     const ExeIdentity id = identityOf("zelmoran");
     const auto str = [](const auto& a) { return std::string(a.begin(), a.end()); };
-    put(dir, "query", str(encodeEnquiry(id, InstanceRequest::Query)));
-    put(dir, "activate", str(encodeEnquiry(id, InstanceRequest::Activate)));
+    put(dir, "query", encodeEnquiry(id, {InstanceRequest::Query, ""}));
+    put(dir, "activate", encodeEnquiry(id, {InstanceRequest::Activate, ""}));
+    put(dir, "activate_token", encodeEnquiry(id, {InstanceRequest::Activate, "2f0c8e_TIME1234"}));
     put(dir, "record", str(encodeRecord(InstanceRecord{4242, 0x0123abcd, 45356.75})));
 }
 
