@@ -32,8 +32,8 @@ std::string partnerFile() {
     std::string bytes;
     for (std::size_t k = 0; k < kPeople; ++k) {
         PartnerRecord p;
-        p.Name = "Partner " + number(2 * k);
-        p.Email = "partner" + number(2 * k) + "@pelda.hu";
+        p.name = "Partner " + number(2 * k);
+        p.email = "partner" + number(2 * k) + "@pelda.hu";
         bytes += encodePartner(p);
     }
     return bytes;

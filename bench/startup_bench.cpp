@@ -8,8 +8,8 @@
 #include "core/storage/record_file.h"
 #include "core/text/cp1250.h"
 #include "gui/main_window.h"
-#include "gui/startup.h"
-#include "gui/texts.h"
+#include "gui/start/startup.h"
+#include "gui/text/texts.h"
 #include "quiet_dialogs.h"
 #include "support/fakes.h"
 #include "support/settable_clock.h"
@@ -246,15 +246,15 @@ std::string partnerFile() {
     const std::vector<std::string> names = partnerNames();
     for (std::size_t k = 0; k < names.size(); ++k) {
         PartnerRecord p;
-        p.Name = names[k];
+        p.name = names[k];
         const std::string login = asciiFolded(names[k]).substr(0, 24);
-        p.Address = utf8ToCp1250(std::string(towns[k % 6]) + ", " + streets[k / 6 % 6] + " " +
+        p.address = utf8ToCp1250(std::string(towns[k % 6]) + ", " + streets[k / 6 % 6] + " " +
                                  std::to_string(k % 97 + 1) + ".");
-        if (k % 4 == 0) p.WebAddress = "http://www." + login + ".hu";
-        p.Email = login + "@pelda.hu";
-        p.Mobile = "+36 30 " + std::to_string(1'000'000 + k * 37 % 9'000'000);
-        p.Phone = "+36 1 " + std::to_string(2'000'000 + k * 53 % 7'000'000);
-        p.Note = utf8ToCp1250("Megismerkedtünk: " + std::to_string(2000 + k % 25) +
+        if (k % 4 == 0) p.webAddress = "http://www." + login + ".hu";
+        p.email = login + "@pelda.hu";
+        p.mobile = "+36 30 " + std::to_string(1'000'000 + k * 37 % 9'000'000);
+        p.phone = "+36 1 " + std::to_string(2'000'000 + k * 53 % 7'000'000);
+        p.note = utf8ToCp1250("Megismerkedtünk: " + std::to_string(2000 + k % 25) +
                               ". Kedveli a kávét, hétköznap délután hívható; karácsonykor képeslapot kér.");
         bytes += encodePartner(p);
     }

@@ -66,7 +66,7 @@ EventRecord eventAt(const FolderState& state, EventKind kind, std::size_t index)
 }
 
 std::string partnerNameAt(const std::string& bytes, std::size_t index) {
-    return decodePartner(at(bytes, kPartnerRecordSize, index)).Name;
+    return decodePartner(at(bytes, kPartnerRecordSize, index)).name;
 }
 
 PartnerRecord partnerOf(const std::string& record) {
@@ -75,7 +75,7 @@ PartnerRecord partnerOf(const std::string& record) {
 
 // Partners are kept in byte order of their names; a newcomer goes after equal names.
 void insertPartner(std::string& bytes, const std::string& record) {
-    const std::string name = partnerOf(record).Name;
+    const std::string name = partnerOf(record).name;
     std::size_t p = 0;
     const std::size_t n = bytes.size() / kPartnerRecordSize;
     while (p < n && partnerNameAt(bytes, p) <= name)
@@ -203,13 +203,13 @@ std::string freshName(const FolderState& state, std::mt19937_64& rng) {
 
 PartnerRecord randomPartner(const std::string& name, std::mt19937_64& rng) {
     PartnerRecord p;
-    p.Name = name;
-    p.Address = std::to_string(1000 + pick(rng, 9000)) + " Budapest, " + randomText(rng, pick(rng, 30));
-    p.WebAddress = (rng() & 1) ? "https://example.hu/" + randomText(rng, pick(rng, 40)) : "";
-    p.Email = (rng() & 1) ? "nev" + std::to_string(pick(rng, 999)) + "@example.hu" : "";
-    p.Mobile = "+36 30 " + std::to_string(1000000 + pick(rng, 8999999));
-    p.Phone = (rng() & 1) ? "+36 1 " + std::to_string(1000000 + pick(rng, 8999999)) : "";
-    p.Note = randomText(rng, pick(rng, 256));
+    p.name = name;
+    p.address = std::to_string(1000 + pick(rng, 9000)) + " Budapest, " + randomText(rng, pick(rng, 30));
+    p.webAddress = (rng() & 1) ? "https://example.hu/" + randomText(rng, pick(rng, 40)) : "";
+    p.email = (rng() & 1) ? "nev" + std::to_string(pick(rng, 999)) + "@example.hu" : "";
+    p.mobile = "+36 30 " + std::to_string(1000000 + pick(rng, 8999999));
+    p.phone = (rng() & 1) ? "+36 1 " + std::to_string(1000000 + pick(rng, 8999999)) : "";
+    p.note = randomText(rng, pick(rng, 256));
     return p;
 }
 
@@ -493,7 +493,7 @@ std::vector<FolderState> statesOf(const FolderState& before, const Operation& op
         std::set<std::string> taken = foldedNames(before);
         for (const std::string& row : op.records) {
             const std::string record = encodePartner(partnerOf(row));
-            const std::string name = partnerOf(record).Name;
+            const std::string name = partnerOf(record).name;
             if (name.empty() || name.find(':') != std::string::npos) continue;
             if (!taken.insert(foldedName(name)).second) continue;
             insertPartner(*after[Partners], record);

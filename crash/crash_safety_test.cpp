@@ -60,12 +60,12 @@ TEST_F(CrashCheck, SeesTornFilesLeftoversAndFilesOutOfOrder) {
 
     // A rename writes the partner file first: new birthdays beside an old partner file cannot be.
     EventRecord birthday;
-    birthday.text = makerCard().Name;
+    birthday.text = makerCard().name;
     birthday.date = 46020;
     put(Birthdays, encodeEvent(EventKind::Birthday, birthday));
     const FolderState withBirthday = readFolder(app_);
     PartnerRecord renamed = makerCard();
-    renamed.Name = "Zelmoran Kft.";
+    renamed.name = "Zelmoran Kft.";
     Operation rename;
     rename.op = OpKind::PartnerRename;
     rename.records = {encodePartner(renamed)};

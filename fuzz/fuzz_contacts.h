@@ -25,7 +25,7 @@ inline bool hasAnyField(const PartnerRecord& r) {
 }
 
 inline std::vector<const std::string*> fieldsOf(const PartnerRecord& r) {
-    return {&r.Name, &r.Email, &r.Phone, &r.Mobile, &r.WebAddress, &r.Address, &r.Note};
+    return {&r.name, &r.email, &r.phone, &r.mobile, &r.webAddress, &r.address, &r.note};
 }
 
 // What every reader promises of the contacts it gives: something in each, line breaks as the
@@ -60,7 +60,7 @@ inline std::vector<PartnerRecord> rowsFrom(ByteSource& fdp) {
     std::vector<PartnerRecord> rows;
     while (fdp.remaining_bytes() > 0 && rows.size() < 64) {
         PartnerRecord r;
-        for (std::string* f : {&r.Name, &r.Email, &r.Phone, &r.Mobile, &r.WebAddress, &r.Address, &r.Note})
+        for (std::string* f : {&r.name, &r.email, &r.phone, &r.mobile, &r.webAddress, &r.address, &r.note})
             *f = crLf(fdp.ConsumeRandomLengthString(300));
         rows.push_back(std::move(r));
     }

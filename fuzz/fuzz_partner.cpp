@@ -13,8 +13,8 @@ namespace {
 void checkRecord(const std::uint8_t* bytes) {
     using namespace zel;
     const PartnerRecord p = decodePartner(bytes);
-    ZEL_CHECK(p.Name.size() <= 41 && p.Address.size() <= 52 && p.WebAddress.size() <= 100);
-    ZEL_CHECK(p.Email.size() <= 33 && p.Mobile.size() <= 24 && p.Phone.size() <= 25 && p.Note.size() <= 255);
+    ZEL_CHECK(p.name.size() <= 41 && p.address.size() <= 52 && p.webAddress.size() <= 100);
+    ZEL_CHECK(p.email.size() <= 33 && p.mobile.size() <= 24 && p.phone.size() <= 25 && p.note.size() <= 255);
     const std::string encoded = encodePartner(p);
     ZEL_CHECK(encoded.size() == kPartnerRecordSize);
     ZEL_CHECK(decodePartner(reinterpret_cast<const std::uint8_t*>(encoded.data())) == p);

@@ -78,13 +78,13 @@ void settingsCorpus(const fs::path& dir) {
 void partnerCorpus(const fs::path& dir) {
     put(dir, "maker", encodePartner(makerCard()));
     PartnerRecord full;
-    full.Name = std::string(60, 'N');
-    full.Address = std::string(60, 'A');
-    full.WebAddress = std::string(120, 'W');
-    full.Email = std::string(40, 'E');
-    full.Mobile = std::string(30, 'M');
-    full.Phone = std::string(30, 'P');
-    full.Note = std::string(300, 'n');
+    full.name = std::string(60, 'N');
+    full.address = std::string(60, 'A');
+    full.webAddress = std::string(120, 'W');
+    full.email = std::string(40, 'E');
+    full.mobile = std::string(30, 'M');
+    full.phone = std::string(30, 'P');
+    full.note = std::string(300, 'n');
     put(dir, "full_two", encodePartner(full) + encodePartner(makerCard()));
     put(dir, "lengths_255", std::string(537, '\xff'));
 }
@@ -113,15 +113,15 @@ void datetimeCorpus(const fs::path& dir) {
 // Rows with the awkward texts an export meets: separators, quotes, line breaks, accents.
 std::vector<PartnerRecord> contactRows() {
     PartnerRecord a, b;
-    a.Name = utf8ToCp1250("Őry Ügyes Árvíztűrő");
-    a.Email = "ory@pelda.hu";
-    a.Phone = "+36 1 234 5678";
-    a.Mobile = "+36 30 123 4567";
-    a.WebAddress = "http://pelda.hu/a,b;c";
-    a.Address = utf8ToCp1250("1011 Budapest; Fő utca 1.");
-    a.Note = utf8ToCp1250("Első sor\r\nMásodik \"sor\", \\ vége ") + std::string(80, 'x');
-    b.Name = "\"Kis\" Imre";
-    b.Email = "kis@pelda.hu";
+    a.name = utf8ToCp1250("Őry Ügyes Árvíztűrő");
+    a.email = "ory@pelda.hu";
+    a.phone = "+36 1 234 5678";
+    a.mobile = "+36 30 123 4567";
+    a.webAddress = "http://pelda.hu/a,b;c";
+    a.address = utf8ToCp1250("1011 Budapest; Fő utca 1.");
+    a.note = utf8ToCp1250("Első sor\r\nMásodik \"sor\", \\ vége ") + std::string(80, 'x');
+    b.name = "\"Kis\" Imre";
+    b.email = "kis@pelda.hu";
     return {a, b};
 }
 

@@ -7,9 +7,9 @@
 //                                       installation ships it
 
 #include "core/app/paths.h"
-#include "gui/app_setup.h"
-#include "gui/qt_text.h"
+#include "gui/start/app_setup.h"
 #include "gui/tabs/import_panel.h"
+#include "gui/text/qt_text.h"
 #include "gui/theme/icons.h"
 #include "gui/widgets/contact_table_model.h"
 #include "support/app_fixture.h"
@@ -125,7 +125,7 @@ int main(int argc, char* argv[]) {
         const char* name;
         ThemeColors colors;
     } presets[] = {
-        {"kekes-zold", kThemeKekesZold}, {"fekete-feher", kThemeFeketeFeher}, {"bolondos", kThemeBolondos}};
+        {"kekes-zold", kThemeBluishGreen}, {"fekete-feher", kThemeBlackAndWhite}, {"bolondos", kThemeMadcap}};
 
     Shooter x(out, false);
     for (const auto& p : presets) {

@@ -7,9 +7,9 @@
 #include "core/exchange/partner_import.h"
 #include "core/storage/record_file.h"
 #include "core/text/cp1250.h"
-#include "gui/error_box.h"
 #include "gui/platform/instance_guard.h"
-#include "gui/startup.h"
+#include "gui/start/startup.h"
+#include "gui/text/error_box.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

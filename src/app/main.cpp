@@ -1,5 +1,4 @@
 #include "app/command_line.h"
-#include "gui/app_setup.h"
 #include "gui/main_window.h"
 #include "gui/platform/dbus_notifier.h"
 #include "gui/platform/dialogs.h"
@@ -10,8 +9,9 @@
 #include "gui/platform/system_clock.h"
 #include "gui/platform/window_activation.h"
 #include "gui/platform/xdg_autostart.h"
-#include "gui/startup.h"
-#include "gui/texts.h"
+#include "gui/start/app_setup.h"
+#include "gui/start/startup.h"
+#include "gui/text/texts.h"
 
 #include <QApplication>
 #include <QDBusConnection>

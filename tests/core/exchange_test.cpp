@@ -8,9 +8,9 @@
 namespace zel {
 // Contacts print their fields in UTF-8, so a failure shows readable names.
 void PrintTo(const PartnerRecord& r, std::ostream* os) {
-    *os << "{" << cp1250ToUtf8(r.Name) << " | " << cp1250ToUtf8(r.Email) << " | " << cp1250ToUtf8(r.Phone)
-        << " | " << cp1250ToUtf8(r.Mobile) << " | " << cp1250ToUtf8(r.WebAddress) << " | "
-        << cp1250ToUtf8(r.Address) << " | " << cp1250ToUtf8(r.Note) << "}";
+    *os << "{" << cp1250ToUtf8(r.name) << " | " << cp1250ToUtf8(r.email) << " | " << cp1250ToUtf8(r.phone)
+        << " | " << cp1250ToUtf8(r.mobile) << " | " << cp1250ToUtf8(r.webAddress) << " | "
+        << cp1250ToUtf8(r.address) << " | " << cp1250ToUtf8(r.note) << "}";
 }
 } // namespace zel
 
@@ -32,13 +32,13 @@ struct Utf8Contact {
 
 PartnerRecord contact(const Utf8Contact& c) {
     PartnerRecord r;
-    r.Name = cp(c.name);
-    r.Email = cp(c.email);
-    r.Phone = cp(c.phone);
-    r.Mobile = cp(c.mobile);
-    r.WebAddress = cp(c.web);
-    r.Address = cp(c.address);
-    r.Note = cp(c.note);
+    r.name = cp(c.name);
+    r.email = cp(c.email);
+    r.phone = cp(c.phone);
+    r.mobile = cp(c.mobile);
+    r.webAddress = cp(c.web);
+    r.address = cp(c.address);
+    r.note = cp(c.note);
     return r;
 }
 
@@ -279,7 +279,7 @@ TEST(CoreExchangeVCard, TheWriterFoldsEscapesAndReadsBack) {
         contact({"Ő"}),
     };
     // "NOTE:" and 65 bytes, then two-byte characters: the third would straddle octet 75.
-    rows[2].Note = cp(std::string(65, 'x') + "őőőy");
+    rows[2].note = cp(std::string(65, 'x') + "őőőy");
     EXPECT_EQ(writeVCard(rows),
               "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Kis Imre\r\nN:Kis;Imre;;;\r\n"
               "EMAIL;TYPE=INTERNET:kis@p.hu\r\nTEL;TYPE=VOICE:1\r\nTEL;TYPE=CELL:2\r\n"
@@ -304,13 +304,13 @@ TEST(CoreExchangeVCard, BadInputGivesWholeCardsOnly) {
                     android.substr(android.find("BEGIN:VCARD", 10)));
     EXPECT_EQ(cut.damaged, 1u);
     ASSERT_EQ(cut.contacts.size(), 1u);
-    EXPECT_EQ(cut.contacts[0].Name, cp("Dr. Nagy Anna"));
+    EXPECT_EQ(cut.contacts[0].name, cp("Dr. Nagy Anna"));
     // A card begun before the last one ended was cut off; a card without a usable field is skipped quietly.
     cut = readVCard("BEGIN:VCARD\nFN:A\nBEGIN:VCARD\nFN:B\nEND:VCARD\nBEGIN:VCARD\nX-A:1\nEND:VCARD\n");
     EXPECT_EQ(cut.contacts, (std::vector<PartnerRecord>{contact({"B"})}));
     EXPECT_EQ(cut.damaged, 1u);
     // ISO-8859-2 bytes without a charset are read as Windows-1250.
-    EXPECT_EQ(readVCard("BEGIN:VCARD\r\nFN:\xD5ry \xFB\r\nEND:VCARD").contacts[0].Name, cp("Őry ű"));
+    EXPECT_EQ(readVCard("BEGIN:VCARD\r\nFN:\xD5ry \xFB\r\nEND:VCARD").contacts[0].name, cp("Őry ű"));
 }
 
 TEST(CoreExchangeLdif, ThunderbirdAddressBook) {

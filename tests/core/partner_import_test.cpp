@@ -18,7 +18,7 @@ namespace {
 std::vector<std::string> namesIn(const std::filesystem::path& file) {
     std::vector<std::string> names;
     for (const PartnerRecord& p : readAllPartners(file))
-        names.push_back(cp1250ToUtf8(p.Name));
+        names.push_back(cp1250ToUtf8(p.name));
     return names;
 }
 
@@ -29,8 +29,8 @@ TEST(CoreImport, NewNamesLandInOrderOnceEachWithTheirFieldsCut) {
     const auto file = dir.path() / "partnerek.dat";
     writeFile(file, partnerBytes({partner("Bakó Ede"), partner("Kis Imre"), partner("Zelmoran")}));
     PartnerRecord longOne = partner(std::string(50, 'M'));
-    longOne.Note = std::string(300, 'n');
-    longOne.Email = std::string(40, 'e');
+    longOne.note = std::string(300, 'n');
+    longOne.email = std::string(40, 'e');
     const std::vector<PartnerRecord> rows = {
         partner("Ábel Anna", "abel@pelda.hu"), // Á sorts after every Latin letter by its code
         partner("KIS IMRE"),                   // a partner already, in capitals
@@ -59,9 +59,9 @@ TEST(CoreImport, NewNamesLandInOrderOnceEachWithTheirFieldsCut) {
               (std::vector<std::string>{"Bakó Ede", "Fekete Ödön", "Kis Imre", std::string(41, 'M'),
                                         "Zelmoran", "Ábel Anna", "Ármin"}));
     const PartnerRecord stored = readAllPartners(file)[3];
-    EXPECT_EQ(stored.Note, std::string(255, 'n'));
-    EXPECT_EQ(stored.Email, std::string(33, 'e'));
-    EXPECT_EQ(readAllPartners(file)[5].Email, "abel@pelda.hu");
+    EXPECT_EQ(stored.note, std::string(255, 'n'));
+    EXPECT_EQ(stored.email, std::string(33, 'e'));
+    EXPECT_EQ(readAllPartners(file)[5].email, "abel@pelda.hu");
     // One rewrite: the file was replaced, not written into.
     struct stat after {};
     ::stat(file.c_str(), &after);

@@ -103,24 +103,24 @@ TEST(CoreEventRecords, TheBytesAreExact) {
 
 TEST(CorePartnerRecords, TheLayoutAndTheMakersCard) {
     PartnerRecord p;
-    p.Name = "Kovács Béla";
-    p.Address = std::string(60, 'a');
-    p.Email = "b@c.hu";
-    p.Note = "egy\r\nketto";
+    p.name = "Kovács Béla";
+    p.address = std::string(60, 'a');
+    p.email = "b@c.hu";
+    p.note = "egy\r\nketto";
     const std::string b = encodePartner(p);
     ASSERT_EQ(b.size(), 537u);
-    EXPECT_EQ(static_cast<unsigned char>(b[0]), p.Name.size());
+    EXPECT_EQ(static_cast<unsigned char>(b[0]), p.name.size());
     EXPECT_EQ(static_cast<unsigned char>(b[42]), 52); // the address keeps its first 52 characters
     EXPECT_EQ(b.substr(196, 7), "\x06"
                                 "b@c.hu");
     EXPECT_EQ(b.substr(281, 11), "\x0A"
                                  "egy\r\nketto");
     const PartnerRecord back = decodePartner(reinterpret_cast<const std::uint8_t*>(b.data()));
-    EXPECT_TRUE(back.Address == std::string(52, 'a') && back.Note == p.Note);
+    EXPECT_TRUE(back.address == std::string(52, 'a') && back.note == p.note);
     const PartnerRecord card = makerCard(); // a name the editor takes, an address and mail it can store
-    EXPECT_TRUE(checkPartnerName({}, card.Name, false).ok() &&
-                storedWebAddress(card.WebAddress) == card.WebAddress);
-    EXPECT_TRUE(emailAccepted(card.Email) && !card.Email.empty() && card.Email.size() <= 33);
+    EXPECT_TRUE(checkPartnerName({}, card.name, false).ok() &&
+                storedWebAddress(card.webAddress) == card.webAddress);
+    EXPECT_TRUE(emailAccepted(card.email) && !card.email.empty() && card.email.size() <= 33);
 }
 
 TEST(CoreRecordFiles, OrderedInsertsPlaceEachRecordAndSameDayNameDaysKeepTheirOrder) {
@@ -402,7 +402,7 @@ TEST(CorePartnerFile, ReadingNamesAndFindingAPartner) {
     EXPECT_EQ(f.names(), "Antal Ede,Béla,");
     const PartnerLookup found = findPartner(f.file, cp("Béla"));
     EXPECT_EQ(found.index, 1u);
-    EXPECT_EQ(found.record.value_or(PartnerRecord{}).Email, "b@c.hu");
+    EXPECT_EQ(found.record.value_or(PartnerRecord{}).email, "b@c.hu");
     // Exact and case-sensitive; a name not found ends at the end of the file.
     const PartnerLookup missing = findPartner(f.file, cp("béla"));
     EXPECT_TRUE(missing.index == 2u && !missing.record);

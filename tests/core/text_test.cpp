@@ -221,7 +221,7 @@ TEST(CoreSettings, ReadingFollowsTheApplyOrder) {
     s.noticeDays = 10;
     s.soundFile = s.soundDialogFile = "/home/u/csengo.wav";
     s.sound = SoundChoice::File;
-    s.colors = kThemeBolondos;
+    s.colors = kThemeMadcap;
     s.mapPage = "https://terkep.example/";
     SettingsBytes b = encodeSettings(s, SettingsBytes{});
     EXPECT_TRUE(b[26] == '2' && decodeSettings(b, exists) == s);

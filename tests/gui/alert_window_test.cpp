@@ -20,7 +20,7 @@ class RecordingHost : public AlertHost {
     void selectDefaultSound() override { calls << u"selectDefaultSound"_s; }
     QString ownSoundFile() const override { return ownFile; }
     bool startInTray() const override { return tray; }
-    ThemeColors themeColors() const override { return kThemeKekesZold; }
+    ThemeColors themeColors() const override { return kThemeBluishGreen; }
     std::filesystem::path partnerFile() const override { return partners; }
     void editEvent(const QString& key) override { calls << u"editEvent "_s + key; }
     void newEvent() override { calls << u"newEvent"_s; }
@@ -78,9 +78,9 @@ void click(QWidget* target) {
 PartnerRecord contact(const char* name, const char* lines) {
     const QStringList l = QString::fromUtf8(lines).split(u'|');
     PartnerRecord p = test::partner(name, test::cp(l[0].toStdString()), test::cp(l[3].toStdString()));
-    p.WebAddress = test::cp(l[1].toStdString());
-    p.Address = test::cp(l[2].toStdString());
-    p.Phone = test::cp(l[4].toStdString());
+    p.webAddress = test::cp(l[1].toStdString());
+    p.address = test::cp(l[2].toStdString());
+    p.phone = test::cp(l[4].toStdString());
     return p;
 }
 

@@ -1,7 +1,7 @@
 #include "core/exchange/partner_import.h"
-#include "gui/qt_text.h"
 #include "gui/tabs/export_panel.h"
 #include "gui/tabs/import_panel.h"
+#include "gui/text/qt_text.h"
 #include "gui/widgets/contact_table_model.h"
 #include "support/app_fixture.h"
 
@@ -43,7 +43,7 @@ struct Exchange : test::App {
     QStringList partnerFileNames() const {
         QStringList out;
         for (const PartnerRecord& p : readAllPartners(data("partnerek.dat")))
-            out << fromCp(p.Name);
+            out << fromCp(p.name);
         return out;
     }
     void runExportTask(int task) const { emit get<QComboBox>("exportTaskBox")->activated(task); }
@@ -52,10 +52,10 @@ struct Exchange : test::App {
 PartnerRecord contact(std::string_view name, std::string_view email = {}, std::string_view address = {},
                       std::string_view note = {}) {
     PartnerRecord p;
-    p.Name = test::cp(name);
-    p.Email = test::cp(email);
-    p.Address = test::cp(address);
-    p.Note = test::cp(note);
+    p.name = test::cp(name);
+    p.email = test::cp(email);
+    p.address = test::cp(address);
+    p.note = test::cp(note);
     return p;
 }
 
@@ -116,7 +116,7 @@ TEST(GuiExchange, ImportReadsTheChosenFilesInOrderUntilASeparatorIsRefusedAndTor
                                                  {},
                                                  u"első sor második sor"_s}));
     EXPECT_EQ(view.index(2, ContactTableModel::NoteColumn).data(Qt::EditRole), u"első sor\nmásodik sor"_s);
-    EXPECT_EQ(x.importList().rows()[2].Note, test::cp("első sor\r\nmásodik sor"));
+    EXPECT_EQ(x.importList().rows()[2].note, test::cp("első sor\r\nmásodik sor"));
     EXPECT_EQ(test::cells(view, 0),
               (QStringList{u"Kiss Éva"_s, u"eva@pelda.hu"_s, u"+36 1 234 5678"_s, {}, {}, {}, {}}));
     EXPECT_EQ(test::cells(view, 1), (QStringList{u"Nagy Ödön"_s, u"odon@pelda.hu"_s, {}, {}, {}, {}, {}}));
@@ -153,7 +153,7 @@ TEST(GuiExchange, TakingTheListAddsNewNamesAtTheirPlacesAndLeavesPartnersAndName
                          kLeftInList + u"\n\n"_s + kNameless);
     x.click("takeListButton");
     EXPECT_EQ(x.partnerFileNames(), (QStringList{u"Antal Anna"_s, u"Bodnár Béla"_s, u"Kovács Kata"_s}));
-    EXPECT_EQ(readAllPartners(x.data("partnerek.dat"))[2].Email, "kata@pelda.hu");
+    EXPECT_EQ(readAllPartners(x.data("partnerek.dat"))[2].email, "kata@pelda.hu");
     EXPECT_EQ(x.w->partnerNames().size(), 3u);
     EXPECT_EQ(test::items(x.importList()), (QStringList{{}, u"bodnár béla"_s, u"Kovács Kata"_s}));
     EXPECT_TRUE(x.shown("removeRowButton") && x.shown("takeListButton"));

@@ -1,5 +1,5 @@
-#include "gui/qt_text.h"
 #include "gui/tabs/import_panel.h"
+#include "gui/text/qt_text.h"
 #include "gui/widgets/contact_table_model.h"
 #include "support/app_fixture.h"
 #include "support/write_limits.h"

@@ -102,7 +102,7 @@ TEST(GuiStartup, ARestartReadsWhatExistsAndChangesNothing) {
     EXPECT_EQ(filesUnder(s.dir.path()), before);
     EXPECT_EQ(s.cfg() + readFile(s.data("partnerek.dat")), cfg + partners);
     EXPECT_TRUE(w->settings() == custom && w->startHidden());
-    EXPECT_EQ(w->partnerNames(), (std::vector<std::string>{"Antal Ede", makerCard().Name}));
+    EXPECT_EQ(w->partnerNames(), (std::vector<std::string>{"Antal Ede", makerCard().name}));
     EXPECT_EQ(w->events().next(EventKind::Reminder).value().text, "Fogorvos");
 }
 

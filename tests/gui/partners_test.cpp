@@ -67,9 +67,9 @@ TEST(GuiPartners, ANewPartnerIsSavedInOrderAndSelected) {
     b.get<QPlainTextEdit>("noteField")->setPlainText(u"Első sor\nmásodik"_s);
     b.click("saveButton");
     PartnerRecord kovacs = partner("Kovács Béla", "bela@kovacs.hu", "+36 30 123 4567");
-    kovacs.Address = std::string(52, 'c');
-    kovacs.Phone = "06 1 234 5678";
-    kovacs.Note = test::cp("Első sor\r\nmásodik");
+    kovacs.address = std::string(52, 'c');
+    kovacs.phone = "06 1 234 5678";
+    kovacs.note = test::cp("Első sor\r\nmásodik");
     EXPECT_EQ(b.file(), test::partnerBytes({partner("Antal Ede"), kovacs, partner("Zsoldos Pál")}));
     EXPECT_TRUE(b.editor()->isHidden() && b.listed() == u"Antal Ede,Kovács Béla,Zsoldos Pál"_s);
     EXPECT_EQ(b.names()->currentIndex().row(), 1); // selected and shown
@@ -115,7 +115,7 @@ TEST(GuiPartners, TheListsAreInHungarianOrderAndEachRowReachesItsOwnRecord) {
     EXPECT_EQ(b.text("nameField"), u"Ödön"_s);
     b.setText("emailField", u"odon@pelda.hu"_s);
     b.click("saveButton");
-    file[13].Email = "odon@pelda.hu";
+    file[13].email = "odon@pelda.hu";
     EXPECT_EQ(b.file(), test::partnerBytes(file));
     EXPECT_EQ(b.names()->currentIndex().row(), 11);
     EXPECT_EQ(test::items(b.contacts()).value(0), u"odon@pelda.hu"_s);
@@ -177,8 +177,8 @@ TEST(GuiPartners, RefusedNamesWebAddressesAndEmailsWriteNothingAndKeepThePanelOp
     q.setText("emailField", QString());
     q.setText("webField", QString());
     q.click("saveButton");
-    EXPECT_EQ(q.stored(0).WebAddress + q.stored(0).Name, "Antal Ede");
-    EXPECT_EQ(q.stored(1).WebAddress + q.stored(1).Name, test::cp("Béla"));
+    EXPECT_EQ(q.stored(0).webAddress + q.stored(0).name, "Antal Ede");
+    EXPECT_EQ(q.stored(1).webAddress + q.stored(1).name, test::cp("Béla"));
     EXPECT_EQ(q.text("webField"), u"http://"_s);
 }
 
@@ -203,7 +203,7 @@ TEST(GuiPartners, RenamingRemovesTheOldNamesDaysAndBirthdays) {
     b.dialogs.expect(Kind::Warning, keep, Dialogs::No);
     b.dialogs.expect(Kind::Information, renamed);
     b.click("saveButton");
-    EXPECT_EQ(b.stored(0).Name + b.stored(0).Email, "Minta Annianna@minta.hu");
+    EXPECT_EQ(b.stored(0).name + b.stored(0).email, "Minta Annianna@minta.hu");
     EXPECT_EQ(readFile(b.data("nevnapok.dat")), days(EventKind::NameDay, {"Zsoldos Pál"}));
     EXPECT_EQ(readFile(b.data("szuletesnapok.dat")), days(EventKind::Birthday, {"Zsoldos Pál"}));
     EXPECT_EQ(b.w->events().table(EventKind::NameDay).rows.size(), 1u);

@@ -1,11 +1,11 @@
 #include "core/app/instance_identity.h"
 #include "core/errors.h"
-#include "gui/help_links.h"
 #include "gui/platform/dialogs.h"
 #include "gui/platform/instance_guard.h"
 #include "gui/platform/qt_shell.h"
 #include "gui/platform/qt_sound.h"
 #include "gui/platform/xdg_autostart.h"
+#include "gui/text/help_links.h"
 #include "support/app_fixture.h"
 
 #include <QLocalServer>

@@ -168,7 +168,7 @@ TEST(GuiTheme, SwatchesAndPresetsChangeTheLiveColoursAndTheFileOnlyOnSave) {
     x.save();
     EXPECT_EQ(x.cfg(), std::string("\x0A\x14\x1E", 3) + before.substr(3));
     x.click("blackWhitePreset");
-    EXPECT_TRUE(x.w->settings().colors == kThemeFeketeFeher && background() == QColor(0x7E, 0x7E, 0x7E));
+    EXPECT_TRUE(x.w->settings().colors == kThemeBlackAndWhite && background() == QColor(0x7E, 0x7E, 0x7E));
 }
 
 namespace {

@@ -396,21 +396,21 @@ PartnerRecord contactOf(const CsvRecord& rec, const std::vector<Column>& cols) {
                           p.rank);
 
     PartnerRecord r;
-    r.Name = fullName.rank != INT_MAX ? std::move(fullName.text)
+    r.name = fullName.rank != INT_MAX ? std::move(fullName.text)
                                       : joinNonEmpty({family.text, given.text, middle.text}, " ");
-    if (r.Name.empty()) r.Name = std::move(company.text);
-    r.Email = std::move(email.text);
-    r.Phone = std::move(phone.text);
-    r.Mobile = std::move(mobile.text);
-    r.WebAddress = std::move(web.text);
-    r.Address = std::move(address.text);
-    r.Note = std::move(note.text);
+    if (r.name.empty()) r.name = std::move(company.text);
+    r.email = std::move(email.text);
+    r.phone = std::move(phone.text);
+    r.mobile = std::move(mobile.text);
+    r.webAddress = std::move(web.text);
+    r.address = std::move(address.text);
+    r.note = std::move(note.text);
     return r;
 }
 
 bool hasAnyField(const PartnerRecord& r) {
-    return !r.Name.empty() || !r.Email.empty() || !r.Phone.empty() || !r.Mobile.empty() ||
-           !r.WebAddress.empty() || !r.Address.empty() || !r.Note.empty();
+    return !r.name.empty() || !r.email.empty() || !r.phone.empty() || !r.mobile.empty() ||
+           !r.webAddress.empty() || !r.address.empty() || !r.note.empty();
 }
 
 } // namespace
@@ -495,13 +495,13 @@ std::string writeCsv(const std::vector<PartnerRecord>& rows, char separator) {
     for (std::size_t i = 0; i < std::size(kHeader); ++i)
         cell(utf8ToCp1250(kHeader[i]), i + 1 == std::size(kHeader));
     for (const PartnerRecord& r : rows) {
-        cell(r.Name, false);
-        cell(r.Email, false);
-        cell(r.Phone, false);
-        cell(r.Mobile, false);
-        cell(r.WebAddress, false);
-        cell(r.Address, false);
-        cell(r.Note, true);
+        cell(r.name, false);
+        cell(r.email, false);
+        cell(r.phone, false);
+        cell(r.mobile, false);
+        cell(r.webAddress, false);
+        cell(r.address, false);
+        cell(r.note, true);
     }
     return "\xEF\xBB\xBF" + cp1250ToUtf8(text);
 }

@@ -126,7 +126,7 @@ class RecordReader {
             ++out.damaged;
         } else if (!rec.empty() && !isList(rec)) {
             PartnerRecord c = contactOf(rec);
-            if (!c.Name.empty() || !c.Email.empty()) out.contacts.push_back(std::move(c));
+            if (!c.name.empty() || !c.email.empty()) out.contacts.push_back(std::move(c));
         }
         rec = Record{};
     }
@@ -157,42 +157,42 @@ class RecordReader {
 
     PartnerRecord contactOf(const Record& rec) const {
         PartnerRecord c;
-        c.Name = first(rec, {"cn"});
-        c.Email = first(rec, {"mail"});
-        if (const Attribute* dn = rec.find("dn"); dn && (c.Name.empty() || c.Email.empty())) {
+        c.name = first(rec, {"cn"});
+        c.email = first(rec, {"mail"});
+        if (const Attribute* dn = rec.find("dn"); dn && (c.name.empty() || c.email.empty())) {
             std::string dnName, dnMail;
             for (auto& [type, value] : dnParts(dn->bytes)) {
                 if (type == "cn" && dnName.empty()) dnName = withCrLf(converted(value, dn->wasBase64));
                 if (type == "mail" && dnMail.empty()) dnMail = withCrLf(converted(value, dn->wasBase64));
             }
-            if (c.Name.empty()) c.Name = std::move(dnName);
-            if (c.Email.empty()) c.Email = std::move(dnMail);
+            if (c.name.empty()) c.name = std::move(dnName);
+            if (c.email.empty()) c.email = std::move(dnMail);
         }
-        if (c.Name.empty()) c.Name = joinNonEmpty({first(rec, {"sn"}), first(rec, {"givenname"})}, " ");
-        c.Phone = first(rec, {"telephonenumber", "homephone"});
-        c.Mobile = first(rec, {"mobile"});
-        c.WebAddress = first(rec, {"mozillahomeurl", "mozillaworkurl", "workurl", "homeurl"});
-        if (c.WebAddress.empty()) {
+        if (c.name.empty()) c.name = joinNonEmpty({first(rec, {"sn"}), first(rec, {"givenname"})}, " ");
+        c.phone = first(rec, {"telephonenumber", "homephone"});
+        c.mobile = first(rec, {"mobile"});
+        c.webAddress = first(rec, {"mozillahomeurl", "mozillaworkurl", "workurl", "homeurl"});
+        if (c.webAddress.empty()) {
             // "labeledURI: http://… label"
             const std::string uri = first(rec, {"labeleduri"});
-            c.WebAddress = uri.substr(0, uri.find(' '));
+            c.webAddress = uri.substr(0, uri.find(' '));
         }
-        c.Address = postalAddress(first(rec, {"homepostaladdress", "postaladdress"}));
-        if (c.Address.empty()) {
+        c.address = postalAddress(first(rec, {"homepostaladdress", "postaladdress"}));
+        if (c.address.empty()) {
             // The home address when it has any piece, else the work one.
             const std::string homeStreet = first(rec, {"mozillahomestreet"}),
                               homeLocality = first(rec, {"mozillahomelocalityname"}),
                               homeCode = first(rec, {"mozillahomepostalcode"});
             if (!homeStreet.empty() || !homeLocality.empty() || !homeCode.empty())
-                c.Address = hungarianAddress(homeCode, homeLocality, linesJoined(homeStreet),
+                c.address = hungarianAddress(homeCode, homeLocality, linesJoined(homeStreet),
                                              first(rec, {"mozillahomestate"}),
                                              first(rec, {"mozillahomecountryname"}));
             else
-                c.Address = hungarianAddress(first(rec, {"postalcode"}), first(rec, {"l"}),
+                c.address = hungarianAddress(first(rec, {"postalcode"}), first(rec, {"l"}),
                                              linesJoined(first(rec, {"street"})), first(rec, {"st"}),
                                              first(rec, {"c"}));
         }
-        c.Note = first(rec, {"description"});
+        c.note = first(rec, {"description"});
         return c;
     }
 

@@ -447,13 +447,13 @@ struct Card {
 
     PartnerRecord contact() const {
         PartnerRecord r;
-        r.Name = formattedName.empty() ? structuredName : formattedName;
-        r.Email = email.text;
-        r.Phone = phone.text;
-        r.Mobile = mobile.text;
-        r.WebAddress = url.text;
-        r.Address = address.text.empty() ? label : address.text;
-        r.Note = note;
+        r.name = formattedName.empty() ? structuredName : formattedName;
+        r.email = email.text;
+        r.phone = phone.text;
+        r.mobile = mobile.text;
+        r.webAddress = url.text;
+        r.address = address.text.empty() ? label : address.text;
+        r.note = note;
         return r;
     }
 };
@@ -509,21 +509,21 @@ std::string writeVCard(const std::vector<PartnerRecord>& rows) {
     for (const PartnerRecord& r : rows) {
         if (r == PartnerRecord{}) continue; // an empty grid row is no contact
         out += "BEGIN:VCARD\r\nVERSION:3.0\r\n";
-        appendLine(out, "FN:" + escapedText(r.Name, true));
+        appendLine(out, "FN:" + escapedText(r.name, true));
         // Hungarian order: the family name comes first.
-        const std::string_view name = trimmed(r.Name);
+        const std::string_view name = trimmed(r.name);
         const auto space = name.find(' ');
         const std::string_view family = name.substr(0, space);
         const std::string_view given =
             space == std::string_view::npos ? std::string_view{} : trimmed(name.substr(space));
         appendLine(out, "N:" + escapedText(family, true) + ";" + escapedText(given, true) + ";;;");
-        if (!r.Email.empty()) appendLine(out, "EMAIL;TYPE=INTERNET:" + escapedText(r.Email, true));
-        if (!r.Phone.empty()) appendLine(out, "TEL;TYPE=VOICE:" + escapedText(r.Phone, true));
-        if (!r.Mobile.empty()) appendLine(out, "TEL;TYPE=CELL:" + escapedText(r.Mobile, true));
+        if (!r.email.empty()) appendLine(out, "EMAIL;TYPE=INTERNET:" + escapedText(r.email, true));
+        if (!r.phone.empty()) appendLine(out, "TEL;TYPE=VOICE:" + escapedText(r.phone, true));
+        if (!r.mobile.empty()) appendLine(out, "TEL;TYPE=CELL:" + escapedText(r.mobile, true));
         // A URL keeps its commas and semicolons; only backslashes and line breaks are escaped.
-        if (!r.WebAddress.empty()) appendLine(out, "URL:" + escapedText(r.WebAddress, false));
-        if (!r.Address.empty()) appendLine(out, "ADR;TYPE=HOME:;;" + escapedText(r.Address, true) + ";;;;");
-        if (!r.Note.empty()) appendLine(out, "NOTE:" + escapedText(r.Note, true));
+        if (!r.webAddress.empty()) appendLine(out, "URL:" + escapedText(r.webAddress, false));
+        if (!r.address.empty()) appendLine(out, "ADR;TYPE=HOME:;;" + escapedText(r.address, true) + ";;;;");
+        if (!r.note.empty()) appendLine(out, "NOTE:" + escapedText(r.note, true));
         out += "END:VCARD\r\n";
     }
     return out;

@@ -12,10 +12,10 @@ struct FieldSpec {
     std::size_t capacity;
 };
 constexpr FieldSpec kFields[] = {
-    {&PartnerRecord::Name, 0, 41},         {&PartnerRecord::Address, 42, 52},
-    {&PartnerRecord::WebAddress, 95, 100}, {&PartnerRecord::Email, 196, 33},
-    {&PartnerRecord::Mobile, 230, 24},     {&PartnerRecord::Phone, 255, 25},
-    {&PartnerRecord::Note, 281, 255},
+    {&PartnerRecord::name, 0, 41},         {&PartnerRecord::address, 42, 52},
+    {&PartnerRecord::webAddress, 95, 100}, {&PartnerRecord::email, 196, 33},
+    {&PartnerRecord::mobile, 230, 24},     {&PartnerRecord::phone, 255, 25},
+    {&PartnerRecord::note, 281, 255},
 };
 } // namespace
 
@@ -42,10 +42,10 @@ PartnerRecord decodePartner(const std::uint8_t* b) {
 
 PartnerRecord makerCard() {
     PartnerRecord p;
-    p.Name = "Zelmoran";
-    p.WebAddress = "https://zelmoran.example.org";
-    p.Email = "zelmoran@example.org";
-    p.Note = utf8ToCp1250("A Zelmoran programot a Zelmoran fejlesztői készítették: hibát vagy ötletet erre "
+    p.name = "Zelmoran";
+    p.webAddress = "https://zelmoran.example.org";
+    p.email = "zelmoran@example.org";
+    p.note = utf8ToCp1250("A Zelmoran programot a Zelmoran fejlesztői készítették: hibát vagy ötletet erre "
                           "az e-mail címre írjon nekik.");
     return p;
 }

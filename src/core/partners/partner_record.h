@@ -11,13 +11,14 @@ constexpr const char* kPartnerFileName = "partnerek.dat";
 
 // One contact. Texts are Windows-1250; each is cut to its capacity when stored.
 struct PartnerRecord {
-    std::string Name;       // 41
-    std::string Address;    // 52
-    std::string WebAddress; // 100
-    std::string Email;      // 33
-    std::string Mobile;     // 24
-    std::string Phone;      // 25
-    std::string Note;       // 255
+    // Windows-1250, each at most the bytes given.
+    std::string name;       // 41
+    std::string address;    // 52
+    std::string webAddress; // 100
+    std::string email;      // 33
+    std::string mobile;     // 24
+    std::string phone;      // 25
+    std::string note;       // 255
 
     bool operator==(const PartnerRecord&) const = default;
 };

@@ -44,7 +44,7 @@ std::uint8_t flagByte(bool on) {
 
 Settings defaultSettings() {
     Settings s;
-    s.colors = kThemeKekesZold;
+    s.colors = kThemeBluishGreen;
     s.pastEvents = false;
     s.warnings = true;
     s.closeToTray = false;

@@ -14,11 +14,12 @@ constexpr std::size_t kSettingsRecordSize = 1064;
 constexpr const char* kSettingsFileName = "beallitasok.cfg";
 using SettingsBytes = std::array<std::uint8_t, kSettingsRecordSize>;
 
-// Windows colour values, 0x00BBGGRR.
+// Windows colour values, 0x00BBGGRR: background, captions, text background, text, variations.
 using ThemeColors = std::array<std::uint32_t, 5>;
-constexpr ThemeColors kThemeKekesZold = {0x00550000, 0x0040FF00, 0x00800040, 0x00FFFF00, 0x00FFC6E2};
-constexpr ThemeColors kThemeFeketeFeher = {0x007E7E7E, 0x00FFFFFF, 0x00616161, 0x00D5D3D2, 0x00292525};
-constexpr ThemeColors kThemeBolondos = {0x007617B5, 0x00A4EF65, 0x008A1D8D, 0x00D5FFFF, 0x004FF2FB};
+// The three ready colour sets: "Kékes-zöld" (the default), "Fekete-fehér" and "Bolondos".
+constexpr ThemeColors kThemeBluishGreen = {0x00550000, 0x0040FF00, 0x00800040, 0x00FFFF00, 0x00FFC6E2};
+constexpr ThemeColors kThemeBlackAndWhite = {0x007E7E7E, 0x00FFFFFF, 0x00616161, 0x00D5D3D2, 0x00292525};
+constexpr ThemeColors kThemeMadcap = {0x007617B5, 0x00A4EF65, 0x008A1D8D, 0x00D5FFFF, 0x004FF2FB};
 
 // The close choices, the start choices and the sound choices of the settings tab.
 enum class StartChoice : char { None = '0', Active = '1', Passive = '2', No = '3' };
@@ -26,12 +27,13 @@ enum class SoundChoice { Default = 1, File = 2, None = 3 };
 
 // Every user setting, as the settings tab holds it.
 struct Settings {
-    ThemeColors colors = kThemeKekesZold;
-    bool warnings = true;        // cBeall item 0
-    bool allOccurrences = false; // cBeall item 1
-    bool pastEvents = false;     // cBeall item 2
-    bool hints = true;           // cBeall item 3
-    bool balloon = true;         // cBeall item 4
+    ThemeColors colors = kThemeBluishGreen;
+    // The "Általános" options, in their order on the settings tab.
+    bool warnings = true;        // warning windows, e.g. on the way to passive mode
+    bool allOccurrences = false; // name-day lists from every day a name has, not its main day only
+    bool pastEvents = false;     // the listing shows past events too
+    bool hints = true;           // hints over the settings tab's controls
+    bool balloon = true;         // the tray balloon with today's and tomorrow's name days at start
     bool closeToTray = false;
     StartChoice start = StartChoice::No;
     SoundChoice sound = SoundChoice::Default;

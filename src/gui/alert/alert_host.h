@@ -2,7 +2,7 @@
 
 #include "core/partners/partner_record.h"
 #include "core/settings/settings_record.h"
-#include "gui/contact_action.h"
+#include "gui/platform/contact_action.h"
 
 #include <QString>
 #include <filesystem>

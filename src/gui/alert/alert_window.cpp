@@ -10,8 +10,8 @@
 #include "core/errors.h"
 #include "core/partners/partner_file.h"
 #include "core/storage/record_file.h"
-#include "gui/qt_text.h"
-#include "gui/texts.h"
+#include "gui/text/qt_text.h"
+#include "gui/text/texts.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -238,7 +238,7 @@ void AlertWindow::showCelebrantContacts() {
             ui_->celebrantContacts->clear();
             if (const auto& p = found.record)
                 for (const std::string* field :
-                     {&p->Email, &p->WebAddress, &p->Address, &p->Mobile, &p->Phone})
+                     {&p->email, &p->webAddress, &p->address, &p->mobile, &p->phone})
                     ui_->celebrantContacts->addItem(fromCp(*field));
         } catch (const IoError&) {
             // The contact list keeps its lines when the partner file does not open.

@@ -1,7 +1,7 @@
 #include "gui/platform/shell.h"
 
 #include "gui/platform/dialogs.h"
-#include "gui/texts.h"
+#include "gui/text/texts.h"
 
 namespace zel::gui {
 

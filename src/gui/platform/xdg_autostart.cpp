@@ -2,7 +2,7 @@
 
 #include "core/errors.h"
 #include "core/storage/record_file.h"
-#include "gui/texts.h"
+#include "gui/text/texts.h"
 
 #include <QDir>
 #include <QFile>

@@ -6,8 +6,8 @@
 #include "core/exchange/contacts.h"
 #include "core/partners/partner_file.h"
 #include "core/storage/record_file.h"
-#include "gui/collation.h"
-#include "gui/qt_text.h"
+#include "gui/text/collation.h"
+#include "gui/text/qt_text.h"
 
 #include <QFile>
 

@@ -2,13 +2,13 @@
 
 #include "core/events/month_grid.h"
 #include "core/namedays/namedays.h"
-#include "gui/error_box.h"
 #include "gui/platform/dialogs.h"
-#include "gui/qt_text.h"
 #include "gui/state/app_state.h"
 #include "gui/tabs/export_panel.h"
 #include "gui/tabs/import_panel.h"
-#include "gui/texts.h"
+#include "gui/text/error_box.h"
+#include "gui/text/qt_text.h"
+#include "gui/text/texts.h"
 #include "ui_actions_tab.h"
 
 #include <QKeyEvent>

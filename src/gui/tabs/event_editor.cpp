@@ -2,7 +2,7 @@
 
 #include "core/events/event_record.h"
 #include "core/events/listing.h"
-#include "gui/qt_text.h"
+#include "gui/text/qt_text.h"
 #include "gui/widgets/section_click.h"
 #include "gui/widgets/text_limit.h"
 #include "gui/widgets/widget_util.h"

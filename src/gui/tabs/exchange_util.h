@@ -1,7 +1,7 @@
 #pragma once
 
 #include "gui/state/app_state.h"
-#include "gui/texts.h"
+#include "gui/text/texts.h"
 #include "gui/widgets/contact_table_model.h"
 #include "gui/widgets/widget_util.h"
 

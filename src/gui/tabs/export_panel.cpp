@@ -1,13 +1,13 @@
 #include "gui/tabs/export_panel.h"
 
 #include "core/errors.h"
-#include "gui/error_box.h"
 #include "gui/platform/dialogs.h"
 #include "gui/platform/shell.h"
-#include "gui/qt_text.h"
 #include "gui/state/app_state.h"
 #include "gui/tabs/exchange_util.h"
-#include "gui/texts.h"
+#include "gui/text/error_box.h"
+#include "gui/text/qt_text.h"
+#include "gui/text/texts.h"
 #include "gui/widgets/contact_table_model.h"
 #include "ui_export_panel.h"
 

@@ -1,12 +1,12 @@
 #include "gui/tabs/import_panel.h"
 
 #include "core/exchange/contacts.h"
-#include "gui/error_box.h"
 #include "gui/platform/dialogs.h"
-#include "gui/qt_text.h"
 #include "gui/state/app_state.h"
 #include "gui/tabs/exchange_util.h"
-#include "gui/texts.h"
+#include "gui/text/error_box.h"
+#include "gui/text/qt_text.h"
+#include "gui/text/texts.h"
 #include "gui/widgets/contact_table_model.h"
 #include "ui_import_panel.h"
 

@@ -1,10 +1,10 @@
 #include "gui/tabs/partner_editor.h"
 
 #include "core/partners/partner_file.h"
-#include "gui/error_box.h"
-#include "gui/qt_text.h"
 #include "gui/state/app_state.h"
-#include "gui/texts.h"
+#include "gui/text/error_box.h"
+#include "gui/text/qt_text.h"
+#include "gui/text/texts.h"
 #include "gui/widgets/text_limit.h"
 #include "ui_partner_editor.h"
 
@@ -77,17 +77,17 @@ void PartnerEditor::openNew(const QString& name) {
 
 void PartnerEditor::openExisting(const PartnerRecord& p, std::size_t index) {
     show();
-    ui_->nameField->setText(fromCp(p.Name));
-    ui_->addressField->setText(fromCp(p.Address));
-    ui_->webField->setText(fromCp(p.WebAddress));
-    ui_->emailField->setText(fromCp(p.Email));
-    ui_->mobileField->setText(fromCp(p.Mobile));
-    ui_->phoneField->setText(fromCp(p.Phone));
-    ui_->noteField->setPlainText(fromStored(p.Note));
+    ui_->nameField->setText(fromCp(p.name));
+    ui_->addressField->setText(fromCp(p.address));
+    ui_->webField->setText(fromCp(p.webAddress));
+    ui_->emailField->setText(fromCp(p.email));
+    ui_->mobileField->setText(fromCp(p.mobile));
+    ui_->phoneField->setText(fromCp(p.phone));
+    ui_->noteField->setPlainText(fromStored(p.note));
     ui_->editorTitle->setText(kTitleModify);
     ui_->nameField->setFocus();
     ui_->nameField->setCursorPosition(0);
-    formerName_ = p.Name;
+    formerName_ = p.name;
     index_ = index;
 }
 
@@ -125,8 +125,8 @@ void PartnerEditor::save() {
     }
 
     PartnerRecord record;
-    record.Name = name;
-    record.Address = toCp(ui_->addressField->text());
+    record.name = name;
+    record.address = toCp(ui_->addressField->text());
     if (ui_->webField->text().isEmpty()) ui_->webField->setText(QStringLiteral("http://"));
     const std::optional<std::string> web = storedWebAddress(toCp(ui_->webField->text()));
     if (!web) {
@@ -134,16 +134,16 @@ void PartnerEditor::save() {
         ui_->webField->setFocus();
         return;
     }
-    record.WebAddress = *web;
-    record.Email = toCp(ui_->emailField->text());
-    if (!emailAccepted(record.Email)) {
+    record.webAddress = *web;
+    record.email = toCp(ui_->emailField->text());
+    if (!emailAccepted(record.email)) {
         dialogs_.warning(QStringLiteral("A megadott e-mail cím érvénytelen. Kérem, javítsa."));
         ui_->emailField->setFocus();
         return;
     }
-    record.Mobile = toCp(ui_->mobileField->text());
-    record.Phone = toCp(ui_->phoneField->text());
-    record.Note = toStored(ui_->noteField->toPlainText());
+    record.mobile = toCp(ui_->mobileField->text());
+    record.phone = toCp(ui_->phoneField->text());
+    record.note = toStored(ui_->noteField->toPlainText());
 
     const std::size_t at =
         state_.savePartner(record, modification ? std::optional<std::size_t>(index_) : std::nullopt);
@@ -157,7 +157,7 @@ void PartnerEditor::save() {
         state_.removePartnerEvents(formerName_);
     }
     hide();
-    emit saved(record.Name.substr(0, kNameCapacity),
+    emit saved(record.name.substr(0, kNameCapacity),
                static_cast<FollowUp>(ui_->followUpChoice->currentIndex()));
 }
 

@@ -1,11 +1,11 @@
 #include "gui/tabs/partners_tab.h"
 
 #include "core/partners/partner_file.h"
-#include "gui/contact_action.h"
-#include "gui/error_box.h"
-#include "gui/qt_text.h"
+#include "gui/platform/contact_action.h"
 #include "gui/state/app_state.h"
-#include "gui/texts.h"
+#include "gui/text/error_box.h"
+#include "gui/text/qt_text.h"
+#include "gui/text/texts.h"
 #include "gui/widgets/partner_names_model.h"
 #include "gui/widgets/widget_util.h"
 #include "ui_partners_tab.h"
@@ -169,9 +169,9 @@ void PartnersTab::showDetails() {
     ui_->noteView->clear();
     if (found.record) {
         const PartnerRecord& p = *found.record;
-        for (const std::string* line : {&p.Email, &p.WebAddress, &p.Address, &p.Mobile, &p.Phone})
+        for (const std::string* line : {&p.email, &p.webAddress, &p.address, &p.mobile, &p.phone})
             ui_->contactList->addItem(fromCp(*line));
-        ui_->noteView->setPlainText(fromStored(p.Note));
+        ui_->noteView->setPlainText(fromStored(p.note));
     }
     shownRow_ = at.row();
 }

@@ -1,11 +1,11 @@
 #include "gui/tabs/settings_tab.h"
 #include "gui/widgets/widget_util.h"
 
-#include "gui/error_box.h"
 #include "gui/platform/autostart.h"
-#include "gui/qt_text.h"
 #include "gui/state/app_state.h"
-#include "gui/texts.h"
+#include "gui/text/error_box.h"
+#include "gui/text/qt_text.h"
+#include "gui/text/texts.h"
 #include "gui/theme/theme.h"
 #include "ui_settings_tab.h"
 
@@ -140,11 +140,11 @@ void SettingsTab::connectAll() {
     onSelect(ui_->soundFileChoice, &SettingsTab::previewSoundFile);
     // A preset applies again on every click, also after a swatch changed one of its colours.
     connect(ui_->blueGreenPreset, &QRadioButton::clicked, this,
-            [this] { user([this] { preset(kThemeKekesZold); }); });
+            [this] { user([this] { preset(kThemeBluishGreen); }); });
     connect(ui_->blackWhitePreset, &QRadioButton::clicked, this,
-            [this] { user([this] { preset(kThemeFeketeFeher); }); });
+            [this] { user([this] { preset(kThemeBlackAndWhite); }); });
     connect(ui_->playfulPreset, &QRadioButton::clicked, this,
-            [this] { user([this] { preset(kThemeBolondos); }); });
+            [this] { user([this] { preset(kThemeMadcap); }); });
     connect(ui_->noticeAtStartBox, &QCheckBox::clicked, this,
             [this] { user([this] { onNoticeBoxClicked(); }); });
     connect(ui_->noticeAtExitBox, &QCheckBox::clicked, this,
@@ -286,10 +286,10 @@ void SettingsTab::showSettings(Settings s) {
     ui_->desktopNotificationsBox->setChecked(s.desktopNotifications);
     // Only the colours are kept; a preset that matches them shows as chosen.
     checkOnly({ui_->blueGreenPreset, ui_->blackWhitePreset, ui_->playfulPreset},
-              colors_ == kThemeKekesZold     ? ui_->blueGreenPreset
-              : colors_ == kThemeFeketeFeher ? ui_->blackWhitePreset
-              : colors_ == kThemeBolondos    ? ui_->playfulPreset
-                                             : nullptr);
+              colors_ == kThemeBluishGreen     ? ui_->blueGreenPreset
+              : colors_ == kThemeBlackAndWhite ? ui_->blackWhitePreset
+              : colors_ == kThemeMadcap        ? ui_->playfulPreset
+                                               : nullptr);
     publish();
 }
 

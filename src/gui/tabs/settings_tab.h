@@ -98,7 +98,7 @@ class SettingsTab : public QWidget {
     AppState& state_;
     Dialogs& dialogs_;
     Autostart& autostart_;
-    ThemeColors colors_ = kThemeKekesZold;
+    ThemeColors colors_ = kThemeBluishGreen;
     std::string soundFile_;       // the chosen own sound file
     std::string soundDialogFile_; // the sound file dialog's file name
     std::string mapPage_, smsPage_, phonePage_;

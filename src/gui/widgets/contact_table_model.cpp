@@ -1,8 +1,8 @@
 #include "gui/widgets/contact_table_model.h"
 
-#include "gui/qt_text.h"
+#include "gui/text/qt_text.h"
 
-#include "gui/collation.h"
+#include "gui/text/collation.h"
 
 #include <QPlainTextEdit>
 #include <algorithm>
@@ -14,8 +14,8 @@ namespace {
 
 using Field = std::string PartnerRecord::*;
 constexpr Field kFields[ContactTableModel::kColumnCount] = {
-    &PartnerRecord::Name,       &PartnerRecord::Email,   &PartnerRecord::Phone, &PartnerRecord::Mobile,
-    &PartnerRecord::WebAddress, &PartnerRecord::Address, &PartnerRecord::Note};
+    &PartnerRecord::name,       &PartnerRecord::email,   &PartnerRecord::phone, &PartnerRecord::mobile,
+    &PartnerRecord::webAddress, &PartnerRecord::address, &PartnerRecord::note};
 
 bool validColumn(int column) {
     return column >= 0 && column < ContactTableModel::kColumnCount;

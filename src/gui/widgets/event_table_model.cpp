@@ -1,7 +1,7 @@
 #include "gui/widgets/event_table_model.h"
 
-#include "gui/qt_text.h"
 #include "gui/state/app_state.h"
+#include "gui/text/qt_text.h"
 
 #include <QFontMetrics>
 #include <QHeaderView>

@@ -1,8 +1,8 @@
 #include "gui/widgets/listing_model.h"
 
 #include "core/events/listing.h"
-#include "gui/qt_text.h"
 #include "gui/state/app_state.h"
+#include "gui/text/qt_text.h"
 
 namespace zel::gui {
 

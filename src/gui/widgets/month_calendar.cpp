@@ -1,7 +1,7 @@
 #include "gui/widgets/month_calendar.h"
 
 #include "core/events/month_grid.h"
-#include "gui/qt_text.h"
+#include "gui/text/qt_text.h"
 #include "gui/widgets/widget_util.h"
 #include "ui_month_calendar.h"
 

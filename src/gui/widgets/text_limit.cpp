@@ -1,6 +1,6 @@
 #include "gui/widgets/text_limit.h"
 
-#include "gui/qt_text.h"
+#include "gui/text/qt_text.h"
 
 #include <QPlainTextEdit>
 #include <QTextCursor>

@@ -1,9 +1,9 @@
-#include "gui/error_box.h"
+#include "gui/text/error_box.h"
 
 #include "core/app/paths.h"
 #include "core/errors.h"
-#include "gui/qt_text.h"
-#include "gui/texts.h"
+#include "gui/text/qt_text.h"
+#include "gui/text/texts.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,9 +1,9 @@
-#include "gui/contact_action.h"
+#include "gui/platform/contact_action.h"
 
 #include "gui/platform/dialogs.h"
 #include "gui/platform/shell.h"
-#include "gui/qt_text.h"
-#include "gui/texts.h"
+#include "gui/text/qt_text.h"
+#include "gui/text/texts.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

@@ -1,7 +1,7 @@
-#include "gui/help_links.h"
+#include "gui/text/help_links.h"
 
-#include "gui/help_links_config.h"
 #include "gui/platform/shell.h"
+#include "gui/text/help_links_config.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
-#include "gui/startup.h"
+#include "gui/start/startup.h"
 
-#include "gui/error_box.h"
 #include "gui/platform/instance_guard.h"
-#include "gui/texts.h"
+#include "gui/text/error_box.h"
+#include "gui/text/texts.h"
 
 #include <QDir>
 #include <QStandardPaths>

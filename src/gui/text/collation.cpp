@@ -1,6 +1,6 @@
-#include "gui/collation.h"
+#include "gui/text/collation.h"
 
-#include "gui/qt_text.h"
+#include "gui/text/qt_text.h"
 
 #include <QLocale>
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "gui/app_setup.h"
+#include "gui/start/app_setup.h"
 
 #include <QApplication>
 #include <QLocale>
