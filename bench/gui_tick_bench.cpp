@@ -59,7 +59,7 @@ void P1_gui_tick(benchmark::State& state) {
     Moment now = w.middle.plusMs(1'003);
     for (auto _ : state) {
         w.clock.set(now);
-        w.window->onClockTick();
+        w.window->watch().tick();
         now = now.plusMs(1000);
     }
 }
@@ -72,10 +72,10 @@ void P1_gui_tick_firing(benchmark::State& state) {
         const auto& next = *w.window->events().next(EventKind::Reminder);
         const Moment due{*next.day, std::int64_t{next.minute} * 60'000};
         w.clock.set(due.plusMs(-997));
-        w.window->onClockTick();
+        w.window->watch().tick();
         w.clock.set(due.plusMs(3));
         state.ResumeTiming();
-        w.window->onClockTick();
+        w.window->watch().tick();
         state.PauseTiming();
         if (w.shell.calls.size() > 1000) w.shell.calls.clear();
         w.sound.take();

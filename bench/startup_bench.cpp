@@ -9,6 +9,7 @@
 #include "core/text/cp1250.h"
 #include "gui/main_window.h"
 #include "gui/start/startup.h"
+#include "gui/state/watch.h"
 #include "gui/text/texts.h"
 #include "quiet_dialogs.h"
 #include "support/fakes.h"
@@ -130,7 +131,7 @@ int runChild(int argc, char** argv, Clk::time_point t0, const fs::path& folder) 
     PaintWatch watch;
     window.installEventFilter(&watch);
     window.show();
-    window.startClock();
+    window.watch().start();
     const auto deadline = Clk::now() + std::chrono::seconds(20);
     while (!(window.windowHandle() && window.windowHandle()->isExposed() && watch.paints > 0)) {
         if (Clk::now() > deadline) {

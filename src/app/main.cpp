@@ -11,6 +11,7 @@
 #include "gui/platform/xdg_autostart.h"
 #include "gui/start/app_setup.h"
 #include "gui/start/startup.h"
+#include "gui/state/watch.h"
 #include "gui/text/texts.h"
 
 #include <QApplication>
@@ -66,6 +67,6 @@ int main(int argc, char* argv[]) {
         window.show();
     else if (!tray.isShown())
         window.showMinimized();
-    window.startClock();
+    window.watch().start();
     return QApplication::exec();
 }

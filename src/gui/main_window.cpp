@@ -1,21 +1,18 @@
 #include "gui/main_window.h"
 
 #include "core/errors.h"
-#include "core/events/firing.h"
-#include "core/events/summary.h"
 #include "core/notice/notice.h"
-#include "core/partners/partner_record.h"
-#include "core/storage/record_file.h"
 #include "gui/alert/alert_window.h"
+#include "gui/alert/celebrant_notice.h"
 #include "gui/platform/contact_action.h"
 #include "gui/platform/notifier.h"
 #include "gui/platform/qt_tray.h"
 #include "gui/platform/shell.h"
-#include "gui/platform/sound.h"
 #include "gui/platform/tray.h"
+#include "gui/platform/tray_controller.h"
 #include "gui/platform/window_activation.h"
 #include "gui/start/startup.h"
-#include "gui/state/app_state.h"
+#include "gui/state/watch.h"
 #include "gui/tabs/actions_tab.h"
 #include "gui/tabs/events_tab.h"
 #include "gui/tabs/new_event_tab.h"
@@ -24,6 +21,7 @@
 #include "gui/text/collation.h"
 #include "gui/text/error_box.h"
 #include "gui/text/help_links.h"
+#include "gui/text/help_text.h"
 #include "gui/text/qt_text.h"
 #include "gui/text/texts.h"
 #include "gui/theme/icons.h"
@@ -38,18 +36,13 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
-#include <QTextBrowser>
 #include <QTimer>
 #include <QToolButton>
-#include <QVBoxLayout>
 #include <utility>
 
 namespace zel::gui {
@@ -65,70 +58,6 @@ NameDayCalendar calendarFromResource(const QString& name) {
     return NameDayCalendar::fromText(utf8ToCp1250(f.readAll().toStdString()));
 }
 
-// `folder` is where the data lives; `perUser`: apart from the program, whose folder takes no file.
-QString helpText(const QString& folder, bool perUser) {
-    const QString where =
-        perUser ? QStringLiteral(
-                      "A program mappája nem írható, ezért az adatok az Ön saját adatmappájában (<i>") +
-                      folder.toHtmlEscaped() + QStringLiteral("</i>) vannak")
-                : QStringLiteral("Az adatok a program mappájában (<i>") + folder.toHtmlEscaped() +
-                      QStringLiteral("</i>) vannak");
-    QString text = QStringLiteral(
-        "<h3>Zelmoran – címjegyzék és emlékeztető</h3>"
-        "<p>A Zelmoran megőrzi partnerei elérhetőségeit, emlékezteti a teendőire, a megadott percben "
-        "elindít egy programot, és szól, ha partnerei névnapja vagy születésnapja közeleg.</p>"
-        "<h4>Új esemény</h4>"
-        "<p>Válassza ki az esemény jellegét: <b>Emlékeztető</b> (szöveg egy adott percre), "
-        "<b>Programfuttatás</b> (program vagy dokumentum megnyitása egy adott percben), <b>Névnap</b> vagy "
-        "<b>Születésnap</b> (egy partnerhez). Adja meg a napot (Ma, Holnap vagy Ekkor:) és az órát, majd "
-        "kattintson a <b>Felvesz</b> gombra. Egy percre csak egy emlékeztető és egy program vehető fel.</p>"
-        "<h4>Események</h4>"
-        "<p>Az <i>Eseményfajta</i> alatt választott fajta eseményeit listázza: mindet, a maiakat, a "
-        "holnapiakat, a hetieket, a haviakat, vagy egy <i>Tartam</i> napjait. Egy cellára duplán kattintva "
-        "(vagy Enterrel) a lista alatt módosíthatja azt az adatot, majd az <b>Átír</b> gombbal menti. A "
-        "Delete billentyű vagy a lista alatti gomb kérdés után törli a kijelölt bejegyzést.</p>"
-        "<h4>Partnerek</h4>"
-        "<p>A partnerek betűrendben állnak. Az <b>Új név</b> gomb (vagy az Insert) új adatlapot nyit, a "
-        "<b>Módosítás</b> (vagy Enter, dupla kattintás) a kijelöltet. Az <b>Elment</b> ment, a "
-        "<b>Mégsem</b> vagy az Esc bezárja mentés nélkül. Mentés után rögtön felveheti a partner névnapját "
-        "vagy születésnapját. Az elérhetőségek listáján dupla kattintással e-mailt írhat, megnyithatja a "
-        "honlapot vagy térképen keresheti a címet.</p>"
-        "<h4>Műveletek</h4>"
-        "<p>A <b>Névnap keresése</b> csoportban egy név napjait keresheti meg a gyakoribb vagy az összes "
-        "előfordulás szerint. Az <b>Ugrás</b> a kiválasztott napra új névnap-eseményt készít elő, a "
-        "<b>Felvesz</b> a névvel új partnert kezd, a <b>Keresés adott napra</b> egy HH.NN alakban megadott "
-        "nap neveit mutatja mindkét névnaptárból.</p>"
-        "<p>Az <b>Adat-importálás</b> más programok címjegyzékéből (vCard, CSV, LDIF) olvas be partnereket "
-        "egy listába; a lista celláit duplán kattintva javíthatja, majd az <b>A lista adatainak felvétele a "
-        "partnerek közé</b> gombbal felveszi azokat, akik még nem partnerei. Az <b>Adat-exportálás</b> a "
-        "partnereket CSV vagy vCard állományba írja, illetve az adatállományokat egy választott mappába "
-        "másolja.</p>"
-        "<h4>Figyelmeztetések</h4>"
-        "<p>Az emlékeztető percében egy mindig felül maradó ablak jelenik meg a szöveggel és "
-        "hangjelzéssel; az egér mozgatása elnémítja. Listájából választhatja a <i>Rendben</i>, az esemény "
-        "szerkesztése, új esemény felvitele vagy a figyelés felfüggesztése lehetőséget. A program a "
-        "<b>Passzív mód</b> gombbal felfüggeszthető; ilyenkor nem szól és nem indít programot.</p>"
-        "<p>Induláskor (és ha beállította, kilépéskor) a program felsorolja azokat a partnereket, akiknek "
-        "a következő napokban névnapja vagy születésnapja lesz. Hány nappal előre, azt a "
-        "<b>Beállítások</b> fülön adhatja meg. Egy sorra kattintva látja a partner elérhetőségeit. "
-        "Kilépéskor a <i>&lt;&lt; Vissza a programba</i> gombbal maradhat, a <i>Kilépés &gt;&gt;</i> "
-        "gombbal kiléphet.</p>"
-        "<h4>Beállítások</h4>"
-        "<p>Itt adhatja meg a program viselkedését, a hangjelzést, az indítást a rendszerrel és a program "
-        "öt színét (vagy egy kész színösszeállítást). A beállítások csak a <b>Mentés</b> gombra kerülnek a "
-        "lemezre.</p>"
-        "<h4>Az adatok helye és mentése</h4>"
-        "<p>");
-    text += where;
-    text += QStringLiteral(
-        ": a <i>Data</i> alkönyvtárban a partnerek (<i>partnerek.dat</i>), az emlékeztetők "
-        "(<i>emlekeztetok.dat</i>), a programok (<i>programok.dat</i>), a névnapok (<i>nevnapok.dat</i>) "
-        "és a születésnapok (<i>szuletesnapok.dat</i>), mellette a beállítások (<i>beallitasok.cfg</i>). "
-        "Biztonsági mentéshez zárja be a programot, és másolja el a <i>Data</i> mappát a "
-        "<i>beallitasok.cfg</i> fájllal együtt; visszaállításkor másolja vissza őket ugyanide.</p>");
-    return text;
-}
-
 } // namespace
 
 MainWindow::MainWindow(AppPaths paths, Services services, QWidget* parent)
@@ -137,29 +66,29 @@ MainWindow::MainWindow(AppPaths paths, Services services, QWidget* parent)
       exitHandler_([] { QCoreApplication::quit(); }) {
     // The event files are read on another thread while the window is built.
     state_->readEventsAhead();
-    loadCalendars();
+    state_->setCalendars(calendarFromResource(QStringLiteral(":/namedays/common.txt")),
+                         calendarFromResource(QStringLiteral(":/namedays/extended.txt")));
+    watch_ = new Watch(*state_, services_.clock, this);
     buildWindow();
     buildServiceView();
     fitWindow();
     // A window of its own: a compositor hides the children of a minimised or hidden window.
-    alert_ = new AlertWindow(*this, services_.sound, services_.dialogs);
-    connect(alert_, &AlertWindow::alertEnded, this, &MainWindow::showWaitingNotice);
-    // Answered in the window: the notification has nothing left to say.
-    connect(alert_, &AlertWindow::alertEnded, &services_.alertNotifier, &Notifier::withdraw);
-    connect(&services_.alertNotifier, &Notifier::activated, alert_, [this](const QString& token) {
-        if (alert_->alertShown()) alert_->bringForward(token, services_.windowsOnWayland);
-    });
+    alert_ = new AlertWindow(*state_, services_.sound, services_.dialogs);
+    notice_ = new CelebrantNotice(*alert_, *state_, services_.clock, this);
+    connect(notice_, &CelebrantNotice::exitRequested, this, &MainWindow::exitProgram);
+    connectTabs();
+    connectAlert();
+    summaryBox_->attach(*state_);
+    connect(summaryBox_, &SummaryBox::eventChosen, this,
+            [this](std::optional<EventKind> kind, const QString& date, const QString& time) {
+                guarded(services_.dialogs, [&] { eventsTab_->openEvent(kind, date, time); });
+            });
+    connect(watch_, &Watch::ticked, this, &MainWindow::onTicked);
+    connect(watch_, &Watch::reminderDue, this, &MainWindow::fireReminder);
+    connect(watch_, &Watch::programDue, this,
+            [this](const EventRow& row) { services_.shell.open(fromCp(row.text), QString()); });
     connect(&services_.runningNotifier, &Notifier::activated, this,
             [this](const QString& token) { bringMainWindowForward(token); });
-    connect(state_, &AppState::nextEventsChanged, this, &MainWindow::rebuildSummary);
-    connect(state_, &AppState::partnersChanged, newEventTab_, &NewEventTab::reloadPartners);
-    timer_ = new QTimer(this);
-    timer_->setSingleShot(true);
-    timer_->setTimerType(Qt::PreciseTimer);
-    connect(timer_, &QTimer::timeout, this, [this] {
-        guarded(services_.dialogs, [this] { onClockTick(); });
-        startClock();
-    });
 }
 
 MainWindow::~MainWindow() {
@@ -175,44 +104,11 @@ void MainWindow::buildWindow() {
     clockDisplay_ = ui_->clockDisplay;
     summaryBox_ = ui_->summaryBox;
     monthCalendar_ = ui_->monthCalendar;
-
     newEventTab_ = new NewEventTab(*state_, services_.dialogs, services_.shell);
-    connect(newEventTab_, &NewEventTab::newPartnerRequested, this, &MainWindow::startNewPartner);
-    connect(newEventTab_, &NewEventTab::eventAdded, this, &MainWindow::showSummaryFirstLine);
     eventsTab_ = new EventsTab(*state_, services_.dialogs, services_.shell);
-    connect(eventsTab_, &EventsTab::pageRequested, this, [this] { pages_->setCurrentWidget(eventsTab_); });
-    connect(eventsTab_, &EventsTab::newPartnerRequested, this, &MainWindow::startNewPartner);
-    connect(eventsTab_, &EventsTab::monthListed, this,
-            [this](DayNumber day) { monthCalendar_->setCalendar(ymdOf(day)); });
     partnersTab_ = new PartnersTab(*state_, services_.dialogs, services_.shell);
-    connect(partnersTab_, &PartnersTab::birthdayRequested, this, [this] {
-        pages_->setCurrentIndex(TabNewEvent);
-        newEventTab_->selectKind(EventKind::Birthday);
-    });
-    connect(partnersTab_, &PartnersTab::webAddressesRequested, this, [this] {
-        pages_->setCurrentIndex(TabSettings);
-        guarded(services_.dialogs, [this] { settingsTab_->editWebAddresses(); });
-    });
     actionsTab_ = new ActionsTab(*state_, services_.dialogs, services_.shell);
-    connect(actionsTab_, &ActionsTab::newPartnerRequested, this, &MainWindow::startNewPartner);
-    connect(actionsTab_, &ActionsTab::nameDayEventRequested, this, [this](const QString& date) {
-        pages_->setCurrentIndex(TabNewEvent);
-        newEventTab_->selectKind(EventKind::NameDay);
-        guarded(services_.dialogs, [this, &date] { newEventTab_->chooseDate(date); });
-    });
-    connect(partnersTab_, &PartnersTab::nameDaySearchRequested, this, [this](const QString& givenName) {
-        pages_->setCurrentIndex(TabActions);
-        guarded(services_.dialogs, [this, &givenName] { actionsTab_->searchFor(givenName); });
-    });
     settingsTab_ = new SettingsTab(*state_, services_.dialogs, services_.autostart);
-    connect(settingsTab_, &SettingsTab::defaultSoundPreviewRequested, this,
-            [this] { alert_->play(AlertWindow::PlayMode::Preview); });
-    connect(settingsTab_, &SettingsTab::soundFilePreviewRequested, this,
-            [this](const QString& file) { alert_->previewFile(file); });
-    // The window takes the colours as soon as they change.
-    connect(state_, &AppState::settingsChanged, this, [this] {
-        if (state_->settings().colors != appliedColors_) applyColors();
-    });
     // The tabs with classes of their own join the two the form holds, in the order of the captions.
     pages_->insertTab(TabNewEvent, newEventTab_, QStringLiteral("Új esemény"));
     pages_->insertTab(TabEvents, eventsTab_, QStringLiteral("Események"));
@@ -223,11 +119,6 @@ void MainWindow::buildWindow() {
     // Every caption whole: a larger font widens the window rather than hide tabs behind arrows.
     pages_->tabBar()->setUsesScrollButtons(false);
     pages_->tabBar()->setElideMode(Qt::ElideNone);
-    connect(pages_, &QTabWidget::currentChanged, this, [this](int index) {
-        if (index == TabNewEvent) guarded(services_.dialogs, [this] { newEventTab_->onShown(); });
-        if (index == TabEvents) guarded(services_.dialogs, [this] { eventsTab_->onShown(); });
-        if (index == TabActions) guarded(services_.dialogs, [this] { actionsTab_->onShown(); });
-    });
     ui_->helpText->setHtml(
         helpText(QDir::toNativeSeparators(QString::fromStdString(state_->paths().exeDir.string())),
                  dataIsPerUser(state_->paths())));
@@ -245,20 +136,78 @@ void MainWindow::buildWindow() {
     // The clock keeps its width while the seconds change.
     clockDisplay_->setMinimumWidth(
         clockDisplay_->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00    ")));
+}
 
-    summaryBox_->onDropDown = [this] { onSummaryDropDown(); };
-    summaryBox_->onCloseUp = [this] { onSummaryCloseUp(); };
-    connect(summaryBox_, &QComboBox::activated, this,
-            [this] { guarded(services_.dialogs, [this] { onSummaryChosen(); }); });
+void MainWindow::connectTabs() {
+    connect(newEventTab_, &NewEventTab::newPartnerRequested, this, &MainWindow::startNewPartner);
+    connect(newEventTab_, &NewEventTab::eventAdded, summaryBox_, &SummaryBox::showFirstLine);
+    connect(state_, &AppState::partnersChanged, newEventTab_, &NewEventTab::reloadPartners);
+    connect(eventsTab_, &EventsTab::pageRequested, this, [this] { pages_->setCurrentWidget(eventsTab_); });
+    connect(eventsTab_, &EventsTab::newPartnerRequested, this, &MainWindow::startNewPartner);
+    connect(eventsTab_, &EventsTab::monthListed, this,
+            [this](DayNumber day) { monthCalendar_->setCalendar(ymdOf(day)); });
+    connect(partnersTab_, &PartnersTab::birthdayRequested, this, [this] {
+        pages_->setCurrentIndex(TabNewEvent);
+        newEventTab_->selectKind(EventKind::Birthday);
+    });
+    connect(partnersTab_, &PartnersTab::webAddressesRequested, this, [this] {
+        pages_->setCurrentIndex(TabSettings);
+        guarded(services_.dialogs, [this] { settingsTab_->editWebAddresses(); });
+    });
+    connect(partnersTab_, &PartnersTab::nameDaySearchRequested, this, [this](const QString& givenName) {
+        pages_->setCurrentIndex(TabActions);
+        guarded(services_.dialogs, [this, &givenName] { actionsTab_->searchFor(givenName); });
+    });
+    connect(actionsTab_, &ActionsTab::newPartnerRequested, this, &MainWindow::startNewPartner);
+    connect(actionsTab_, &ActionsTab::nameDayEventRequested, this, [this](const QString& date) {
+        pages_->setCurrentIndex(TabNewEvent);
+        newEventTab_->selectKind(EventKind::NameDay);
+        guarded(services_.dialogs, [this, &date] { newEventTab_->chooseDate(date); });
+    });
+    connect(settingsTab_, &SettingsTab::defaultSoundPreviewRequested, this,
+            [this] { alert_->play(AlertWindow::PlayMode::Preview); });
+    connect(settingsTab_, &SettingsTab::soundFilePreviewRequested, this,
+            [this](const QString& file) { alert_->previewFile(file); });
+    // The window takes the colours as soon as they change.
+    connect(state_, &AppState::settingsChanged, this, [this] {
+        if (state_->settings().colors != appliedColors_) applyColors();
+    });
+    connect(pages_, &QTabWidget::currentChanged, this, [this](int index) {
+        if (index == TabNewEvent) guarded(services_.dialogs, [this] { newEventTab_->onShown(); });
+        if (index == TabEvents) guarded(services_.dialogs, [this] { eventsTab_->onShown(); });
+        if (index == TabActions) guarded(services_.dialogs, [this] { actionsTab_->onShown(); });
+    });
+}
+
+void MainWindow::connectAlert() {
+    connect(alert_, &AlertWindow::editEventRequested, this,
+            [this](const QString& key) { guarded(services_.dialogs, [&] { editEvent(key); }); });
+    connect(alert_, &AlertWindow::newEventRequested, this, &MainWindow::newEvent);
+    connect(alert_, &AlertWindow::suspendWatchingRequested, this,
+            [this] { switchMode(ModeSource::TrayMenu); });
+    connect(alert_, &AlertWindow::answered, summaryBox_, &SummaryBox::resetSelection);
+    connect(alert_, &AlertWindow::defaultSoundSelected, settingsTab_, &SettingsTab::selectDefaultSound);
+    connect(alert_, &AlertWindow::soundFileRequested, settingsTab_, &SettingsTab::chooseSoundFile);
+    connect(alert_, &AlertWindow::contactActionRequested, this,
+            [this](ContactLine line, const QString& text) {
+                runContactAction(line, text, state_->settings(), services_.dialogs, services_.shell);
+            });
+    connect(alert_, &AlertWindow::backToProgramRequested, this, [this] {
+        if (isHidden()) showMainWindow();
+    });
+    connect(alert_, &AlertWindow::exitRequested, this, &MainWindow::exitProgram);
+    // Answered in the window: the notification has nothing left to say.
+    connect(alert_, &AlertWindow::alertEnded, &services_.alertNotifier, &Notifier::withdraw);
+    connect(&services_.alertNotifier, &Notifier::activated, alert_, [this](const QString& token) {
+        if (alert_->alertShown()) alert_->bringForward(token, services_.windowsOnWayland);
+    });
 }
 
 void MainWindow::buildServiceView() {
     // The working tables and the next rows show only in the enlarged service view. The tables get
     // their models only there, as a view's header follows every reset of its model even hidden.
-    serviceTables_ = ui_->workTables;
-    serviceNext_ = ui_->serviceNext;
-    serviceTables_->hide();
-    serviceNext_->hide();
+    ui_->workTables->hide();
+    ui_->serviceNext->hide();
     QTableView* const tables[] = {ui_->reminderTable, ui_->programTable, ui_->nameDayTable,
                                   ui_->birthdayTable};
     QTableView* const nexts[] = {ui_->nextReminder, ui_->nextProgram, ui_->nextNameDay, ui_->nextBirthday};
@@ -283,6 +232,26 @@ void MainWindow::buildServiceView() {
     }
 }
 
+void MainWindow::showServiceView() {
+    // The normal window keeps its size in the corner; the extra room goes to the service
+    // view's parts.
+    const QSize normal = size();
+    ui_->frameLayout->setColumnMinimumWidth(0, normal.width());
+    ui_->frameLayout->setRowMinimumHeight(0, normal.height());
+    ui_->frameLayout->setColumnStretch(1, 1);
+    ui_->frameLayout->setRowStretch(1, 1);
+    QTableView* const tables[] = {ui_->reminderTable, ui_->programTable, ui_->nameDayTable,
+                                  ui_->birthdayTable};
+    for (EventKind k : kAllEventKinds) {
+        tables[kindIndex(k)]->setModel(
+            new EventTableModel(*state_, k, EventTableModel::Show::Table, tables[kindIndex(k)]));
+        fitEventColumns(tables[kindIndex(k)]);
+    }
+    ui_->workTables->show();
+    ui_->serviceNext->show();
+    fitWindow();
+}
+
 void MainWindow::fitWindow() {
     // The window keeps its designed size unless the system's font needs more room.
     const QSize wanted = serviceView_ ? QSize(kServiceWidth, kServiceHeight) : QSize(kWidth, kHeight);
@@ -297,56 +266,28 @@ void MainWindow::fitWindow() {
 }
 
 void MainWindow::start() {
-    const auto steps = [this] { startUp(); };
-    guarded(services_.dialogs, steps);
-    previousTick_ = services_.clock.now();
+    guarded(services_.dialogs, [this] { startUp(); });
+    watch_->watchFrom(services_.clock.now());
 }
 
 void MainWindow::startUp() {
-    start_ = services_.clock.now();
-    setWindowIcon(appIcon());
-    monthCalendar_->setCalendar(ymdOf(start_.day));
-
+    const Moment start = services_.clock.now();
+    monthCalendar_->setCalendar(ymdOf(start.day));
     removeLeftoverTemporaries(state_->paths());
     preparePartnerFile(state_->paths());
     serviceView_ = serviceViewRequested(state_->paths());
-    if (serviceView_) {
-        // The normal window keeps its size in the corner; the extra room goes to the service
-        // view's parts.
-        const QSize normal = size();
-        ui_->frameLayout->setColumnMinimumWidth(0, normal.width());
-        ui_->frameLayout->setRowMinimumHeight(0, normal.height());
-        ui_->frameLayout->setColumnStretch(1, 1);
-        ui_->frameLayout->setRowStretch(1, 1);
-        QTableView* const tables[] = {ui_->reminderTable, ui_->programTable, ui_->nameDayTable,
-                                      ui_->birthdayTable};
-        for (EventKind k : kAllEventKinds) {
-            tables[kindIndex(k)]->setModel(
-                new EventTableModel(*state_, k, EventTableModel::Show::Table, tables[kindIndex(k)]));
-            fitEventColumns(tables[kindIndex(k)]);
-        }
-        serviceTables_->show();
-        serviceNext_->show();
-        fitWindow();
-    }
-    loadPartners();
+    if (serviceView_) showServiceView();
+    state_->reloadPartners();
     applyOrCreateSettings();
     startHidden_ = settings().startInTray;
-
-    loadEvents();
+    for (EventKind kind : kAllEventKinds)
+        state_->reloadEvents(kind);
     reportDamagedFiles();
-    if (settings().noticeAtStart) showCelebrantNotice(NoticeMode::StartUp, false, true);
-    services_.tray.setDay(ymdOf(start_.day).day);
-    if (settings().balloon) {
-        const TodayTomorrowNames names = todayAndTomorrowNames(state_->commonCalendar(), start_.day);
-        services_.tray.showBalloon(QStringLiteral("Zelmoran v1.6 - Névnapemlékeztető:"),
-                                   QStringLiteral("Ma: ") + fromCp(names.today) +
-                                       QStringLiteral("  |  Holnap: ") + fromCp(names.tomorrow),
-                                   startHidden_ ? 10 : 3);
-    }
+    if (settings().noticeAtStart) notice_->show(CelebrantNotice::Mode::StartUp, false, true);
+    services_.tray.setDay(ymdOf(start.day).day);
+    if (settings().balloon) showStartBalloon();
 
-    modeText_ = kModeActive;
-    setWindowTitle(QStringLiteral("Zelmoran ") + modeText_);
+    setWindowTitle(QStringLiteral("Zelmoran ") + kModeActive);
     const Moment now = services_.clock.now();
     clockDisplay_->setText(QString::fromStdString(clockTimeText(now.hour(), now.minute(), now.second())) +
                            QStringLiteral("  "));
@@ -360,6 +301,15 @@ void MainWindow::startUp() {
     actionsTab_->setNames(allNames_);
 }
 
+void MainWindow::showStartBalloon() {
+    const TodayTomorrowNames names =
+        todayAndTomorrowNames(state_->commonCalendar(), services_.clock.now().day);
+    services_.tray.showBalloon(QStringLiteral("Zelmoran v1.6 - Névnapemlékeztető:"),
+                               QStringLiteral("Ma: ") + fromCp(names.today) +
+                                   QStringLiteral("  |  Holnap: ") + fromCp(names.tomorrow),
+                               startHidden_ ? 10 : 3);
+}
+
 void MainWindow::reportDamagedFiles() {
     const std::vector<AppState::DamagedFile> damaged = state_->damagedFiles();
     if (damaged.empty()) return;
@@ -370,11 +320,6 @@ void MainWindow::reportDamagedFiles() {
     text += kNl + QStringLiteral("A program a sérült bejegyzéseket a lehető legjobban olvassa be, "
                                  "az állományokat nem javítja ki.");
     services_.dialogs.warning(text);
-}
-
-void MainWindow::loadCalendars() {
-    state_->setCalendars(calendarFromResource(QStringLiteral(":/namedays/common.txt")),
-                         calendarFromResource(QStringLiteral(":/namedays/extended.txt")));
 }
 
 void MainWindow::applyOrCreateSettings() {
@@ -398,80 +343,21 @@ void MainWindow::applyOrCreateSettings() {
     if (!damaged) settingsTab_->saveRecordOnly();
 }
 
-Settings MainWindow::settings() const {
-    return state_->settings();
-}
-
-SoundChoice MainWindow::soundChoice() const {
-    return state_->settings().sound;
-}
-
-void MainWindow::selectDefaultSound() {
-    settingsTab_->selectDefaultSound();
-}
-
-void MainWindow::chooseSoundFile() {
-    settingsTab_->chooseSoundFile();
-}
-
 void MainWindow::applyColors() {
     appliedColors_ = state_->settings().colors;
     applyTheme(this, appliedColors_);
     settingsTab_->update();
 }
 
-void MainWindow::loadPartners() {
-    state_->reloadPartners();
-}
-
-void MainWindow::contactAction(ContactLine line, const QString& text) {
-    runContactAction(line, text, state_->settings(), services_.dialogs, services_.shell);
-}
-
-void MainWindow::loadEvents() {
-    for (EventKind kind : kAllEventKinds)
-        state_->reloadEvents(kind);
-}
-
-QString MainWindow::exeFolder() const {
-    return QString::fromStdString(state_->paths().exeDir.string());
-}
-
-QString MainWindow::ownSoundFile() const {
-    return fromCp(state_->settings().soundFile);
-}
-
-void MainWindow::startClock() {
-    const Moment now = services_.clock.now();
-    // Land just after each whole second, so the displayed second and the firing second agree.
-    timer_->start(static_cast<int>(1000 - now.millisecond()) + 2);
-}
-
-void MainWindow::onClockTick() {
-    const Moment now = services_.clock.now();
-    if (active_) {
-        resetSummarySelection();
+void MainWindow::onTicked(Moment now) {
+    if (watch_->active()) {
+        summaryBox_->resetSelection();
         setWindowTitle(QStringLiteral("Zelmoran ") + QStringLiteral(" ") + kModeActive);
         clockDisplay_->setText(QString::fromStdString(clockTimeText(now.hour(), now.minute(), now.second())) +
                                QStringLiteral("  "));
-        // Copies: firing shows windows and runs programs, and nothing may pull the rows away meanwhile.
-        const auto due = [&](EventKind k) {
-            std::vector<EventRow> rows;
-            for (std::size_t i : firingRows(state_->table(k), previousTick_, now))
-                rows.push_back(state_->table(k).row(i));
-            return rows;
-        };
-        const std::vector<EventRow> reminders = due(EventKind::Reminder), programs = due(EventKind::Program);
-        for (const EventRow& row : reminders)
-            fireReminder(row, now);
-        for (const EventRow& row : programs)
-            launchProgram(row);
         services_.tray.setDay(ymdOf(now.day).day);
-        state_->updateNext();
     }
     services_.tray.setHint(windowTitle());
-    // Passive ticks count too: switching back never fires what was missed.
-    previousTick_ = now;
 }
 
 void MainWindow::fireReminder(const EventRow& row, Moment now) {
@@ -479,7 +365,6 @@ void MainWindow::fireReminder(const EventRow& row, Moment now) {
                         QString::fromStdString(timeText(row.minute));
     alert_->showAlert(windowTitle(), fromStored(row.text), key);
     notifyAlert(fromStored(row.text), row.minute);
-    state_->updateNext(EventKind::Reminder);
 }
 
 void MainWindow::notifyAlert(const QString& text, int minute) {
@@ -491,21 +376,16 @@ void MainWindow::notifyAlert(const QString& text, int minute) {
                                  text, QStringLiteral("Megnyitás"));
 }
 
-void MainWindow::launchProgram(const EventRow& row) {
-    services_.shell.open(fromCp(row.text), QString());
-    state_->updateNext(EventKind::Program);
-}
-
 void MainWindow::switchMode(ModeSource source) {
-    if (!active_) {
-        active_ = true;
-        onClockTick();
+    if (!watch_->active()) {
+        watch_->setActive(true);
+        watch_->tick();
         services_.tray.setHint(QStringLiteral("Zelmoran - Aktív"));
         modeButton_->setText(QStringLiteral("Passzív mód"));
         return;
     }
     services_.tray.setHint(QStringLiteral("Zelmoran - Passzív mód (Nincs figyelmeztetés!!)"));
-    active_ = false;
+    watch_->setActive(false);
     setWindowTitle(QStringLiteral("Zelmoran - Passzív mód (Az esemény-figyelés felfüggesztve!)"));
     modeButton_->setText(QStringLiteral("Aktív mód"));
     clockDisplay_->clear();
@@ -537,63 +417,10 @@ bool MainWindow::event(QEvent* event) {
     const bool handled = QWidget::event(event);
     if (event->type() == QEvent::WindowActivate) {
         if (std::exchange(runningPosted_, false)) services_.runningNotifier.withdraw();
-        guarded(services_.dialogs, [this] { onActivated(); });
+        summaryBox_->resetSelection();
+        state_->updateNext();
     }
     return handled;
-}
-
-void MainWindow::onActivated() {
-    resetSummarySelection();
-    state_->updateNext();
-}
-
-void MainWindow::rebuildSummary() {
-    if (summaryBox_->isDropped()) return;
-    summary_ = zel::summaryLines(state_->events());
-    if (summary_.size() == 1 && summary_[0] == noUpcomingEventLine()) {
-        summaryBox_->clear();
-        summaryBox_->addItem(fromCp(summary_[0]));
-        summaryBox_->setCurrentIndex(0);
-        summaryBox_->setEnabled(false);
-        return;
-    }
-    summaryBox_->setEnabled(true);
-    const QString first = oneLine(fromCp(summary_[0]));
-    if (summaryBox_->count() == 0)
-        summaryBox_->addItem(first);
-    else if (summaryBox_->itemText(0) != first)
-        summaryBox_->setItemText(0, first);
-}
-
-void MainWindow::onSummaryDropDown() {
-    summaryBox_->clear();
-    for (const auto& line : summary_)
-        summaryBox_->addItem(oneLine(fromCp(line)));
-}
-
-void MainWindow::onSummaryCloseUp() {
-    if (summaryBox_->currentIndex() < 0 && summaryBox_->count() > 0) summaryBox_->setCurrentIndex(0);
-}
-
-void MainWindow::resetSummarySelection() {
-    if (summaryBox_->count() > 0) summaryBox_->setCurrentIndex(0);
-}
-
-void MainWindow::onSummaryChosen() {
-    int index = summaryBox_->currentIndex();
-    if (index < 0 || index > 10) index = 0;
-    const std::string line = summaryBox_->count() > 0 ? toCp(summaryBox_->itemText(index)) : std::string();
-    const SummaryPick pick = parseSummaryLine(line);
-    resetSummarySelection();
-    eventsTab_->openEvent(pick.kind, fromCp(pick.date), fromCp(pick.time));
-    resetSummarySelection();
-}
-
-void MainWindow::showSummaryFirstLine() {
-    if (summaryBox_->count() > 0 && !summary_.empty()) {
-        summaryBox_->setItemText(0, oneLine(fromCp(summary_[0])));
-        summaryBox_->setCurrentIndex(0);
-    }
 }
 
 void MainWindow::editEvent(const QString& occurrenceKey) {
@@ -649,27 +476,14 @@ void MainWindow::startNewPartner(const QString& name) {
     partnersTab_->startNewPartner(name);
 }
 
-QString MainWindow::dayMenuCaption(bool tomorrow) const {
-    const TodayTomorrowNames names =
-        todayAndTomorrowNames(state_->commonCalendar(), services_.clock.now().day);
-    return tomorrow ? QStringLiteral("Holnap: ") + fromCp(names.tomorrow)
-                    : QStringLiteral("Ma: ") + fromCp(names.today);
-}
-
-void MainWindow::newPartnerFromDayMenu(const QString& caption) {
-    showMainWindow();
-    QString names = caption.mid(caption.indexOf(QStringLiteral(": ")) + 2);
-    if (names.endsWith(QLatin1Char(' '))) names.chop(1);
-    const QString first = names.left(names.indexOf(QLatin1Char(' ')));
-    if (!first.isEmpty()) startNewPartner(QLatin1Char(' ') + first);
-}
-
 void MainWindow::attachTray(QtTray& tray) {
-    tray.windowVisible = [this] { return isVisible() && !isMinimized(); };
-    tray.watching = [this] { return active_; };
-    tray.dayCaption = [this](bool tomorrow) { return dayMenuCaption(tomorrow); };
+    trayController_ = new TrayController(
+        tray, *state_, services_.clock, *watch_, [this] { return isVisible() && !isMinimized(); }, this);
+    connect(trayController_, &TrayController::newPartnerRequested, this, [this](const QString& name) {
+        showMainWindow();
+        startNewPartner(name);
+    });
     connect(&tray, &QtTray::windowToggleRequested, this, &MainWindow::toggleMainWindow);
-    connect(&tray, &QtTray::dayItemChosen, this, &MainWindow::newPartnerFromDayMenu);
     connect(&tray, &QtTray::nameDaySearchChosen, this, &MainWindow::openNameDaySearch);
     connect(&tray, &QtTray::dayNamesChosen, this,
             [this] { guarded(services_.dialogs, [this] { actionsTab_->showDayNames(); }); });
@@ -694,7 +508,7 @@ void MainWindow::openNameDaySearch() {
 
 void MainWindow::exitFromTray() {
     if (settings().noticeAtExit)
-        showCelebrantNotice(NoticeMode::TrayExit, true, false);
+        notice_->show(CelebrantNotice::Mode::TrayExit, true, false);
     else
         exitProgram();
 }
@@ -713,50 +527,15 @@ void MainWindow::hideToTray() {
         showMinimized();
 }
 
-void MainWindow::showCelebrantNotice(NoticeMode mode, bool exitIfNothing, bool withSound) {
-    const std::vector<std::string> lines =
-        celebrantLines(state_->table(EventKind::NameDay), state_->table(EventKind::Birthday),
-                       services_.clock.now().day, settings().noticeDays);
-    if (lines.empty()) {
-        if (exitIfNothing) exitProgram();
-        return;
-    }
-    // The notice shares the alert's window; an alert on screen is answered first, never hidden unseen.
-    if (alert_->alertShown()) {
-        waitingNotice_ = NoticeRequest{mode, exitIfNothing, withSound};
-        return;
-    }
-    QStringList shown;
-    for (const std::string& line : lines)
-        shown << fromCp(line);
-    const bool startUp = mode == NoticeMode::StartUp;
-    // Modal to the whole program, but without a nested event loop: the clock keeps ticking behind it.
-    alert_->hide();
-    alert_->setWindowModality(Qt::ApplicationModal);
-    alert_->prepareNotice(shown, !startUp, !startUp, startUp);
-    if (withSound) alert_->play(AlertWindow::PlayMode::Alarm);
-    alert_->show();
-    alert_->raise();
-    alert_->activateWindow();
-}
-
-void MainWindow::showWaitingNotice(AlertAction answer) {
-    const std::optional<NoticeRequest> waiting = std::exchange(waitingNotice_, std::nullopt);
-    // Editing the event or entering a new one takes the user back into the program instead.
-    if (!waiting || answer == AlertAction::EditEvent || answer == AlertAction::NewEvent) return;
-    showCelebrantNotice(waiting->mode, waiting->exitIfNothing, waiting->withSound);
-}
-
 void MainWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
     const Settings now = settings();
-    if (now.closeToTray) {
+    if (now.closeToTray)
         hideToTray();
-    } else if (now.noticeAtExit) {
-        showCelebrantNotice(NoticeMode::Shutdown, true, false);
-    } else {
+    else if (now.noticeAtExit)
+        notice_->show(CelebrantNotice::Mode::Shutdown, true, false);
+    else
         exitProgram();
-    }
 }
 
 } // namespace zel::gui

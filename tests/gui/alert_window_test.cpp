@@ -1,3 +1,4 @@
+#include "gui/text/qt_text.h"
 #include "support/app_fixture.h"
 
 using namespace zel;
@@ -8,30 +9,36 @@ using Kind = Dialogs::Kind;
 
 namespace {
 
-// Records what the window asks of the main window, one line per call.
-class RecordingHost : public AlertHost {
-  public:
-    SoundChoice choice = SoundChoice::Default;
-    QString ownFile;
-    bool tray = false, mainHidden = false;
-    std::filesystem::path partners;
+// The state the window reads, and what it asks of the program, one line per request.
+struct RecordingHost {
+    test::TempDir dir;
+    test::SettableClock clock{Moment::at(2024, 3, 5, 9, 5, 0)};
+    AppState state{AppPaths{dir.path()}, clock};
     QStringList calls;
-    SoundChoice soundChoice() const override { return choice; }
-    void selectDefaultSound() override { calls << u"selectDefaultSound"_s; }
-    QString ownSoundFile() const override { return ownFile; }
-    bool startInTray() const override { return tray; }
-    ThemeColors themeColors() const override { return kThemeBluishGreen; }
-    std::filesystem::path partnerFile() const override { return partners; }
-    void editEvent(const QString& key) override { calls << u"editEvent "_s + key; }
-    void newEvent() override { calls << u"newEvent"_s; }
-    void suspendWatching() override { calls << u"suspendWatching"_s; }
-    void resetSummarySelection() override { calls << u"reset"_s; }
-    bool mainWindowHidden() const override { return mainHidden; }
-    void showMainWindow() override { calls << u"showMainWindow"_s; }
-    void exitProgram() override { calls << u"exitProgram"_s; }
-    void chooseSoundFile() override { calls << u"chooseSoundFile"_s; }
-    void contactAction(ContactLine line, const QString& text) override {
-        calls << u"contactAction %1 "_s.arg(static_cast<int>(line)) + text;
+
+    std::filesystem::path partners() const { return dir.path() / "Data" / "partnerek.dat"; }
+    template <class F> void set(F&& change) {
+        Settings s = state.settings();
+        change(s);
+        state.setSettings(s);
+    }
+    void listen(AlertWindow& w) {
+        const auto record = [this, &w](auto signal, QString line) {
+            QObject::connect(&w, signal, [this, line] { calls << line; });
+        };
+        record(&AlertWindow::defaultSoundSelected, u"selectDefaultSound"_s);
+        record(&AlertWindow::soundFileRequested, u"chooseSoundFile"_s);
+        record(&AlertWindow::newEventRequested, u"newEvent"_s);
+        record(&AlertWindow::suspendWatchingRequested, u"suspendWatching"_s);
+        record(&AlertWindow::answered, u"reset"_s);
+        record(&AlertWindow::backToProgramRequested, u"backToProgram"_s);
+        record(&AlertWindow::exitRequested, u"exitProgram"_s);
+        QObject::connect(&w, &AlertWindow::editEventRequested,
+                         [this](const QString& key) { calls << u"editEvent "_s + key; });
+        QObject::connect(&w, &AlertWindow::contactActionRequested,
+                         [this](ContactLine line, const QString& text) {
+                             calls << u"contactAction %1 "_s.arg(static_cast<int>(line)) + text;
+                         });
     }
     QStringList take() { return std::exchange(calls, {}); }
 };
@@ -43,7 +50,8 @@ struct Alert {
     RecordingHost host;
     test::RecordingSound sound;
     test::ScriptedDialogs dialogs;
-    AlertWindow w{host, sound, dialogs};
+    AlertWindow w{host.state, sound, dialogs};
+    Alert() { host.listen(w); }
     template <class T = QWidget> T* get(const char* name) { return test::child<T>(&w, name); }
     QComboBox* actions() { return get<QComboBox>("actionList"); }
     QListWidget* names() { return get<QListWidget>("celebrantList"); }
@@ -88,7 +96,7 @@ PartnerRecord contact(const char* name, const char* lines) {
 
 TEST(GuiAlertWindow, AnAlertLoopsTheSoundAndEachActionHidesItStopsItAndRunsItsWork) {
     Alert a;
-    a.host.choice = SoundChoice(0); // no choice made yet
+    a.host.set([](Settings& s) { s.sound = SoundChoice(0); }); // no choice made yet
     a.raise();
     EXPECT_EQ(a.sound.take(), QStringList{u"default loop"_s});
     EXPECT_EQ(a.host.take(), QStringList{u"selectDefaultSound"_s});
@@ -185,16 +193,16 @@ TEST(GuiAlertWindow, TheSoundFollowsTheChoiceAndAMissingFilesPreviewOffersAnothe
     const QString own = test::q(dir.path() / "csengo.wav"), missing = own + u"x"_s;
     Alert a;
     a.w.play(AlertWindow::PlayMode::Preview);
-    a.host.choice = SoundChoice::None;
+    a.host.set([](Settings& s) { s.sound = SoundChoice::None; });
     a.w.play(AlertWindow::PlayMode::Alarm);
     // A missing own file: silence, no message, no fallback to the default sound.
-    a.host.choice = SoundChoice::File;
+    a.host.set([](Settings& s) { s.sound = SoundChoice::File; });
     for (const QString& file : {own, QString()}) {
-        a.host.ownFile = file;
+        a.host.set([&](Settings& s) { s.soundFile = zel::gui::toCp(file); });
         a.w.play(AlertWindow::PlayMode::Alarm);
     }
     zel::test::writeFile(dir.path() / "csengo.wav", "RIFF");
-    a.host.ownFile = own;
+    a.host.set([&](Settings& s) { s.soundFile = zel::gui::toCp(own); });
     a.w.play(AlertWindow::PlayMode::Preview); // the own file loops in the preview too
     a.w.previewFile(QString());
     a.w.previewFile(own);
@@ -210,14 +218,13 @@ TEST(GuiAlertWindow, TheSoundFollowsTheChoiceAndAMissingFilesPreviewOffersAnothe
 }
 
 TEST(GuiAlertWindow, TheNoticeLooksUpTheSelectedCelebrantAndItsKeysAndButtonsLeave) {
-    test::TempDir dir;
-    const auto file = dir.path() / "partnerek.dat";
-    zel::test::writeFile(
-        file, test::partnerBytes({makerCard(), contact("Minta Anna", "|anna.example.hu|Győr||96/1"),
-                                  contact("Kovács Béla", "bela@example.hu||Pécs||72/1"),
-                                  contact("Minta", "rossz@example.hu||||")}));
     Alert a;
-    a.host.partners = file;
+    std::filesystem::create_directories(a.host.partners().parent_path());
+    zel::test::writeFile(
+        a.host.partners(),
+        test::partnerBytes({makerCard(), contact("Minta Anna", "|anna.example.hu|Győr||96/1"),
+                            contact("Kovács Béla", "bela@example.hu||Pécs||72/1"),
+                            contact("Minta", "rossz@example.hu||||")}));
     const QStringList lines = {u"Minta Anna  Névnapja: 03.05."_s, u"Kovács Béla  Születésnapja: 03.06."_s,
                                u"Törölt Tódor  Névnapja: 03.07."_s, u"kovács béla  Névnapja: 03.08."_s,
                                u"Minta  Névnapja: 03.09."_s};
@@ -247,12 +254,12 @@ TEST(GuiAlertWindow, TheNoticeLooksUpTheSelectedCelebrantAndItsKeysAndButtonsLea
     a.names()->setCurrentRow(4);
     EXPECT_EQ(items(a.contacts()).value(0), u"rossz@example.hu"_s);
     // A partner file that does not open leaves the list as it was; the hint still follows.
-    a.host.partners = dir.path() / "nincs.dat";
+    std::filesystem::remove(a.host.partners());
     a.names()->setCurrentRow(0);
     EXPECT_EQ(items(a.contacts()).value(0) + a.names()->toolTip(), u"rossz@example.hu"_s + lines[0]);
     // At start-up Esc, Enter and Return enter the program; at shutdown they exit, and Enter on a panel
-    // reached with Tab runs that panel. The buttons close, go back (showing a hidden main window only)
-    // and exit; a tray start hides instead of entering.
+    // reached with Tab runs that panel. The buttons close, go back into the program and exit; a tray
+    // start hides instead of entering.
     for (auto [target, k] : {std::pair<QWidget*, int>{a.names(), Qt::Key_Escape},
                              {a.contacts(), Qt::Key_Return},
                              {&a.w, Qt::Key_Enter}}) {
@@ -270,19 +277,15 @@ TEST(GuiAlertWindow, TheNoticeLooksUpTheSelectedCelebrantAndItsKeysAndButtonsLea
     a.w.show();
     a.get("backButton")->setFocus();
     key(a.get("backButton"), Qt::Key_Return);
-    EXPECT_TRUE(!a.w.isVisible() && a.host.take().isEmpty()); // the main window was not hidden
+    EXPECT_TRUE(!a.w.isVisible() && a.host.take() == QStringList{u"backToProgram"_s});
     a.w.prepareNotice(lines, false, false, true);
-    for (auto [name, hidden] : {std::pair{"closeNoticeButton", true},
-                                {"backButton", false},
-                                {"backButton", true},
-                                {"exitButton", false}}) {
+    for (const char* name : {"closeNoticeButton", "backButton", "exitButton"}) {
         a.w.show();
-        a.host.mainHidden = hidden;
         click(a.get(name));
     }
     EXPECT_FALSE(a.w.isVisible());
-    EXPECT_EQ(a.host.take(), (QStringList{u"showMainWindow"_s, u"exitProgram"_s}));
-    a.host.tray = true;
+    EXPECT_EQ(a.host.take(), (QStringList{u"backToProgram"_s, u"exitProgram"_s}));
+    a.host.set([](Settings& s) { s.startInTray = true; });
     a.w.show();
     EXPECT_EQ(a.get<QLabel>("closeNoticeButton")->text(), u"Ablak elrejtése"_s);
 }

@@ -105,7 +105,7 @@ TEST(GuiWayland, TheAlertIsShownWhileTheMainWindowIsMinimised) {
     x.w->showMinimized();
     QTest::qWait(500);
     x.clock.set(Moment::at(2024, 3, 5, 9, 6, 0));
-    x.w->onClockTick();
+    x.w->watch().tick();
     AlertWindow* alert = x.w->alertWindow();
     ASSERT_TRUE(alert->alertShown());
     EXPECT_TRUE(exposedAfterAWhile(alert)) << "the compositor hides the alert";
@@ -137,7 +137,7 @@ TEST(GuiWayland, TheAlertIsPostedToTheNotificationServiceWhoseClickBringsItForwa
     ASSERT_TRUE(QTest::qWaitFor([&] { return !w.isActiveWindow(); }, 3000));
 
     s.clock.set(Moment::at(2024, 3, 5, 9, 6, 0));
-    w.onClockTick();
+    w.watch().tick();
     AlertWindow* alert = w.alertWindow();
     ASSERT_TRUE(alert->alertShown());
     ASSERT_TRUE(test::waitFor([&] { return server.posted.size() == 1; }));
@@ -190,7 +190,7 @@ TEST(GuiX11, TheAlertComesOnTopAndFocusedWhileTheMainWindowIsMinimised) {
     x.w->showMinimized();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !x.w->isActiveWindow(); }, 3000));
     x.clock.set(Moment::at(2024, 3, 5, 9, 6, 0));
-    x.w->onClockTick();
+    x.w->watch().tick();
     AlertWindow* alert = x.w->alertWindow();
     ASSERT_TRUE(alert->alertShown());
     EXPECT_TRUE(activeSoon(alert)) << "the alert did not get the focus";

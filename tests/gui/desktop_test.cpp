@@ -22,7 +22,7 @@ struct Due : test::App {
     }
     void fire() {
         clock.set(Moment::at(2024, 3, 5, 9, 6, 0));
-        w->onClockTick();
+        w->watch().tick();
         ASSERT_TRUE(w->alertWindow()->alertShown());
     }
     void answer() {

@@ -289,7 +289,7 @@ TEST(GuiOpening, TheAlertAndTheSummaryOpenTheirEvent) {
     x.chooseKind(EventKind::NameDay);
     x.w->pages()->setCurrentIndex(MainWindow::TabNewEvent);
     x.clock.set(Moment::at(2024, 3, 5, 14, 30, 0, 5));
-    x.w->onClockTick();
+    x.w->watch().tick();
     AlertWindow* alert = x.w->alertWindow();
     ASSERT_TRUE(alert->isVisible());
     x.clock.set(Moment::at(2024, 3, 5, 14, 30, 4));
@@ -307,7 +307,7 @@ TEST(GuiOpening, TheAlertAndTheSummaryOpenTheirEvent) {
     y.w->summaryBox()->showPopup();
     y.w->summaryBox()->hidePopup();
     y.w->summaryBox()->setCurrentIndex(0);
-    y.w->onSummaryChosen();
+    emit y.w->summaryBox()->activated(0);
     EXPECT_EQ(y.get<QComboBox>("listingKindChoice")->currentIndex(), 1);
     EXPECT_TRUE(y.checked("allFilter") && y.editor()->isVisible() && y.editLabel() == u"Idő"_s);
 }

@@ -94,7 +94,7 @@ struct Book : test::App {
     // The clock moves on a minute and the window takes the tick.
     void tick() {
         clock.set(Moment::at(2024, 3, 5, 9, 6, 0));
-        w->onClockTick();
+        w->watch().tick();
     }
 };
 

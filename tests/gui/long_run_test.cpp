@@ -56,7 +56,7 @@ TEST(GuiLongRun, AWeekOfTicksFiresEveryReminderAndProgramOnceAndHoldsItsMemory) 
     long afterFirstDay = 0;
     for (int second = 1; second <= 7 * 86'400; ++second) {
         a.clock.set(monday.plusMs(second * 1000LL + 3));
-        a.w->onClockTick();
+        a.w->watch().tick();
         if (a.sound.take().contains(u"default loop"_s))
             ++alerts[test::child<QTextEdit>(a.w->alertWindow(), "reminderDisplay")->toPlainText()];
         for (const auto& call : a.shell.calls)

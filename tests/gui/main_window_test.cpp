@@ -45,7 +45,7 @@ struct Ticking : test::App {
         for (Moment m : moments) {
             clock.set(m);
             sound.take();
-            w->onClockTick();
+            w->watch().tick();
             if (sound.take().contains(u"default loop"_s))
                 raised << test::child<QTextEdit>(w->alertWindow(), "reminderDisplay")->toPlainText() + u'@' +
                               w->alertWindow()->occurrenceKey();
@@ -253,7 +253,8 @@ TEST(GuiClock, ALateTickFiresWhatARefreshMovedThePastAfterSecondZero) {
     activated.w = activated.open();
     activated.tick({at(9, 4, 59)});
     activated.clock.set(at(9, 5, 0, 500));
-    activated.w->onActivated();
+    QEvent activate(QEvent::WindowActivate);
+    QCoreApplication::sendEvent(activated.w.get(), &activate);
     EXPECT_EQ(activated.tick({at(9, 5, 1)}), QStringList{u"Aktiválás@2024.03.05.|9:05"_s});
     Ticking saved(at(9, 4, 50));
     saved.store(EventKind::Program, {event(kDay, 9, 5, "/bin/true mentés")});
@@ -279,23 +280,24 @@ TEST(GuiClock, PassiveModeWarnsFiresNothingAndSwitchingBackCatchesNothingUp) {
     EXPECT_EQ(a.tray.hints.back(), a.w->windowTitle());
     a.clock.set(at(9, 5, 1, 600));
     a.w->onModeButtonClicked(); // no message when switching back
-    EXPECT_TRUE(a.w->isActive() && a.shell.calls.empty() && !a.sound.take().contains(u"default loop"_s));
+    EXPECT_TRUE(a.w->watch().active() && a.shell.calls.empty() &&
+                !a.sound.take().contains(u"default loop"_s));
     EXPECT_EQ(a.w->windowTitle() + a.w->clockDisplay()->text() + a.w->modeButton()->text(),
               u"Zelmoran  ( Aktív mód )9:05:01  Passzív mód"_s);
     EXPECT_EQ(a.tray.hints.back(), u"Zelmoran - Aktív"_s);
     // From the tray menu (and the alert) the warning names the menu item.
     a.dialogs.expect(Dialogs::Kind::Warning, test::kPassiveWarning + u"menüpontra."_s);
-    a.w->suspendWatching();
+    a.w->switchMode(MainWindow::ModeSource::TrayMenu);
     EXPECT_EQ(a.tray.hints.back(), u"Zelmoran - Passzív mód (Nincs figyelmeztetés!!)"_s);
     // With the warning windows off, or from start-up, nothing is shown.
     a.quiet();
     a.w = a.open();
     a.w->onModeButtonClicked();
-    a.w->suspendWatching();
+    a.w->switchMode(MainWindow::ModeSource::TrayMenu);
     Settings passive = defaultSettings();
     passive.start = StartChoice::Passive;
     a.writeSettings(passive);
-    EXPECT_FALSE(a.open()->isActive());
+    EXPECT_FALSE(a.open()->watch().active());
 }
 
 TEST(GuiSummary, TheBoxShowsTheNextEventsOnOneLineAndOpensNothingByTypingOrTheWheel) {
@@ -321,7 +323,7 @@ TEST(GuiSummary, TheBoxShowsTheNextEventsOnOneLineAndOpensNothingByTypingOrTheWh
     EXPECT_EQ(box->itemText(1), u"Program     | 2024.03.05. | 10:00 | /bin/x "_s);
     box->hidePopup();
     box->setCurrentIndex(1);
-    a.w->onClockTick();
+    a.w->watch().tick();
     EXPECT_EQ(box->currentIndex(), 0);
     // Typing or turning the wheel over the closed box opens no event.
     a.w->pages()->setCurrentIndex(MainWindow::TabPartners);
@@ -429,7 +431,7 @@ TEST(GuiNotice, AnAlertOnScreenIsAnsweredBeforeTheShutdownNoticeTakesItsWindow) 
         x.store(EventKind::Reminder, {event(dayNumber(2024, 3, 5), 9, 6, "Fogorvos")});
         x.show();
         x.clock.set(Moment::at(2024, 3, 5, 9, 6, 0));
-        x.w->onClockTick();
+        x.w->watch().tick();
         ASSERT_TRUE(x.notice()->alertShown());
         x.sound.take();
         // Closing the program keeps the alert, its text and its sound.
@@ -482,7 +484,7 @@ TEST(GuiTray, TheDayIconTheStartUpBalloonAndTheDayFollowingAtMidnight) {
                   QStringList{u"Zelmoran v1.6 - Névnapemlékeztető:|Ma: Marcella  |  Holnap: Ignác|10"_s});
         // The next tick after midnight shows picture 1.
         x.clock.set(Moment::at(2025, 2, 1, 0, 0, 0, 3));
-        x.w->onClockTick();
+        x.w->watch().tick();
         EXPECT_EQ(x.tray.days.back(), 1);
     }
     {
@@ -522,7 +524,7 @@ TEST(GuiTray, TheMenuFollowsTheWindowAndTheDayAndEachItemDoesItsWork) {
     trayItem(tray, "newEventItem")->trigger();
     EXPECT_EQ(x.w->pages()->currentIndex(), MainWindow::TabNewEvent);
     trayItem(tray, "watchingItem")->trigger();
-    EXPECT_FALSE(x.w->isActive());
+    EXPECT_FALSE(x.w->watch().active());
     emit tray.menu()->aboutToShow();
     EXPECT_FALSE(trayItem(tray, "watchingItem")->isChecked());
     x.dialogs.expectInput(u"Adja meg HH.NN formátumban a keresett napot:\n(pl.: 01.23 , 11.10):"_s,

@@ -1,4 +1,5 @@
 #include "core/text/field.h"
+#include "gui/text/qt_text.h"
 #include "support/app_fixture.h"
 
 using namespace zel;
@@ -129,10 +130,10 @@ TEST(GuiSettingsTab, TheSoundPanelChoosesAndPreviews) {
     test::writeFile(second, "MThd");
     x.dialogs.answerFile(q(first));
     QTest::mouseClick(x.panel(), Qt::LeftButton);
-    EXPECT_EQ(x.dialogs.fileCalls.at(0).folder, x.w->exeFolder());
+    EXPECT_EQ(x.dialogs.fileCalls.at(0).folder, QString::fromStdString(x.dir.path().string()));
     EXPECT_EQ(x.dialogs.fileCalls.at(0).filter, u"Wav fájlok (.wav)|*.wav|MIDI fájlok (.mid)|*.mid"_s);
     EXPECT_TRUE(x.checked("soundFileChoice"));
-    EXPECT_EQ(x.panel()->text() + x.w->ownSoundFile(), u"csengo"_s + q(first));
+    EXPECT_EQ(x.panel()->text() + gui::fromCp(x.w->settings().soundFile), u"csengo"_s + q(first));
     EXPECT_TRUE(x.sound.calls.isEmpty()); // the panel showed no name before
     QTest::mouseClick(x.panel(), Qt::RightButton);
     EXPECT_EQ(x.sound.take(), QStringList{u"file "_s + q(first) + u" once"_s});

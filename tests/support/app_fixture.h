@@ -6,6 +6,7 @@
 #include "gui/main_window.h"
 #include "gui/platform/qt_tray.h"
 #include "gui/start/startup.h"
+#include "gui/state/watch.h"
 #include "gui/tabs/actions_tab.h"
 #include "gui/tabs/events_tab.h"
 #include "gui/tabs/new_event_tab.h"

@@ -202,12 +202,17 @@ void EventBook::refresh(EventKind kind, const std::filesystem::path& dataDir) {
     t = loadEventTable(dataDir / eventFileName(kind), kind);
 }
 
-void EventBook::updateNext(std::optional<EventKind> kind, Moment now) {
+bool EventBook::updateNext(std::optional<EventKind> kind, Moment now) {
+    bool changed = false;
     for (EventKind k : kAllEventKinds) {
         if (kind && *kind != k) continue;
         const auto i = nextDueIndex(table(k), now);
-        next_[kindIndex(k)] = i ? std::optional<EventRow>(table(k).row(*i)) : std::nullopt;
+        std::optional<EventRow> next = i ? std::optional<EventRow>(table(k).row(*i)) : std::nullopt;
+        if (next == next_[kindIndex(k)]) continue;
+        next_[kindIndex(k)] = std::move(next);
+        changed = true;
     }
+    return changed;
 }
 
 } // namespace zel

@@ -121,8 +121,8 @@ class EventBook {
     // file is still the one that was read; anything else (a missing file, a failure, a change since)
     // is read again as always, with its errors.
     void readAhead(const std::filesystem::path& dataDir);
-    // The next rows of one kind, or of all four when none is given.
-    void updateNext(std::optional<EventKind> kind, Moment now);
+    // The next rows of one kind, or of all four when none is given; whether any of them changed.
+    bool updateNext(std::optional<EventKind> kind, Moment now);
 
   private:
     struct ReadAhead {

@@ -1,6 +1,7 @@
 #include "gui/alert/alert_window.h"
 #include "gui/alert/click_panel.h"
 #include "gui/platform/window_activation.h"
+#include "gui/state/app_state.h"
 #include "gui/theme/theme.h"
 #include "gui/widgets/widget_util.h"
 #include "ui_alert_window.h"
@@ -57,10 +58,10 @@ std::string celebrantName(const std::string& line) {
 
 } // namespace
 
-AlertWindow::AlertWindow(AlertHost& host, Sound& sound, Dialogs& dialogs, QWidget* parent)
+AlertWindow::AlertWindow(const AppState& state, Sound& sound, Dialogs& dialogs, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                           Qt::WindowStaysOnTopHint),
-      host_(host), sound_(sound), dialogs_(dialogs), ui_(std::make_unique<Ui::AlertWindow>()) {
+      state_(state), sound_(sound), dialogs_(dialogs), ui_(std::make_unique<Ui::AlertWindow>()) {
     // Its own fixed design: the fonts are set before the controls, which take them from the window.
     setFont(arial(11));
     ui_->setupUi(this);
@@ -171,17 +172,17 @@ void AlertWindow::play(PlayMode mode) {
         sound_.stop();
         return;
     }
-    switch (host_.soundChoice()) {
+    switch (state_.settings().sound) {
     case SoundChoice::None:
         return;
     case SoundChoice::File: {
         // The own file loops in the preview too; a missing one stays silent, with no fallback.
-        const QString file = host_.ownSoundFile();
+        const QString file = fromCp(state_.settings().soundFile);
         if (!file.isEmpty() && QFile::exists(file)) sound_.playFile(file, true);
         return;
     }
     default:
-        host_.selectDefaultSound();
+        emit defaultSoundSelected();
         sound_.playDefault(mode == PlayMode::Alarm);
     }
 }
@@ -196,7 +197,7 @@ void AlertWindow::previewFile(const QString& file) {
                          QStringLiteral("Szeretne megadni egy másik hangállományt?");
     if (dialogs_.message(Dialogs::Kind::Warning, QStringLiteral("Figyelem!"), text,
                          Dialogs::Yes | Dialogs::No) == Dialogs::Yes)
-        host_.chooseSoundFile();
+        emit soundFileRequested();
 }
 
 bool AlertWindow::alertShown() const {
@@ -213,18 +214,18 @@ void AlertWindow::runAction(AlertAction action) {
     hide();
     switch (action) {
     case AlertAction::EditEvent:
-        host_.editEvent(occurrenceKey_);
+        emit editEventRequested(occurrenceKey_);
         break;
     case AlertAction::NewEvent:
-        host_.newEvent();
+        emit newEventRequested();
         break;
     case AlertAction::SuspendWatching:
-        host_.suspendWatching();
+        emit suspendWatchingRequested();
         break;
     default:
         break;
     }
-    if (action != AlertAction::Prompt) host_.resetSummarySelection();
+    if (action != AlertAction::Prompt) emit answered();
 }
 
 void AlertWindow::showCelebrantContacts() {
@@ -233,7 +234,7 @@ void AlertWindow::showCelebrantContacts() {
     const QString line = item ? item->text() : QString();
     if (item) {
         try {
-            const PartnerLookup found = findPartner(host_.partnerFile(), celebrantName(toCp(line)));
+            const PartnerLookup found = findPartner(state_.paths().partners(), celebrantName(toCp(line)));
             const QSignalBlocker block(ui_->celebrantContacts);
             ui_->celebrantContacts->clear();
             if (const auto& p = found.record)
@@ -263,12 +264,12 @@ void AlertWindow::runContactLine() {
     const QListWidgetItem* item = ui_->celebrantContacts->currentItem();
     const int row = ui_->celebrantContacts->currentRow();
     if (!item || !item->isSelected() || row < 0 || row > static_cast<int>(ContactLine::Phone)) return;
-    host_.contactAction(static_cast<ContactLine>(row), item->text());
+    emit contactActionRequested(static_cast<ContactLine>(row), item->text());
 }
 
 void AlertWindow::backToProgram() {
     close();
-    if (host_.mainWindowHidden()) host_.showMainWindow();
+    emit backToProgramRequested();
 }
 
 void AlertWindow::closeNotice() {
@@ -277,7 +278,7 @@ void AlertWindow::closeNotice() {
 
 void AlertWindow::exitFromNotice() {
     close();
-    host_.exitProgram();
+    emit exitRequested();
 }
 
 bool AlertWindow::noticeKey(int key) {
@@ -345,7 +346,7 @@ void AlertWindow::silence() {
 }
 
 void AlertWindow::onShown() {
-    applyTheme(this, host_.themeColors());
+    applyTheme(this, state_.settings().colors);
     if (ui_->noticeLayer->isHidden()) return;
     ui_->celebrantList->setFocus();
     {
@@ -353,8 +354,8 @@ void AlertWindow::onShown() {
         ui_->celebrantList->setCurrentRow(0);
     }
     showCelebrantContacts();
-    ui_->closeNoticeButton->setText(host_.startInTray() ? QStringLiteral("Ablak elrejtése")
-                                                        : QStringLiteral("Belépés a programba"));
+    ui_->closeNoticeButton->setText(state_.settings().startInTray ? QStringLiteral("Ablak elrejtése")
+                                                                  : QStringLiteral("Belépés a programba"));
 }
 
 bool AlertWindow::eventFilter(QObject* watched, QEvent* event) {

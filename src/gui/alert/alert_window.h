@@ -1,6 +1,6 @@
 #pragma once
 
-#include "gui/alert/alert_host.h"
+#include "gui/platform/contact_action.h"
 #include "gui/platform/dialogs.h"
 #include "gui/platform/sound.h"
 
@@ -18,6 +18,8 @@ class AlertWindow;
 
 namespace zel::gui {
 
+class AppState;
+
 // The alert's action list, entry by entry; Closed is an alert that left the screen otherwise.
 enum class AlertAction { Closed = -1, Prompt, Acknowledge, EditEvent, NewEvent, SuspendWatching };
 
@@ -27,7 +29,8 @@ class AlertWindow : public QDialog {
     Q_OBJECT
 
   public:
-    AlertWindow(AlertHost& host, Sound& sound, Dialogs& dialogs, QWidget* parent = nullptr);
+    // Reads the sound, the colours and the celebrants' contacts from the state; asks for the rest.
+    AlertWindow(const AppState& state, Sound& sound, Dialogs& dialogs, QWidget* parent = nullptr);
     ~AlertWindow() override;
 
     // The event alert's part of firing a reminder: sound, show, caption, text, key, size, focus.
@@ -63,6 +66,23 @@ class AlertWindow : public QDialog {
   signals:
     // An event alert left the screen by `action`; sent after that action's work, from the event loop.
     void alertEnded(zel::gui::AlertAction action);
+    // What the alert's actions ask of the program.
+    // "Esemény szerkesztése": the event with this occurrence key ("2024.03.05.|9:05") in the listing.
+    void editEventRequested(const QString& occurrenceKey);
+    // "Új esemény felvitele": the main window on the new-event tab.
+    void newEventRequested();
+    // The suspend action: the tray menu's "Események figyelése".
+    void suspendWatchingRequested();
+    // Any action but the prompt: the nearest-events box goes back to its first line.
+    void answered();
+    // The sound played is the default one, which the settings have not chosen yet.
+    void defaultSoundSelected();
+    // The preview of a missing own sound file asks for another.
+    void soundFileRequested();
+    void contactActionRequested(zel::gui::ContactLine line, const QString& text);
+    // The notice's way back into the program, which shows a hidden main window.
+    void backToProgramRequested();
+    void exitRequested();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -80,7 +100,7 @@ class AlertWindow : public QDialog {
     void openerSize(int width, int height);
     void runAction(AlertAction action);
 
-    AlertHost& host_;
+    const AppState& state_;
     Sound& sound_;
     Dialogs& dialogs_;
     QString occurrenceKey_;

@@ -28,8 +28,8 @@ void AppState::reloadEvents(EventKind kind) {
 }
 
 void AppState::updateNext(std::optional<EventKind> kind) {
-    events_.updateNext(kind, clock_.now());
-    emit nextEventsChanged();
+    // Asked every second: only a change is news.
+    if (events_.updateNext(kind, clock_.now())) emit nextEventsChanged();
 }
 
 bool AppState::minuteTaken(EventKind kind, DayNumber day, int minute) const {

@@ -110,7 +110,7 @@ class AppState : public QObject {
   signals:
     // The table of one kind was rebuilt from its file.
     void eventsChanged(zel::EventKind kind);
-    // The next rows were recomputed.
+    // A next row changed (another row, or the same one changed or moved).
     void nextEventsChanged();
     void partnersChanged();
     void settingsChanged();
