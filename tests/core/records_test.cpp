@@ -152,6 +152,25 @@ TEST(CoreRecordFiles, OrderedInsertsPlaceEachRecordAndSameDayNameDaysKeepTheirOr
     EXPECT_EQ(textsIn(days, EventKind::NameDay), "ZBAC");
 }
 
+TEST(CoreEventRecords, ANewEntryGoesBeforeTheSameMomentAMovedOneAfterIt) {
+    const auto before = [](EventKind kind, const EventRecord& placed, const EventRecord& stored,
+                           Placement p) {
+        const std::string b = encodeEvent(kind, stored);
+        return eventGoesBefore(kind, placed, reinterpret_cast<const std::uint8_t*>(b.data()), p);
+    };
+    const EventRecord nine = event(kDay, 9, 0, "a");
+    EventRecord sameMoment = event(kDay, 9, 0, "b");
+    sameMoment.date += 0.75; // the fraction carries no meaning
+    for (const Placement p : {Placement::BeforeEqualTimes, Placement::AfterEqualTimes}) {
+        EXPECT_TRUE(before(EventKind::Reminder, nine, event(kDay, 9, 1, "b"), p));
+        EXPECT_FALSE(before(EventKind::Reminder, nine, event(kDay, 8, 59, "b"), p));
+        // Name days and birthdays have no time: after the others of their date either way.
+        EXPECT_FALSE(before(EventKind::NameDay, nine, sameMoment, p));
+    }
+    EXPECT_TRUE(before(EventKind::Reminder, nine, sameMoment, Placement::BeforeEqualTimes));
+    EXPECT_FALSE(before(EventKind::Reminder, nine, sameMoment, Placement::AfterEqualTimes));
+}
+
 TEST(CoreRecordFiles, RemovalRewritingAndATrailingPartialRecord) {
     TempDir dir;
     const auto path = dir.path() / "p.dat";
