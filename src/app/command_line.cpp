@@ -8,11 +8,11 @@
 #include "core/storage/record_file.h"
 #include "core/text/cp1250.h"
 #include "gui/platform/instance_guard.h"
+#include "gui/platform/system_clock.h"
 #include "gui/start/startup.h"
 #include "gui/text/error_box.h"
 
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QStandardPaths>
 #include <cstdio>
 #include <filesystem>
@@ -266,10 +266,9 @@ int runCommandLine(int argc, char* argv[]) {
         return Success;
     }
     // The running program keeps its data in memory and would overwrite what is written under it.
-    const QDateTime now = QDateTime::currentDateTime();
     gui::InstanceGuard guard(identityOfFile(QCoreApplication::applicationFilePath().toStdString()),
                              QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation),
-                             static_cast<double>(now.toMSecsSinceEpoch()) / 86'400'000.0 + 25'569.0);
+                             storedFromMoment(gui::SystemClock().now()));
     if (!guard.claim())
         return fail(Running, QStringLiteral("a program fut ezen az adatállományon, ezért a parancssor nem "
                                             "ír bele. Lépjen ki a programból, majd próbálja újra."));
