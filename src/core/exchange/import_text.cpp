@@ -170,6 +170,20 @@ ExchangeFormat formatOfFileName(std::string_view fileName) {
     return ExchangeFormat::Unknown;
 }
 
+ContactsRead readContacts(ExchangeFormat format, std::string_view bytes, char separator) {
+    switch (format) {
+    case ExchangeFormat::VCard:
+        return readVCard(bytes);
+    case ExchangeFormat::Csv:
+        return readCsv(bytes, separator);
+    case ExchangeFormat::Ldif:
+        return readLdif(bytes);
+    case ExchangeFormat::Unknown:
+        break;
+    }
+    return {};
+}
+
 std::string importTextToCp1250(std::string_view bytes) {
     const std::string_view text = exchange::withoutBom(bytes);
     // A byte order mark says UTF-8 even when a stray byte spoils it: that byte alone becomes '?'.
