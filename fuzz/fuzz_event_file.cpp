@@ -143,7 +143,7 @@ void checkKind(EventKind kind, const std::string& file, const Choices& c) {
     // Ordered insert of a new record, then its removal: the file must come back as it was.
     EventRecord rec;
     rec.active = c.active;
-    rec.recurrence = hasTime(kind) ? c.recurrence : 0;
+    rec.recurrence = hasTime(kind) ? static_cast<Recurrence>(c.recurrence) : Recurrence::Never;
     rec.text = "Új";
     if (c.insertMode == 0) {
         rec.date = static_cast<double>(now.day + c.recShift);

@@ -98,7 +98,10 @@ TEST(CoreEventRecords, TheBytesAreExact) {
               std::string(255, 'x'));
     std::string odd = b;
     odd[0] = 2; // only 1 is active
-    EXPECT_FALSE(decodeEvent(EventKind::Reminder, reinterpret_cast<const std::uint8_t*>(odd.data())).active);
+    odd[1] = 9; // a recurrence of no name stays as it is
+    const EventRecord oddRead =
+        decodeEvent(EventKind::Reminder, reinterpret_cast<const std::uint8_t*>(odd.data()));
+    EXPECT_TRUE(!oddRead.active && encodeEvent(EventKind::Reminder, oddRead)[1] == '\x09');
 }
 
 TEST(CorePartnerRecords, TheLayoutAndTheMakersCard) {

@@ -41,7 +41,7 @@ std::string encodeEvent(EventKind kind, const EventRecord& rec) {
     auto* b = reinterpret_cast<std::uint8_t*>(out.data());
     b[0] = rec.active ? 1 : 0;
     if (hasTime(kind)) {
-        b[1] = rec.recurrence;
+        b[1] = static_cast<std::uint8_t>(rec.recurrence);
         putField(b + kTimedText, kEventTextCapacity, rec.text);
         putDouble(b + kTimedDate, rec.date);
         putDouble(b + kTimedTime, rec.time);
@@ -55,7 +55,7 @@ std::string encodeEvent(EventKind kind, const EventRecord& rec) {
 EventRecord decodeEvent(EventKind kind, const std::uint8_t* b) {
     EventRecord rec;
     rec.active = b[0] == 1;
-    if (hasTime(kind)) rec.recurrence = b[1];
+    if (hasTime(kind)) rec.recurrence = static_cast<Recurrence>(b[1]);
     rec.text = storedText(kind, b);
     rec.date = storedDate(kind, b);
     rec.time = storedTime(kind, b);

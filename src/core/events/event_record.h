@@ -26,10 +26,14 @@ std::size_t recordSize(EventKind kind);
 // The file's name inside the Data folder.
 const char* eventFileName(EventKind kind);
 
+// How often a reminder or program comes again, in the byte its record keeps for it. A byte of no
+// named value is kept as read and written back unchanged.
+enum class Recurrence : std::uint8_t { Never = 0, Daily = 1, Weekly = 2, Monthly = 3, Yearly = 4 };
+
 // One stored event. text is the Subject, the Command or the PartnerName, in Windows-1250.
 struct EventRecord {
     bool active = true;
-    std::uint8_t recurrence = 0;
+    Recurrence recurrence = Recurrence::Never; // reminders and programs only
     std::string text;
     double date = 0;
     double time = 0; // reminders and programs only

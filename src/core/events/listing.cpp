@@ -32,9 +32,20 @@ std::pair<DayNumber, DayNumber> monthOf(DayNumber day) {
     return {dayNumber(d.year, d.month, 1), dayNumber(d.year, d.month, daysInMonth(d.year, d.month))};
 }
 
-std::string recurrenceWord(std::uint8_t code) {
-    static const char* const kWords[] = {"Soha", "Naponta", "Hetente", "Havonta", "Évente"};
-    return code < 5 ? utf8ToCp1250(kWords[code]) : std::string();
+std::string recurrenceWord(Recurrence recurrence) {
+    switch (recurrence) {
+    case Recurrence::Never:
+        return utf8ToCp1250("Soha");
+    case Recurrence::Daily:
+        return utf8ToCp1250("Naponta");
+    case Recurrence::Weekly:
+        return utf8ToCp1250("Hetente");
+    case Recurrence::Monthly:
+        return utf8ToCp1250("Havonta");
+    case Recurrence::Yearly:
+        return utf8ToCp1250("Évente");
+    }
+    return {};
 }
 
 std::string listingHeader(EventKind kind) {
