@@ -3,6 +3,7 @@
 // several times each, and compares the medians. Goals: full start ≤ 1.5× the empty one; full peak ≤
 // empty peak + 1.5 × the bytes of the data files.
 #include "bench_data.h"
+#include "core/app/paths.h"
 #include "core/partners/partner_record.h"
 #include "core/settings/settings_record.h"
 #include "core/storage/record_file.h"
@@ -10,7 +11,6 @@
 #include "gui/main_window.h"
 #include "gui/start/startup.h"
 #include "gui/state/watch.h"
-#include "gui/text/texts.h"
 #include "quiet_dialogs.h"
 #include "support/fakes.h"
 #include "support/settable_clock.h"
@@ -104,7 +104,7 @@ int runChild(int argc, char** argv, Clk::time_point t0, const fs::path& folder) 
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zelmoran"));
-    QApplication::setApplicationDisplayName(gui::kTitle);
+    QApplication::setApplicationDisplayName(QString::fromUtf8(kAppTitle));
     QApplication::setQuitOnLastWindowClosed(false);
     const double tApp = msSince(t0);
 

@@ -227,7 +227,7 @@ EventRecord randomEvent(const FolderState& state, EventKind kind, std::mt19937_6
     rec.date = randomDate(rng);
     if (hasTime(kind)) {
         rec.time = randomTime(rng);
-        rec.recurrence = static_cast<std::uint8_t>(pick(rng, 5));
+        rec.recurrence = static_cast<Recurrence>(pick(rng, 5));
         rec.text = randomText(rng, pick(rng, 3) == 0 ? kEventTextCapacity : pick(rng, 80));
     } else {
         const std::string& partners = *state[Partners];

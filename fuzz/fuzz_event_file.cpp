@@ -143,7 +143,7 @@ void checkKind(EventKind kind, const std::string& file, const Choices& c) {
     // Ordered insert of a new record, then its removal: the file must come back as it was.
     EventRecord rec;
     rec.active = c.active;
-    rec.recurrence = hasTime(kind) ? c.recurrence : 0;
+    rec.recurrence = hasTime(kind) ? static_cast<Recurrence>(c.recurrence) : Recurrence::Never;
     rec.text = "Új";
     if (c.insertMode == 0) {
         rec.date = static_cast<double>(now.day + c.recShift);
@@ -155,8 +155,8 @@ void checkKind(EventKind kind, const std::string& file, const Choices& c) {
     const std::size_t pos = insertEventOrdered(path.string(), kind, rec);
     ZEL_CHECK(pos <= n);
     for (std::size_t j = 0; j < pos; ++j)
-        ZEL_CHECK(!eventGoesAfter(kind, rec, base + j * size));
-    if (pos < n) ZEL_CHECK(eventGoesAfter(kind, rec, base + pos * size));
+        ZEL_CHECK(!eventGoesBefore(kind, rec, base + j * size, Placement::BeforeEqualTimes));
+    if (pos < n) ZEL_CHECK(eventGoesBefore(kind, rec, base + pos * size, Placement::BeforeEqualTimes));
     const std::string after = readRecords(path, size);
     ZEL_CHECK(after.size() == (n + 1) * size);
     ZEL_CHECK(after.compare(0, pos * size, whole, 0, pos * size) == 0);

@@ -8,11 +8,11 @@
 #include "core/storage/record_file.h"
 #include "core/text/cp1250.h"
 #include "gui/platform/instance_guard.h"
+#include "gui/platform/system_clock.h"
 #include "gui/start/startup.h"
 #include "gui/text/error_box.h"
 
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QStandardPaths>
 #include <cstdio>
 #include <filesystem>
@@ -154,19 +154,16 @@ int importFiles(const AppPaths& paths, const Request& r) {
         }
         if (!isImportText(bytes))
             return failOn(Failure, QStringLiteral("nem címjegyzék (nem szöveges állomány): "), name);
-        ContactsRead read;
-        switch (formatOfFileName(name)) {
-        case ExchangeFormat::VCard:
-            read = readVCard(bytes);
-            break;
-        case ExchangeFormat::Ldif:
-            read = readLdif(bytes);
-            break;
-        case ExchangeFormat::Csv:
+        const ExchangeFormat format = formatOfFileName(name);
+        if (format == ExchangeFormat::Unknown)
+            return failOn(Failure,
+                          QStringLiteral("ismeretlen formátum (.vcf, .csv vagy .ldif kiterjesztés kell): "),
+                          name);
+        char separator = ';';
+        if (format == ExchangeFormat::Csv) {
             // A separator given applies to every CSV file; without one each file's header tells its own.
-            if (const std::optional<char> separator = csvSeparator(bytes, r.separator))
-                read = readCsv(bytes, *separator);
-            else
+            const std::optional<char> found = csvSeparator(bytes, r.separator);
+            if (!found)
                 return failOn(Failure,
                               r.separator
                                   ? QStringLiteral("nem címjegyzék (a fejlécsora a megadott "
@@ -174,12 +171,9 @@ int importFiles(const AppPaths& paths, const Request& r) {
                                   : QStringLiteral("nem címjegyzék (a fejlécsorát a ; , tabulátor és | "
                                                    "elválasztók egyike sem bontja legalább két oszlopra): "),
                               name);
-            break;
-        case ExchangeFormat::Unknown:
-            return failOn(Failure,
-                          QStringLiteral("ismeretlen formátum (.vcf, .csv vagy .ldif kiterjesztés kell): "),
-                          name);
+            separator = *found;
         }
+        ContactsRead read = readContacts(format, bytes, separator);
         if (read.contacts.empty())
             return failOn(Failure, QStringLiteral("egyetlen névjegy sem olvasható ki belőle: "), name);
         damaged += read.damaged;
@@ -266,10 +260,9 @@ int runCommandLine(int argc, char* argv[]) {
         return Success;
     }
     // The running program keeps its data in memory and would overwrite what is written under it.
-    const QDateTime now = QDateTime::currentDateTime();
     gui::InstanceGuard guard(identityOfFile(QCoreApplication::applicationFilePath().toStdString()),
                              QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation),
-                             static_cast<double>(now.toMSecsSinceEpoch()) / 86'400'000.0 + 25'569.0);
+                             storedFromMoment(gui::SystemClock().now()));
     if (!guard.claim())
         return fail(Running, QStringLiteral("a program fut ezen az adatállományon, ezért a parancssor nem "
                                             "ír bele. Lépjen ki a programból, majd próbálja újra."));

@@ -37,8 +37,7 @@ int main(int argc, char* argv[]) {
     const zel::Moment started = clock.now();
     zel::gui::InstanceGuard guard(zel::identityOfFile(QCoreApplication::applicationFilePath().toStdString()),
                                   QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation),
-                                  static_cast<double>(started.day) +
-                                      static_cast<double>(started.msOfDay) / 86'400'000.0);
+                                  zel::storedFromMoment(started));
     if (const auto ended = zel::gui::meetRunningCopy(guard, dialogs, activationToken)) return *ended;
 
     zel::AppPaths paths{zel::gui::dataFolderFor(QCoreApplication::applicationDirPath().toStdString())};

@@ -28,6 +28,7 @@
 #include "gui/theme/theme.h"
 #include "gui/widgets/event_table_model.h"
 #include "gui/widgets/month_calendar.h"
+#include "gui/widgets/service_view.h"
 #include "gui/widgets/summary_box.h"
 #include "gui/widgets/widget_util.h"
 #include "ui_main_window.h"
@@ -204,59 +205,29 @@ void MainWindow::connectAlert() {
 }
 
 void MainWindow::buildServiceView() {
-    // The working tables and the next rows show only in the enlarged service view. The tables get
-    // their models only there, as a view's header follows every reset of its model even hidden.
-    ui_->workTables->hide();
-    ui_->serviceNext->hide();
-    QTableView* const tables[] = {ui_->reminderTable, ui_->programTable, ui_->nameDayTable,
-                                  ui_->birthdayTable};
-    QTableView* const nexts[] = {ui_->nextReminder, ui_->nextProgram, ui_->nextNameDay, ui_->nextBirthday};
-    for (EventKind k : kAllEventKinds) {
-        const std::size_t i = kindIndex(k);
-        QTableView* view = tables[i];
-        view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-        view->verticalHeader()->setDefaultSectionSize(std::max(18, accentSafeRowHeight(view->font())));
-        view->horizontalHeader()->setStretchLastSection(true);
-
-        QTableView* next = nexts[i];
-        next->setModel(new EventTableModel(*state_, k, EventTableModel::Show::NextRow, next));
-        next->setEditTriggers(QAbstractItemView::NoEditTriggers);
-        next->verticalHeader()->hide();
-        next->horizontalHeader()->hide();
-        fitEventColumns(next);
-        const int nextRow = std::max(18, accentSafeRowHeight(next->font()));
-        next->verticalHeader()->setDefaultSectionSize(nextRow);
-        next->setFixedHeight(nextRow + 2 * next->frameWidth());
-        next->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        next->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    }
+    serviceView_ = {ui_->workTables,
+                    ui_->serviceNext,
+                    {ui_->reminderTable, ui_->programTable, ui_->nameDayTable, ui_->birthdayTable},
+                    {ui_->nextReminder, ui_->nextProgram, ui_->nextNameDay, ui_->nextBirthday}};
+    serviceView_.prepare(*state_);
 }
 
 void MainWindow::showServiceView() {
-    // The normal window keeps its size in the corner; the extra room goes to the service
-    // view's parts.
+    // The normal window keeps its size in the corner; the extra room goes to the service view's parts.
     const QSize normal = size();
     ui_->frameLayout->setColumnMinimumWidth(0, normal.width());
     ui_->frameLayout->setRowMinimumHeight(0, normal.height());
     ui_->frameLayout->setColumnStretch(1, 1);
     ui_->frameLayout->setRowStretch(1, 1);
-    QTableView* const tables[] = {ui_->reminderTable, ui_->programTable, ui_->nameDayTable,
-                                  ui_->birthdayTable};
-    for (EventKind k : kAllEventKinds) {
-        tables[kindIndex(k)]->setModel(
-            new EventTableModel(*state_, k, EventTableModel::Show::Table, tables[kindIndex(k)]));
-        fitEventColumns(tables[kindIndex(k)]);
-    }
-    ui_->workTables->show();
-    ui_->serviceNext->show();
+    serviceView_.show(*state_);
     fitWindow();
 }
 
 void MainWindow::fitWindow() {
     // The window keeps its designed size unless the system's font needs more room.
-    const QSize wanted = serviceView_ ? QSize(kServiceWidth, kServiceHeight) : QSize(kWidth, kHeight);
+    const QSize wanted = inServiceView_ ? QSize(kServiceWidth, kServiceHeight) : QSize(kWidth, kHeight);
     const QSize size = wanted.expandedTo(minimumSizeHint());
-    if (serviceView_) {
+    if (inServiceView_) {
         setMinimumSize(minimumSizeHint());
         setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
         resize(size);
@@ -275,8 +246,8 @@ void MainWindow::startUp() {
     monthCalendar_->setCalendar(ymdOf(start.day));
     removeLeftoverTemporaries(state_->paths());
     preparePartnerFile(state_->paths());
-    serviceView_ = serviceViewRequested(state_->paths());
-    if (serviceView_) showServiceView();
+    inServiceView_ = serviceViewRequested(state_->paths());
+    if (inServiceView_) showServiceView();
     state_->reloadPartners();
     applyOrCreateSettings();
     startHidden_ = settings().startInTray;

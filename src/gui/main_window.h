@@ -7,6 +7,7 @@
 #include "core/settings/settings_record.h"
 #include "gui/platform/dialogs.h"
 #include "gui/state/app_state.h"
+#include "gui/widgets/service_view.h"
 
 #include <QWidget>
 #include <array>
@@ -165,7 +166,8 @@ class MainWindow : public QWidget {
     TrayController* trayController_ = nullptr;
     std::vector<std::string> allNames_;
     bool startHidden_ = false;
-    bool serviceView_ = false;
+    bool inServiceView_ = false;
+    ServiceView serviceView_;
     std::function<void()> exitHandler_;
     ThemeColors appliedColors_{};
     // The "already running" notification is on the desktop's list.

@@ -92,9 +92,9 @@ struct File {
 
 TEST(CoreNextEvent, TodaysRemindersPassJustAfterTheirMinuteAndDaysOfTodayAreNeverNext) {
     Book b;
-    b.put(EventKind::Reminder, {event(kToday - 1, 20, 0, "yesterday", true, 1), event(kToday, 9, 0, "9"),
-                                event(kToday, 11, 0, "11", false), event(kToday, 12, 0, "12"),
-                                event(kToday + 1, 8, 0, "tomorrow")});
+    b.put(EventKind::Reminder, {event(kToday - 1, 20, 0, "yesterday", true, Recurrence::Daily),
+                                event(kToday, 9, 0, "9"), event(kToday, 11, 0, "11", false),
+                                event(kToday, 12, 0, "12"), event(kToday + 1, 8, 0, "tomorrow")});
     const auto at = [&](int d, int h, int m, int s = 0, int ms = 0) {
         return b.next(EventKind::Reminder, Moment::at(2024, 3, d, h, m, s, ms));
     };
@@ -228,11 +228,11 @@ TEST(CoreListing, TheWindowThePastWeeksAndMonths) {
 
 TEST(CoreModification, MovesRewritesAndDeletionsTouchOnlyTheirOwnRecord) {
     File f(EventKind::Reminder,
-           {event(dayNumber(2024, 5, 1), 11, 0, "a", true, 2), event(dayNumber(2024, 5, 2), 10, 0, "b"),
-            event(dayNumber(2024, 5, 3), 12, 0, "c")});
+           {event(dayNumber(2024, 5, 1), 11, 0, "a", true, Recurrence::Weekly),
+            event(dayNumber(2024, 5, 2), 10, 0, "b"), event(dayNumber(2024, 5, 3), 12, 0, "c")});
     ASSERT_TRUE(f.modify(0, [](EventRecord& r) { r.date = dayNumber(2024, 5, 2); }));
     EXPECT_EQ(f.order(), "b@05.02.10:00 a@05.02.11:00 c@05.03.12:00 ");
-    EXPECT_EQ(f.table().rows[1].recurrence, 2); // the fields not edited stay
+    EXPECT_EQ(f.table().rows[1].recurrence, Recurrence::Weekly); // the fields not edited stay
     // The same moment as another record: after it.
     ASSERT_TRUE(f.modify(2, [](EventRecord& r) {
         r.date = dayNumber(2024, 5, 2);

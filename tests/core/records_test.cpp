@@ -98,7 +98,10 @@ TEST(CoreEventRecords, TheBytesAreExact) {
               std::string(255, 'x'));
     std::string odd = b;
     odd[0] = 2; // only 1 is active
-    EXPECT_FALSE(decodeEvent(EventKind::Reminder, reinterpret_cast<const std::uint8_t*>(odd.data())).active);
+    odd[1] = 9; // a recurrence of no name stays as it is
+    const EventRecord oddRead =
+        decodeEvent(EventKind::Reminder, reinterpret_cast<const std::uint8_t*>(odd.data()));
+    EXPECT_TRUE(!oddRead.active && encodeEvent(EventKind::Reminder, oddRead)[1] == '\x09');
 }
 
 TEST(CorePartnerRecords, TheLayoutAndTheMakersCard) {
@@ -150,6 +153,25 @@ TEST(CoreRecordFiles, OrderedInsertsPlaceEachRecordAndSameDayNameDaysKeepTheirOr
     }
     EXPECT_EQ(insertEventOrdered(days, EventKind::NameDay, event(kDay - 1, 0, 0, "Z")), 0u);
     EXPECT_EQ(textsIn(days, EventKind::NameDay), "ZBAC");
+}
+
+TEST(CoreEventRecords, ANewEntryGoesBeforeTheSameMomentAMovedOneAfterIt) {
+    const auto before = [](EventKind kind, const EventRecord& placed, const EventRecord& stored,
+                           Placement p) {
+        const std::string b = encodeEvent(kind, stored);
+        return eventGoesBefore(kind, placed, reinterpret_cast<const std::uint8_t*>(b.data()), p);
+    };
+    const EventRecord nine = event(kDay, 9, 0, "a");
+    EventRecord sameMoment = event(kDay, 9, 0, "b");
+    sameMoment.date += 0.75; // the fraction carries no meaning
+    for (const Placement p : {Placement::BeforeEqualTimes, Placement::AfterEqualTimes}) {
+        EXPECT_TRUE(before(EventKind::Reminder, nine, event(kDay, 9, 1, "b"), p));
+        EXPECT_FALSE(before(EventKind::Reminder, nine, event(kDay, 8, 59, "b"), p));
+        // Name days and birthdays have no time: after the others of their date either way.
+        EXPECT_FALSE(before(EventKind::NameDay, nine, sameMoment, p));
+    }
+    EXPECT_TRUE(before(EventKind::Reminder, nine, sameMoment, Placement::BeforeEqualTimes));
+    EXPECT_FALSE(before(EventKind::Reminder, nine, sameMoment, Placement::AfterEqualTimes));
 }
 
 TEST(CoreRecordFiles, RemovalRewritingAndATrailingPartialRecord) {

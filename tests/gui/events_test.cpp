@@ -11,7 +11,8 @@ using Rows = std::vector<std::string>;
 
 namespace {
 
-EventRecord ev(int mo, int d, int h, int mi, const char* text, std::uint8_t recurrence = 0, int y = 2024) {
+EventRecord ev(int mo, int d, int h, int mi, const char* text, Recurrence recurrence = Recurrence::Never,
+               int y = 2024) {
     return test::event(dayNumber(y, mo, d), h, mi, text, true, recurrence);
 }
 
@@ -87,7 +88,7 @@ struct NewEvent : test::App {
 TEST(GuiListing, TheFiltersARangeThatStaysInOrderAndTheNameDaysOfItsFirstDay) {
     Tab x(Moment::at(2024, 3, 5, 9, 5, 7));
     x.store(EventKind::Reminder, {ev(3, 4, 20, 0, "tegnap"), ev(3, 5, 9, 0, "reggel"),
-                                  ev(3, 5, 10, 0, "később", 4), ev(3, 6, 8, 0, "holnap")});
+                                  ev(3, 5, 10, 0, "később", Recurrence::Yearly), ev(3, 6, 8, 0, "holnap")});
     x.show();
     EXPECT_EQ(x.listed(), (Rows{"később", "holnap"})); // "Mind" at start, without the past
     x.showPast();

@@ -61,7 +61,7 @@ PartnerRecord contact(std::string_view name, std::string_view email = {}, std::s
 
 } // namespace
 
-TEST(GuiExchange, ImportReadsTheChosenFilesInOrderUntilASeparatorIsRefusedAndTorlesEmptiesTheList) {
+TEST(GuiExchange, ImportReadsTheChosenFilesInOrderUntilASeparatorIsRefusedAndRowRemovalEmptiesTheList) {
     Exchange x;
     const QSize windowSize = x.w->size();
     EXPECT_TRUE(x.shown("nameDaySearchGroup") && !x.shown("importGroup") && !x.shown("exportGroup"));

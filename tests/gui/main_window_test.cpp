@@ -387,7 +387,7 @@ TEST(GuiNotice, AtStartUpItListsTheCelebrantsModallyWithTheLoopedSound) {
     EXPECT_TRUE(x.get("noticeLayer")->isHidden());
 }
 
-TEST(GuiNotice, AtShutdownVisszaKeepsTheProgramKilepesEndsItAndNothingToListEndsAtOnce) {
+TEST(GuiNotice, AtShutdownBackKeepsTheProgramExitEndsItAndNothingToListEndsAtOnce) {
     {
         Celebrants x(false, true);
         x.show();

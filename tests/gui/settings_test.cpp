@@ -38,7 +38,7 @@ const std::string kFurtherHeader = "# Zelmoran: beállítások, amelyeknek a bea
 
 } // namespace
 
-TEST(GuiSettingsTab, MentesWritesTheControlsOverTheRecordReadAndSetsTheAutostartEntry) {
+TEST(GuiSettingsTab, SaveWritesTheControlsOverTheRecordReadAndSetsTheAutostartEntry) {
     Tab x;
     x.show();
     EXPECT_TRUE(x.checked("noStartChoice") && !x.get("startInTrayBox")->isEnabled());
@@ -73,7 +73,7 @@ TEST(GuiSettingsTab, MentesWritesTheControlsOverTheRecordReadAndSetsTheAutostart
     EXPECT_EQ(x.autostart.calls, (QStringList{on(), u"off"_s, on()}));
 }
 
-TEST(GuiSettingsTab, AlapBeallitasokAsksFirstAndChangesOnlyTheControls) {
+TEST(GuiSettingsTab, RestoringTheDefaultsAsksFirstAndChangesOnlyTheControls) {
     Tab x;
     const auto file = x.dir.path() / "dal.wav";
     test::writeFile(file, "RIFF");
@@ -245,7 +245,7 @@ TEST(GuiTheme, EveryControlCarriesARoleAndPaintsByIt) {
     EXPECT_EQ(alert->palette().color(QPalette::Window), colorOf(0x007617B5));
 }
 
-TEST(GuiSettingsTab, DesktopNotificationsApplyAtOnceAndOnlyMentesWritesThemBesideTheRecord) {
+TEST(GuiSettingsTab, DesktopNotificationsApplyAtOnceAndOnlySaveWritesThemBesideTheRecord) {
     Tab x;
     x.show(MainWindow::TabSettings);
     // A first start writes the record alone.
@@ -280,7 +280,7 @@ TEST(GuiSettingsTab, DesktopNotificationsApplyAtOnceAndOnlyMentesWritesThemBesid
     EXPECT_EQ(x.cfg(), record);
 }
 
-TEST(GuiSettingsTab, TheFurtherFileIsShownAtStartAndMentesChangesOnlyItsKeysLine) {
+TEST(GuiSettingsTab, TheFurtherFileIsShownAtStartAndSaveChangesOnlyItsKeysLine) {
     Tab x;
     x.writeRecord({});
     const std::string record = x.cfg();
@@ -296,7 +296,7 @@ TEST(GuiSettingsTab, TheFurtherFileIsShownAtStartAndMentesChangesOnlyItsKeysLine
     EXPECT_EQ(x.cfg(), record);
 }
 
-TEST(GuiSettingsTab, AnUnreadableFurtherFileIsReportedOnceAndLeftUntilMentes) {
+TEST(GuiSettingsTab, AnUnreadableFurtherFileIsReportedOnceAndLeftUntilSave) {
     Tab x;
     x.writeRecord({{22, '0'}}); // warnings off: the record itself is read
     std::filesystem::create_directories(x.furtherPath());

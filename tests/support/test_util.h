@@ -47,7 +47,7 @@ inline std::string cp(std::string_view utf8) {
 
 // An event at a day and a time; the text is given in UTF-8 and stored in Windows-1250.
 inline EventRecord event(DayNumber day, int h, int m, std::string_view utf8, bool active = true,
-                         std::uint8_t recurrence = 0) {
+                         Recurrence recurrence = Recurrence::Never) {
     return {active, recurrence, cp(utf8), static_cast<double>(day), storedFromMinute(h * 60 + m)};
 }
 

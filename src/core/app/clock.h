@@ -32,6 +32,12 @@ struct Moment {
     }
 };
 
+// A moment as a stored date with the time of day as its fraction (days since 1899-12-30), as a
+// running copy gives its start time.
+inline double storedFromMoment(const Moment& m) {
+    return static_cast<double>(m.day) + static_cast<double>(m.msOfDay) / 86'400'000.0;
+}
+
 // Where the current date and time come from: the system in the program, a settable clock in tests.
 class Clock {
   public:

@@ -41,7 +41,7 @@ std::string encodeEvent(EventKind kind, const EventRecord& rec) {
     auto* b = reinterpret_cast<std::uint8_t*>(out.data());
     b[0] = rec.active ? 1 : 0;
     if (hasTime(kind)) {
-        b[1] = rec.recurrence;
+        b[1] = static_cast<std::uint8_t>(rec.recurrence);
         putField(b + kTimedText, kEventTextCapacity, rec.text);
         putDouble(b + kTimedDate, rec.date);
         putDouble(b + kTimedTime, rec.time);
@@ -55,7 +55,7 @@ std::string encodeEvent(EventKind kind, const EventRecord& rec) {
 EventRecord decodeEvent(EventKind kind, const std::uint8_t* b) {
     EventRecord rec;
     rec.active = b[0] == 1;
-    if (hasTime(kind)) rec.recurrence = b[1];
+    if (hasTime(kind)) rec.recurrence = static_cast<Recurrence>(b[1]);
     rec.text = storedText(kind, b);
     rec.date = storedDate(kind, b);
     rec.time = storedTime(kind, b);
@@ -79,19 +79,21 @@ bool eventRecordMalformed(EventKind kind, const std::uint8_t* b) {
     return b[0] > 1 || b[hasTime(kind) ? kTimedText : kDayText] > kEventTextCapacity;
 }
 
-bool eventGoesAfter(EventKind kind, const EventRecord& added, const std::uint8_t* existing) {
-    const std::size_t dateAt = hasTime(kind) ? kTimedDate : kDayDate;
-    const double day = wholeDay(getDouble(existing + dateAt));
-    const double newDay = wholeDay(added.date);
-    if (day > newDay) return true;
-    if (!hasTime(kind) || day != newDay) return false;
-    return getDouble(existing + kTimedTime) >= added.time;
+bool eventGoesBefore(EventKind kind, const EventRecord& placed, const std::uint8_t* existing,
+                     Placement placement) {
+    const double day = wholeDay(storedDate(kind, existing));
+    const double placedDay = wholeDay(placed.date);
+    if (day > placedDay) return true;
+    if (!hasTime(kind) || day != placedDay) return false;
+    const double time = storedTime(kind, existing);
+    return placement == Placement::BeforeEqualTimes ? time >= placed.time : time > placed.time;
 }
 
 std::size_t insertEventOrdered(const std::string& path, EventKind kind, const EventRecord& rec) {
-    return insertRecordOrdered(
-        path, recordSize(kind), encodeEvent(kind, rec),
-        [&](const std::uint8_t* existing) { return eventGoesAfter(kind, rec, existing); });
+    return insertRecordOrdered(path, recordSize(kind), encodeEvent(kind, rec),
+                               [&](const std::uint8_t* existing) {
+                                   return eventGoesBefore(kind, rec, existing, Placement::BeforeEqualTimes);
+                               });
 }
 
 } // namespace zel

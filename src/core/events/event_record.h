@@ -26,10 +26,14 @@ std::size_t recordSize(EventKind kind);
 // The file's name inside the Data folder.
 const char* eventFileName(EventKind kind);
 
+// How often a reminder or program comes again, in the byte its record keeps for it. A byte of no
+// named value is kept as read and written back unchanged.
+enum class Recurrence : std::uint8_t { Never = 0, Daily = 1, Weekly = 2, Monthly = 3, Yearly = 4 };
+
 // One stored event. text is the Subject, the Command or the PartnerName, in Windows-1250.
 struct EventRecord {
     bool active = true;
-    std::uint8_t recurrence = 0;
+    Recurrence recurrence = Recurrence::Never; // reminders and programs only
     std::string text;
     double date = 0;
     double time = 0; // reminders and programs only
@@ -46,15 +50,22 @@ std::string_view storedText(EventKind kind, const std::uint8_t* bytes);
 double storedDate(EventKind kind, const std::uint8_t* bytes);
 double storedTime(EventKind kind, const std::uint8_t* bytes);
 
-// The place a new record takes: before the first one later than it (reminders and programs: a later
-// date, or the same date and a time not earlier; name days and birthdays: a later date).
 // A record no version of the program writes: a length byte beyond the text's capacity or an active
 // flag other than 0 and 1. A date or time that is no date is judged by the row (its day is empty).
 bool eventRecordMalformed(EventKind kind, const std::uint8_t* record);
 
-bool eventGoesAfter(EventKind kind, const EventRecord& newRecord, const std::uint8_t* existing);
+// Where a record goes among stored ones of the same date and time: a new entry before them, so the
+// latest added of a moment comes first; one moved by a modification after them. Name days and
+// birthdays go after those of the same date either way.
+enum class Placement { BeforeEqualTimes, AfterEqualTimes };
 
-// Inserts in order and returns the position taken.
+// Whether `placed` goes before the stored record `existing`: the stored one has a later date, or
+// (reminders and programs) the same date and a later time, or the same time when BeforeEqualTimes.
+// Only the date's integral part counts.
+bool eventGoesBefore(EventKind kind, const EventRecord& placed, const std::uint8_t* existing,
+                     Placement placement);
+
+// Inserts a new record before the first stored one it goes before and returns the position taken.
 std::size_t insertEventOrdered(const std::string& path, EventKind kind, const EventRecord& rec);
 
 } // namespace zel

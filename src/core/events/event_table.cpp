@@ -70,7 +70,7 @@ EventCells cellsOf(EventKind kind, const EventFields& row, std::string_view text
     if (row.day) c[1] = dateText(*row.day);
     if (hasTime(kind)) {
         if (row.day) c[2] = timeText(row.minute);
-        c[4] = std::to_string(row.recurrence);
+        c[4] = std::to_string(static_cast<unsigned>(row.recurrence));
     }
     c[3] = text;
     return c;
@@ -119,7 +119,7 @@ EventTable readEventTable(const std::filesystem::path& path, EventKind kind) {
     forEachRecord(path, recordSize(kind), [&](const std::uint8_t* rec, std::size_t) {
         TableRow& row = table.rows.emplace_back();
         row.active = rec[0] == 1;
-        if (hasTime(kind)) row.recurrence = rec[1];
+        if (hasTime(kind)) row.recurrence = static_cast<Recurrence>(rec[1]);
         setWhen(kind, row, storedDate(kind, rec), storedTime(kind, rec));
         row.textAt = table.texts.add(storedText(kind, rec));
         if (eventRecordMalformed(kind, rec) || !row.day) ++table.damaged;

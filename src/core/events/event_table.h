@@ -21,7 +21,7 @@ struct EventFields {
     std::optional<std::int32_t> day;
     std::int16_t minute = 0; // reminders and programs only
     bool active = false;
-    std::uint8_t recurrence = 0;
+    Recurrence recurrence = Recurrence::Never;
 
     bool operator==(const EventFields&) const = default;
 };

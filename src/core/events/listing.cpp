@@ -3,7 +3,6 @@
 #include "core/storage/record_file.h"
 #include "core/text/cp1250.h"
 
-#include <cmath>
 #include <cstdio>
 
 namespace zel {
@@ -33,9 +32,20 @@ std::pair<DayNumber, DayNumber> monthOf(DayNumber day) {
     return {dayNumber(d.year, d.month, 1), dayNumber(d.year, d.month, daysInMonth(d.year, d.month))};
 }
 
-std::string recurrenceWord(std::uint8_t code) {
-    static const char* const kWords[] = {"Soha", "Naponta", "Hetente", "Havonta", "Évente"};
-    return code < 5 ? utf8ToCp1250(kWords[code]) : std::string();
+std::string recurrenceWord(Recurrence recurrence) {
+    switch (recurrence) {
+    case Recurrence::Never:
+        return utf8ToCp1250("Soha");
+    case Recurrence::Daily:
+        return utf8ToCp1250("Naponta");
+    case Recurrence::Weekly:
+        return utf8ToCp1250("Hetente");
+    case Recurrence::Monthly:
+        return utf8ToCp1250("Havonta");
+    case Recurrence::Yearly:
+        return utf8ToCp1250("Évente");
+    }
+    return {};
 }
 
 std::string listingHeader(EventKind kind) {
@@ -126,18 +136,12 @@ bool modifyEvent(const std::filesystem::path& path, EventKind kind, const EventR
         rewriteRecordAt(path, size, row.position, encoded);
         return true;
     }
-    // Out of its place and back in at the first record later than it, in one atomic rewrite.
+    // Out of its place and back in before the first record later than it, in one atomic rewrite.
     std::string rest = bytes.substr(0, row.position * size) + bytes.substr((row.position + 1) * size);
     const auto* others = reinterpret_cast<const std::uint8_t*>(rest.data());
     std::size_t place = 0;
-    const std::size_t m = n - 1;
-    const double day = std::trunc(rec.date);
-    while (place < m) {
-        const EventRecord other = decodeEvent(kind, others + place * size);
-        const double otherDay = std::trunc(other.date);
-        if (otherDay > day || (hasTime(kind) && otherDay == day && other.time > rec.time)) break;
+    while (place < n - 1 && !eventGoesBefore(kind, rec, others + place * size, Placement::AfterEqualTimes))
         ++place;
-    }
     rest.insert(place * size, encoded);
     replaceFile(path, rest);
     return true;

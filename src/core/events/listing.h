@@ -19,8 +19,9 @@ std::vector<std::size_t> listedRows(const EventTable& table, bool rangeMode, Day
 std::pair<DayNumber, DayNumber> weekOf(DayNumber day);
 std::pair<DayNumber, DayNumber> monthOf(DayNumber day);
 
-// "Soha", "Naponta", "Hetente", "Havonta", "Évente" (Windows-1250); other codes give an empty word.
-std::string recurrenceWord(std::uint8_t code);
+// "Soha", "Naponta", "Hetente", "Havonta", "Évente" (Windows-1250); a byte of no named value gives an
+// empty word.
+std::string recurrenceWord(Recurrence recurrence);
 
 // The heading of the listing per kind, its words over their columns.
 std::string listingHeader(EventKind kind);

@@ -69,6 +69,10 @@ std::string csvFirstDataLine(std::string_view bytes);
 // field cut off at the end makes its record damaged.
 ContactsRead readCsv(std::string_view bytes, char separator);
 
+// The contacts of a file in the given format, read by its reader above; a CSV file with `separator`
+// (a Windows-1250 byte). An unknown format gives none.
+ContactsRead readContacts(ExchangeFormat format, std::string_view bytes, char separator);
+
 // The export's header and rows, UTF-8 with a BOM, CR LF line ends. `separator` is Windows-1250. A cell
 // is quoted only when it holds the separator or a line break, or begins with a quote.
 std::string writeCsv(const std::vector<PartnerRecord>& rows, char separator);

@@ -25,6 +25,9 @@ std::string withCrLf(std::string_view text);
 // programs keep on several lines.
 std::string linesJoined(std::string_view text);
 
+// The value of a hexadecimal digit of either case; -1 for any other byte.
+int hexDigit(char c);
+
 char asciiLower(char c);
 bool equalsNoCase(std::string_view a, std::string_view b);
 std::string_view trimmed(std::string_view s);

@@ -115,6 +115,13 @@ std::string linesJoined(std::string_view text) {
     return out;
 }
 
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
 char asciiLower(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
@@ -161,6 +168,20 @@ ExchangeFormat formatOfFileName(std::string_view fileName) {
     if (equalsNoCase(ext, "csv")) return ExchangeFormat::Csv;
     if (equalsNoCase(ext, "ldif") || equalsNoCase(ext, "ldi")) return ExchangeFormat::Ldif;
     return ExchangeFormat::Unknown;
+}
+
+ContactsRead readContacts(ExchangeFormat format, std::string_view bytes, char separator) {
+    switch (format) {
+    case ExchangeFormat::VCard:
+        return readVCard(bytes);
+    case ExchangeFormat::Csv:
+        return readCsv(bytes, separator);
+    case ExchangeFormat::Ldif:
+        return readLdif(bytes);
+    case ExchangeFormat::Unknown:
+        break;
+    }
+    return {};
 }
 
 std::string importTextToCp1250(std::string_view bytes) {

@@ -28,13 +28,6 @@ struct Record {
     }
 };
 
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
 // The attribute values of a DN, "cn=Kis\, Imre,mail=kis@pelda.hu": RDNs split at unescaped commas
 // (or the old semicolons), "\," and "\2C" escapes and quoted values read.
 std::vector<std::pair<std::string, std::string>> dnParts(std::string_view dn) {

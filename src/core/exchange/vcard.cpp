@@ -242,13 +242,6 @@ bool readContentLine(PhysicalLines& lines, bool keepFoldSpace, ContentLine& out,
     return true;
 }
 
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
 std::string quotedPrintableDecoded(std::string_view v) {
     std::string out;
     out.reserve(v.size());

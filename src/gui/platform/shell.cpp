@@ -1,5 +1,6 @@
 #include "gui/platform/shell.h"
 
+#include "core/app/paths.h"
 #include "gui/platform/dialogs.h"
 #include "gui/text/texts.h"
 
@@ -14,7 +15,8 @@ namespace {
 void report(Dialogs& dialogs, const QString& target) {
     // An empty target asked for nothing.
     if (!target.trimmed().isEmpty())
-        dialogs.message(Dialogs::Kind::Stop, kTitle, cannotOpenMessage(target.trimmed()), Dialogs::Ok);
+        dialogs.message(Dialogs::Kind::Stop, QString::fromUtf8(kAppTitle),
+                        cannotOpenMessage(target.trimmed()), Dialogs::Ok);
 }
 
 } // namespace

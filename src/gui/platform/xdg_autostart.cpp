@@ -1,8 +1,8 @@
 #include "gui/platform/xdg_autostart.h"
 
+#include "core/app/paths.h"
 #include "core/errors.h"
 #include "core/storage/record_file.h"
-#include "gui/text/texts.h"
 
 #include <QDir>
 #include <QFile>
@@ -49,16 +49,16 @@ QString execQuoted(const QString& path) {
 QString XdgAutostart::entryPath() {
     QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (config.isEmpty()) config = QDir::homePath() + QStringLiteral("/.config");
-    return config + QStringLiteral("/autostart/") + kTitle + QStringLiteral(".desktop");
+    return config + QStringLiteral("/autostart/") + QString::fromUtf8(kAppTitle) + QStringLiteral(".desktop");
 }
 
 void XdgAutostart::setAutostart(bool on, const QString& executable) {
 #ifdef Q_OS_WIN
     QSettings run(kRunKey, QSettings::NativeFormat);
     if (on)
-        run.setValue(kTitle, QDir::toNativeSeparators(executable));
+        run.setValue(QString::fromUtf8(kAppTitle), QDir::toNativeSeparators(executable));
     else
-        run.remove(kTitle);
+        run.remove(QString::fromUtf8(kAppTitle));
 #else
     const QString path = entryPath();
     if (!on) {
@@ -66,8 +66,8 @@ void XdgAutostart::setAutostart(bool on, const QString& executable) {
         return;
     }
     if (!QDir().mkpath(QFileInfo(path).absolutePath())) throw IoError(EACCES, path.toStdString());
-    const QString entry = QStringLiteral("[Desktop Entry]\nType=Application\nName=") + kTitle +
-                          QStringLiteral("\nExec=") + execQuoted(executable) +
+    const QString entry = QStringLiteral("[Desktop Entry]\nType=Application\nName=") +
+                          QString::fromUtf8(kAppTitle) + QStringLiteral("\nExec=") + execQuoted(executable) +
                           QStringLiteral("\nX-GNOME-Autostart-enabled=true\nTerminal=false\n");
     replaceFile(path.toStdString(), entry.toStdString());
 #endif
@@ -75,7 +75,7 @@ void XdgAutostart::setAutostart(bool on, const QString& executable) {
 
 bool XdgAutostart::isOn() const {
 #ifdef Q_OS_WIN
-    return QSettings(kRunKey, QSettings::NativeFormat).contains(kTitle);
+    return QSettings(kRunKey, QSettings::NativeFormat).contains(QString::fromUtf8(kAppTitle));
 #else
     return QFile::exists(entryPath());
 #endif

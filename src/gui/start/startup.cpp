@@ -89,7 +89,8 @@ QString folderText(const AppPaths& paths) {
 bool runWriteTest(const AppPaths& paths, Dialogs& dialogs) {
     const int error = writeTestError(paths);
     if (error == 0) return true;
-    dialogs.message(Dialogs::Kind::Plain, kTitle, writeTestMessage(folderText(paths), error), Dialogs::Ok);
+    dialogs.message(Dialogs::Kind::Plain, QString::fromUtf8(kAppTitle),
+                    writeTestMessage(folderText(paths), error), Dialogs::Ok);
     return false;
 }
 

@@ -83,15 +83,9 @@ void ImportPanel::addFiles() {
             dialogs_.error(failed);
             continue;
         }
-        ContactsRead contacts;
-        switch (formatOfFileName(QFileInfo(path).fileName().toStdString())) {
-        case ExchangeFormat::VCard:
-            contacts = readVCard(bytes);
-            break;
-        case ExchangeFormat::Ldif:
-            contacts = readLdif(bytes);
-            break;
-        case ExchangeFormat::Csv: {
+        const ExchangeFormat format = formatOfFileName(QFileInfo(path).fileName().toStdString());
+        char separator = ';';
+        if (format == ExchangeFormat::Csv) {
             const QString answer =
                 dialogs_
                     .input(kSeparatorCaption,
@@ -105,13 +99,10 @@ void ImportPanel::addFiles() {
                 updateImportButtons();
                 return;
             }
-            const std::string separator = toCp(answer.left(1));
-            contacts = readCsv(bytes, separator.empty() ? ';' : separator[0]);
-            break;
+            const std::string typed = toCp(answer.left(1));
+            if (!typed.empty()) separator = typed[0];
         }
-        case ExchangeFormat::Unknown:
-            break;
-        }
+        const ContactsRead contacts = readContacts(format, bytes, separator);
         if (contacts.contacts.empty()) {
             dialogs_.error(failed);
             continue;

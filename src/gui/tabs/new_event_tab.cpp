@@ -35,6 +35,15 @@ const QString kCaptionProgram = QStringLiteral(" A futtatás kezdésének időpo
 const QString kCaptionNameDay = QStringLiteral(" Az első (megünnepelt) névnap dátuma ");
 const QString kCaptionBirthday = QStringLiteral(" Az első (megünnepelt) születésnap dátuma ");
 
+// The recurrence choice lists the recurrences in the order of their stored values.
+Recurrence chosenRecurrence(const QComboBox* choice) {
+    return static_cast<Recurrence>(choice->currentIndex());
+}
+
+void chooseRecurrence(QComboBox* choice, Recurrence recurrence) {
+    choice->setCurrentIndex(static_cast<int>(recurrence));
+}
+
 } // namespace
 
 NewEventTab::NewEventTab(AppState& state, Dialogs& dialogs, Shell& shell, QWidget* parent)
@@ -167,7 +176,7 @@ void NewEventTab::selectKind(EventKind kind) {
 
 void NewEventTab::onKindChanged() {
     ui_->timingGroup->setTitle(kCaptionReminder);
-    ui_->recurrenceChoice->setCurrentIndex(0);
+    chooseRecurrence(ui_->recurrenceChoice, Recurrence::Never);
     setTimeToNow();
     const EventKind kind = chosenKind();
     if (!hasTime(kind)) {
@@ -181,7 +190,7 @@ void NewEventTab::onKindChanged() {
         ui_->timingGroup->setTitle(kind == EventKind::NameDay ? kCaptionNameDay : kCaptionBirthday);
         ui_->detailPanels->setCurrentWidget(ui_->partnerGroup);
         ui_->timeGroup->hide();
-        ui_->recurrenceChoice->setCurrentIndex(4);
+        chooseRecurrence(ui_->recurrenceChoice, Recurrence::Yearly);
         ui_->recurrenceChoice->setEnabled(false);
         ui_->partnerChoice->setFocus();
         const int at = ui_->partnerChoice->findText(fromCp(state_.lastSavedPartner()), Qt::MatchExactly);
@@ -216,7 +225,7 @@ void NewEventTab::addEvent() {
                                                  "bekövetkezni. Mégis felveszi?"),
                                   Dialogs::Yes | Dialogs::No, Dialogs::No) != Dialogs::Yes)
             return;
-        record.recurrence = static_cast<std::uint8_t>(ui_->recurrenceChoice->currentIndex());
+        record.recurrence = chosenRecurrence(ui_->recurrenceChoice);
         record.time = storedFromMinute(minute);
         // A program is kept as its file, one space and its parameters.
         record.text =

@@ -78,7 +78,7 @@ SettingsTab::SettingsTab(AppState& state, Dialogs& dialogs, Autostart& autostart
     ui_->setupUi(this);
     ui_->optionList->setItemDelegate(new RowHeightDelegate(14, ui_->optionList));
     fitToFont();
-    // The form gives the hints; the list's item 3 shows or hides them.
+    // The form gives the hints; the hints option shows or hides them.
     for (QWidget* w : findChildren<QWidget*>())
         if (!w->toolTip().isEmpty()) hints_.insert(w, w->toolTip());
     updateSoundPanelHint();
@@ -325,7 +325,7 @@ void SettingsTab::resetToDefaults() {
     soundFile_.clear();
     setItem(Balloon, d.balloon);
     ui_->desktopNotificationsBox->setChecked(d.desktopNotifications);
-    // The hints follow the list's item 3 again.
+    // The hints follow the hints option again.
     applyHintsOption();
     publish();
 }

@@ -102,7 +102,7 @@ class SettingsTab : public QWidget {
     std::string soundFile_;       // the chosen own sound file
     std::string soundDialogFile_; // the sound file dialog's file name
     std::string mapPage_, smsPage_, phonePage_;
-    // The hint of every control that shows hints only while optionList_ item 3 is on.
+    // The hint of every control that has one, shown only while the hints option is on.
     QHash<QWidget*, QString> hints_;
     bool showHints_ = true;
 

@@ -11,7 +11,6 @@ inline const QString kNl = QStringLiteral("\r\n");
 inline const QString kNl = QStringLiteral("\n");
 #endif
 
-inline const QString kTitle = QStringLiteral("Zelmoran v1.6.1");
 inline const QString kModeActive = QStringLiteral("( Aktív mód )");
 inline const QString kModePassive = QStringLiteral("( Passzív mód! )");
 

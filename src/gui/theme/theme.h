@@ -3,10 +3,8 @@
 #include "core/settings/settings_record.h"
 
 #include <QColor>
-#include <QVariant>
 #include <QWidget>
 #include <cstdint>
-#include <utility>
 
 namespace zel::gui {
 
@@ -30,16 +28,6 @@ inline constexpr char kContrastRole[] = "contrast";
 // The role names, in the order of the theme colours.
 inline constexpr const char* kRoleNames[] = {"background", "captions", "textBackground", "text",
                                              "variations"};
-
-// Gives a widget built in code its roles, as a form does; null leaves a role unset.
-inline QWidget* setColorRoles(QWidget* w, const char* face, const char* text = nullptr,
-                              const char* header = nullptr) {
-    const std::pair<const char*, const char*> roles[] = {
-        {kFaceRole, face}, {kTextRole, text}, {kHeaderRole, header}};
-    for (const auto& [property, role] : roles)
-        if (role) w->setProperty(property, QString::fromLatin1(role));
-    return w;
-}
 
 // Paints every widget of the window of root, root included, that carries a role; widgets of other
 // windows paint themselves.

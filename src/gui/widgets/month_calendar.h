@@ -18,8 +18,6 @@ class MonthCalendar : public QWidget {
     explicit MonthCalendar(QWidget* parent = nullptr);
     ~MonthCalendar() override;
 
-    // The date whose month is shown.
-    Ymd shownDate() const { return date_; }
     void setCalendar(Ymd date);
 
     void previousYear() { page(-1, 0); }

@@ -22,12 +22,6 @@ inline DayNumber dayOf(const QDate& d) {
     return dayNumber(d.year(), d.month(), d.day());
 }
 
-// Controls carry their names as object names, so tests and the theme find them.
-template <class W> W* named(W* w, const char* name) {
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
-
 // Whether a tab's page is the one its tab widget shows (a page outside a tab widget always is).
 inline bool isCurrentPage(const QWidget* page) {
     const auto* stack = qobject_cast<const QStackedWidget*>(page->parentWidget());
@@ -39,13 +33,6 @@ inline QTabWidget* tabWidgetOf(const QWidget* page) {
     for (QWidget* w = page->parentWidget(); w; w = w->parentWidget())
         if (auto* tabs = qobject_cast<QTabWidget*>(w)) return tabs;
     return nullptr;
-}
-
-// An input control's accessible name is its visible Hungarian label, without the mnemonic and the
-// spaces a group box caption carries.
-template <class W> W* labelled(W* w, QString label) {
-    w->setAccessibleName(label.remove(QLatin1Char('&')).trimmed());
-    return w;
 }
 
 // The height of a list or grid row that shows accented capitals (Ő, Ű, Á, É …) whole. A row of the
