@@ -4,6 +4,7 @@
 
 #include <QSignalSpy>
 #include <gtest/gtest.h>
+#include <optional>
 
 using namespace zel::gui;
 using namespace Qt::StringLiterals;
@@ -23,16 +24,25 @@ void recordMessage(QtMsgType, const QMessageLogContext&, const QString& text) {
 
 } // namespace
 
-TEST(GuiDBusNotifier, PostsOneCriticalLastingNotificationThatTheNextPostReplaces) {
+// A private bus with the stand-in server and a notifier on it; skipped where no daemon starts.
+class GuiDBusNotifier : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ZEL_REQUIRE_BUS(bus);
+        server.emplace(bus.connect());
+        ASSERT_TRUE(server->registered());
+        notifier.emplace(bus.connect());
+    }
     PrivateBus bus;
-    ZEL_REQUIRE_BUS(bus);
-    StandInNotifications server(bus.connect());
-    ASSERT_TRUE(server.registered());
-    DBusNotifier notifier(bus.connect());
+    std::optional<StandInNotifications> server;
+    std::optional<DBusNotifier> notifier;
+};
 
-    notifier.post(u"Emlékeztető"_s, u"Fogorvos – 14:30"_s, u"Megnyitás"_s);
-    ASSERT_TRUE(waitFor([&] { return server.posted.size() == 1; }));
-    const auto& first = server.posted[0];
+TEST_F(GuiDBusNotifier, PostsOneCriticalLastingNotificationThatTheNextPostReplaces) {
+
+    notifier->post(u"Emlékeztető"_s, u"Fogorvos – 14:30"_s, u"Megnyitás"_s);
+    ASSERT_TRUE(waitFor([&] { return server->posted.size() == 1; }));
+    const auto& first = server->posted[0];
     EXPECT_EQ(first.signature, u"susssasa{sv}i"_s);
     EXPECT_EQ(first.appName, u"Zelmoran"_s);
     EXPECT_EQ(first.replacesId, 0u);
@@ -48,106 +58,91 @@ TEST(GuiDBusNotifier, PostsOneCriticalLastingNotificationThatTheNextPostReplaces
     EXPECT_EQ(first.expireTimeout, 0);
 
     // The second replaces the first; without a label it offers no action.
-    notifier.post(u"Emlékeztető"_s, u"Posta"_s, QString());
-    ASSERT_TRUE(waitFor([&] { return server.posted.size() == 2; }));
-    EXPECT_EQ(server.posted[1].replacesId, 41u);
-    EXPECT_EQ(server.posted[1].body, u"Posta"_s);
-    EXPECT_TRUE(server.posted[1].actions.isEmpty());
-    EXPECT_TRUE(server.closed.empty());
+    notifier->post(u"Emlékeztető"_s, u"Posta"_s, QString());
+    ASSERT_TRUE(waitFor([&] { return server->posted.size() == 2; }));
+    EXPECT_EQ(server->posted[1].replacesId, 41u);
+    EXPECT_EQ(server->posted[1].body, u"Posta"_s);
+    EXPECT_TRUE(server->posted[1].actions.isEmpty());
+    EXPECT_TRUE(server->closed.empty());
 }
 
-TEST(GuiDBusNotifier, APostMadeWhileTheLastIsUnansweredWaitsAndReplacesIt) {
-    PrivateBus bus;
-    ZEL_REQUIRE_BUS(bus);
-    StandInNotifications server(bus.connect());
-    ASSERT_TRUE(server.registered());
-    DBusNotifier notifier(bus.connect());
+TEST_F(GuiDBusNotifier, APostMadeWhileTheLastIsUnansweredWaitsAndReplacesIt) {
     // The server's capabilities are asked before the first post; a post made meanwhile waits too.
-    notifier.post(u"Emlékeztető"_s, u"Nulladik"_s, u"Megnyitás"_s);
-    notifier.post(u"Emlékeztető"_s, u"Első"_s, u"Megnyitás"_s);
-    ASSERT_TRUE(waitFor([&] { return server.posted.size() == 1; }));
-    EXPECT_EQ(server.posted[0].body, u"Első"_s);
+    notifier->post(u"Emlékeztető"_s, u"Nulladik"_s, u"Megnyitás"_s);
+    notifier->post(u"Emlékeztető"_s, u"Első"_s, u"Megnyitás"_s);
+    ASSERT_TRUE(waitFor([&] { return server->posted.size() == 1; }));
+    EXPECT_EQ(server->posted[0].body, u"Első"_s);
     // Its answer is in once the withdrawal can name it.
-    notifier.withdraw();
-    ASSERT_TRUE(waitFor([&] { return server.closed.size() == 1; }));
-    server.posted.clear();
-    server.closed.clear();
+    notifier->withdraw();
+    ASSERT_TRUE(waitFor([&] { return server->closed.size() == 1; }));
+    server->posted.clear();
+    server->closed.clear();
 
-    server.holdAnswers = true;
-    notifier.post(u"Emlékeztető"_s, u"Első"_s, u"Megnyitás"_s);
+    server->holdAnswers = true;
+    notifier->post(u"Emlékeztető"_s, u"Első"_s, u"Megnyitás"_s);
     // post() returned although the server has not even been asked yet.
-    EXPECT_TRUE(server.posted.empty());
-    notifier.post(u"Emlékeztető"_s, u"Második"_s, u"Megnyitás"_s);
-    notifier.post(u"Emlékeztető"_s, u"Harmadik"_s, u"Megnyitás"_s);
-    ASSERT_TRUE(waitFor([&] { return server.posted.size() == 1; }));
+    EXPECT_TRUE(server->posted.empty());
+    notifier->post(u"Emlékeztető"_s, u"Második"_s, u"Megnyitás"_s);
+    notifier->post(u"Emlékeztető"_s, u"Harmadik"_s, u"Megnyitás"_s);
+    ASSERT_TRUE(waitFor([&] { return server->posted.size() == 1; }));
 
-    server.holdAnswers = false;
-    server.answerHeld(7);
+    server->holdAnswers = false;
+    server->answerHeld(7);
     // Only the latest goes out, in place of the first.
-    ASSERT_TRUE(waitFor([&] { return server.posted.size() == 2; }));
-    EXPECT_EQ(server.posted[1].body, u"Harmadik"_s);
-    EXPECT_EQ(server.posted[1].replacesId, 7u);
+    ASSERT_TRUE(waitFor([&] { return server->posted.size() == 2; }));
+    EXPECT_EQ(server->posted[1].body, u"Harmadik"_s);
+    EXPECT_EQ(server->posted[1].replacesId, 7u);
 
     // A withdrawal while unanswered closes what the answer names, and drops a waiting post.
-    server.holdAnswers = true;
-    notifier.post(u"Emlékeztető"_s, u"Negyedik"_s, u"Megnyitás"_s);
-    ASSERT_TRUE(waitFor([&] { return server.posted.size() == 3; }));
-    notifier.post(u"Emlékeztető"_s, u"Ötödik"_s, u"Megnyitás"_s);
-    notifier.withdraw();
-    server.answerHeld(7);
-    ASSERT_TRUE(waitFor([&] { return server.closed.size() == 1; }));
-    EXPECT_EQ(server.closed[0], 7u);
-    EXPECT_EQ(server.posted.size(), 3u);
+    server->holdAnswers = true;
+    notifier->post(u"Emlékeztető"_s, u"Negyedik"_s, u"Megnyitás"_s);
+    ASSERT_TRUE(waitFor([&] { return server->posted.size() == 3; }));
+    notifier->post(u"Emlékeztető"_s, u"Ötödik"_s, u"Megnyitás"_s);
+    notifier->withdraw();
+    server->answerHeld(7);
+    ASSERT_TRUE(waitFor([&] { return server->closed.size() == 1; }));
+    EXPECT_EQ(server->closed[0], 7u);
+    EXPECT_EQ(server->posted.size(), 3u);
 }
 
-TEST(GuiDBusNotifier, OnlyTheDefaultActionOfItsOwnNotificationActivates) {
-    PrivateBus bus;
-    ZEL_REQUIRE_BUS(bus);
-    StandInNotifications server(bus.connect());
-    ASSERT_TRUE(server.registered());
-    DBusNotifier notifier(bus.connect());
-    QSignalSpy activated(&notifier, &DBusNotifier::activated);
+TEST_F(GuiDBusNotifier, OnlyTheDefaultActionOfItsOwnNotificationActivates) {
+    QSignalSpy activated(&*notifier, &DBusNotifier::activated);
 
     // Nothing posted yet: not ours.
-    emit server.ActionInvoked(41, u"default"_s);
-    notifier.post(u"Emlékeztető"_s, u"Fogorvos"_s, u"Megnyitás"_s);
-    ASSERT_TRUE(waitFor([&] { return server.posted.size() == 1; }));
-    emit server.ActionInvoked(41, u"default"_s);
+    emit server->ActionInvoked(41, u"default"_s);
+    notifier->post(u"Emlékeztető"_s, u"Fogorvos"_s, u"Megnyitás"_s);
+    ASSERT_TRUE(waitFor([&] { return server->posted.size() == 1; }));
+    emit server->ActionInvoked(41, u"default"_s);
     ASSERT_TRUE(waitFor([&] { return activated.size() == 1; }));
 
     // Another program's notification and another action; the bus keeps the order, so the last,
     // which counts, arrives after them.
-    emit server.ActionInvoked(42, u"default"_s);
-    emit server.ActionInvoked(41, u"snooze"_s);
-    emit server.ActionInvoked(41, u"default"_s);
+    emit server->ActionInvoked(42, u"default"_s);
+    emit server->ActionInvoked(41, u"snooze"_s);
+    emit server->ActionInvoked(41, u"default"_s);
     ASSERT_TRUE(waitFor([&] { return activated.size() >= 2; }));
     QCoreApplication::processEvents();
     EXPECT_EQ(activated.size(), 2);
 }
 
-TEST(GuiDBusNotifier, WithdrawClosesTheOneOnScreenOnce) {
-    PrivateBus bus;
-    ZEL_REQUIRE_BUS(bus);
-    StandInNotifications server(bus.connect());
-    ASSERT_TRUE(server.registered());
-    DBusNotifier notifier(bus.connect());
+TEST_F(GuiDBusNotifier, WithdrawClosesTheOneOnScreenOnce) {
 
-    notifier.withdraw();
-    notifier.post(u"Emlékeztető"_s, u"Fogorvos"_s, u"Megnyitás"_s);
-    ASSERT_TRUE(waitFor([&] { return server.posted.size() == 1; }));
-    notifier.withdraw();
-    notifier.withdraw();
-    ASSERT_TRUE(waitFor([&] { return server.closed.size() == 1; }));
-    EXPECT_EQ(server.closed[0], 41u);
+    notifier->withdraw();
+    notifier->post(u"Emlékeztető"_s, u"Fogorvos"_s, u"Megnyitás"_s);
+    ASSERT_TRUE(waitFor([&] { return server->posted.size() == 1; }));
+    notifier->withdraw();
+    notifier->withdraw();
+    ASSERT_TRUE(waitFor([&] { return server->closed.size() == 1; }));
+    EXPECT_EQ(server->closed[0], 41u);
 
     // The next one is new, not a replacement of the closed one.
-    notifier.post(u"Emlékeztető"_s, u"Posta"_s, u"Megnyitás"_s);
-    ASSERT_TRUE(waitFor([&] { return server.posted.size() == 2; }));
-    EXPECT_EQ(server.posted[1].replacesId, 0u);
-    EXPECT_EQ(server.closed.size(), 1u);
+    notifier->post(u"Emlékeztető"_s, u"Posta"_s, u"Megnyitás"_s);
+    ASSERT_TRUE(waitFor([&] { return server->posted.size() == 2; }));
+    EXPECT_EQ(server->posted[1].replacesId, 0u);
+    EXPECT_EQ(server->closed.size(), 1u);
 }
 
-TEST(GuiDBusNotifier, WithoutTheServiceOrABusNothingIsPostedOrPrinted) {
+TEST(GuiDBusNotifierAlone, WithoutTheServiceOrABusNothingIsPostedOrPrinted) {
     PrivateBus bus;
     ZEL_REQUIRE_BUS(bus);
     printed.clear();
@@ -177,28 +172,23 @@ TEST(GuiDBusNotifier, WithoutTheServiceOrABusNothingIsPostedOrPrinted) {
     EXPECT_EQ(printed, QStringList());
 }
 
-TEST(GuiDBusNotifier, AMarkupReadingServerGetsTheTextEscapedAndItsActivationTokenIsHandedOn) {
-    PrivateBus bus;
-    ZEL_REQUIRE_BUS(bus);
-    StandInNotifications server(bus.connect());
-    ASSERT_TRUE(server.registered());
-    server.capabilities << u"body-markup"_s;
-    DBusNotifier notifier(bus.connect());
-    QSignalSpy activated(&notifier, &DBusNotifier::activated);
+TEST_F(GuiDBusNotifier, AMarkupReadingServerGetsTheTextEscapedAndItsActivationTokenIsHandedOn) {
+    server->capabilities << u"body-markup"_s;
+    QSignalSpy activated(&*notifier, &DBusNotifier::activated);
 
-    notifier.post(u"Emlékeztető – 9:06"_s, u"<b>Fogorvos</b> & posta"_s, u"Megnyitás"_s);
-    ASSERT_TRUE(waitFor([&] { return server.posted.size() == 1; }));
-    EXPECT_EQ(server.posted[0].body, u"&lt;b&gt;Fogorvos&lt;/b&gt; &amp; posta"_s);
-    EXPECT_EQ(server.posted[0].summary, u"Emlékeztető – 9:06"_s);
+    notifier->post(u"Emlékeztető – 9:06"_s, u"<b>Fogorvos</b> & posta"_s, u"Megnyitás"_s);
+    ASSERT_TRUE(waitFor([&] { return server->posted.size() == 1; }));
+    EXPECT_EQ(server->posted[0].body, u"&lt;b&gt;Fogorvos&lt;/b&gt; &amp; posta"_s);
+    EXPECT_EQ(server->posted[0].summary, u"Emlékeztető – 9:06"_s);
 
     // A newer server names the click's token first; another notification's token is not ours.
-    emit server.ActivationToken(99, u"other_TIME1"_s);
-    emit server.ActivationToken(41, u"ours_TIME2"_s);
-    emit server.ActionInvoked(41, u"default"_s);
+    emit server->ActivationToken(99, u"other_TIME1"_s);
+    emit server->ActivationToken(41, u"ours_TIME2"_s);
+    emit server->ActionInvoked(41, u"default"_s);
     ASSERT_TRUE(waitFor([&] { return activated.size() == 1; }));
     EXPECT_EQ(activated[0][0].toString(), u"ours_TIME2"_s);
     // The token is spent: an older server's click carries none.
-    emit server.ActionInvoked(41, u"default"_s);
+    emit server->ActionInvoked(41, u"default"_s);
     ASSERT_TRUE(waitFor([&] { return activated.size() == 2; }));
     EXPECT_EQ(activated[1][0].toString(), QString());
 }
