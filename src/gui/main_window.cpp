@@ -142,7 +142,7 @@ MainWindow::MainWindow(AppPaths paths, Services services, QWidget* parent)
     buildServiceView();
     fitWindow();
     // A window of its own: a compositor hides the children of a minimised or hidden window.
-    alert_ = new AlertWindow(*this, services_.sound, services_.dialogs);
+    alert_ = new AlertWindow(*this, *state_, services_.sound, services_.dialogs);
     connect(alert_, &AlertWindow::alertEnded, this, &MainWindow::showWaitingNotice);
     // Answered in the window: the notification has nothing left to say.
     connect(alert_, &AlertWindow::alertEnded, &services_.alertNotifier, &Notifier::withdraw);

@@ -41,9 +41,12 @@ const QStringList kStop{u"stop"_s};
 
 struct Alert {
     RecordingHost host;
+    test::TempDir dir;
+    test::SettableClock clock;
+    AppState state{AppPaths{dir.path()}, clock};
     test::RecordingSound sound;
     test::ScriptedDialogs dialogs;
-    AlertWindow w{host, sound, dialogs};
+    AlertWindow w{host, state, sound, dialogs};
     template <class T = QWidget> T* get(const char* name) { return test::child<T>(&w, name); }
     QComboBox* actions() { return get<QComboBox>("actionList"); }
     QListWidget* names() { return get<QListWidget>("celebrantList"); }
@@ -210,14 +213,13 @@ TEST(GuiAlertWindow, TheSoundFollowsTheChoiceAndAMissingFilesPreviewOffersAnothe
 }
 
 TEST(GuiAlertWindow, TheNoticeLooksUpTheSelectedCelebrantAndItsKeysAndButtonsLeave) {
-    test::TempDir dir;
-    const auto file = dir.path() / "partnerek.dat";
+    Alert a;
+    const auto file = a.state.paths().partners();
+    std::filesystem::create_directories(file.parent_path());
     zel::test::writeFile(
         file, test::partnerBytes({makerCard(), contact("Minta Anna", "|anna.example.hu|Győr||96/1"),
                                   contact("Kovács Béla", "bela@example.hu||Pécs||72/1"),
                                   contact("Minta", "rossz@example.hu||||")}));
-    Alert a;
-    a.host.partners = file;
     const QStringList lines = {u"Minta Anna  Névnapja: 03.05."_s, u"Kovács Béla  Születésnapja: 03.06."_s,
                                u"Törölt Tódor  Névnapja: 03.07."_s, u"kovács béla  Névnapja: 03.08."_s,
                                u"Minta  Névnapja: 03.09."_s};
@@ -247,7 +249,7 @@ TEST(GuiAlertWindow, TheNoticeLooksUpTheSelectedCelebrantAndItsKeysAndButtonsLea
     a.names()->setCurrentRow(4);
     EXPECT_EQ(items(a.contacts()).value(0), u"rossz@example.hu"_s);
     // A partner file that does not open leaves the list as it was; the hint still follows.
-    a.host.partners = dir.path() / "nincs.dat";
+    std::filesystem::remove(file);
     a.names()->setCurrentRow(0);
     EXPECT_EQ(items(a.contacts()).value(0) + a.names()->toolTip(), u"rossz@example.hu"_s + lines[0]);
     // At start-up Esc, Enter and Return enter the program; at shutdown they exit, and Enter on a panel

@@ -8,8 +8,8 @@
 #include <algorithm>
 
 #include "core/errors.h"
-#include "core/partners/partner_file.h"
 #include "core/storage/record_file.h"
+#include "gui/state/app_state.h"
 #include "gui/text/qt_text.h"
 #include "gui/text/texts.h"
 
@@ -57,10 +57,11 @@ std::string celebrantName(const std::string& line) {
 
 } // namespace
 
-AlertWindow::AlertWindow(AlertHost& host, Sound& sound, Dialogs& dialogs, QWidget* parent)
+AlertWindow::AlertWindow(AlertHost& host, const AppState& state, Sound& sound, Dialogs& dialogs,
+                         QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                           Qt::WindowStaysOnTopHint),
-      host_(host), sound_(sound), dialogs_(dialogs), ui_(std::make_unique<Ui::AlertWindow>()) {
+      host_(host), state_(state), sound_(sound), dialogs_(dialogs), ui_(std::make_unique<Ui::AlertWindow>()) {
     // Its own fixed design: the fonts are set before the controls, which take them from the window.
     setFont(arial(11));
     ui_->setupUi(this);
@@ -233,7 +234,7 @@ void AlertWindow::showCelebrantContacts() {
     const QString line = item ? item->text() : QString();
     if (item) {
         try {
-            const PartnerLookup found = findPartner(host_.partnerFile(), celebrantName(toCp(line)));
+            const PartnerLookup found = state_.findPartner(celebrantName(toCp(line)));
             const QSignalBlocker block(ui_->celebrantContacts);
             ui_->celebrantContacts->clear();
             if (const auto& p = found.record)

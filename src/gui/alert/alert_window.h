@@ -18,6 +18,8 @@ class AlertWindow;
 
 namespace zel::gui {
 
+class AppState;
+
 // The alert's action list, entry by entry; Closed is an alert that left the screen otherwise.
 enum class AlertAction { Closed = -1, Prompt, Acknowledge, EditEvent, NewEvent, SuspendWatching };
 
@@ -27,7 +29,9 @@ class AlertWindow : public QDialog {
     Q_OBJECT
 
   public:
-    AlertWindow(AlertHost& host, Sound& sound, Dialogs& dialogs, QWidget* parent = nullptr);
+    // The state answers the notice's partner look-ups.
+    AlertWindow(AlertHost& host, const AppState& state, Sound& sound, Dialogs& dialogs,
+                QWidget* parent = nullptr);
     ~AlertWindow() override;
 
     // The event alert's part of firing a reminder: sound, show, caption, text, key, size, focus.
@@ -81,6 +85,7 @@ class AlertWindow : public QDialog {
     void runAction(AlertAction action);
 
     AlertHost& host_;
+    const AppState& state_;
     Sound& sound_;
     Dialogs& dialogs_;
     QString occurrenceKey_;

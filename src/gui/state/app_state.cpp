@@ -70,6 +70,18 @@ std::vector<std::string> AppState::partnerNamesAlphabetical() const {
     return names;
 }
 
+PartnerLookup AppState::findPartner(const std::string& name, std::optional<std::size_t> likely) const {
+    return zel::findPartner(paths_.partners(), name, likely);
+}
+
+PartnerRecord AppState::partnerAt(std::size_t index) const {
+    return readPartnerAt(paths_.partners(), index);
+}
+
+NameCheck AppState::checkPartnerName(const std::string& name, bool modification) const {
+    return zel::checkPartnerName(paths_.partners(), name, modification);
+}
+
 std::size_t AppState::savePartner(const PartnerRecord& partner, std::optional<std::size_t> replacing) {
     const std::size_t at = zel::savePartner(paths_.partners(), partner, replacing);
     reloadPartners();

@@ -6,6 +6,7 @@
 #include "core/events/event_table.h"
 #include "core/exchange/partner_import.h"
 #include "core/namedays/namedays.h"
+#include "core/partners/partner_file.h"
 #include "core/partners/partner_record.h"
 #include "core/settings/further_settings.h"
 #include "core/settings/settings_record.h"
@@ -18,9 +19,10 @@
 namespace zel::gui {
 
 // The program's data in memory: the paths, the four event tables and their next rows, the partner
-// names, the live settings and the two calendars. Every write to a data file goes through here;
-// after it the state rebuilds what it holds from the file and says so, and models and tabs listen.
-// Every write throws IoError on failure; what was read before the failure stays.
+// names, the live settings and the two calendars. Every write to a data file goes through here, and
+// every read of a partner's record; after a write the state rebuilds what it holds from the file and
+// says so, and models and tabs listen. Every write throws IoError on failure; what was read before
+// the failure stays.
 class AppState : public QObject {
     Q_OBJECT
 
@@ -52,6 +54,16 @@ class AppState : public QObject {
 
     // --- Partners
     const std::vector<std::string>& partnerNames() const { return partnerNames_; }
+    // A partner's record is read from the file when asked, as the file stands then; only the names
+    // are held. Each throws IoError when the file does not open.
+    // The first partner of this name, the one at `likely` first; not found: the record count, no record.
+    PartnerLookup findPartner(const std::string& name,
+                              std::optional<std::size_t> likely = std::nullopt) const;
+    // The record at a file position; one beyond the end throws IoError.
+    PartnerRecord partnerAt(std::size_t index) const;
+    // Whether a name may be saved; a new partner's must not be a stored one's. A file that does not
+    // open holds no name.
+    NameCheck checkPartnerName(const std::string& name, bool modification) const;
     // The partners' file positions in Hungarian alphabetical order, the order the lists show; the
     // file keeps its byte order. Made once per reload.
     const std::vector<std::size_t>& partnerOrder() const { return partnerOrder_; }
