@@ -1,26 +1,9 @@
-// Runs the benchmarks and then sets each goal's figure beside its baseline from the same run, since
-// absolute times drift on shared machines.
-#include <benchmark/benchmark.h>
-
-#include <unistd.h>
-
-#include <algorithm>
-#include <cstdio>
-#include <map>
-#include <string>
-#include <vector>
+// The core's benchmarks; after the tables each goal's figure is set beside its baseline.
+#include "goal_reporter.h"
 
 namespace {
 
-struct Goal {
-    const char* id;
-    const char* measured;
-    const char* baseline;
-    // speedup: baseline / measured must reach limit; otherwise measured / baseline must stay within it.
-    // Without a baseline the limit is in milliseconds.
-    bool speedup;
-    double limit;
-};
+using zel::bench::Goal;
 
 constexpr Goal kGoals[] = {
     {"P1", "P1/tick_bisection", "P1/naive_text_walk", true, 100.0},
@@ -30,88 +13,8 @@ constexpr Goal kGoals[] = {
     {"P7", "P7/notice_selection", nullptr, false, 20.0},
 };
 
-double nanoseconds(double value, benchmark::TimeUnit unit) {
-    switch (unit) {
-    case benchmark::kNanosecond:
-        return value;
-    case benchmark::kMicrosecond:
-        return value * 1e3;
-    case benchmark::kMillisecond:
-        return value * 1e6;
-    case benchmark::kSecond:
-        return value * 1e9;
-    }
-    return value;
-}
-
-class GoalReporter : public benchmark::ConsoleReporter {
-  public:
-    using ConsoleReporter::ConsoleReporter;
-
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.error_occurred) continue;
-            const double ns = nanoseconds(run.GetAdjustedRealTime(), run.time_unit);
-            // With --benchmark_report_aggregates_only only the aggregates arrive here.
-            if (run.run_type == Run::RT_Iteration)
-                times_[run.run_name.function_name].push_back(ns);
-            else if (run.aggregate_name == "median")
-                medians_[run.run_name.function_name] = ns;
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        std::FILE* out = stdout;
-        std::fprintf(out, "\nGoals (median real time of the repetitions):\n");
-        for (const Goal& g : kGoals) {
-            const double m = median(g.measured), b = g.baseline ? median(g.baseline) : 0;
-            if (!g.baseline && m > 0) {
-                std::fprintf(out, "  %s: %.2f ms, goal < %.0f ms: %s\n", g.id, m / 1e6, g.limit,
-                             m / 1e6 < g.limit ? "met" : "MISSED");
-                continue;
-            }
-            if (m <= 0 || b <= 0) {
-                std::fprintf(out, "  %s: not measured in this run\n", g.id);
-                continue;
-            }
-            if (g.speedup) {
-                const double ratio = b / m;
-                std::fprintf(out,
-                             "  %s: %.0fx faster than the baseline (%.3f us vs %.3f us), goal >= %.0fx: %s\n",
-                             g.id, ratio, m / 1e3, b / 1e3, g.limit, ratio >= g.limit ? "met" : "MISSED");
-            } else {
-                const double ratio = m / b;
-                std::fprintf(out, "  %s: %.2fx the baseline (%.1f ms vs %.1f ms), goal <= %.1fx: %s\n", g.id,
-                             ratio, m / 1e6, b / 1e6, g.limit, ratio <= g.limit ? "met" : "MISSED");
-            }
-        }
-        std::fflush(out);
-    }
-
-  private:
-    double median(const std::string& name) const {
-        if (const auto m = medians_.find(name); m != medians_.end()) return m->second;
-        const auto it = times_.find(name);
-        if (it == times_.end() || it->second.empty()) return 0;
-        std::vector<double> v = it->second;
-        std::sort(v.begin(), v.end());
-        const std::size_t n = v.size();
-        return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-    }
-
-    std::map<std::string, std::vector<double>> times_;
-    std::map<std::string, double> medians_;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    GoalReporter reporter(isatty(STDOUT_FILENO) ? GoalReporter::OO_ColorTabular : GoalReporter::OO_Tabular);
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    return zel::bench::runWithGoals(argc, argv, kGoals);
 }

@@ -1,61 +1,19 @@
 // The main window's whole tick handler with 100,000 records in each event table. Goal: well under
 // one millisecond, so no second (and no reminder) is ever skipped.
-#include "bench_data.h"
-#include "core/storage/record_file.h"
 #include "gui/alert/alert_window.h"
+#include "gui/state/watch.h"
 #include "gui/tabs/events_tab.h"
 #include "gui/widgets/listing_model.h"
-#include "support/app_fixture.h"
-#include "support/settable_clock.h"
+#include "gui_world.h"
 
-#include <QApplication>
 #include <benchmark/benchmark.h>
 
 namespace {
 
 using namespace zel;
 
-struct World {
-    bench::TempDir dir{"zel-gui-bench"};
-    test::ScriptedDialogs dialogs;
-    zel::test::SettableClock clock;
-    test::RecordingShell shell;
-    test::RecordingSound sound;
-    test::RecordingTray tray;
-    test::RecordingAutostart autostart;
-    test::RecordingNotifier notifier;
-    std::unique_ptr<gui::MainWindow> window;
-    Moment middle;
-
-    World() {
-        std::filesystem::create_directories(dir.path() / "Data");
-        for (EventKind k : kAllEventKinds)
-            replaceFile(dir.path() / "Data" / eventFileName(k), bench::generatedFile(k));
-        const EventRecord mid = bench::generatedRecord(EventKind::Reminder, bench::kRecordsPerFile / 2);
-        middle = {static_cast<DayNumber>(mid.date), std::int64_t{*minuteFromStored(mid.time)} * 60'000};
-        // The past is listed too, so "Mind" shows every record.
-        Settings all = defaultSettings();
-        all.pastEvents = true;
-        writeSettingsFile(dir.path() / kSettingsFileName, encodeSettings(all, SettingsBytes{}));
-        clock.set(middle.plusMs(-30'000));
-        window = std::make_unique<gui::MainWindow>(
-            AppPaths{dir.path()},
-            gui::Services{dialogs, clock, shell, sound, tray, autostart, notifier, notifier});
-        window->start();
-        window->show();
-    }
-};
-
-// Made on first use and ended by main() while the application still exists.
-std::unique_ptr<World> theWorld;
-
-World& world() {
-    if (!theWorld) theWorld = std::make_unique<World>();
-    return *theWorld;
-}
-
 void P1_gui_tick(benchmark::State& state) {
-    World& w = world();
+    bench::GuiWorld& w = bench::guiWorld();
     Moment now = w.middle.plusMs(1'003);
     for (auto _ : state) {
         w.clock.set(now);
@@ -65,7 +23,7 @@ void P1_gui_tick(benchmark::State& state) {
 }
 
 void P1_gui_tick_firing(benchmark::State& state) {
-    World& w = world();
+    bench::GuiWorld& w = bench::guiWorld();
     for (auto _ : state) {
         state.PauseTiming();
         // One second before the next reminder, then its second 00.
@@ -86,7 +44,7 @@ void P1_gui_tick_firing(benchmark::State& state) {
 
 // Listing "Mind" of all 100,000 reminders into the grid, the past included.
 void P4_listing_all(benchmark::State& state) {
-    World& w = world();
+    bench::GuiWorld& w = bench::guiWorld();
     gui::EventsTab* tab = w.window->eventsTab();
     for (auto _ : state) {
         tab->model()->list({EventKind::Reminder, false, w.middle.day, w.middle.day, true});
@@ -100,13 +58,3 @@ void P4_listing_all(benchmark::State& state) {
 BENCHMARK(P4_listing_all)->Name("P4/listing_all")->Unit(benchmark::kMillisecond);
 BENCHMARK(P1_gui_tick)->Name("P1-GUI/tick")->Unit(benchmark::kMicrosecond);
 BENCHMARK(P1_gui_tick_firing)->Name("P1-GUI/tick_firing")->Unit(benchmark::kMicrosecond)->Iterations(200);
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    theWorld.reset();
-    return 0;
-}

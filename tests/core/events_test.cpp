@@ -84,7 +84,7 @@ struct File {
         const EventRow row = table().row(i);
         EventRecord changed = recordOfRowFields(kind, row);
         change(changed);
-        return modifyEvent(path, kind, row, changed);
+        return modifyEvent(path, kind, row, changed).has_value();
     }
 };
 

@@ -100,6 +100,16 @@ bool rowsInOrder(EventKind kind, const std::vector<TableRow>& rows) {
     return true;
 }
 
+namespace {
+// A record's fields as its table keeps them; true when the record could only be read as best it could.
+bool readFields(EventKind kind, const std::uint8_t* rec, EventFields& row) {
+    row.active = rec[0] == 1;
+    if (hasTime(kind)) row.recurrence = static_cast<Recurrence>(rec[1]);
+    setWhen(kind, row, storedDate(kind, rec), storedTime(kind, rec));
+    return eventRecordMalformed(kind, rec) || !row.day;
+}
+} // namespace
+
 EventTable loadEventTable(const std::filesystem::path& path, EventKind kind) {
     openOrCreate(path);
     return readEventTable(path, kind);
@@ -118,15 +128,37 @@ EventTable readEventTable(const std::filesystem::path& path, EventKind kind) {
     }
     forEachRecord(path, recordSize(kind), [&](const std::uint8_t* rec, std::size_t) {
         TableRow& row = table.rows.emplace_back();
-        row.active = rec[0] == 1;
-        if (hasTime(kind)) row.recurrence = static_cast<Recurrence>(rec[1]);
-        setWhen(kind, row, storedDate(kind, rec), storedTime(kind, rec));
+        if (readFields(kind, rec, row)) ++table.damaged;
         row.textAt = table.texts.add(storedText(kind, rec));
-        if (eventRecordMalformed(kind, rec) || !row.day) ++table.damaged;
     });
     if (!ec && bytes % recordSize(kind) != 0) ++table.damaged;
     table.ordered = rowsInOrder(kind, table.rows);
     return table;
+}
+
+bool applyChange(EventTable& table, const EventFileChange& change) {
+    auto& rows = table.rows;
+    const std::size_t left = rows.size() - (change.removed ? 1 : 0);
+    if (table.damaged > 0 || (change.removed && *change.removed >= rows.size()) ||
+        (change.inserted && (*change.inserted > left || change.record.size() != recordSize(table.kind))))
+        return false;
+    std::optional<std::uint32_t> formerText;
+    if (change.removed) {
+        formerText = rows[*change.removed].textAt;
+        rows.erase(rows.begin() + static_cast<std::ptrdiff_t>(*change.removed));
+    }
+    if (change.inserted) {
+        const auto* rec = reinterpret_cast<const std::uint8_t*>(change.record.data());
+        TableRow row;
+        if (readFields(table.kind, rec, row)) ++table.damaged;
+        // A record rewritten with its text unchanged keeps the stored text, so the blocks do not
+        // grow with every move of a recurring event.
+        const std::string_view text = storedText(table.kind, rec);
+        row.textAt = formerText && table.texts.at(*formerText) == text ? *formerText : table.texts.add(text);
+        rows.insert(rows.begin() + static_cast<std::ptrdiff_t>(*change.inserted), row);
+    }
+    table.ordered = rowsInOrder(table.kind, rows);
+    return true;
 }
 
 namespace {

@@ -98,6 +98,18 @@ EventTable loadEventTable(const std::filesystem::path& path, EventKind kind);
 EventTable readEventTable(const std::filesystem::path& path, EventKind kind);
 bool rowsInOrder(EventKind kind, const std::vector<TableRow>& rows);
 
+// One change written to an event file: the record at `removed` went out, then `record`, the bytes
+// written, went in at `inserted` (counted after the removal); either may be absent.
+struct EventFileChange {
+    std::optional<std::size_t> removed;
+    std::optional<std::size_t> inserted;
+    std::string record;
+};
+// Makes a table that held its file as it was before the change hold what reading the changed file
+// gives, without reading it. A table read with damage cannot tell which records were damaged: false,
+// and the table is left as it was, to be read again.
+bool applyChange(EventTable& table, const EventFileChange& change);
+
 // The row that falls due next: the first not yet passed. Reminders and programs of today earlier than
 // now are passed, one at exactly now is not; name days and birthdays of today are passed. The active
 // flag plays no part.

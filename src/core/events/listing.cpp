@@ -115,13 +115,13 @@ std::optional<std::size_t> recordOfRow(const std::filesystem::path& path, EventK
     return row.position;
 }
 
-bool modifyEvent(const std::filesystem::path& path, EventKind kind, const EventRow& row,
-                 const EventRecord& changed) {
+std::optional<EventFileChange> modifyEvent(const std::filesystem::path& path, EventKind kind,
+                                           const EventRow& row, const EventRecord& changed) {
     const std::size_t size = recordSize(kind);
     const std::string bytes = readRecords(path, size);
     const std::size_t n = bytes.size() / size;
     const auto* base = reinterpret_cast<const std::uint8_t*>(bytes.data());
-    if (row.position >= n || !holdsRow(kind, base + row.position * size, row)) return false;
+    if (row.position >= n || !holdsRow(kind, base + row.position * size, row)) return std::nullopt;
 
     // Fields the editor does not show (the unused bytes included) keep what the file holds.
     EventRecord rec = decodeEvent(kind, base + row.position * size);
@@ -134,7 +134,7 @@ bool modifyEvent(const std::filesystem::path& path, EventKind kind, const EventR
     const std::string encoded = encodeEvent(kind, rec);
     if (!moves) {
         rewriteRecordAt(path, size, row.position, encoded);
-        return true;
+        return EventFileChange{row.position, row.position, encoded};
     }
     // Out of its place and back in before the first record later than it, in one atomic rewrite.
     std::string rest = bytes.substr(0, row.position * size) + bytes.substr((row.position + 1) * size);
@@ -144,7 +144,7 @@ bool modifyEvent(const std::filesystem::path& path, EventKind kind, const EventR
         ++place;
     rest.insert(place * size, encoded);
     replaceFile(path, rest);
-    return true;
+    return EventFileChange{row.position, place, encoded};
 }
 
 bool deleteEvent(const std::filesystem::path& path, EventKind kind, const EventRow& row) {

@@ -37,10 +37,10 @@ std::optional<std::size_t> recordOfRow(const std::filesystem::path& path, EventK
 
 // Writes a changed event. `changed` is the row's record with one field changed. When its day or
 // minute differs from the row's, the record moves to its place in the file's order (after records
-// of the same moment), else it is rewritten in place. Throws IoError; returns false and writes
-// nothing when the file no longer holds the row.
-bool modifyEvent(const std::filesystem::path& path, EventKind kind, const EventRow& row,
-                 const EventRecord& changed);
+// of the same moment), else it is rewritten in place. Throws IoError. Returns what was written;
+// nothing, and nothing is written, when the file no longer holds the row.
+std::optional<EventFileChange> modifyEvent(const std::filesystem::path& path, EventKind kind,
+                                           const EventRow& row, const EventRecord& changed);
 
 // Removes the row's own record; false (nothing removed) when the file no longer holds it.
 bool deleteEvent(const std::filesystem::path& path, EventKind kind, const EventRow& row);

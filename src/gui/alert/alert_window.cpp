@@ -9,8 +9,8 @@
 #include <algorithm>
 
 #include "core/errors.h"
-#include "core/partners/partner_file.h"
 #include "core/storage/record_file.h"
+#include "gui/state/app_state.h"
 #include "gui/text/qt_text.h"
 #include "gui/text/texts.h"
 
@@ -234,7 +234,7 @@ void AlertWindow::showCelebrantContacts() {
     const QString line = item ? item->text() : QString();
     if (item) {
         try {
-            const PartnerLookup found = findPartner(state_.paths().partners(), celebrantName(toCp(line)));
+            const PartnerLookup found = state_.findPartner(celebrantName(toCp(line)));
             const QSignalBlocker block(ui_->celebrantContacts);
             ui_->celebrantContacts->clear();
             if (const auto& p = found.record)

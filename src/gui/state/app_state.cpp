@@ -16,10 +16,17 @@ namespace zel::gui {
 AppState::AppState(AppPaths paths, const Clock& clock, QObject* parent)
     : QObject(parent), paths_(std::move(paths)), clock_(clock) {}
 
+bool AppState::unchanged(const std::filesystem::path& path, const std::optional<os::FileStamp>& known) {
+    return known && os::stampOf(path) == known;
+}
+
 void AppState::reloadEvents(EventKind kind) {
+    // Stamped before reading: a change while it is read makes the next write read it again.
+    eventStamps_[kindIndex(kind)] = os::stampOf(paths_.events(kind));
     try {
         events_.refresh(kind, paths_.dataDir());
     } catch (...) {
+        eventStamps_[kindIndex(kind)].reset();
         emit eventsChanged(kind);
         throw;
     }
@@ -36,29 +43,46 @@ bool AppState::minuteTaken(EventKind kind, DayNumber day, int minute) const {
     return zel::minuteTaken(events_.table(kind), day, minute);
 }
 
+void AppState::followEvents(EventKind kind, bool following, const EventFileChange& change) {
+    if (!following || !applyChange(events_.table(kind), change)) {
+        reloadEvents(kind);
+        return;
+    }
+    eventStamps_[kindIndex(kind)] = os::stampOf(paths_.events(kind));
+    emit eventsChanged(kind);
+    updateNext(kind);
+}
+
 void AppState::addEvent(EventKind kind, const EventRecord& record) {
-    insertEventOrdered(paths_.events(kind).string(), kind, record);
-    reloadEvents(kind);
+    const bool following = unchanged(paths_.events(kind), eventStamps_[kindIndex(kind)]);
+    const std::size_t at = insertEventOrdered(paths_.events(kind).string(), kind, record);
+    followEvents(kind, following, {std::nullopt, at, encodeEvent(kind, record)});
 }
 
 bool AppState::modifyEvent(EventKind kind, const EventRow& row, const EventRecord& changed) {
-    const bool written = zel::modifyEvent(paths_.events(kind), kind, row, changed);
-    reloadEvents(kind);
-    return written;
+    const bool following = unchanged(paths_.events(kind), eventStamps_[kindIndex(kind)]);
+    const std::optional<EventFileChange> written = zel::modifyEvent(paths_.events(kind), kind, row, changed);
+    // Nothing written: the file no longer holds the row, so it is read again to show what it holds.
+    followEvents(kind, following && written, written.value_or(EventFileChange{}));
+    return written.has_value();
 }
 
 bool AppState::removeEvent(EventKind kind, const EventRow& row) {
+    const bool following = unchanged(paths_.events(kind), eventStamps_[kindIndex(kind)]);
     const bool removed = deleteEvent(paths_.events(kind), kind, row);
-    reloadEvents(kind);
+    followEvents(kind, following && removed, {row.position, std::nullopt, {}});
     return removed;
 }
 
 void AppState::reloadPartners() {
+    partnerStamp_ = os::stampOf(paths_.partners());
     PartnerNames read = readPartnerNames(paths_.partners());
     partnerNames_ = std::move(read.names);
     partnerOrder_ =
         alphabeticalOrder(partnerNames_.size(), [this](std::size_t i) { return fromCp(partnerNames_[i]); });
     damagedPartners_ = read.damaged;
+    // A file that did not open reads as empty: the next write reads again what it wrote.
+    if (partnerNames_.empty()) partnerStamp_.reset();
     emit partnersChanged();
 }
 
@@ -70,9 +94,46 @@ std::vector<std::string> AppState::partnerNamesAlphabetical() const {
     return names;
 }
 
+PartnerLookup AppState::findPartner(const std::string& name, std::optional<std::size_t> likely) const {
+    return zel::findPartner(paths_.partners(), name, likely);
+}
+
+PartnerRecord AppState::partnerAt(std::size_t index) const {
+    return readPartnerAt(paths_.partners(), index);
+}
+
+NameCheck AppState::checkPartnerName(const std::string& name, bool modification) const {
+    return zel::checkPartnerName(paths_.partners(), name, modification);
+}
+
+void AppState::partnerLeft(std::size_t index) {
+    partnerNames_.erase(partnerNames_.begin() + static_cast<std::ptrdiff_t>(index));
+    std::erase(partnerOrder_, index);
+    for (std::size_t& i : partnerOrder_)
+        if (i > index) --i;
+}
+
+void AppState::partnerCame(std::size_t index, std::string name) {
+    for (std::size_t& i : partnerOrder_)
+        if (i >= index) ++i;
+    partnerNames_.insert(partnerNames_.begin() + static_cast<std::ptrdiff_t>(index), std::move(name));
+    insertAlphabetical(partnerOrder_, index, [this](std::size_t i) { return fromCp(partnerNames_[i]); });
+}
+
 std::size_t AppState::savePartner(const PartnerRecord& partner, std::optional<std::size_t> replacing) {
+    // A file with damaged records is read again: its damage is counted, not placed.
+    const bool following = damagedPartners_ == 0 && unchanged(paths_.partners(), partnerStamp_);
     const std::size_t at = zel::savePartner(paths_.partners(), partner, replacing);
-    reloadPartners();
+    if (!following) {
+        reloadPartners();
+        return at;
+    }
+    if (replacing) partnerLeft(*replacing);
+    // The name as stored, cut to its room.
+    const std::string record = encodePartner(partner);
+    partnerCame(at, decodePartner(reinterpret_cast<const std::uint8_t*>(record.data())).name);
+    partnerStamp_ = os::stampOf(paths_.partners());
+    emit partnersChanged();
     return at;
 }
 
@@ -104,8 +165,15 @@ DataCopy AppState::copyDataFiles(const std::filesystem::path& folder) const {
 }
 
 void AppState::deletePartner(std::size_t index) {
+    const bool following = damagedPartners_ == 0 && unchanged(paths_.partners(), partnerStamp_);
     deletePartnerAt(paths_.partners(), index);
-    reloadPartners();
+    if (!following) {
+        reloadPartners();
+        return;
+    }
+    partnerLeft(index);
+    partnerStamp_ = os::stampOf(paths_.partners());
+    emit partnersChanged();
 }
 
 void AppState::removePartnerEvents(const std::string& name) {

@@ -6,11 +6,14 @@
 #include "core/events/event_table.h"
 #include "core/exchange/partner_import.h"
 #include "core/namedays/namedays.h"
+#include "core/os/file.h"
+#include "core/partners/partner_file.h"
 #include "core/partners/partner_record.h"
 #include "core/settings/further_settings.h"
 #include "core/settings/settings_record.h"
 
 #include <QObject>
+#include <array>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,9 +21,11 @@
 namespace zel::gui {
 
 // The program's data in memory: the paths, the four event tables and their next rows, the partner
-// names, the live settings and the two calendars. Every write to a data file goes through here;
-// after it the state rebuilds what it holds from the file and says so, and models and tabs listen.
-// Every write throws IoError on failure; what was read before the failure stays.
+// names, the live settings and the two calendars. Every write to a data file goes through here, and
+// every read of a partner's record. After a write the state changes what it holds by what it wrote,
+// or, when the file may hold more than it knows (a change from outside, damaged records), reads the
+// file again; either way it says so, and models and tabs listen. The files are read whole at start
+// and on every reload. Every write throws IoError on failure; what was read before the failure stays.
 class AppState : public QObject {
     Q_OBJECT
 
@@ -52,8 +57,18 @@ class AppState : public QObject {
 
     // --- Partners
     const std::vector<std::string>& partnerNames() const { return partnerNames_; }
+    // A partner's record is read from the file when asked, as the file stands then; only the names
+    // are held. Each throws IoError when the file does not open.
+    // The first partner of this name, the one at `likely` first; not found: the record count, no record.
+    PartnerLookup findPartner(const std::string& name,
+                              std::optional<std::size_t> likely = std::nullopt) const;
+    // The record at a file position; one beyond the end throws IoError.
+    PartnerRecord partnerAt(std::size_t index) const;
+    // Whether a name may be saved; a new partner's must not be a stored one's. A file that does not
+    // open holds no name.
+    NameCheck checkPartnerName(const std::string& name, bool modification) const;
     // The partners' file positions in Hungarian alphabetical order, the order the lists show; the
-    // file keeps its byte order. Made once per reload.
+    // file keeps its byte order. Made at every reload and kept in step with every write.
     const std::vector<std::size_t>& partnerOrder() const { return partnerOrder_; }
     // The names in that order.
     std::vector<std::string> partnerNamesAlphabetical() const;
@@ -108,7 +123,7 @@ class AppState : public QObject {
     void setCalendars(NameDayCalendar common, NameDayCalendar extended);
 
   signals:
-    // The table of one kind was rebuilt from its file.
+    // The table of one kind changed: read again from its file, or changed by a write.
     void eventsChanged(zel::EventKind kind);
     // A next row changed (another row, or the same one changed or moved).
     void nextEventsChanged();
@@ -116,12 +131,24 @@ class AppState : public QObject {
     void settingsChanged();
 
   private:
+    // Whether the file is still the one last read or written here, so a write's result can be
+    // applied to what is held instead of reading the file again.
+    static bool unchanged(const std::filesystem::path& path, const std::optional<os::FileStamp>& known);
+    // After a write: the change applied, or the file read again when that cannot be done.
+    void followEvents(EventKind kind, bool following, const EventFileChange& change);
+    // A partner leaves the names held, or comes in at its file position; the alphabetical order
+    // follows as a reload would make it.
+    void partnerLeft(std::size_t index);
+    void partnerCame(std::size_t index, std::string name);
+
     AppPaths paths_;
     const Clock& clock_;
     EventBook events_;
+    std::array<std::optional<os::FileStamp>, 4> eventStamps_;
     std::vector<std::string> partnerNames_;
     std::vector<std::size_t> partnerOrder_;
     std::size_t damagedPartners_ = 0; // as the partner file was last read
+    std::optional<os::FileStamp> partnerStamp_;
     std::string lastSavedPartner_;
     Settings settings_ = defaultSettings();
     SettingsBytes savedBytes_{};

@@ -110,7 +110,7 @@ void PartnerEditor::save() {
                        Dialogs::Yes | Dialogs::No) == Dialogs::Yes)
         return;
 
-    const NameCheck check = checkPartnerName(state_.paths().partners(), name, modification);
+    const NameCheck check = state_.checkPartnerName(name, modification);
     if (!check.ok()) {
         // Every refusal is told, one box after the other; with the warnings off, none is.
         if (state_.settings().warnings) {

@@ -163,7 +163,7 @@ void PartnersTab::showDetails() {
     ui_->contactList->setToolTip(QString());
 
     // By name, as the file may have changed since it was listed; the row's own record first.
-    const PartnerLookup found = findPartner(state_.paths().partners(), names[record], record);
+    const PartnerLookup found = state_.findPartner(names[record], record);
     currentIndex_ = found.index;
     ui_->contactList->clear();
     ui_->noteView->clear();
@@ -186,7 +186,7 @@ void PartnersTab::startNewPartner(const QString& name) {
 
 void PartnersTab::openSelected() {
     // Read first: a record that cannot be read leaves the editor closed.
-    editor_->openExisting(readPartnerAt(state_.paths().partners(), currentIndex_), currentIndex_);
+    editor_->openExisting(state_.partnerAt(currentIndex_), currentIndex_);
 }
 
 void PartnersTab::onEditorClosed() {

@@ -46,4 +46,16 @@ std::vector<std::size_t> alphabeticalOrder(std::size_t count,
     return order;
 }
 
+void insertAlphabetical(std::vector<std::size_t>& order, std::size_t at,
+                        const std::function<QString(std::size_t)>& textOf) {
+    const QCollator collator = hungarianCollator();
+    const QCollatorSortKey key = collator.sortKey(textOf(at));
+    // The order is by text, then by position: a bisection asks for a few dozen keys at most.
+    const auto place = std::partition_point(order.begin(), order.end(), [&](std::size_t i) {
+        const int c = collator.sortKey(textOf(i)).compare(key);
+        return c < 0 || (c == 0 && i < at);
+    });
+    order.insert(place, at);
+}
+
 } // namespace zel::gui

@@ -21,4 +21,10 @@ std::function<bool(const std::string&, const std::string&)> localeLess();
 std::vector<std::size_t> alphabeticalOrder(std::size_t count,
                                            const std::function<QString(std::size_t)>& textOf);
 
+// Puts position `at` into an order that alphabeticalOrder made, at the place it would make for it:
+// after the texts that sort before it and the equal ones of lower positions. The other positions
+// must already be renumbered around it.
+void insertAlphabetical(std::vector<std::size_t>& order, std::size_t at,
+                        const std::function<QString(std::size_t)>& textOf);
+
 } // namespace zel::gui
