@@ -17,6 +17,7 @@ AppState::AppState(AppPaths paths, const Clock& clock, QObject* parent)
     : QObject(parent), paths_(std::move(paths)), clock_(clock) {}
 
 void AppState::reloadEvents(EventKind kind) {
+    emit eventsAboutToChange(kind);
     try {
         events_.refresh(kind, paths_.dataDir());
     } catch (...) {
@@ -55,6 +56,7 @@ bool AppState::removeEvent(EventKind kind, const EventRow& row) {
 
 void AppState::reloadPartners() {
     PartnerNames read = readPartnerNames(paths_.partners());
+    emit partnersAboutToChange();
     partnerNames_ = std::move(read.names);
     partnerOrder_ =
         alphabeticalOrder(partnerNames_.size(), [this](std::size_t i) { return fromCp(partnerNames_[i]); });

@@ -108,10 +108,14 @@ class AppState : public QObject {
     void setCalendars(NameDayCalendar common, NameDayCalendar extended);
 
   signals:
-    // The table of one kind was rebuilt from its file.
+    // The table of one kind is about to be rebuilt: what it held is still there, for the last time.
+    void eventsAboutToChange(zel::EventKind kind);
+    // The table of one kind was rebuilt from its file (also after a failed rebuild).
     void eventsChanged(zel::EventKind kind);
     // The next rows were recomputed.
     void nextEventsChanged();
+    // The partner names are about to be replaced by the ones just read.
+    void partnersAboutToChange();
     void partnersChanged();
     void settingsChanged();
 
