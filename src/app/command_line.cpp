@@ -67,12 +67,13 @@ int fail(Status status, const QString& text) {
 }
 // The message, then the name the user gave.
 int failOn(Status status, const QString& text, const std::string& name) {
-    sayBytes(stderr, (QStringLiteral("zelmoran: ") + text).toStdString() + name);
+    sayBytes(stderr, QString(QStringLiteral("zelmoran: ") + text).toStdString() + name);
     return status;
 }
 // The error box's words on one line: what failed, the file, the error number and its cause.
 int failIo(const QString& what, const IoError& e) {
-    std::string line = (QStringLiteral("zelmoran: ") + what).toStdString() + e.path() + " (" + e.what() + ")";
+    std::string line =
+        QString(QStringLiteral("zelmoran: ") + what).toStdString() + e.path() + " (" + e.what() + ")";
     if (const QString cause = gui::ioErrorCause(e.code()); !cause.isEmpty())
         line += ". " + cause.toStdString();
     sayBytes(stderr, line);

@@ -577,7 +577,7 @@ TEST(GuiMonthCalendar, WeeksBeginOnMondayAndPagingKeepsTheDayWhereTheMonthHasIt)
     MonthCalendar c;
     auto* grid = test::child<QTableWidget>(&c, "dayGrid");
     // Year, month, and the grid's non-empty cells as "row,column=day" for the first and last days.
-    const auto shown = [&] {
+    const auto shown = [&]() -> QString {
         QStringList cells;
         for (int r = 0; r < 6; ++r)
             for (int col = 0; col < 7; ++col)

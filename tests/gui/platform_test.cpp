@@ -290,7 +290,7 @@ template <class F> auto fromAnotherThread(F work) {
 
 // Sends raw bytes to the socket and returns what comes back before it closes or a second passes.
 QByteArray rawExchange(const QString& path, const QByteArray& bytes) {
-    return fromAnotherThread([path, bytes] {
+    return fromAnotherThread([path, bytes]() -> QByteArray {
         QLocalSocket s;
         s.connectToServer(path);
         if (!s.waitForConnected(1000)) return QByteArray("no connection");
@@ -345,7 +345,7 @@ TEST(GuiInstanceGuard, OneCopyPerBuildAnswersAndActivatesAndGarbageIsDropped) {
     const QByteArray cut =
         QByteArray::fromStdString(encodeEnquiry(build, {InstanceRequest::Activate, "abc"}));
     for (const QByteArray& bad :
-         {QByteArray(4096, 'x'), good + QByteArray("more"), foreign, cut.left(cut.size() - 1), QByteArray()})
+         {QByteArray(4096, 'x'), QByteArray(good + "more"), foreign, cut.left(cut.size() - 1), QByteArray()})
         EXPECT_TRUE(rawExchange(first.socketPath(), bad).isEmpty()) << bad.size();
     EXPECT_EQ(activations, 1);
     EXPECT_EQ(rawExchange(first.socketPath(), good).size(), static_cast<qsizetype>(kRecordSize));

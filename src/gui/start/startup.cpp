@@ -60,8 +60,8 @@ QString writeTestMessage(const QString& folder, int error) {
 
 namespace {
 std::filesystem::path perUserFolder() {
-    return (QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-            QStringLiteral("/Zelmoran"))
+    return QString(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                   QStringLiteral("/Zelmoran"))
         .toStdString();
 }
 } // namespace

@@ -23,6 +23,7 @@ bool AppState::unchanged(const std::filesystem::path& path, const std::optional<
 void AppState::reloadEvents(EventKind kind) {
     // Stamped before reading: a change while it is read makes the next write read it again.
     eventStamps_[kindIndex(kind)] = os::stampOf(paths_.events(kind));
+    emit eventsAboutToChange(kind);
     try {
         events_.refresh(kind, paths_.dataDir());
     } catch (...) {
@@ -44,6 +45,7 @@ bool AppState::minuteTaken(EventKind kind, DayNumber day, int minute) const {
 }
 
 void AppState::followEvents(EventKind kind, bool following, const EventFileChange& change) {
+    emit eventsAboutToChange(kind);
     if (!following || !applyChange(events_.table(kind), change)) {
         reloadEvents(kind);
         return;
@@ -77,6 +79,7 @@ bool AppState::removeEvent(EventKind kind, const EventRow& row) {
 void AppState::reloadPartners() {
     partnerStamp_ = os::stampOf(paths_.partners());
     PartnerNames read = readPartnerNames(paths_.partners());
+    emit partnersAboutToChange();
     partnerNames_ = std::move(read.names);
     partnerOrder_ =
         alphabeticalOrder(partnerNames_.size(), [this](std::size_t i) { return fromCp(partnerNames_[i]); });
@@ -128,6 +131,7 @@ std::size_t AppState::savePartner(const PartnerRecord& partner, std::optional<st
         reloadPartners();
         return at;
     }
+    emit partnersAboutToChange();
     if (replacing) partnerLeft(*replacing);
     // The name as stored, cut to its room.
     const std::string record = encodePartner(partner);
@@ -171,6 +175,7 @@ void AppState::deletePartner(std::size_t index) {
         reloadPartners();
         return;
     }
+    emit partnersAboutToChange();
     partnerLeft(index);
     partnerStamp_ = os::stampOf(paths_.partners());
     emit partnersChanged();

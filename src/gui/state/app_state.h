@@ -123,10 +123,15 @@ class AppState : public QObject {
     void setCalendars(NameDayCalendar common, NameDayCalendar extended);
 
   signals:
-    // The table of one kind changed: read again from its file, or changed by a write.
+    // The table of one kind is about to change: what it held is still there, for the last time.
+    void eventsAboutToChange(zel::EventKind kind);
+    // The table of one kind changed: read again from its file (also after a failed read), or
+    // changed by a write.
     void eventsChanged(zel::EventKind kind);
     // A next row changed (another row, or the same one changed or moved).
     void nextEventsChanged();
+    // The partner names are about to change (read again, or changed by a write).
+    void partnersAboutToChange();
     void partnersChanged();
     void settingsChanged();
 

@@ -4,6 +4,7 @@
 
 #include "gui/text/collation.h"
 
+#include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <algorithm>
 #include <numeric>
@@ -147,6 +148,21 @@ void ContactCellDelegate::setModelData(QWidget* editor, QAbstractItemModel* mode
         model->setData(index, box->toPlainText(), Qt::EditRole);
     else
         QStyledItemDelegate::setModelData(editor, model, index);
+}
+
+bool ContactCellDelegate::eventFilter(QObject* watched, QEvent* event) {
+    // The grid lets Tab go on to the next control; in the note box it goes on to the next cell, as in
+    // a line editor, whose Tab the base class handles.
+    auto* box = qobject_cast<QPlainTextEdit*>(watched);
+    if (box && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Tab || key == Qt::Key_Backtab) {
+            emit commitData(box);
+            emit closeEditor(box, key == Qt::Key_Tab ? EditNextItem : EditPreviousItem);
+            return true;
+        }
+    }
+    return QStyledItemDelegate::eventFilter(watched, event);
 }
 
 void ContactCellDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,

@@ -48,7 +48,7 @@ class ContactTableModel : public QAbstractTableModel {
 };
 
 // Edits the note column in a box of several lines, where Enter starts a new line; the other columns
-// get the usual line editor.
+// get the usual line editor. Tab takes either editor to the next cell.
 class ContactCellDelegate : public QStyledItemDelegate {
   public:
     using QStyledItemDelegate::QStyledItemDelegate;
@@ -58,6 +58,9 @@ class ContactCellDelegate : public QStyledItemDelegate {
     void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override;
     void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
                               const QModelIndex& index) const override;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
 } // namespace zel::gui

@@ -12,14 +12,18 @@ namespace zel::gui {
 
 EventTableModel::EventTableModel(const AppState& state, EventKind kind, Show show, QObject* parent)
     : QAbstractTableModel(parent), book_(state.events()), kind_(kind), show_(show) {
-    if (show == Show::Table)
-        connect(&state, &AppState::eventsChanged, this, [this](EventKind changed) {
-            if (changed == kind_) reload();
+    if (show == Show::Table) {
+        connect(&state, &AppState::eventsAboutToChange, this, [this](EventKind changed) {
+            if (changed == kind_) beginReset();
         });
-    else
+        connect(&state, &AppState::eventsChanged, this, [this](EventKind changed) {
+            if (changed == kind_) endReset();
+        });
+    } else {
         // Every tick moves the next rows; one row of cells changes, so no reset is needed.
         connect(&state, &AppState::nextEventsChanged, this,
                 [this] { emit dataChanged(index(0, 0), index(0, columnCount() - 1)); });
+    }
 }
 
 int EventTableModel::rowCount(const QModelIndex& parent) const {

@@ -26,14 +26,23 @@ class EventTableModel : public QAbstractTableModel {
     Show shows() const { return show_; }
 
   private:
-    void reload() {
+    // The reset is announced before the state changes the table and ends after, so nothing reads
+    // the rebuilt table through rows the views still hold.
+    void beginReset() {
+        if (resetting_) return;
+        resetting_ = true;
         beginResetModel();
+    }
+    void endReset() {
+        if (!resetting_) beginResetModel();
+        resetting_ = false;
         endResetModel();
     }
 
     const EventBook& book_;
     EventKind kind_;
     Show show_;
+    bool resetting_ = false;
 };
 
 // Lays out a view that shows such a model: the active mark, the date, the time and the recurrence as

@@ -8,6 +8,12 @@ namespace zel::gui {
 
 ListingModel::ListingModel(const AppState& state, QObject* parent)
     : QAbstractTableModel(parent), state_(state) {
+    // The listed rows point into the table: the views let go of them before it changes.
+    connect(&state, &AppState::eventsAboutToChange, this, [this](EventKind kind) {
+        if (kind != query_.kind || resetting_) return;
+        resetting_ = true;
+        beginResetModel();
+    });
     connect(&state, &AppState::eventsChanged, this, [this](EventKind kind) {
         if (kind == query_.kind) take();
     });
@@ -19,7 +25,8 @@ void ListingModel::list(const ListingQuery& query) {
 }
 
 void ListingModel::take() {
-    beginResetModel();
+    if (!resetting_) beginResetModel();
+    resetting_ = false;
     kind_ = query_.kind;
     rows_ = listedRows(state_.table(kind_), query_.rangeMode, query_.from, query_.to, query_.withPast,
                        state_.now());

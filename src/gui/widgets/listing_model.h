@@ -46,12 +46,14 @@ class ListingModel : public QAbstractTableModel {
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
   private:
+    // Lists again; a reset announced before the table changed ends here.
     void take();
 
     const AppState& state_;
     ListingQuery query_;
     EventKind kind_ = EventKind::Reminder;
     std::vector<std::size_t> rows_;
+    bool resetting_ = false;
 };
 
 } // namespace zel::gui

@@ -8,8 +8,15 @@ namespace zel::gui {
 PartnerNamesModel::PartnerNamesModel(const AppState& state, QObject* parent)
     : QAbstractListModel(parent), state_(state) {
     follow();
-    connect(&state, &AppState::partnersChanged, this, [this] {
+    // The rows read the state's names: the views let go of them before the names change.
+    connect(&state, &AppState::partnersAboutToChange, this, [this] {
+        if (resetting_) return;
+        resetting_ = true;
         beginResetModel();
+    });
+    connect(&state, &AppState::partnersChanged, this, [this] {
+        if (!resetting_) beginResetModel();
+        resetting_ = false;
         follow();
         endResetModel();
     });

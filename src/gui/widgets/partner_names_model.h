@@ -28,6 +28,7 @@ class PartnerNamesModel : public QAbstractListModel {
 
     const AppState& state_;
     std::vector<int> rowOfRecord_;
+    bool resetting_ = false;
 };
 
 } // namespace zel::gui
