@@ -1,14 +1,13 @@
 #include "gui/main_window.h"
 
-#include "core/errors.h"
 #include "core/notice/notice.h"
 #include "gui/alert/alert_window.h"
 #include "gui/alert/celebrant_notice.h"
+#include "gui/alert/desktop_notices.h"
 #include "gui/platform/contact_action.h"
 #include "gui/platform/notifier.h"
 #include "gui/platform/qt_tray.h"
 #include "gui/platform/shell.h"
-#include "gui/platform/tray.h"
 #include "gui/platform/tray_controller.h"
 #include "gui/platform/window_activation.h"
 #include "gui/start/startup.h"
@@ -23,26 +22,19 @@
 #include "gui/text/help_links.h"
 #include "gui/text/help_text.h"
 #include "gui/text/qt_text.h"
-#include "gui/text/texts.h"
 #include "gui/theme/icons.h"
 #include "gui/theme/theme.h"
-#include "gui/widgets/event_table_model.h"
 #include "gui/widgets/month_calendar.h"
 #include "gui/widgets/service_view.h"
 #include "gui/widgets/summary_box.h"
-#include "gui/widgets/widget_util.h"
 #include "ui_main_window.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
-#include <QFile>
-#include <QHeaderView>
 #include <QLabel>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QTableView>
-#include <QTimer>
 #include <QToolButton>
 #include <utility>
 
@@ -53,12 +45,6 @@ namespace {
 constexpr int kWidth = 495, kHeight = 321;
 constexpr int kServiceWidth = 663, kServiceHeight = 495;
 
-NameDayCalendar calendarFromResource(const QString& name) {
-    QFile f(name);
-    if (!f.open(QIODevice::ReadOnly)) return NameDayCalendar::fromText("");
-    return NameDayCalendar::fromText(utf8ToCp1250(f.readAll().toStdString()));
-}
-
 } // namespace
 
 MainWindow::MainWindow(AppPaths paths, Services services, QWidget* parent)
@@ -67,9 +53,10 @@ MainWindow::MainWindow(AppPaths paths, Services services, QWidget* parent)
       exitHandler_([] { QCoreApplication::quit(); }) {
     // The event files are read on another thread while the window is built.
     state_->readEventsAhead();
-    state_->setCalendars(calendarFromResource(QStringLiteral(":/namedays/common.txt")),
-                         calendarFromResource(QStringLiteral(":/namedays/extended.txt")));
+    loadBundledCalendars(*state_);
     watch_ = new Watch(*state_, services_.clock, this);
+    notices_ = new DesktopNotices(services_.alertNotifier, services_.runningNotifier, *state_,
+                                  services_.windowsOnWayland, this);
     buildWindow();
     buildServiceView();
     fitWindow();
@@ -84,7 +71,9 @@ MainWindow::MainWindow(AppPaths paths, Services services, QWidget* parent)
             [this](std::optional<EventKind> kind, const QString& date, const QString& time) {
                 guarded(services_.dialogs, [&] { eventsTab_->openEvent(kind, date, time); });
             });
-    connect(watch_, &Watch::ticked, this, &MainWindow::onTicked);
+    connect(watch_, &Watch::ticked, summaryBox_, [this] {
+        if (watch_->active()) summaryBox_->resetSelection();
+    });
     connect(watch_, &Watch::reminderDue, this, &MainWindow::fireReminder);
     connect(watch_, &Watch::programDue, this,
             [this](const EventRow& row) { services_.shell.open(fromCp(row.text), QString()); });
@@ -98,7 +87,6 @@ MainWindow::~MainWindow() {
 
 void MainWindow::buildWindow() {
     ui_->setupUi(this);
-    setWindowTitle(QStringLiteral("Zelmoran ") + kModeActive);
     setWindowIcon(appIcon());
     pages_ = ui_->pages;
     modeButton_ = ui_->modeButton;
@@ -125,18 +113,9 @@ void MainWindow::buildWindow() {
                  dataIsPerUser(state_->paths())));
     setUpHelpLinks(builtHelpLinks(QCoreApplication::applicationDirPath()), ui_->homePageButton,
                    ui_->mailAuthorButton, services_.shell, services_.dialogs);
-
-    // The mode button's caption is a little smaller than the window's.
-    QFont small = modeButton_->font();
-    small.setPointSizeF(small.pointSizeF() * 0.85);
-    modeButton_->setFont(small);
-    modeButton_->setMouseTracking(true);
-    modeButton_->installEventFilter(this);
-    connect(modeButton_, &QToolButton::clicked, this,
-            [this] { guarded(services_.dialogs, [this] { onModeButtonClicked(); }); });
-    // The clock keeps its width while the seconds change.
-    clockDisplay_->setMinimumWidth(
-        clockDisplay_->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00    ")));
+    modeSwitch_ = new ModeSwitch(*modeButton_, *clockDisplay_, *watch_, *state_, services_.tray,
+                                 services_.dialogs, this);
+    connect(modeSwitch_, &ModeSwitch::titleChanged, this, &QWidget::setWindowTitle);
 }
 
 void MainWindow::connectTabs() {
@@ -185,7 +164,7 @@ void MainWindow::connectAlert() {
             [this](const QString& key) { guarded(services_.dialogs, [&] { editEvent(key); }); });
     connect(alert_, &AlertWindow::newEventRequested, this, &MainWindow::newEvent);
     connect(alert_, &AlertWindow::suspendWatchingRequested, this,
-            [this] { switchMode(ModeSource::TrayMenu); });
+            [this] { switchMode(ModeSwitch::Source::TrayMenu); });
     connect(alert_, &AlertWindow::answered, summaryBox_, &SummaryBox::resetSelection);
     connect(alert_, &AlertWindow::defaultSoundSelected, settingsTab_, &SettingsTab::selectDefaultSound);
     connect(alert_, &AlertWindow::soundFileRequested, settingsTab_, &SettingsTab::chooseSoundFile);
@@ -198,7 +177,7 @@ void MainWindow::connectAlert() {
     });
     connect(alert_, &AlertWindow::exitRequested, this, &MainWindow::exitProgram);
     // Answered in the window: the notification has nothing left to say.
-    connect(alert_, &AlertWindow::alertEnded, &services_.alertNotifier, &Notifier::withdraw);
+    connect(alert_, &AlertWindow::alertEnded, notices_, &DesktopNotices::withdrawAlert);
     connect(&services_.alertNotifier, &Notifier::activated, alert_, [this](const QString& token) {
         if (alert_->alertShown()) alert_->bringForward(token, services_.windowsOnWayland);
     });
@@ -249,69 +228,23 @@ void MainWindow::startUp() {
     inServiceView_ = serviceViewRequested(state_->paths());
     if (inServiceView_) showServiceView();
     state_->reloadPartners();
-    applyOrCreateSettings();
+    settingsTab_->loadAtStart();
     startHidden_ = settings().startInTray;
     for (EventKind kind : kAllEventKinds)
         state_->reloadEvents(kind);
-    reportDamagedFiles();
+    reportDamagedFiles(*state_, services_.dialogs);
     if (settings().noticeAtStart) notice_->show(CelebrantNotice::Mode::StartUp, false, true);
     services_.tray.setDay(ymdOf(start.day).day);
-    if (settings().balloon) showStartBalloon();
-
-    setWindowTitle(QStringLiteral("Zelmoran ") + kModeActive);
-    const Moment now = services_.clock.now();
-    clockDisplay_->setText(QString::fromStdString(clockTimeText(now.hour(), now.minute(), now.second())) +
-                           QStringLiteral("  "));
+    if (settings().balloon) showStartBalloon(services_.tray, *state_, start.day, startHidden_);
+    modeSwitch_->showActive(services_.clock.now());
     pages_->setCurrentIndex(TabEvents);
     summaryBox_->setCurrentIndex(0);
     // Settings read or reset already painted the window when they changed its colours.
     if (state_->settings().colors != appliedColors_) applyColors();
     if (state_->partnerNames().empty()) partnersTab_->showEmpty();
-    if (settings().start == StartChoice::Passive) switchMode(ModeSource::StartUp);
+    if (settings().start == StartChoice::Passive) switchMode(ModeSwitch::Source::StartUp);
     allNames_ = allNamesSorted(state_->extendedCalendar(), localeLess());
     actionsTab_->setNames(allNames_);
-}
-
-void MainWindow::showStartBalloon() {
-    const TodayTomorrowNames names =
-        todayAndTomorrowNames(state_->commonCalendar(), services_.clock.now().day);
-    services_.tray.showBalloon(QStringLiteral("Zelmoran v1.6 - Névnapemlékeztető:"),
-                               QStringLiteral("Ma: ") + fromCp(names.today) +
-                                   QStringLiteral("  |  Holnap: ") + fromCp(names.tomorrow),
-                               startHidden_ ? 10 : 3);
-}
-
-void MainWindow::reportDamagedFiles() {
-    const std::vector<AppState::DamagedFile> damaged = state_->damagedFiles();
-    if (damaged.empty()) return;
-    QString text = QStringLiteral("A következő adatállományokban sérült bejegyzések vannak:") + kNl;
-    for (const AppState::DamagedFile& f : damaged)
-        text += QDir::toNativeSeparators(QString::fromStdString(f.path.string())) +
-                QStringLiteral(" (%1 sérült bejegyzés)").arg(f.records) + kNl;
-    text += kNl + QStringLiteral("A program a sérült bejegyzéseket a lehető legjobban olvassa be, "
-                                 "az állományokat nem javítja ki.");
-    services_.dialogs.warning(text);
-}
-
-void MainWindow::applyOrCreateSettings() {
-    bool read = false, damaged = false;
-    try {
-        read = state_->loadSettings();
-    } catch (const IoError& e) {
-        if (e.code() != kReadPastEnd) throw;
-        // A damaged file is reported and kept as it is; the defaults stand until the user saves.
-        showErrorBox(services_.dialogs, e);
-        damaged = true;
-    }
-    // So is a further settings file that cannot be read, for its own keys.
-    if (const std::optional<IoError>& e = state_->furtherSettingsError()) showErrorBox(services_.dialogs, *e);
-    if (read) {
-        settingsTab_->showSettings(state_->settings());
-        return;
-    }
-    settingsTab_->resetToDefaults();
-    // A first start creates the settings file; the further one waits for "Mentés".
-    if (!damaged) settingsTab_->saveRecordOnly();
 }
 
 void MainWindow::applyColors() {
@@ -320,74 +253,17 @@ void MainWindow::applyColors() {
     settingsTab_->update();
 }
 
-void MainWindow::onTicked(Moment now) {
-    if (watch_->active()) {
-        summaryBox_->resetSelection();
-        setWindowTitle(QStringLiteral("Zelmoran ") + QStringLiteral(" ") + kModeActive);
-        clockDisplay_->setText(QString::fromStdString(clockTimeText(now.hour(), now.minute(), now.second())) +
-                               QStringLiteral("  "));
-        services_.tray.setDay(ymdOf(now.day).day);
-    }
-    services_.tray.setHint(windowTitle());
-}
-
 void MainWindow::fireReminder(const EventRow& row, Moment now) {
     const QString key = QString::fromStdString(dateText(now.day)) + QLatin1Char('|') +
                         QString::fromStdString(timeText(row.minute));
     alert_->showAlert(windowTitle(), fromStored(row.text), key);
-    notifyAlert(fromStored(row.text), row.minute);
-}
-
-void MainWindow::notifyAlert(const QString& text, int minute) {
-    // On X11 the alert stays above every window; there it is only posted when the program is out
-    // of sight, so it is not announced twice.
-    if (!settings().desktopNotifications) return;
-    if (!services_.windowsOnWayland && isVisible() && !isMinimized()) return;
-    services_.alertNotifier.post(QStringLiteral("Emlékeztető – ") + QString::fromStdString(timeText(minute)),
-                                 text, QStringLiteral("Megnyitás"));
-}
-
-void MainWindow::switchMode(ModeSource source) {
-    if (!watch_->active()) {
-        watch_->setActive(true);
-        watch_->tick();
-        services_.tray.setHint(QStringLiteral("Zelmoran - Aktív"));
-        modeButton_->setText(QStringLiteral("Passzív mód"));
-        return;
-    }
-    services_.tray.setHint(QStringLiteral("Zelmoran - Passzív mód (Nincs figyelmeztetés!!)"));
-    watch_->setActive(false);
-    setWindowTitle(QStringLiteral("Zelmoran - Passzív mód (Az esemény-figyelés felfüggesztve!)"));
-    modeButton_->setText(QStringLiteral("Aktív mód"));
-    clockDisplay_->clear();
-    if (settings().warnings && source != ModeSource::StartUp) {
-        services_.dialogs.warning(
-            QStringLiteral("                             Ön passzív módba kapcsolta a programot.") + kNl +
-            QStringLiteral("        A program így nem tud szólni Önnek, ha egy esemény bekövetkezik,") + kNl +
-            QStringLiteral("            illetve nem tudnak frissülni a program naprakész elemei sem!") + kNl +
-            QStringLiteral("   Az aktív mód visszakapcsolásához kattinton mégegyszer erre a ") +
-            (source == ModeSource::TrayMenu ? QStringLiteral("menüpontra.") : QStringLiteral("gombra.")));
-    }
-}
-
-void MainWindow::updateModeButtonHint() {
-    const QString caption = modeButton_->text();
-    if (caption.startsWith(QLatin1Char('P')))
-        modeButton_->setToolTip(QStringLiteral("A program passzív módra kapcsolása"));
-    else if (caption.startsWith(QLatin1Char('A')))
-        modeButton_->setToolTip(QStringLiteral("A program visszaállítása aktív módra"));
-}
-
-bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == modeButton_ && (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter))
-        updateModeButtonHint();
-    return QWidget::eventFilter(watched, event);
+    notices_->postAlert(fromStored(row.text), row.minute, isVisible() && !isMinimized());
 }
 
 bool MainWindow::event(QEvent* event) {
     const bool handled = QWidget::event(event);
     if (event->type() == QEvent::WindowActivate) {
-        if (std::exchange(runningPosted_, false)) services_.runningNotifier.withdraw();
+        notices_->windowActivated();
         summaryBox_->resetSelection();
         state_->updateNext();
     }
@@ -431,15 +307,7 @@ void MainWindow::bringMainWindowForward(const QString& activationToken) {
 
 void MainWindow::comeForward(const QString& activationToken) {
     bringMainWindowForward(activationToken);
-    if (!services_.windowsOnWayland) return;
-    QTimer::singleShot(1000, this, [this] {
-        if (isActiveWindow() || !settings().desktopNotifications) return;
-        runningPosted_ = true;
-        services_.runningNotifier.post(
-            QStringLiteral("A Zelmoran már fut"),
-            QStringLiteral("A rendszer nem hozta előtérbe az ablakát. Kattintson ide a megjelenítéséhez."),
-            QStringLiteral("Megjelenítés"));
-    });
+    notices_->watchComingForward(*this);
 }
 
 void MainWindow::startNewPartner(const QString& name) {
@@ -459,7 +327,7 @@ void MainWindow::attachTray(QtTray& tray) {
     connect(&tray, &QtTray::dayNamesChosen, this,
             [this] { guarded(services_.dialogs, [this] { actionsTab_->showDayNames(); }); });
     connect(&tray, &QtTray::modeSwitchChosen, this,
-            [this] { guarded(services_.dialogs, [this] { switchMode(ModeSource::TrayMenu); }); });
+            [this] { guarded(services_.dialogs, [this] { switchMode(ModeSwitch::Source::TrayMenu); }); });
     connect(&tray, &QtTray::newEventChosen, this, &MainWindow::openNewEventTab);
     connect(&tray, &QtTray::exitChosen, this, &MainWindow::exitFromTray);
 }

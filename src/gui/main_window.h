@@ -7,6 +7,7 @@
 #include "core/settings/settings_record.h"
 #include "gui/platform/dialogs.h"
 #include "gui/state/app_state.h"
+#include "gui/widgets/mode_switch.h"
 #include "gui/widgets/service_view.h"
 
 #include <QWidget>
@@ -43,6 +44,7 @@ class Sound;
 class SummaryBox;
 class AlertWindow;
 class CelebrantNotice;
+class DesktopNotices;
 class Tray;
 class TrayController;
 class Watch;
@@ -76,9 +78,8 @@ class MainWindow : public QWidget {
     // ends it where it happened and shows the error box; the window still opens.
     void start();
 
-    // Who asked for the mode switch: the message on the way to passive mode names it.
-    enum class ModeSource { StartUp, TrayMenu, ModeButton };
-    void switchMode(ModeSource source);
+    using ModeSource = ModeSwitch::Source;
+    void switchMode(ModeSource source) { modeSwitch_->switchMode(source); }
     void onModeButtonClicked() { switchMode(ModeSource::ModeButton); }
 
     // The tray's menu and clicks: what it asks and what its items do.
@@ -130,7 +131,6 @@ class MainWindow : public QWidget {
   protected:
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void buildWindow();
@@ -141,16 +141,9 @@ class MainWindow : public QWidget {
     // The designed size, or more where the font needs it.
     void fitWindow();
     void startUp();
-    void applyOrCreateSettings();
-    void reportDamagedFiles();
-    void showStartBalloon();
     // Paints the window in the live settings' colours.
     void applyColors();
-    void onTicked(Moment now);
     void fireReminder(const EventRow& row, Moment now);
-    // Posts the alert to the desktop's notification list where the alert window may go unseen.
-    void notifyAlert(const QString& text, int minute);
-    void updateModeButtonHint();
     // Shows, restores and raises the window, handing the compositor `activationToken`.
     void bringMainWindowForward(const QString& activationToken);
     // Hides into the tray, or minimises where there is no tray to come back from.
@@ -170,8 +163,8 @@ class MainWindow : public QWidget {
     ServiceView serviceView_;
     std::function<void()> exitHandler_;
     ThemeColors appliedColors_{};
-    // The "already running" notification is on the desktop's list.
-    bool runningPosted_ = false;
+    ModeSwitch* modeSwitch_ = nullptr;
+    DesktopNotices* notices_ = nullptr;
 
     QTabWidget* pages_ = nullptr;
     QLabel* clockDisplay_ = nullptr;

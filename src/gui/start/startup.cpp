@@ -1,10 +1,15 @@
 #include "gui/start/startup.h"
 
+#include "core/namedays/namedays.h"
 #include "gui/platform/instance_guard.h"
+#include "gui/platform/tray.h"
+#include "gui/state/app_state.h"
 #include "gui/text/error_box.h"
+#include "gui/text/qt_text.h"
 #include "gui/text/texts.h"
 
 #include <QDir>
+#include <QFile>
 #include <QStandardPaths>
 #include <cerrno>
 
@@ -125,6 +130,39 @@ std::optional<os::FileLock> lockDataFolder(const AppPaths& paths, Dialogs& dialo
     std::optional<os::FileLock> lock;
     if (guarded(dialogs, [&] { lock = takeDataLock(paths); }) && !lock) dialogs.warning(dataInUseMessage());
     return lock;
+}
+
+namespace {
+NameDayCalendar calendarFromResource(const QString& name) {
+    QFile f(name);
+    if (!f.open(QIODevice::ReadOnly)) return NameDayCalendar::fromText("");
+    return NameDayCalendar::fromText(utf8ToCp1250(f.readAll().toStdString()));
+}
+} // namespace
+
+void loadBundledCalendars(AppState& state) {
+    state.setCalendars(calendarFromResource(QStringLiteral(":/namedays/common.txt")),
+                       calendarFromResource(QStringLiteral(":/namedays/extended.txt")));
+}
+
+void reportDamagedFiles(const AppState& state, Dialogs& dialogs) {
+    const std::vector<AppState::DamagedFile> damaged = state.damagedFiles();
+    if (damaged.empty()) return;
+    QString text = QStringLiteral("A következő adatállományokban sérült bejegyzések vannak:") + kNl;
+    for (const AppState::DamagedFile& f : damaged)
+        text += QDir::toNativeSeparators(QString::fromStdString(f.path.string())) +
+                QStringLiteral(" (%1 sérült bejegyzés)").arg(f.records) + kNl;
+    text += kNl + QStringLiteral("A program a sérült bejegyzéseket a lehető legjobban olvassa be, "
+                                 "az állományokat nem javítja ki.");
+    dialogs.warning(text);
+}
+
+void showStartBalloon(Tray& tray, const AppState& state, DayNumber today, bool startHidden) {
+    const TodayTomorrowNames names = todayAndTomorrowNames(state.commonCalendar(), today);
+    tray.showBalloon(QStringLiteral("Zelmoran v1.6 - Névnapemlékeztető:"),
+                     QStringLiteral("Ma: ") + fromCp(names.today) + QStringLiteral("  |  Holnap: ") +
+                         fromCp(names.tomorrow),
+                     startHidden ? 10 : 3);
 }
 
 } // namespace zel::gui

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/app/clock.h"
 #include "core/app/paths.h"
 #include "core/os/file.h"
 #include "gui/platform/dialogs.h"
@@ -10,7 +11,9 @@
 
 namespace zel::gui {
 
+class AppState;
 class InstanceGuard;
+class Tray;
 
 // The message shown when the program's folder takes no file; `folder` ends with a separator and
 // `error` is the platform's error number of the failed write, which the message explains.
@@ -46,5 +49,12 @@ QString dataInUseMessage();
 // The data folder's lock for the window; nothing when another copy holds it or it cannot be had,
 // having said which in a box.
 std::optional<os::FileLock> lockDataFolder(const AppPaths& paths, Dialogs& dialogs);
+
+// The two name-day calendars the program carries in its resources.
+void loadBundledCalendars(AppState& state);
+// The box listing the data files that hold damaged records; nothing when none does.
+void reportDamagedFiles(const AppState& state, Dialogs& dialogs);
+// The tray's balloon with today's and tomorrow's names; it stays longer when the window starts hidden.
+void showStartBalloon(Tray& tray, const AppState& state, DayNumber today, bool startHidden);
 
 } // namespace zel::gui

@@ -1,6 +1,7 @@
 #include "gui/tabs/settings_tab.h"
 #include "gui/widgets/widget_util.h"
 
+#include "core/errors.h"
 #include "gui/platform/autostart.h"
 #include "gui/state/app_state.h"
 #include "gui/text/error_box.h"
@@ -338,6 +339,27 @@ void SettingsTab::save() {
 void SettingsTab::saveRecordOnly() {
     state_.saveSettings(AppState::SettingsFiles::RecordOnly);
     setAutostart(!ui_->noStartChoice->isChecked());
+}
+
+void SettingsTab::loadAtStart() {
+    bool read = false, damaged = false;
+    try {
+        read = state_.loadSettings();
+    } catch (const IoError& e) {
+        if (e.code() != kReadPastEnd) throw;
+        // A damaged file is reported and kept as it is; the defaults stand until the user saves.
+        showErrorBox(dialogs_, e);
+        damaged = true;
+    }
+    // So is a further settings file that cannot be read, for its own keys.
+    if (const std::optional<IoError>& e = state_.furtherSettingsError()) showErrorBox(dialogs_, *e);
+    if (read) {
+        showSettings(state_.settings());
+        return;
+    }
+    resetToDefaults();
+    // A first start creates the settings file; the further one waits for "Mentés".
+    if (!damaged) saveRecordOnly();
 }
 
 void SettingsTab::askResetToDefaults() {

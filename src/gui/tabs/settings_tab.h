@@ -38,6 +38,9 @@ class SettingsTab : public QWidget {
     // The save of a first start: the record alone. The further settings file is written only when
     // the user saves, so a first start makes no file beside the record that it did not always make.
     void saveRecordOnly();
+    // Start-up: the settings files read and shown. An unreadable file is reported and kept; the
+    // defaults stand for it. A first start writes the record.
+    void loadAtStart();
     // "Alap-beállítások": asks, then resetToDefaults.
     void askResetToDefaults();
     // The three web pages the contact lines open, one input box each.
