@@ -108,6 +108,14 @@ void MainWindow::buildWindow() {
     // Every caption whole: a larger font widens the window rather than hide tabs behind arrows.
     pages_->tabBar()->setUsesScrollButtons(false);
     pages_->tabBar()->setElideMode(Qt::ElideNone);
+    // The tabs joined the focus chain after the form's own controls: the help tab follows them in
+    // the order of the captions, then the summary below them.
+    QWidget* last = previousInFocusChain();
+    for (QWidget* next : {static_cast<QWidget*>(ui_->helpText), static_cast<QWidget*>(ui_->homePageButton),
+                          static_cast<QWidget*>(ui_->mailAuthorButton), static_cast<QWidget*>(summaryBox_)}) {
+        QWidget::setTabOrder(last, next);
+        last = next;
+    }
     ui_->helpText->setHtml(
         helpText(QDir::toNativeSeparators(QString::fromStdString(state_->paths().exeDir.string())),
                  dataIsPerUser(state_->paths())));

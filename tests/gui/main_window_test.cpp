@@ -534,3 +534,20 @@ TEST(GuiTray, TheMenuFollowsTheWindowAndTheDayAndEachItemDoesItsWork) {
     trayItem(tray, "exitItem")->trigger();
     EXPECT_EQ(x.exits, 1);
 }
+// The page's controls come before the summary below them, and Tab goes round to the mode button.
+TEST(GuiMainWindow, TabVisitsThePageThenTheSummaryBelowIt) {
+    test::App x(Moment::at(2024, 3, 5, 8, 0, 30));
+    x.store(EventKind::Reminder, {test::event(dayNumber(2024, 3, 6), 9, 0, "holnap")});
+    x.show(MainWindow::TabEvents);
+    x.w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(x.w.get()));
+    x.get<QWidget>("deleteButton")->setFocus();
+    const auto focusAfter = [&](Qt::Key key) {
+        QTest::keyClick(x.w->focusWidget(), key);
+        return x.w->focusWidget()->objectName();
+    };
+    EXPECT_EQ(focusAfter(Qt::Key_Tab), u"summaryBox"_s);
+    EXPECT_EQ(focusAfter(Qt::Key_Tab), u"modeButton"_s);
+    EXPECT_EQ(focusAfter(Qt::Key_Backtab), u"summaryBox"_s);
+    EXPECT_EQ(focusAfter(Qt::Key_Backtab), u"deleteButton"_s);
+}
