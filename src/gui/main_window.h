@@ -11,18 +11,14 @@
 #include "gui/widgets/service_view.h"
 
 #include <QWidget>
-#include <array>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
 class QLabel;
 class QTabWidget;
-class QTimer;
 class QToolButton;
-class QTableView;
 class QCloseEvent;
 
 namespace Ui {
