@@ -9,7 +9,6 @@
 #include <algorithm>
 
 #include "core/errors.h"
-#include "core/storage/record_file.h"
 #include "gui/state/app_state.h"
 #include "gui/text/qt_text.h"
 #include "gui/text/texts.h"

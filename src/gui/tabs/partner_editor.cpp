@@ -1,6 +1,5 @@
 #include "gui/tabs/partner_editor.h"
 
-#include "core/partners/partner_file.h"
 #include "gui/state/app_state.h"
 #include "gui/text/error_box.h"
 #include "gui/text/qt_text.h"

@@ -1,6 +1,5 @@
 #include "gui/tabs/partners_tab.h"
 
-#include "core/partners/partner_file.h"
 #include "gui/platform/contact_action.h"
 #include "gui/state/app_state.h"
 #include "gui/text/error_box.h"
