@@ -5,7 +5,6 @@
 #include "core/settings/settings_record.h"
 #include "core/text/cp1250.h"
 #include "core/text/datetime.h"
-#include "core/text/field.h"
 #include "support/test_util.h"
 
 #include <algorithm>
@@ -76,12 +75,6 @@ TEST(CoreText, Cp1250KeepsEveryCodeAndMarksWhatItCannotHold) {
     EXPECT_EQ(utf8ToCp1250("x\xC3"), "x?");         // cut sequence
     EXPECT_EQ(utf8ToCp1250("\xFF\xFE!"), "?\x3F!"); // not UTF-8 at all
     EXPECT_EQ(utf8ToCp1250("\xE0\x82\xAC"), "?");   // an overlong form of a code-page character
-}
-
-TEST(CoreText, AFieldIsCutToCapacityAndNeverReadPastIt) {
-    std::uint8_t f[6] = {0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE}, bad[4] = {200, 'x', 'y', 'z'};
-    putField(f, 5, "abcdefgh");
-    EXPECT_EQ(std::to_string(f[0]) + getField(f, 5) + getField(bad, 3), "5abcdexyz");
 }
 
 TEST(CoreDates, DayNumbersTextsAndStoredValues) {
