@@ -188,15 +188,14 @@ TEST(CoreExchangeCsv, TheWriterQuotesOnlyWhatItMustAndReadsBack) {
     Contacts rows = {contact({"Kis Imre", "k@p.hu", "", "", "", "Budapest; Fő utca 1", ""}),
                      contact({"Idéző \"Ő\"", "", "", "", "", "", "két\r\nsor"}),
                      contact({"\"Kezdő", "", "", "", "", "", ""})};
-    EXPECT_EQ(writeCsv(rows, ';'), "\xEF\xBB\xBF"
-                                   "N\xC3\xA9v;E-mail;Telefon;Mobil;Honlap;C\xC3\xADm;Megjegyz\xC3\xA9s\r\n"
-                                   "Kis Imre;k@p.hu;;;;\"Budapest; F\xC5\x91 utca 1\";\r\n"
-                                   "Id\xC3\xA9z\xC5\x91 \"\xC5\x90\";;;;;;\"k\xC3\xA9t\r\nsor\"\r\n"
-                                   "\"\"\"Kezd\xC5\x91\";;;;;;\r\n");
+    EXPECT_EQ(writeCsv(rows, ';'),
+              "\xEF\xBB\xBFN\xC3\xA9v;E-mail;Telefon;Mobil;Honlap;C\xC3\xADm;Megjegyz\xC3\xA9s\r\n"
+              "Kis Imre;k@p.hu;;;;\"Budapest; F\xC5\x91 utca 1\";\r\n"
+              "Id\xC3\xA9z\xC5\x91 \"\xC5\x90\";;;;;;\"k\xC3\xA9t\r\nsor\"\r\n"
+              "\"\"\"Kezd\xC5\x91\";;;;;;\r\n");
     // No rows: the header alone; a header name holding the separator is quoted too.
     EXPECT_EQ(writeCsv({}, 'e'),
-              "\xEF\xBB\xBF"
-              "N\xC3\xA9veE-maile\"Telefon\"eMobileHonlapeC\xC3\xADme\"Megjegyz\xC3\xA9s\"\r\n");
+              "\xEF\xBB\xBFN\xC3\xA9veE-maile\"Telefon\"eMobileHonlapeC\xC3\xADme\"Megjegyz\xC3\xA9s\"\r\n");
 
     EXPECT_TRUE(readCsv(writeCsv({PartnerRecord{}}, ';'), ';').contacts.empty());
     // A lone CR or LF breaks a line for a spreadsheet as well.

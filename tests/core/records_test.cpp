@@ -102,10 +102,8 @@ TEST(CorePartnerRecords, TheLayoutAndTheMakersCard) {
     ASSERT_EQ(b.size(), 537u);
     EXPECT_EQ(static_cast<unsigned char>(b[0]), p.name.size());
     EXPECT_EQ(static_cast<unsigned char>(b[42]), 52); // the address keeps its first 52 characters
-    EXPECT_EQ(b.substr(196, 7), "\x06"
-                                "b@c.hu");
-    EXPECT_EQ(b.substr(281, 11), "\x0A"
-                                 "egy\r\nketto");
+    EXPECT_EQ(b.substr(196, 7), "\6b@c.hu");          // each field's length, then its text
+    EXPECT_EQ(b.substr(281, 11), "\12egy\r\nketto");
     const PartnerRecord back = decodePartner(reinterpret_cast<const std::uint8_t*>(b.data()));
     EXPECT_TRUE(back.address == std::string(52, 'a') && back.note == p.note);
     std::string damaged = b;
