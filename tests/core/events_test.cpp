@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 using namespace zel;
+using enum zel::EventKind;
 using zel::test::event;
 using zel::test::readFile;
 
@@ -16,12 +17,13 @@ namespace {
 
 const DayNumber kToday = dayNumber(2024, 3, 5); // a Tuesday
 
-// A book over a temp folder whose files hold the given records.
-struct Book {
+// A program folder whose event files hold the given records, and the book read from it.
+struct Folder {
     test::TempDir dir;
     EventBook book;
+    std::filesystem::path path(EventKind k) const { return dir.path() / eventFileName(k); }
     void put(EventKind k, const std::vector<EventRecord>& recs) {
-        test::writeEvents(dir.path() / eventFileName(k), k, recs);
+        test::writeEvents(path(k), k, recs);
         book.refresh(k, dir.path());
     }
     std::string next(EventKind k, Moment now) {
@@ -37,16 +39,25 @@ struct Book {
             out.push_back(cp1250ToUtf8(l));
         return out;
     }
+    // The file's records as "text@MM.DD.H:MM".
+    std::string order(EventKind k) const {
+        std::string out;
+        const EventTable t = loadEventTable(path(k), k);
+        for (const auto& r : t.rows)
+            out += std::string(t.text(r)) + "@" + dateText(*r.day).substr(5) + timeText(r.minute) + " ";
+        return out;
+    }
 };
 
-EventRecord undated(const char* text) {
-    EventRecord r = event(kToday, 9, 0, text);
-    r.date = std::nan("");
+// A reminder of today at 9:05 whose stored date or time is a value no day or minute comes from.
+EventRecord broken(double EventRecord::*field = &EventRecord::date, double value = std::nan("")) {
+    EventRecord r = event(kToday, 9, 5, "broken");
+    r.*field = value;
     return r;
 }
 
 EventRow row(DayNumber day, int h, int m, bool active = true) {
-    return rowFromRecord(EventKind::Reminder, event(day, h, m, "", active), 0);
+    return rowFromRecord(Reminder, event(day, h, m, "", active), 0);
 }
 
 EventTable tableOf(EventKind kind, const std::vector<EventRecord>& recs) {
@@ -64,105 +75,74 @@ std::string texts(const EventTable& t, const std::vector<std::size_t>& listed) {
     return out;
 }
 
-struct File {
-    test::TempDir dir;
-    EventKind kind;
-    std::filesystem::path path;
-    File(EventKind k, const std::vector<EventRecord>& recs) : kind(k), path(dir.path() / eventFileName(k)) {
-        test::writeEvents(path, k, recs);
-    }
-    EventTable table() const { return loadEventTable(path, kind); }
-    std::string order() const {
-        std::string out;
-        const EventTable t = table();
-        for (const auto& r : t.rows)
-            out += std::string(t.text(r)) + "@" + dateText(*r.day).substr(5) + timeText(r.minute) + " ";
-        return out;
-    }
-    // Row `i` as read now, with its date, time or text changed by `change`.
-    template <class F> bool modify(std::size_t i, F change) {
-        const EventRow row = table().row(i);
-        EventRecord changed = recordOfRowFields(kind, row);
-        change(changed);
-        return modifyEvent(path, kind, row, changed).has_value();
-    }
-};
-
 } // namespace
 
 TEST(CoreNextEvent, TodaysRemindersPassJustAfterTheirMinuteAndDaysOfTodayAreNeverNext) {
-    Book b;
-    b.put(EventKind::Reminder, {event(kToday - 1, 20, 0, "yesterday", true, Recurrence::Daily),
-                                event(kToday, 9, 0, "9"), event(kToday, 11, 0, "11", false),
-                                event(kToday, 12, 0, "12"), event(kToday + 1, 8, 0, "tomorrow")});
+    Folder b;
+    b.put(Reminder, {event(kToday - 1, 20, 0, "yesterday", true, Recurrence::Daily), event(kToday, 9, 0, "9"),
+                     event(kToday, 11, 0, "11", false), event(kToday, 12, 0, "12"),
+                     event(kToday + 1, 8, 0, "tomorrow")});
     const auto at = [&](int d, int h, int m, int s = 0, int ms = 0) {
-        return b.next(EventKind::Reminder, Moment::at(2024, 3, d, h, m, s, ms));
+        return b.next(Reminder, Moment::at(2024, 3, d, h, m, s, ms));
     };
     EXPECT_EQ(at(5, 10, 30), "11");                                    // an inactive one is next too
     EXPECT_EQ(at(5, 12, 0) + "|" + at(5, 12, 0, 0, 1), "12|tomorrow"); // passed just after its minute
     EXPECT_EQ(at(5, 0, 0) + "|" + at(4, 21, 0) + "|" + at(7, 0, 0), "9|9|<none>"); // daily, yet once
-    b.put(EventKind::NameDay, {event(kToday, 0, 0, "today"), event(kToday + 5, 0, 0, "in five days")});
-    b.put(EventKind::Birthday, {event(kToday, 0, 0, "only today")});
-    EXPECT_EQ(b.next(EventKind::NameDay, Moment::at(2024, 3, 5, 0, 0)), "in five days");
-    EXPECT_EQ(b.next(EventKind::Birthday, Moment::at(2024, 3, 5, 0, 0)), "<none>");
-    EXPECT_EQ(b.next(EventKind::Birthday, Moment::at(2024, 3, 4, 23, 59, 59)), "only today");
+    b.put(NameDay, {event(kToday, 0, 0, "today"), event(kToday + 5, 0, 0, "in five days")});
+    b.put(Birthday, {event(kToday, 0, 0, "only today")});
+    EXPECT_EQ(b.next(NameDay, Moment::at(2024, 3, 5, 0, 0)), "in five days");
+    EXPECT_EQ(b.next(Birthday, Moment::at(2024, 3, 5, 0, 0)), "<none>");
+    EXPECT_EQ(b.next(Birthday, Moment::at(2024, 3, 4, 23, 59, 59)), "only today");
     // Unusable dates and times give empty cells and are never due.
-    EventRecord nanTime = event(kToday, 9, 0, "nantime");
-    nanTime.time = std::nan("");
-    EventRecord huge = event(kToday, 9, 0, "huge");
-    huge.date = 1e18;
-    Book u;
-    u.put(EventKind::Reminder, {undated("nan"), nanTime, huge, event(kToday, 12, 0, "ok")});
-    const auto cells = cellsOf(u.book.table(EventKind::Reminder));
+    b.put(Reminder, {broken(), broken(&EventRecord::time), broken(&EventRecord::date, 1e18),
+                     event(kToday, 12, 0, "ok")});
+    const auto cells = cellsOf(b.book.table(Reminder));
     EXPECT_EQ(cells[0][1] + cells[1][1] + cells[1][2] + cells[2][1], "");
-    EXPECT_EQ(u.next(EventKind::Reminder, Moment::at(2024, 3, 5, 8)), "ok");
+    EXPECT_EQ(b.next(Reminder, Moment::at(2024, 3, 5, 8)), "ok");
 }
 
 TEST(CoreNextEvent, AFileOutOfOrderIsWalkedAsStored) {
     // Written by something else: a later event before an earlier one, and a broken date in between.
-    Book b;
-    b.put(EventKind::Reminder, {event(kToday - 3, 9, 0, "old"), event(kToday + 2, 9, 0, "later"),
-                                undated("broken"), event(kToday + 1, 9, 0, "sooner")});
-    EXPECT_FALSE(b.book.table(EventKind::Reminder).ordered);
-    EXPECT_EQ(b.next(EventKind::Reminder, Moment::at(2024, 3, 5, 10)), "later"); // the first from today on
+    Folder b;
+    b.put(Reminder, {event(kToday - 3, 9, 0, "old"), event(kToday + 2, 9, 0, "later"), broken(),
+                     event(kToday + 1, 9, 0, "sooner")});
+    EXPECT_FALSE(b.book.table(Reminder).ordered);
+    EXPECT_EQ(b.next(Reminder, Moment::at(2024, 3, 5, 10)), "later"); // the first from today on
     // An undated row among today's rows is passed like the ones before it.
-    b.put(EventKind::Reminder, {event(kToday, 8, 0, "8"), undated("broken"), event(kToday, 12, 0, "12")});
-    EXPECT_EQ(b.next(EventKind::Reminder, Moment::at(2024, 3, 5, 9)), "12");
+    b.put(Reminder, {event(kToday, 8, 0, "8"), broken(), event(kToday, 12, 0, "12")});
+    EXPECT_EQ(b.next(Reminder, Moment::at(2024, 3, 5, 9)), "12");
 }
 
 TEST(CoreEventBook, ATableReadAheadIsTakenOnlyWhileItsFileIsUnchanged) {
-    test::TempDir dir;
-    const auto path = [&](EventKind k) { return dir.path() / eventFileName(k); };
-    test::writeEvents(path(EventKind::Reminder), EventKind::Reminder, {event(kToday, 9, 0, "első")});
-    test::writeEvents(path(EventKind::NameDay), EventKind::NameDay, {event(kToday, 0, 0, "Anna")});
-    EventBook book;
-    book.readAhead(dir.path());
-    book.refresh(EventKind::NameDay, dir.path()); // waits for the reading of all four
+    Folder f;
+    test::writeEvents(f.path(Reminder), Reminder, {event(kToday, 9, 0, "első")});
+    test::writeEvents(f.path(NameDay), NameDay, {event(kToday, 0, 0, "Anna")});
+    f.book.readAhead(f.dir.path());
+    f.book.refresh(NameDay, f.dir.path()); // waits for the reading of all four
     // Changed after it was read: the new file counts. Missing: created, as without reading ahead.
-    test::writeEvents(path(EventKind::Reminder), EventKind::Reminder,
+    test::writeEvents(f.path(Reminder), Reminder,
                       {event(kToday, 9, 0, "első"), event(kToday, 10, 0, "második")});
-    for (EventKind k : {EventKind::Reminder, EventKind::Program, EventKind::Birthday})
-        book.refresh(k, dir.path());
+    for (EventKind k : {Reminder, Program, Birthday})
+        f.book.refresh(k, f.dir.path());
     for (EventKind k : kAllEventKinds)
-        EXPECT_EQ(book.table(k), loadEventTable(path(k), k)) << eventFileName(k);
-    EXPECT_TRUE(std::filesystem::exists(path(EventKind::Program)) &&
-                readFile(path(EventKind::Program)).empty());
+        EXPECT_EQ(f.book.table(k), loadEventTable(f.path(k), k)) << eventFileName(k);
+    EXPECT_TRUE(std::filesystem::exists(f.path(Program)) && readFile(f.path(Program)).empty());
     // What was read ahead is taken once; a later refresh reads the file again.
-    test::writeEvents(path(EventKind::NameDay), EventKind::NameDay, {});
-    book.refresh(EventKind::NameDay, dir.path());
-    EXPECT_TRUE(book.table(EventKind::NameDay).rows.empty());
+    test::writeEvents(f.path(NameDay), NameDay, {});
+    f.book.refresh(NameDay, f.dir.path());
+    EXPECT_TRUE(f.book.table(NameDay).rows.empty());
 }
 
 TEST(CoreSummary, OneLinePerKindWithAnActiveNextEvent) {
     using Lines = std::vector<std::string>;
-    Book b;
-    b.put(EventKind::Reminder, {event(kToday, 9, 5, "Fogorvos")});
-    b.put(EventKind::NameDay, {event(kToday + 1, 0, 0, "Minta Anna", false)});
+    Folder b;
+    b.put(Reminder, {event(kToday, 9, 5, "Fogorvos")});
+    b.put(NameDay, {event(kToday + 1, 0, 0, "Minta Anna", false)});
     const Moment morning = Moment::at(2024, 3, 5, 8);
     EXPECT_EQ(b.lines(morning), Lines{"Emlékeztető | 2024.03.05. |  9:05 | Fogorvos"});
-    b.put(EventKind::Program, {event(kToday, 14, 30, "/usr/bin/backup ")});
-    b.put(EventKind::NameDay, {event(kToday, 0, 0, "Ma Ünnepelt"), event(kToday + 1, 0, 0, "Minta Anna")});
-    b.put(EventKind::Birthday, {event(kToday + 40, 0, 0, "Kovács Béla")});
+    b.put(Program, {event(kToday, 14, 30, "/usr/bin/backup ")});
+    b.put(NameDay, {event(kToday, 0, 0, "Ma Ünnepelt"), event(kToday + 1, 0, 0, "Minta Anna")});
+    b.put(Birthday, {event(kToday + 40, 0, 0, "Kovács Béla")});
     EXPECT_EQ(b.lines(morning),
               (Lines{"Emlékeztető | 2024.03.05. |  9:05 | Fogorvos",
                      "Program     | 2024.03.05. | 14:30 | /usr/bin/backup ",
@@ -193,9 +173,7 @@ TEST(CoreFiring, TheTableIsAskedForEveryRowWhoseMomentFellSinceThePreviousTick) 
     EXPECT_EQ(firingRows(t, at(9, 4, 59), at(9, 5, 0)), Rows{1});
     // Undated rows never fire.
     EventTable undated;
-    EventRow activeUndated;
-    activeUndated.active = true;
-    undated.append(activeUndated);
+    undated.append(rowFromRecord(Reminder, broken(), 0));
     undated.append(row(kToday, 9, 5));
     EXPECT_EQ(firingRows(undated, at(9, 4, 59), at(9, 5, 0)), Rows{1});
     // One reminder a minute, inactive ones counted too.
@@ -204,8 +182,7 @@ TEST(CoreFiring, TheTableIsAskedForEveryRowWhoseMomentFellSinceThePreviousTick) 
 }
 
 TEST(CoreListing, TheWindowThePastWeeksAndMonths) {
-    const auto t =
-        tableOf(EventKind::Reminder, {event(kToday - 1, 23, 0, "yesterday"), event(kToday, 9, 0, "nine"),
+    const auto t = tableOf(Reminder, {event(kToday - 1, 23, 0, "yesterday"), event(kToday, 9, 0, "nine"),
                                       event(kToday, 10, 0, "ten"), event(kToday + 1, 8, 0, "tomorrow"),
                                       event(kToday + 7, 8, 0, "nextweek")});
     const Moment now = Moment::at(2024, 3, 5, 9, 0, 0);
@@ -217,7 +194,7 @@ TEST(CoreListing, TheWindowThePastWeeksAndMonths) {
     const auto [mon, sun] = weekOf(kToday);
     EXPECT_EQ(texts(t, listedRows(t, true, mon, sun, true, now)), "yesterday nine ten tomorrow ");
     // A name day of today is still to come.
-    const auto n = tableOf(EventKind::NameDay, {event(kToday - 1, 0, 0, "y"), event(kToday, 0, 0, "t")});
+    const auto n = tableOf(NameDay, {event(kToday - 1, 0, 0, "y"), event(kToday, 0, 0, "t")});
     EXPECT_EQ(texts(n, listedRows(n, false, kToday, kToday, false, Moment::at(2024, 3, 5, 23, 59))), "t ");
     const DayNumber sunday = dayNumber(2026, 12, 6), monday = dayNumber(2026, 12, 7);
     EXPECT_EQ(weekOf(sunday), std::make_pair(dayNumber(2026, 11, 30), sunday));
@@ -227,53 +204,68 @@ TEST(CoreListing, TheWindowThePastWeeksAndMonths) {
 }
 
 TEST(CoreModification, MovesRewritesAndDeletionsTouchOnlyTheirOwnRecord) {
-    File f(EventKind::Reminder,
-           {event(dayNumber(2024, 5, 1), 11, 0, "a", true, Recurrence::Weekly),
-            event(dayNumber(2024, 5, 2), 10, 0, "b"), event(dayNumber(2024, 5, 3), 12, 0, "c")});
-    ASSERT_TRUE(f.modify(0, [](EventRecord& r) { r.date = dayNumber(2024, 5, 2); }));
-    EXPECT_EQ(f.order(), "b@05.02.10:00 a@05.02.11:00 c@05.03.12:00 ");
-    EXPECT_EQ(f.table().rows[1].recurrence, Recurrence::Weekly); // the fields not edited stay
+    Folder f;
+    f.put(Reminder, {event(dayNumber(2024, 5, 1), 11, 0, "a", true, Recurrence::Weekly),
+                     event(dayNumber(2024, 5, 2), 10, 0, "b"), event(dayNumber(2024, 5, 3), 12, 0, "c")});
+    const auto file = f.path(Reminder);
+    // Row `i` as read now, with its date, time or text changed by `change`.
+    const auto modify = [&](std::size_t i, auto change) {
+        const EventRow row = loadEventTable(file, Reminder).row(i);
+        EventRecord changed = recordOfRowFields(Reminder, row);
+        change(changed);
+        return modifyEvent(file, Reminder, row, changed).has_value();
+    };
+    // A date's fraction carries no meaning; the fields not edited stay.
+    ASSERT_TRUE(modify(0, [](EventRecord& r) { r.date = dayNumber(2024, 5, 2) + 0.5; }));
+    EXPECT_EQ(f.order(Reminder), "b@05.02.10:00 a@05.02.11:00 c@05.03.12:00 ");
+    EXPECT_EQ(loadEventTable(file, Reminder).rows[1].recurrence, Recurrence::Weekly);
     // The same moment as another record: after it.
-    ASSERT_TRUE(f.modify(2, [](EventRecord& r) {
+    ASSERT_TRUE(modify(2, [](EventRecord& r) {
         r.date = dayNumber(2024, 5, 2);
-        r.time = storedFromMinute(10 * 60);
+        r.time = storedFromMinute(11 * 60);
     }));
-    EXPECT_EQ(f.order(), "b@05.02.10:00 c@05.02.10:00 a@05.02.11:00 ");
+    EXPECT_EQ(f.order(Reminder), "b@05.02.10:00 a@05.02.11:00 c@05.02.11:00 ");
     // Text and flag in place: the other records' bytes stay as they were.
-    EventTable t = f.table();
-    const std::string before = readFile(f.path);
-    EventRecord changed = recordOfRowFields(f.kind, t.row(1));
+    EventTable t = loadEventTable(file, Reminder);
+    const std::string before = readFile(file);
+    EventRecord changed = recordOfRowFields(Reminder, t.row(1));
     changed.text = "C!";
     changed.active = false;
-    ASSERT_TRUE(modifyEvent(f.path, f.kind, t.row(1), changed));
-    const std::string after = readFile(f.path);
+    ASSERT_TRUE(modifyEvent(file, Reminder, t.row(1), changed));
+    const std::string after = readFile(file);
     EXPECT_EQ(after.substr(0, 280) + after.substr(560), before.substr(0, 280) + before.substr(560));
-    EXPECT_EQ(after.substr(280, 280), encodeEvent(f.kind, changed));
+    EXPECT_EQ(after.substr(280, 280), encodeEvent(Reminder, changed));
     // A row whose record has changed underneath, or is gone, writes nothing.
-    EXPECT_FALSE(modifyEvent(f.path, f.kind, t.row(1), changed));
+    EXPECT_FALSE(modifyEvent(file, Reminder, t.row(1), changed));
     EventRow gone = t.row(2);
     gone.position = 7;
-    EXPECT_TRUE(!modifyEvent(f.path, f.kind, gone, changed) && readFile(f.path) == after);
+    EXPECT_TRUE(!modifyEvent(file, Reminder, gone, changed) && readFile(file) == after);
     // A deletion takes the row's own record or nothing.
-    File g(EventKind::NameDay,
-           {event(kToday, 0, 0, "x"), event(kToday, 0, 0, "y"), event(kToday, 0, 0, "z")});
-    t = g.table();
-    EXPECT_TRUE(deleteEvent(g.path, g.kind, t.row(1)) && g.order() == "x@03.05.0:00 z@03.05.0:00 ");
-    EXPECT_FALSE(deleteEvent(g.path, g.kind, t.row(2))); // z is at position 1 now
-    EXPECT_EQ(readFile(g.path).size(), 2u * 272);
-    t = g.table();
-    EXPECT_TRUE(deleteEvent(g.path, g.kind, t.row(1)) && deleteEvent(g.path, g.kind, t.row(0)));
-    EXPECT_EQ(readFile(g.path), "");
+    f.put(NameDay, {event(kToday, 0, 0, "x"), event(kToday, 0, 0, "y"), event(kToday, 0, 0, "z")});
+    const auto days = f.path(NameDay);
+    t = loadEventTable(days, NameDay);
+    EXPECT_TRUE(deleteEvent(days, NameDay, t.row(1)) && f.order(NameDay) == "x@03.05.0:00 z@03.05.0:00 ");
+    EXPECT_FALSE(deleteEvent(days, NameDay, t.row(2))); // z is at position 1 now
+    EXPECT_EQ(readFile(days).size(), 2u * 272);
+    t = loadEventTable(days, NameDay);
+    EXPECT_TRUE(deleteEvent(days, NameDay, t.row(1)) && deleteEvent(days, NameDay, t.row(0)));
+    EXPECT_EQ(readFile(days), "");
 }
 
 namespace {
 
-std::vector<std::string> noticeOn(DayNumber today, int days, const std::vector<EventRecord>& nameDays,
-                                  const std::vector<EventRecord>& birthdays = {}) {
-    std::vector<std::string> out;
-    for (const auto& line : celebrantLines(tableOf(EventKind::NameDay, nameDays),
-                                           tableOf(EventKind::Birthday, birthdays), today, days))
-        out.push_back(cp1250ToUtf8(line));
+// A name day or birthday on a date.
+EventRecord on(int y, int m, int d, const char* name, bool active = true) {
+    return event(dayNumber(y, m, d), 0, 0, name, active);
+}
+
+// The notice's lines on `today` for a window of `days`, each ended by a line break.
+std::string noticeOn(DayNumber today, int days, const std::vector<EventRecord>& nameDays,
+                     const std::vector<EventRecord>& birthdays = {}) {
+    std::string out;
+    for (const auto& line :
+         celebrantLines(tableOf(NameDay, nameDays), tableOf(Birthday, birthdays), today, days))
+        out += cp1250ToUtf8(line) + "\n";
     return out;
 }
 
@@ -282,38 +274,30 @@ std::vector<std::string> noticeOn(DayNumber today, int days, const std::vector<E
 TEST(CoreNotice, BothBoundsAreStrictOnlyMonthAndDayCountAndNameDaysComeFirst) {
     const DayNumber today = dayNumber(2024, 3, 4);
     // A stored year plays no part; one and two days ahead are in, today and three days ahead are out.
-    EXPECT_EQ(noticeOn(today, 3, {event(dayNumber(1999, 3, 6), 0, 0, "Minta Anna")}),
-              std::vector<std::string>{"Minta Anna  Névnapja: Március 6."});
-    EXPECT_EQ(
-        noticeOn(today, 3,
-                 {event(dayNumber(2000, 3, 4), 0, 0, "Ma"), event(dayNumber(2000, 3, 7), 0, 0, "Harmadnap"),
-                  event(dayNumber(2000, 3, 5), 0, 0, "Inaktív", false)},
-                 {event(dayNumber(1980, 3, 5), 0, 0, "Béla"), event(dayNumber(1980, 3, 6), 0, 0, "Éva")}),
-        (std::vector<std::string>{"Béla  Születésnapja: Március 5.", "Éva  Születésnapja: Március 6."}));
+    EXPECT_EQ(noticeOn(today, 3, {on(1999, 3, 6, "Minta Anna")}), "Minta Anna  Névnapja: Március 6.\n");
+    EXPECT_EQ(noticeOn(today, 3,
+                       {on(2000, 3, 4, "Ma"), on(2000, 3, 7, "Harmadnap"), on(2000, 3, 5, "Inaktív", false)},
+                       {on(1980, 3, 5, "Béla"), on(1980, 3, 6, "Éva")}),
+              "Béla  Születésnapja: Március 5.\nÉva  Születésnapja: Március 6.\n");
     // Both kinds for one partner: the name day first, every name day before every birthday, table order.
     EXPECT_EQ(
-        noticeOn(today, 10,
-                 {event(dayNumber(2024, 3, 9), 0, 0, "Ödön"), event(dayNumber(2024, 3, 5), 0, 0, "Ágota")},
-                 {event(dayNumber(1990, 3, 6), 0, 0, "Ödön")}),
-        (std::vector<std::string>{"Ödön  Névnapja: Március 9.", "Ágota  Névnapja: Március 5.",
-                                  "Ödön  Születésnapja: Március 6."}));
+        noticeOn(today, 10, {on(2024, 3, 9, "Ödön"), on(2024, 3, 5, "Ágota")}, {on(1990, 3, 6, "Ödön")}),
+        "Ödön  Névnapja: Március 9.\nÁgota  Névnapja: Március 5.\nÖdön  Születésnapja: Március 6.\n");
     // N = 1 lists nothing ever.
-    EXPECT_TRUE(noticeOn(today, 1, {event(dayNumber(2024, 3, 5), 0, 0, "Holnap")}).empty());
+    EXPECT_EQ(noticeOn(today, 1, {on(2024, 3, 5, "Holnap")}), "");
 }
 
 TEST(CoreNotice, TheWindowCrossesTheNewYearAndLeapDaysFallOnTheTwentyEighth) {
     // On 30 December a birthday on 1 January is two days ahead, in the next year.
-    EXPECT_EQ(noticeOn(dayNumber(2024, 12, 30), 3, {}, {event(dayNumber(1970, 1, 1), 0, 0, "Újévi")}),
-              std::vector<std::string>{"Újévi  Születésnapja: Január 1."});
-    EXPECT_EQ(noticeOn(dayNumber(2024, 12, 31), 3, {event(dayNumber(2001, 1, 2), 0, 0, "Ábel")}),
-              std::vector<std::string>{"Ábel  Névnapja: Január 2."});
+    EXPECT_EQ(noticeOn(dayNumber(2024, 12, 30), 3, {}, {on(1970, 1, 1, "Újévi")}),
+              "Újévi  Születésnapja: Január 1.\n");
+    EXPECT_EQ(noticeOn(dayNumber(2024, 12, 31), 3, {on(2001, 1, 2, "Ábel")}), "Ábel  Névnapja: Január 2.\n");
     // A day already passed this year is a year away, not listed.
-    EXPECT_TRUE(noticeOn(dayNumber(2024, 1, 3), 10, {event(dayNumber(2001, 1, 2), 0, 0, "Ábel")}).empty());
+    EXPECT_EQ(noticeOn(dayNumber(2024, 1, 3), 10, {on(2001, 1, 2, "Ábel")}), "");
     // 29 February: on the 28th in a common year, and the line keeps the stored day.
-    EXPECT_EQ(noticeOn(dayNumber(2023, 2, 27), 3, {}, {event(dayNumber(2000, 2, 29), 0, 0, "Szökőnapi")}),
-              std::vector<std::string>{"Szökőnapi  Születésnapja: Február 29."});
-    EXPECT_TRUE(
-        noticeOn(dayNumber(2023, 2, 28), 3, {}, {event(dayNumber(2000, 2, 29), 0, 0, "Szökőnapi")}).empty());
+    EXPECT_EQ(noticeOn(dayNumber(2023, 2, 27), 3, {}, {on(2000, 2, 29, "Szökőnapi")}),
+              "Szökőnapi  Születésnapja: Február 29.\n");
+    EXPECT_EQ(noticeOn(dayNumber(2023, 2, 28), 3, {}, {on(2000, 2, 29, "Szökőnapi")}), "");
     EXPECT_EQ(nextCelebration(2, 29, dayNumber(2024, 2, 27)), dayNumber(2024, 2, 29));
     EXPECT_EQ(nextCelebration(2, 29, dayNumber(2023, 3, 1)), dayNumber(2024, 2, 29));
     // The last year of the calendar does not step beyond it.

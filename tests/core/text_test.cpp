@@ -5,7 +5,6 @@
 #include "core/settings/settings_record.h"
 #include "core/text/cp1250.h"
 #include "core/text/datetime.h"
-#include "core/text/field.h"
 #include "support/test_util.h"
 
 #include <algorithm>
@@ -76,12 +75,6 @@ TEST(CoreText, Cp1250KeepsEveryCodeAndMarksWhatItCannotHold) {
     EXPECT_EQ(utf8ToCp1250("x\xC3"), "x?");         // cut sequence
     EXPECT_EQ(utf8ToCp1250("\xFF\xFE!"), "?\x3F!"); // not UTF-8 at all
     EXPECT_EQ(utf8ToCp1250("\xE0\x82\xAC"), "?");   // an overlong form of a code-page character
-}
-
-TEST(CoreText, AFieldIsCutToCapacityAndNeverReadPastIt) {
-    std::uint8_t f[6] = {0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE}, bad[4] = {200, 'x', 'y', 'z'};
-    putField(f, 5, "abcdefgh");
-    EXPECT_EQ(std::to_string(f[0]) + getField(f, 5) + getField(bad, 3), "5abcdexyz");
 }
 
 TEST(CoreDates, DayNumbersTextsAndStoredValues) {
@@ -156,9 +149,6 @@ TEST(CoreNameDays, LinesTheNamesOfADayAndTheDaysOfAName) {
     EXPECT_EQ(days(common, "szilveszter"), "12.31"); // the end of the line ends the last name
     EXPECT_EQ(days(common, "Genovéva Benjámin"), "01.03");
     EXPECT_EQ(days(common, "Benjámin Genovéva") + days(common, "") + days(common, " "), "");
-    EXPECT_EQ(days(extended, "Mária").size() + days(extended, "Ann").size(),
-              45 * 6 - 1u); // 45 days, no "Ann"
-    EXPECT_EQ(days(extended, "Anna"), "02.19 06.02 06.13 07.01 07.26");
     EXPECT_EQ(days(extended, "aglája algernon"), "01.01");
     // A line that holds the name twice is one day; the date itself is no name.
     const auto twice = NameDayCalendar::fromText("03.04 Anna Ubul Anna \r\n03.05 Annamária \n03.06 Anna");
