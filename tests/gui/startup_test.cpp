@@ -81,13 +81,17 @@ TEST(GuiStartup, AFolderWithDataThatTakesNoFileIsReportedWithTheReasonAndNoOther
         EXPECT_FALSE(ran);
         EXPECT_EQ(namesUnder(prog), had);
         EXPECT_FALSE(fs::exists(share));
-        // The original text stays whole; the reason comes after its first sentence.
+        // The original text stays whole; the reason comes after its first sentence, the folder to fix
+        // in the advice.
         EXPECT_TRUE(
             text.startsWith(u"A Zelmoran-nak -az aktuális felhasználónévvel- nincs írási jogosultsága a "
                             "munkakönyvtárra, vagy nincs elegendő szabad lemezterület a program által "
                             "létrehozandó állományok számára.\n"_s +
                             c.reason + u"\n\nJavasolt teendők:\n"_s))
             << text.toStdString();
+        EXPECT_TRUE(text.contains(u"\n - Szüntesse meg az írásvédettséget a munkakönyvtáron: ("_s + q(prog) +
+                                  u"/)\n"_s) &&
+                    text.endsWith(u"futását.\nA kellemetlenségért elnézését kérem."_s));
     }
 
     // A folder with neither is an installed copy's: its data goes to the user's own folder.
@@ -107,6 +111,31 @@ TEST(GuiStartup, AFolderWithDataThatTakesNoFileIsReportedWithTheReasonAndNoOther
     EXPECT_TRUE(runWriteTest(AppPaths{prog}, none));
     EXPECT_TRUE(fs::is_directory(prog / "teszt.tmp"));
     EXPECT_FALSE(fs::exists(share));
+
+    // A folder below a plain file cannot even be made.
+    test::writeFile(dir.path() / "plain", "x");
+    test::ScriptedDialogs refused;
+    refused.expect(Kind::Plain, writeTestMessage(q(dir.path() / "plain" / "prog") + u'/', ENOTDIR));
+    EXPECT_FALSE(runWriteTest(AppPaths{dir.path() / "plain" / "prog"}, refused));
+}
+
+TEST(GuiStartup, AnInstalledProgramWhoseFolderTakesNoFileKeepsTheDataInTheUsersOwnFolder) {
+    test::TempDir dir;
+    UsersDataHome home(dir.path() / "share");
+    test::writeFile(dir.path() / "plain", "x"); // a folder below a plain file takes no file, whoever runs
+    const auto own = dataFolderFor(dir.path() / "plain" / "bin");
+    EXPECT_EQ(own, dir.path() / "share" / "Zelmoran");
+    EXPECT_TRUE(dataIsPerUser(AppPaths{own}) && !dataIsPerUser(AppPaths{dir.path()}));
+    test::Start s;
+    MainWindow w(AppPaths{own}, Services{s.dialogs, s.clock, s.shell, s.sound, s.tray, s.autostart,
+                                         s.alertNotifier, s.runningNotifier});
+    w.start();
+    EXPECT_TRUE(fs::exists(own / "Data" / "partnerek.dat") && fs::exists(own / "beallitasok.cfg"));
+    EXPECT_TRUE(
+        test::child<QTextEdit>(&w, "helpText")
+            ->toPlainText()
+            .contains(u"A program mappája nem írható, ezért az adatok az Ön saját adatmappájában ("_s +
+                      q(own) + u") vannak: a Data alkönyvtárban"_s));
 }
 
 TEST(GuiStartup, ASecondUserOfTheDataIsToldAndALockThatCannotBeHadIsReported) {

