@@ -57,10 +57,7 @@ TEST(GuiSettingsTab, SaveWritesTheControlsOverTheRecordReadAndSetsTheAutostartEn
     EXPECT_TRUE(x.autostart.calls.isEmpty()); // the active start waits for Mentés
     EXPECT_EQ(x.cfg(), expected);
     x.save();
-    expected.replace(20, 12,
-                     std::string("\0"
-                                 "11110110111",
-                                 12));
+    expected.replace(20, 12, std::string(1, '\0') + "11110110111");
     expected[293] = 7;
     EXPECT_TRUE(x.cfg() == expected && x.autostart.calls == QStringList{on()});
     // Choosing "Ne induljon a program" removes the entry at once; the file waits for Mentés.
@@ -300,15 +297,14 @@ TEST(GuiSettingsTab, AnUnreadableFurtherFileIsReportedOnceAndLeftUntilSave) {
     Tab x;
     x.writeRecord({{22, '0'}}); // warnings off: the record itself is read
     std::filesystem::create_directories(x.furtherPath());
-    x.dialogs.expect(Kind::Stop, u"I/O error 21.\nAz állomány helyén egy mappa van.\n"_s + q(x.furtherPath()),
-                     Dialogs::Ok, Dialogs::Ok);
+    const QString folderError = u"I/O error 21.\nAz állomány helyén egy mappa van.\n"_s + q(x.furtherPath());
+    x.dialogs.expect(Kind::Stop, folderError, Dialogs::Ok, Dialogs::Ok);
     x.show(MainWindow::TabSettings);
     EXPECT_TRUE(x.notificationsBox()->isChecked() && !x.w->settings().warnings);
     EXPECT_TRUE(std::filesystem::is_empty(x.furtherPath()));
     // Mentés writes the record, then fails on the folder and says so.
     x.notificationsBox()->click();
-    x.dialogs.expect(Kind::Stop, u"I/O error 21.\nAz állomány helyén egy mappa van.\n"_s + q(x.furtherPath()),
-                     Dialogs::Ok, Dialogs::Ok);
+    x.dialogs.expect(Kind::Stop, folderError, Dialogs::Ok, Dialogs::Ok);
     x.save();
     EXPECT_TRUE(std::filesystem::is_directory(x.furtherPath()));
     EXPECT_EQ(x.cfg()[22], '0');
