@@ -82,16 +82,6 @@ void click(QWidget* target) {
     }
 }
 
-// Email, web, address, mobile and phone, separated by '|'.
-PartnerRecord contact(const char* name, const char* lines) {
-    const QStringList l = QString::fromUtf8(lines).split(u'|');
-    PartnerRecord p = test::partner(name, test::cp(l[0].toStdString()), test::cp(l[3].toStdString()));
-    p.webAddress = test::cp(l[1].toStdString());
-    p.address = test::cp(l[2].toStdString());
-    p.phone = test::cp(l[4].toStdString());
-    return p;
-}
-
 } // namespace
 
 TEST(GuiAlertWindow, BrowsingTheActionsWithKeysRunsNothingUntilEnter) {
@@ -209,9 +199,11 @@ TEST(GuiAlertWindow, TheNoticeLooksUpTheSelectedCelebrantAndItsKeysAndButtonsLea
     std::filesystem::create_directories(a.host.partners().parent_path());
     zel::test::writeFile(
         a.host.partners(),
-        test::partnerBytes({makerCard(), contact("Minta Anna", "|anna.example.hu|Győr||96/1"),
-                            contact("Kovács Béla", "bela@example.hu||Pécs||72/1"),
-                            contact("Minta", "rossz@example.hu||||")}));
+        test::partnerBytes(
+            {makerCard(),
+             {test::cp("Minta Anna"), test::cp("Győr"), "anna.example.hu", "", "", "96/1", ""},
+             {test::cp("Kovács Béla"), test::cp("Pécs"), "", "bela@example.hu", "", "72/1", ""},
+             test::partner("Minta", "rossz@example.hu")}));
     const QStringList lines = {u"Minta Anna  Névnapja: 03.05."_s, u"Kovács Béla  Születésnapja: 03.06."_s,
                                u"Törölt Tódor  Névnapja: 03.07."_s, u"kovács béla  Névnapja: 03.08."_s,
                                u"Minta  Névnapja: 03.09."_s};
@@ -245,26 +237,25 @@ TEST(GuiAlertWindow, TheNoticeLooksUpTheSelectedCelebrantAndItsKeysAndButtonsLea
     a.names()->setCurrentRow(0);
     EXPECT_EQ(items(a.contacts()).value(0) + a.names()->toolTip(), u"rossz@example.hu"_s + lines[0]);
     // At start-up Esc, Enter and Return enter the program; at shutdown they exit, and Enter on a panel
-    // reached with Tab runs that panel. The buttons close, go back into the program and exit; a tray
-    // start hides instead of entering.
-    for (auto [target, k] : {std::pair<QWidget*, int>{a.names(), Qt::Key_Escape},
-                             {a.contacts(), Qt::Key_Return},
-                             {&a.w, Qt::Key_Enter}}) {
+    // reached with Tab runs that panel.
+    const QStringList none, exit{u"exitProgram"_s}, back{u"backToProgram"_s};
+    const struct {
+        bool atShutdown;
+        QWidget* target;
+        int key;
+        const QStringList& asked;
+    } keys[] = {{false, a.names(), Qt::Key_Escape, none}, {false, a.contacts(), Qt::Key_Return, none},
+                {false, &a.w, Qt::Key_Enter, none},       {true, a.names(), Qt::Key_Escape, exit},
+                {true, &a.w, Qt::Key_Enter, exit},        {true, a.get("backButton"), Qt::Key_Return, back}};
+    for (const auto& k : keys) {
+        a.w.prepareNotice(lines, k.atShutdown, k.atShutdown, !k.atShutdown);
         a.w.show();
-        key(target, k);
-        EXPECT_FALSE(a.w.isVisible());
+        k.target->setFocus();
+        key(k.target, k.key);
+        EXPECT_FALSE(a.w.isVisible()) << k.target->objectName().toStdString();
+        EXPECT_EQ(a.host.take(), k.asked) << k.target->objectName().toStdString();
     }
-    EXPECT_TRUE(a.host.take().isEmpty());
-    a.w.prepareNotice(lines, true, true, false);
-    for (auto [target, k] : {std::pair<QWidget*, int>{a.names(), Qt::Key_Escape}, {&a.w, Qt::Key_Enter}}) {
-        a.w.show();
-        key(target, k);
-    }
-    EXPECT_EQ(a.host.take(), (QStringList{u"exitProgram"_s, u"exitProgram"_s}));
-    a.w.show();
-    a.get("backButton")->setFocus();
-    key(a.get("backButton"), Qt::Key_Return);
-    EXPECT_TRUE(!a.w.isVisible() && a.host.take() == QStringList{u"backToProgram"_s});
+    // The buttons close, go back into the program and exit; a tray start hides instead of entering.
     a.w.prepareNotice(lines, false, false, true);
     for (const char* name : {"closeNoticeButton", "backButton", "exitButton"}) {
         a.w.show();
