@@ -174,8 +174,8 @@ TEST(GuiPartners, RenamingRemovesTheOldNamesDaysAndBirthdays) {
     const QString keep =
         u"Ha partnere nevét megváltoztatja, akkor annak név-, és születésnapja is törlődik!\n\n"
         u"Meg szeretné tartani a partnere régi nevét?"_s;
-    const QString renamed =
-        u"A partnerének megváltoztatta a nevét.\nÍgy a rögzített régi név- és születésnapok időpontja törlődik!"_s;
+    const QString renamed = u"A partnerének megváltoztatta a nevét.\nÍgy a rögzített régi név- és "
+                            u"születésnapok időpontja törlődik!"_s;
     // Yes keeps the old name: nothing is written, the panel stays open.
     b.modify(0, u"Minta Anni"_s);
     EXPECT_EQ(b.text("emailField"), u"anna@minta.hu"_s);

@@ -161,7 +161,6 @@ TEST(GuiTheme, SwatchesAndPresetsChangeTheLiveColoursAndTheFileOnlyOnSave) {
     QTest::mouseClick(x.get("backgroundSwatch"), Qt::LeftButton);
     EXPECT_EQ(background(), QColor(0xB5, 0x17, 0x76));
     QTest::mouseClick(x.get("backgroundSwatch"), Qt::LeftButton);
-    EXPECT_EQ(x.w->settings().colors[0], 0x001E140Au);
     EXPECT_TRUE(background() == QColor(10, 20, 30) && x.cfg() == before); // the file waits for Mentés
     x.save();
     EXPECT_EQ(x.cfg(), std::string("\x0A\x14\x1E", 3) + before.substr(3));
