@@ -103,12 +103,6 @@ QString spokenName(const QWidget* w) {
     return {};
 }
 
-// The controls of the forms that take no focus on purpose; every other one must be reachable by Tab.
-// (The colour swatches and the sound file panel of the settings are labels, which a click changes.)
-const std::set<QString> kNoFocus = {
-    u"instructions"_s, // the name-day search's guide, read only
-};
-
 // A control of the forms, not a part Qt makes of one (a spin box's line editor, a grid's header).
 bool isControl(const QWidget* w) {
     if (w->objectName().isEmpty() || w->objectName().startsWith(u"qt_"_s)) return false;
@@ -145,10 +139,12 @@ void checkKeyboardPath(QWidget* root, const char* what) {
         EXPECT_FALSE(w->accessibleName().contains(u'&') || w->accessibleName().endsWith(u':'))
             << nameOf(w).toStdString() << ": " << w->accessibleName().toStdString();
     }
-    // A named control that is shown takes the focus, or is known not to.
+    // A named control that is shown takes the focus, or is known not to. (The colour swatches and the
+    // sound file panel of the settings are labels, which a click changes.)
     for (QWidget* w : root->findChildren<QWidget*>()) {
         if (!isControl(w) || !w->isVisible()) continue;
-        EXPECT_TRUE(tabFocusable(w) || kNoFocus.count(w->objectName()))
+        // The name-day search's guide is read only.
+        EXPECT_TRUE(tabFocusable(w) || w->objectName() == u"instructions"_s)
             << nameOf(w).toStdString() << " takes no focus";
     }
 
@@ -182,18 +178,17 @@ void checkKeyboardPath(QWidget* root, const char* what) {
 struct Window : test::App {
     Window() {
         Settings s = defaultSettings();
+        s.warnings = false;
         s.noticeAtStart = false;
+        s.noticeAtExit = true;
         writeSettings(s);
-        storePartners({test::partner("Antal Ede", "ede@antal.hu")});
+        storePartners({test::partner("Antal Ede", "ede@antal.hu", "+36 30 1")});
         store(EventKind::Reminder, {test::event(dayNumber(2024, 3, 5), 10, 0, "Fogorvos"),
                                     test::event(dayNumber(2024, 3, 6), 9, 0, "Posta")});
+        store(EventKind::Birthday, {test::event(dayNumber(1980, 3, 6), 0, 0, "Antal Ede")});
         show();
         w->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(w.get()));
-    }
-    QWidget* page(MainWindow::Tab tab) const {
-        w->pages()->setCurrentIndex(tab);
-        return w->pages()->currentWidget();
     }
 };
 
@@ -202,56 +197,55 @@ struct Window : test::App {
 TEST(GuiAccessibility, EveryControlHasANameAndTabVisitsThemInReadingOrder) {
     Window x;
     checkNames(x.w.get());
-    QWidget* newEvent = x.page(MainWindow::TabNewEvent);
-    checkKeyboardPath(newEvent, "new event: reminder");
-    x.w->newEventTab()->selectKind(EventKind::Program);
-    checkKeyboardPath(newEvent, "new event: program launch");
-    x.w->newEventTab()->selectKind(EventKind::Birthday);
-    checkKeyboardPath(newEvent, "new event: birthday");
-
-    QWidget* events = x.page(MainWindow::TabEvents);
-    checkKeyboardPath(events, "events");
-    auto* grid = x.get<QTableView>("eventGrid");
-    for (int column : {2, 4}) {
-        grid->setCurrentIndex(x.w->eventsTab()->model()->index(0, column));
-        QTest::keyClick(grid, Qt::Key_Return);
-        checkKeyboardPath(events, column == 2 ? "events: editing a date" : "events: editing a text");
-        QTest::keyClick(x.get(column == 2 ? "editDate" : "editReminderText"), Qt::Key_Escape);
-    }
-    x.click("rangeFilter");
-    checkKeyboardPath(events, "events: a range");
-
-    QWidget* partners = x.page(MainWindow::TabPartners);
-    checkKeyboardPath(partners, "partners");
-    x.click("newPartnerListButton");
-    checkKeyboardPath(partners, "partners: a new partner");
-    x.click("cancelButton");
-
-    QWidget* actions = x.page(MainWindow::TabActions);
-    checkKeyboardPath(actions, "actions: name-day search");
-    x.click("importButton");
     test::writeFile(x.dir.path() / "a.vcf", "BEGIN:VCARD\r\nFN:Kis Imre\r\nEMAIL:imre@kis.hu\r\nEND:VCARD\r\n"
                                             "BEGIN:VCARD\r\nFN:Nagy Ida\r\nEND:VCARD\r\n");
     x.dialogs.answerFiles({test::q(x.dir.path() / "a.vcf")});
-    x.click("addFilesButton");
-    checkKeyboardPath(actions, "actions: import");
-    x.click("exportButton");
-    checkKeyboardPath(actions, "actions: export");
-
-    checkKeyboardPath(x.page(MainWindow::TabSettings), "settings");
-    checkKeyboardPath(x.page(MainWindow::TabHelp), "help");
+    const auto kind = [&](EventKind k) { return [&x, k] { x.w->newEventTab()->selectKind(k); }; };
+    // Enter in the grid edits the first event's cell.
+    const auto edit = [&](int column) {
+        return [&x, column] {
+            auto* grid = x.get<QTableView>("eventGrid");
+            grid->setCurrentIndex(x.w->eventsTab()->model()->index(0, column));
+            QTest::keyClick(grid, Qt::Key_Return);
+        };
+    };
+    // Every form: its tab, what opens it there, and where Esc closes it again.
+    using enum MainWindow::Tab;
+    const struct {
+        const char* what;
+        MainWindow::Tab tab;
+        std::function<void()> open;
+        const char* closedByEsc = nullptr;
+    } forms[] = {
+        {"new event: reminder", TabNewEvent, [] {}},
+        {"new event: program launch", TabNewEvent, kind(EventKind::Program)},
+        {"new event: birthday", TabNewEvent, kind(EventKind::Birthday)},
+        {"events", TabEvents, [] {}},
+        {"events: editing a date", TabEvents, edit(2), "editDate"},
+        {"events: editing a text", TabEvents, edit(4), "editReminderText"},
+        {"events: a range", TabEvents, [&] { x.click("rangeFilter"); }},
+        {"partners", TabPartners, [] {}},
+        {"partners: a new partner", TabPartners, [&] { x.click("newPartnerListButton"); }, "nameField"},
+        {"actions: name-day search", TabActions, [] {}},
+        {"actions: import", TabActions,
+         [&] {
+             x.click("importButton");
+             x.click("addFilesButton");
+         }},
+        {"actions: export", TabActions, [&] { x.click("exportButton"); }},
+        {"settings", TabSettings, [] {}},
+        {"help", TabHelp, [] {}},
+    };
+    for (const auto& form : forms) {
+        x.w->pages()->setCurrentIndex(form.tab);
+        form.open();
+        checkKeyboardPath(x.w->pages()->currentWidget(), form.what);
+        if (form.closedByEsc) QTest::keyClick(x.get(form.closedByEsc), Qt::Key_Escape);
+    }
 }
 
 TEST(GuiAccessibility, TheAlertAndTheCelebrantNoticeHaveNamesAndReadingOrder) {
-    test::App x;
-    Settings s = defaultSettings();
-    s.warnings = false;
-    s.noticeAtStart = false;
-    s.noticeAtExit = true;
-    x.writeSettings(s);
-    x.store(EventKind::Birthday, {test::event(dayNumber(1980, 3, 6), 0, 0, "Antal Ede")});
-    x.storePartners({test::partner("Antal Ede", "ede@antal.hu", "+36 30 1")});
-    x.show();
+    Window x;
     AlertWindow* alert = x.w->alertWindow();
     checkNames(alert);
     alert->showAlert(u"Zelmoran"_s, u"Fogorvos"_s, u"2024.03.05.|10:00"_s);

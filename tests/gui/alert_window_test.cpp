@@ -82,44 +82,7 @@ void click(QWidget* target) {
     }
 }
 
-// Email, web, address, mobile and phone, separated by '|'.
-PartnerRecord contact(const char* name, const char* lines) {
-    const QStringList l = QString::fromUtf8(lines).split(u'|');
-    PartnerRecord p = test::partner(name, test::cp(l[0].toStdString()), test::cp(l[3].toStdString()));
-    p.webAddress = test::cp(l[1].toStdString());
-    p.address = test::cp(l[2].toStdString());
-    p.phone = test::cp(l[4].toStdString());
-    return p;
-}
-
 } // namespace
-
-TEST(GuiAlertWindow, AnAlertLoopsTheSoundAndEachActionHidesItStopsItAndRunsItsWork) {
-    Alert a;
-    a.host.set([](Settings& s) { s.sound = SoundChoice(0); }); // no choice made yet
-    a.raise();
-    EXPECT_EQ(a.sound.take(), QStringList{u"default loop"_s});
-    EXPECT_EQ(a.host.take(), QStringList{u"selectDefaultSound"_s});
-    EXPECT_TRUE(a.w.isVisible() && !a.w.isModal() && (a.w.windowFlags() & Qt::WindowStaysOnTopHint));
-    EXPECT_EQ(a.w.windowTitle() + u'|' + a.text() + u'|' + a.w.occurrenceKey(),
-              u"Zelmoran ( Aktív mód )|Fogorvos, 10 órakor|"_s + kKey);
-    EXPECT_EQ(a.w.focusWidget(), a.actions());
-    const QStringList done[] = {{u"reset"_s},
-                                {u"editEvent 2024.03.05.|9:06"_s, u"reset"_s},
-                                {u"newEvent"_s, u"reset"_s},
-                                {u"suspendWatching"_s, u"reset"_s}};
-    for (int entry : {1, 2, 3, 4, 4}) {             // the same entry chosen again acts again
-        a.raise(u"Posta"_s, u"2024.03.05.|9:06"_s); // the window is reused with a new text and key
-        a.actions()->setCurrentIndex(entry);
-        emit a.actions()->activated(entry);
-        EXPECT_FALSE(a.w.isVisible()) << entry;
-        EXPECT_EQ(a.sound.take(), (QStringList{u"default loop"_s, u"stop"_s})) << entry;
-        EXPECT_EQ(a.host.take(), QStringList{u"selectDefaultSound"_s} + done[entry - 1]) << entry;
-    }
-    a.raiseQuietly();
-    a.w.close();
-    EXPECT_EQ(a.sound.take() + a.host.take(), kStop + kStop); // closed and hidden
-}
 
 TEST(GuiAlertWindow, BrowsingTheActionsWithKeysRunsNothingUntilEnter) {
     Alert a;
@@ -146,14 +109,27 @@ TEST(GuiAlertWindow, BrowsingTheActionsWithKeysRunsNothingUntilEnter) {
     }
 }
 
-TEST(GuiAlertWindow, EveryAlertStartsOnThePromptWhereEnterOnlyAcknowledges) {
+TEST(GuiAlertWindow, AnAlertLoopsTheSoundEachActionStopsItAndRunsItsWorkAndTheNextStartsOnThePrompt) {
     Alert a;
     QList<AlertAction> ended;
     QObject::connect(&a.w, &AlertWindow::alertEnded, [&](AlertAction action) { ended << action; });
-    // The first alert answered with each entry in turn, from the keyboard (the prompt by the mouse);
-    // the next alert's Enter never repeats that choice.
+    a.host.set([](Settings& s) { s.sound = SoundChoice(0); }); // no choice made yet
+    a.raise();
+    EXPECT_EQ(a.sound.take(), QStringList{u"default loop"_s});
+    EXPECT_EQ(a.host.take(), QStringList{u"selectDefaultSound"_s});
+    EXPECT_TRUE(a.w.isVisible() && !a.w.isModal() && (a.w.windowFlags() & Qt::WindowStaysOnTopHint));
+    EXPECT_EQ(a.w.windowTitle() + u'|' + a.text() + u'|' + a.w.occurrenceKey(),
+              u"Zelmoran ( Aktív mód )|Fogorvos, 10 órakor|"_s + kKey);
+    EXPECT_EQ(a.w.focusWidget(), a.actions());
+    // Each entry in turn answers an alert (the prompt by the mouse, the others from the keyboard): the
+    // window hides, the sound stops and the entry's work runs. The next alert, in the same window with
+    // a new text and key, starts on the prompt, where Enter only acknowledges.
+    const QStringList work[] = {{},
+                                {u"reset"_s},
+                                {u"editEvent "_s + kKey, u"reset"_s},
+                                {u"newEvent"_s, u"reset"_s},
+                                {u"suspendWatching"_s, u"reset"_s}};
     for (int entry = 0; entry <= 4; ++entry) {
-        a.raiseQuietly();
         if (entry == 0) {
             emit a.actions()->activated(0);
         } else {
@@ -161,31 +137,32 @@ TEST(GuiAlertWindow, EveryAlertStartsOnThePromptWhereEnterOnlyAcknowledges) {
                 QTest::keyClick(a.actions(), Qt::Key_Down);
             QTest::keyClick(a.actions(), Qt::Key_Return);
         }
-        EXPECT_FALSE(a.w.isVisible());
-        a.host.take();
-        a.raise(u"Posta"_s);
+        EXPECT_FALSE(a.w.isVisible()) << entry;
+        EXPECT_EQ(a.sound.take(), kStop) << entry;
+        EXPECT_EQ(a.host.take(), work[entry]) << entry;
+        a.raise(u"Posta"_s, u"2024.03.05.|9:06"_s);
         EXPECT_EQ(a.actions()->currentIndex(), 0) << entry;
         EXPECT_EQ(a.actions()->currentText(), u"Válasszon műveletet:"_s);
         QTest::keyClick(a.actions(), Qt::Key_Return);
         EXPECT_FALSE(a.w.isVisible()) << entry;
+        EXPECT_EQ(a.sound.take(), (QStringList{u"default loop"_s, u"stop"_s})) << entry;
         EXPECT_EQ(a.host.take(), (QStringList{u"selectDefaultSound"_s, u"reset"_s})) << entry;
+        a.raiseQuietly();
     }
-    // Each alert's end is told once, after its work, with the entry that ended it.
-    QCoreApplication::processEvents();
-    using enum AlertAction;
-    EXPECT_EQ(ended, (QList<AlertAction>{Prompt, Acknowledge, Acknowledge, Acknowledge, EditEvent,
-                                         Acknowledge, NewEvent, Acknowledge, SuspendWatching, Acknowledge}));
-    // A notice also starts its window's list on the prompt, and its end is no alert's.
-    a.raiseQuietly();
     QTest::keyClick(a.actions(), Qt::Key_End);
-    a.w.hide();
+    a.w.close();
+    EXPECT_EQ(a.sound.take() + a.host.take(), kStop + kStop); // closed and hidden
+    // A notice also starts its window's list on the prompt, and its end is no alert's.
     a.w.prepareNotice({u"Minta Anna  Névnapja: 03.05."_s}, false, false, true);
     EXPECT_EQ(a.actions()->currentIndex(), 0);
     a.w.show();
     a.w.closeNotice();
+    // Each alert's end is told once, after its work, with the entry that ended it.
     QCoreApplication::processEvents();
-    EXPECT_EQ(ended.size(), 11);
-    EXPECT_EQ(ended.last(), Closed);
+    using enum AlertAction;
+    EXPECT_EQ(ended,
+              (QList<AlertAction>{Prompt, Acknowledge, Acknowledge, Acknowledge, EditEvent, Acknowledge,
+                                  NewEvent, Acknowledge, SuspendWatching, Acknowledge, Closed}));
 }
 
 TEST(GuiAlertWindow, TheSoundFollowsTheChoiceAndAMissingFilesPreviewOffersAnother) {
@@ -222,9 +199,11 @@ TEST(GuiAlertWindow, TheNoticeLooksUpTheSelectedCelebrantAndItsKeysAndButtonsLea
     std::filesystem::create_directories(a.host.partners().parent_path());
     zel::test::writeFile(
         a.host.partners(),
-        test::partnerBytes({makerCard(), contact("Minta Anna", "|anna.example.hu|Győr||96/1"),
-                            contact("Kovács Béla", "bela@example.hu||Pécs||72/1"),
-                            contact("Minta", "rossz@example.hu||||")}));
+        test::partnerBytes(
+            {makerCard(),
+             {test::cp("Minta Anna"), test::cp("Győr"), "anna.example.hu", "", "", "96/1", ""},
+             {test::cp("Kovács Béla"), test::cp("Pécs"), "", "bela@example.hu", "", "72/1", ""},
+             test::partner("Minta", "rossz@example.hu")}));
     const QStringList lines = {u"Minta Anna  Névnapja: 03.05."_s, u"Kovács Béla  Születésnapja: 03.06."_s,
                                u"Törölt Tódor  Névnapja: 03.07."_s, u"kovács béla  Névnapja: 03.08."_s,
                                u"Minta  Névnapja: 03.09."_s};
@@ -258,26 +237,25 @@ TEST(GuiAlertWindow, TheNoticeLooksUpTheSelectedCelebrantAndItsKeysAndButtonsLea
     a.names()->setCurrentRow(0);
     EXPECT_EQ(items(a.contacts()).value(0) + a.names()->toolTip(), u"rossz@example.hu"_s + lines[0]);
     // At start-up Esc, Enter and Return enter the program; at shutdown they exit, and Enter on a panel
-    // reached with Tab runs that panel. The buttons close, go back into the program and exit; a tray
-    // start hides instead of entering.
-    for (auto [target, k] : {std::pair<QWidget*, int>{a.names(), Qt::Key_Escape},
-                             {a.contacts(), Qt::Key_Return},
-                             {&a.w, Qt::Key_Enter}}) {
+    // reached with Tab runs that panel.
+    const QStringList none, exit{u"exitProgram"_s}, back{u"backToProgram"_s};
+    const struct {
+        bool atShutdown;
+        QWidget* target;
+        int key;
+        const QStringList& asked;
+    } keys[] = {{false, a.names(), Qt::Key_Escape, none}, {false, a.contacts(), Qt::Key_Return, none},
+                {false, &a.w, Qt::Key_Enter, none},       {true, a.names(), Qt::Key_Escape, exit},
+                {true, &a.w, Qt::Key_Enter, exit},        {true, a.get("backButton"), Qt::Key_Return, back}};
+    for (const auto& k : keys) {
+        a.w.prepareNotice(lines, k.atShutdown, k.atShutdown, !k.atShutdown);
         a.w.show();
-        key(target, k);
-        EXPECT_FALSE(a.w.isVisible());
+        k.target->setFocus();
+        key(k.target, k.key);
+        EXPECT_FALSE(a.w.isVisible()) << k.target->objectName().toStdString();
+        EXPECT_EQ(a.host.take(), k.asked) << k.target->objectName().toStdString();
     }
-    EXPECT_TRUE(a.host.take().isEmpty());
-    a.w.prepareNotice(lines, true, true, false);
-    for (auto [target, k] : {std::pair<QWidget*, int>{a.names(), Qt::Key_Escape}, {&a.w, Qt::Key_Enter}}) {
-        a.w.show();
-        key(target, k);
-    }
-    EXPECT_EQ(a.host.take(), (QStringList{u"exitProgram"_s, u"exitProgram"_s}));
-    a.w.show();
-    a.get("backButton")->setFocus();
-    key(a.get("backButton"), Qt::Key_Return);
-    EXPECT_TRUE(!a.w.isVisible() && a.host.take() == QStringList{u"backToProgram"_s});
+    // The buttons close, go back into the program and exit; a tray start hides instead of entering.
     a.w.prepareNotice(lines, false, false, true);
     for (const char* name : {"closeNoticeButton", "backButton", "exitButton"}) {
         a.w.show();

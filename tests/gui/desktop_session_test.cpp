@@ -23,32 +23,47 @@ bool activeSoon(QWidget* w, int ms = 3000) {
     return QTest::qWaitFor([w] { return w->isActiveWindow(); }, ms);
 }
 
-bool onWayland() {
-    return QGuiApplication::platformName() == u"wayland"_s;
-}
-
 #define ZEL_REQUIRE_SESSION(platform)                                                                        \
     if (QGuiApplication::platformName() != (platform))                                                       \
     GTEST_SKIP() << "needs a desktop session (tests/gui/desktop_session.sh starts one)"
 
-// The window closed into a tray GNOME does not have (minimised); a second start asks the running copy
-// for it, from a process of its own (here, a thread), with the launcher's token.
+// A reminder that falls due at 9:06, two seconds from now.
+void dueAtNineOhSix(test::Start& s) {
+    s.clock.set(Moment::at(2024, 3, 5, 9, 5, 58));
+    s.quiet();
+    s.store(EventKind::Reminder, {test::event(dayNumber(2024, 3, 5), 9, 6, "Fogorvos")});
+}
+
+// The window, once it has the focus, closed into a tray GNOME does not have: minimised, and unfocused.
+bool minimised(QWidget* w) {
+    if (!activeSoon(w)) return false;
+    w->showMinimized();
+    return QTest::qWaitFor([w] { return !w->isActiveWindow(); }, 3000);
+}
+
+// Minimised, the window lets the clock reach 9:06: the alert, or null where the window never had the
+// focus or no alert came.
+AlertWindow* firedWhileMinimised(test::Start& s, MainWindow& w) {
+    if (!minimised(&w)) return nullptr;
+    s.clock.set(Moment::at(2024, 3, 5, 9, 6, 0));
+    w.watch().tick();
+    return w.alertWindow()->alertShown() ? w.alertWindow() : nullptr;
+}
+
+// A second start asks the running copy for its window, from a process of its own (here, a thread),
+// with the launcher's token.
 void secondStartBringsTheWindowBack(bool wayland) {
     test::App x;
     x.wayland = wayland;
     x.quiet();
     x.show();
-    ASSERT_TRUE(activeSoon(x.w.get()));
+    ASSERT_TRUE(minimised(x.w.get()));
     test::TempDir runtime;
-    const QString folder = QString::fromStdString(runtime.path().string());
     const ExeIdentity build = identityOf("the build under the window manager");
-    InstanceGuard running(build, folder, 1.0);
+    InstanceGuard running(build, test::q(runtime.path()), 1.0);
     ASSERT_TRUE(running.claim());
     QObject::connect(&running, &InstanceGuard::activationRequested, x.w.get(), &MainWindow::comeForward);
-
-    x.w->showMinimized();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !x.w->isActiveWindow(); }, 3000));
-    InstanceGuard second(build, folder, 2.0);
+    InstanceGuard second(build, test::q(runtime.path()), 2.0);
     ASSERT_FALSE(second.claim());
     auto asked = std::async(std::launch::async,
                             [&] { return second.ask(InstanceRequest::Activate, 3000, u"launcher_TIME7"_s); });
@@ -62,53 +77,35 @@ void secondStartBringsTheWindowBack(bool wayland) {
     EXPECT_TRUE(x.runningNotifier.take().isEmpty());
 }
 
-// What the X window manager holds of a window's state, e.g. "_NET_WM_STATE_ABOVE".
-QString windowManagerState(QWidget* w) {
+QString xprop(const QStringList& arguments) {
     QProcess xprop;
-    xprop.start(u"xprop"_s, {u"-id"_s, QString::number(w->winId()), u"_NET_WM_STATE"_s});
+    xprop.start(u"xprop"_s, arguments);
     xprop.waitForFinished(5000);
     return QString::fromLatin1(xprop.readAllStandardOutput());
 }
 
 // The managed windows from bottom to top.
 QStringList stackingOrder() {
-    QProcess xprop;
-    xprop.start(u"xprop"_s, {u"-root"_s, u"_NET_CLIENT_LIST_STACKING"_s});
-    xprop.waitForFinished(5000);
-    const QString out = QString::fromLatin1(xprop.readAllStandardOutput());
     QStringList ids;
-    for (const QString& id : out.section(u'#', 1).split(u',', Qt::SkipEmptyParts))
+    for (const QString& id :
+         xprop({u"-root"_s, u"_NET_CLIENT_LIST_STACKING"_s}).section(u'#', 1).split(u',', Qt::SkipEmptyParts))
         ids << QString::number(id.trimmed().toULongLong(nullptr, 16));
     return ids;
-}
-
-// Qt takes a window whose frames the compositor stops asking for as no longer exposed, so exposure
-// is what the compositor shows. Waits a while for it to settle either way.
-bool exposedAfterAWhile(QWidget* w) {
-    QElapsedTimer waited;
-    waited.start();
-    while (waited.elapsed() < 1500)
-        QTest::qWait(50);
-    return w->isVisible() && w->windowHandle() && w->windowHandle()->isExposed();
 }
 
 } // namespace
 
 TEST(GuiWayland, TheAlertIsShownWhileTheMainWindowIsMinimised) {
     ZEL_REQUIRE_SESSION(u"wayland"_s);
-    test::App x(Moment::at(2024, 3, 5, 9, 5, 58));
-    x.quiet();
-    x.store(EventKind::Reminder, {test::event(dayNumber(2024, 3, 5), 9, 6, "Fogorvos")});
+    test::App x;
+    dueAtNineOhSix(x);
     x.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(x.w.get()));
-    // Closed into a tray that GNOME does not have: minimised.
-    x.w->showMinimized();
-    QTest::qWait(500);
-    x.clock.set(Moment::at(2024, 3, 5, 9, 6, 0));
-    x.w->watch().tick();
-    AlertWindow* alert = x.w->alertWindow();
-    ASSERT_TRUE(alert->alertShown());
-    EXPECT_TRUE(exposedAfterAWhile(alert)) << "the compositor hides the alert";
+    AlertWindow* alert = firedWhileMinimised(x, *x.w);
+    ASSERT_TRUE(alert);
+    // Qt takes a window whose frames the compositor stops asking for as no longer exposed, so exposure
+    // after a while is what the compositor shows.
+    QTest::qWait(1500);
+    EXPECT_TRUE(alert->isVisible() && alert->windowHandle()->isExposed()) << "the compositor hides the alert";
     EXPECT_EQ(alert->parentWidget(), nullptr);
 }
 
@@ -125,21 +122,13 @@ TEST(GuiWayland, TheAlertIsPostedToTheNotificationServiceWhoseClickBringsItForwa
     ASSERT_TRUE(server.registered());
     DBusNotifier notifier(bus.connect());
     test::Start s;
-    s.clock.set(Moment::at(2024, 3, 5, 9, 5, 58));
-    s.quiet();
-    s.store(EventKind::Reminder, {test::event(dayNumber(2024, 3, 5), 9, 6, "Fogorvos")});
+    dueAtNineOhSix(s);
     MainWindow w(AppPaths{s.dir.path()}, Services{s.dialogs, s.clock, s.shell, s.sound, s.tray, s.autostart,
                                                   notifier, s.runningNotifier, windowsOnWayland()});
     w.start();
     w.show();
-    ASSERT_TRUE(activeSoon(&w));
-    w.showMinimized();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.isActiveWindow(); }, 3000));
-
-    s.clock.set(Moment::at(2024, 3, 5, 9, 6, 0));
-    w.watch().tick();
-    AlertWindow* alert = w.alertWindow();
-    ASSERT_TRUE(alert->alertShown());
+    AlertWindow* alert = firedWhileMinimised(s, w);
+    ASSERT_TRUE(alert);
     ASSERT_TRUE(test::waitFor([&] { return server.posted.size() == 1; }));
     EXPECT_EQ(server.posted[0].summary, u"Emlékeztető – 9:06"_s);
     EXPECT_EQ(server.posted[0].body, u"Fogorvos"_s);
@@ -169,7 +158,7 @@ TEST(GuiWayland, TheAlertIsPostedToTheNotificationServiceWhoseClickBringsItForwa
 
 // Started by the tests above as another program whose window takes the focus.
 TEST(GuiWayland, AnotherProgram) {
-    if (!onWayland() || !qEnvironmentVariableIsSet("ZEL_ANOTHER_PROGRAM"))
+    if (QGuiApplication::platformName() != u"wayland"_s || !qEnvironmentVariableIsSet("ZEL_ANOTHER_PROGRAM"))
         GTEST_SKIP() << "stands in for another program when a Wayland test starts it";
     QWidget window;
     window.setWindowTitle(u"Másik program"_s);
@@ -182,21 +171,15 @@ TEST(GuiWayland, AnotherProgram) {
 
 TEST(GuiX11, TheAlertComesOnTopAndFocusedWhileTheMainWindowIsMinimised) {
     ZEL_REQUIRE_SESSION(u"xcb"_s);
-    test::App x(Moment::at(2024, 3, 5, 9, 5, 58));
-    x.quiet();
-    x.store(EventKind::Reminder, {test::event(dayNumber(2024, 3, 5), 9, 6, "Fogorvos")});
+    test::App x;
+    dueAtNineOhSix(x);
     x.show();
-    ASSERT_TRUE(activeSoon(x.w.get()));
-    x.w->showMinimized();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !x.w->isActiveWindow(); }, 3000));
-    x.clock.set(Moment::at(2024, 3, 5, 9, 6, 0));
-    x.w->watch().tick();
-    AlertWindow* alert = x.w->alertWindow();
-    ASSERT_TRUE(alert->alertShown());
+    AlertWindow* alert = firedWhileMinimised(x, *x.w);
+    ASSERT_TRUE(alert);
     EXPECT_TRUE(activeSoon(alert)) << "the alert did not get the focus";
     EXPECT_TRUE(alert->windowHandle()->isExposed());
-    EXPECT_TRUE(windowManagerState(alert).contains(u"_NET_WM_STATE_ABOVE"_s))
-        << windowManagerState(alert).toStdString();
+    const QString state = xprop({u"-id"_s, QString::number(alert->winId()), u"_NET_WM_STATE"_s});
+    EXPECT_TRUE(state.contains(u"_NET_WM_STATE_ABOVE"_s)) << state.toStdString();
     // A window opened afterwards stays below it.
     QWidget later;
     later.resize(800, 600);

@@ -108,18 +108,12 @@ TEST(GuiExchange, ImportReadsTheChosenFilesInOrderUntilASeparatorIsRefusedAndRow
     // In alphabetical order, whichever file they came from.
     const QAbstractItemModel& view = *x.get<QTableView>("importView")->model();
     ASSERT_EQ(view.rowCount(), 3);
-    EXPECT_EQ(test::cells(view, 2), (QStringList{u"Tóth Tímea"_s,
-                                                 u"timea@pelda.hu"_s,
-                                                 {},
-                                                 u"+36 30 111 2222"_s,
-                                                 {},
-                                                 {},
-                                                 u"első sor második sor"_s}));
+    // Each field in its column; a note shows on one line and is edited on its own lines.
+    EXPECT_EQ(test::cells(view, 2).join(u'|'),
+              u"Tóth Tímea|timea@pelda.hu||+36 30 111 2222|||első sor második sor"_s);
     EXPECT_EQ(view.index(2, ContactTableModel::NoteColumn).data(Qt::EditRole), u"első sor\nmásodik sor"_s);
-    EXPECT_EQ(x.importList().rows()[2].note, test::cp("első sor\r\nmásodik sor"));
-    EXPECT_EQ(test::cells(view, 0),
-              (QStringList{u"Kiss Éva"_s, u"eva@pelda.hu"_s, u"+36 1 234 5678"_s, {}, {}, {}, {}}));
-    EXPECT_EQ(test::cells(view, 1), (QStringList{u"Nagy Ödön"_s, u"odon@pelda.hu"_s, {}, {}, {}, {}, {}}));
+    EXPECT_EQ(test::cells(view, 0).join(u'|'), u"Kiss Éva|eva@pelda.hu|+36 1 234 5678||||"_s);
+    EXPECT_EQ(test::items(view).value(1), u"Nagy Ödön"_s);
     EXPECT_EQ(view.headerData(6, Qt::Horizontal), u"Megjegyzés"_s);
     EXPECT_TRUE(x.shown("removeRowButton") && x.shown("takeListButton"));
 
@@ -154,7 +148,6 @@ TEST(GuiExchange, TakingTheListAddsNewNamesAtTheirPlacesAndLeavesPartnersAndName
     x.click("takeListButton");
     EXPECT_EQ(x.partnerFileNames(), (QStringList{u"Antal Anna"_s, u"Bodnár Béla"_s, u"Kovács Kata"_s}));
     EXPECT_EQ(readAllPartners(x.data("partnerek.dat"))[2].email, "kata@pelda.hu");
-    EXPECT_EQ(x.w->partnerNames().size(), 3u);
     EXPECT_EQ(test::items(x.importList()), (QStringList{{}, u"bodnár béla"_s, u"Kovács Kata"_s}));
     EXPECT_TRUE(x.shown("removeRowButton") && x.shown("takeListButton"));
 
@@ -280,17 +273,26 @@ TEST(GuiExchange, TheCopyReportsAllSomeOrNoneCopiedAndOffersTheFolder) {
             out += q(target / files[i]) + u'\n';
         return out;
     };
-    // The settings go beside the Data folder, not into it.
-    const QString takeThem = u"Ezeket a másik Zelmoran-példány helyén lévő Data könyvtárba kell felmásolni "
-                             u"ahhoz, hogy annak adatbázisa frissüljön.\nA beállításokat tartalmazó "
-                             u"beallitasok.cfg állományt viszont a Data könyvtár mellé, a program mappájába "
-                             u"kell másolni."_s;
-    const QString showIt = u"\n\nSzeretné megjeleníteni az imén elkészített másolatok könyvtárát?"_s;
+    // What was copied, where to take it (the settings beside the Data folder, not into it), what
+    // failed, and the offer to show the folder.
+    const auto report = [](const QString& copied, const QString& settings, const QString& failed) -> QString {
+        return copied +
+               u"\n\nEzeket a másik Zelmoran-példány helyén lévő Data könyvtárba kell felmásolni ahhoz, hogy "
+               u"annak adatbázisa frissüljön.\nA beállításokat tartalmazó "_s +
+               settings + u" viszont a Data könyvtár mellé, a program mappájába kell másolni."_s +
+               (failed.isEmpty()
+                    ? QString()
+                    : u"\n\nA következő állományok másolása azonban sikertelen volt:\n"_s + failed) +
+               u"\n\nSzeretné megjeleníteni az imén elkészített másolatok könyvtárát?"_s;
+    };
+    const QString cfgAlone = u"beallitasok.cfg állományt"_s,
+                  some = u"A következő adatállományokat sikerült átmásolni:\n"_s;
 
     x.dialogs.answerFile(q(target));
     x.dialogs.expect(Kind::Information,
-                     u"Valamennyi adatállományt sikerült átmásolni, ezek a következők:\n"_s +
-                         listed({0, 1, 2, 3, 4, 5}) + u"\n\n"_s + takeThem + showIt,
+                     report(u"Valamennyi adatállományt sikerült átmásolni, ezek a következők:\n"_s +
+                                listed({0, 1, 2, 3, 4, 5}),
+                            cfgAlone, {}),
                      Dialogs::Yes, Dialogs::Yes | Dialogs::No);
     x.runExportTask(2);
     EXPECT_EQ(x.dialogs.fileCalls.back().caption,
@@ -302,11 +304,7 @@ TEST(GuiExchange, TheCopyReportsAllSomeOrNoneCopiedAndOffersTheFolder) {
 
     fs::remove(x.data("programok.dat"));
     x.dialogs.answerFile(q(target));
-    x.dialogs.expect(Kind::Information,
-                     u"A következő adatállományokat sikerült átmásolni:\n"_s + listed({0, 1, 3, 4, 5}) +
-                         u"\n\n"_s + takeThem +
-                         u"\n\nA következő állományok másolása azonban sikertelen volt:\n"_s + listed({2}) +
-                         showIt,
+    x.dialogs.expect(Kind::Information, report(some + listed({0, 1, 3, 4, 5}), cfgAlone, listed({2})),
                      Dialogs::No);
     x.runExportTask(2);
     x.dialogs.answerFile(QString()); // cancelled: nothing more
@@ -317,14 +315,8 @@ TEST(GuiExchange, TheCopyReportsAllSomeOrNoneCopiedAndOffersTheFolder) {
     x.w->settingsTab()->save();
     x.dialogs.answerFile(q(target));
     x.dialogs.expect(Kind::Information,
-                     u"A következő adatállományokat sikerült átmásolni:\n"_s + listed({0, 1, 3, 4, 5}) +
-                         q(target / "beallitasok-tovabbi.ini") +
-                         u"\n\n\nEzeket a másik Zelmoran-példány helyén lévő Data könyvtárba kell felmásolni "
-                         u"ahhoz, hogy annak adatbázisa frissüljön.\nA beállításokat tartalmazó "
-                         u"beallitasok.cfg és beallitasok-tovabbi.ini állományokat viszont a Data könyvtár "
-                         u"mellé, a program mappájába kell másolni."_s +
-                         u"\n\nA következő állományok másolása azonban sikertelen volt:\n"_s + listed({2}) +
-                         showIt,
+                     report(some + listed({0, 1, 3, 4, 5}) + q(target / "beallitasok-tovabbi.ini") + u'\n',
+                            u"beallitasok.cfg és beallitasok-tovabbi.ini állományokat"_s, listed({2})),
                      Dialogs::No);
     x.runExportTask(2);
     EXPECT_EQ(readFile(target / "beallitasok-tovabbi.ini"),

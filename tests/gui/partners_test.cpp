@@ -76,15 +76,6 @@ TEST(GuiPartners, ANewPartnerIsSavedInOrderAndSelected) {
     EXPECT_EQ(test::items(b.contacts()).join(u'|') + b.get<QPlainTextEdit>("noteView")->toPlainText(),
               u"bela@kovacs.hu||"_s + QString(52, u'c') +
                   u"|+36 30 123 4567|06 1 234 5678Első sor\nmásodik"_s);
-    // In the file Á sorts after every Latin letter, in the list beside A; one leading space goes, a
-    // second one stays.
-    b.newPartner(u" Ábel"_s);
-    b.click("saveButton");
-    b.newPartner(u"  Cecil"_s);
-    b.click("saveButton");
-    EXPECT_EQ(b.listed(), u" Cecil,Ábel,Antal Ede,Kovács Béla,Zsoldos Pál"_s);
-    EXPECT_EQ(b.file(), test::partnerBytes({partner(" Cecil"), partner("Antal Ede"), kovacs,
-                                            partner("Zsoldos Pál"), partner("Ábel")}));
 }
 
 TEST(GuiPartners, TheListsAreInHungarianOrderAndEachRowReachesItsOwnRecord) {
@@ -121,24 +112,17 @@ TEST(GuiPartners, TheListsAreInHungarianOrderAndEachRowReachesItsOwnRecord) {
     EXPECT_EQ(test::items(b.contacts()).value(0), u"odon@pelda.hu"_s);
 
     // A deletion takes the record of the row, and the next name of the list takes its place.
-    const auto deleted = [&](int row, const QString& name) {
-        b.select(row);
-        b.dialogs.expect(Kind::Confirmation,
-                         u"Valóban töröli \""_s + name +
-                             u"\"-t a partnerei közül?\n(A partner név-, és születésnapja is törlődik!)"_s,
-                         Dialogs::Yes);
-        b.click("deletePartnerButton");
-    };
-    deleted(9, u"Kis Anna"_s); // the second one
+    b.select(9); // the second one
+    b.dialogs.expect(
+        Kind::Confirmation,
+        u"Valóban töröli \"Kis Anna\"-t a partnerei közül?\n(A partner név-, és születésnapja is "
+        u"törlődik!)"_s,
+        Dialogs::Yes);
+    b.click("deletePartnerButton");
     file.erase(file.begin() + 6);
     EXPECT_EQ(b.file(), test::partnerBytes(file));
-    deleted(1, u"Ábel"_s);
-    file.erase(file.begin() + 9);
-    EXPECT_EQ(b.file(), test::partnerBytes(file));
-    EXPECT_EQ(b.listed(),
-              u"Abel,béla,Cecília,Czuczor,Csaba,Dávid,Éva,Kis Anna,Ottó,Ödön,Őri,Ürge,Zelmoran"_s);
-    EXPECT_EQ(b.names()->currentIndex().row(), 1);
-    EXPECT_EQ(test::items(b.contacts()).value(0), u"p9@pelda.hu"_s); // béla
+    EXPECT_EQ(b.names()->currentIndex().row(), 9);
+    EXPECT_EQ(test::items(b.contacts()).value(0), u"p7@pelda.hu"_s); // Ottó
 }
 
 TEST(GuiPartners, RefusedNamesWebAddressesAndEmailsWriteNothingAndKeepThePanelOpen) {
@@ -190,8 +174,8 @@ TEST(GuiPartners, RenamingRemovesTheOldNamesDaysAndBirthdays) {
     const QString keep =
         u"Ha partnere nevét megváltoztatja, akkor annak név-, és születésnapja is törlődik!\n\n"
         u"Meg szeretné tartani a partnere régi nevét?"_s;
-    const QString renamed =
-        u"A partnerének megváltoztatta a nevét.\nÍgy a rögzített régi név- és születésnapok időpontja törlődik!"_s;
+    const QString renamed = u"A partnerének megváltoztatta a nevét.\nÍgy a rögzített régi név- és "
+                            u"születésnapok időpontja törlődik!"_s;
     // Yes keeps the old name: nothing is written, the panel stays open.
     b.modify(0, u"Minta Anni"_s);
     EXPECT_EQ(b.text("emailField"), u"anna@minta.hu"_s);

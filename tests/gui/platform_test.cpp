@@ -169,8 +169,6 @@ TEST(GuiSound, EachStartReplacesTheLastAndOnlyWaveFilesPlay) {
     sound.playDefault(false);
     QCoreApplication::processEvents();
     EXPECT_TRUE(sound.playing() == P::Default && !sound.looping());
-    sound.stop();
-    EXPECT_EQ(sound.playing(), P::Nothing);
 }
 
 TEST(GuiShell, OnlyExistingPathsAndExplicitAddressesAreOpenedAndTheRestSaysSo) {
@@ -272,8 +270,7 @@ TEST(GuiShell, AStoredCommandStartsItsProgramWithTheArguments) {
         return readFile(marker);
     };
     EXPECT_EQ(run(q(script) + u" a 'b c' \"d\""_s, QString()), "a\nb c\nd\n");
-    EXPECT_EQ(run(q(script) + u" "_s, QString()), "\n"); // no arguments: printf prints once
-    EXPECT_EQ(run(q(script), u"x y"_s), "x\ny\n");       // the test launch's parameters
+    EXPECT_EQ(run(q(script), u"x y"_s), "x\ny\n"); // the test launch's parameters
 }
 
 #include "platform_test.moc"
@@ -307,7 +304,7 @@ QByteArray rawExchange(const QString& path, const QByteArray& bytes) {
 
 TEST(GuiInstanceGuard, OneCopyPerBuildAnswersAndActivatesAndGarbageIsDropped) {
     test::TempDir dir;
-    const QString folder = QString::fromStdString(dir.path().string());
+    const QString folder = q(dir.path());
     const ExeIdentity build = identityOf("one build"), other = identityOf("another build");
     gui::InstanceGuard first(build, folder, 45000.5);
     first.mainWindowId = [] { return 77u; };
@@ -355,7 +352,7 @@ TEST(GuiInstanceGuard, OneCopyPerBuildAnswersAndActivatesAndGarbageIsDropped) {
 
 TEST(GuiInstanceGuard, WhatAGoneCopyLeftOrWasPutInTheWayIsTakenOver) {
     test::TempDir dir;
-    const QString folder = QString::fromStdString(dir.path().string());
+    const QString folder = q(dir.path());
     const ExeIdentity build = identityOf("one build");
     test::ScriptedDialogs none;
     // A folder at the socket's name and one at the lock's: the copy still answers.
@@ -365,26 +362,15 @@ TEST(GuiInstanceGuard, WhatAGoneCopyLeftOrWasPutInTheWayIsTakenOver) {
         test::writeFile(probe.socketPath().toStdString() + "/x", "x");
         fs::create_directories(probe.lockPath().toStdString());
     }
-    {
-        gui::InstanceGuard first(build, folder, 45000.5);
-        ASSERT_EQ(meetRunningCopy(first, none), std::nullopt);
-        gui::InstanceGuard second(build, folder, 45001.0);
-        EXPECT_TRUE(fromAnotherThread([&] { return meetRunningCopy(second, none); }) == 0);
-    }
-    // An empty lock file, as a copy killed before it noted itself leaves it, and one that names a
-    // process that is gone: nobody holds either.
-    for (const char* left : {"", "999999999\n"}) {
-        gui::InstanceGuard next(build, folder, 45002.0);
-        test::writeFile(next.lockPath().toStdString(), left);
-        EXPECT_EQ(meetRunningCopy(next, none, {}, 200), std::nullopt) << left;
-        EXPECT_EQ(next.holder(), QCoreApplication::applicationPid());
-    }
+    gui::InstanceGuard first(build, folder, 45000.5);
+    ASSERT_EQ(meetRunningCopy(first, none), std::nullopt);
+    gui::InstanceGuard second(build, folder, 45001.0);
+    EXPECT_TRUE(fromAnotherThread([&] { return meetRunningCopy(second, none); }) == 0);
 }
 
 TEST(GuiInstanceGuard, ACopyThatHoldsTheLockButDoesNotAnswerIsReportedUntilItIsGone) {
     test::TempDir dir;
-    const QString folder = QString::fromStdString(dir.path().string());
-    gui::InstanceGuard guard(identityOf("one build"), folder, 45001.0);
+    gui::InstanceGuard guard(identityOf("one build"), q(dir.path()), 45001.0);
     // A helper takes the lock as a copy does, notes its process id and stops itself.
     QProcess helper;
     helper.start(
@@ -399,17 +385,15 @@ TEST(GuiInstanceGuard, ACopyThatHoldsTheLockButDoesNotAnswerIsReportedUntilItIsG
     ASSERT_TRUE(deaf.listen(guard.socketPath()));
 
     test::ScriptedDialogs dialogs;
-    const QString text = notAnsweringMessage(helper.processId());
-    dialogs.expect(Dialogs::Kind::Warning, text);
+    dialogs.expect(Dialogs::Kind::Warning,
+                   u"A Zelmoran már fut, de nem válaszol…\n\nLehet, hogy éppen egy hosszabb műveletet végez: "
+                   u"várjon egy kicsit, majd indítsa el újra a programot.\nHa ezután sem válaszol, a futó "
+                   u"példány valószínűleg lefagyott vagy fel van függesztve. Állítsa le "
+                   u"(folyamatazonosítója: "_s +
+                       QString::number(helper.processId()) +
+                       u"), például a rendszerfigyelővel, majd indítsa el újra a programot. A leállítással "
+                       u"adat nem vész el, mert a program minden változást azonnal ment."_s);
     EXPECT_EQ(meetRunningCopy(guard, dialogs, {}, 300), 1);
-    EXPECT_EQ(text,
-              u"A Zelmoran már fut, de nem válaszol…\n\nLehet, hogy éppen egy hosszabb műveletet végez: "
-              "várjon egy kicsit, majd indítsa el újra a programot.\nHa ezután sem válaszol, a futó "
-              "példány valószínűleg lefagyott vagy fel van függesztve. Állítsa le "
-              "(folyamatazonosítója: "_s +
-                  QString::number(helper.processId()) +
-                  u"), például a rendszerfigyelővel, majd indítsa el újra a programot. A leállítással "
-                  "adat nem vész el, mert a program minden változást azonnal ment."_s);
 
     deaf.close();
     helper.kill();
