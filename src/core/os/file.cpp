@@ -2,6 +2,7 @@
 
 #include "core/errors.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
@@ -11,6 +12,7 @@
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace zel::os {
 namespace fs = std::filesystem;
@@ -48,6 +50,44 @@ void writeAll(const fs::path& path, int fd, std::string_view bytes) {
             fail(path);
         }
         bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+}
+
+// Appends `length` bytes of `from`, starting at `offset`, to what `to` holds so far. The system copies
+// them itself where the file systems let it; elsewhere they go through a small buffer.
+void appendRange(const fs::path& requested, int from, std::uint64_t offset, std::uint64_t length, int to) {
+    bool inKernel = true;
+    std::vector<char> buf;
+    while (length > 0) {
+        if (inKernel) {
+            auto at = static_cast<off_t>(offset);
+            const ssize_t n =
+                ::copy_file_range(from, &at, to, nullptr,
+                                  static_cast<std::size_t>(std::min<std::uint64_t>(length, 1u << 30)), 0);
+            if (n > 0) {
+                offset += static_cast<std::uint64_t>(n);
+                length -= static_cast<std::uint64_t>(n);
+                continue;
+            }
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0 && errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
+                fail(requested);
+            // Refused, or nothing copied: the buffer copies the rest, and tells an early end of the
+            // source from a file system that merely copies nothing this way.
+            inKernel = false;
+            buf.resize(1 << 16);
+        }
+        const ssize_t n =
+            ::pread(from, buf.data(), static_cast<std::size_t>(std::min<std::uint64_t>(length, buf.size())),
+                    static_cast<off_t>(offset));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            fail(requested);
+        }
+        if (n == 0) fail(requested, EINVAL);
+        writeAll(requested, to, std::string_view(buf.data(), static_cast<std::size_t>(n)));
+        offset += static_cast<std::uint64_t>(n);
+        length -= static_cast<std::uint64_t>(n);
     }
 }
 
@@ -148,7 +188,7 @@ void File::sync() {
     if (::fsync(fd_) != 0) fail(path_);
 }
 
-void replaceAtomically(const fs::path& requested, std::initializer_list<std::string_view> pieces) {
+void replaceAtomically(const fs::path& requested, std::initializer_list<ReplacePiece> pieces) {
     const fs::path path = targetOf(requested);
     std::string name = path.string() + ".tmp-XXXXXX";
     const int fd = ::mkostemp(name.data(), O_CLOEXEC);
@@ -160,8 +200,12 @@ void replaceAtomically(const fs::path& requested, std::initializer_list<std::str
         struct stat st {};
         const mode_t mode = ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
         if (::fchmod(fd, mode) != 0) fail(requested);
-        for (auto piece : pieces)
-            writeAll(requested, fd, piece);
+        for (const ReplacePiece& piece : pieces) {
+            if (piece.source)
+                appendRange(requested, piece.source->fd_, piece.offset, piece.length, fd);
+            else
+                writeAll(requested, fd, piece.bytes);
+        }
         report(ReplaceStep::Written, path);
         if (::fsync(fd) != 0) fail(requested);
         report(ReplaceStep::FileSynced, path);
