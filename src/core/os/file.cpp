@@ -53,43 +53,80 @@ void writeAll(const fs::path& path, int fd, std::string_view bytes) {
     }
 }
 
-// Appends `length` bytes of `from`, starting at `offset`, to what `to` holds so far. The system copies
-// them itself where the file systems let it; elsewhere they go through a small buffer.
-void appendRange(const fs::path& requested, int from, std::uint64_t offset, std::uint64_t length, int to) {
-    bool inKernel = true;
-    std::vector<char> buf;
-    while (length > 0) {
-        if (inKernel) {
-            auto at = static_cast<off_t>(offset);
-            const ssize_t n =
-                ::copy_file_range(from, &at, to, nullptr,
-                                  static_cast<std::size_t>(std::min<std::uint64_t>(length, 1u << 30)), 0);
-            if (n > 0) {
-                offset += static_cast<std::uint64_t>(n);
-                length -= static_cast<std::uint64_t>(n);
-                continue;
-            }
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0 && errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
-                fail(requested);
-            // Refused, or nothing copied: the buffer copies the rest, and tells an early end of the
-            // source from a file system that merely copies nothing this way.
-            inKernel = false;
-            buf.resize(1 << 16);
+// Fills the new file of a replacement. The disk is asked to take every step written while the next
+// one is copied, so the fsync at the end waits for the last step only instead of the whole file.
+class NewFileWriter {
+  public:
+    NewFileWriter(const fs::path& requested, int fd) : requested_(requested), fd_(fd) {}
+
+    void append(std::string_view bytes) {
+        while (!bytes.empty()) {
+            const std::size_t n = std::min(bytes.size(), kStep);
+            writeAll(requested_, fd_, bytes.substr(0, n));
+            bytes.remove_prefix(n);
+            wrote(n);
         }
-        const ssize_t n =
-            ::pread(from, buf.data(), static_cast<std::size_t>(std::min<std::uint64_t>(length, buf.size())),
-                    static_cast<off_t>(offset));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            fail(requested);
-        }
-        if (n == 0) fail(requested, EINVAL);
-        writeAll(requested, to, std::string_view(buf.data(), static_cast<std::size_t>(n)));
-        offset += static_cast<std::uint64_t>(n);
-        length -= static_cast<std::uint64_t>(n);
     }
-}
+
+    // `length` bytes of `from`, starting at `offset`. The system copies them itself where the file
+    // systems let it; elsewhere they go through a small buffer.
+    void append(int from, std::uint64_t offset, std::uint64_t length) {
+        bool inKernel = true;
+        std::vector<char> buf;
+        while (length > 0) {
+            if (inKernel) {
+                auto at = static_cast<off_t>(offset);
+                const ssize_t n = ::copy_file_range(from, &at, fd_, nullptr, stepOf(length), 0);
+                if (n > 0) {
+                    offset += static_cast<std::uint64_t>(n);
+                    length -= static_cast<std::uint64_t>(n);
+                    wrote(static_cast<std::size_t>(n));
+                    continue;
+                }
+                if (n < 0 && errno == EINTR) continue;
+                if (n < 0 && errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
+                    fail(requested_);
+                // Refused, or nothing copied: the buffer copies the rest, and tells an early end of the
+                // source from a file system that merely copies nothing this way.
+                inKernel = false;
+                buf.resize(1 << 16);
+            }
+            const ssize_t n = ::pread(from, buf.data(), std::min<std::size_t>(stepOf(length), buf.size()),
+                                      static_cast<off_t>(offset));
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                fail(requested_);
+            }
+            if (n == 0) fail(requested_, EINVAL);
+            writeAll(requested_, fd_, std::string_view(buf.data(), static_cast<std::size_t>(n)));
+            offset += static_cast<std::uint64_t>(n);
+            length -= static_cast<std::uint64_t>(n);
+            wrote(static_cast<std::size_t>(n));
+        }
+    }
+
+  private:
+    static constexpr std::size_t kStep = 1 << 20;
+
+    static std::size_t stepOf(std::uint64_t length) {
+        return static_cast<std::size_t>(std::min<std::uint64_t>(length, kStep));
+    }
+
+    void wrote(std::size_t n) {
+        written_ += n;
+        if (written_ - started_ < kStep) return;
+#ifdef SYNC_FILE_RANGE_WRITE
+        // Only a start: the fsync still decides. A refusal leaves it all to the fsync.
+        ::sync_file_range(fd_, static_cast<off_t>(started_), static_cast<off_t>(written_ - started_),
+                          SYNC_FILE_RANGE_WRITE);
+#endif
+        started_ = written_;
+    }
+
+    const fs::path& requested_;
+    int fd_;
+    std::uint64_t written_ = 0, started_ = 0;
+};
 
 void syncFolderOf(const fs::path& path) {
     const fs::path dir = path.has_parent_path() ? path.parent_path() : fs::path(".");
@@ -200,11 +237,12 @@ void replaceAtomically(const fs::path& requested, std::initializer_list<ReplaceP
         struct stat st {};
         const mode_t mode = ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
         if (::fchmod(fd, mode) != 0) fail(requested);
+        NewFileWriter writer(requested, fd);
         for (const ReplacePiece& piece : pieces) {
             if (piece.source)
-                appendRange(requested, piece.source->fd_, piece.offset, piece.length, fd);
+                writer.append(piece.source->fd_, piece.offset, piece.length);
             else
-                writeAll(requested, fd, piece.bytes);
+                writer.append(piece.bytes);
         }
         report(ReplaceStep::Written, path);
         if (::fsync(fd) != 0) fail(requested);
