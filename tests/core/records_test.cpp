@@ -250,17 +250,22 @@ TEST(CoreRecordFiles, EveryChangeKeepsTheOtherRecordsByteForByteAndDropsATrailin
 TEST(CoreReplace, ARangeOfAFileIsCopiedExactlyAndOneItNoLongerHoldsReplacesNothing) {
     TempDir dir;
     const auto source = dir.path() / "forras.dat", target = dir.path() / "cel.dat";
-    std::string bytes;
-    for (int i = 0; i < 300'000; ++i)
+    // Large enough for the copy and the bytes from memory to go in several steps each.
+    std::string bytes, inMemory;
+    for (int i = 0; i < 3'000'000; ++i)
         bytes += static_cast<char>((i * 31 + i / 4096) & 0xFF);
+    for (int i = 0; i < 1'500'000; ++i)
+        inMemory += static_cast<char>((i * 17 + i / 65536) & 0xFF);
     writeFile(source, bytes);
     writeFile(target, "old");
     {
         const os::File file(source, os::File::Access::Read);
-        os::replaceAtomically(target, {"<"sv, os::ReplacePiece(file, 1, 200'000), "|"sv,
-                                       os::ReplacePiece(file, 250'000, 50'000), ">"sv});
+        os::replaceAtomically(target,
+                              {"<"sv, os::ReplacePiece(file, 1, 2'000'000), std::string_view(inMemory),
+                               os::ReplacePiece(file, 2'500'000, 500'000), ">"sv});
     }
-    EXPECT_TRUE(readFile(target) == "<" + bytes.substr(1, 200'000) + "|" + bytes.substr(250'000) + ">");
+    EXPECT_TRUE(readFile(target) ==
+                "<" + bytes.substr(1, 2'000'000) + inMemory + bytes.substr(2'500'000) + ">");
     // A file the system will not copy from inside itself: the bytes come through a buffer instead.
     const std::filesystem::path version = "/proc/version";
     if (std::filesystem::exists(version)) {
@@ -279,7 +284,7 @@ TEST(CoreReplace, ARangeOfAFileIsCopiedExactlyAndOneItNoLongerHoldsReplacesNothi
     // file asked for.
     const os::File file(source, os::File::Access::Read);
     try {
-        os::replaceAtomically(target, {"x"sv, os::ReplacePiece(file, 200'000, 100'001)});
+        os::replaceAtomically(target, {"x"sv, os::ReplacePiece(file, 1'000'000, 2'000'001)});
         ADD_FAILURE() << "a range past the end was copied";
     } catch (const IoError& e) {
         EXPECT_EQ(e.code(), EINVAL);
