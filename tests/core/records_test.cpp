@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 using namespace zel;
+using namespace std::string_view_literals;
 using zel::test::cp;
 using zel::test::event;
 using zel::test::partner;
@@ -161,6 +162,108 @@ TEST(CoreRecordFiles, RemovalRewritingAndATrailingPartialRecord) {
     removeRecordAt(path, 280, 0);
     EXPECT_EQ(readFile(path), "");
     EXPECT_THROW(removeRecordAt(path, 280, 0), IoError);
+}
+
+TEST(CoreRecordFiles, EveryChangeKeepsTheOtherRecordsByteForByteAndDropsATrailingPartialOne) {
+    // More records than one read of the walk takes, every byte of each telling it apart, the unused
+    // ones too; the record at `marked` is the first the ordered insert goes before.
+    constexpr std::size_t kSize = 280, kCount = 1000, marked = 700;
+    std::string records;
+    for (std::size_t i = 0; i < kCount; ++i)
+        for (std::size_t j = 0; j < kSize; ++j)
+            records += static_cast<char>(j == 0 ? i & 0x7F : (i * 7 + j * 13 + i / 256) & 0xFF);
+    records[marked * kSize] = '\xFF';
+    const std::string partial(100, '\x7F'), added(kSize, '\x01');
+    const std::string_view all(records);
+    const auto at = [&](std::size_t k) { return std::string(all.substr(0, k * kSize)); };
+    const auto from = [&](std::size_t k) { return std::string(all.substr(k * kSize)); };
+    const auto marker = [](const std::uint8_t* r) { return r[0] == 0xFF; };
+    TempDir dir;
+    const auto path = dir.path() / "p.dat";
+    const struct {
+        const char* name;
+        std::function<void()> op;
+        std::string expected;
+    } cases[] = {
+        {"ordered insert", [&] { EXPECT_EQ(insertRecordOrdered(path, kSize, added, marker), marked); },
+         at(marked) + added + from(marked)},
+        {"ordered insert at the end",
+         [&] { EXPECT_EQ(insertRecordOrdered(path, kSize, added, [](auto) { return false; }), kCount); },
+         records + added},
+        {"insert at the front", [&] { insertRecordAt(path, kSize, 0, added); }, added + records},
+        {"insert at the end", [&] { insertRecordAt(path, kSize, kCount, added); }, records + added},
+        {"removal", [&] { removeRecordAt(path, kSize, 299); }, at(299) + from(300)},
+        {"removal of the last", [&] { removeRecordAt(path, kSize, kCount - 1); }, at(kCount - 1)},
+        {"rewrite", [&] { rewriteRecordAt(path, kSize, 234, added); }, at(234) + added + from(235)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeFile(path, records + partial);
+        c.op();
+        EXPECT_TRUE(readFile(path) == c.expected);
+        EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"p.dat"});
+    }
+    // A place past the end, or a missing file where a record must be, changes nothing.
+    writeFile(path, records + partial);
+    EXPECT_EQ(errorOf([&] { insertRecordAt(path, kSize, kCount + 1, added); }), EINVAL);
+    EXPECT_EQ(errorOf([&] { removeRecordAt(path, kSize, kCount); }), EINVAL);
+    EXPECT_EQ(errorOf([&] { rewriteRecordAt(path, kSize, kCount, added); }), EINVAL);
+    EXPECT_EQ(errorOf([&] { removeRecordAt(dir.path() / "nincs.dat", kSize, 0); }), ENOENT);
+    EXPECT_EQ(errorOf([&] { rewriteRecordAt(dir.path() / "nincs.dat", kSize, 0, added); }), ENOENT);
+    EXPECT_TRUE(readFile(path) == records + partial);
+    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"p.dat"});
+    // A missing file takes the record as its first; a folder in its place is no file of records.
+    insertRecordAt(dir.path() / "uj.dat", kSize, 0, added);
+    EXPECT_EQ(readFile(dir.path() / "uj.dat"), added);
+    std::filesystem::create_directory(dir.path() / "mappa.dat");
+    EXPECT_EQ(errorOf([&] { insertRecordOrdered(dir.path() / "mappa.dat", kSize, added, marker); }), EISDIR);
+}
+
+TEST(CoreReplace, ARangeOfAFileIsCopiedExactlyAndOneItNoLongerHoldsReplacesNothing) {
+    TempDir dir;
+    const auto source = dir.path() / "forras.dat", target = dir.path() / "cel.dat";
+    // Large enough for the copy and the bytes from memory to go in several steps each.
+    std::string bytes, inMemory;
+    for (int i = 0; i < 3'000'000; ++i)
+        bytes += static_cast<char>((i * 31 + i / 4096) & 0xFF);
+    for (int i = 0; i < 1'500'000; ++i)
+        inMemory += static_cast<char>((i * 17 + i / 65536) & 0xFF);
+    writeFile(source, bytes);
+    writeFile(target, "old");
+    {
+        const os::File file(source, os::File::Access::Read);
+        os::replaceAtomically(target,
+                              {"<"sv, os::ReplacePiece(file, 1, 2'000'000), std::string_view(inMemory),
+                               os::ReplacePiece(file, 2'500'000, 500'000), ">"sv});
+    }
+    EXPECT_TRUE(readFile(target) ==
+                "<" + bytes.substr(1, 2'000'000) + inMemory + bytes.substr(2'500'000) + ">");
+    // A file the system will not copy from inside itself: the bytes come through a buffer instead.
+    const std::filesystem::path version = "/proc/version";
+    if (std::filesystem::exists(version)) {
+        const std::string text = readFile(version);
+        const os::File file(version, os::File::Access::Read);
+        os::replaceAtomically(target, {os::ReplacePiece(file, 0, text.size())});
+        EXPECT_EQ(readFile(target), text);
+        // Asked for more than it holds, as when it shrinks during the copy.
+        writeFile(target, "old");
+        EXPECT_EQ(
+            errorOf([&] { os::replaceAtomically(target, {os::ReplacePiece(file, 0, text.size() + 1)}); }),
+            EINVAL);
+        EXPECT_EQ(readFile(target), "old");
+    }
+    // The source ends before the range does: nothing replaced, no temporary left, the error names the
+    // file asked for.
+    const os::File file(source, os::File::Access::Read);
+    try {
+        os::replaceAtomically(target, {"x"sv, os::ReplacePiece(file, 1'000'000, 2'000'001)});
+        ADD_FAILURE() << "a range past the end was copied";
+    } catch (const IoError& e) {
+        EXPECT_EQ(e.code(), EINVAL);
+        EXPECT_EQ(e.path(), target.string());
+    }
+    EXPECT_EQ(readFile(target), "old");
+    EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{"cel.dat", "forras.dat"}));
 }
 
 TEST(CoreRecordFiles, FailuresCarryTheErrorNumberAndNeverReplaceAFile) {

@@ -2,6 +2,7 @@
 
 #include "core/errors.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
@@ -11,6 +12,7 @@
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace zel::os {
 namespace fs = std::filesystem;
@@ -50,6 +52,81 @@ void writeAll(const fs::path& path, int fd, std::string_view bytes) {
         bytes.remove_prefix(static_cast<std::size_t>(n));
     }
 }
+
+// Fills the new file of a replacement. The disk is asked to take every step written while the next
+// one is copied, so the fsync at the end waits for the last step only instead of the whole file.
+class NewFileWriter {
+  public:
+    NewFileWriter(const fs::path& requested, int fd) : requested_(requested), fd_(fd) {}
+
+    void append(std::string_view bytes) {
+        while (!bytes.empty()) {
+            const std::size_t n = std::min(bytes.size(), kStep);
+            writeAll(requested_, fd_, bytes.substr(0, n));
+            bytes.remove_prefix(n);
+            wrote(n);
+        }
+    }
+
+    // `length` bytes of `from`, starting at `offset`. The system copies them itself where the file
+    // systems let it; elsewhere they go through a small buffer.
+    void append(int from, std::uint64_t offset, std::uint64_t length) {
+        bool inKernel = true;
+        std::vector<char> buf;
+        while (length > 0) {
+            if (inKernel) {
+                auto at = static_cast<off_t>(offset);
+                const ssize_t n = ::copy_file_range(from, &at, fd_, nullptr, stepOf(length), 0);
+                if (n > 0) {
+                    offset += static_cast<std::uint64_t>(n);
+                    length -= static_cast<std::uint64_t>(n);
+                    wrote(static_cast<std::size_t>(n));
+                    continue;
+                }
+                if (n < 0 && errno == EINTR) continue;
+                if (n < 0 && errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
+                    fail(requested_);
+                // Refused, or nothing copied: the buffer copies the rest, and tells an early end of the
+                // source from a file system that merely copies nothing this way.
+                inKernel = false;
+                buf.resize(1 << 16);
+            }
+            const ssize_t n = ::pread(from, buf.data(), std::min<std::size_t>(stepOf(length), buf.size()),
+                                      static_cast<off_t>(offset));
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                fail(requested_);
+            }
+            if (n == 0) fail(requested_, EINVAL);
+            writeAll(requested_, fd_, std::string_view(buf.data(), static_cast<std::size_t>(n)));
+            offset += static_cast<std::uint64_t>(n);
+            length -= static_cast<std::uint64_t>(n);
+            wrote(static_cast<std::size_t>(n));
+        }
+    }
+
+  private:
+    static constexpr std::size_t kStep = 1 << 20;
+
+    static std::size_t stepOf(std::uint64_t length) {
+        return static_cast<std::size_t>(std::min<std::uint64_t>(length, kStep));
+    }
+
+    void wrote(std::size_t n) {
+        written_ += n;
+        if (written_ - started_ < kStep) return;
+#ifdef SYNC_FILE_RANGE_WRITE
+        // Only a start: the fsync still decides. A refusal leaves it all to the fsync.
+        ::sync_file_range(fd_, static_cast<off_t>(started_), static_cast<off_t>(written_ - started_),
+                          SYNC_FILE_RANGE_WRITE);
+#endif
+        started_ = written_;
+    }
+
+    const fs::path& requested_;
+    int fd_;
+    std::uint64_t written_ = 0, started_ = 0;
+};
 
 void syncFolderOf(const fs::path& path) {
     const fs::path dir = path.has_parent_path() ? path.parent_path() : fs::path(".");
@@ -148,7 +225,7 @@ void File::sync() {
     if (::fsync(fd_) != 0) fail(path_);
 }
 
-void replaceAtomically(const fs::path& requested, std::initializer_list<std::string_view> pieces) {
+void replaceAtomically(const fs::path& requested, std::initializer_list<ReplacePiece> pieces) {
     const fs::path path = targetOf(requested);
     std::string name = path.string() + ".tmp-XXXXXX";
     const int fd = ::mkostemp(name.data(), O_CLOEXEC);
@@ -160,8 +237,13 @@ void replaceAtomically(const fs::path& requested, std::initializer_list<std::str
         struct stat st {};
         const mode_t mode = ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
         if (::fchmod(fd, mode) != 0) fail(requested);
-        for (auto piece : pieces)
-            writeAll(requested, fd, piece);
+        NewFileWriter writer(requested, fd);
+        for (const ReplacePiece& piece : pieces) {
+            if (piece.source)
+                writer.append(piece.source->fd_, piece.offset, piece.length);
+            else
+                writer.append(piece.bytes);
+        }
         report(ReplaceStep::Written, path);
         if (::fsync(fd) != 0) fail(requested);
         report(ReplaceStep::FileSynced, path);

@@ -13,6 +13,8 @@ namespace zel::os {
 // The platform's file calls, in one place: a port to another system changes this unit only. Every
 // failure throws IoError with the platform's error number.
 
+struct ReplacePiece;
+
 class File {
   public:
     enum class Access { Read, ReadWrite, ReadWriteCreate };
@@ -33,15 +35,33 @@ class File {
     void sync();
 
   private:
+    // Copies ranges of the file into a replacement without reading them into this process.
+    friend void replaceAtomically(const std::filesystem::path& path,
+                                  std::initializer_list<ReplacePiece> pieces);
+
     std::filesystem::path path_;
     int fd_ = -1;
+};
+
+// One part of a replacement's new contents: bytes in memory, or `length` bytes of an open file from
+// `offset` on, copied inside the system where it can, so they never pass through this process.
+struct ReplacePiece {
+    ReplacePiece(std::string_view inMemory) : bytes(inMemory) {}
+    ReplacePiece(const File& from, std::uint64_t at, std::uint64_t count)
+        : source(&from), offset(at), length(count) {}
+
+    std::string_view bytes;
+    const File* source = nullptr;
+    std::uint64_t offset = 0, length = 0;
 };
 
 // Writes the pieces into a new file beside `path` (its own folder, a unique name, created exclusively,
 // so never through a planted link), with the permissions of the file it replaces, flushes it to disk
 // and renames it over `path` in one step. On failure the new file is removed and `path` is as it was.
-// A `path` that is a link is replaced at its target. A failure names `path`, never the new file.
-void replaceAtomically(const std::filesystem::path& path, std::initializer_list<std::string_view> pieces);
+// A `path` that is a link is replaced at its target. A failure names `path`, never the new file. A
+// source that ends before a range of it does fails with EINVAL: it changed under the copy, and what
+// was left of it must not become the file.
+void replaceAtomically(const std::filesystem::path& path, std::initializer_list<ReplacePiece> pieces);
 
 // The steps of a replacement, in the order they happen: the new file written and then flushed to disk,
 // renamed over the old one, and the folder's new entry flushed.

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 namespace zel {
@@ -26,6 +27,51 @@ std::string readAll(File& file) {
         out.append(buf, n);
     return out;
 }
+
+// The whole records of a file about to be changed, open for reading while the new file is written,
+// so the records that stay are copied from it without passing through memory.
+class RecordSource {
+  public:
+    RecordSource(const fs::path& path, std::size_t recordSize, bool missingIsEmpty)
+        : recordSize_(recordSize) {
+        try {
+            file_.emplace(path, File::Access::Read);
+        } catch (const IoError& e) {
+            if (!missingIsEmpty || (e.code() != ENOENT && e.code() != ENOTDIR)) throw;
+            return;
+        }
+        if (file_->isFolder()) fail(path, EISDIR);
+        // A trailing partial record is no record: it is left out of the new file.
+        count_ = recordCount(static_cast<std::size_t>(file_->size()), recordSize);
+    }
+
+    std::size_t count() const { return count_; }
+
+    // Records from … to (exclusive), as a piece of the new file.
+    os::ReplacePiece records(std::size_t from, std::size_t to) const {
+        if (!file_ || from >= to) return std::string_view();
+        return {*file_, std::uint64_t{from} * recordSize_, std::uint64_t{to - from} * recordSize_};
+    }
+
+    // The first record for which the test holds, or count() when none does. Only as many records are
+    // read as it takes, through one small buffer.
+    std::size_t firstWhere(const std::function<bool(const std::uint8_t*)>& test) {
+        std::vector<std::uint8_t> buf(recordSize_ * std::max<std::size_t>(1, (64 * 1024) / recordSize_));
+        const std::size_t perRead = buf.size() / recordSize_;
+        for (std::size_t at = 0; at < count_; at += perRead) {
+            const std::size_t k = std::min(perRead, count_ - at);
+            file_->readAt(buf.data(), k * recordSize_, std::uint64_t{at} * recordSize_);
+            for (std::size_t i = 0; i < k; ++i)
+                if (test(buf.data() + i * recordSize_)) return at + i;
+        }
+        return count_;
+    }
+
+  private:
+    std::optional<File> file_;
+    std::size_t recordSize_;
+    std::size_t count_ = 0;
+};
 
 } // namespace
 
@@ -95,43 +141,37 @@ void replaceFile(const fs::path& path, std::string_view bytes) {
 }
 
 void insertRecordAt(const fs::path& path, std::size_t recordSize, std::size_t pos, std::string_view record) {
-    const std::string old = readRecordsIfExists(path, recordSize);
-    const std::size_t n = recordCount(old.size(), recordSize);
+    const RecordSource old(path, recordSize, true);
+    const std::size_t n = old.count();
     if (pos > n || record.size() != recordSize) fail(path, EINVAL);
-    const std::string_view all(old);
-    os::replaceAtomically(path, {all.substr(0, pos * recordSize), record, all.substr(pos * recordSize)});
+    os::replaceAtomically(path, {old.records(0, pos), record, old.records(pos, n)});
 }
 
 std::size_t insertRecordOrdered(const fs::path& path, std::size_t recordSize, std::string_view record,
                                 const std::function<bool(const std::uint8_t*)>& goesAfter) {
-    const std::string old = readRecordsIfExists(path, recordSize);
-    const std::size_t n = recordCount(old.size(), recordSize);
+    RecordSource old(path, recordSize, true);
+    const std::size_t n = old.count();
     if (record.size() != recordSize) fail(path, EINVAL);
-    const auto* base = reinterpret_cast<const std::uint8_t*>(old.data());
-    std::size_t pos = 0;
-    while (pos < n && !goesAfter(base + pos * recordSize))
-        ++pos;
-    const std::string_view all(old);
-    os::replaceAtomically(path, {all.substr(0, pos * recordSize), record, all.substr(pos * recordSize)});
+    const std::size_t pos = old.firstWhere(goesAfter);
+    os::replaceAtomically(path, {old.records(0, pos), record, old.records(pos, n)});
     return pos;
 }
 
 void removeRecordAt(const fs::path& path, std::size_t recordSize, std::size_t pos) {
-    const std::string old = readRecords(path, recordSize);
-    const std::size_t n = recordCount(old.size(), recordSize);
+    const RecordSource old(path, recordSize, false);
+    const std::size_t n = old.count();
     if (pos >= n) fail(path, EINVAL);
-    const std::string_view all(old);
-    os::replaceAtomically(path, {all.substr(0, pos * recordSize), all.substr((pos + 1) * recordSize)});
+    os::replaceAtomically(path, {old.records(0, pos), old.records(pos + 1, n)});
 }
 
 void rewriteRecordAt(const fs::path& path, std::size_t recordSize, std::size_t pos, std::string_view record) {
     if (record.size() != recordSize) fail(path, EINVAL);
-    std::string bytes = readRecords(path, recordSize);
-    if (pos >= recordCount(bytes.size(), recordSize)) fail(path, EINVAL);
+    const RecordSource old(path, recordSize, false);
+    const std::size_t n = old.count();
+    if (pos >= n) fail(path, EINVAL);
     // Written beside and renamed like every other change: a record written in place can straddle two
     // pages, and a crash between them would leave it half old, half new.
-    bytes.replace(pos * recordSize, recordSize, record);
-    replaceFile(path, bytes);
+    os::replaceAtomically(path, {old.records(0, pos), record, old.records(pos + 1, n)});
 }
 
 } // namespace zel
