@@ -160,5 +160,3 @@ TEST(GuiDBusNotifierAlone, WithoutTheServiceOrABusNothingIsPostedOrPrinted) {
     qInstallMessageHandler(previous);
     EXPECT_EQ(printed, QStringList());
 }
-
-#include "notifier_test.moc"

@@ -68,35 +68,18 @@ class NewFileWriter {
         }
     }
 
-    // `length` bytes of `from`, starting at `offset`. The system copies them itself where the file
-    // systems let it; elsewhere they go through a small buffer.
+    // `length` bytes of `from`, starting at `offset`, through a small buffer. (Not copy_file_range:
+    // on ext4 it saves nothing measurable, and it hands the data to the file systems' cloning code.)
     void append(int from, std::uint64_t offset, std::uint64_t length) {
-        bool inKernel = true;
-        std::vector<char> buf;
+        std::vector<char> buf(std::min<std::uint64_t>(length, 1 << 16));
         while (length > 0) {
-            if (inKernel) {
-                auto at = static_cast<off_t>(offset);
-                const ssize_t n = ::copy_file_range(from, &at, fd_, nullptr, stepOf(length), 0);
-                if (n > 0) {
-                    offset += static_cast<std::uint64_t>(n);
-                    length -= static_cast<std::uint64_t>(n);
-                    wrote(static_cast<std::size_t>(n));
-                    continue;
-                }
-                if (n < 0 && errno == EINTR) continue;
-                if (n < 0 && errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
-                    fail(requested_);
-                // Refused, or nothing copied: the buffer copies the rest, and tells an early end of the
-                // source from a file system that merely copies nothing this way.
-                inKernel = false;
-                buf.resize(1 << 16);
-            }
             const ssize_t n = ::pread(from, buf.data(), std::min<std::size_t>(stepOf(length), buf.size()),
                                       static_cast<off_t>(offset));
             if (n < 0) {
                 if (errno == EINTR) continue;
                 fail(requested_);
             }
+            // The source ended before its range: it changed under the copy.
             if (n == 0) fail(requested_, EINVAL);
             writeAll(requested_, fd_, std::string_view(buf.data(), static_cast<std::size_t>(n)));
             offset += static_cast<std::uint64_t>(n);

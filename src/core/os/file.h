@@ -35,7 +35,7 @@ class File {
     void sync();
 
   private:
-    // Copies ranges of the file into a replacement without reading them into this process.
+    // Copies ranges of the file into a replacement.
     friend void replaceAtomically(const std::filesystem::path& path,
                                   std::initializer_list<ReplacePiece> pieces);
 
@@ -44,7 +44,7 @@ class File {
 };
 
 // One part of a replacement's new contents: bytes in memory, or `length` bytes of an open file from
-// `offset` on, copied inside the system where it can, so they never pass through this process.
+// `offset` on, copied through a small buffer, so a large file is never held whole in memory.
 struct ReplacePiece {
     ReplacePiece(std::string_view inMemory) : bytes(inMemory) {}
     ReplacePiece(const File& from, std::uint64_t at, std::uint64_t count)
