@@ -124,6 +124,7 @@ void MainWindow::buildWindow() {
     modeSwitch_ = new ModeSwitch(*modeButton_, *clockDisplay_, *watch_, *state_, services_.tray,
                                  services_.dialogs, this);
     connect(modeSwitch_, &ModeSwitch::titleChanged, this, &QWidget::setWindowTitle);
+    setWindowTitle(modeSwitch_->title());
 }
 
 void MainWindow::connectTabs() {
