@@ -1,5 +1,6 @@
 #include "core/events/firing.h"
 #include "core/events/listing.h"
+#include "core/events/recurrence.h"
 #include "core/events/summary.h"
 #include "core/notice/notice.h"
 #include "core/text/cp1250.h"
@@ -302,4 +303,70 @@ TEST(CoreNotice, TheWindowCrossesTheNewYearAndLeapDaysFallOnTheTwentyEighth) {
     EXPECT_EQ(nextCelebration(2, 29, dayNumber(2023, 3, 1)), dayNumber(2024, 2, 29));
     // The last year of the calendar does not step beyond it.
     EXPECT_EQ(nextCelebration(1, 1, dayNumber(9999, 6, 1)), dayNumber(9999, 1, 1));
+}
+
+// Each step over a month end, a leap day and a year end; the day a month lacks is its last, and the
+// steps go on from the date the record then holds.
+TEST(CoreRecurrence, EachStepLandsOnItsDateAndAMissingDayOnTheMonthsLast) {
+    const auto step = [](Recurrence r, int y, int m, int d) {
+        return dateText(stepOnce(r, dayNumber(y, m, d)));
+    };
+    EXPECT_EQ(step(Recurrence::Daily, 2024, 2, 28), "2024.02.29.");
+    EXPECT_EQ(step(Recurrence::Daily, 2024, 12, 31), "2025.01.01.");
+    EXPECT_EQ(step(Recurrence::Weekly, 2024, 2, 26), "2024.03.04.");
+    EXPECT_EQ(step(Recurrence::Weekly, 2024, 12, 29), "2025.01.05.");
+    EXPECT_EQ(step(Recurrence::Monthly, 2024, 1, 31), "2024.02.29.");
+    EXPECT_EQ(step(Recurrence::Monthly, 2023, 1, 31), "2023.02.28.");
+    EXPECT_EQ(step(Recurrence::Monthly, 2024, 3, 31), "2024.04.30.");
+    EXPECT_EQ(step(Recurrence::Monthly, 2024, 12, 15), "2025.01.15.");
+    EXPECT_EQ(step(Recurrence::Monthly, 2024, 2, 29), "2024.03.29.");
+    EXPECT_EQ(step(Recurrence::Yearly, 2024, 2, 29), "2025.02.28.");
+    EXPECT_EQ(step(Recurrence::Yearly, 2025, 2, 28), "2026.02.28.");
+    EXPECT_EQ(step(Recurrence::Yearly, 2024, 12, 31), "2025.12.31.");
+    EXPECT_EQ(step(Recurrence::Never, 2024, 3, 5), "2024.03.05.");
+    EXPECT_EQ(dateText(stepOnce(static_cast<Recurrence>(9), kToday)), dateText(kToday));
+}
+
+// The occurrence that fell due moves past now; a gap counts every occurrence in it.
+TEST(CoreRecurrence, TheNextOccurrenceIsTheFirstAfterNowWithTheCountOfThoseFallenDue) {
+    struct Case {
+        Recurrence r;
+        Ymd date;
+        int minute;
+        Moment now;
+        const char* next;
+        std::int64_t fallenDue;
+    };
+    const Case cases[] = {
+        {Recurrence::Daily, {2024, 3, 5}, 9 * 60, Moment::at(2024, 3, 5, 9, 0, 0), "2024.03.06.", 1},
+        {Recurrence::Daily, {2024, 3, 5}, 9 * 60, Moment::at(2024, 3, 5, 8, 59, 59), "2024.03.05.", 0},
+        {Recurrence::Daily, {2024, 3, 5}, 9 * 60, Moment::at(2024, 3, 7, 8, 0, 0), "2024.03.07.", 2},
+        {Recurrence::Daily, {2024, 3, 5}, 9 * 60, Moment::at(2024, 3, 7, 9, 0, 0), "2024.03.08.", 3},
+        {Recurrence::Weekly, {2024, 3, 5}, 9 * 60, Moment::at(2024, 3, 5, 9, 0, 0), "2024.03.12.", 1},
+        {Recurrence::Weekly, {2024, 3, 5}, 9 * 60, Moment::at(2024, 3, 26, 10, 0, 0), "2024.04.02.", 4},
+        {Recurrence::Weekly, {2024, 3, 5}, 9 * 60, Moment::at(2024, 3, 26, 8, 0, 0), "2024.03.26.", 3},
+        {Recurrence::Monthly, {2024, 1, 31}, 9 * 60, Moment::at(2024, 1, 31, 9, 0, 0), "2024.02.29.", 1},
+        {Recurrence::Monthly, {2024, 1, 31}, 9 * 60, Moment::at(2024, 4, 1, 0, 0, 0), "2024.04.29.", 3},
+        {Recurrence::Yearly, {2024, 2, 29}, 0, Moment::at(2024, 2, 29, 0, 0, 30), "2025.02.28.", 1},
+        {Recurrence::Yearly,
+         {2020, 12, 31},
+         23 * 60 + 59,
+         Moment::at(2024, 12, 31, 23, 59, 0),
+         "2025.12.31.",
+         5},
+        {Recurrence::Never, {2024, 3, 5}, 9 * 60, Moment::at(2024, 3, 9, 0, 0, 0), "2024.03.05.", 0},
+        {Recurrence::Daily, {9999, 12, 31}, 0, Moment::at(9999, 12, 31, 0, 0, 1), "9999.12.31.", 1},
+    };
+    for (const Case& c : cases) {
+        const Occurrence next =
+            nextOccurrenceAfter(c.r, dayNumber(c.date.year, c.date.month, c.date.day), c.minute, c.now);
+        EXPECT_EQ(dateText(next.day) + " " + std::to_string(next.fallenDue),
+                  std::string(c.next) + " " + std::to_string(c.fallenDue))
+            << static_cast<int>(c.r) << " " << c.date.year << "." << c.date.month << "." << c.date.day;
+    }
+    // Years behind, daily: counted, not walked.
+    const Occurrence far =
+        nextOccurrenceAfter(Recurrence::Daily, dayNumber(1, 1, 1), 0, Moment::at(2024, 3, 5, 12));
+    EXPECT_EQ(far.day, kToday + 1);
+    EXPECT_EQ(far.fallenDue, kToday - dayNumber(1, 1, 1) + 1);
 }
