@@ -1,3 +1,4 @@
+#include "core/app/last_watched.h"
 #include "core/app/paths.h"
 #include "core/errors.h"
 #include "core/settings/further_settings.h"
@@ -146,4 +147,33 @@ TEST(CoreFurtherSettings, AFolderAtTheNameOrAnOversizeFileIsAnErrorAndStaysAsItI
     EXPECT_EQ(oversize.code(), EFBIG);
     EXPECT_EQ(oversize.path(), paths.furtherSettings().string());
     EXPECT_EQ(readFile(paths.furtherSettings()), most + 'x');
+}
+
+// The moment last watched: one exact line, written beside and renamed; anything else in its place
+// reads as nothing known, and is never taken for a moment.
+TEST(CoreLastWatched, OneExactLineAndAnythingElseReadsAsNothingKnown) {
+    TempDir dir;
+    const AppPaths paths{dir.path()};
+    std::filesystem::create_directories(paths.dataDir());
+    const auto file = paths.lastWatched();
+    EXPECT_EQ(readLastWatched(file), std::nullopt);
+    writeLastWatched(file, Moment::at(2024, 3, 5, 9, 5, 7, 999));
+    EXPECT_EQ(readFile(file), "2024.03.05. 09:05:07\n");
+    EXPECT_EQ(readLastWatched(file), Moment::at(2024, 3, 5, 9, 5, 7));
+    writeLastWatched(file, Moment::at(2024, 12, 31, 23, 59, 59));
+    EXPECT_EQ(readLastWatched(file), Moment::at(2024, 12, 31, 23, 59, 59));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(paths.dataDir()), {}), 1);
+    EXPECT_EQ(decodeLastWatched("2024.03.05. 09:05:07"), Moment::at(2024, 3, 5, 9, 5, 7));
+    for (const char* damaged :
+         {"", "\n", "2024.03.05. 9:05:07\n", "2024.3.5. 09:05:07\n", "2024.02.30. 09:05:07\n",
+          "2024.03.05. 24:00:00\n", "2024.03.05. 09:60:00\n", "2024.03.05.09:05:07\n",
+          "2024.03.05. 09:05:07\n\n", "2024.03.05. 09:05:0x\n", "\x01\x02"}) {
+        writeFile(file, damaged);
+        EXPECT_EQ(readLastWatched(file), std::nullopt) << damaged;
+    }
+    writeFile(file, "2024.03.05. 09:05:07\n" + std::string(100, ' '));
+    EXPECT_EQ(readLastWatched(file), std::nullopt);
+    std::filesystem::remove(file);
+    std::filesystem::create_directories(file);
+    EXPECT_EQ(readLastWatched(file), std::nullopt);
 }

@@ -22,6 +22,8 @@ struct AppPaths {
     // The settings the record has no field for, beside it.
     std::filesystem::path furtherSettings() const { return exeDir / "beallitasok-tovabbi.ini"; }
     std::filesystem::path events(EventKind k) const { return dataDir() / eventFileName(k); }
+    // The moment the program last watched the clock, so a start can tell what fell due while it was off.
+    std::filesystem::path lastWatched() const { return dataDir() / "utoljara-figyelve.txt"; }
     // Held by whoever uses the data; no data file, and nothing that lists the folder reads it.
     std::filesystem::path dataLock() const { return dataDir() / ".zelmoran.lock"; }
 };
