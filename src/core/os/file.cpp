@@ -73,7 +73,7 @@ class NewFileWriter {
     void append(int from, std::uint64_t offset, std::uint64_t length) {
         std::vector<char> buf(std::min<std::uint64_t>(length, 1 << 16));
         while (length > 0) {
-            const ssize_t n = ::pread(from, buf.data(), std::min<std::size_t>(stepOf(length), buf.size()),
+            const ssize_t n = ::pread(from, buf.data(), std::min<std::uint64_t>(length, buf.size()),
                                       static_cast<off_t>(offset));
             if (n < 0) {
                 if (errno == EINTR) continue;
@@ -90,10 +90,6 @@ class NewFileWriter {
 
   private:
     static constexpr std::size_t kStep = 1 << 20;
-
-    static std::size_t stepOf(std::uint64_t length) {
-        return static_cast<std::size_t>(std::min<std::uint64_t>(length, kStep));
-    }
 
     void wrote(std::size_t n) {
         written_ += n;

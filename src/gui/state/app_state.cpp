@@ -21,9 +21,13 @@ bool AppState::unchanged(const std::filesystem::path& path, const std::optional<
 }
 
 void AppState::reloadEvents(EventKind kind) {
+    emit eventsAboutToChange(kind);
+    readEvents(kind);
+}
+
+void AppState::readEvents(EventKind kind) {
     // Stamped before reading: a change while it is read makes the next write read it again.
     eventStamps_[kindIndex(kind)] = os::stampOf(paths_.events(kind));
-    emit eventsAboutToChange(kind);
     try {
         events_.refresh(kind, paths_.dataDir());
     } catch (...) {
@@ -47,7 +51,7 @@ bool AppState::minuteTaken(EventKind kind, DayNumber day, int minute) const {
 void AppState::followEvents(EventKind kind, bool following, const EventFileChange& change) {
     emit eventsAboutToChange(kind);
     if (!following || !applyChange(events_.table(kind), change)) {
-        reloadEvents(kind);
+        readEvents(kind);
         return;
     }
     eventStamps_[kindIndex(kind)] = os::stampOf(paths_.events(kind));

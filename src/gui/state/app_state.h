@@ -141,6 +141,8 @@ class AppState : public QObject {
     static bool unchanged(const std::filesystem::path& path, const std::optional<os::FileStamp>& known);
     // After a write: the change applied, or the file read again when that cannot be done.
     void followEvents(EventKind kind, bool following, const EventFileChange& change);
+    // Reads the table of a kind from its file; the views were told it is about to change.
+    void readEvents(EventKind kind);
     // A partner leaves the names held, or comes in at its file position; the alphabetical order
     // follows as a reload would make it.
     void partnerLeft(std::size_t index);
