@@ -79,8 +79,8 @@ bool naiveFires(const EventCells& next, Moment now) {
 bool tick(EventBook& book, Moment now) {
     book.updateNext(std::nullopt, now);
     const Moment previous = now.plusMs(-1000);
-    return !firingRows(book.table(EventKind::Reminder), previous, now).empty() |
-           !firingRows(book.table(EventKind::Program), previous, now).empty();
+    return !rowsFallenDue(book.table(EventKind::Reminder), previous, now).empty() |
+           !rowsFallenDue(book.table(EventKind::Program), previous, now).empty();
 }
 
 bool naiveTick(const TickData& d, std::array<EventCells, 4>& next) {

@@ -67,5 +67,7 @@ int main(int argc, char* argv[]) {
     else if (!tray.isShown())
         window.showMinimized();
     window.watch().start();
+    // A session that ends takes the program with it: the moment watched is kept for the next start.
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &window.watch(), &zel::gui::Watch::saveWatched);
     return QApplication::exec();
 }

@@ -4,6 +4,7 @@
 #include "gui/alert/alert_window.h"
 #include "gui/alert/celebrant_notice.h"
 #include "gui/alert/desktop_notices.h"
+#include "gui/alert/missed_window.h"
 #include "gui/platform/contact_action.h"
 #include "gui/platform/notifier.h"
 #include "gui/platform/qt_tray.h"
@@ -62,6 +63,7 @@ MainWindow::MainWindow(AppPaths paths, Services services, QWidget* parent)
     fitWindow();
     // A window of its own: a compositor hides the children of a minimised or hidden window.
     alert_ = new AlertWindow(*state_, services_.sound, services_.dialogs);
+    missedWindow_ = new MissedWindow;
     notice_ = new CelebrantNotice(*alert_, *state_, services_.clock, this);
     connect(notice_, &CelebrantNotice::exitRequested, this, &MainWindow::exitProgram);
     connectTabs();
@@ -75,6 +77,12 @@ MainWindow::MainWindow(AppPaths paths, Services services, QWidget* parent)
         if (watch_->active()) summaryBox_->resetSelection();
     });
     connect(watch_, &Watch::reminderDue, this, &MainWindow::fireReminder);
+    connect(watch_, &Watch::missed, this, [this](const std::vector<MissedEvent>& events) {
+        missedWindow_->add(events);
+        notices_->postMissed(missedWindow_->count(), isVisible() && !isMinimized());
+    });
+    connect(watch_, &Watch::moveFailed, this,
+            [this](const IoError& error) { showErrorBox(services_.dialogs, error); });
     connect(watch_, &Watch::programDue, this,
             [this](const EventRow& row) { services_.shell.open(fromCp(row.text), QString()); });
     connect(&services_.runningNotifier, &Notifier::activated, this,
@@ -82,6 +90,7 @@ MainWindow::MainWindow(AppPaths paths, Services services, QWidget* parent)
 }
 
 MainWindow::~MainWindow() {
+    delete missedWindow_;
     delete alert_;
 }
 
@@ -188,7 +197,16 @@ void MainWindow::connectAlert() {
     // Answered in the window: the notification has nothing left to say.
     connect(alert_, &AlertWindow::alertEnded, notices_, &DesktopNotices::withdrawAlert);
     connect(&services_.alertNotifier, &Notifier::activated, alert_, [this](const QString& token) {
-        if (alert_->alertShown()) alert_->bringForward(token, services_.windowsOnWayland);
+        if (alert_->alertShown())
+            alert_->bringForward(token, services_.windowsOnWayland);
+        else if (missedWindow_->isVisible())
+            bringForward(
+                *missedWindow_, token,
+                [this] {
+                    missedWindow_->hide();
+                    missedWindow_->show();
+                },
+                services_.windowsOnWayland);
     });
 }
 
@@ -226,7 +244,8 @@ void MainWindow::fitWindow() {
 
 void MainWindow::start() {
     guarded(services_.dialogs, [this] { startUp(); });
-    watch_->watchFrom(services_.clock.now());
+    // After the start-up notice: what fell due while the program was not running.
+    watch_->resumeFromLastRun();
 }
 
 void MainWindow::startUp() {
@@ -262,8 +281,9 @@ void MainWindow::applyColors() {
     settingsTab_->update();
 }
 
-void MainWindow::fireReminder(const EventRow& row, Moment now) {
-    const QString key = QString::fromStdString(dateText(now.day)) + QLatin1Char('|') +
+void MainWindow::fireReminder(const EventRow& row) {
+    // Where the record now stands: a recurring one has moved on to its next occurrence.
+    const QString key = QString::fromStdString(dateText(*row.day)) + QLatin1Char('|') +
                         QString::fromStdString(timeText(row.minute));
     alert_->showAlert(windowTitle(), fromStored(row.text), key);
     notices_->postAlert(fromStored(row.text), row.minute, isVisible() && !isMinimized());
@@ -362,6 +382,7 @@ void MainWindow::exitFromTray() {
 }
 
 void MainWindow::exitProgram() {
+    watch_->saveWatched();
     hide();
     QCoreApplication::processEvents();
     if (exitHandler_) exitHandler_();

@@ -39,6 +39,7 @@ class Shell;
 class Sound;
 class SummaryBox;
 class AlertWindow;
+class MissedWindow;
 class CelebrantNotice;
 class DesktopNotices;
 class Tray;
@@ -123,6 +124,7 @@ class MainWindow : public QWidget {
     ActionsTab* actionsTab() const { return actionsTab_; }
     SettingsTab* settingsTab() const { return settingsTab_; }
     AlertWindow* alertWindow() const { return alert_; }
+    MissedWindow* missedWindow() const { return missedWindow_; }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -139,7 +141,7 @@ class MainWindow : public QWidget {
     void startUp();
     // Paints the window in the live settings' colours.
     void applyColors();
-    void fireReminder(const EventRow& row, Moment now);
+    void fireReminder(const EventRow& row);
     // Shows, restores and raises the window, handing the compositor `activationToken`.
     void bringMainWindowForward(const QString& activationToken);
     // Hides into the tray, or minimises where there is no tray to come back from.
@@ -173,6 +175,7 @@ class MainWindow : public QWidget {
     ActionsTab* actionsTab_ = nullptr;
     SettingsTab* settingsTab_ = nullptr;
     AlertWindow* alert_ = nullptr;
+    MissedWindow* missedWindow_ = nullptr;
 };
 
 } // namespace zel::gui

@@ -7,6 +7,7 @@
 #include "support/test_util.h"
 
 #include <cmath>
+#include <cstring>
 #include <gtest/gtest.h>
 
 using namespace zel;
@@ -152,34 +153,143 @@ TEST(CoreSummary, OneLinePerKindWithAnActiveNextEvent) {
     EXPECT_EQ(b.lines(Moment::at(2024, 5, 1)), Lines{"Nincs soron következő bejegyzett esemény"});
 }
 
-TEST(CoreFiring, TheTableIsAskedForEveryRowWhoseMomentFellSinceThePreviousTick) {
-    EventTable t;
-    for (const EventRow& r : {row(kToday - 1, 9, 5), row(kToday, 9, 5), row(kToday, 9, 6, false),
-                              row(kToday, 9, 7), row(kToday + 1, 9, 5)})
-        t.append(r);
+namespace {
+
+// A lookout over a reminder and a program table, looked with by local time and the zone's offset.
+struct Looks {
+    EventTable reminders = tableOf(Reminder, {});
+    EventTable programs = tableOf(Program, {});
+    Lookout lookout{Moment{}, 0};
+    explicit Looks(Moment start, int offsetMinutes = 0) : lookout(start, instant(start, offsetMinutes)) {}
+    static std::int64_t instant(Moment m, int offsetMinutes) { return naiveMs(m) - offsetMinutes * 60'000LL; }
+    void add(EventKind k, DayNumber day, int h, int m, const char* text) {
+        EventTable& t = k == Reminder ? reminders : programs;
+        t.append(rowFromRecord(k, event(day, h, m, text), t.rows.size()));
+        t.ordered = rowsInOrder(k, t.rows);
+    }
+    // What a look finds, "text" on time and "text!" missed.
+    std::string at(Moment now, int offsetMinutes = 0) {
+        std::string out;
+        for (const FallenDue& f : lookout.look(reminders, programs, now, instant(now, offsetMinutes))) {
+            const EventTable& t = f.kind == Reminder ? reminders : programs;
+            out += std::string(t.text(t.rows[f.index])) + (f.missed ? "! " : " ");
+        }
+        return out;
+    }
+};
+
+} // namespace
+
+TEST(CoreLookout, EachMomentFallsDueOnceWithinItsMinuteAndAGapOfMoreThanAMinuteMakesItMissed) {
     auto at = [](int h, int m, int s, int ms = 0) { return Moment::at(2024, 3, 5, h, m, s, ms); };
-    using Rows = std::vector<std::size_t>;
-    EXPECT_EQ(firingRows(t, at(9, 4, 59, 2), at(9, 5, 0, 2)), Rows{1});
-    EXPECT_EQ(firingRows(t, at(9, 4, 58, 2), at(9, 4, 59, 2)), Rows{});
-    EXPECT_EQ(firingRows(t, at(9, 5, 0, 2), at(9, 5, 1, 2)), Rows{});       // fired already
-    EXPECT_EQ(firingRows(t, at(9, 4, 59, 900), at(9, 5, 2, 100)), Rows{1}); // the 00 tick never came
-    EXPECT_EQ(firingRows(t, at(9, 4, 59, 900), at(9, 6, 0, 100)), Rows{});  // not in its minute any more
-    EXPECT_EQ(firingRows(t, at(9, 5, 59), at(9, 6, 0)), Rows{});            // inactive
-    EXPECT_EQ(firingRows(t, at(9, 5, 50), at(9, 7, 20)), Rows{3});          // a freeze over 9:06
-    EXPECT_EQ(firingRows(t, at(9, 4, 59), at(9, 4, 59, 500)), Rows{});
-    // A file out of order (edited by hand) is walked whole.
+    Looks l(at(9, 4, 58, 2));
+    l.add(Reminder, kToday - 1, 9, 5, "yesterday");
+    l.add(Reminder, kToday, 9, 5, "a");
+    l.add(Program, kToday, 9, 5, "p");
+    l.add(Reminder, kToday, 9, 7, "b");
+    l.reminders.append(row(kToday, 9, 6, false)); // inactive: never
+    EXPECT_EQ(l.at(at(9, 4, 59, 2)), "");
+    EXPECT_EQ(l.at(at(9, 5, 0, 2)), "a p "); // reminders before programs of the same minute
+    EXPECT_EQ(l.at(at(9, 5, 1, 2)), "");     // once
+    // A late tick inside the minute is on time; a freeze of less than a minute over 9:07 too.
+    EXPECT_EQ(l.at(at(9, 6, 40)), "");
+    EXPECT_EQ(l.at(at(9, 7, 35)), "b ");
+    // Undated rows never fall due; a table out of order is walked whole.
+    l.reminders.append(rowFromRecord(Reminder, broken(), 5));
+    l.add(Reminder, kToday, 9, 10, "c");
+    l.add(Reminder, kToday, 9, 9, "d");
+    l.reminders.ordered = false;
+    // Three minutes frozen: 9:09 and 9:10 were missed; 9:11 is the current minute and on time.
+    l.add(Reminder, kToday, 9, 11, "e");
+    EXPECT_EQ(l.at(at(9, 11, 20)), "d! c! e ");
+    // A suspend of three hours, by the instant, finds every minute in between once, missed.
+    l.add(Program, kToday, 10, 0, "q");
+    l.add(Reminder, kToday, 12, 0, "f");
+    EXPECT_EQ(l.at(at(12, 11, 20)), "q! f! ");
+    EXPECT_EQ(l.at(at(12, 11, 21)), "");
+    EXPECT_EQ(l.lookout.watchedUpTo(), at(12, 11, 21));
+    // One reminder a minute as entered; inactive ones counted too.
+    EXPECT_TRUE(minuteTaken(l.reminders, kToday, 9 * 60 + 6) &&
+                !minuteTaken(l.reminders, kToday, 9 * 60 + 8));
+}
+
+TEST(CoreLookout, DaylightSavingTimeInBudapestFiresTheSkippedHourLateAndTheRepeatedHourOnce) {
+    // 29 March 2026: 2:00 CET becomes 3:00 CEST.
+    const DayNumber spring = dayNumber(2026, 3, 29);
+    auto march = [](int h, int m, int s) { return Moment::at(2026, 3, 29, h, m, s); };
+    Looks forward(march(1, 59, 58), 60);
+    forward.add(Reminder, spring, 2, 30, "skipped");
+    forward.add(Reminder, spring, 3, 0, "three");
+    forward.add(Reminder, spring, 3, 1, "after");
+    EXPECT_EQ(forward.at(march(1, 59, 59), 60), "");
+    // One second later by the instant: the skipped hour falls due now, on time.
+    EXPECT_EQ(forward.at(march(3, 0, 0), 120), "skipped three ");
+    EXPECT_EQ(forward.at(march(3, 1, 0), 120), "after ");
+    // Told of it late (the computer slept over the change): listed as missed.
+    Looks asleep(march(1, 50, 0), 60);
+    asleep.add(Reminder, spring, 2, 30, "skipped");
+    EXPECT_EQ(asleep.at(march(3, 5, 0), 120), "skipped! ");
+
+    // 25 October 2026: 3:00 CEST becomes 2:00 CET; the hour from 2:00 comes twice.
+    const DayNumber autumn = dayNumber(2026, 10, 25);
+    auto october = [](int h, int m, int s) { return Moment::at(2026, 10, 25, h, m, s); };
+    Looks back(october(2, 29, 59), 120);
+    back.add(Reminder, autumn, 2, 30, "first");
+    back.add(Reminder, autumn, 3, 0, "three");
+    EXPECT_EQ(back.at(october(2, 30, 0), 120), "first ");
+    EXPECT_EQ(back.at(october(2, 59, 59), 120), "");
+    EXPECT_EQ(back.at(october(2, 0, 0), 60), "");
+    // Entered in the repeated hour for a minute of it: it was never seen, so it falls due.
+    back.add(Reminder, autumn, 2, 45, "new");
+    for (int minute = 1; minute < 60; ++minute)
+        EXPECT_EQ(back.at(october(2, minute, 0), 60), minute == 45 ? "new " : "") << minute;
+    EXPECT_EQ(back.at(october(3, 0, 0), 60), "three ");
+}
+
+TEST(CoreLookout, TheClockSetBackADayFiresNothingTwiceAndAStartResumesFromTheLastRun) {
+    Looks l(Moment::at(2024, 3, 5, 8, 59, 59));
+    l.add(Reminder, kToday, 9, 0, "nine");
+    l.add(Program, kToday, 12, 0, "noon");
+    l.add(Reminder, kToday + 1, 9, 0, "tomorrow");
+    EXPECT_EQ(l.at(Moment::at(2024, 3, 5, 9, 0, 0)), "nine ");
+    EXPECT_EQ(l.at(Moment::at(2024, 3, 5, 12, 0, 0)), "noon ");
+    // Set back a day: nothing of the day lived again falls due again, by the instant or otherwise.
+    EXPECT_EQ(l.at(Moment::at(2024, 3, 4, 12, 0, 1)), "");
+    l.add(Reminder, kToday, 10, 0, "entered since"); // for a moment already watched, entered after the jump
+    EXPECT_EQ(l.at(Moment::at(2024, 3, 5, 8, 0, 0)), "");
+    EXPECT_EQ(l.at(Moment::at(2024, 3, 5, 9, 0, 0)), "");
+    EXPECT_EQ(l.at(Moment::at(2024, 3, 5, 10, 0, 0)), "entered since ");
+    EXPECT_EQ(l.at(Moment::at(2024, 3, 5, 12, 0, 0)), "");
+    EXPECT_EQ(l.lookout.watchedUpTo(), Moment::at(2024, 3, 5, 12, 0, 0));
+    EXPECT_EQ(l.at(Moment::at(2024, 3, 6, 9, 0, 0)), "tomorrow ");
+
+    // Started two days after the last run: everything in between is missed, the current minute is not.
+    Looks start(Moment::at(2024, 3, 7, 9, 0, 30));
+    start.add(Reminder, kToday, 9, 0, "before");
+    start.add(Reminder, kToday, 18, 0, "evening");
+    start.add(Program, kToday + 1, 7, 0, "backup");
+    start.add(Reminder, kToday + 2, 9, 0, "now");
+    start.lookout.resumeFrom(Moment::at(2024, 3, 5, 12, 0, 0), Moment::at(2024, 3, 7, 9, 0, 30), 0);
+    EXPECT_EQ(start.at(Moment::at(2024, 3, 7, 9, 0, 30)), "evening! backup! now ");
+    // Restarted within a minute: its minute is on time.
+    Looks quick(Moment::at(2024, 3, 5, 9, 0, 20));
+    quick.add(Reminder, kToday, 9, 0, "nine");
+    quick.lookout.resumeFrom(Moment::at(2024, 3, 5, 8, 59, 50), Moment::at(2024, 3, 5, 9, 0, 20),
+                             Looks::instant(Moment::at(2024, 3, 5, 9, 0, 20), 0));
+    EXPECT_EQ(quick.at(Moment::at(2024, 3, 5, 9, 0, 20)), "nine ");
+}
+
+TEST(CoreLookout, RecurringRowsBehindAMomentAreTheActiveOnesThatRecur) {
+    EventTable t = tableOf(Reminder, {event(kToday - 9, 9, 0, "weekly", true, Recurrence::Weekly),
+                                      event(kToday - 8, 9, 0, "once"),
+                                      event(kToday - 7, 9, 0, "off", false, Recurrence::Daily),
+                                      event(kToday, 9, 0, "daily", true, Recurrence::Daily),
+                                      event(kToday + 1, 9, 0, "later", true, Recurrence::Daily)});
+    EXPECT_EQ(texts(t, recurringRowsUpTo(t, Moment::at(2024, 3, 5, 9, 0))), "weekly daily ");
+    EXPECT_EQ(texts(t, recurringRowsUpTo(t, Moment::at(2024, 3, 5, 8, 59))), "weekly ");
     t.ordered = false;
-    std::swap(t.rows[0], t.rows[3]);
-    EXPECT_EQ(firingRows(t, at(9, 6, 59), at(9, 7, 0)), Rows{0});
-    EXPECT_EQ(firingRows(t, at(9, 4, 59), at(9, 5, 0)), Rows{1});
-    // Undated rows never fire.
-    EventTable undated;
-    undated.append(rowFromRecord(Reminder, broken(), 0));
-    undated.append(row(kToday, 9, 5));
-    EXPECT_EQ(firingRows(undated, at(9, 4, 59), at(9, 5, 0)), Rows{1});
-    // One reminder a minute, inactive ones counted too.
-    EXPECT_TRUE(minuteTaken(t, kToday, 9 * 60 + 6) && !minuteTaken(t, kToday, 9 * 60 + 8));
-    EXPECT_FALSE(minuteTaken(t, kToday + 2, 9 * 60 + 5));
+    std::swap(t.rows[0], t.rows[4]);
+    EXPECT_EQ(texts(t, recurringRowsUpTo(t, Moment::at(2024, 3, 5, 9, 0))), "daily weekly ");
 }
 
 TEST(CoreListing, TheWindowThePastWeeksAndMonths) {
@@ -251,6 +361,54 @@ TEST(CoreModification, MovesRewritesAndDeletionsTouchOnlyTheirOwnRecord) {
     t = loadEventTable(days, NameDay);
     EXPECT_TRUE(deleteEvent(days, NameDay, t.row(1)) && deleteEvent(days, NameDay, t.row(0)));
     EXPECT_EQ(readFile(days), "");
+}
+
+TEST(CoreModification, MovesGoToTheirNewDaysInOneRewriteKeepingEveryOtherByte) {
+    Folder f;
+    const DayNumber may1 = dayNumber(2024, 5, 1);
+    f.put(Reminder, {event(may1, 9, 0, "a", true, Recurrence::Daily), event(may1, 10, 0, "b"),
+                     event(may1 + 1, 9, 0, "c"), event(may1 + 1, 10, 0, "d", true, Recurrence::Weekly),
+                     event(may1 + 2, 9, 0, "e")});
+    const auto file = f.path(Reminder);
+    // Bytes the program never writes, after a text and in the spare room of the record, stay as they are.
+    std::string bytes = readFile(file);
+    bytes[2 + 1 + 1 + 5] = 'X';
+    bytes[3 * 280 + 262] = '\x7F';
+    test::writeFile(file, bytes);
+    const EventTable t = loadEventTable(file, Reminder);
+    // One move: after the records of its new moment, and the change says where it went.
+    MovesWritten one = moveEvents(file, Reminder, {{t.row(0), may1 + 1}});
+    EXPECT_EQ(f.order(Reminder), "b@05.01.10:00 c@05.02.9:00 a@05.02.9:00 d@05.02.10:00 e@05.03.9:00 ");
+    ASSERT_TRUE(one.moved == 1 && one.change.has_value());
+    EXPECT_EQ(one.change->removed, 0u);
+    EXPECT_EQ(one.change->inserted, 2u);
+    EventTable followed = t;
+    ASSERT_TRUE(applyChange(followed, *one.change));
+    const EventTable reread = loadEventTable(file, Reminder);
+    ASSERT_EQ(followed.rows.size(), reread.rows.size());
+    for (std::size_t i = 0; i < reread.rows.size(); ++i)
+        EXPECT_EQ(followed.row(i), reread.row(i)) << i;
+    std::string expected = bytes.substr(280, 560) + bytes.substr(0, 280) + bytes.substr(840);
+    const double newDate = may1 + 1;
+    std::memcpy(expected.data() + 2 * 280 + 264, &newDate, 8);
+    EXPECT_TRUE(readFile(file) == expected);
+
+    // Several in one rewrite, to the end and past one another; a row the file no longer holds stays.
+    const EventTable u = loadEventTable(file, Reminder);
+    EventRow stale = u.row(4);
+    stale.text = "gone";
+    const MovesWritten many = moveEvents(
+        file, Reminder, {{u.row(2), may1 + 9}, {u.row(3), may1 + 8}, {stale, may1}, {u.row(0), may1 + 9}});
+    EXPECT_EQ(many.moved, 3u);
+    EXPECT_FALSE(many.change.has_value());
+    EXPECT_EQ(f.order(Reminder), "c@05.02.9:00 e@05.03.9:00 d@05.09.10:00 a@05.10.9:00 b@05.10.10:00 ");
+    const EventTable v = loadEventTable(file, Reminder);
+    EXPECT_EQ(v.rows[2].recurrence, Recurrence::Weekly);
+    EXPECT_EQ(readFile(file).substr(3 * 280 + 9, 1), "X"); // a's own stray byte went with it
+    // Nothing held: nothing written.
+    const std::string now = readFile(file);
+    EXPECT_EQ(moveEvents(file, Reminder, {{stale, may1}}).moved, 0u);
+    EXPECT_TRUE(readFile(file) == now);
 }
 
 namespace {

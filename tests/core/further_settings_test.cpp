@@ -16,6 +16,8 @@ using zel::test::writeFile;
 namespace {
 
 const std::string kHeader = "# Zelmoran: beállítások, amelyeknek a beallitasok.cfg-ben nincs helye\n";
+// The key appended after the notifications by every rewrite of a file that lacks it.
+const std::string kLaunches = "run-missed-launches=off\n";
 
 Settings notifications(bool on) {
     Settings s = defaultSettings();
@@ -55,11 +57,12 @@ TEST(CoreFurtherSettings, ANewFileHoldsTheHeaderAndEveryKeyAndTheRecordNeverHold
     FurtherSettingsText text = FurtherSettingsText::created();
     text.set(notifications(false));
     writeFurtherSettingsFile(paths.furtherSettings(), text);
-    EXPECT_EQ(readFile(paths.furtherSettings()), kHeader + "desktop-notifications=off\n");
+    EXPECT_EQ(readFile(paths.furtherSettings()), kHeader + "desktop-notifications=off\n" + kLaunches);
     const std::optional<FurtherSettingsText> read = readFurtherSettingsFile(paths.furtherSettings());
     ASSERT_TRUE(read.has_value());
     EXPECT_EQ(read->applyTo(defaultSettings()), notifications(false));
-    EXPECT_EQ(rewritten(read->bytes(), defaultSettings()), kHeader + "desktop-notifications=on\n");
+    EXPECT_EQ(rewritten(read->bytes(), defaultSettings()),
+              kHeader + "desktop-notifications=on\n" + kLaunches);
     // A folder with only this file holds data of its own.
     EXPECT_TRUE(holdsData(paths));
 
@@ -88,22 +91,23 @@ TEST(CoreFurtherSettings, ARewriteChangesTheKeysLineInPlaceAndKeepsEveryOtherLin
     EXPECT_FALSE(readsOn(before));
     std::string after = before;
     after.replace(after.find("desktop-notifications=off"), 25, "desktop-notifications=on");
-    EXPECT_EQ(rewritten(before, defaultSettings()), after);
-    EXPECT_EQ(rewritten(before, notifications(false)), before);
+    EXPECT_EQ(rewritten(before, defaultSettings()), after + "\n" + kLaunches);
+    EXPECT_EQ(rewritten(before, notifications(false)), before + "\n" + kLaunches);
     // Nothing set, nothing changed.
     EXPECT_EQ(FurtherSettingsText::parse(before).bytes(), before);
 
     // A missing key is appended after the last line, which gets the LF it lacked.
     EXPECT_EQ(rewritten("# mine\nfoo=bar", notifications(false)),
-              "# mine\nfoo=bar\ndesktop-notifications=off\n");
-    EXPECT_EQ(rewritten("# mine\r\n\r\n", defaultSettings()), "# mine\r\n\r\ndesktop-notifications=on\n");
+              "# mine\nfoo=bar\ndesktop-notifications=off\n" + kLaunches);
+    EXPECT_EQ(rewritten("# mine\r\n\r\n", defaultSettings()),
+              "# mine\r\n\r\ndesktop-notifications=on\n" + kLaunches);
     // An existing empty file is the user's: no header is put in.
-    EXPECT_EQ(rewritten("", defaultSettings()), "desktop-notifications=on\n");
+    EXPECT_EQ(rewritten("", defaultSettings()), "desktop-notifications=on\n" + kLaunches);
     // Blanks around the key and the value and a byte order mark are an editor's; the mark stays.
     EXPECT_FALSE(readsOn(" desktop-notifications =\toff \n"));
     const std::string bom = "\xEF\xBB\xBF";
     EXPECT_EQ(rewritten(bom + "desktop-notifications=off\nx\n", defaultSettings()),
-              bom + "desktop-notifications=on\nx\n");
+              bom + "desktop-notifications=on\nx\n" + kLaunches);
 }
 
 TEST(CoreFurtherSettings, AValueNotUnderstoodReadsAsTheDefaultAndStaysUntilTheKeyIsSet) {
@@ -113,7 +117,7 @@ TEST(CoreFurtherSettings, AValueNotUnderstoodReadsAsTheDefaultAndStaysUntilTheKe
         EXPECT_TRUE(readsOn(bytes)) << value;
         EXPECT_EQ(FurtherSettingsText::parse(bytes).bytes(), bytes);
         EXPECT_EQ(rewritten(bytes, notifications(false)),
-                  "a=b\ndesktop-notifications=off\ndesktop-notifications=off\n")
+                  "a=b\ndesktop-notifications=off\ndesktop-notifications=off\n" + kLaunches)
             << value;
     }
     // Over settings that are not the defaults, such a value keeps theirs.

@@ -263,28 +263,34 @@ TEST(GuiSettingsTab, DesktopNotificationsApplyAtOnceAndOnlySaveWritesThemBesideT
     EXPECT_FALSE(x.w->state().settings().desktopNotifications);
     EXPECT_FALSE(std::filesystem::exists(x.furtherPath())); // until Mentés
     x.save();
-    EXPECT_EQ(x.further(), kFurtherHeader + "desktop-notifications=off\n");
+    EXPECT_EQ(x.further(), kFurtherHeader + "desktop-notifications=off\nrun-missed-launches=off\n");
     EXPECT_EQ(x.cfg(), record); // the record has no place for it
 
     x.dialogs.expect(Kind::Confirmation, u"Valóban visszaállítja az alapértelmezett beállításokat?"_s,
                      Dialogs::Yes);
     x.click("defaultsButton");
     EXPECT_TRUE(x.notificationsBox()->isChecked() && x.w->state().settings().desktopNotifications);
-    EXPECT_EQ(x.further(), kFurtherHeader + "desktop-notifications=off\n");
+    EXPECT_EQ(x.further(), kFurtherHeader + "desktop-notifications=off\nrun-missed-launches=off\n");
     x.save();
-    EXPECT_EQ(x.further(), kFurtherHeader + "desktop-notifications=on\n");
+    EXPECT_EQ(x.further(), kFurtherHeader + "desktop-notifications=on\nrun-missed-launches=off\n");
     EXPECT_EQ(x.cfg(), record);
 
     // A file of the user's own is shown at start, which writes neither file; Mentés changes only the
     // key's line.
-    const std::string mine = "# kézzel\r\ndesktop-notifications=off\ncatch-up-launches=on\nfoo";
+    const std::string mine =
+        "# kézzel\r\ndesktop-notifications=off\nrun-missed-launches=on\ncatch-up-launches=off\nfoo";
     test::writeFile(x.furtherPath(), mine);
     x.show(MainWindow::TabSettings);
     EXPECT_FALSE(x.notificationsBox()->isChecked() || x.w->settings().desktopNotifications);
+    auto* launches = x.get<QCheckBox>("catchUpLaunchesBox");
+    EXPECT_EQ(launches->text(), u"Elmaradt programfuttatások pótlása"_s);
+    EXPECT_TRUE(launches->isChecked() && x.w->settings().catchUpLaunches);
     EXPECT_EQ(x.further() + x.cfg(), mine + record);
     x.notificationsBox()->click();
+    launches->click();
     x.save();
-    EXPECT_EQ(x.further(), "# kézzel\r\ndesktop-notifications=on\ncatch-up-launches=on\nfoo");
+    EXPECT_EQ(x.further(),
+              "# kézzel\r\ndesktop-notifications=on\nrun-missed-launches=off\ncatch-up-launches=off\nfoo");
     EXPECT_EQ(x.cfg(), record);
 }
 
@@ -317,5 +323,5 @@ TEST(GuiSettingsTab, AnUnreadableFurtherFileIsReportedOnceAndLeftUntilSave) {
     EXPECT_TRUE(x.notificationsBox()->isChecked());
     EXPECT_EQ(x.further(), large);
     x.save();
-    EXPECT_EQ(x.further(), kFurtherHeader + "desktop-notifications=on\n");
+    EXPECT_EQ(x.further(), kFurtherHeader + "desktop-notifications=on\nrun-missed-launches=off\n");
 }

@@ -38,11 +38,21 @@ inline double storedFromMoment(const Moment& m) {
     return static_cast<double>(m.day) + static_cast<double>(m.msOfDay) / 86'400'000.0;
 }
 
+// Milliseconds since 1970 as if the moment were UTC: the zone's offset is the difference to the
+// true instant.
+inline std::int64_t naiveMs(const Moment& m) {
+    return (static_cast<std::int64_t>(m.day) - 25'569) * 86'400'000 + m.msOfDay;
+}
+
 // Where the current date and time come from: the system in the program, a settable clock in tests.
 class Clock {
   public:
     virtual ~Clock() = default;
+    // The local date and time.
     virtual Moment now() const = 0;
+    // The instant, in milliseconds since 1970 UTC: it does not jump when daylight-saving time begins
+    // or ends, so it tells how much time really passed between two looks.
+    virtual std::int64_t instantMs() const = 0;
 };
 
 } // namespace zel

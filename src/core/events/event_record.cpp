@@ -71,6 +71,10 @@ double storedDate(EventKind kind, const std::uint8_t* b) {
     return getDouble(b + (hasTime(kind) ? kTimedDate : kDayDate));
 }
 
+void putStoredDate(EventKind kind, std::uint8_t* b, double date) {
+    putDouble(b + (hasTime(kind) ? kTimedDate : kDayDate), date);
+}
+
 double storedTime(EventKind kind, const std::uint8_t* b) {
     return hasTime(kind) ? getDouble(b + kTimedTime) : 0;
 }

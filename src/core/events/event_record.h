@@ -49,6 +49,8 @@ EventRecord decodeEvent(EventKind kind, const std::uint8_t* bytes);
 std::string_view storedText(EventKind kind, const std::uint8_t* bytes);
 double storedDate(EventKind kind, const std::uint8_t* bytes);
 double storedTime(EventKind kind, const std::uint8_t* bytes);
+// Writes the date field of a stored record; every other byte stays.
+void putStoredDate(EventKind kind, std::uint8_t* bytes, double date);
 
 // A record no version of the program writes: a length byte beyond the text's capacity or an active
 // flag other than 0 and 1. A date or time that is no date is judged by the row (its day is empty).

@@ -147,6 +147,58 @@ std::optional<EventFileChange> modifyEvent(const std::filesystem::path& path, Ev
     return EventFileChange{row.position, place, encoded};
 }
 
+MovesWritten moveEvents(const std::filesystem::path& path, EventKind kind,
+                        const std::vector<EventMove>& moves) {
+    const std::size_t size = recordSize(kind);
+    const std::string bytes = readRecords(path, size);
+    const std::size_t n = bytes.size() / size;
+    const auto* base = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    struct Moving {
+        std::size_t from;
+        std::string record;
+        EventRecord decoded;
+    };
+    std::vector<Moving> moving;
+    std::vector<bool> leaves(n, false);
+    for (const EventMove& m : moves) {
+        const std::size_t at = m.row.position;
+        if (at >= n || leaves[at] || !holdsRow(kind, base + at * size, m.row)) continue;
+        leaves[at] = true;
+        std::string record = bytes.substr(at * size, size);
+        putStoredDate(kind, reinterpret_cast<std::uint8_t*>(record.data()), static_cast<double>(m.day));
+        const EventRecord decoded = decodeEvent(kind, reinterpret_cast<const std::uint8_t*>(record.data()));
+        moving.push_back({at, std::move(record), decoded});
+    }
+    if (moving.empty()) return {};
+    // Among themselves the moved records keep their order where their moments are equal.
+    std::stable_sort(moving.begin(), moving.end(), [&](const Moving& a, const Moving& b) {
+        return eventGoesBefore(kind, a.decoded, reinterpret_cast<const std::uint8_t*>(b.record.data()),
+                               Placement::AfterEqualTimes);
+    });
+    // One pass: each moved record goes before the first remaining one later than it.
+    std::string out;
+    out.reserve(bytes.size());
+    std::size_t next = 0, landed = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (leaves[i]) continue;
+        const auto* stored = base + i * size;
+        for (; next < moving.size() &&
+               eventGoesBefore(kind, moving[next].decoded, stored, Placement::AfterEqualTimes);
+             ++next) {
+            if (next == 0) landed = out.size() / size;
+            out += moving[next].record;
+        }
+        out.append(bytes, i * size, size);
+    }
+    if (next == 0) landed = out.size() / size;
+    for (; next < moving.size(); ++next)
+        out += moving[next].record;
+    replaceFile(path, out);
+    MovesWritten written{moving.size(), std::nullopt};
+    if (moving.size() == 1) written.change = EventFileChange{moving[0].from, landed, moving[0].record};
+    return written;
+}
+
 bool deleteEvent(const std::filesystem::path& path, EventKind kind, const EventRow& row) {
     if (!recordOfRow(path, kind, row)) return false;
     removeRecordAt(path, recordSize(kind), row.position);

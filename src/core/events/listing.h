@@ -42,6 +42,22 @@ std::optional<std::size_t> recordOfRow(const std::filesystem::path& path, EventK
 std::optional<EventFileChange> modifyEvent(const std::filesystem::path& path, EventKind kind,
                                            const EventRow& row, const EventRecord& changed);
 
+// A row's record going to another day, its time and every other byte kept.
+struct EventMove {
+    EventRow row;
+    DayNumber day = 0;
+};
+struct MovesWritten {
+    std::size_t moved = 0;
+    // What was written when exactly one record moved, for a table to follow it.
+    std::optional<EventFileChange> change;
+};
+// Moves each row's record to its new day and to its place in the file's order, after the records of
+// the same moment, all in one atomic rewrite. A row the file no longer holds is left out; nothing is
+// written when none is left. Throws IoError.
+MovesWritten moveEvents(const std::filesystem::path& path, EventKind kind,
+                        const std::vector<EventMove>& moves);
+
 // Removes the row's own record; false (nothing removed) when the file no longer holds it.
 bool deleteEvent(const std::filesystem::path& path, EventKind kind, const EventRow& row);
 

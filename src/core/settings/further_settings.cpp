@@ -33,6 +33,8 @@ bool readOnOff(std::string_view value, bool& into) {
 constexpr Key kKeys[] = {
     {"desktop-notifications", [](const Settings& s) { return onOff(s.desktopNotifications); },
      [](std::string_view v, Settings& s) { return readOnOff(v, s.desktopNotifications); }},
+    {"run-missed-launches", [](const Settings& s) { return onOff(s.catchUpLaunches); },
+     [](std::string_view v, Settings& s) { return readOnOff(v, s.catchUpLaunches); }},
 };
 
 std::string_view trimmed(std::string_view s) {

@@ -51,6 +51,8 @@ struct Settings {
     // Beyond the record: kept in the further settings file beside it, never in the record's bytes.
     // Alerts are also posted to the desktop's notification list.
     bool desktopNotifications = true;
+    // Program launches whose minute passed unwatched (a suspend, the computer off) run when it is noticed.
+    bool catchUpLaunches = false;
 
     bool operator==(const Settings&) const = default;
 };

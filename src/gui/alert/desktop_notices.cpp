@@ -21,6 +21,14 @@ void DesktopNotices::postAlert(const QString& text, int minute, bool mainWindowI
                  QStringLiteral("Megnyitás"));
 }
 
+void DesktopNotices::postMissed(int count, bool mainWindowInSight) {
+    if (!state_.settings().desktopNotifications || (!onWayland_ && mainWindowInSight)) return;
+    alerts_.post(QStringLiteral("Elmulasztott emlékeztetők"),
+                 QString::number(count) +
+                     QStringLiteral(" esemény járt le, amíg a Zelmoran nem figyelhetett."),
+                 QStringLiteral("Megnyitás"));
+}
+
 void DesktopNotices::withdrawAlert() {
     alerts_.withdraw();
 }

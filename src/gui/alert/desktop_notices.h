@@ -23,6 +23,8 @@ class DesktopNotices : public QObject {
     // of sight, so it is not announced twice.
     void postAlert(const QString& text, int minute, bool mainWindowInSight);
     void withdrawAlert();
+    // The missed-events window, announced where it may go unseen, as the alert is.
+    void postMissed(int count, bool mainWindowInSight);
     // On Wayland the compositor may keep a window back: one that is not active a second later is
     // announced, and the notice goes when it is.
     void watchComingForward(QWidget& window);

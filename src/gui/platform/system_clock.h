@@ -10,6 +10,7 @@ namespace zel::gui {
 class SystemClock : public Clock {
   public:
     Moment now() const override { return fromQt(QDateTime::currentDateTime()); }
+    std::int64_t instantMs() const override { return QDateTime::currentMSecsSinceEpoch(); }
 
     static Moment fromQt(const QDateTime& t) {
         const QDate d = t.date();

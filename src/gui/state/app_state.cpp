@@ -1,5 +1,6 @@
 #include "gui/state/app_state.h"
 
+#include "core/app/last_watched.h"
 #include "core/errors.h"
 #include "core/events/firing.h"
 #include "core/events/listing.h"
@@ -78,6 +79,23 @@ bool AppState::removeEvent(EventKind kind, const EventRow& row) {
     const bool removed = deleteEvent(paths_.events(kind), kind, row);
     followEvents(kind, following && removed, {row.position, std::nullopt, {}});
     return removed;
+}
+
+std::size_t AppState::moveEvents(EventKind kind, const std::vector<EventMove>& moves) {
+    if (moves.empty()) return 0;
+    const bool following = unchanged(paths_.events(kind), eventStamps_[kindIndex(kind)]);
+    const MovesWritten written = zel::moveEvents(paths_.events(kind), kind, moves);
+    // Several at once: the table is read again rather than followed move by move.
+    followEvents(kind, following && written.change, written.change.value_or(EventFileChange{}));
+    return written.moved;
+}
+
+std::optional<Moment> AppState::readLastWatched() const {
+    return zel::readLastWatched(paths_.lastWatched());
+}
+
+void AppState::writeLastWatched(Moment moment) {
+    zel::writeLastWatched(paths_.lastWatched(), moment);
 }
 
 void AppState::reloadPartners() {

@@ -4,6 +4,7 @@
 #include "core/app/paths.h"
 #include "core/errors.h"
 #include "core/events/event_table.h"
+#include "core/events/listing.h"
 #include "core/exchange/partner_import.h"
 #include "core/namedays/namedays.h"
 #include "core/os/file.h"
@@ -54,6 +55,13 @@ class AppState : public QObject {
     // file no longer holds the row (nothing is written then).
     bool modifyEvent(EventKind kind, const EventRow& row, const EventRecord& changed);
     bool removeEvent(EventKind kind, const EventRow& row);
+    // Moves rows to other days in one write (recurring events to their next occurrence); rows the
+    // file no longer holds stay out. Returns how many moved.
+    std::size_t moveEvents(EventKind kind, const std::vector<EventMove>& moves);
+    // The moment the clock last watched up to, as its file in the data folder holds it: nothing when
+    // it is missing or damaged.
+    std::optional<Moment> readLastWatched() const;
+    void writeLastWatched(Moment moment);
 
     // --- Partners
     const std::vector<std::string>& partnerNames() const { return partnerNames_; }

@@ -251,6 +251,7 @@ Settings SettingsTab::current() const {
     s.smsPage = smsPage_;
     s.phonePage = phonePage_;
     s.desktopNotifications = ui_->desktopNotificationsBox->isChecked();
+    s.catchUpLaunches = ui_->catchUpLaunchesBox->isChecked();
     return s;
 }
 
@@ -285,6 +286,7 @@ void SettingsTab::showSettings(Settings s) {
         showSoundName(soundFile_);
     }
     ui_->desktopNotificationsBox->setChecked(s.desktopNotifications);
+    ui_->catchUpLaunchesBox->setChecked(s.catchUpLaunches);
     // Only the colours are kept; a preset that matches them shows as chosen.
     checkOnly({ui_->blueGreenPreset, ui_->blackWhitePreset, ui_->playfulPreset},
               colors_ == kThemeBluishGreen     ? ui_->blueGreenPreset
@@ -326,6 +328,7 @@ void SettingsTab::resetToDefaults() {
     soundFile_.clear();
     setItem(Balloon, d.balloon);
     ui_->desktopNotificationsBox->setChecked(d.desktopNotifications);
+    ui_->catchUpLaunchesBox->setChecked(d.catchUpLaunches);
     // The hints follow the hints option again.
     applyHintsOption();
     publish();

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "gui/state/watch.h"
+
+#include <QDialog>
+#include <vector>
+
+class QLabel;
+class QPushButton;
+class QTreeWidget;
+
+namespace zel::gui {
+
+// "Elmulasztott emlékeztetők": the reminders and program launches whose minute passed while nobody
+// watched, one line each, in one window however many looks found them; "Bezár" empties it.
+class MissedWindow : public QDialog {
+    Q_OBJECT
+
+  public:
+    explicit MissedWindow(QWidget* parent = nullptr);
+
+    // Adds the events below those already listed and shows the window in front.
+    void add(const std::vector<MissedEvent>& events);
+    // The lines as shown, their cells joined by " | ", for the tests and the desktop notice.
+    QStringList lines() const;
+    int count() const;
+
+  private:
+    void empty();
+
+    QLabel* intro_;
+    QTreeWidget* list_;
+    QLabel* launchNote_;
+    QPushButton* closeButton_;
+};
+
+} // namespace zel::gui
