@@ -281,12 +281,21 @@ void MainWindow::applyColors() {
     settingsTab_->update();
 }
 
-void MainWindow::fireReminder(const EventRow& row) {
-    // Where the record now stands: a recurring one has moved on to its next occurrence.
-    const QString key = QString::fromStdString(dateText(*row.day)) + QLatin1Char('|') +
-                        QString::fromStdString(timeText(row.minute));
-    alert_->showAlert(windowTitle(), fromStored(row.text), key);
-    notices_->postAlert(fromStored(row.text), row.minute, isVisible() && !isMinimized());
+void MainWindow::fireReminder(const EventRow& row, Moment now) {
+    QString text = fromStored(row.text);
+    if (alert_->alertShown() && firedAt_ == now) {
+        // Several in one minute (a recurring one moved onto a taken minute): one alert shows them all,
+        // and its key stays the first one's.
+        text = firedText_ + QStringLiteral("\n\n") + text;
+    } else {
+        // Where the record now stands: a recurring one has moved on to its next occurrence.
+        firedKey_ = QString::fromStdString(dateText(*row.day)) + QLatin1Char('|') +
+                    QString::fromStdString(timeText(row.minute));
+    }
+    firedAt_ = now;
+    firedText_ = text;
+    alert_->showAlert(windowTitle(), text, firedKey_);
+    notices_->postAlert(text, row.minute, isVisible() && !isMinimized());
 }
 
 bool MainWindow::event(QEvent* event) {

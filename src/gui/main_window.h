@@ -141,7 +141,7 @@ class MainWindow : public QWidget {
     void startUp();
     // Paints the window in the live settings' colours.
     void applyColors();
-    void fireReminder(const EventRow& row);
+    void fireReminder(const EventRow& row, Moment now);
     // Shows, restores and raises the window, handing the compositor `activationToken`.
     void bringMainWindowForward(const QString& activationToken);
     // Hides into the tray, or minimises where there is no tray to come back from.
@@ -176,6 +176,10 @@ class MainWindow : public QWidget {
     SettingsTab* settingsTab_ = nullptr;
     AlertWindow* alert_ = nullptr;
     MissedWindow* missedWindow_ = nullptr;
+    // The alert raised last: the look it came from, its text and its key.
+    Moment firedAt_;
+    QString firedText_;
+    QString firedKey_;
 };
 
 } // namespace zel::gui

@@ -20,7 +20,7 @@ long residentBytes() {
 
 } // namespace
 
-// A week of the clock, one tick a second, over 1,000 events of each kind.
+// A week of the clock, one tick a second, over 1,000 events of each kind and two that recur.
 TEST(GuiLongRun, AWeekOfTicksFiresEveryReminderAndProgramOnceAndHoldsItsMemory) {
     const Moment monday = Moment::at(2024, 3, 4);
     test::App a(monday.plusMs(3));
@@ -39,6 +39,12 @@ TEST(GuiLongRun, AWeekOfTicksFiresEveryReminderAndProgramOnceAndHoldsItsMemory) 
         // Spread over the week in day order, as the program keeps them; the birthdays fall on the same days.
         nameDays.push_back(test::event(monday.day + k * 7 / kEach, 0, 0, name));
     }
+    // Two that recur: each fires once per occurrence, moved on after each.
+    reminders.push_back(test::event(monday.day, 12, 34, "Napi", true, Recurrence::Daily));
+    reminders.push_back(test::event(monday.day, 8, 0, "Heti", true, Recurrence::Weekly));
+    std::stable_sort(reminders.begin(), reminders.end(), [](const EventRecord& x, const EventRecord& y) {
+        return std::pair(x.date, x.time) < std::pair(y.date, y.time);
+    });
     a.storePartners(partners);
     a.store(EventKind::Reminder, reminders);
     a.store(EventKind::Program, programs);
@@ -65,7 +71,10 @@ TEST(GuiLongRun, AWeekOfTicksFiresEveryReminderAndProgramOnceAndHoldsItsMemory) 
         if (second == 86'400) afterFirstDay = residentBytes();
     }
 
-    EXPECT_EQ(alerts.size(), static_cast<std::size_t>(kEach));
+    EXPECT_EQ(alerts.size(), static_cast<std::size_t>(kEach + 2));
+    EXPECT_EQ(alerts[u"Napi"_s], 7);
+    EXPECT_EQ(alerts[u"Heti"_s], 1);
+    EXPECT_EQ(a.w->state().next(EventKind::Reminder)->day, monday.day + 7); // both moved past the week
     EXPECT_EQ(launches.size(), static_cast<std::size_t>(kEach));
     for (int k = 0; k < kEach; ++k) {
         EXPECT_EQ(alerts[u"Teendő "_s + QString::number(k)], 1) << k;

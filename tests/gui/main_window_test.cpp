@@ -6,6 +6,7 @@ using namespace Qt::StringLiterals;
 using zel::test::event;
 using zel::test::q;
 using zel::test::readFile;
+using zel::test::Ticking;
 using Kind = Dialogs::Kind;
 using Files = std::vector<std::string>;
 
@@ -36,30 +37,6 @@ const DayNumber kDay = dayNumber(2024, 3, 5);
 Moment at(int h, int m, int s, int ms = 2) {
     return Moment::at(2024, 3, 5, h, m, s, ms);
 }
-
-struct Ticking : test::App {
-    using App::App;
-    // Ticks at each moment; returns the alerts raised meanwhile, as "text@key".
-    QStringList tick(std::initializer_list<Moment> moments) {
-        QStringList raised;
-        for (Moment m : moments) {
-            clock.set(m);
-            sound.take();
-            w->watch().tick();
-            if (sound.take().contains(u"default loop"_s))
-                raised << test::child<QTextEdit>(w->alertWindow(), "reminderDisplay")->toPlainText() + u'@' +
-                              w->alertWindow()->occurrenceKey();
-        }
-        return raised;
-    }
-    // Ticks once a second, 3 ms after each whole second, from..to inclusive.
-    QStringList tickThrough(Moment from, Moment to) {
-        QStringList raised;
-        for (Moment t = from; t <= to; t = t.plusMs(1000))
-            raised += tick({t});
-        return raised;
-    }
-};
 
 } // namespace
 

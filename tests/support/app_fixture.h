@@ -92,4 +92,31 @@ struct App : Start {
     void setText(const char* name, const QString& text) const { get<QLineEdit>(name)->setText(text); }
 };
 
+// A started window whose clock the test moves, tick by tick.
+struct Ticking : App {
+    using App::App;
+    // The local time's offset from UTC in minutes, for the clock changes of a zone.
+    int offset = 0;
+    // Ticks at each moment; returns the alerts raised meanwhile, as "text@key".
+    QStringList tick(std::initializer_list<Moment> moments) {
+        QStringList raised;
+        for (Moment m : moments) {
+            clock.set(m, offset);
+            sound.take();
+            w->watch().tick();
+            if (sound.take().contains(QStringLiteral("default loop")))
+                raised << child<QTextEdit>(w->alertWindow(), "reminderDisplay")->toPlainText() + u'@' +
+                              w->alertWindow()->occurrenceKey();
+        }
+        return raised;
+    }
+    // Ticks once a second, 3 ms after each whole second, from..to inclusive.
+    QStringList tickThrough(Moment from, Moment to) {
+        QStringList raised;
+        for (Moment t = from; t <= to; t = t.plusMs(1000))
+            raised += tick({t});
+        return raised;
+    }
+};
+
 } // namespace zel::test

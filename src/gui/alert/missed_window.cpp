@@ -41,6 +41,9 @@ MissedWindow::MissedWindow(QWidget* parent)
                        "(a számítógép alvó állapotban vagy kikapcsolva volt, vagy a program nem "
                        "futott). Az ismétlődők már a következő alkalmukra kerültek."));
     intro_->setWordWrap(true);
+    intro_->setObjectName(QStringLiteral("missedIntro"));
+    launchNote_->setObjectName(QStringLiteral("launchNote"));
+    closeButton_->setObjectName(QStringLiteral("closeMissedButton"));
     list_->setObjectName(QStringLiteral("missedList"));
     list_->setHeaderLabels({QStringLiteral("Időpont"), QStringLiteral("Esemény"), QStringLiteral("Ismétel"),
                             QStringLiteral("Elmaradt")});
