@@ -286,3 +286,16 @@ TEST(GuiFailingWrites, DataFileCopyReportsEveryFileAndKeepsAnOldCopy) {
     EXPECT_TRUE(x.dialogs.shown.back().text.startsWith(u"Valamennyi adatállományt sikerült átmásolni"_s));
     EXPECT_EQ(readFile(target / "partnerek.dat"), readFile(x.data("partnerek.dat")));
 }
+
+TEST(GuiFailingWrites, ARecurringReminderThatCannotMoveOnStillFiresAndSaysWhy) {
+    Book x;
+    x.store(EventKind::Reminder,
+            {test::event(dayNumber(2024, 3, 5), 9, 6, "hetente", true, Recurrence::Weekly)});
+    x.show();
+    x.sound.take();
+    x.dialogs.expect(Kind::Stop, diskFull(x.data("emlekeztetok.dat")));
+    x.failsWholly([&] { x.tick(); });
+    EXPECT_TRUE(x.sound.take().contains(u"default loop"_s));
+    EXPECT_EQ(test::child<QTextEdit>(x.w->alertWindow(), "reminderDisplay")->toPlainText(), u"hetente"_s);
+    EXPECT_EQ(*x.w->events().table(EventKind::Reminder).rows[0].day, dayNumber(2024, 3, 5));
+}
