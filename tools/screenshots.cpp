@@ -1,12 +1,13 @@
-// Renders every tab, the alert, the notice and the service view in the three colour presets into
-// PNG files, over a sample program folder, for the documentation and for checking layouts by eye.
-// Usage: zel_screenshots OUTDIR   (run on a real or virtual X server for the system's look)
+// Renders every tab, the alert, the notice, the missed-events window and the service view in the three colour
+// presets into PNG files, over a sample program folder, for the documentation and for checking layouts by
+// eye. Usage: zel_screenshots OUTDIR   (run on a real or virtual X server for the system's look)
 //        zel_screenshots --sample DIR   only writes the sample program folder (data and settings, the
 //                                       notice on at start and at exit) for trying the real program on
 //        zel_screenshots --icons DIR    writes the program's icon in the hicolor sizes under DIR, as the
 //                                       installation ships it
 
 #include "core/app/paths.h"
+#include "gui/alert/missed_window.h"
 #include "gui/start/app_setup.h"
 #include "gui/tabs/import_panel.h"
 #include "gui/text/qt_text.h"
@@ -166,6 +167,17 @@ int main(int argc, char* argv[]) {
                              true, true, false);
         save(alert, out + QLatin1Char('/') + name + QStringLiteral("-notice.png"));
         alert->hide();
+        // After a night with the computer asleep.
+        gui::MissedWindow* missed = x.w->missedWindow();
+        missed->add(
+            {{EventKind::Reminder, cp("Gyógyszer bevétele"), dayNumber(2026, 12, 5), 22 * 60,
+              Recurrence::Daily, 2},
+             {EventKind::Program, cp("/usr/bin/napi-mentés --teljes"), dayNumber(2026, 12, 6), 3 * 60},
+             {EventKind::Reminder, cp("Ügyfél visszahívása – Őry Éva"), dayNumber(2026, 12, 6),
+              7 * 60 + 45}});
+        settle();
+        save(missed, out + QLatin1Char('/') + name + QStringLiteral("-missed.png"));
+        missed->hide();
     }
     x.w->hide();
 

@@ -8,8 +8,10 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace zel::gui {
 
@@ -50,6 +52,8 @@ MissedWindow::MissedWindow(QWidget* parent)
     list_->setRootIsDecorated(false);
     list_->setUniformRowHeights(true);
     list_->setSelectionMode(QAbstractItemView::NoSelection);
+    // Only read: the keys go to "Bezár", and no cell looks chosen.
+    list_->setFocusPolicy(Qt::NoFocus);
     list_->header()->setStretchLastSection(false);
     list_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     list_->header()->setSectionResizeMode(What, QHeaderView::Stretch);
@@ -83,6 +87,18 @@ void MissedWindow::add(const std::vector<MissedEvent>& events) {
         if (e.kind == EventKind::Program && !e.launched) launchNote_->show();
     }
     list_->scrollToBottom();
+    // Wide enough for the longest line where the screen allows, so little is cut short.
+    int wanted =
+        2 * list_->frameWidth() + layout()->contentsMargins().left() + layout()->contentsMargins().right();
+    const QFontMetrics metrics(list_->font());
+    for (int c = 0; c < list_->columnCount(); ++c) {
+        int column = list_->header()->sectionSizeHint(c);
+        for (int i = 0; i < list_->topLevelItemCount(); ++i)
+            column = std::max(column, metrics.horizontalAdvance(list_->topLevelItem(i)->text(c)) + 16);
+        wanted += column;
+    }
+    const QRect screen = this->screen() ? this->screen()->availableGeometry() : QRect(0, 0, 1024, 768);
+    if (wanted > width()) resize(std::min(wanted, screen.width() * 9 / 10), height());
     show();
     raise();
     activateWindow();
