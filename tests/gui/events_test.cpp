@@ -423,6 +423,27 @@ TEST(GuiNewEvent, ABirthdayIsForThePartnerChosenAndNameDaysNeedPartners) {
     EXPECT_EQ(x.get<QComboBox>("kindChoice")->currentIndex(), 0);
 }
 
+TEST(GuiNewEvent, TheRecurrenceChosenGoesWithTheEventAndEveryKindChangeStartsFromSoha) {
+    NewEvent x;
+    x.show(MainWindow::TabNewEvent);
+    auto* choice = x.get<QComboBox>("recurrenceChoice");
+    EXPECT_TRUE(choice->isVisible() && choice->isEnabled());
+    EXPECT_EQ(test::items(choice),
+              (QStringList{u"Soha"_s, u"Naponta"_s, u"Hetente"_s, u"Havonta"_s, u"Évente"_s}));
+    choice->setCurrentIndex(2);
+    x.text()->setPlainText(u"Heti"_s);
+    x.add(8, 0);
+    EXPECT_EQ(readFile(x.data("emlekeztetok.dat")),
+              encodeEvent(EventKind::Reminder, event(kDay, 8, 0, "Heti", true, Recurrence::Weekly)));
+    x.t()->selectKind(EventKind::Program);
+    EXPECT_EQ(choice->currentIndex(), 0);
+    // Name days and birthdays come every year and store no recurrence: nothing to choose.
+    x.t()->selectKind(EventKind::Birthday);
+    EXPECT_FALSE(x.get<QWidget>("recurrenceGroup")->isVisible());
+    x.t()->selectKind(EventKind::Reminder);
+    EXPECT_TRUE(choice->isVisible() && choice->currentIndex() == 0);
+}
+
 TEST(GuiNewEvent, AReminderTextStopsAtItsFieldAlsoWhenPasted) {
     NewEvent x;
     x.show(MainWindow::TabNewEvent);

@@ -61,8 +61,9 @@ NewEventTab::NewEventTab(AppState& state, Dialogs& dialogs, Shell& shell, QWidge
     timePolicy.setRetainSizeWhenHidden(true);
     ui_->timeGroup->setSizePolicy(timePolicy);
     keepRoomForLongestCaption();
-    // The recurrence is stored with every event but never offered: it drives nothing.
-    ui_->recurrenceChoice->hide();
+    QSizePolicy recurrencePolicy = ui_->recurrenceGroup->sizePolicy();
+    recurrencePolicy.setRetainSizeWhenHidden(true);
+    ui_->recurrenceGroup->setSizePolicy(recurrencePolicy);
     connectControls();
 
     setPickedDate(qdateOf(state_.now().day));
@@ -190,8 +191,9 @@ void NewEventTab::onKindChanged() {
         ui_->timingGroup->setTitle(kind == EventKind::NameDay ? kCaptionNameDay : kCaptionBirthday);
         ui_->detailPanels->setCurrentWidget(ui_->partnerGroup);
         ui_->timeGroup->hide();
+        // Name days and birthdays come every year by their nature; their records keep no recurrence.
         chooseRecurrence(ui_->recurrenceChoice, Recurrence::Yearly);
-        ui_->recurrenceChoice->setEnabled(false);
+        ui_->recurrenceGroup->hide();
         ui_->partnerChoice->setFocus();
         const int at = ui_->partnerChoice->findText(fromCp(state_.lastSavedPartner()), Qt::MatchExactly);
         ui_->partnerChoice->setCurrentIndex(at >= 0 ? at : (ui_->partnerChoice->count() > 0 ? 0 : -1));
@@ -199,6 +201,7 @@ void NewEventTab::onKindChanged() {
     }
     if (kind == EventKind::Program) ui_->timingGroup->setTitle(kCaptionProgram);
     ui_->timeGroup->show();
+    ui_->recurrenceGroup->show();
     ui_->detailPanels->setCurrentWidget(kind == EventKind::Reminder ? ui_->reminderGroup : ui_->programGroup);
     (kind == EventKind::Reminder ? static_cast<QWidget*>(ui_->reminderText) : ui_->programFile)->setFocus();
 }
