@@ -49,12 +49,36 @@ EventRecord generatedRecord(EventKind kind, std::size_t k) {
     return rec;
 }
 
-std::string generatedFile(EventKind kind) {
+Recurrence generatedRecurrence(std::size_t k, std::size_t firstRecurring) {
+    if (k < firstRecurring || (k - firstRecurring) % kRecurringStride != 0) return Recurrence::Never;
+    const std::size_t n = (k - firstRecurring) / kRecurringStride;
+    if (n >= kRecurringRows) return Recurrence::Never;
+    constexpr Recurrence kInTurn[] = {Recurrence::Daily, Recurrence::Weekly, Recurrence::Monthly,
+                                      Recurrence::Yearly};
+    return kInTurn[n % 4];
+}
+
+namespace {
+
+template <class Recurring> std::string fileOf(EventKind kind, Recurring recurring) {
     std::string bytes;
     bytes.reserve(kRecordsPerFile * recordSize(kind));
-    for (std::size_t k = 0; k < kRecordsPerFile; ++k)
-        bytes += encodeEvent(kind, generatedRecord(kind, k));
+    for (std::size_t k = 0; k < kRecordsPerFile; ++k) {
+        EventRecord rec = generatedRecord(kind, k);
+        if (hasTime(kind)) rec.recurrence = recurring(k);
+        bytes += encodeEvent(kind, rec);
+    }
     return bytes;
+}
+
+} // namespace
+
+std::string generatedFile(EventKind kind) {
+    return fileOf(kind, [](std::size_t) { return Recurrence::Never; });
+}
+
+std::string generatedFile(EventKind kind, std::size_t firstRecurring) {
+    return fileOf(kind, [&](std::size_t k) { return generatedRecurrence(k, firstRecurring); });
 }
 
 } // namespace zel::bench

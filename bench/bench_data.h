@@ -32,4 +32,14 @@ EventRecord generatedRecord(EventKind kind, std::size_t k);
 // The whole file of kRecordsPerFile generated records, in file order.
 std::string generatedFile(EventKind kind);
 
+// A book whose reminders and programs partly recur: kRecurringRows of each table, every
+// kRecurringStride-th row from `firstRecurring` on, daily, weekly, monthly and yearly in turn. A
+// recurring row moves on once it has fallen due, so in a book that has been watched the recurring
+// rows lie from the moment last watched on.
+constexpr std::size_t kRecurringRows = 1000;
+constexpr std::size_t kRecurringStride = 50;
+Recurrence generatedRecurrence(std::size_t k, std::size_t firstRecurring);
+// The same file with those rows recurring; name days and birthdays never recur.
+std::string generatedFile(EventKind kind, std::size_t firstRecurring);
+
 } // namespace zel::bench

@@ -1,9 +1,11 @@
 // One clock tick's core work with 100,000 records in each event table: the next due event of all four
-// kinds and the firing test, against a linear walk over the rows' text cells.
+// kinds, the summary when one of them changed and the look for what fell due since the previous
+// second, against a linear walk over the rows' text cells.
 #include "bench_data.h"
 
 #include "core/events/event_table.h"
 #include "core/events/firing.h"
+#include "core/events/summary.h"
 #include "core/storage/record_file.h"
 
 #include <benchmark/benchmark.h>
@@ -11,6 +13,7 @@
 #include <array>
 #include <chrono>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace zel::bench {
@@ -18,6 +21,8 @@ namespace {
 
 // Now lies on the middle reminder's minute, so half of each table is passed and that reminder fires.
 constexpr std::size_t kMiddle = kRecordsPerFile / 2;
+// 1,000 reminders and 1,000 programs recur, from two days before now on (those before have moved on).
+constexpr std::size_t kFirstRecurring = kMiddle - 2 * kEventsPerDay;
 
 struct TickData {
     TempDir dir{"zel_bench_tick_"};
@@ -30,7 +35,7 @@ TickData& tickData() {
     static const auto data = [] {
         auto d = std::make_unique<TickData>();
         for (EventKind k : kAllEventKinds) {
-            replaceFile(d->dir.path() / eventFileName(k), generatedFile(k));
+            replaceFile(d->dir.path() / eventFileName(k), generatedFile(k, kFirstRecurring));
             d->book.refresh(k, d->dir.path());
             d->cells[kindIndex(k)] = cellsOf(d->book.table(k));
         }
@@ -74,13 +79,34 @@ bool naiveFires(const EventCells& next, Moment now) {
            std::int64_t{minuteOfTimeText(next[2])} * 60'000 == now.msOfDay;
 }
 
-// Reminders and programs are the kinds the clock fires; it asks their tables for the rows whose
-// moment lies after the previous tick, a second ago.
-bool tick(EventBook& book, Moment now) {
-    book.updateNext(std::nullopt, now);
-    const Moment previous = now.plusMs(-1000);
-    return !rowsFallenDue(book.table(EventKind::Reminder), previous, now).empty() |
-           !rowsFallenDue(book.table(EventKind::Program), previous, now).empty();
+// The clock as it runs: a lookout kept from second to second, each tick one second after the one
+// before, by the local time and by the instant.
+struct Watching {
+    Moment now;
+    std::int64_t instantMs;
+    Lookout lookout;
+    std::vector<std::string> summary;
+
+    explicit Watching(Moment start) : now(start), instantMs(naiveMs(start)), lookout(start, instantMs) {}
+};
+
+enum class Summary { WhenNextChanged, EveryTick };
+
+// Reminders and programs are the kinds the clock fires; the lookout asks their tables for the rows
+// whose moment lies after its previous look, a second ago. The summary follows the next rows.
+template <Summary kSummary = Summary::WhenNextChanged> bool tick(EventBook& book, Watching& w) {
+    w.now = w.now.plusMs(1000);
+    w.instantMs += 1000;
+    if (book.updateNext(std::nullopt, w.now) || kSummary == Summary::EveryTick)
+        w.summary = summaryLines(book);
+    return !w.lookout
+                .look(book.table(EventKind::Reminder), book.table(EventKind::Program), w.now, w.instantMs)
+                .empty();
+}
+
+// A second before the middle minute, so the first tick fires the middle reminder and program.
+Watching watchingFromMiddle(const TickData& d) {
+    return Watching(d.now.plusMs(-1000));
 }
 
 bool naiveTick(const TickData& d, std::array<EventCells, 4>& next) {
@@ -89,16 +115,26 @@ bool naiveTick(const TickData& d, std::array<EventCells, 4>& next) {
            naiveFires(next[kindIndex(EventKind::Program)], d.now);
 }
 
-// Both ways must pick the same rows, or the comparison means nothing.
+// Both ways must pick the same rows and fire the middle reminder and program, or the comparison
+// means nothing.
 bool sameChoice(TickData& d) {
     EventBook& book = d.book;
+    Watching w = watchingFromMiddle(d);
+    const auto found = w.lookout.look(book.table(EventKind::Reminder), book.table(EventKind::Program), d.now,
+                                      naiveMs(d.now));
+    if (found.size() != 2 || found[0].kind != EventKind::Reminder || found[0].index != kMiddle ||
+        found[1].kind != EventKind::Program || found[1].index != kMiddle || found[0].missed ||
+        found[1].missed)
+        return false;
     std::array<EventCells, 4> next;
-    if (tick(book, d.now) != naiveTick(d, next) || !tick(book, d.now)) return false;
+    if (!naiveTick(d, next) || !naiveFires(next[kindIndex(EventKind::Program)], d.now)) return false;
+    book.updateNext(std::nullopt, d.now);
     for (EventKind k : kAllEventKinds) {
         const auto& row = book.next(k);
         if (!row || cellsOf(k, *row) != next[kindIndex(k)]) return false;
     }
-    return true;
+    Watching again = watchingFromMiddle(d);
+    return tick(book, again) && again.now == d.now && !summaryLines(book).empty();
 }
 
 void P1_naive_text_walk(benchmark::State& state) {
@@ -116,19 +152,33 @@ void P1_naive_text_walk(benchmark::State& state) {
     state.counters["rows_per_table"] = static_cast<double>(kRecordsPerFile);
 }
 
-void P1_tick_bisection(benchmark::State& state) {
+// Each run starts at the middle minute and goes on a second per iteration, so a long run also meets
+// the rows that fall due after it (one every 45 minutes of the clock).
+template <Summary kSummary> void tickOnAndOn(benchmark::State& state) {
     TickData& d = tickData();
     if (!sameChoice(d)) {
         state.SkipWithError("the walk and the bisection disagree");
         return;
     }
     EventBook& book = d.book;
+    Watching w = watchingFromMiddle(d);
+    std::int64_t fired = 0;
     for (auto _ : state) {
-        bool fire = tick(book, d.now);
+        bool fire = tick<kSummary>(book, w);
+        fired += fire;
         benchmark::DoNotOptimize(fire);
         benchmark::ClobberMemory();
     }
     state.counters["rows_per_table"] = static_cast<double>(kRecordsPerFile);
+    state.counters["ticks_firing"] = static_cast<double>(fired);
+}
+
+void P1_tick_bisection(benchmark::State& state) {
+    tickOnAndOn<Summary::WhenNextChanged>(state);
+}
+
+void P1_tick_bisection_summary(benchmark::State& state) {
+    tickOnAndOn<Summary::EveryTick>(state);
 }
 
 // The clock ticks once a second, so the rows are seldom still in the caches: each way once more,
@@ -152,7 +202,9 @@ template <class Tick> void timedCold(benchmark::State& state, Tick tickOnce) {
 
 void P1_tick_bisection_cold(benchmark::State& state) {
     TickData& d = tickData();
-    timedCold(state, [&] { return tick(d.book, d.now); });
+    d.book.updateNext(std::nullopt, d.now);
+    Watching w = watchingFromMiddle(d);
+    timedCold(state, [&] { return tick(d.book, w); });
 }
 
 void P1_naive_text_walk_cold(benchmark::State& state) {
@@ -163,6 +215,7 @@ void P1_naive_text_walk_cold(benchmark::State& state) {
 
 BENCHMARK(P1_naive_text_walk)->Name("P1/naive_text_walk")->Unit(benchmark::kMicrosecond);
 BENCHMARK(P1_tick_bisection)->Name("P1/tick_bisection")->Unit(benchmark::kMicrosecond);
+BENCHMARK(P1_tick_bisection_summary)->Name("P1/tick_bisection_summary")->Unit(benchmark::kMicrosecond);
 BENCHMARK(P1_tick_bisection_cold)
     ->Name("P1/tick_bisection_cold")
     ->Unit(benchmark::kMicrosecond)
