@@ -435,6 +435,13 @@ TEST(GuiNewEvent, TheRecurrenceChosenGoesWithTheEventAndEveryKindChangeStartsFro
     x.add(8, 0);
     EXPECT_EQ(readFile(x.data("emlekeztetok.dat")),
               encodeEvent(EventKind::Reminder, event(kDay, 8, 0, "Heti", true, Recurrence::Weekly)));
+    // A moment gone by is no question for a recurring one: it starts from its next occurrence.
+    choice->setCurrentIndex(1);
+    x.text()->setPlainText(u"Napi"_s);
+    x.add(7, 0);
+    x.w->watch().tick();
+    EXPECT_EQ(test::readEvents(x.data("emlekeztetok.dat"), EventKind::Reminder).back(),
+              event(kDay + 1, 7, 0, "Napi", true, Recurrence::Daily));
     x.t()->selectKind(EventKind::Program);
     EXPECT_EQ(choice->currentIndex(), 0);
     // Name days and birthdays come every year and store no recurrence: nothing to choose.

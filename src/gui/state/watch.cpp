@@ -7,6 +7,7 @@
 #include <QtDebug>
 #include <algorithm>
 #include <array>
+#include <utility>
 
 namespace zel::gui {
 
@@ -26,6 +27,9 @@ Watch::Watch(AppState& state, Clock& clock, QObject* parent)
         tick();
         schedule();
     });
+    connect(&state_, &AppState::eventsChanged, this, [this](EventKind kind) {
+        if (hasTime(kind)) changed_[kind == EventKind::Reminder ? 0 : 1] = true;
+    });
 }
 
 void Watch::start() {
@@ -44,14 +48,8 @@ void Watch::resumeFromLastRun() {
     lookout_ = Lookout(now, instant);
     // Recurring events left in the past before that moment (by a version that did not move them on,
     // or with the file lost) move on quietly: when they were missed is not known.
-    const Moment behind = last && *last < now ? *last : now;
-    for (EventKind kind : {EventKind::Reminder, EventKind::Program}) {
-        std::vector<EventRow> rows;
-        const EventTable& table = state_.table(kind);
-        for (std::size_t i : recurringRowsUpTo(table, behind))
-            rows.push_back(table.row(i));
-        moveOn(kind, std::move(rows), now);
-    }
+    changed_ = {true, true};
+    moveLeftBehind(last && *last < now ? *last : now, now);
     if (!last) return;
     lookout_.resumeFrom(*last, now, instant);
     look(now, instant);
@@ -84,7 +82,22 @@ std::vector<EventRow> Watch::moveOn(EventKind kind, std::vector<EventRow> rows, 
     return rows;
 }
 
+void Watch::moveLeftBehind(Moment upTo, Moment now) {
+    for (EventKind kind : {EventKind::Reminder, EventKind::Program}) {
+        if (!std::exchange(changed_[kind == EventKind::Reminder ? 0 : 1], false)) continue;
+        std::vector<EventRow> rows;
+        const EventTable& table = state_.table(kind);
+        for (std::size_t i : recurringRowsUpTo(table, upTo))
+            rows.push_back(table.row(i));
+        moveOn(kind, std::move(rows), now);
+        changed_[kind == EventKind::Reminder ? 0 : 1] = false;
+    }
+}
+
 void Watch::look(Moment now, std::int64_t instant) {
+    // Entered or changed to a moment already watched, a recurring event starts from its next
+    // occurrence.
+    moveLeftBehind(lookout_.watchedUpTo(), now);
     const std::vector<FallenDue> found =
         lookout_.look(state_.table(EventKind::Reminder), state_.table(EventKind::Program), now, instant);
     if (found.empty()) {

@@ -6,6 +6,7 @@
 #include "core/events/firing.h"
 
 #include <QObject>
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -77,6 +78,8 @@ class Watch : public QObject {
   private:
     void schedule();
     void look(Moment now, std::int64_t instant);
+    // Moves on quietly the recurring events of a changed table at or before `upTo`.
+    void moveLeftBehind(Moment upTo, Moment now);
     // Moves the rows to their next occurrence after now; returns them as they now stand.
     std::vector<EventRow> moveOn(EventKind kind, std::vector<EventRow> rows, Moment now);
 
@@ -84,6 +87,9 @@ class Watch : public QObject {
     Clock& clock_;
     QTimer* timer_ = nullptr;
     Lookout lookout_;
+    // A reminder or program table changed since the last look (an entry, a change, a reload): a
+    // recurring event may now lie where no look will find it.
+    std::array<bool, 2> changed_{};
     std::int64_t savedAt_;
     bool active_ = true;
 };

@@ -1,4 +1,6 @@
 #include "gui/tabs/new_event_tab.h"
+
+#include "core/events/recurrence.h"
 #include "ui_new_event_tab.h"
 
 #include "gui/platform/dialogs.h"
@@ -222,8 +224,10 @@ void NewEventTab::addEvent() {
             dialogs_.information(minuteTakenMessage(reminder));
             return;
         }
-        // The clock fires only what lies ahead: a moment gone by would be stored for nothing.
+        // The clock fires only what lies ahead: a moment gone by would be stored for nothing, unless
+        // it recurs, when its next occurrence comes.
         if (Moment{day, minute * 60'000LL} < state_.now() &&
+            !recurs(chosenRecurrence(ui_->recurrenceChoice)) &&
             dialogs_.confirmation(QStringLiteral("A megadott időpont már elmúlt, így az esemény nem fog "
                                                  "bekövetkezni. Mégis felveszi?"),
                                   Dialogs::Yes | Dialogs::No, Dialogs::No) != Dialogs::Yes)
