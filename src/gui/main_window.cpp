@@ -36,6 +36,7 @@
 #include <QLabel>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <utility>
 
@@ -80,6 +81,12 @@ MainWindow::MainWindow(AppPaths paths, Services services, QWidget* parent)
     connect(watch_, &Watch::missed, this, [this](const std::vector<MissedEvent>& events) {
         missedWindow_->add(events);
         notices_->postMissed(missedWindow_->count(), isVisible() && !isMinimized());
+        // At start the main window is shown after this: the list goes above it once it is.
+        QTimer::singleShot(0, missedWindow_, [this] {
+            if (!missedWindow_->isVisible()) return;
+            missedWindow_->raise();
+            missedWindow_->activateWindow();
+        });
     });
     connect(watch_, &Watch::moveFailed, this,
             [this](const IoError& error) { showErrorBox(services_.dialogs, error); });
