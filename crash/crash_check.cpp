@@ -1,5 +1,6 @@
 #include "crash/crash_check.h"
 
+#include "core/app/last_watched.h"
 #include "core/app/paths.h"
 #include "core/events/event_table.h"
 #include "core/exchange/partner_import.h"
@@ -64,6 +65,9 @@ std::string loadFolder(const fs::path& appFolder) {
         readAllPartners(paths.partners());
         if (const auto bytes = readSettingsFile(paths.settings()))
             decodeSettings(*bytes, [](const std::string&) { return true; });
+        // A damaged file would read as nothing known, and the missed events would go unlisted.
+        if (fs::exists(paths.lastWatched()) && !readLastWatched(paths.lastWatched()))
+            return "the moment last watched does not read";
         return {};
     } catch (const std::exception& e) {
         return e.what();
@@ -94,6 +98,7 @@ KillCheck checkKilledFolder(const fs::path& appFolder, const FolderState& start,
     const std::vector<FolderState> states =
         replay.inFlight ? statesOf(replay.settled, *replay.inFlight) : std::vector{replay.settled};
     check.inFlight = replay.inFlight.has_value();
+    check.write = replay.inFlight;
     check.straddling = check.inFlight && rewritesStraddlingRecord(replay.settled, *replay.inFlight);
     const FolderState &before = states.front(), &after = states.back();
     bool allOldOrNew = true;
@@ -204,6 +209,11 @@ Figures runKills(const RunOptions& options) {
         const KillCheck check = checkKilledFolder(app, start, readText(journal));
         if (!check.problem.empty()) figures.problems.push_back(tag + check.problem);
         (check.inFlight ? figures.inFlight : figures.betweenWrites)++;
+        if (check.write && check.write->op == OpKind::Move) {
+            ++figures.moves;
+            if (check.write->moves.size() > 1) ++figures.severalMoves;
+        }
+        if (check.write && check.write->op == OpKind::Watched) ++figures.watched;
         if (check.straddling) {
             ++figures.straddling;
             for (const Verdict v : check.files)
@@ -262,10 +272,12 @@ std::string describe(const Figures& figures) {
     out << figures.straddling << " during a rewrite of a record across a page boundary ("
         << figures.straddlingNew << " of them found it new)\n";
     out << figures.partway << " between the files of a rename or a partner's deletion\n";
-    out << "file                 old    new   torn\n";
+    out << figures.moves << " during a move of occurrences (" << figures.severalMoves << " of several rows), "
+        << figures.watched << " during a last-watched write\n";
+    out << "file                     old    new   torn\n";
     for (std::size_t f = 0; f < kFileCount; ++f) {
         char line[96];
-        std::snprintf(line, sizeof line, "%-18s %5zu  %5zu  %5zu\n", fileLabel(f), figures.files[f].old,
+        std::snprintf(line, sizeof line, "%-22s %5zu  %5zu  %5zu\n", fileLabel(f), figures.files[f].old,
                       figures.files[f].fresh, figures.files[f].torn);
         out << line;
     }

@@ -27,7 +27,8 @@ enum class Verdict { Untouched, Old, New, Torn };
 
 struct KillCheck {
     bool inFlight = false;
-    bool straddling = false; // the write under way rewrote a record across a page boundary
+    std::optional<Operation> write; // the write under way
+    bool straddling = false;        // the write under way rewrote a record across a page boundary
     std::array<Verdict, kFileCount> files{};
     // Every file is old or new, but together they are no state the program passes through.
     bool outOfOrder = false;
@@ -49,6 +50,8 @@ struct Figures {
     std::size_t kills = 0, inFlight = 0, betweenWrites = 0, driverFinished = 0, straddling = 0;
     std::size_t straddlingNew = 0; // of those, how many found the record's new bytes
     std::size_t partway = 0;
+    // Kills during a move of occurrences (of them, with several rows asked) and a last-watched write.
+    std::size_t moves = 0, severalMoves = 0, watched = 0;
     std::array<FileFigures, kFileCount> files{};
     std::size_t outOfOrder = 0, unloadable = 0, temporaries = 0, strays = 0;
     double seconds = 0;

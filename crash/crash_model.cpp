@@ -1,14 +1,19 @@
 #include "crash/crash_model.h"
 
+#include "core/app/last_watched.h"
 #include "core/app/paths.h"
 #include "core/events/event_table.h"
 #include "core/events/listing.h"
+#include "core/events/recurrence.h"
 #include "core/exchange/partner_import.h"
 #include "core/partners/partner_file.h"
 #include "core/settings/settings_record.h"
 #include "core/storage/record_file.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <set>
@@ -23,8 +28,12 @@ namespace {
 constexpr EventKind kKindOfFile[] = {EventKind::Reminder, EventKind::Reminder, EventKind::Program,
                                      EventKind::NameDay,  EventKind::Birthday, EventKind::Reminder};
 
-const char* const kOpWords[] = {"insert", "remove",  "modify",   "padd",  "pchange",
-                                "rename", "pdelete", "settings", "import"};
+const char* const kOpWords[] = {"insert",  "remove",   "modify", "padd", "pchange", "rename",
+                                "pdelete", "settings", "import", "move", "watched"};
+
+// Both record layouts keep the date, a little-endian double, at the same offset.
+constexpr std::size_t kDateOffset = 264;
+constexpr std::int64_t kMsPerDay = 86'400'000;
 
 std::string toHex(const std::string& bytes) {
     static const char* digits = "0123456789abcdef";
@@ -213,12 +222,15 @@ PartnerRecord randomPartner(const std::string& name, std::mt19937_64& rng) {
     return p;
 }
 
+// Half the dates within a week, so moved records land on days that hold others.
 double randomDate(std::mt19937_64& rng) {
-    return 46000.0 + static_cast<double>(pick(rng, 400));
+    return 46000.0 + static_cast<double>(pick(rng, (rng() & 1) ? 7 : 400));
 }
 
+// Half the times on two round minutes, so records share moments and ties are met.
 double randomTime(std::mt19937_64& rng) {
-    return static_cast<double>(pick(rng, 1440)) / 1440.0;
+    const std::size_t minute = (rng() & 1) ? ((rng() & 1) ? 8 * 60 : 12 * 60) : pick(rng, 1440);
+    return static_cast<double>(minute) / 1440.0;
 }
 
 EventRecord randomEvent(const FolderState& state, EventKind kind, std::mt19937_64& rng) {
@@ -235,6 +247,41 @@ EventRecord randomEvent(const FolderState& state, EventKind kind, std::mt19937_6
         rec.text = n > 0 && pick(rng, 10) < 8 ? partnerNameAt(partners, pick(rng, n)) : freshName(state, rng);
     }
     return rec;
+}
+
+// Bytes no version of the program writes, after a reminder's or program's text and in the spare
+// room before its date, as a file from elsewhere may hold them: a move must carry them along.
+void scribbleSpareBytes(std::string& record, std::mt19937_64& rng) {
+    const std::size_t textEnd = 3 + static_cast<std::uint8_t>(record[2]);
+    for (std::size_t i = textEnd; i < kDateOffset; ++i)
+        if (pick(rng, 4) == 0) record[i] = static_cast<char>(1 + pick(rng, 255));
+}
+
+// The record with its date set to a whole day, every other byte kept.
+std::string withDay(std::string record, DayNumber day) {
+    const double date = static_cast<double>(day);
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &date, sizeof bits);
+    for (std::size_t i = 0; i < 8; ++i)
+        record[kDateOffset + i] = static_cast<char>((bits >> (8 * i)) & 0xFF);
+    return record;
+}
+
+Moment momentOf(std::uint64_t ms) {
+    return {static_cast<DayNumber>(ms / kMsPerDay), static_cast<std::int64_t>(ms % kMsPerDay)};
+}
+
+std::uint64_t msOf(Moment m) {
+    return static_cast<std::uint64_t>(m.day * kMsPerDay + m.msOfDay);
+}
+
+// The line the last-watched file holds, to the second.
+std::string lastWatchedLine(Moment m) {
+    const Ymd d = ymdOf(m.day);
+    char line[40];
+    std::snprintf(line, sizeof line, "%04d.%02d.%02d. %02d:%02d:%02d\n", d.year, d.month, d.day, m.hour(),
+                  m.minute(), m.second());
+    return line;
 }
 
 // The position to change: half the time the record that straddles the first page boundary.
@@ -280,6 +327,124 @@ Operation randomEventOperation(const FolderState& state, std::mt19937_64& rng) {
         }
         op.records = {encodeEvent(op.kind, changed)};
     }
+    return op;
+}
+
+// Recurring reminders or programs moved on to their next occurrence, as when they fall due: one
+// row stepped once, or one or several rows moved past a moment somewhat after the latest of them
+// (several steps when some were missed). Rows of the same minute are sought out, so moved records
+// meet each other and the records of their new moment. Now and then a row the file no longer holds
+// or a row asked twice is among them.
+Operation randomMoveOperation(const FolderState& state, std::mt19937_64& rng) {
+    Operation op;
+    op.op = OpKind::Move;
+    op.kind = (rng() & 1) ? EventKind::Reminder : EventKind::Program;
+    const std::string& bytes = *state[fileOf(op.kind)];
+    const std::size_t size = recordSize(op.kind), n = bytes.size() / size;
+    std::vector<EventRow> recurring;
+    for (std::size_t i = 0; i < n; ++i) {
+        const EventRow row = rowFromRecord(op.kind, eventAt(state, op.kind, i), i);
+        if (row.day && recurs(row.recurrence)) recurring.push_back(row);
+    }
+    if (recurring.empty()) {
+        Operation insert;
+        insert.kind = op.kind;
+        EventRecord rec = randomEvent(state, op.kind, rng);
+        rec.recurrence = static_cast<Recurrence>(1 + pick(rng, 4));
+        insert.records = {encodeEvent(op.kind, rec)};
+        return insert;
+    }
+    std::shuffle(recurring.begin(), recurring.end(), rng);
+    auto momentOfRow = [](const EventRow& r) { return Moment{*r.day, std::int64_t{r.minute} * 60'000}; };
+    auto recordOf = [&](const EventRow& r) { return bytes.substr(r.position * size, size); };
+    const bool several = recurring.size() > 1 && pick(rng, 100) < 55;
+    if (!several && (rng() & 1)) {
+        // Fired on time: one step on, to a moment another record holds if some row's step meets one.
+        std::set<std::pair<DayNumber, int>> held;
+        for (std::size_t i = 0; i < n; ++i) {
+            const EventRow r = rowFromRecord(op.kind, eventAt(state, op.kind, i), i);
+            if (r.day) held.insert({*r.day, r.minute});
+        }
+        const auto meeting = std::find_if(recurring.begin(), recurring.end(), [&](const EventRow& r) {
+            return held.count({stepOnce(r.recurrence, *r.day), r.minute}) > 0;
+        });
+        const EventRow& row = meeting != recurring.end() ? *meeting : recurring[0];
+        op.start = msOf(momentOfRow(row));
+        op.moves = {{row.position, stepOnce(row.recurrence, *row.day)}};
+        op.records = {recordOf(row)};
+        return op;
+    }
+    if (several && (rng() & 1)) {
+        // A row that shares its minute and recurrence with another leads, if there is one; rows of
+        // its minute follow, those of its recurrence too foremost. Daily ones then meet on one day.
+        auto sameBeat = [](const EventRow& a, const EventRow& b) {
+            return a.minute == b.minute && a.recurrence == b.recurrence;
+        };
+        std::vector<std::size_t> paired;
+        for (std::size_t i = 0; i < recurring.size(); ++i)
+            for (std::size_t j = 0; j < recurring.size(); ++j)
+                if (i != j && sameBeat(recurring[i], recurring[j])) {
+                    paired.push_back(i);
+                    break;
+                }
+        if (!paired.empty()) std::swap(recurring[0], recurring[paired[pick(rng, paired.size())]]);
+        const EventRow& first = recurring[0];
+        std::stable_partition(recurring.begin() + 1, recurring.end(),
+                              [&](const EventRow& r) { return r.minute == first.minute; });
+        std::stable_partition(recurring.begin() + 1, recurring.end(),
+                              [&](const EventRow& r) { return sameBeat(r, first); });
+    }
+    recurring.resize(several ? std::min<std::size_t>(recurring.size(), 2 + pick(rng, 4)) : 1);
+    // Mostly in the file's order, as the program asks; now and then in any.
+    if (pick(rng, 4) != 0)
+        std::sort(recurring.begin(), recurring.end(),
+                  [](const EventRow& a, const EventRow& b) { return a.position < b.position; });
+    Moment latest = momentOfRow(recurring[0]);
+    for (const EventRow& r : recurring)
+        latest = std::max(latest, momentOfRow(r));
+    const std::int64_t lag = pick(rng, 10) < 7 ? static_cast<std::int64_t>(pick(rng, 2 * 3'600'000))
+                                               : static_cast<std::int64_t>(pick(rng, 40 * kMsPerDay));
+    const Moment now = latest.plusMs(lag);
+    op.start = msOf(now);
+    for (const EventRow& r : recurring) {
+        const DayNumber next = nextOccurrenceAfter(r.recurrence, *r.day, r.minute, now).day;
+        if (next == *r.day) continue;
+        op.moves.push_back({r.position, next});
+        op.records.push_back(recordOf(r));
+    }
+    if (op.moves.empty()) return op;
+    const std::size_t roll = pick(rng, 12);
+    if (roll == 0) {
+        // A row whose record has changed since it was read.
+        EventRecord stale = decodeEvent(op.kind, at(op.records[0], size, 0));
+        stale.text = stale.text.size() < kEventTextCapacity ? stale.text + "!" : stale.text.substr(1);
+        const std::size_t i = pick(rng, op.moves.size() + 1);
+        op.moves.insert(op.moves.begin() + static_cast<std::ptrdiff_t>(i),
+                        {op.moves[0].pos, op.moves[0].day + 1});
+        op.records.insert(op.records.begin() + static_cast<std::ptrdiff_t>(i), encodeEvent(op.kind, stale));
+        if (pick(rng, 3) == 0) {
+            // Nothing held at all: nothing is written.
+            op.moves = {op.moves[i]};
+            op.records = {op.records[i]};
+        }
+    } else if (roll == 1) {
+        // The same row twice: the second asking finds it already moving.
+        op.moves.push_back({op.moves[0].pos, op.moves[0].day + 3});
+        op.records.push_back(op.records[0]);
+    }
+    return op;
+}
+
+// The moment the program watched up to: mostly a little after the last one written, now and then
+// before it (the clock was set back).
+Operation randomWatched(const FolderState& state, std::mt19937_64& rng) {
+    Operation op;
+    op.op = OpKind::Watched;
+    const std::optional<Moment> last =
+        state[LastWatchedFile] ? decodeLastWatched(*state[LastWatchedFile]) : std::nullopt;
+    Moment now{static_cast<DayNumber>(randomDate(rng)), static_cast<std::int64_t>(pick(rng, kMsPerDay))};
+    if (last && pick(rng, 10) != 0) now = last->plusMs(static_cast<std::int64_t>(pick(rng, 6 * 3'600'000)));
+    op.start = msOf(now);
     return op;
 }
 
@@ -337,6 +502,10 @@ const char* fileLabel(std::size_t file) {
         return kPartnerFileName;
     case SettingsFile:
         return kSettingsFileName;
+    case LastWatchedFile: {
+        static const std::string name = AppPaths{}.lastWatched().filename().string();
+        return name.c_str();
+    }
     default:
         return eventFileName(kKindOfFile[file]);
     }
@@ -349,6 +518,8 @@ fs::path filePath(const fs::path& appFolder, std::size_t file) {
         return paths.partners();
     case SettingsFile:
         return paths.settings();
+    case LastWatchedFile:
+        return paths.lastWatched();
     default:
         return paths.events(kKindOfFile[file]);
     }
@@ -389,6 +560,7 @@ void populateFolder(const fs::path& appFolder, std::mt19937_64& rng) {
             Operation insert;
             insert.kind = kind;
             insert.records = {encodeEvent(kind, randomEvent(state, kind, rng))};
+            if (hasTime(kind) && pick(rng, 4) == 0) scribbleSpareBytes(insert.records[0], rng);
             state = statesOf(state, insert).back();
         }
     }
@@ -410,6 +582,8 @@ std::string formatOperation(const Operation& op) {
     std::ostringstream out;
     out << kOpWords[static_cast<std::size_t>(op.op)] << ' ' << static_cast<int>(op.kind) << ' ' << op.pos
         << ' ' << op.start;
+    for (const MoveTo& m : op.moves)
+        out << " m" << m.pos << ':' << m.day;
     for (const std::string& r : op.records)
         out << ' ' << toHex(r);
     return out.str();
@@ -427,6 +601,14 @@ std::optional<Operation> parseOperation(const std::string& text) {
     op.op = static_cast<OpKind>(found - std::begin(kOpWords));
     std::string hex;
     while (in >> hex) {
+        if (hex[0] == 'm') {
+            MoveTo m;
+            char colon = 0;
+            std::istringstream move(hex.substr(1));
+            if (!(move >> m.pos >> colon >> m.day) || colon != ':' || !move.eof()) return std::nullopt;
+            op.moves.push_back(m);
+            continue;
+        }
         auto bytes = fromHex(hex);
         if (!bytes) return std::nullopt;
         op.records.push_back(std::move(*bytes));
@@ -489,6 +671,47 @@ std::vector<FolderState> statesOf(const FolderState& before, const Operation& op
     case OpKind::Settings:
         after[SettingsFile] = settingsBytes(before, op.start);
         break;
+    case OpKind::Move: {
+        std::string& bytes = *after[fileOf(op.kind)];
+        const std::size_t n = bytes.size() / size;
+        // A row counts when its position still holds its day, minute and text, once.
+        std::vector<bool> leaves(n, false);
+        struct Moving {
+            std::string record;
+            double day, time;
+        };
+        std::vector<Moving> moving;
+        for (std::size_t i = 0; i < op.moves.size() && i < op.records.size(); ++i) {
+            const std::size_t pos = op.moves[i].pos;
+            if (pos >= n || leaves[pos]) continue;
+            const EventRow asked =
+                rowFromRecord(op.kind, decodeEvent(op.kind, at(op.records[i], size, 0)), pos);
+            const EventRow held = rowFromRecord(op.kind, decodeEvent(op.kind, at(bytes, size, pos)), pos);
+            if (asked.day != held.day || asked.text != held.text || asked.minute != held.minute) continue;
+            leaves[pos] = true;
+            std::string record = withDay(bytes.substr(pos * size, size), op.moves[i].day);
+            const EventRecord rec = decodeEvent(op.kind, at(record, size, 0));
+            moving.push_back({std::move(record), std::trunc(rec.date), rec.time});
+        }
+        if (moving.empty()) break;
+        std::string rest;
+        for (std::size_t i = 0; i < n; ++i)
+            if (!leaves[i]) rest.append(bytes, i * size, size);
+        // Earliest first, those of one moment in the order asked; each after what is already there of
+        // its moment, so after the records staying and the moved ones before it.
+        std::stable_sort(moving.begin(), moving.end(), [](const Moving& a, const Moving& b) {
+            return a.day < b.day || (a.day == b.day && a.time < b.time);
+        });
+        for (const Moving& m : moving) {
+            const EventRecord rec = decodeEvent(op.kind, at(m.record, size, 0));
+            rest.insert(eventPlace(rest, op.kind, rec, true) * size, m.record);
+        }
+        bytes = rest;
+        break;
+    }
+    case OpKind::Watched:
+        after[LastWatchedFile] = lastWatchedLine(momentOf(op.start));
+        break;
     case OpKind::Import: {
         std::set<std::string> taken = foldedNames(before);
         for (const std::string& row : op.records) {
@@ -507,9 +730,11 @@ std::vector<FolderState> statesOf(const FolderState& before, const Operation& op
 
 Operation randomOperation(const FolderState& state, std::mt19937_64& rng) {
     const std::size_t roll = pick(rng, 100);
-    if (roll < 70) return randomEventOperation(state, rng);
-    if (roll < 92) return randomPartnerOperation(state, rng);
-    if (roll < 96) return randomImport(state, rng);
+    if (roll < 56) return randomEventOperation(state, rng);
+    if (roll < 68) return randomMoveOperation(state, rng);
+    if (roll < 88) return randomPartnerOperation(state, rng);
+    if (roll < 92) return randomImport(state, rng);
+    if (roll < 95) return randomWatched(state, rng);
     Operation op;
     op.op = OpKind::Settings;
     op.start = rng();
@@ -561,6 +786,18 @@ void perform(const fs::path& appFolder, const FolderState& before, const Operati
         writeSettingsFile(paths.settings(), out);
         return;
     }
+    case OpKind::Move: {
+        std::vector<EventMove> moves;
+        for (std::size_t i = 0; i < op.moves.size(); ++i)
+            moves.push_back(
+                {rowFromRecord(op.kind, decodeEvent(op.kind, at(op.records[i], size, 0)), op.moves[i].pos),
+                 op.moves[i].day});
+        moveEvents(events, op.kind, moves);
+        return;
+    }
+    case OpKind::Watched:
+        writeLastWatched(paths.lastWatched(), momentOf(op.start));
+        return;
     case OpKind::Import: {
         std::vector<PartnerRecord> rows;
         for (const std::string& r : op.records)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/events/event_record.h"
+#include "core/text/datetime.h"
 
 #include <array>
 #include <cstddef>
@@ -13,8 +14,17 @@
 
 namespace zel::crash {
 
-// The six files a data folder holds; a missing one is nullopt.
-enum FileId : std::size_t { Partners, Reminders, Programs, NameDays, Birthdays, SettingsFile, kFileCount };
+// The files a data folder holds; a missing one is nullopt.
+enum FileId : std::size_t {
+    Partners,
+    Reminders,
+    Programs,
+    NameDays,
+    Birthdays,
+    SettingsFile,
+    LastWatchedFile,
+    kFileCount
+};
 using FolderState = std::array<std::optional<std::string>, kFileCount>;
 
 const char* fileLabel(std::size_t file);
@@ -31,7 +41,9 @@ void prepareFreshFolder(const std::filesystem::path& appFolder);
 void populateFolder(const std::filesystem::path& appFolder, std::mt19937_64& rng);
 
 // One write the program can make. Records travel as their file bytes, so the journal holds exactly
-// what was asked; `pos` is a record position, `start` makes the settings.
+// what was asked; `pos` is a record position, `start` makes the settings or is the moment written as
+// last watched (milliseconds since day 0) or the moment the moves were worked out for. A move asks
+// for each of `moves` the row `records[i]` was read from, at `moves[i].pos`, to go to `moves[i].day`.
 enum class OpKind {
     Insert,
     Remove,
@@ -41,7 +53,13 @@ enum class OpKind {
     PartnerRename,
     PartnerDelete,
     Settings,
-    Import
+    Import,
+    Move,
+    Watched
+};
+struct MoveTo {
+    std::size_t pos = 0;
+    DayNumber day = 0;
 };
 struct Operation {
     OpKind op = OpKind::Insert;
@@ -49,6 +67,7 @@ struct Operation {
     std::size_t pos = 0;
     std::uint64_t start = 0;
     std::vector<std::string> records;
+    std::vector<MoveTo> moves;
 };
 
 std::string formatOperation(const Operation& op);

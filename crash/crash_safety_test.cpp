@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
 #include <unistd.h>
 
@@ -77,6 +78,81 @@ TEST_F(CrashCheck, SeesTornFilesLeftoversAndFilesOutOfOrder) {
     EXPECT_TRUE(check.loadError.empty());
 }
 
+TEST_F(CrashCheck, KnowsMovedOccurrencesAndTheLastWatchedFile) {
+    // Three reminders; the first recurs daily and holds a byte the program never writes.
+    auto reminder = [](double day, int minute, const char* text, Recurrence recurrence) {
+        EventRecord rec;
+        rec.text = text;
+        rec.date = day;
+        rec.time = minute / 1440.0;
+        rec.recurrence = recurrence;
+        return encodeEvent(EventKind::Reminder, rec);
+    };
+    std::string a = reminder(46010, 540, "Reggeli gy\xF3gyszer", Recurrence::Daily);
+    a[200] = '\x5A';
+    const std::string b = reminder(46010, 600, "Megbesz\xE9l\xE9s", Recurrence::Weekly);
+    const std::string c = reminder(46011, 540, "Posta", Recurrence::Never);
+    put(Reminders, a + b + c);
+    const FolderState start = readFolder(app_);
+
+    // The first goes to the next day, after the record of its own moment; only its date changes.
+    Operation move;
+    move.op = OpKind::Move;
+    move.moves = {{0, 46011}, {0, 46012}};
+    move.records = {a, a}; // the second asking of one row finds it moving already
+    std::string moved = a;
+    const double day = 46011;
+    std::memcpy(moved.data() + 264, &day, 8);
+    const std::vector<FolderState> states = statesOf(start, move);
+    ASSERT_EQ(states.size(), 2u);
+    EXPECT_TRUE(*states.back()[Reminders] == b + c + moved);
+
+    // Several in one call: by their new moment, those of one moment in the order they were asked in,
+    // each after the records already there of its moment; a row the file no longer holds stays.
+    const std::string d = reminder(46009, 540, "Kutyas\xE9t\xE1ltat\xE1s", Recurrence::Daily);
+    std::string stale = c;
+    stale[3] = 'p';
+    Operation several;
+    several.op = OpKind::Move;
+    several.moves = {{2, 46011}, {3, 46012}, {1, 46011}, {0, 46011}};
+    several.records = {b, stale, a, d};
+    put(Reminders, d + a + b + c);
+    const FolderState four = readFolder(app_);
+    auto onDay = [&](std::string record) {
+        std::memcpy(record.data() + 264, &day, 8);
+        return record;
+    };
+    const std::string expected = c + onDay(a) + onDay(d) + onDay(b);
+    EXPECT_TRUE(*statesOf(four, several).back()[Reminders] == expected);
+    put(Reminders, expected);
+    KillCheck check = checkKilledFolder(app_, four, inFlight(several));
+    ASSERT_TRUE(check.write.has_value());
+    EXPECT_EQ(check.write->moves.size(), 4u);
+    EXPECT_EQ(check.files[Reminders], Verdict::New);
+
+    // The last-watched file is missing before its first write, then one line to the second.
+    Operation watched;
+    watched.op = OpKind::Watched;
+    watched.start = 46011ull * 86'400'000 + ((9 * 60 + 5) * 60 + 7) * 1000 + 250;
+    put(Reminders, a + b + c);
+    check = checkKilledFolder(app_, start, inFlight(watched));
+    EXPECT_EQ(check.files[LastWatchedFile], Verdict::Old);
+    EXPECT_EQ(check.files[Reminders], Verdict::Untouched);
+    std::ofstream(app_ / "Data" / "utoljara-figyelve.txt.tmp-Qw34Er") << "2025";
+    std::ofstream(app_ / "Data" / "utoljara.txt") << "x";
+    put(LastWatchedFile, "2025.12.20. 09:05:07\n");
+    check = checkKilledFolder(app_, start, inFlight(watched));
+    EXPECT_EQ(check.files[LastWatchedFile], Verdict::New);
+    EXPECT_EQ(check.temporaries, std::vector<std::string>{"Data/utoljara-figyelve.txt.tmp-Qw34Er"});
+    EXPECT_EQ(check.strays, std::vector<std::string>{"Data/utoljara.txt"});
+    EXPECT_TRUE(check.loadError.empty());
+    // Once written, a line that does not read is torn, and the start would not know what was missed.
+    put(LastWatchedFile, "2025.12.20. 09:05");
+    check = checkKilledFolder(app_, start, inFlight(watched) + "done 0\n");
+    EXPECT_EQ(check.files[LastWatchedFile], Verdict::Torn);
+    EXPECT_EQ(check.loadError, "the moment last watched does not read");
+}
+
 TEST(CrashSafety, WritersKilledBetweenAnyTwoStepsLeaveOldOrNewFiles) {
     RunOptions options;
     options.driver = ZEL_CRASH_DRIVER;
@@ -96,6 +172,10 @@ TEST(CrashSafety, WritersKilledBetweenAnyTwoStepsLeaveOldOrNewFiles) {
     }
     EXPECT_GT(fresh, 0u);
     EXPECT_GT(old, 0u);
+    // Moves of one row and of several, and last-watched writes, are among the writes killed.
+    EXPECT_GT(figures.moves, figures.severalMoves) << describe(figures);
+    EXPECT_GT(figures.severalMoves, 0u) << describe(figures);
+    EXPECT_GT(figures.watched, 0u) << describe(figures);
 }
 
 TEST(CrashSafety, WritersKilledAtRandomMomentsLeaveOldOrNewFiles) {
