@@ -123,7 +123,7 @@ std::optional<EventFileChange> modifyEvent(const std::filesystem::path& path, Ev
     const auto* base = reinterpret_cast<const std::uint8_t*>(bytes.data());
     if (row.position >= n || !holdsRow(kind, base + row.position * size, row)) return std::nullopt;
 
-    // Fields the editor does not show (the unused bytes included) keep what the file holds.
+    // Fields the editor does not show keep what the file holds; bytes no field uses are written as zeros.
     EventRecord rec = decodeEvent(kind, base + row.position * size);
     const EventRow newRow = rowFromRecord(kind, changed, row.position);
     const bool moves = newRow.day != row.day || (hasTime(kind) && newRow.minute != row.minute);
