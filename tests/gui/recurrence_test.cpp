@@ -242,3 +242,16 @@ TEST(GuiMissed, TheMomentWatchedIsKeptEveryFiveMinutesAndAtExitNeverEverySecond)
     EXPECT_EQ(a.exits, 1);
     EXPECT_EQ(a.lastWatched(), "2024.03.05. 09:06:30\n");
 }
+
+TEST(GuiMissed, TheListKeepsItsRoomAndCountsTheRest) {
+    MissedWindow window;
+    std::vector<MissedEvent> many(MissedWindow::kMaxLines + 2, {EventKind::Reminder, "x", kDay, 60});
+    window.add(many);
+    EXPECT_EQ(window.lines().size(), MissedWindow::kMaxLines);
+    EXPECT_EQ(window.count(), MissedWindow::kMaxLines + 2);
+    auto* note = test::child<QLabel>(&window, "overflowNote");
+    EXPECT_TRUE(note->isVisible());
+    EXPECT_EQ(note->text(), u"További 2 elmulasztott esemény nem fér a listába."_s);
+    test::child<QPushButton>(&window, "closeMissedButton")->click();
+    EXPECT_TRUE(window.count() == 0 && note->isHidden());
+}

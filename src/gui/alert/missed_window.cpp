@@ -33,7 +33,7 @@ MissedWindow::MissedWindow(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                           Qt::WindowStaysOnTopHint),
       intro_(new QLabel(this)), list_(new QTreeWidget(this)), launchNote_(new QLabel(this)),
-      closeButton_(new QPushButton(QStringLiteral("Bezár"), this)) {
+      overflowNote_(new QLabel(this)), closeButton_(new QPushButton(QStringLiteral("Bezár"), this)) {
     setObjectName(QStringLiteral("missedWindow"));
     setWindowTitle(QStringLiteral("Elmulasztott emlékeztetők"));
     setWindowIcon(appIcon());
@@ -61,6 +61,8 @@ MissedWindow::MissedWindow(QWidget* parent)
                                         "pótoltatni (Elmaradt programfuttatások pótlása)."));
     launchNote_->setWordWrap(true);
     launchNote_->hide();
+    overflowNote_->setObjectName(QStringLiteral("overflowNote"));
+    overflowNote_->hide();
     closeButton_->setDefault(true);
     connect(closeButton_, &QPushButton::clicked, this, &MissedWindow::empty);
     connect(this, &QDialog::rejected, this, &MissedWindow::empty);
@@ -70,6 +72,7 @@ MissedWindow::MissedWindow(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(intro_);
     layout->addWidget(list_, 1);
+    layout->addWidget(overflowNote_);
     layout->addWidget(launchNote_);
     layout->addLayout(buttons);
     resize(620, 300);
@@ -77,6 +80,11 @@ MissedWindow::MissedWindow(QWidget* parent)
 
 void MissedWindow::add(const std::vector<MissedEvent>& events) {
     for (const MissedEvent& e : events) {
+        if (e.kind == EventKind::Program && !e.launched) launchNote_->show();
+        if (list_->topLevelItemCount() >= kMaxLines) {
+            ++overflow_;
+            continue;
+        }
         auto* item = new QTreeWidgetItem(list_);
         item->setText(When, QString::fromStdString(dateText(e.day)) + QLatin1Char(' ') +
                                 QString::fromStdString(timeText(e.minute)).trimmed());
@@ -84,8 +92,10 @@ void MissedWindow::add(const std::vector<MissedEvent>& events) {
         item->setToolTip(What, eventText(e));
         item->setText(Repeats, fromCp(recurrenceWord(e.recurrence)));
         item->setText(Missed, QString::number(e.times) + QStringLiteral(" alkalommal"));
-        if (e.kind == EventKind::Program && !e.launched) launchNote_->show();
     }
+    overflowNote_->setText(QStringLiteral("További ") + QString::number(overflow_) +
+                           QStringLiteral(" elmulasztott esemény nem fér a listába."));
+    overflowNote_->setVisible(overflow_ > 0);
     list_->scrollToBottom();
     // Wide enough for the longest line where the screen allows, so little is cut short.
     int wanted =
@@ -116,11 +126,13 @@ QStringList MissedWindow::lines() const {
 }
 
 int MissedWindow::count() const {
-    return list_->topLevelItemCount();
+    return list_->topLevelItemCount() + static_cast<int>(overflow_);
 }
 
 void MissedWindow::empty() {
     list_->clear();
+    overflow_ = 0;
+    overflowNote_->hide();
     launchNote_->hide();
     hide();
 }

@@ -18,11 +18,15 @@ class MissedWindow : public QDialog {
 
   public:
     explicit MissedWindow(QWidget* parent = nullptr);
+    // A clock set years back and then right again could bring tens of thousands: the list keeps
+    // this many and counts the rest.
+    static constexpr int kMaxLines = 500;
 
     // Adds the events below those already listed and shows the window in front.
     void add(const std::vector<MissedEvent>& events);
     // The lines as shown, their cells joined by " | ", for the tests and the desktop notice.
     QStringList lines() const;
+    // Every event it was given since it was last emptied, listed or only counted.
     int count() const;
 
   private:
@@ -31,6 +35,9 @@ class MissedWindow : public QDialog {
     QLabel* intro_;
     QTreeWidget* list_;
     QLabel* launchNote_;
+    QLabel* overflowNote_;
+    // Lines past the list's room, counted only.
+    std::size_t overflow_ = 0;
     QPushButton* closeButton_;
 };
 
