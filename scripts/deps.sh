@@ -1,7 +1,8 @@
 # Installs the Debian packages the build needs when any is missing. Sourced by run and test.
 zel_install_deps() {
     local wanted=(cmake g++ ninja-build pkg-config qt6-base-dev qt6-multimedia-dev libgl-dev
-                  qt6-translations-l10n qt6-wayland libgtest-dev libbenchmark-dev "$@")
+                  qt6-translations-l10n qt6-wayland qtkeychain-qt6-dev libical-dev libgtest-dev
+                  libbenchmark-dev "$@")
     local missing=()
     for p in "${wanted[@]}"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
