@@ -643,7 +643,7 @@ void VCard::setField(PartnerField f, std::string_view utf8) {
         break;
     case PartnerField::Mobile:
     case PartnerField::Phone:
-        value = line && line->uriValue ? "tel:" + text : escapedText(text, true);
+        value = line && line->uriValue ? "tel:" + escapedText(text, false) : escapedText(text, true);
         break;
     default:
         value = escapedText(text, true);
