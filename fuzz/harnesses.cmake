@@ -6,6 +6,7 @@ set(ZEL_FUZZ_HARNESSES
   fuzz_cp1250
   fuzz_datetime
   fuzz_vcard
+  fuzz_card
   fuzz_csv
   fuzz_ldif
   fuzz_namedays

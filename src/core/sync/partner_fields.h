@@ -18,9 +18,14 @@ constexpr std::array<PartnerField, 7> kPartnerFields = {
     PartnerField::Mobile, PartnerField::Phone,   PartnerField::Note,
 };
 
+struct PartnerFields;
+inline std::string PartnerFields::*memberOf(PartnerField f);
+
 struct PartnerFields {
     std::string name, address, webAddress, email, mobile, phone, note;
 
+    std::string& operator[](PartnerField f) { return this->*memberOf(f); }
+    const std::string& operator[](PartnerField f) const { return this->*memberOf(f); }
     bool operator==(const PartnerFields&) const = default;
 };
 
