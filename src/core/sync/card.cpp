@@ -2,6 +2,7 @@
 
 #include "core/exchange/contacts.h"
 #include "core/exchange/exchange_text.h"
+#include "core/exchange/vcard_text.h"
 #include "core/text/cp1250.h"
 
 #include <algorithm>
@@ -38,37 +39,6 @@ std::size_t slotOf(PartnerField f) {
 
 constexpr int kNotPreferred = 1000;
 
-std::string upper(std::string_view s) {
-    std::string out(s);
-    for (char& c : out)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return out;
-}
-
-// Splits at `sep` outside double quotes; a quote opens only at the start of a parameter value.
-std::vector<std::string_view> splitOutsideQuotes(std::string_view s, char sep) {
-    std::vector<std::string_view> parts;
-    bool quoted = false;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        const char c = s[i];
-        if (c == '"' && (quoted || i == 0 || s[i - 1] == '=' || s[i - 1] == ',' || s[i - 1] == sep)) {
-            quoted = !quoted;
-        } else if (c == sep && !quoted) {
-            parts.push_back(s.substr(start, i - start));
-            start = i + 1;
-        }
-    }
-    parts.push_back(s.substr(start));
-    return parts;
-}
-
-std::string_view unquoted(std::string_view s) {
-    s = trimmed(s);
-    if (s.size() >= 2 && s.front() == '"' && s.back() == '"') s = s.substr(1, s.size() - 2);
-    return s;
-}
-
 // A physical line and the line end that follows it (CR LF, LF, CR or none at the end).
 struct Physical {
     std::string_view text, eol;
@@ -90,25 +60,6 @@ std::vector<Physical> physicalLines(std::string_view in) {
     return out;
 }
 
-bool isCardBoundary(std::string_view line) {
-    line = trimmed(line);
-    return equalsNoCase(line, "BEGIN:VCARD") || equalsNoCase(line, "END:VCARD");
-}
-
-std::string quotedPrintableDecoded(std::string_view v) {
-    std::string out;
-    out.reserve(v.size());
-    for (std::size_t i = 0; i < v.size(); ++i) {
-        if (v[i] == '=' && i + 2 < v.size() && hexDigit(v[i + 1]) >= 0 && hexDigit(v[i + 2]) >= 0) {
-            out += static_cast<char>(hexDigit(v[i + 1]) * 16 + hexDigit(v[i + 2]));
-            i += 2;
-        } else {
-            out += v[i];
-        }
-    }
-    return out;
-}
-
 void appendUtf8(std::string& out, char32_t u) {
     if (u < 0x80) {
         out += static_cast<char>(u);
@@ -122,25 +73,15 @@ void appendUtf8(std::string& out, char32_t u) {
     }
 }
 
-// ISO 8859-2 from 0xA0 on.
-constexpr std::array<char16_t, 96> kLatin2 = {
-    0x00A0, 0x0104, 0x02D8, 0x0141, 0x00A4, 0x013D, 0x015A, 0x00A7, 0x00A8, 0x0160, 0x015E, 0x0164,
-    0x0179, 0x00AD, 0x017D, 0x017B, 0x00B0, 0x0105, 0x02DB, 0x0142, 0x00B4, 0x013E, 0x015B, 0x02C7,
-    0x00B8, 0x0161, 0x015F, 0x0165, 0x017A, 0x02DD, 0x017E, 0x017C, 0x0154, 0x00C1, 0x00C2, 0x0102,
-    0x00C4, 0x0139, 0x0106, 0x00C7, 0x010C, 0x00C9, 0x0118, 0x00CB, 0x011A, 0x00CD, 0x00CE, 0x010E,
-    0x0110, 0x0143, 0x0147, 0x00D3, 0x00D4, 0x0150, 0x00D6, 0x00D7, 0x0158, 0x016E, 0x00DA, 0x0170,
-    0x00DC, 0x00DD, 0x0162, 0x00DF, 0x0155, 0x00E1, 0x00E2, 0x0103, 0x00E4, 0x013A, 0x0107, 0x00E7,
-    0x010D, 0x00E9, 0x0119, 0x00EB, 0x011B, 0x00ED, 0x00EE, 0x010F, 0x0111, 0x0144, 0x0148, 0x00F3,
-    0x00F4, 0x0151, 0x00F6, 0x00F7, 0x0159, 0x016F, 0x00FA, 0x0171, 0x00FC, 0x00FD, 0x0163, 0x02D9,
-};
-
 // A single-byte code page's bytes to UTF-8, as far as Windows-1250 holds them: the partner file can
 // keep no more, and the importer reads such cards the same way.
 std::string viaCp1250(std::string_view bytes, bool latin2) {
     std::string utf8;
     for (char c : bytes) {
         const auto b = static_cast<unsigned char>(c);
-        appendUtf8(utf8, b < 0xA0 ? char32_t{b} : latin2 ? char32_t{kLatin2[b - 0xA0]} : char32_t{b});
+        appendUtf8(utf8, b < 0xA0 ? char32_t{b}
+                         : latin2 ? char32_t{kLatin2UpperHalf[b - 0xA0]}
+                                  : char32_t{b});
     }
     return cp1250ToUtf8(utf8ToCp1250(utf8));
 }
@@ -162,73 +103,6 @@ std::string valueToUtf8(std::string_view bytes, std::string_view charset, bool e
     if (charset == "ISO-8859-1" || charset == "ISO8859-1" || charset == "LATIN1")
         return viaCp1250(bytes, false);
     return cardUtf8 ? asUtf8() : cp1250ToUtf8(bytes);
-}
-
-// 3.0 and 4.0 escapes: \\ \, \; \: and \n or \N for a line break.
-std::string unescaped(std::string_view v) {
-    std::string out;
-    out.reserve(v.size());
-    for (std::size_t i = 0; i < v.size(); ++i) {
-        if (v[i] != '\\' || i + 1 == v.size()) {
-            out += v[i];
-            continue;
-        }
-        const char c = v[++i];
-        if (c == 'n' || c == 'N')
-            out += "\r\n";
-        else
-            out += c;
-    }
-    return out;
-}
-
-// The components of N or ADR, split at unescaped ';'. 2.1 only escapes ';' itself. With
-// `valueLists`, an unescaped ',' between several values of a component becomes a space.
-std::vector<std::string> components(std::string_view v, bool escapes, bool valueLists) {
-    std::vector<std::string> parts(1);
-    for (std::size_t i = 0; i < v.size(); ++i) {
-        const char c = v[i];
-        if (c == '\\' && i + 1 < v.size()) {
-            const char e = v[i + 1];
-            if (escapes) {
-                parts.back() += (e == 'n' || e == 'N') ? std::string("\r\n") : std::string(1, e);
-                ++i;
-            } else if (e == ';') {
-                parts.back() += ';';
-                ++i;
-            } else {
-                parts.back() += c;
-            }
-        } else if (c == ';') {
-            parts.emplace_back();
-        } else if (c == ',' && valueLists && escapes) {
-            parts.back() += ' ';
-        } else {
-            parts.back() += c;
-        }
-    }
-    for (auto& p : parts)
-        p = withCrLf(p);
-    return parts;
-}
-
-// A text value escaped for 3.0 and 4.0: backslash, line breaks and, with `separatorsToo`, ',' and ';'.
-std::string escapedText(std::string_view text, bool separatorsToo) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\r' || c == '\n') {
-            out += "\\n";
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        } else if (c == '\\' || (separatorsToo && (c == ',' || c == ';'))) {
-            out += '\\';
-            out += c;
-        } else {
-            out += c;
-        }
-    }
-    return out;
 }
 
 // A content line folded at 75 octets without splitting a UTF-8 character, each piece ended by `eol`.
