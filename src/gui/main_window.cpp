@@ -36,7 +36,6 @@
 #include <QLabel>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QTimer>
 #include <QToolButton>
 #include <utility>
 
@@ -81,12 +80,6 @@ MainWindow::MainWindow(AppPaths paths, Services services, QWidget* parent)
     connect(watch_, &Watch::missed, this, [this](const std::vector<MissedEvent>& events) {
         missedWindow_->add(events);
         notices_->postMissed(missedWindow_->count(), isVisible() && !isMinimized());
-        // At start the main window is shown after this: the list goes above it once it is.
-        QTimer::singleShot(0, missedWindow_, [this] {
-            if (!missedWindow_->isVisible()) return;
-            missedWindow_->raise();
-            missedWindow_->activateWindow();
-        });
     });
     connect(watch_, &Watch::moveFailed, this,
             [this](const IoError& error) { showErrorBox(services_.dialogs, error); });
@@ -207,13 +200,7 @@ void MainWindow::connectAlert() {
         if (alert_->alertShown())
             alert_->bringForward(token, services_.windowsOnWayland);
         else if (missedWindow_->isVisible())
-            bringForward(
-                *missedWindow_, token,
-                [this] {
-                    missedWindow_->hide();
-                    missedWindow_->show();
-                },
-                services_.windowsOnWayland);
+            missedWindow_->bringForward(token, services_.windowsOnWayland);
     });
 }
 
@@ -289,20 +276,16 @@ void MainWindow::applyColors() {
 }
 
 void MainWindow::fireReminder(const EventRow& row, Moment now) {
-    QString text = fromStored(row.text);
-    if (alert_->alertShown() && firedAt_ == now) {
-        // Several in one minute (a recurring one moved onto a taken minute): one alert shows them all,
-        // and its key stays the first one's.
-        text = firedText_ + QStringLiteral("\n\n") + text;
-    } else {
-        // Where the record now stands: a recurring one has moved on to its next occurrence.
-        firedKey_ = QString::fromStdString(dateText(*row.day)) + QLatin1Char('|') +
-                    QString::fromStdString(timeText(row.minute));
-    }
-    firedAt_ = now;
-    firedText_ = text;
-    alert_->showAlert(windowTitle(), text, firedKey_);
-    notices_->postAlert(text, row.minute, isVisible() && !isMinimized());
+    const QString text = fromStored(row.text);
+    const bool sameLook = std::exchange(firedAt_, now) == now;
+    // Several in one look (a recurring one moved onto a taken minute) share one alert.
+    if (alert_->alertShown() && sameLook)
+        alert_->addToAlert(text);
+    else // keyed where the record now stands: a recurring one has moved on
+        alert_->showAlert(windowTitle(), text,
+                          QString::fromStdString(dateText(*row.day)) + QLatin1Char('|') +
+                              QString::fromStdString(timeText(row.minute)));
+    notices_->postAlert(alert_->displayedText(), row.minute, isVisible() && !isMinimized());
 }
 
 bool MainWindow::event(QEvent* event) {

@@ -176,10 +176,8 @@ class MainWindow : public QWidget {
     SettingsTab* settingsTab_ = nullptr;
     AlertWindow* alert_ = nullptr;
     MissedWindow* missedWindow_ = nullptr;
-    // The alert raised last: the look it came from, its text and its key.
+    // The look the last alert came from.
     Moment firedAt_;
-    QString firedText_;
-    QString firedKey_;
 };
 
 } // namespace zel::gui

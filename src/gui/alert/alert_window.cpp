@@ -136,6 +136,15 @@ void AlertWindow::showAlert(const QString& caption, const QString& text, const Q
     ui_->actionList->setFocus();
 }
 
+void AlertWindow::addToAlert(const QString& text) {
+    showAlert(windowTitle(), ui_->reminderDisplay->toPlainText() + QStringLiteral("\n\n") + text,
+              occurrenceKey_);
+}
+
+QString AlertWindow::displayedText() const {
+    return ui_->reminderDisplay->toPlainText();
+}
+
 void AlertWindow::prepareNotice(const QStringList& lines, bool showBack, bool showExit, bool showClose) {
     setWindowTitle(QStringLiteral("Zelmoran - Név-, illetve születésnap emlékeztető"));
     {

@@ -35,6 +35,10 @@ class AlertWindow : public QDialog {
 
     // The event alert's part of firing a reminder: sound, show, caption, text, key, size, focus.
     void showAlert(const QString& caption, const QString& text, const QString& occurrenceKey);
+    // Another reminder of the same minute while this one waits: one alert shows them all, and its key
+    // stays the first one's.
+    void addToAlert(const QString& text);
+    QString displayedText() const;
     // Fills the notice; the caller then plays the sound if asked and runs exec().
     void prepareNotice(const QStringList& lines, bool showBack, bool showExit, bool showClose);
 

@@ -2,6 +2,7 @@
 
 #include "core/events/listing.h"
 #include "core/text/datetime.h"
+#include "gui/platform/window_activation.h"
 #include "gui/text/qt_text.h"
 #include "gui/theme/icons.h"
 
@@ -9,6 +10,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -112,6 +114,22 @@ void MissedWindow::add(const std::vector<MissedEvent>& events) {
     show();
     raise();
     activateWindow();
+    // At start the main window is shown after this: the list goes above it once it is.
+    QTimer::singleShot(0, this, [this] {
+        if (!isVisible()) return;
+        raise();
+        activateWindow();
+    });
+}
+
+void MissedWindow::bringForward(const QString& activationToken, bool onWayland) {
+    gui::bringForward(
+        *this, activationToken,
+        [this] {
+            hide();
+            show();
+        },
+        onWayland);
 }
 
 QStringList MissedWindow::lines() const {

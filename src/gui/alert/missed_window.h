@@ -24,6 +24,8 @@ class MissedWindow : public QDialog {
 
     // Adds the events below those already listed and shows the window in front.
     void add(const std::vector<MissedEvent>& events);
+    // Brought forward from its desktop notice, with the compositor's token.
+    void bringForward(const QString& activationToken, bool onWayland);
     // The lines as shown, their cells joined by " | ", for the tests and the desktop notice.
     QStringList lines() const;
     // Every event it was given since it was last emptied, listed or only counted.

@@ -158,8 +158,11 @@ void Watch::look(Moment now, std::int64_t instant) {
 
 void Watch::saveWatched() {
     savedAt_ = clock_.instantMs();
+    // An exit saves, and so does the application quitting after it: once is enough.
+    if (saved_ == lookout_.watchedUpTo()) return;
     try {
         state_.writeLastWatched(lookout_.watchedUpTo());
+        saved_ = lookout_.watchedUpTo();
     } catch (const std::exception& e) {
         qWarning("Zelmoran: the moment last watched was not saved: %s", e.what());
     }

@@ -8,6 +8,7 @@
 #include <QObject>
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -91,6 +92,7 @@ class Watch : public QObject {
     // recurring event may now lie where no look will find it.
     std::array<bool, 2> changed_{};
     std::int64_t savedAt_;
+    std::optional<Moment> saved_; // what the file holds, as far as this run wrote it
     bool active_ = true;
 };
 
