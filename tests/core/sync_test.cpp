@@ -248,8 +248,8 @@ SyncMap smallMap() {
     SyncMap map;
     map.collectionUrl = "https://dav.example.hu/book/";
     map.syncToken = "tok-1";
-    map.links.push_back(
-        {"/book/a.vcf", "\"e1\"", "uid-a", fields({{F::Name, "Ábel"}, {F::Email, "abel@example.hu"}})});
+    map.links.push_back({"/book/a.vcf", "\"e1\"", "uid-a", "Ábel", "--0305",
+                         fields({{F::Name, "Ábel"}, {F::Email, "abel@example.hu"}})});
     return map;
 }
 
@@ -257,7 +257,7 @@ constexpr std::string_view kSmallMapBytes =
     "zelmoran-sync-map\t1\n"
     "collection\thttps://dav.example.hu/book/\n"
     "token\ttok-1\n"
-    "card\t/book/a.vcf\t\"e1\"\tuid-a\tÁbel\t\t\tabel@example.hu\t\t\t\n";
+    "card\t/book/a.vcf\t\"e1\"\tuid-a\tÁbel\t--0305\tÁbel\t\t\tabel@example.hu\t\t\t\n";
 
 } // namespace
 
@@ -267,11 +267,11 @@ TEST(SyncMap, EncodesOneLineACardWithEscapedValuesAndDecodesItBack) {
 
     SyncMap map = smallMap();
     map.syncToken = "";
-    map.links.push_back({"/book/b\tc.vcf", "W/\"x\\y\"", "", kBase});
+    map.links.push_back({"/book/b\tc.vcf", "W/\"x\\y\"", "", "Kovács\tÉ", "", kBase});
     map.links.back().base.note = "tab\there\r\nline\\n not an escape\\\n\u00e9\u2192";
     const std::string bytes = encodeSyncMap(map);
     EXPECT_EQ(bytes.substr(bytes.find("card\t/book/b")),
-              "card\t/book/b\\tc.vcf\tW/\"x\\\\y\"\t\tKovács Éva\t1111 Budapest, Fő utca 1.\t"
+              "card\t/book/b\\tc.vcf\tW/\"x\\\\y\"\t\tKovács\\tÉ\t\tKovács Éva\t1111 Budapest, Fő utca 1.\t"
               "https://eva.example.hu\teva@example.hu\t+36 30 111 2222\t+36 1 333 4444\t"
               "tab\\there\\r\\nline\\\\n not an escape\\\\\\n\u00e9\u2192\n");
     EXPECT_EQ(decodeSyncMap(bytes), map);
@@ -283,7 +283,8 @@ TEST(SyncMap, EncodesOneLineACardWithEscapedValuesAndDecodesItBack) {
 
 TEST(SyncMap, ADamagedMapIsAnErrorNamingItsLine) {
     const std::string good(kSmallMapBytes);
-    const std::string card = "card\t/book/a.vcf\t\"e1\"\tuid-a\tÁbel\t\t\tabel@example.hu\t\t\t\n";
+    const std::string card =
+        "card\t/book/a.vcf\t\"e1\"\tuid-a\tÁbel\t--0305\tÁbel\t\t\tabel@example.hu\t\t\t\n";
     const std::string head = good.substr(0, good.size() - card.size());
     const auto lineOf = [](std::string_view bytes) -> std::size_t {
         try {
@@ -299,13 +300,13 @@ TEST(SyncMap, ADamagedMapIsAnErrorNamingItsLine) {
     EXPECT_EQ(lineOf("zelmoran-sync-map\t1\ntoken\tt\ncollection\tc\n"), 2u);
     EXPECT_EQ(lineOf("zelmoran-sync-map\t1\ncollection\tc\n"), 3u);
     EXPECT_EQ(lineOf("zelmoran-sync-map\t1\r\ncollection\tc\r\ntoken\tt\r\n"), 1u);
-    EXPECT_EQ(lineOf(good.substr(0, good.size() - 1)), 4u);           // the last LF missing
-    EXPECT_EQ(lineOf(head + "card\t/a\t\t\t\t\t\t\t\t\n"), 4u);       // a value short
-    EXPECT_EQ(lineOf(head + "card\t/a\t\t\t\t\t\t\t\t\t\t\t\n"), 4u); // a value too many
-    EXPECT_EQ(lineOf(head + "card\t\t\t\t\t\t\t\t\t\t\t\n"), 4u);     // no href
-    EXPECT_EQ(lineOf(head + "kard\t/a\t\t\t\t\t\t\t\t\t\t\n"), 4u);
-    EXPECT_EQ(lineOf(head + "card\t/a\\x\t\t\t\t\t\t\t\t\t\t\n"), 4u); // unknown escape
-    EXPECT_EQ(lineOf(head + "card\t/a\t\t\t\t\t\t\t\t\t\t\\\n"), 4u);  // escape cut off
+    EXPECT_EQ(lineOf(good.substr(0, good.size() - 1)), 4u);               // the last LF missing
+    EXPECT_EQ(lineOf(head + "card\t/a\t\t\t\t\t\t\t\t\t\t\n"), 4u);       // a value short
+    EXPECT_EQ(lineOf(head + "card\t/a\t\t\t\t\t\t\t\t\t\t\t\t\t\n"), 4u); // a value too many
+    EXPECT_EQ(lineOf(head + "card\t\t\t\t\t\t\t\t\t\t\t\t\t\n"), 4u);     // no href
+    EXPECT_EQ(lineOf(head + "kard\t/a\t\t\t\t\t\t\t\t\t\t\t\t\n"), 4u);
+    EXPECT_EQ(lineOf(head + "card\t/a\\x\t\t\t\t\t\t\t\t\t\t\t\t\n"), 4u); // unknown escape
+    EXPECT_EQ(lineOf(head + "card\t/a\t\t\t\t\t\t\t\t\t\t\t\t\\\n"), 4u);  // escape cut off
     EXPECT_EQ(lineOf(good + "\n"), 5u);
     EXPECT_EQ(lineOf(good + card), 5u); // the same card linked twice
     EXPECT_EQ(lineOf(good + "collection\tc\n"), 5u);

@@ -545,6 +545,26 @@ void VCard::setField(PartnerField f, std::string_view utf8) {
     insertLine(header + ":" + value);
 }
 
+std::string VCard::birthday() const {
+    for (const Line& l : lines_)
+        if (l.content && !l.nested && l.name == "BDAY") return std::string(trimmed(l.value));
+    return {};
+}
+
+void VCard::setBirthday(std::string_view value) {
+    for (std::size_t at = 0; at < lines_.size(); ++at) {
+        const Line& l = lines_[at];
+        if (!l.content || l.nested || l.name != "BDAY") continue;
+        if (trimmed(l.value) == value) return;
+        if (value.empty())
+            lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(at));
+        else
+            replaceLine(at, value);
+        return;
+    }
+    if (!value.empty()) insertLine("BDAY:" + std::string(value));
+}
+
 void VCard::applyChanges(const PartnerFields& before, const PartnerFields& after) {
     for (std::size_t i = 0; i < kFieldCount; ++i) {
         const auto f = static_cast<PartnerField>(i);

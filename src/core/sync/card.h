@@ -46,6 +46,12 @@ class VCard {
     // empties them instead of removing them. A value equal to the field's present one changes nothing.
     void setField(PartnerField f, std::string_view utf8);
 
+    // The first BDAY's value as written (unfolded, trimmed); empty without one.
+    std::string birthday() const;
+    // Replaces that line's value, keeping its group and parameters; adds "BDAY:" before END:VCARD
+    // without one; empty removes it.
+    void setBirthday(std::string_view value);
+
     // setField for each field that differs between `before` and `after`: a field the user left alone
     // is never written, so a value cut for the partner file never reaches the server.
     void applyChanges(const PartnerFields& before, const PartnerFields& after);

@@ -14,8 +14,8 @@ constexpr std::string_view kHeader = "zelmoran-sync-map\t1";
 constexpr std::string_view kCollection = "collection";
 constexpr std::string_view kToken = "token";
 constexpr std::string_view kCard = "card";
-// href, ETag, UID, then the seven fields.
-constexpr std::size_t kCardValues = 3 + kPartnerFields.size();
+// href, ETag, UID, local name, BDAY, then the seven fields.
+constexpr std::size_t kCardValues = 5 + kPartnerFields.size();
 
 void putEscaped(std::string& out, std::string_view value) {
     for (char c : value) {
@@ -88,7 +88,8 @@ std::string encodeSyncMap(const SyncMap& map) {
     out += '\n';
     for (const SyncLink& link : map.links) {
         out += kCard;
-        for (const std::string* value : {&link.href, &link.etag, &link.uid}) {
+        for (const std::string* value :
+             {&link.href, &link.etag, &link.uid, &link.localName, &link.birthday}) {
             out += '\t';
             putEscaped(out, *value);
         }
@@ -132,8 +133,10 @@ SyncMap decodeSyncMap(std::string_view bytes) {
         link.href = std::move((*values)[1]);
         link.etag = std::move((*values)[2]);
         link.uid = std::move((*values)[3]);
+        link.localName = std::move((*values)[4]);
+        link.birthday = std::move((*values)[5]);
         for (std::size_t k = 0; k < kPartnerFields.size(); ++k)
-            fieldOf(link.base, kPartnerFields[k]) = std::move((*values)[4 + k]);
+            fieldOf(link.base, kPartnerFields[k]) = std::move((*values)[6 + k]);
         if (link.href.empty() || !hrefs.insert(link.href).second) throw SyncMapDamaged(i + 1);
         map.links.push_back(std::move(link));
     }

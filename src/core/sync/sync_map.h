@@ -16,6 +16,11 @@ namespace zel {
 // in the server's full values; the partner file holds each field's local form.
 struct SyncLink {
     std::string href, etag, uid;
+    // The partner's name in the partner file (UTF-8): the base's name as stored, until the partner
+    // is renamed here.
+    std::string localName;
+    // The card's BDAY as both sides last agreed on it, as the server wrote it; empty for none.
+    std::string birthday;
     PartnerFields base;
 
     bool operator==(const SyncLink&) const = default;
@@ -55,7 +60,7 @@ class SyncMapDamaged : public std::runtime_error {
 //   zelmoran-sync-map<TAB>1
 //   collection<TAB>URL
 //   token<TAB>sync token
-//   card<TAB>href<TAB>ETag<TAB>UID<TAB>name<TAB>address<TAB>web
+//   card<TAB>href<TAB>ETag<TAB>UID<TAB>local name<TAB>BDAY<TAB>name<TAB>address<TAB>web
 //   address<TAB>e-mail<TAB>mobile<TAB>phone<TAB>note
 // one card line per link, in the map's order. In a value a backslash, a TAB, an LF and a CR are
 // written \\, \t, \n and \r.

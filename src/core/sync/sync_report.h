@@ -22,6 +22,7 @@ struct SyncReport {
     struct Conflict {
         std::string partner; // the partner's name, UTF-8
         PartnerField field;
+        bool birthday = false;     // the birthday, not `field`: local as "1980.03.05.", server as BDAY
         std::string local, server; // UTF-8, full
         bool serverTaken = true;
         bool operator==(const Conflict&) const = default;
