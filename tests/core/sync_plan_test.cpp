@@ -27,7 +27,7 @@ LocalPartner partner(const std::string& name, const std::string& email = {},
     return p;
 }
 
-SyncLink link(const std::string& href, const std::string& name, const std::string& email = {}) {
+SyncLink linkOf(const std::string& href, const std::string& name, const std::string& email = {}) {
     SyncLink l;
     l.href = href;
     l.etag = "\"" + href + "-1\"";
@@ -103,7 +103,7 @@ TEST(SyncPlan, FirstSyncLinksByNameFillsEmptiesKeepsLocalOnDifferencesAndCreates
 
 TEST(SyncPlan, AChangeOnOneSideGoesToTheOtherAndBothSidesMergeFieldByField) {
     SyncMap map{
-        "https://x/b/", "t1", {link("/b/1.vcf", "Anna", "a@x.hu"), link("/b/2.vcf", "Bea", "b@x.hu")}};
+        "https://x/b/", "t1", {linkOf("/b/1.vcf", "Anna", "a@x.hu"), linkOf("/b/2.vcf", "Bea", "b@x.hu")}};
     map.links[1].base.phone = "111";
     // Anna changed here only; Bea on both sides: e-mail here, phone and e-mail there.
     std::vector<LocalPartner> local = {partner("Anna", "anna@new.hu"), partner("Bea", "bea@here.hu")};
@@ -130,4 +130,142 @@ TEST(SyncPlan, AChangeOnOneSideGoesToTheOtherAndBothSidesMergeFieldByField) {
     EXPECT_EQ(p.report.conflicts[0].partner, "Bea");
     EXPECT_EQ(p.report.conflicts[0].local, "bea@here.hu");
     EXPECT_TRUE(p.report.conflicts[0].serverTaken);
+}
+
+TEST(SyncPlan, NamesAreKeysRenamesGoBothWaysAndBadNamesStayOnTheServer) {
+    SyncMap map{"https://x/b/", "t1", {linkOf("/b/1.vcf", "Anna"), linkOf("/b/2.vcf", "Bea")}};
+    map.links[1].birthday = "1990-04-02";
+    // Anna renamed here (the map followed the rename); Bea renamed on the server.
+    map.links[0].localName = "Anna Kis";
+    const std::vector<LocalPartner> local = {partner("Anna Kis"), partner("Bea", {}, dayNumber(1990, 4, 2)),
+                                             partner("Cili")};
+    ServerListing listing{
+        false,
+        {{"/b/2.vcf", "\"b2\""}, {"/b/3.vcf", "\"3\""}, {"/b/4.vcf", "\"4\""}, {"/b/5.vcf", "\"5\""}},
+        {},
+        "t2"};
+    const std::vector<ServerCard> cards = {
+        {"/b/1.vcf", "\"/b/1.vcf-1\"", card("uid-Anna", "Anna")},
+        {"/b/2.vcf", "\"b2\"", card("uid-Bea", "Nagy Bea", "BDAY:1990-04-02\r\n")},
+        {"/b/3.vcf", "\"3\"", "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:3\r\nEMAIL:x@y.hu\r\nEND:VCARD\r\n"},
+        {"/b/4.vcf", "\"4\"", card("4", "Vezeték: Kis")},
+        {"/b/5.vcf", "\"5\"", card("5", "CILI")},
+    };
+    const SyncPlan p = plan(map, local, listing, cards);
+
+    ASSERT_GE(p.uploads.size(), 1u);
+    EXPECT_EQ(p.uploads[0].kind, Upload::Kind::Update);
+    EXPECT_EQ(p.uploads[0].bytes,
+              "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:uid-Anna\r\nFN:Anna Kis\r\nN:Anna;Kis;;;\r\nEND:VCARD\r\n");
+    EXPECT_EQ(p.uploads[0].link.localName, "Anna Kis");
+
+    ASSERT_GE(p.local.size(), 1u);
+    EXPECT_EQ(p.local[0].kind, W::Kind::Update);
+    EXPECT_EQ(p.local[0].name, "Bea");
+    EXPECT_EQ(p.local[0].record.name, "Nagy Bea");
+    // The rename takes the old name's days: the birthday is set again under the new one.
+    EXPECT_EQ(p.local[0].birthday, W::Birthday::Set);
+    EXPECT_EQ(p.local[0].birthdayDay, dayNumber(1990, 4, 2));
+
+    ASSERT_EQ(p.report.skipped.size(), 2u);
+    EXPECT_EQ(p.report.skipped[0].reason, R::EmptyName);
+    EXPECT_EQ(p.report.skipped[1].reason, R::Colon);
+    EXPECT_EQ(p.report.skipped[1].name, "Vezeték: Kis");
+    // "CILI" is linked to the unlinked partner Cili; no second Cili on either side.
+    EXPECT_EQ(p.report.local.created, 0u);
+    EXPECT_EQ(p.report.server.created, 0u);
+}
+
+TEST(SyncPlan, DeletionsGoBothWaysUnlessTheOtherSideChanged) {
+    SyncMap map{"https://x/b/",
+                "t1",
+                {linkOf("/b/1.vcf", "Anna", "a@x.hu"), linkOf("/b/2.vcf", "Bea", "b@x.hu"),
+                 linkOf("/b/3.vcf", "Cili", "c@x.hu"), linkOf("/b/4.vcf", "Dóra", "d@x.hu"),
+                 linkOf("/b/5.vcf", "Emma", "e@x.hu")}};
+    // Anna deleted here; Bea deleted there; Cili deleted here but changed there; Dóra deleted there but
+    // changed here; Emma deleted on both sides.
+    const std::vector<LocalPartner> local = {partner("Bea", "b@x.hu"), partner("Dóra", "dora@new.hu")};
+    ServerListing listing{false, {{"/b/3.vcf", "\"c2\""}}, {"/b/2.vcf", "/b/4.vcf", "/b/5.vcf"}, "t2"};
+    EXPECT_EQ(cardsToFetch(map, local, listing), std::vector<std::string>{"/b/3.vcf"});
+    const std::vector<ServerCard> cards = {
+        {"/b/3.vcf", "\"c2\"", card("uid-Cili", "Cili", "EMAIL:cili@new.hu\r\n")}};
+    const SyncPlan p = plan(map, local, listing, cards);
+
+    ASSERT_EQ(p.local.size(), 2u);
+    EXPECT_EQ(p.local[0].kind, W::Kind::Delete);
+    EXPECT_EQ(p.local[0].name, "Bea");
+    EXPECT_EQ(p.local[1].kind, W::Kind::Create);
+    EXPECT_EQ(p.local[1].record.email, "cili@new.hu");
+    ASSERT_EQ(p.uploads.size(), 2u);
+    EXPECT_EQ(p.uploads[0].kind, Upload::Kind::Delete);
+    EXPECT_EQ(p.uploads[0].href, "/b/1.vcf");
+    EXPECT_EQ(p.uploads[0].ifMatch, "\"/b/1.vcf-1\"");
+    EXPECT_EQ(p.uploads[1].kind, Upload::Kind::Create);
+    EXPECT_NE(p.uploads[1].bytes.find("EMAIL;TYPE=INTERNET:dora@new.hu\r\n"), std::string::npos);
+    EXPECT_EQ(p.report.kept, (std::vector<std::string>{"Cili", "Dóra"}));
+    EXPECT_EQ(p.deletions, 2u);
+    // Anna's link waits for her card's deletion; Cili is linked again; the others are gone.
+    ASSERT_EQ(p.map.links.size(), 2u);
+    EXPECT_EQ(p.map.links[0].href, "/b/1.vcf");
+    EXPECT_EQ(p.map.links[1].href, "/b/3.vcf");
+    EXPECT_EQ(p.map.links[1].etag, "\"c2\"");
+}
+
+TEST(SyncPlan, ALongValueIsCutHereOnlyAndNeverSentBack) {
+    const std::string note(300, 'x');
+    SyncMap map{"https://x/b/", "t1", {linkOf("/b/1.vcf", "Anna")}};
+    const std::vector<LocalPartner> local = {partner("Anna")};
+    ServerListing listing{false, {{"/b/1.vcf", "\"2\""}}, {}, "t2"};
+    const std::string bytes = card("uid-Anna", "Anna", "NOTE:" + note + "\r\n");
+    SyncPlan p = plan(map, local, listing, {{"/b/1.vcf", "\"2\"", bytes}});
+    ASSERT_EQ(p.local.size(), 1u);
+    EXPECT_EQ(p.local[0].record.note, note.substr(0, 255));
+    EXPECT_TRUE(p.uploads.empty());
+    ASSERT_EQ(p.map.links.size(), 1u);
+    EXPECT_EQ(p.map.links[0].base.note, note); // the full value is what both sides agreed on
+
+    // The next sync: the cut value here is the base itself, so nothing goes up.
+    LocalPartner cut = partner("Anna");
+    cut.fields.note = note.substr(0, 255);
+    p = plan(p.map, {cut}, {false, {}, {}, "t3"}, {});
+    EXPECT_TRUE(p.local.empty());
+    EXPECT_TRUE(p.uploads.empty());
+    EXPECT_TRUE(p.report.nothingChanged());
+    EXPECT_TRUE(cardsToFetch(p.map, {cut}, {false, {}, {}, "t3"}).empty());
+}
+
+TEST(SyncPlan, BirthdaysFollowBdayBothWays) {
+    EXPECT_EQ(birthdayOf("1980-03-05"), (Ymd{1980, 3, 5}));
+    EXPECT_EQ(birthdayOf("19800305"), (Ymd{1980, 3, 5}));
+    EXPECT_EQ(birthdayOf("1980-03-05T00:00:00Z"), (Ymd{1980, 3, 5}));
+    EXPECT_EQ(birthdayOf("--0305"), (Ymd{0, 3, 5}));
+    EXPECT_EQ(birthdayOf("--03-05"), (Ymd{0, 3, 5}));
+    EXPECT_EQ(birthdayOf("--0229"), (Ymd{0, 2, 29}));
+    for (const char* bad : {"", "1980", "1980-02-30", "--1301", "198a0305", "1980-0305"})
+        EXPECT_FALSE(birthdayOf(bad)) << bad;
+    EXPECT_EQ(birthdayValue({1980, 3, 5}, "3.0"), "1980-03-05");
+    EXPECT_EQ(birthdayValue({1980, 3, 5}, "4.0"), "19800305");
+    EXPECT_EQ(birthdayRecordDay({0, 12, 8}, kToday), kToday);
+    EXPECT_EQ(birthdayRecordDay({0, 2, 29}, kToday), dayNumber(2027, 2, 28));
+
+    // A BDAY without a year agrees with a birthday record of its day in any year.
+    SyncMap map{"https://x/b/", "t1", {linkOf("/b/1.vcf", "Anna"), linkOf("/b/2.vcf", "Bea")}};
+    map.links[0].birthday = "--0305";
+    const std::vector<LocalPartner> local = {partner("Anna", {}, dayNumber(2027, 3, 5)),
+                                             partner("Bea", {}, dayNumber(1985, 6, 7))};
+    EXPECT_EQ(cardsToFetch(map, local, {false, {}, {}, "t2"}), std::vector<std::string>{"/b/2.vcf"});
+    const std::string bea = card("uid-Bea", "Bea");
+    const SyncPlan p = plan(map, local, {false, {}, {}, "t2"}, {{"/b/2.vcf", "\"/b/2.vcf-1\"", bea}});
+    ASSERT_EQ(p.uploads.size(), 1u);
+    EXPECT_EQ(p.uploads[0].bytes, card("uid-Bea", "Bea", "BDAY:1985-06-07\r\n"));
+    EXPECT_EQ(p.uploads[0].link.birthday, "1985-06-07");
+    EXPECT_TRUE(p.local.empty());
+
+    // Removed on the server: the birthday record goes.
+    map.links[1].birthday = "1985-06-07";
+    const SyncPlan q =
+        plan(map, local, {false, {{"/b/2.vcf", "\"3\""}}, {}, "t3"}, {{"/b/2.vcf", "\"3\"", bea}});
+    ASSERT_EQ(q.local.size(), 1u);
+    EXPECT_EQ(q.local[0].birthday, W::Birthday::Remove);
+    EXPECT_TRUE(q.uploads.empty());
 }
