@@ -1,6 +1,8 @@
 #include "core/sync/address_book_plan.h"
 #include "core/sync/card.h"
+#include "core/sync/local_writes.h"
 #include "core/text/cp1250.h"
+#include "support/test_util.h"
 
 #include <gtest/gtest.h>
 
@@ -268,4 +270,57 @@ TEST(SyncPlan, BirthdaysFollowBdayBothWays) {
     ASSERT_EQ(q.local.size(), 1u);
     EXPECT_EQ(q.local[0].birthday, W::Birthday::Remove);
     EXPECT_TRUE(q.uploads.empty());
+}
+
+TEST(SyncLocalWrites, OneRewriteEachLandsEveryWriteWhereTheProgramWouldAndTakesARenamedPartnersDays) {
+    using test::cp;
+    using test::partnerBytes;
+    using test::readEvents;
+    using test::readFile;
+    using test::writeEvents;
+    using test::writeFile;
+    const auto rec = [](std::string_view name, std::string email = {}) { return test::partner(name, email); };
+    test::TempDir dir;
+    const AppPaths paths{dir.path()};
+    std::filesystem::create_directories(paths.dataDir());
+    writeFile(paths.partners(), partnerBytes({rec("Anna"), rec("Cili"), rec("Ödön")}));
+    const DayNumber day = dayNumber(2026, 3, 5);
+    writeEvents(paths.events(EventKind::NameDay), EventKind::NameDay,
+                {{true, {}, "Anna", double(day), 0}, {true, {}, "Cili", double(day + 1), 0}});
+    writeEvents(paths.events(EventKind::Birthday), EventKind::Birthday,
+                {{true, {}, "Cili", double(day), 0},
+                 {false, {}, "Anna", double(day + 2), 0},
+                 {true, {}, "Anna", double(day + 9), 0}});
+
+    std::vector<LocalWrite> writes(5);
+    writes[0].kind = W::Kind::Delete; // Ödön goes, and a name no longer held is left out
+    writes[0].name = cp("Ödön");
+    writes[1].kind = W::Kind::Delete;
+    writes[1].name = "Nobody";
+    writes[2].kind = W::Kind::Update; // Cili renamed: her name day and birthday go
+    writes[2].name = "Cili";
+    writes[2].record = rec("Bea", "bea@x.hu");
+    writes[3].kind = W::Kind::Create; // a new partner with a birthday
+    writes[3].record = rec("Zita");
+    writes[3].birthday = W::Birthday::Set;
+    writes[3].birthdayDay = day + 1;
+    writes[4].kind = W::Kind::Update; // Anna's first birthday moves, her second stays out
+    writes[4].name = "Anna";
+    writes[4].record = rec("Anna", "a@x.hu");
+    writes[4].birthday = W::Birthday::Set;
+    writes[4].birthdayDay = day - 1;
+    EXPECT_EQ(applyLocalWrites(paths, writes), 4u);
+
+    EXPECT_EQ(readFile(paths.partners()),
+              partnerBytes({rec("Anna", "a@x.hu"), rec("Bea", "bea@x.hu"), rec("Zita")}));
+    EXPECT_EQ(readEvents(paths.events(EventKind::NameDay), EventKind::NameDay),
+              (std::vector<EventRecord>{{true, {}, "Anna", double(day), 0}}));
+    EXPECT_EQ(readEvents(paths.events(EventKind::Birthday), EventKind::Birthday),
+              (std::vector<EventRecord>{{false, {}, "Anna", double(day - 1), 0},
+                                        {true, {}, "Zita", double(day + 1), 0}}));
+
+    // Nothing to write: no file is touched.
+    const auto stamp = std::filesystem::last_write_time(paths.partners());
+    EXPECT_EQ(applyLocalWrites(paths, {writes[1]}), 0u);
+    EXPECT_EQ(std::filesystem::last_write_time(paths.partners()), stamp);
 }

@@ -24,6 +24,8 @@ struct AppPaths {
     std::filesystem::path events(EventKind k) const { return dataDir() / eventFileName(k); }
     // The moment the program last watched the clock, so a start can tell what fell due while it was off.
     std::filesystem::path lastWatched() const { return dataDir() / "utoljara-figyelve.txt"; }
+    // What the last synchronisation with the address book on the server agreed on.
+    std::filesystem::path syncMap() const { return dataDir() / "szinkron-cimjegyzek.txt"; }
     // Held by whoever uses the data; no data file, and nothing that lists the folder reads it.
     std::filesystem::path dataLock() const { return dataDir() / ".zelmoran.lock"; }
 };
