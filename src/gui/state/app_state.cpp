@@ -7,10 +7,13 @@
 #include "core/exchange/contacts.h"
 #include "core/partners/partner_file.h"
 #include "core/storage/record_file.h"
+#include "core/sync/local_writes.h"
+#include "core/text/cp1250.h"
 #include "gui/text/collation.h"
 #include "gui/text/qt_text.h"
 
 #include <QFile>
+#include <unordered_map>
 
 namespace zel::gui {
 
@@ -148,7 +151,14 @@ void AppState::partnerCame(std::size_t index, std::string name) {
 std::size_t AppState::savePartner(const PartnerRecord& partner, std::optional<std::size_t> replacing) {
     // A file with damaged records is read again: its damage is counted, not placed.
     const bool following = damagedPartners_ == 0 && unchanged(paths_.partners(), partnerStamp_);
+    const std::string formerName =
+        replacing && *replacing < partnerNames_.size() ? partnerNames_[*replacing] : std::string();
     const std::size_t at = zel::savePartner(paths_.partners(), partner, replacing);
+    if (replacing) {
+        const std::string record = encodePartner(partner);
+        const std::string name = decodePartner(reinterpret_cast<const std::uint8_t*>(record.data())).name;
+        if (!formerName.empty() && name != formerName) followRename(formerName, name);
+    }
     if (!following) {
         reloadPartners();
         return at;
@@ -208,6 +218,67 @@ void AppState::removePartnerEvents(const std::string& name) {
         zel::removePartnerEvents(paths_.events(kind), kind, name);
         reloadEvents(kind);
     }
+}
+
+void AppState::followRename(const std::string& from, const std::string& to) {
+    try {
+        auto map = zel::readSyncMap(paths_.syncMap());
+        if (!map) return;
+        const std::string fromUtf8 = cp1250ToUtf8(from), toUtf8 = cp1250ToUtf8(to);
+        bool found = false;
+        for (SyncLink& link : map->links)
+            if (link.localName == fromUtf8) {
+                link.localName = toUtf8;
+                found = true;
+                break;
+            }
+        if (found) zel::writeSyncMap(paths_.syncMap(), *map);
+    } catch (const std::exception& e) {
+        // The partner is saved; the next sync sees the old card's partner gone and a new one.
+        qWarning("zelmoran: the sync map could not follow a rename: %s", e.what());
+    }
+}
+
+std::vector<LocalPartner> AppState::syncPartners() const {
+    const std::vector<PartnerRecord> records = allPartners();
+    // The first birthday of each name in the file's order.
+    std::unordered_map<std::string_view, DayNumber> birthdays;
+    const EventTable& table = this->table(EventKind::Birthday);
+    for (const TableRow& row : table.rows)
+        if (row.day) birthdays.emplace(table.text(row), *row.day);
+    std::vector<LocalPartner> out;
+    out.reserve(records.size());
+    for (const PartnerRecord& r : records) {
+        LocalPartner p{fieldsOfRecord(r), std::nullopt};
+        if (const auto b = birthdays.find(r.name); b != birthdays.end()) p.birthday = b->second;
+        out.push_back(std::move(p));
+    }
+    return out;
+}
+
+void AppState::applySyncWrites(const std::vector<LocalWrite>& writes) {
+    if (writes.empty()) return;
+    const auto reload = [this] {
+        reloadPartners();
+        reloadEvents(EventKind::NameDay);
+        reloadEvents(EventKind::Birthday);
+    };
+    try {
+        applyLocalWrites(paths_, writes);
+    } catch (const IoError&) {
+        // What was written before the failure shows.
+        reload();
+        throw;
+    }
+    reload();
+}
+
+std::optional<SyncMap> AppState::readSyncMap() const {
+    return zel::readSyncMap(paths_.syncMap());
+}
+
+void AppState::writeSyncMap(const SyncMap& map) {
+    zel::writeSyncMap(paths_.syncMap(), map);
 }
 
 void AppState::setSettings(const Settings& settings) {

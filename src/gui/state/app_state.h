@@ -12,6 +12,8 @@
 #include "core/partners/partner_record.h"
 #include "core/settings/further_settings.h"
 #include "core/settings/settings_record.h"
+#include "core/sync/address_book_plan.h"
+#include "core/sync/sync_map.h"
 
 #include <QObject>
 #include <array>
@@ -90,6 +92,15 @@ class AppState : public QObject {
     const std::string& lastSavedPartner() const { return lastSavedPartner_; }
     void setLastSavedPartner(std::string name) { lastSavedPartner_ = std::move(name); }
 
+    // --- Synchronisation
+    // Every partner as the sync compares them, with the day of the first birthday record of each name.
+    std::vector<LocalPartner> syncPartners() const;
+    // The sync's writes in one rewrite of each file, then the partners and both day tables read again.
+    void applySyncWrites(const std::vector<LocalWrite>& writes);
+    // Nothing when no sync was made; throws SyncMapDamaged or IoError.
+    std::optional<SyncMap> readSyncMap() const;
+    void writeSyncMap(const SyncMap& map);
+
     // --- Damage
     struct DamagedFile {
         std::filesystem::path path;
@@ -155,6 +166,8 @@ class AppState : public QObject {
     // follows as a reload would make it.
     void partnerLeft(std::size_t index);
     void partnerCame(std::size_t index, std::string name);
+    // A partner renamed here keeps its card: the map learns the new name.
+    void followRename(const std::string& from, const std::string& to);
 
     AppPaths paths_;
     const Clock& clock_;
