@@ -188,7 +188,7 @@ TEST(SyncPlan, DeletionsGoBothWaysUnlessTheOtherSideChanged) {
     // changed here; Emma deleted on both sides.
     const std::vector<LocalPartner> local = {partner("Bea", "b@x.hu"), partner("Dóra", "dora@new.hu")};
     ServerListing listing{false, {{"/b/3.vcf", "\"c2\""}}, {"/b/2.vcf", "/b/4.vcf", "/b/5.vcf"}, "t2"};
-    EXPECT_EQ(cardsToFetch(map, local, listing), std::vector<std::string>{"/b/3.vcf"});
+    EXPECT_EQ(cardsToFetch(map, local, listing), (std::vector<std::string>{"/b/1.vcf", "/b/3.vcf"}));
     const std::vector<ServerCard> cards = {
         {"/b/3.vcf", "\"c2\"", card("uid-Cili", "Cili", "EMAIL:cili@new.hu\r\n")}};
     const SyncPlan p = plan(map, local, listing, cards);
@@ -323,4 +323,22 @@ TEST(SyncLocalWrites, OneRewriteEachLandsEveryWriteWhereTheProgramWouldAndTakesA
     const auto stamp = std::filesystem::last_write_time(paths.partners());
     EXPECT_EQ(applyLocalWrites(paths, {writes[1]}), 0u);
     EXPECT_EQ(std::filesystem::last_write_time(paths.partners()), stamp);
+}
+
+TEST(SyncPlan, APartnerRenamedWithoutTheMapKeepsItsCardWhenItsOtherFieldsTellItApart) {
+    SyncMap map{"https://x/b/", "t1", {linkOf("/b/1.vcf", "Anna", "anna@x.hu"), linkOf("/b/2.vcf", "Bea")}};
+    // Anna is now "Anna Kis" (the map missed it); Bea, who held nothing but her name, is gone.
+    const std::vector<LocalPartner> local = {partner("Anna Kis", "anna@x.hu"), partner("Cili")};
+    const ServerListing listing{false, {}, {}, "t2"};
+    EXPECT_EQ(cardsToFetch(map, local, listing), (std::vector<std::string>{"/b/1.vcf", "/b/2.vcf"}));
+    const SyncPlan p = plan(map, local, listing,
+                            {{"/b/1.vcf", "\"/b/1.vcf-1\"", card("uid-Anna", "Anna", "EMAIL:anna@x.hu\r\n")},
+                             {"/b/2.vcf", "\"/b/2.vcf-1\"", card("uid-Bea", "Bea")}});
+    ASSERT_EQ(p.uploads.size(), 3u);
+    EXPECT_EQ(p.uploads[0].kind, Upload::Kind::Update);
+    EXPECT_NE(p.uploads[0].bytes.find("FN:Anna Kis\r\n"), std::string::npos);
+    EXPECT_EQ(p.uploads[1].kind, Upload::Kind::Delete);
+    EXPECT_EQ(p.uploads[1].href, "/b/2.vcf");
+    EXPECT_EQ(p.uploads[2].kind, Upload::Kind::Create); // Cili, whom nothing ties to Bea's card
+    EXPECT_TRUE(p.local.empty());
 }

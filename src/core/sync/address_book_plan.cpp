@@ -142,6 +142,8 @@ class Planner {
             listed_.emplace(c.href, c.etag);
         for (const std::string& href : listing.removed)
             removed_.insert(href);
+        for (const SyncLink& l : map.links)
+            namedByLink_.insert(l.localName);
         linkedLocal_.assign(local.size(), false);
     }
 
@@ -177,6 +179,27 @@ class Planner {
         return CardNow::Same;
     }
 
+    // A partner renamed while its map was not told (the map's write failed, or another program renamed
+    // it): the one partner no link names that holds every other field of the link's base, at least
+    // one of them not empty.
+    std::optional<std::size_t> renamedElsewhere(const SyncLink& link) const {
+        std::optional<std::size_t> found;
+        for (std::size_t i = 0; i < local_.size(); ++i) {
+            const LocalPartner& p = local_[i];
+            if (linkedLocal_[i] || namedByLink_.contains(p.fields.name)) continue;
+            bool same = localBirthdayAgrees(link.birthday, p.birthday), filled = false;
+            for (PartnerField f : kPartnerFields) {
+                if (f == PartnerField::Name) continue;
+                same = same && fieldOf(p.fields, f) == localForm(f, fieldOf(link.base, f));
+                filled = filled || !fieldOf(p.fields, f).empty();
+            }
+            if (!same || !filled) continue;
+            if (found) return std::nullopt; // two could be it: none is
+            found = i;
+        }
+        return found;
+    }
+
     std::optional<std::size_t> localOf(const std::string& name) const {
         const auto it = byName_.find(name);
         if (it == byName_.end()) return std::nullopt;
@@ -189,7 +212,7 @@ class Planner {
         const CardNow now = cardNow(link, card);
         std::optional<VCard> parsed;
         if (card) parsed = VCard::parse(card->bytes);
-        const auto here = localOf(link.localName);
+        const auto here = localOf(link.localName) ? localOf(link.localName) : renamedElsewhere(link);
         if (here) linkedLocal_[*here] = true;
         if (card && !parsed) {
             // Left as both sides last agreed until the card can be read.
@@ -418,7 +441,7 @@ class Planner {
     std::set<std::string> heldNames_;
     std::unordered_map<std::string, const ServerCard*> fetched_;
     std::unordered_map<std::string, std::string> listed_;
-    std::set<std::string> removed_, linkedHrefs_;
+    std::set<std::string> removed_, linkedHrefs_, namedByLink_;
     std::vector<bool> linkedLocal_;
     SyncPlan plan_;
 };
@@ -488,7 +511,11 @@ std::vector<std::string> cardsToFetch(const SyncMap& map, const std::vector<Loca
     for (const SyncLink& l : map.links) {
         if (removed.contains(l.href)) continue;
         const auto it = byName.find(l.localName);
-        if (it == byName.end()) continue;
+        // Gone here, or renamed without the map: the card tells which.
+        if (it == byName.end()) {
+            want.insert(l.href);
+            continue;
+        }
         if (localChangedSince(l.base, it->second->fields) ||
             !localBirthdayAgrees(l.birthday, it->second->birthday))
             want.insert(l.href);
