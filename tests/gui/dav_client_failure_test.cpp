@@ -98,7 +98,7 @@ TEST(DavClientFailure, ACertificateTheSystemDoesNotTrustFailsTheRequest) {
     EXPECT_EQ(error->kind, Kind::Certificate);
     EXPECT_EQ(error->host, QStringLiteral("127.0.0.1"));
     // The system's words for what is wrong, in the language the program speaks.
-    const QSslCertificate certificate(QByteArray(kCertificate));
+    const QSslCertificate certificate{QByteArray(kCertificate)};
     EXPECT_TRUE(
         error->detail.contains(QSslError(QSslError::SelfSignedCertificate, certificate).errorString()))
         << error->detail.toStdString();
