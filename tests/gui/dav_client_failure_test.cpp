@@ -39,7 +39,7 @@ DavError changesError(DavClient& client, const QUrl& book) {
     return *error;
 }
 
-TEST(DavClientFailure, AWrongPasswordIsUnauthorizedAfterOneTryAndAStoppedServerOffline) {
+TEST(DavClientFailure, AWrongPasswordIsUnauthorizedAfterOneTryAMissingBookAServerErrorAStoppedServerOffline) {
     RadicaleServer server;
     ASSERT_TRUE(server.start());
     const QUrl book = server.baseUrl().resolved(QUrl(QStringLiteral("/anna/partnerek/")));
@@ -53,7 +53,15 @@ TEST(DavClientFailure, AWrongPasswordIsUnauthorizedAfterOneTryAndAStoppedServerO
     EXPECT_EQ(wrong.requestsSent(), 1);
     EXPECT_EQ(server.log().count(QStringLiteral("Failed login attempt")), 1) << server.log().toStdString();
 
+    // A book that is not there: neither the report nor the listing finds it.
     DavClient client(anna());
+    const DavError missing =
+        changesError(client, server.baseUrl().resolved(QUrl(QStringLiteral("/anna/nincs/"))));
+    EXPECT_EQ(missing.kind, Kind::Server);
+    EXPECT_EQ(missing.status, 404);
+    EXPECT_EQ(missing.host, QStringLiteral("127.0.0.1"));
+    EXPECT_TRUE(missing.detail.startsWith(QStringLiteral("404"))) << missing.detail.toStdString();
+
     server.stop();
     const DavError offline = changesError(client, book);
     EXPECT_EQ(offline.kind, Kind::Offline);

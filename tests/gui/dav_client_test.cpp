@@ -130,6 +130,9 @@ TEST_F(DavClientTest, DiscoversTheBooksFromTheServerThePrincipalOrABookAndCreate
         await<Discovered>(client_, [&](auto done) { client_.discover(url(QStringLiteral("/anna/")), done); });
     EXPECT_EQ(namesOf(principal.books), both);
     EXPECT_EQ(principal.home, url(QStringLiteral("/anna/")));
+    const auto wellKnown = await<Discovered>(
+        client_, [&](auto done) { client_.discover(url(QStringLiteral("/.well-known/carddav")), done); });
+    EXPECT_EQ(namesOf(wellKnown.books), both);
     // A book's own address, without its slash: still the whole home set.
     const auto typedBook = await<Discovered>(
         client_, [&](auto done) { client_.discover(url(QStringLiteral("/anna/partnerek")), done); });

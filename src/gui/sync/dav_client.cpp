@@ -1,17 +1,23 @@
 #include "gui/sync/dav_client.h"
 
+#include "gui/sync/dav_discovery.h"
 #include "gui/sync/dav_transport.h"
 #include "gui/sync/dav_xml.h"
 #include "gui/sync/multistatus.h"
 
+#include <QHash>
 #include <memory>
 
 namespace zel::gui {
 
+using dav::badAnswer;
+using dav::davRequest;
 using dav::HttpAnswer;
 using dav::HttpRequest;
 using dav::Multistatus;
+using dav::multistatusOf;
 using dav::Prop;
+using dav::succeeded;
 
 struct DavClient::Impl {
     explicit Impl(DavCredentials credentials) : transport(std::move(credentials)) {}
@@ -24,184 +30,6 @@ namespace {
 constexpr std::size_t kFetchBatch = 250;
 // "zelmoran/" taken: "zelmoran-2/" … up to this suffix, then the server's 405 is reported.
 constexpr int kMaxNameTries = 9;
-
-HttpRequest davRequest(const char* verb, const QUrl& url, const char* depth, QByteArray body) {
-    HttpRequest r;
-    r.verb = verb;
-    r.url = url;
-    if (depth) r.headers.append(qMakePair(QByteArray("Depth"), QByteArray(depth)));
-    if (!body.isEmpty())
-        r.headers.append(qMakePair(QByteArray("Content-Type"), QByteArray("application/xml; charset=utf-8")));
-    r.body = std::move(body);
-    return r;
-}
-
-bool fatal(const DavError& e) {
-    return bool(e);
-} // no answer, or credentials refused
-
-DavError badAnswer(const HttpAnswer& a, const QString& what) {
-    DavError e;
-    e.kind = DavError::Kind::BadAnswer;
-    e.status = a.status;
-    e.host = a.url.host();
-    e.detail = what + QStringLiteral(": ") + QString::fromUtf8(a.body.left(200)).simplified();
-    return e;
-}
-
-// The multistatus of a 207 answer; anything else sets `error`.
-std::optional<Multistatus> multistatusOf(const HttpAnswer& a, DavError& error) {
-    if (a.error) {
-        error = a.error;
-        return std::nullopt;
-    }
-    if (a.status != 207) {
-        error = dav::unexpectedAnswer(a);
-        return std::nullopt;
-    }
-    auto ms = dav::readMultistatus(a.body);
-    if (!ms) error = badAnswer(a, QStringLiteral("not a WebDAV multistatus"));
-    return ms;
-}
-
-bool succeeded(int status) {
-    return status >= 200 && status < 300;
-}
-
-// Discovery: .well-known, the typed address, the principal, the home set, its address books. Each
-// step that finds nothing falls through to the next way in; no answer at all ends it at once.
-class Discovery : public std::enable_shared_from_this<Discovery> {
-  public:
-    using Done = std::function<void(std::vector<AddressBookInfo>, QUrl, DavError)>;
-    Discovery(dav::Transport& transport, QUrl typed, Done done)
-        : transport_(transport), typed_(std::move(typed)), done_(std::move(done)) {}
-
-    void run() {
-        const QString path = typed_.path();
-        if (path.isEmpty() || path == u"/")
-            wellKnown();
-        else
-            typedAddress();
-    }
-
-  private:
-    void send(HttpRequest request, void (Discovery::*step)(const HttpAnswer&)) {
-        request.followRedirects = true;
-        transport_.send(std::move(request),
-                        [self = shared_from_this(), step](HttpAnswer a) { ((*self).*step)(a); });
-    }
-
-    void wellKnown() {
-        triedWellKnown_ = true;
-        QUrl url = typed_;
-        url.setPath(QStringLiteral("/.well-known/carddav"));
-        url.setQuery(QString());
-        url.setFragment(QString());
-        send(davRequest("PROPFIND", url, "0", dav::propfindBody({Prop::CurrentUserPrincipal})),
-             &Discovery::onWellKnown);
-    }
-    void onWellKnown(const HttpAnswer& a) {
-        if (fatal(a.error)) return fail(a.error);
-        DavError error;
-        if (const auto ms = multistatusOf(a, error))
-            for (const auto& r : ms->responses)
-                if (const auto* p = r.found(); p && !p->currentUserPrincipal.isEmpty())
-                    return principal(dav::resolveHref(a.url, p->currentUserPrincipal));
-        if (!triedTyped_) return typedAddress();
-        fail(error ? error : badAnswer(a, QStringLiteral("no principal")));
-    }
-
-    void typedAddress() {
-        triedTyped_ = true;
-        send(davRequest("PROPFIND", typed_, "0",
-                        dav::propfindBody({Prop::CurrentUserPrincipal, Prop::AddressBookHomeSet,
-                                           Prop::ResourceType, Prop::DisplayName})),
-             &Discovery::onTypedAddress);
-    }
-    void onTypedAddress(const HttpAnswer& a) {
-        if (fatal(a.error)) return fail(a.error);
-        DavError error;
-        QUrl principalUrl, homeUrl;
-        if (const auto ms = multistatusOf(a, error)) {
-            for (const auto& r : ms->responses) {
-                const auto* p = r.found();
-                if (!p) continue;
-                if (p->isAddressBook && !typedBook_) typedBook_ = bookOf(a.url, r.href(), p->displayName);
-                if (!p->addressBookHomeSet.isEmpty())
-                    homeUrl = dav::resolveHref(a.url, p->addressBookHomeSet);
-                if (!p->currentUserPrincipal.isEmpty())
-                    principalUrl = dav::resolveHref(a.url, p->currentUserPrincipal);
-            }
-        }
-        if (!homeUrl.isEmpty()) return home(homeUrl);
-        if (!principalUrl.isEmpty()) return principal(principalUrl);
-        if (!triedWellKnown_) return wellKnown();
-        if (typedBook_) return finish({}, QUrl());
-        fail(error ? error : badAnswer(a, QStringLiteral("no CardDAV principal")));
-    }
-
-    void principal(const QUrl& url) {
-        send(davRequest("PROPFIND", url, "0", dav::propfindBody({Prop::AddressBookHomeSet})),
-             &Discovery::onPrincipal);
-    }
-    void onPrincipal(const HttpAnswer& a) {
-        DavError error;
-        if (const auto ms = multistatusOf(a, error))
-            for (const auto& r : ms->responses)
-                if (const auto* p = r.found(); p && !p->addressBookHomeSet.isEmpty())
-                    return home(dav::resolveHref(a.url, p->addressBookHomeSet));
-        fail(error ? error : badAnswer(a, QStringLiteral("no address-book home")));
-    }
-
-    void home(const QUrl& url) {
-        home_ = dav::asCollection(url);
-        send(davRequest("PROPFIND", home_, "1", dav::propfindBody({Prop::ResourceType, Prop::DisplayName})),
-             &Discovery::onHome);
-    }
-    void onHome(const HttpAnswer& a) {
-        DavError error;
-        const auto ms = multistatusOf(a, error);
-        if (!ms) return fail(error);
-        home_ = dav::asCollection(a.url);
-        std::vector<AddressBookInfo> books;
-        for (const auto& r : ms->responses)
-            if (const auto* p = r.found(); p && p->isAddressBook)
-                books.push_back(bookOf(a.url, r.href(), p->displayName));
-        finish(std::move(books), home_);
-    }
-
-    static AddressBookInfo bookOf(const QUrl& base, const QString& href, const QString& displayName) {
-        AddressBookInfo book;
-        book.url = dav::asCollection(href.isEmpty() ? base : dav::resolveHref(base, href));
-        book.name = displayName.trimmed();
-        if (book.name.isEmpty()) {
-            QString path = book.url.path(QUrl::FullyDecoded);
-            path.chop(1);
-            book.name = path.mid(path.lastIndexOf(u'/') + 1);
-        }
-        return book;
-    }
-
-    void finish(std::vector<AddressBookInfo> books, const QUrl& home) {
-        // The address the user typed may itself be a book outside the home set.
-        if (typedBook_) {
-            bool listed = false;
-            for (const auto& b : books)
-                listed = listed || dav::samePath(b.url, typedBook_->url);
-            if (!listed) books.insert(books.begin(), *typedBook_);
-        }
-        done_(std::move(books), home, DavError());
-    }
-    void fail(const DavError& error) { done_({}, QUrl(), error); }
-
-    dav::Transport& transport_;
-    QUrl typed_;
-    QUrl home_;
-    Done done_;
-    std::optional<AddressBookInfo> typedBook_;
-    bool triedWellKnown_ = false;
-    bool triedTyped_ = false;
-};
 
 // The members of a collection listing: cards only, with their ETags. False when one lacks its ETag.
 bool collectMembers(const QUrl& book, const Multistatus& ms, CollectionChanges& out) {
@@ -221,6 +49,27 @@ bool collectMembers(const QUrl& book, const Multistatus& ms, CollectionChanges& 
     return true;
 }
 
+// The cards of one multiget answer; a card the server no longer has is left out.
+DavError readCards(const QUrl& book, const std::vector<QString>& asked, const HttpAnswer& a,
+                   std::vector<FetchedCard>& cards) {
+    DavError error;
+    const auto ms = multistatusOf(a, error);
+    if (!ms) return error;
+    // Named as asked, whatever encoding the server chose for the same path.
+    QHash<QString, QString> askedByPath;
+    for (const QString& href : asked)
+        askedByPath.insert(dav::resolveHref(book, href).path(QUrl::FullyDecoded), href);
+    for (const auto& r : ms->responses) {
+        const auto* p = r.found();
+        if (!p || !p->hasAddressData) continue; // a 404: gone since it was listed
+        if (p->etag.isEmpty()) return badAnswer(a, QStringLiteral("a card without ETag"));
+        const QString href = r.href();
+        cards.push_back({askedByPath.value(dav::resolveHref(book, href).path(QUrl::FullyDecoded), href),
+                         p->etag, p->addressData});
+    }
+    return {};
+}
+
 } // namespace
 
 DavClient::DavClient(DavCredentials credentials, QObject* parent)
@@ -236,7 +85,7 @@ void DavClient::discover(const QUrl& server,
     if (typed.scheme() != u"http" && typed.scheme() != u"https")
         typed = QUrl(QStringLiteral("https://") + server.toString(), QUrl::TolerantMode);
     if (typed.path().isEmpty()) typed.setPath(QStringLiteral("/"));
-    std::make_shared<Discovery>(impl_->transport, typed, std::move(done))->run();
+    dav::discoverBooks(impl_->transport, typed, std::move(done));
 }
 
 void DavClient::createAddressBook(const QUrl& home, const QString& displayName,
@@ -318,24 +167,7 @@ void DavClient::fetch(const QUrl& book, const std::vector<QString>& hrefs,
         impl_->transport.send(davRequest("REPORT", book, "1", dav::multigetBody(batch)),
                               [book, batch, b, state, done](HttpAnswer a) {
                                   if (state->failed) return;
-                                  DavError error;
-                                  const auto ms = multistatusOf(a, error);
-                                  auto& cards = state->batches[b];
-                                  for (const auto& r : ms ? ms->responses : std::vector<dav::Response>()) {
-                                      const auto* p = r.found();
-                                      if (!p || !p->hasAddressData) continue; // a 404: the card is gone
-                                      if (p->etag.isEmpty()) {
-                                          error = badAnswer(a, QStringLiteral("a card without ETag"));
-                                          break;
-                                      }
-                                      // Named as asked, whatever encoding the server chose for the same path.
-                                      QString href = r.href();
-                                      const QUrl url = dav::resolveHref(book, href);
-                                      for (const QString& asked : batch)
-                                          if (dav::samePath(dav::resolveHref(book, asked), url)) href = asked;
-                                      cards.push_back({href, p->etag, p->addressData});
-                                  }
-                                  if (error) {
+                                  if (DavError error = readCards(book, batch, a, state->batches[b])) {
                                       state->failed = true;
                                       return done({}, error);
                                   }

@@ -1,5 +1,7 @@
 #include "gui/sync/dav_transport.h"
 
+#include "gui/sync/multistatus.h"
+
 #include <QAuthenticator>
 #include <QCoreApplication>
 #include <QNetworkReply>
@@ -7,6 +9,49 @@
 #include <QSslError>
 
 namespace zel::gui::dav {
+
+HttpRequest davRequest(const char* verb, const QUrl& url, const char* depth, QByteArray body) {
+    HttpRequest r;
+    r.verb = verb;
+    r.url = url;
+    if (depth) r.headers.append(qMakePair(QByteArray("Depth"), QByteArray(depth)));
+    if (!body.isEmpty())
+        r.headers.append(qMakePair(QByteArray("Content-Type"), QByteArray("application/xml; charset=utf-8")));
+    r.body = std::move(body);
+    return r;
+}
+
+bool fatal(const DavError& e) {
+    return bool(e);
+} // no answer, or credentials refused
+
+DavError badAnswer(const HttpAnswer& a, const QString& what) {
+    DavError e;
+    e.kind = DavError::Kind::BadAnswer;
+    e.status = a.status;
+    e.host = a.url.host();
+    e.detail = what + QStringLiteral(": ") + QString::fromUtf8(a.body.left(200)).simplified();
+    return e;
+}
+
+// The multistatus of a 207 answer; anything else sets `error`.
+std::optional<Multistatus> multistatusOf(const HttpAnswer& a, DavError& error) {
+    if (a.error) {
+        error = a.error;
+        return std::nullopt;
+    }
+    if (a.status != 207) {
+        error = dav::unexpectedAnswer(a);
+        return std::nullopt;
+    }
+    auto ms = dav::readMultistatus(a.body);
+    if (!ms) error = badAnswer(a, QStringLiteral("not a WebDAV multistatus"));
+    return ms;
+}
+
+bool succeeded(int status) {
+    return status >= 200 && status < 300;
+}
 
 DavError unexpectedAnswer(const HttpAnswer& answer) {
     DavError error;

@@ -5,6 +5,8 @@
 
 #include "gui/sync/dav_client.h"
 
+#include "gui/sync/multistatus.h"
+
 #include <QList>
 #include <QNetworkAccessManager>
 #include <QPair>
@@ -33,6 +35,14 @@ struct HttpAnswer {
     QByteArray reason; // the status line's words
     DavError error;    // Offline, Certificate or Unauthorized; other statuses are the caller's to judge
 };
+
+// A WebDAV request with a Depth header (unless null) and an XML body (unless empty).
+HttpRequest davRequest(const char* verb, const QUrl& url, const char* depth, QByteArray body);
+// The multistatus of a 207 answer; anything else sets `error` (BadAnswer for a 207 that is none).
+std::optional<Multistatus> multistatusOf(const HttpAnswer& answer, DavError& error);
+// A DavError of kind BadAnswer, `what` and the start of the body.
+DavError badAnswer(const HttpAnswer& answer, const QString& what);
+bool succeeded(int status);
 
 // A DavError of kind Server for an answer the caller did not expect.
 DavError unexpectedAnswer(const HttpAnswer& answer);
