@@ -9,6 +9,8 @@
 #include <QSslKey>
 #include <QSslServer>
 #include <QSslSocket>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -67,6 +69,79 @@ TEST(DavClientFailure, AWrongPasswordIsUnauthorizedAfterOneTryAMissingBookAServe
     EXPECT_EQ(offline.kind, Kind::Offline);
     EXPECT_EQ(offline.host, QStringLiteral("127.0.0.1"));
     EXPECT_FALSE(offline.detail.isEmpty());
+}
+
+// A server that reads each request whole and answers it with the same bytes, or, with none, closes the
+// connection without a word.
+class CannedServer {
+  public:
+    explicit CannedServer(QByteArray answer) : answer_(std::move(answer)) {
+        QObject::connect(&server_, &QTcpServer::newConnection, &server_, [this] {
+            while (QTcpSocket* socket = server_.nextPendingConnection())
+                QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] { read(socket); });
+        });
+    }
+    [[nodiscard]] bool listen() { return server_.listen(QHostAddress::LocalHost); }
+    QUrl url() const { return QUrl(QStringLiteral("http://127.0.0.1:%1/book/").arg(server_.serverPort())); }
+    int requests() const { return requests_; }
+
+  private:
+    void read(QTcpSocket* socket) {
+        QByteArray& got = received_[socket];
+        got += socket->readAll();
+        const qsizetype end = got.indexOf("\r\n\r\n");
+        if (end < 0) return;
+        qsizetype length = 0;
+        for (const QByteArray& line : got.left(end).split('\n'))
+            if (line.toLower().startsWith("content-length:")) length = line.mid(15).trimmed().toLongLong();
+        if (got.size() < end + 4 + length) return;
+        got.clear();
+        ++requests_;
+        if (answer_.isEmpty()) {
+            socket->abort();
+            return;
+        }
+        socket->write(answer_);
+        socket->disconnectFromHost();
+    }
+
+    QTcpServer server_;
+    QByteArray answer_;
+    std::map<QTcpSocket*, QByteArray> received_;
+    int requests_ = 0;
+};
+
+QByteArray httpAnswer(const char* statusLine, const QByteArray& body) {
+    return QByteArray("HTTP/1.1 ") + statusLine +
+           "\r\nContent-Type: text/html\r\nContent-Length: " + QByteArray::number(body.size()) +
+           "\r\nConnection: close\r\n\r\n" + body;
+}
+
+TEST(DavClientFailure, AnAnswerThatIsNoMultistatusAServerErrorAndAClosedConnection) {
+    // A 207 that is a web page (a captive portal, a proxy): the report, then the listing, and then
+    // the answer is reported as unreadable.
+    CannedServer portal(httpAnswer("207 Multi-Status", "<html><body>Bejelentkezés</body></html>"));
+    ASSERT_TRUE(portal.listen());
+    DavClient client(anna());
+    const DavError unreadable = changesError(client, portal.url());
+    EXPECT_EQ(unreadable.kind, Kind::BadAnswer);
+    EXPECT_EQ(unreadable.status, 207);
+    EXPECT_TRUE(unreadable.detail.contains(QStringLiteral("Bejelentkezés")))
+        << unreadable.detail.toStdString();
+    EXPECT_EQ(portal.requests(), 2);
+
+    CannedServer broken(httpAnswer("500 Internal Server Error", "boom"));
+    ASSERT_TRUE(broken.listen());
+    const DavError server = changesError(client, broken.url());
+    EXPECT_EQ(server.kind, Kind::Server);
+    EXPECT_EQ(server.status, 500);
+    EXPECT_EQ(server.detail, QStringLiteral("500 Internal Server Error: boom"));
+
+    CannedServer silent{QByteArray()};
+    ASSERT_TRUE(silent.listen());
+    const DavError closed = changesError(client, silent.url());
+    EXPECT_EQ(closed.kind, Kind::Offline) << closed.detail.toStdString();
+    EXPECT_GE(silent.requests(), 1);
 }
 
 // A self-signed certificate for a TLS server on the loopback address (valid for a hundred years).
