@@ -12,3 +12,8 @@ set(ZEL_FUZZ_HARNESSES
   fuzz_namedays
   fuzz_instance
 )
+# Harnesses of readers in the GUI layer: they link Qt Core and the reader's source, nothing else.
+set(ZEL_FUZZ_QT_HARNESSES
+  fuzz_multistatus
+)
+set(ZEL_FUZZ_SOURCES_fuzz_multistatus ${PROJECT_SOURCE_DIR}/src/gui/sync/multistatus.cpp)

@@ -87,13 +87,15 @@ class DavClient : public QObject {
     void discover(const QUrl& server,
                   std::function<void(std::vector<AddressBookInfo> books, QUrl home, DavError)> done);
     // MKCOL an address book of this display name in the home set; its URL is the name's
-    // path-safe form (e.g. home + "zelmoran/").
+    // path-safe form (e.g. home + "zelmoran/"). A name already taken (405) tries "zelmoran-2/" and on
+    // up to "-9" before it reports the 405.
     void createAddressBook(const QUrl& home, const QString& displayName,
                            std::function<void(AddressBookInfo book, DavError)> done);
 
-    // sync-collection REPORT (RFC 6578) with the token, depth 1, getetag; an empty token or one the
-    // server refuses (403/409 valid-sync-token, 400/501 no support) falls back to one PROPFIND depth 1
-    // of getetag and answers `complete`.
+    // sync-collection REPORT (RFC 6578) with the token (Depth 0, sync-level 1), getetag. An empty token
+    // asks for the first sync: every card and the token, `complete`. A token the server refuses
+    // (403/409 valid-sync-token) or a server without the report (400, 501, any other status) falls back
+    // to one PROPFIND depth 1 of getetag and the collection's sync-token, answered `complete`.
     void changes(const QUrl& book, const QString& token,
                  std::function<void(CollectionChanges, DavError)> done);
     // addressbook-multiget of these hrefs, in batches; the cards the server has (a 404 inside the
@@ -111,8 +113,11 @@ class DavClient : public QObject {
     // Aborts every request; no callback is called after it.
     void cancel();
 
-    // How many requests were sent (for the benchmark and the tests).
+    // How many requests were sent (for the benchmark and the tests). A request Qt sends again with the
+    // credentials after a 401 counts once; each redirect followed counts as one more.
     int requestsSent() const;
+    // The most requests that were in flight at once (at most four).
+    int mostInFlight() const;
 
   private:
     struct Impl;
