@@ -35,6 +35,7 @@ SyncReportWindow::SyncReportWindow(QWidget* parent) : QDialog(parent) {
     summary_ = new QLabel(this);
     summary_->setObjectName(QStringLiteral("syncSummary"));
     summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    summary_->setContentsMargins(0, accentSafeRowHeight(font()) - fontMetrics().height(), 0, 0);
     page->addWidget(summary_);
     conflicts_ =
         addSection("conflictTable", QStringLiteral("Ütközések:"),
@@ -61,6 +62,8 @@ SyncReportWindow::SyncReportWindow(QWidget* parent) : QDialog(parent) {
 QTableWidget* SyncReportWindow::addSection(const char* name, const QString& caption,
                                            const QStringList& columns) {
     auto* label = new QLabel(caption, this);
+    // Room above the text for the accents of capitals ("Ütközések").
+    label->setMinimumHeight(accentSafeRowHeight(label->font()));
     auto* table = new QTableWidget(0, static_cast<int>(columns.size()), this);
     table->setObjectName(QString::fromLatin1(name));
     table->setAccessibleName(caption.chopped(1));
@@ -131,7 +134,8 @@ void SyncReportWindow::fitToContent() {
         for (int r = 0; r < rows; ++r)
             height += t->rowHeight(r);
         if (t->rowCount() > rows) width += t->verticalScrollBar()->sizeHint().width();
-        t->setMinimumSize(std::min(width, room.width() - 40), height);
+        t->setMinimumWidth(std::min(width, room.width() - 40));
+        t->setFixedHeight(height);
     }
     adjustSize();
     resize(std::min(width(), room.width()), std::min(height(), room.height()));
