@@ -9,6 +9,8 @@
 #include "core/app/paths.h"
 #include "gui/alert/missed_window.h"
 #include "gui/start/app_setup.h"
+#include "gui/sync/account_dialog.h"
+#include "gui/sync/sync_report_window.h"
 #include "gui/tabs/import_panel.h"
 #include "gui/text/qt_text.h"
 #include "gui/theme/icons.h"
@@ -90,6 +92,46 @@ struct Shooter {
 
     void shoot(const QString& name) { save(w.get(), dir + QLatin1Char('/') + name + QStringLiteral(".png")); }
 };
+
+// The account dialog after a search, on a desktop without a secret store, and a report with a bit of
+// everything.
+void shootSync(Shooter& x, const QString& out) {
+    const QString home = QStringLiteral("https://cloud.example.hu/dav/addressbooks/kovacs.agnes/");
+    Settings s = x.w->state().settings();
+    s.account = {"https://cloud.example.hu", "kovacs.agnes", home.toStdString() + "contacts/", "Névjegyek",
+                 30};
+    x.w->state().setSettings(s);
+    FakeSecretStore noStore;
+    noStore.answers = false;
+    const gui::AccountDialog::Discovery discovery{
+        [home](QUrl, gui::DavCredentials, gui::AccountDialog::Discovery::Found done) {
+            done({{QUrl(home + QStringLiteral("contacts/")), QStringLiteral("Névjegyek")},
+                  {QUrl(home + QStringLiteral("work/")), QStringLiteral("Ügyfelek és Őrszemek")}},
+                 QUrl(home), {});
+        },
+        {}};
+    gui::AccountDialog account(x.w->state(), x.start.dialogs, noStore, discovery, x.w.get());
+    account.show();
+    child<QLineEdit>(&account, "passwordEdit")->setText(QStringLiteral("titok"));
+    child<QPushButton>(&account, "findBooksButton")->click();
+    save(&account, out + QStringLiteral("/sync-account.png"));
+    account.reject();
+
+    SyncReport r;
+    r.local = {2, 1, 0};
+    r.server = {1, 3, 1};
+    r.conflicts = {{"Ábel Ágnes", PartnerField::Phone, "+36 30 123 4567", "+36 30 765 4321", true},
+                   {"Éva Őri", PartnerField::Note, "Kedden hívható", "Csütörtökön hívható", false}};
+    r.skipped = {{"/dav/a.vcf", "Ürmös: Űrhajós", SyncReport::Skipped::Reason::Colon},
+                 {"/dav/b.vcf", "Íjász Ödön", SyncReport::Skipped::Reason::NameTaken}};
+    r.kept = {"Óvári Úrsula"};
+    r.postponed = 1;
+    gui::SyncReportWindow report(x.w.get());
+    report.showReport(r);
+    report.show();
+    save(&report, out + QStringLiteral("/sync-report.png"));
+    report.hide();
+}
 
 } // namespace
 
@@ -179,6 +221,7 @@ int main(int argc, char* argv[]) {
         save(missed, out + QLatin1Char('/') + name + QStringLiteral("-missed.png"));
         missed->hide();
     }
+    shootSync(x, out);
     x.w->hide();
 
     Shooter service(out, true);

@@ -16,8 +16,11 @@ using zel::test::writeFile;
 namespace {
 
 const std::string kHeader = "# Zelmoran: beállítások, amelyeknek a beallitasok.cfg-ben nincs helye\n";
-// The key appended after the notifications by every rewrite of a file that lacks it.
-const std::string kLaunches = "run-missed-launches=off\n";
+// The keys of a settings without an account, in the order a new file gets them.
+const std::string kNoAccount =
+    "sync-server=\nsync-user=\nsync-address-book=\nsync-address-book-name=\nsync-every-minutes=0\n";
+// The keys appended after the notifications by every rewrite of a file that lacks them.
+const std::string kLaunches = "run-missed-launches=off\n" + kNoAccount;
 
 Settings notifications(bool on) {
     Settings s = defaultSettings();
@@ -151,6 +154,71 @@ TEST(CoreFurtherSettings, AFolderAtTheNameOrAnOversizeFileIsAnErrorAndStaysAsItI
     EXPECT_EQ(oversize.code(), EFBIG);
     EXPECT_EQ(oversize.path(), paths.furtherSettings().string());
     EXPECT_EQ(readFile(paths.furtherSettings()), most + 'x');
+}
+
+Settings withAccount() {
+    Settings s = defaultSettings();
+    s.account = {"https://cloud.example.hu", "anna.kovács", "https://cloud.example.hu/dav/anna/névjegyek/",
+                 "Névjegyek", 15};
+    return s;
+}
+
+TEST(CoreFurtherSettings, TheAccountRoundTripsInItsOwnLinesAndABadValueKeepsWhatWasThere) {
+    const std::string account = "sync-server=https://cloud.example.hu\n"
+                                "sync-user=anna.kovács\n"
+                                "sync-address-book=https://cloud.example.hu/dav/anna/névjegyek/\n"
+                                "sync-address-book-name=Névjegyek\n"
+                                "sync-every-minutes=15\n";
+    FurtherSettingsText text = FurtherSettingsText::created();
+    text.set(withAccount());
+    EXPECT_EQ(text.bytes(), kHeader + "desktop-notifications=on\nrun-missed-launches=off\n" + account);
+    EXPECT_EQ(FurtherSettingsText::parse(text.bytes()).applyTo(defaultSettings()), withAccount());
+    // No account: every key empty, and the interval 0.
+    EXPECT_EQ(rewritten(text.bytes(), defaultSettings()), kHeader + "desktop-notifications=on\n" + kLaunches);
+
+    // In a file of the user's, only the account's lines change; a key set twice changes at its first line.
+    const std::string mine = "# saját\r\nsync-every-minutes=5\r\nx=y\nsync-server = https://old.example \n"
+                             "sync-server=https://other.example\n";
+    EXPECT_EQ(FurtherSettingsText::parse(mine).applyTo(defaultSettings()).account.server,
+              "https://old.example");
+    EXPECT_EQ(rewritten(mine, withAccount()),
+              "# saját\r\nsync-every-minutes=15\r\nx=y\nsync-server=https://cloud.example.hu\n"
+              "sync-server=https://other.example\n"
+              "desktop-notifications=on\nrun-missed-launches=off\nsync-user=anna.kovács\n"
+              "sync-address-book=https://cloud.example.hu/dav/anna/névjegyek/\n"
+              "sync-address-book-name=Névjegyek\n");
+
+    // Values not understood keep what the settings held: minutes beyond a day, not digits, a sign, a
+    // text that is not UTF-8 or holds a control character. The line stays until the key is set.
+    for (const char* bad :
+         {"sync-every-minutes=1441", "sync-every-minutes=-5", "sync-every-minutes=5 perc",
+          "sync-every-minutes=", "sync-every-minutes=0x10", "sync-every-minutes=99999999999",
+          "sync-user=anna\xE1", "sync-user=an\x01na", "sync-address-book-name=\xC3"}) {
+        const std::string bytes = std::string(bad) + "\n";
+        EXPECT_EQ(FurtherSettingsText::parse(bytes).applyTo(withAccount()), withAccount()) << bad;
+        EXPECT_EQ(FurtherSettingsText::parse(bytes).bytes(), bytes) << bad;
+    }
+    // The limits, a leading zero and an empty text are understood.
+    const auto minutes = [](const char* v) {
+        return FurtherSettingsText::parse(std::string("sync-every-minutes=") + v)
+            .applyTo(withAccount())
+            .account.everyMinutes;
+    };
+    EXPECT_EQ(minutes("0"), 0);
+    EXPECT_EQ(minutes("1440"), 1440);
+    EXPECT_EQ(minutes("0015"), 15);
+    EXPECT_EQ(FurtherSettingsText::parse("sync-user=\n").applyTo(withAccount()).account.user, "");
+
+    // What the program writes stays one line and reads back: control characters are left out, blanks at
+    // the ends do not count, an interval out of range is written at its limit.
+    Settings odd = withAccount();
+    odd.account.user = " anna\r\nsync-server=evil\t ";
+    odd.account.everyMinutes = 5000;
+    const std::string oddBytes = rewritten("", odd);
+    EXPECT_NE(oddBytes.find("\nsync-user=annasync-server=evil\n"), std::string::npos) << oddBytes;
+    EXPECT_NE(oddBytes.find("\nsync-every-minutes=1440\n"), std::string::npos) << oddBytes;
+    EXPECT_EQ(FurtherSettingsText::parse(oddBytes).applyTo(defaultSettings()).account.server,
+              "https://cloud.example.hu");
 }
 
 // The moment last watched: one exact line, written beside and renamed; anything else in its place

@@ -35,6 +35,9 @@ struct Tab : test::App {
 };
 
 const std::string kFurtherHeader = "# Zelmoran: beállítások, amelyeknek a beallitasok.cfg-ben nincs helye\n";
+// The synchronisation account's keys when there is none.
+const std::string kNoAccount =
+    "sync-server=\nsync-user=\nsync-address-book=\nsync-address-book-name=\nsync-every-minutes=0\n";
 
 } // namespace
 
@@ -263,16 +266,19 @@ TEST(GuiSettingsTab, DesktopNotificationsApplyAtOnceAndOnlySaveWritesThemBesideT
     EXPECT_FALSE(x.w->state().settings().desktopNotifications);
     EXPECT_FALSE(std::filesystem::exists(x.furtherPath())); // until Mentés
     x.save();
-    EXPECT_EQ(x.further(), kFurtherHeader + "desktop-notifications=off\nrun-missed-launches=off\n");
+    EXPECT_EQ(x.further(),
+              kFurtherHeader + "desktop-notifications=off\nrun-missed-launches=off\n" + kNoAccount);
     EXPECT_EQ(x.cfg(), record); // the record has no place for it
 
     x.dialogs.expect(Kind::Confirmation, u"Valóban visszaállítja az alapértelmezett beállításokat?"_s,
                      Dialogs::Yes);
     x.click("defaultsButton");
     EXPECT_TRUE(x.notificationsBox()->isChecked() && x.w->state().settings().desktopNotifications);
-    EXPECT_EQ(x.further(), kFurtherHeader + "desktop-notifications=off\nrun-missed-launches=off\n");
+    EXPECT_EQ(x.further(),
+              kFurtherHeader + "desktop-notifications=off\nrun-missed-launches=off\n" + kNoAccount);
     x.save();
-    EXPECT_EQ(x.further(), kFurtherHeader + "desktop-notifications=on\nrun-missed-launches=off\n");
+    EXPECT_EQ(x.further(),
+              kFurtherHeader + "desktop-notifications=on\nrun-missed-launches=off\n" + kNoAccount);
     EXPECT_EQ(x.cfg(), record);
 
     // A file of the user's own is shown at start, which writes neither file; Mentés changes only the
@@ -290,7 +296,8 @@ TEST(GuiSettingsTab, DesktopNotificationsApplyAtOnceAndOnlySaveWritesThemBesideT
     launches->click();
     x.save();
     EXPECT_EQ(x.further(),
-              "# kézzel\r\ndesktop-notifications=on\nrun-missed-launches=off\ncatch-up-launches=off\nfoo");
+              "# kézzel\r\ndesktop-notifications=on\nrun-missed-launches=off\ncatch-up-launches=off\nfoo\n" +
+                  kNoAccount);
     EXPECT_EQ(x.cfg(), record);
 }
 
@@ -323,5 +330,6 @@ TEST(GuiSettingsTab, AnUnreadableFurtherFileIsReportedOnceAndLeftUntilSave) {
     EXPECT_TRUE(x.notificationsBox()->isChecked());
     EXPECT_EQ(x.further(), large);
     x.save();
-    EXPECT_EQ(x.further(), kFurtherHeader + "desktop-notifications=on\nrun-missed-launches=off\n");
+    EXPECT_EQ(x.further(),
+              kFurtherHeader + "desktop-notifications=on\nrun-missed-launches=off\n" + kNoAccount);
 }

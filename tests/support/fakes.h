@@ -6,7 +6,9 @@
 #include "gui/platform/shell.h"
 #include "gui/platform/sound.h"
 #include "gui/platform/tray.h"
+#include "gui/sync/secret_store.h"
 
+#include <QMap>
 #include <QStringList>
 #include <utility>
 
@@ -85,6 +87,29 @@ class RecordingNotifier : public gui::Notifier {
     void withdraw() override { calls << QStringLiteral("withdraw"); }
     void click(const QString& activationToken = {}) { emit activated(activationToken); }
     QStringList take() { return std::exchange(calls, {}); }
+};
+
+// A desktop secret store in memory that answers at once; `answers` false plays a desktop without one.
+// Every call is recorded as "read KEY", "write KEY PASSWORD" or "remove KEY".
+class FakeSecretStore : public gui::SecretStore {
+  public:
+    QMap<QString, QString> passwords;
+    bool answers = true;
+    QStringList calls;
+    void read(const QString& key, ReadDone done) override {
+        calls << QStringLiteral("read ") + key;
+        if (!answers) return done(std::nullopt, false);
+        done(passwords.contains(key) ? std::optional(passwords.value(key)) : std::nullopt, true);
+    }
+    void write(const QString& key, const QString& password, WriteDone done) override {
+        calls << QStringLiteral("write ") + key + u' ' + password;
+        if (answers) passwords.insert(key, password);
+        done(answers);
+    }
+    void remove(const QString& key) override {
+        calls << QStringLiteral("remove ") + key;
+        if (answers) passwords.remove(key);
+    }
 };
 
 } // namespace zel::test

@@ -1,8 +1,10 @@
 #include "core/settings/further_settings.h"
 
 #include "core/errors.h"
+#include "core/exchange/exchange_text.h"
 #include "core/storage/record_file.h"
 
+#include <algorithm>
 #include <cerrno>
 
 namespace zel {
@@ -20,6 +22,13 @@ struct Key {
     bool (*apply)(std::string_view value, Settings&);
 };
 
+std::string_view trimmed(std::string_view s) {
+    constexpr std::string_view kBlanks = " \t";
+    const std::size_t from = s.find_first_not_of(kBlanks);
+    if (from == std::string_view::npos) return {};
+    return s.substr(from, s.find_last_not_of(kBlanks) - from + 1);
+}
+
 std::string onOff(bool on) {
     return on ? "on" : "off";
 }
@@ -30,19 +39,55 @@ bool readOnOff(std::string_view value, bool& into) {
     return true;
 }
 
+// A text value: UTF-8 without control characters, so it always stays one line of the file. Blanks
+// at its ends do not count, as around every value.
+std::string text(const std::string& value) {
+    std::string out;
+    for (const char c : value)
+        if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F) out += c;
+    return std::string(trimmed(out));
+}
+
+bool readText(std::string_view value, std::string& into) {
+    if (!exchange::isUtf8(value)) return false;
+    for (const char c : value)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return false;
+    into = value;
+    return true;
+}
+
+// Whole minutes in decimal digits, 0 to kSyncEveryMinutesMax.
+bool readMinutes(std::string_view value, int& into) {
+    if (value.empty()) return false;
+    int n = 0;
+    for (const char c : value) {
+        if (c < '0' || c > '9') return false;
+        n = n * 10 + (c - '0');
+        if (n > kSyncEveryMinutesMax) return false;
+    }
+    into = n;
+    return true;
+}
+
 constexpr Key kKeys[] = {
     {"desktop-notifications", [](const Settings& s) { return onOff(s.desktopNotifications); },
      [](std::string_view v, Settings& s) { return readOnOff(v, s.desktopNotifications); }},
     {"run-missed-launches", [](const Settings& s) { return onOff(s.catchUpLaunches); },
      [](std::string_view v, Settings& s) { return readOnOff(v, s.catchUpLaunches); }},
+    {"sync-server", [](const Settings& s) { return text(s.account.server); },
+     [](std::string_view v, Settings& s) { return readText(v, s.account.server); }},
+    {"sync-user", [](const Settings& s) { return text(s.account.user); },
+     [](std::string_view v, Settings& s) { return readText(v, s.account.user); }},
+    {"sync-address-book", [](const Settings& s) { return text(s.account.addressBook); },
+     [](std::string_view v, Settings& s) { return readText(v, s.account.addressBook); }},
+    {"sync-address-book-name", [](const Settings& s) { return text(s.account.addressBookName); },
+     [](std::string_view v, Settings& s) { return readText(v, s.account.addressBookName); }},
+    {"sync-every-minutes",
+     [](const Settings& s) {
+         return std::to_string(std::clamp(s.account.everyMinutes, 0, kSyncEveryMinutesMax));
+     },
+     [](std::string_view v, Settings& s) { return readMinutes(v, s.account.everyMinutes); }},
 };
-
-std::string_view trimmed(std::string_view s) {
-    constexpr std::string_view kBlanks = " \t";
-    const std::size_t from = s.find_first_not_of(kBlanks);
-    if (from == std::string_view::npos) return {};
-    return s.substr(from, s.find_last_not_of(kBlanks) - from + 1);
-}
 
 // A line's key and value, as an editor on any system may have left them: a byte order mark before the
 // first line, a CR before the LF and blanks around the key and the value do not count.

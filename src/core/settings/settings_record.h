@@ -25,6 +25,20 @@ constexpr ThemeColors kThemeMadcap = {0x007617B5, 0x00A4EF65, 0x008A1D8D, 0x00D5
 enum class StartChoice : char { None = '0', Active = '1', Passive = '2', No = '3' };
 enum class SoundChoice { Default = 1, File = 2, None = 3 };
 
+// The address book on a server the partners are synchronised with. UTF-8 texts; no server: no account.
+// The password is never here: it lives in the desktop's secret store or, for one run, in memory.
+struct SyncAccount {
+    std::string server;          // as the user gave it, e.g. "https://cloud.example.hu"
+    std::string user;            // the user name on the server
+    std::string addressBook;     // the chosen collection's URL
+    std::string addressBookName; // its display name, as the server gave it
+    // Minutes between automatic runs, 0 to kSyncEveryMinutesMax; 0: only by hand, else also at start.
+    int everyMinutes = 0;
+
+    bool operator==(const SyncAccount&) const = default;
+};
+constexpr int kSyncEveryMinutesMax = 24 * 60;
+
 // Every user setting, as the settings tab holds it.
 struct Settings {
     ThemeColors colors = kThemeBluishGreen;
@@ -53,6 +67,8 @@ struct Settings {
     bool desktopNotifications = true;
     // Program launches whose minute passed unwatched (a suspend, the computer off) run when it is noticed.
     bool catchUpLaunches = false;
+    // Set in its own dialog; "Alap-beállítások" leaves it as it is.
+    SyncAccount account;
 
     bool operator==(const Settings&) const = default;
 };

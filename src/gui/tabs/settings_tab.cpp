@@ -4,6 +4,7 @@
 #include "core/errors.h"
 #include "gui/platform/autostart.h"
 #include "gui/state/app_state.h"
+#include "gui/sync/account_dialog.h"
 #include "gui/text/error_box.h"
 #include "gui/text/qt_text.h"
 #include "gui/text/texts.h"
@@ -83,6 +84,7 @@ SettingsTab::SettingsTab(AppState& state, Dialogs& dialogs, Autostart& autostart
     for (QWidget* w : findChildren<QWidget*>())
         if (!w->toolTip().isEmpty()) hints_.insert(w, w->toolTip());
     updateSoundPanelHint();
+    ui_->syncAccountButton->setEnabled(false);
     ui_->soundFilePanel->installEventFilter(this);
     for (std::size_t slot = 0; slot < 5; ++slot)
         swatch(slot)->installEventFilter(this);
@@ -128,6 +130,8 @@ void SettingsTab::connectAll() {
     connect(ui_->saveSettingsButton, &QPushButton::clicked, this, [this] { user([this] { save(); }); });
     connect(ui_->defaultsButton, &QPushButton::clicked, this,
             [this] { user([this] { askResetToDefaults(); }); });
+    connect(ui_->syncAccountButton, &QPushButton::clicked, this,
+            [this] { user([this] { openAccountDialog(); }); });
     // A choice's handler runs when it becomes selected, not when it is clicked again.
     const auto onSelect = [this](QRadioButton* r, void (SettingsTab::*handler)()) {
         connect(r, &QRadioButton::toggled, this, [this, handler](bool on) {
@@ -252,6 +256,9 @@ Settings SettingsTab::current() const {
     s.phonePage = phonePage_;
     s.desktopNotifications = ui_->desktopNotificationsBox->isChecked();
     s.catchUpLaunches = ui_->catchUpLaunchesBox->isChecked();
+    // The account has no control here: it is set in its own dialog, and neither a change of a control
+    // nor "Alap-beállítások" touches it.
+    s.account = state_.settings().account;
     return s;
 }
 
@@ -369,6 +376,21 @@ void SettingsTab::askResetToDefaults() {
     if (dialogs_.confirmation(QStringLiteral("Valóban visszaállítja az alapértelmezett beállításokat?")) !=
         Dialogs::No)
         resetToDefaults();
+}
+
+void SettingsTab::setAccountServices(SecretStore& secrets, AccountDialog::Discovery discovery) {
+    secrets_ = &secrets;
+    discovery_ = std::move(discovery);
+    ui_->syncAccountButton->setEnabled(true);
+}
+
+void SettingsTab::openAccountDialog() {
+    if (!secrets_) return;
+    auto* dialog = new AccountDialog(state_, dialogs_, *secrets_, discovery_, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &AccountDialog::accountSaved, this, &SettingsTab::accountChanged);
+    // Window-modal without a nested event loop: the clock keeps ticking while it is open.
+    dialog->open();
 }
 
 void SettingsTab::setAutostart(bool on) {

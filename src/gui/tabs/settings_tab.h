@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/settings/settings_record.h"
+#include "gui/sync/account_dialog.h"
 
 #include <QHash>
 #include <QString>
@@ -19,6 +20,7 @@ namespace zel::gui {
 class AppState;
 class Autostart;
 class Dialogs;
+class SecretStore;
 
 // "Beállítások": every user setting lives in this tab's controls; the file changes only on "Mentés".
 class SettingsTab : public QWidget {
@@ -49,8 +51,14 @@ class SettingsTab : public QWidget {
     void chooseSoundFile();
     // Selects "Alapértelmezett hang" without playing it.
     void selectDefaultSound();
+    // What the account dialog needs; until it is given, "Szinkronizálás…" is disabled.
+    void setAccountServices(SecretStore& secrets, AccountDialog::Discovery discovery);
+    // "Szinkronizálás…": the account dialog, over the tab.
+    void openAccountDialog();
 
   signals:
+    // The account dialog saved the account.
+    void accountChanged();
     void defaultSoundPreviewRequested();
     void soundFilePreviewRequested(const QString& file);
 
@@ -101,6 +109,8 @@ class SettingsTab : public QWidget {
     AppState& state_;
     Dialogs& dialogs_;
     Autostart& autostart_;
+    SecretStore* secrets_ = nullptr;
+    AccountDialog::Discovery discovery_;
     ThemeColors colors_ = kThemeBluishGreen;
     std::string soundFile_;       // the chosen own sound file
     std::string soundDialogFile_; // the sound file dialog's file name

@@ -1,0 +1,109 @@
+#include "gui/sync/sync_report_text.h"
+
+#include "gui/text/qt_text.h"
+
+namespace zel::gui {
+
+namespace {
+
+QString counts(const SyncReport::Counts& c) {
+    return QStringLiteral("%1 új, %2 módosított, %3 törölt").arg(c.created).arg(c.changed).arg(c.deleted);
+}
+
+QString utf8(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+} // namespace
+
+QString fieldCaption(PartnerField field) {
+    switch (field) {
+    case PartnerField::Name:
+        return QStringLiteral("Név");
+    case PartnerField::Address:
+        return QStringLiteral("Cím");
+    case PartnerField::WebAddress:
+        return QStringLiteral("Honlap");
+    case PartnerField::Email:
+        return QStringLiteral("E-mail");
+    case PartnerField::Mobile:
+        return QStringLiteral("Mobil");
+    case PartnerField::Phone:
+        return QStringLiteral("Telefon");
+    case PartnerField::Note:
+        break;
+    }
+    return QStringLiteral("Megjegyzés");
+}
+
+QString skipReasonText(SyncReport::Skipped::Reason reason) {
+    using Reason = SyncReport::Skipped::Reason;
+    switch (reason) {
+    case Reason::EmptyName:
+        return QStringLiteral("nincs neve");
+    case Reason::Colon:
+        return QStringLiteral("a neve kettőspontot tartalmaz");
+    case Reason::NameTaken:
+        return QStringLiteral("ilyen nevű partner már van");
+    case Reason::Unreadable:
+        break;
+    }
+    return QStringLiteral("nem olvasható névjegy");
+}
+
+QString localSummary(const SyncReport& report) {
+    return QStringLiteral("Ezen a gépen: ") + counts(report.local) + QStringLiteral(" partner");
+}
+
+QString serverSummary(const SyncReport& report) {
+    return QStringLiteral("A kiszolgálón: ") + counts(report.server) + QStringLiteral(" névjegy");
+}
+
+QString conflictValue(const std::string& text) {
+    return text.empty() ? QStringLiteral("(üres)") : oneLine(utf8(text));
+}
+
+QString keptSide(const SyncReport::Conflict& conflict) {
+    return conflict.serverTaken ? QStringLiteral("kiszolgálóé") : QStringLiteral("helyi");
+}
+
+QString skippedCard(const SyncReport::Skipped& skipped) {
+    return skipped.name.empty() ? utf8(skipped.href) : utf8(skipped.name);
+}
+
+QString keptReason() {
+    return QStringLiteral("megmaradt, mert a másik oldalon módosult");
+}
+
+QString postponedText(std::size_t postponed) {
+    if (postponed == 0) return {};
+    return QStringLiteral("%1 névjegy feltöltése a következő szinkronizálásra maradt, mert a kiszolgálón "
+                          "közben ismét módosult.")
+        .arg(postponed);
+}
+
+QString reportText(const SyncReport& report) {
+    if (report.nothingChanged()) return QStringLiteral("Nem történt változás.\n");
+    QString out = localSummary(report) + u'\n' + serverSummary(report) + u'\n';
+    if (!report.conflicts.empty()) {
+        out += QStringLiteral("Ütközések:\n");
+        for (const SyncReport::Conflict& c : report.conflicts)
+            out += QStringLiteral("  %1, %2: ezen a gépen „%3”, a kiszolgálón „%4”; megmaradt: %5\n")
+                       .arg(utf8(c.partner), fieldCaption(c.field), conflictValue(c.local),
+                            conflictValue(c.server), keptSide(c));
+    }
+    if (!report.skipped.empty()) {
+        out += QStringLiteral("Kihagyott névjegyek (a kiszolgálón változatlanul maradtak):\n");
+        for (const SyncReport::Skipped& s : report.skipped)
+            out += QStringLiteral("  %1: %2\n").arg(skippedCard(s), skipReasonText(s.reason));
+    }
+    if (!report.kept.empty()) {
+        out += QStringLiteral("Nem törölt partnerek:\n");
+        for (const std::string& name : report.kept)
+            out += QStringLiteral("  %1: %2\n").arg(utf8(name), keptReason());
+    }
+    if (report.postponed > 0) out += postponedText(report.postponed) + u'\n';
+    return out;
+}
+
+} // namespace zel::gui
