@@ -76,7 +76,7 @@ class SyncFixture : public ::testing::Test {
     QByteArray cardNamed(const QByteArray& fn) const { return cards()[fileNamed(fn)]; }
     QString fileNamed(const QByteArray& fn) const {
         for (const auto& [name, bytes] : cards())
-            if (bytes.contains("\r\nFN:" + fn + "\r\n")) return name;
+            if (bytes.contains(QByteArray("\r\nFN:" + fn + "\r\n"))) return name;
         return {};
     }
 

@@ -321,7 +321,7 @@ class Planner {
         }
         for (const FieldConflict& c : merged.conflicts)
             plan_.report.conflicts.push_back(
-                {merged.result.name, c.field, false, c.local, c.server, base.has_value()});
+                {merged.result.name, c.field, c.local, c.server, base.has_value()});
         if (bday.conflict) {
             bday.conflict->partner = merged.result.name;
             plan_.report.conflicts.push_back(*bday.conflict);

@@ -22,9 +22,9 @@ struct SyncReport {
     struct Conflict {
         std::string partner; // the partner's name, UTF-8
         PartnerField field;
-        bool birthday = false;     // the birthday, not `field`: local as "1980.03.05.", server as BDAY
         std::string local, server; // UTF-8, full
         bool serverTaken = true;
+        bool birthday = false; // the birthday, not `field`: here as "1980.03.05.", there as BDAY
         bool operator==(const Conflict&) const = default;
     };
     std::vector<Conflict> conflicts;

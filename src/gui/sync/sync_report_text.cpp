@@ -36,6 +36,10 @@ QString fieldCaption(PartnerField field) {
     return QStringLiteral("Megjegyzés");
 }
 
+QString conflictCaption(const SyncReport::Conflict& c) {
+    return c.birthday ? QStringLiteral("Születésnap") : fieldCaption(c.field);
+}
+
 QString skipReasonText(SyncReport::Skipped::Reason reason) {
     using Reason = SyncReport::Skipped::Reason;
     switch (reason) {
@@ -89,7 +93,7 @@ QString reportText(const SyncReport& report) {
         out += QStringLiteral("Ütközések:\n");
         for (const SyncReport::Conflict& c : report.conflicts)
             out += QStringLiteral("  %1, %2: ezen a gépen „%3”, a kiszolgálón „%4”; megmaradt: %5\n")
-                       .arg(utf8(c.partner), fieldCaption(c.field), conflictValue(c.local),
+                       .arg(utf8(c.partner), conflictCaption(c), conflictValue(c.local),
                             conflictValue(c.server), keptSide(c));
     }
     if (!report.skipped.empty()) {

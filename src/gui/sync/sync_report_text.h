@@ -11,6 +11,8 @@ namespace zel::gui {
 
 // A partner field as the partner editor labels it, without the colon: "Név", "Telefon", ...
 QString fieldCaption(PartnerField field);
+// The field's caption, or "Születésnap" for the birthday.
+QString conflictCaption(const SyncReport::Conflict& c);
 // Why a card was left out: "nincs neve", "ilyen nevű partner már van", ...
 QString skipReasonText(SyncReport::Skipped::Reason reason);
 // "Ezen a gépen: 2 új, 1 módosított, 0 törölt partner"

@@ -101,7 +101,7 @@ void SyncReportWindow::showReport(const SyncReport& report) {
                               : QString(localSummary(report) + u'\n' + serverSummary(report)));
     std::vector<QStringList> conflicts, skipped, kept;
     for (const SyncReport::Conflict& c : report.conflicts)
-        conflicts.push_back({utf8(c.partner), fieldCaption(c.field), conflictValue(c.local),
+        conflicts.push_back({utf8(c.partner), conflictCaption(c), conflictValue(c.local),
                              conflictValue(c.server), keptSide(c)});
     for (const SyncReport::Skipped& s : report.skipped)
         skipped.push_back({skippedCard(s), skipReasonText(s.reason)});
