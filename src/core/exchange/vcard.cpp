@@ -31,69 +31,15 @@ void appendLine(std::string& out, std::string_view cp1250Line) {
 
 // ---- Reading ----
 
-constexpr int kNotPreferred = 1000;
-
-enum class Encoding { None, QuotedPrintable, Base64 };
+using Encoding = ValueEncoding;
 
 // A content line: "[group.]NAME;PARAM=VALUE;…:value", unfolded, its value still encoded.
-struct ContentLine {
-    std::string name; // upper case, without its group
-    Encoding encoding = Encoding::None;
-    std::string charset;            // upper case
-    std::vector<std::string> types; // upper case, 2.1's bare parameters included
-    int prefRank = kNotPreferred;
-    bool uriValue = false;
+struct ContentLine : ContentHeader {
     std::string value;
-
-    bool hasType(std::string_view t) const {
-        for (const auto& x : types)
-            if (x == t) return true;
-        return false;
-    }
 };
 
 void parseHeader(std::string_view header, ContentLine& line) {
-    const auto parts = splitOutsideQuotes(header, ';');
-    std::string_view name = trimmed(parts[0]);
-    if (const auto dot = name.rfind('.'); dot != std::string_view::npos) name.remove_prefix(dot + 1);
-    line.name = upper(name);
-    for (std::size_t i = 1; i < parts.size(); ++i) {
-        const auto eq = parts[i].find('=');
-        const std::string key = upper(trimmed(parts[i].substr(0, eq)));
-        if (eq == std::string_view::npos) {
-            // vCard 2.1's bare parameters: an encoding, or a type such as CELL, HOME, PREF.
-            if (key == "QUOTED-PRINTABLE")
-                line.encoding = Encoding::QuotedPrintable;
-            else if (key == "BASE64" || key == "B")
-                line.encoding = Encoding::Base64;
-            else if (!key.empty())
-                line.types.push_back(key);
-            continue;
-        }
-        // 4.0 quotes a list: TYPE="cell,voice".
-        const std::string values = upper(unquoted(parts[i].substr(eq + 1)));
-        for (std::string_view v : splitOutsideQuotes(values, ',')) {
-            const std::string value = upper(unquoted(v));
-            if (key == "TYPE") {
-                line.types.push_back(value);
-            } else if (key == "ENCODING") {
-                if (value == "QUOTED-PRINTABLE") line.encoding = Encoding::QuotedPrintable;
-                if (value == "BASE64" || value == "B") line.encoding = Encoding::Base64;
-            } else if (key == "CHARSET") {
-                line.charset = value;
-            } else if (key == "PREF") {
-                int rank = 0;
-                for (char c : value) {
-                    if (c < '0' || c > '9' || rank > 100) break;
-                    rank = rank * 10 + (c - '0');
-                }
-                line.prefRank = std::min(line.prefRank, std::clamp(rank, 1, 100));
-            } else if (key == "VALUE") {
-                line.uriValue = value == "URI";
-            }
-        }
-    }
-    if (line.hasType("PREF")) line.prefRank = std::min(line.prefRank, 1);
+    static_cast<ContentHeader&>(line) = parseContentHeader(header);
 }
 
 // The file's physical lines, ended by CR LF, LF or CR.

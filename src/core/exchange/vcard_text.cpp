@@ -129,4 +129,57 @@ const std::array<char16_t, 96> kLatin2UpperHalf = {
     0x00F4, 0x0151, 0x00F6, 0x00F7, 0x0159, 0x016F, 0x00FA, 0x0171, 0x00FC, 0x00FD, 0x0163, 0x02D9,
 };
 
+bool ContentHeader::hasType(std::string_view t) const {
+    return std::find(types.begin(), types.end(), t) != types.end();
+}
+
+ContentHeader parseContentHeader(std::string_view header) {
+    ContentHeader line;
+    const auto parts = splitOutsideQuotes(header, ';');
+    std::string_view name = trimmed(parts[0]);
+    if (const auto dot = name.rfind('.'); dot != std::string_view::npos) {
+        line.group = std::string(name.substr(0, dot));
+        name.remove_prefix(dot + 1);
+    }
+    line.name = upper(name);
+    for (std::size_t i = 1; i < parts.size(); ++i) {
+        const auto eq = parts[i].find('=');
+        const std::string key = upper(trimmed(parts[i].substr(0, eq)));
+        if (eq == std::string_view::npos) {
+            // vCard 2.1's bare parameters: an encoding, or a type such as CELL, HOME, PREF.
+            if (key == "QUOTED-PRINTABLE")
+                line.encoding = ValueEncoding::QuotedPrintable;
+            else if (key == "BASE64" || key == "B")
+                line.encoding = ValueEncoding::Base64;
+            else if (!key.empty())
+                line.types.push_back(key);
+            continue;
+        }
+        // 4.0 quotes a list: TYPE="cell,voice".
+        const std::string values = upper(unquoted(parts[i].substr(eq + 1)));
+        for (std::string_view v : splitOutsideQuotes(values, ',')) {
+            const std::string value = upper(unquoted(v));
+            if (key == "TYPE") {
+                line.types.push_back(value);
+            } else if (key == "ENCODING") {
+                if (value == "QUOTED-PRINTABLE") line.encoding = ValueEncoding::QuotedPrintable;
+                if (value == "BASE64" || value == "B") line.encoding = ValueEncoding::Base64;
+            } else if (key == "CHARSET") {
+                line.charset = value;
+            } else if (key == "PREF") {
+                int rank = 0;
+                for (char c : value) {
+                    if (c < '0' || c > '9' || rank > 100) break;
+                    rank = rank * 10 + (c - '0');
+                }
+                line.prefRank = std::min(line.prefRank, std::clamp(rank, 1, 100));
+            } else if (key == "VALUE") {
+                line.uriValue = value == "URI";
+            }
+        }
+    }
+    if (line.hasType("PREF")) line.prefRank = std::min(line.prefRank, 1);
+    return line;
+}
+
 } // namespace zel::exchange

@@ -34,6 +34,25 @@ std::vector<std::string> components(std::string_view v, bool escapes, bool value
 // A text value of vCard 3.0: backslash, comma, semicolon and line breaks escaped.
 std::string escapedText(std::string_view text, bool separatorsToo);
 
+// A PREF rank no parameter gives.
+constexpr int kNotPreferred = 1000;
+
+enum class ValueEncoding { None, QuotedPrintable, Base64 };
+
+// What the header of a content line ("[group.]NAME;PARAM=VALUE;…") says about its value.
+struct ContentHeader {
+    std::string group, name; // the name in upper case, without its group
+    ValueEncoding encoding = ValueEncoding::None;
+    std::string charset;            // upper case
+    std::vector<std::string> types; // upper case, 2.1's bare parameters included
+    int prefRank = kNotPreferred;   // 1 is the most preferred
+    bool uriValue = false;
+
+    bool hasType(std::string_view t) const;
+};
+
+ContentHeader parseContentHeader(std::string_view header);
+
 // ISO 8859-2 from 0xA0 on, as Unicode.
 extern const std::array<char16_t, 96> kLatin2UpperHalf;
 

@@ -37,8 +37,6 @@ std::size_t slotOf(PartnerField f) {
     return static_cast<std::size_t>(f);
 }
 
-constexpr int kNotPreferred = 1000;
-
 // A physical line and the line end that follows it (CR LF, LF, CR or none at the end).
 struct Physical {
     std::string_view text, eol;
@@ -146,58 +144,11 @@ struct Pick {
 
 } // namespace
 
-bool VCard::Line::hasType(std::string_view t) const {
-    return std::find(types.begin(), types.end(), t) != types.end();
-}
-
 namespace {
 
 // Reads the header's name and the parameters the mapping needs, as the importer does.
-template <class Line> void parseHeader(std::string_view header, Line& line, auto qp, auto b64) {
-    const auto parts = splitOutsideQuotes(header, ';');
-    std::string_view name = trimmed(parts[0]);
-    if (const auto dot = name.rfind('.'); dot != std::string_view::npos) {
-        line.group = std::string(name.substr(0, dot));
-        name.remove_prefix(dot + 1);
-    }
-    line.name = upper(name);
-    line.prefRank = kNotPreferred;
-    for (std::size_t i = 1; i < parts.size(); ++i) {
-        const auto eq = parts[i].find('=');
-        const std::string key = upper(trimmed(parts[i].substr(0, eq)));
-        if (eq == std::string_view::npos) {
-            // vCard 2.1's bare parameters: an encoding, or a type such as CELL, HOME, PREF.
-            if (key == "QUOTED-PRINTABLE")
-                line.encoding = qp;
-            else if (key == "BASE64" || key == "B")
-                line.encoding = b64;
-            else if (!key.empty())
-                line.types.push_back(key);
-            continue;
-        }
-        const std::string values = upper(unquoted(parts[i].substr(eq + 1)));
-        for (std::string_view v : splitOutsideQuotes(values, ',')) {
-            const std::string value = upper(unquoted(v));
-            if (key == "TYPE") {
-                line.types.push_back(value);
-            } else if (key == "ENCODING") {
-                if (value == "QUOTED-PRINTABLE") line.encoding = qp;
-                if (value == "BASE64" || value == "B") line.encoding = b64;
-            } else if (key == "CHARSET") {
-                line.charset = value;
-            } else if (key == "PREF") {
-                int rank = 0;
-                for (char c : value) {
-                    if (c < '0' || c > '9' || rank > 100) break;
-                    rank = rank * 10 + (c - '0');
-                }
-                line.prefRank = std::min(line.prefRank, std::clamp(rank, 1, 100));
-            } else if (key == "VALUE") {
-                line.uriValue = value == "URI";
-            }
-        }
-    }
-    if (line.hasType("PREF")) line.prefRank = std::min(line.prefRank, 1);
+void parseHeader(std::string_view header, exchange::ContentHeader& line) {
+    line = parseContentHeader(header);
 }
 
 } // namespace
@@ -236,8 +187,7 @@ std::optional<VCard> VCard::parse(std::string_view in) {
                     colon = scanned;
             }
             if (colon != std::string::npos && colon > 0 && !headerRead) {
-                parseHeader(std::string_view(text).substr(0, colon), line, Encoding::QuotedPrintable,
-                            Encoding::Base64);
+                parseHeader(std::string_view(text).substr(0, colon), line);
                 headerRead = true;
             }
             if (headerRead && line.encoding == Encoding::QuotedPrintable) {
@@ -441,8 +391,7 @@ void VCard::replaceLine(std::size_t index, std::string_view value) {
     const auto colon = header.size();
     fresh.content = true;
     fresh.v21 = false;
-    parseHeader(std::string_view(logical).substr(0, colon), fresh, Encoding::QuotedPrintable,
-                Encoding::Base64);
+    parseHeader(std::string_view(logical).substr(0, colon), fresh);
     fresh.header = header;
     fresh.value = std::string(value);
     line = std::move(fresh);
@@ -458,7 +407,7 @@ void VCard::insertLine(std::string_view logical) {
     const auto colon = logical.find(':');
     line.header = std::string(logical.substr(0, colon));
     line.value = std::string(logical.substr(colon + 1));
-    parseHeader(line.header, line, Encoding::QuotedPrintable, Encoding::Base64);
+    parseHeader(line.header, line);
     lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), std::move(line));
 }
 

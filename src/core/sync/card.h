@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/exchange/vcard_text.h"
 #include "core/sync/partner_fields.h"
 
 #include "core/partners/partner_record.h"
@@ -57,21 +58,14 @@ class VCard {
     void applyChanges(const PartnerFields& before, const PartnerFields& after);
 
   private:
-    enum class Encoding { None, QuotedPrintable, Base64 };
-    struct Line {
+    using Encoding = exchange::ValueEncoding;
+    // The header's parameters as the importer reads them.
+    struct Line : exchange::ContentHeader {
         std::string raw;      // exact bytes, folding and line end included
         bool content = false; // a header and a value; blank lines and stray text are kept as they are
         bool nested = false;  // inside a card nested in this one
         bool v21 = false;     // read after a VERSION of 2.1: folds keep their space, no escapes
-        std::string group, name, header, value, eol;
-        // The parameters as the importer reads them.
-        Encoding encoding = Encoding::None;
-        std::string charset;
-        std::vector<std::string> types;
-        int prefRank = 0;
-        bool uriValue = false;
-
-        bool hasType(std::string_view t) const;
+        std::string header, value, eol;
     };
     struct Mapping;
 
