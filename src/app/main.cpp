@@ -12,6 +12,7 @@
 #include "gui/start/app_setup.h"
 #include "gui/start/startup.h"
 #include "gui/state/watch.h"
+#include "gui/sync/secret_store.h"
 #include "gui/text/texts.h"
 
 #include <QApplication>
@@ -53,8 +54,9 @@ int main(int argc, char* argv[]) {
     zel::gui::XdgAutostart autostart;
     zel::gui::DBusNotifier alertNotifier(QDBusConnection::sessionBus());
     zel::gui::DBusNotifier runningNotifier(QDBusConnection::sessionBus());
+    zel::gui::KeychainSecretStore secrets;
     zel::gui::MainWindow window(paths, {dialogs, clock, shell, sound, tray, autostart, alertNotifier,
-                                        runningNotifier, zel::gui::windowsOnWayland()});
+                                        runningNotifier, zel::gui::windowsOnWayland(), &secrets});
     dialogs.setParent(&window);
     window.attachTray(tray);
     guard.mainWindowId = [&window] { return static_cast<std::uint32_t>(window.internalWinId()); };

@@ -13,6 +13,8 @@
 #include "gui/platform/window_activation.h"
 #include "gui/start/startup.h"
 #include "gui/state/watch.h"
+#include "gui/sync/secret_store.h"
+#include "gui/sync/sync_controller.h"
 #include "gui/tabs/actions_tab.h"
 #include "gui/tabs/events_tab.h"
 #include "gui/tabs/new_event_tab.h"
@@ -68,6 +70,7 @@ MainWindow::MainWindow(AppPaths paths, Services services, QWidget* parent)
     connect(notice_, &CelebrantNotice::exitRequested, this, &MainWindow::exitProgram);
     connectTabs();
     connectAlert();
+    connectSync();
     summaryBox_->attach(*state_);
     connect(summaryBox_, &SummaryBox::eventChosen, this,
             [this](std::optional<EventKind> kind, const QString& date, const QString& time) {
@@ -204,6 +207,23 @@ void MainWindow::connectAlert() {
     });
 }
 
+void MainWindow::connectSync() {
+    if (!services_.secrets) noSecrets_ = std::make_unique<NoSecretStore>();
+    sync_ = new SyncController(*state_, services_.dialogs, services_.clock,
+                               services_.secrets ? *services_.secrets : *noSecrets_, this, this);
+    settingsTab_->setAccountServices(sync_->secrets(), sync_->discovery());
+    connect(settingsTab_, &SettingsTab::accountChanged, sync_, &SyncController::accountChanged);
+    connect(actionsTab_, &ActionsTab::syncRequested, sync_, &SyncController::syncNow);
+    connect(sync_, &SyncController::statusChanged, actionsTab_, &ActionsTab::setSyncStatus);
+    connect(sync_, &SyncController::runningChanged, actionsTab_, &ActionsTab::setSyncRunning);
+    connect(sync_, &SyncController::progress, actionsTab_, &ActionsTab::setSyncProgress);
+    connect(sync_, &SyncController::accountSetupRequested, this, [this] {
+        showMainWindow();
+        pages_->setCurrentIndex(TabSettings);
+        guarded(services_.dialogs, [this] { settingsTab_->openAccountDialog(); });
+    });
+}
+
 void MainWindow::buildServiceView() {
     serviceView_ = {ui_->workTables,
                     ui_->serviceNext,
@@ -267,6 +287,7 @@ void MainWindow::startUp() {
     if (settings().start == StartChoice::Passive) switchMode(ModeSwitch::Source::StartUp);
     allNames_ = allNamesSorted(state_->extendedCalendar(), localeLess());
     actionsTab_->setNames(allNames_);
+    sync_->startAutomatic();
 }
 
 void MainWindow::applyColors() {
@@ -357,6 +378,7 @@ void MainWindow::attachTray(QtTray& tray) {
     connect(&tray, &QtTray::modeSwitchChosen, this,
             [this] { guarded(services_.dialogs, [this] { switchMode(ModeSwitch::Source::TrayMenu); }); });
     connect(&tray, &QtTray::newEventChosen, this, &MainWindow::openNewEventTab);
+    connect(&tray, &QtTray::syncChosen, sync_, &SyncController::syncNow);
     connect(&tray, &QtTray::exitChosen, this, &MainWindow::exitFromTray);
 }
 

@@ -46,6 +46,8 @@ class Tray;
 class TrayController;
 class Watch;
 class Notifier;
+class SecretStore;
+class SyncController;
 
 // What the main window needs from the platform; tests hand in scripted and recording ones.
 struct Services {
@@ -60,6 +62,8 @@ struct Services {
     Notifier& runningNotifier;
     // On Wayland no window can be kept above the others or brought forward by the program itself.
     bool windowsOnWayland = false;
+    // The desktop's password store for the sync account; none keeps passwords for the run only.
+    SecretStore* secrets = nullptr;
 };
 
 // The frame: builds the tabs, the alert, the watch, the summary box and the tray menu's controller,
@@ -124,6 +128,7 @@ class MainWindow : public QWidget {
     ActionsTab* actionsTab() const { return actionsTab_; }
     SettingsTab* settingsTab() const { return settingsTab_; }
     AlertWindow* alertWindow() const { return alert_; }
+    SyncController* syncController() const { return sync_; }
     MissedWindow* missedWindow() const { return missedWindow_; }
 
   protected:
@@ -134,6 +139,7 @@ class MainWindow : public QWidget {
     void buildWindow();
     void connectTabs();
     void connectAlert();
+    void connectSync();
     void buildServiceView();
     void showServiceView();
     // The designed size, or more where the font needs it.
@@ -163,6 +169,8 @@ class MainWindow : public QWidget {
     ThemeColors appliedColors_{};
     ModeSwitch* modeSwitch_ = nullptr;
     DesktopNotices* notices_ = nullptr;
+    std::unique_ptr<SecretStore> noSecrets_;
+    SyncController* sync_ = nullptr;
 
     QTabWidget* pages_ = nullptr;
     QLabel* clockDisplay_ = nullptr;

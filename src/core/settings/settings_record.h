@@ -35,6 +35,8 @@ struct SyncAccount {
     // Minutes between automatic runs, 0 to kSyncEveryMinutesMax; 0: only by hand, else also at start.
     int everyMinutes = 0;
 
+    // A server and an address book: enough to synchronise.
+    bool configured() const { return !server.empty() && !addressBook.empty(); }
     bool operator==(const SyncAccount&) const = default;
 };
 constexpr int kSyncEveryMinutesMax = 24 * 60;

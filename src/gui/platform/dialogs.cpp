@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -85,6 +86,17 @@ std::optional<QString> QtDialogs::input(const QString& caption, const QString& p
     dlg.setWindowTitle(caption);
     dlg.setLabelText(prompt);
     dlg.setTextValue(initial);
+    dlg.setOkButtonText(QStringLiteral("OK"));
+    dlg.setCancelButtonText(QStringLiteral("Mégse"));
+    if (dlg.exec() != QDialog::Accepted) return std::nullopt;
+    return dlg.textValue();
+}
+
+std::optional<QString> QtDialogs::password(const QString& caption, const QString& prompt) {
+    QInputDialog dlg(parent_);
+    dlg.setWindowTitle(caption);
+    dlg.setLabelText(prompt);
+    dlg.setTextEchoMode(QLineEdit::Password);
     dlg.setOkButtonText(QStringLiteral("OK"));
     dlg.setCancelButtonText(QStringLiteral("Mégse"));
     if (dlg.exec() != QDialog::Accepted) return std::nullopt;

@@ -35,6 +35,10 @@ class Dialogs {
     // nullopt when cancelled.
     virtual std::optional<QString> input(const QString& caption, const QString& prompt,
                                          const QString& initial) = 0;
+    // The same for a password, its characters hidden.
+    virtual std::optional<QString> password(const QString& caption, const QString& prompt) {
+        return input(caption, prompt, QString());
+    }
     // `filter` is in the form "Leírás|*.ext|Leírás 2|*.a;*.b"; empty result when cancelled.
     virtual QString openFile(const QString& caption, const QString& folder, const QString& filter) = 0;
     // Several files at once, in the order the dialog gives them; empty when cancelled.
@@ -75,6 +79,7 @@ class QtDialogs : public Dialogs {
                               Button defaultButton) override;
     std::optional<QString> input(const QString& caption, const QString& prompt,
                                  const QString& initial) override;
+    std::optional<QString> password(const QString& caption, const QString& prompt) override;
     QString openFile(const QString& caption, const QString& folder, const QString& filter) override;
     QStringList openFiles(const QString& caption, const QString& folder, const QString& filter) override;
     QString saveFile(const QString& caption, const QString& folder, const QString& filter,

@@ -36,6 +36,7 @@ QtTray::QtTray(QObject* parent) : QObject(parent), icon_(new QSystemTrayIcon(thi
     watchingItem_->setCheckable(true);
     watchingItem_->setChecked(true);
     QAction* newEvent = item(menu_, "newEventItem", QStringLiteral("Új esemény"));
+    QAction* sync = item(menu_, "syncItem", QStringLiteral("Szinkronizálás"));
     menu_->addSeparator();
     QAction* exit = item(menu_, "exitItem", QStringLiteral("Kilépés"));
 
@@ -47,6 +48,7 @@ QtTray::QtTray(QObject* parent) : QObject(parent), icon_(new QSystemTrayIcon(thi
     connect(dayNames, &QAction::triggered, this, &QtTray::dayNamesChosen);
     connect(watchingItem_, &QAction::triggered, this, &QtTray::modeSwitchChosen);
     connect(newEvent, &QAction::triggered, this, &QtTray::newEventChosen);
+    connect(sync, &QAction::triggered, this, &QtTray::syncChosen);
     connect(exit, &QAction::triggered, this, &QtTray::exitChosen);
     connect(icon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         // A click toggles the window; a double-click runs the menu's default item, which does the same.

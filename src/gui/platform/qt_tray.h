@@ -44,6 +44,7 @@ class QtTray : public QObject, public Tray {
     void dayNamesChosen();
     void modeSwitchChosen();
     void newEventChosen();
+    void syncChosen();
     void exitChosen();
 
   private:

@@ -281,6 +281,14 @@ void AppState::writeSyncMap(const SyncMap& map) {
     zel::writeSyncMap(paths_.syncMap(), map);
 }
 
+std::optional<Moment> AppState::lastSyncSuccess() const {
+    return zel::readLastWatched(paths_.lastSync());
+}
+
+void AppState::recordSyncSuccess(Moment moment) {
+    zel::writeLastWatched(paths_.lastSync(), moment);
+}
+
 void AppState::setSettings(const Settings& settings) {
     if (settings == settings_) return;
     settings_ = settings;

@@ -100,6 +100,10 @@ class AppState : public QObject {
     // Nothing when no sync was made; throws SyncMapDamaged or IoError.
     std::optional<SyncMap> readSyncMap() const;
     void writeSyncMap(const SyncMap& map);
+    // When the last sync succeeded; nothing when none did (or its file cannot be read).
+    std::optional<Moment> lastSyncSuccess() const;
+    // Throws IoError.
+    void recordSyncSuccess(Moment moment);
 
     // --- Damage
     struct DamagedFile {

@@ -39,6 +39,14 @@ class KeychainSecretStore : public QObject, public SecretStore {
     void remove(const QString& key) override;
 };
 
+// No store at all: nothing is kept beyond the run (the window's tests, a program given none).
+class NoSecretStore : public SecretStore {
+  public:
+    void read(const QString&, ReadDone done) override { done(std::nullopt, false); }
+    void write(const QString&, const QString&, WriteDone done) override { done(false); }
+    void remove(const QString&) override {}
+};
+
 // A store over another that keeps in memory, for this run only, what the other could not keep. A read
 // the other does not answer with a password gives the kept one, or nothing: then the caller asks the
 // user once and writes the answer here. It must outlive the calls it passes on.

@@ -56,12 +56,32 @@ ActionsTab::ActionsTab(AppState& state, Dialogs& dialogs, Shell& shell, QWidget*
     connect(ui_->dayNamesButton, &QPushButton::clicked, this, run(&ActionsTab::showDayNames));
     connect(ui_->importButton, &QPushButton::clicked, this, &ActionsTab::showImport);
     connect(ui_->exportButton, &QPushButton::clicked, this, run(&ActionsTab::showExport));
+    connect(ui_->syncButton, &QPushButton::clicked, this, &ActionsTab::syncRequested);
+    setSyncStatus({}, {});
+    setSyncRunning(false);
     ui_->nameBox->installEventFilter(this);
     ui_->nameBox->lineEdit()->installEventFilter(this);
     ui_->dayList->installEventFilter(this);
 }
 
 ActionsTab::~ActionsTab() = default;
+
+void ActionsTab::setSyncStatus(const QString& text, const QString& tip) {
+    ui_->syncStatus->setText(text);
+    ui_->syncStatus->setToolTip(tip);
+    ui_->syncStatus->setVisible(!text.isEmpty());
+}
+
+void ActionsTab::setSyncRunning(bool running) {
+    ui_->syncButton->setEnabled(!running);
+    ui_->syncProgress->setVisible(running);
+    if (running) setSyncProgress(0, 0);
+}
+
+void ActionsTab::setSyncProgress(int done, int total) {
+    ui_->syncProgress->setRange(0, total);
+    ui_->syncProgress->setValue(done);
+}
 
 void ActionsTab::setNames(const std::vector<std::string>& names) {
     QStringList list;

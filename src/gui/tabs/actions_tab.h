@@ -47,6 +47,13 @@ class ActionsTab : public QWidget {
     // The tab became the current one.
     void onShown();
 
+    // The sync's line below the tasks: its words (empty hides the line) and, for the reason of a
+    // failure, a tip.
+    void setSyncStatus(const QString& text, const QString& tip);
+    // A run under way: the button waits and the bar shows `done` of `total` (total 0: busy, no count).
+    void setSyncRunning(bool running);
+    void setSyncProgress(int done, int total);
+
     ImportPanel& importPanel() const { return *importPanel_; }
     ExportPanel& exportPanel() const { return *exportPanel_; }
 
@@ -55,6 +62,8 @@ class ActionsTab : public QWidget {
     void nameDayEventRequested(const QString& dateText);
     // "Felvesz": a new partner of this name (a space before it).
     void newPartnerRequested(const QString& name);
+    // "Szinkronizálás".
+    void syncRequested();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
