@@ -10,6 +10,7 @@
 #include "gui/alert/missed_window.h"
 #include "gui/start/app_setup.h"
 #include "gui/sync/account_dialog.h"
+#include "gui/sync/sync_controller.h"
 #include "gui/sync/sync_report_window.h"
 #include "gui/tabs/import_panel.h"
 #include "gui/text/qt_text.h"
@@ -76,7 +77,7 @@ struct Shooter {
     void readSampleContacts() {
         const std::filesystem::path csv = start.dir.path() / "partnerek.csv";
         const char* first = "Kertész Klára;klara@example.hu;+36 1 222 3333;+36 70 444 5555;www.example.hu;"
-                            "Szeged, Fő tér 2;Kedden hívható";
+                            "Szeged, Fő tér 2;Kedden";
         writeFile(csv, std::string("Név;E-mail;Telefon;Mobil;Honlap;Cím;Megjegyzés\r\n") + first +
                            "\r\nŐsz Örs;ors@example.hu;;+36 20 987 6543;;;\r\n"
                            "Zágoni Zsófia;zsofi@example.hu;+36 52 111 222;;;Debrecen, Piac utca 9;"
@@ -222,6 +223,14 @@ int main(int argc, char* argv[]) {
         missed->hide();
     }
     shootSync(x, out);
+    x.w->syncController()->accountChanged();
+    x.w->pages()->setCurrentIndex(gui::MainWindow::TabActions);
+    x.w->actionsTab()->setSyncStatus(gui::SyncController::successText(Moment::at(2026, 12, 6, 10, 5)), {});
+    x.shoot(QStringLiteral("sync-actions"));
+    x.w->actionsTab()->setSyncRunning(true);
+    x.w->actionsTab()->setSyncStatus(QStringLiteral("Szinkronizálás…"), {});
+    x.w->actionsTab()->setSyncProgress(120, 400);
+    x.shoot(QStringLiteral("sync-running"));
     x.w->hide();
 
     Shooter service(out, true);

@@ -57,6 +57,8 @@ ActionsTab::ActionsTab(AppState& state, Dialogs& dialogs, Shell& shell, QWidget*
     connect(ui_->importButton, &QPushButton::clicked, this, &ActionsTab::showImport);
     connect(ui_->exportButton, &QPushButton::clicked, this, run(&ActionsTab::showExport));
     connect(ui_->syncButton, &QPushButton::clicked, this, &ActionsTab::syncRequested);
+    // As tall as the line beside it, so the tab does not move when a run starts.
+    ui_->syncProgress->setMaximumHeight(ui_->syncStatus->sizeHint().height());
     setSyncStatus({}, {});
     setSyncRunning(false);
     ui_->nameBox->installEventFilter(this);
