@@ -182,6 +182,22 @@ TEST_F(SyncWindow, WithoutAnAccountTheButtonOpensTheAccountDialog) {
     dialog->reject();
 }
 
+TEST_F(SyncWindow, AnAccountOutlivesALostSettingsRecord) {
+    account(20);
+    std::filesystem::remove(app_.cfgPath());
+    const std::string further = readFile(app_.dir.path() / "beallitasok-tovabbi.ini");
+    app_.show(gui::MainWindow::TabActions);
+    EXPECT_TRUE(app_.w->settings().account.configured());
+    EXPECT_EQ(app_.w->settings().account.everyMinutes, 20);
+    EXPECT_EQ(status(), u"Még nem volt sikeres szinkronizálás."_s);
+    EXPECT_TRUE(std::filesystem::exists(app_.cfgPath())) << "the record is made again";
+    // "Mentés" keeps the account's lines.
+    app_.dialogs.allowAny();
+    app_.w->pages()->setCurrentIndex(gui::MainWindow::TabSettings);
+    app_.click("saveSettingsButton");
+    EXPECT_EQ(readFile(app_.dir.path() / "beallitasok-tovabbi.ini"), further);
+}
+
 TEST_F(SyncWindow, DeletionsBeyondTheGuardAreAskedAndARefusalChangesNothing) {
     app_.storePartners(
         {partner("Ács Ede"), partner("Bakó Bea"), partner("Cseh Cili"), partner("Dénes Dóra")});

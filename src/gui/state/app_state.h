@@ -134,6 +134,8 @@ class AppState : public QObject {
     // left as it is until the next save.
     bool loadSettings();
     const std::optional<IoError>& furtherSettingsError() const { return furtherError_; }
+    // `base` with the keys the further settings file read last holds.
+    Settings withFurtherSettings(const Settings& base) const { return furtherText_.applyTo(base); }
     // "Mentés" writes both files; the settings file a first start creates is written alone.
     enum class SettingsFiles { Both, RecordOnly };
     // Writes the live settings over the bytes last read, so bytes the program does not set keep theirs;

@@ -368,6 +368,9 @@ void SettingsTab::loadAtStart() {
         return;
     }
     resetToDefaults();
+    // The further file's keys still hold over the defaults: a lost record must not cost the account.
+    state_.setSettings(state_.withFurtherSettings(state_.settings()));
+    showSettings(state_.settings());
     // A first start creates the settings file; the further one waits for "Mentés".
     if (!damaged) saveRecordOnly();
 }
