@@ -1,5 +1,7 @@
 #include "app/command_line.h"
 
+#include "app/console.h"
+#include "app/sync_command.h"
 #include "core/app/instance_identity.h"
 #include "core/app/paths.h"
 #include "core/errors.h"
@@ -10,12 +12,13 @@
 #include "gui/platform/instance_guard.h"
 #include "gui/platform/system_clock.h"
 #include "gui/start/startup.h"
-#include "gui/text/error_box.h"
+#include "gui/sync/account_dialog.h"
 
 #include <QCoreApplication>
 #include <QStandardPaths>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -27,8 +30,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-enum Status { Success = 0, Failure = 1, Usage = 2, Running = 3 };
-
 const char* const kHelp =
     "Használat:\n"
     "  zelmoran\n"
@@ -39,6 +40,10 @@ const char* const kHelp =
     "  zelmoran --export ÁLLOMÁNY [--separator K]\n"
     "      a partnerek kiírása CSV állományba, \".vcf\" végű név esetén vCard 3.0 formában;\n"
     "      a meglévő állomány felülíródik\n"
+    "  zelmoran --sync [--password-file ÁLLOMÁNY] [--allow-deletions]\n"
+    "  zelmoran --sync --server CÍM --user NÉV --password-file ÁLLOMÁNY [--allow-deletions]\n"
+    "      a partnerek szinkronizálása egy CardDAV címjegyzékkel, mindkét irányban; kiírja, mi\n"
+    "      változott ezen a gépen és a kiszolgálón\n"
     "  zelmoran --help\n"
     "      ez a leírás\n"
     "\n"
@@ -47,46 +52,62 @@ const char* const kHelp =
     "fejlécsorából derül ki (; , tabulátor vagy |), exportnál \";\". Az a CSV állomány, amelynek\n"
     "fejlécsora nem bontható legalább két oszlopra, nem címjegyzék, és az importálás semmit sem ír.\n"
     "A -- utáni paraméterek mind állománynevek (kötőjellel kezdődő nevekhez).\n"
+    "A --sync a \"Beállítások\" fül \"Szinkronizálás…\" gombjával beállított fiók címjegyzékével\n"
+    "szinkronizál; a jelszót a rendszer jelszótárából veszi, vagy a --password-file állomány első\n"
+    "sorából. A --server és a --user együtt, a --password-file kapcsolóval adható meg: ha a\n"
+    "kiszolgáló és a felhasználó a fiókéval azonos, a fiók címjegyzéke, különben a kiszolgáló\n"
+    "egyetlen címjegyzéke, vagy több közül a \"Zelmoran\" nevű szinkronizálódik; ha nincs\n"
+    "címjegyzék, a program létrehozza a \"Zelmoran\" címjegyzéket. Ha még nincs fiók, ezek lesznek\n"
+    "a fiók adatai (a jelszó nélkül). Ha a szinkronizálás sok partnert törölne, csak az\n"
+    "--allow-deletions kapcsolóval fut le, nélküle semmit sem ír. A parancssor soha nem kérdez.\n"
     "Az adatok a program mellett lévő Data könyvtárban vannak. Amíg a program fut, a parancssor\n"
     "nem ír bele és nem olvas belőle: előbb lépjen ki a programból.\n"
     "Kilépési kód: 0 siker, 1 hiba, 2 hibás paraméterezés, 3 a program fut.\n"
     "Szkriptek a kilépési kódot vizsgálják, ne a kiírt szöveget.\n";
 
-void say(FILE* to, const QString& text) {
-    std::fputs(text.toLocal8Bit().constData(), to);
-    std::fputc('\n', to);
-}
-// A line that holds file names as the user gave them, byte for byte; the rest is UTF-8.
-void sayBytes(FILE* to, const std::string& line) {
-    std::fwrite(line.data(), 1, line.size(), to);
-    std::fputc('\n', to);
-}
-int fail(Status status, const QString& text) {
-    say(stderr, QStringLiteral("zelmoran: ") + text);
-    return status;
-}
-// The message, then the name the user gave.
-int failOn(Status status, const QString& text, const std::string& name) {
-    sayBytes(stderr, QString(QStringLiteral("zelmoran: ") + text).toStdString() + name);
-    return status;
-}
-// The error box's words on one line: what failed, the file, the error number and its cause.
-int failIo(const QString& what, const IoError& e) {
-    std::string line =
-        QString(QStringLiteral("zelmoran: ") + what).toStdString() + e.path() + " (" + e.what() + ")";
-    if (const QString cause = gui::ioErrorCause(e.code()); !cause.isEmpty())
-        line += ". " + cause.toStdString();
-    sayBytes(stderr, line);
-    return Failure;
-}
-
 struct Request {
     bool help = false;
-    std::string_view mode; // "--import" or "--export"
+    std::string_view mode; // "--import", "--export" or "--sync"
     // The names as the arguments hold them: a name that is no UTF-8 still reaches its own file.
     std::vector<std::string> files;
     std::optional<char> separator;
+    SyncOptions sync;
 };
+
+// The value after an option, which must not be empty; nullopt with a message on stderr.
+std::optional<std::string> valueOf(int argc, char* argv[], int& i, const QString& missing) {
+    if (++i == argc || argv[i][0] == '\0') {
+        fail(Usage, missing);
+        return std::nullopt;
+    }
+    return std::string(argv[i]);
+}
+
+// The switches that belong to --sync are given with it, and in their combinations.
+bool checkSync(const Request& r) {
+    const SyncOptions& s = r.sync;
+    const bool any = !s.server.isEmpty() || !s.user.isEmpty() || s.passwordFile || s.allowDeletions;
+    if (r.mode != "--sync") {
+        if (any)
+            fail(Usage, QStringLiteral("a --server, a --user, a --password-file és az --allow-deletions csak "
+                                       "a --sync mellett adható meg."));
+        return !any;
+    }
+    if (!r.files.empty()) {
+        failOn(Usage, QStringLiteral("a --sync mellett nem adható meg állománynév: "), r.files.front());
+        return false;
+    }
+    if (r.separator) {
+        fail(Usage, QStringLiteral("a --separator a --sync mellett nem adható meg."));
+        return false;
+    }
+    if (s.server.isEmpty() != s.user.isEmpty() || (!s.server.isEmpty() && !s.passwordFile)) {
+        fail(Usage,
+             QStringLiteral("a --server és a --user csak együtt, a --password-file kapcsolóval adható meg."));
+        return false;
+    }
+    return true;
+}
 
 // nullopt with a message on stderr for arguments that make no request.
 std::optional<Request> parse(int argc, char* argv[]) {
@@ -100,12 +121,39 @@ std::optional<Request> parse(int argc, char* argv[]) {
             namesOnly = true;
         } else if (a == "--help" || a == "-h") {
             r.help = true;
-        } else if (a == "--import" || a == "--export") {
+        } else if (a == "--import" || a == "--export" || a == "--sync") {
             if (!r.mode.empty() && r.mode != a) {
-                fail(Usage, QStringLiteral("az --import és az --export nem adható meg együtt."));
+                fail(Usage,
+                     a == "--sync" || r.mode == "--sync"
+                         ? QStringLiteral("a --sync nem adható meg az --import vagy az --export mellett.")
+                         : QStringLiteral("az --import és az --export nem adható meg együtt."));
                 return std::nullopt;
             }
             r.mode = a;
+        } else if (a == "--server") {
+            const auto v =
+                valueOf(argc, argv, i, QStringLiteral("a --server után meg kell adni a kiszolgáló címét."));
+            if (!v) return std::nullopt;
+            r.sync.server = gui::AccountDialog::normalizedServer(QString::fromLocal8Bit(v->c_str()));
+            if (r.sync.server.isEmpty()) {
+                failOn(Usage, QStringLiteral("a kiszolgáló címe nem érvényes: "), *v);
+                return std::nullopt;
+            }
+        } else if (a == "--user") {
+            const auto v =
+                valueOf(argc, argv, i, QStringLiteral("a --user után meg kell adni a felhasználónevet."));
+            if (!v) return std::nullopt;
+            r.sync.user = QString::fromLocal8Bit(v->c_str()).trimmed();
+            if (r.sync.user.isEmpty()) {
+                fail(Usage, QStringLiteral("a --user után meg kell adni a felhasználónevet."));
+                return std::nullopt;
+            }
+        } else if (a == "--password-file") {
+            r.sync.passwordFile = valueOf(
+                argc, argv, i, QStringLiteral("a --password-file után meg kell adni egy állománynevet."));
+            if (!r.sync.passwordFile) return std::nullopt;
+        } else if (a == "--allow-deletions") {
+            r.sync.allowDeletions = true;
         } else if (a == "--separator") {
             if (++i == argc || argv[i][0] == '\0') {
                 fail(Usage, QStringLiteral("a --separator után meg kell adni egy karaktert."));
@@ -123,9 +171,11 @@ std::optional<Request> parse(int argc, char* argv[]) {
     }
     if (r.help) return r;
     if (r.mode.empty()) {
-        fail(Usage, QStringLiteral("meg kell adni az --import vagy az --export kapcsolót."));
+        fail(Usage, QStringLiteral("meg kell adni az --import, az --export vagy a --sync kapcsolót."));
         return std::nullopt;
     }
+    if (!checkSync(r)) return std::nullopt;
+    if (r.mode == "--sync") return r;
     if (r.files.empty() || (r.mode == "--export" && r.files.size() != 1)) {
         fail(Usage, r.mode == "--export"
                         ? QStringLiteral("az --export után pontosan egy állománynevet kell megadni.")
@@ -261,10 +311,11 @@ int runCommandLine(int argc, char* argv[]) {
         return Success;
     }
     // The running program keeps its data in memory and would overwrite what is written under it.
-    gui::InstanceGuard guard(identityOfFile(QCoreApplication::applicationFilePath().toStdString()),
-                             QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation),
-                             storedFromMoment(gui::SystemClock().now()));
-    if (!guard.claim())
+    auto guard = std::make_unique<gui::InstanceGuard>(
+        identityOfFile(QCoreApplication::applicationFilePath().toStdString()),
+        QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation),
+        storedFromMoment(gui::SystemClock().now()));
+    if (!guard->claim())
         return fail(Running, QStringLiteral("a program fut ezen az adatállományon, ezért a parancssor nem "
                                             "ír bele. Lépjen ki a programból, majd próbálja újra."));
     const AppPaths paths{gui::dataFolderFor(QCoreApplication::applicationDirPath().toStdString())};
@@ -274,6 +325,11 @@ int runCommandLine(int argc, char* argv[]) {
         // Another build, the window of one included, may be using the same data.
         const auto dataLock = takeDataLock(paths);
         if (!dataLock) return fail(Running, gui::dataInUseMessage());
+        // From here the data lock keeps every other copy off the data. The guard would answer a window
+        // started meanwhile (the sync runs an event loop), which would then end unseen; without it
+        // that start says the data is in use.
+        guard.reset();
+        if (request->mode == "--sync") return runSync(paths, request->sync);
         return request->mode == "--import" ? importFiles(paths, *request) : exportFile(paths, *request);
     } catch (const IoError& e) {
         return failIo(QStringLiteral("nem sikerült: "), e);

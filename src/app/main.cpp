@@ -20,7 +20,7 @@
 #include <QStandardPaths>
 
 int main(int argc, char* argv[]) {
-    // Import and export from the command line need no display.
+    // Import, export and sync from the command line need no display.
     if (zel::app::wantsCommandLine(argc, argv)) {
         QCoreApplication app(argc, argv);
         return zel::app::runCommandLine(argc, argv);
