@@ -342,3 +342,40 @@ TEST(SyncPlan, APartnerRenamedWithoutTheMapKeepsItsCardWhenItsOtherFieldsTellItA
     EXPECT_EQ(p.uploads[2].kind, Upload::Kind::Create); // Cili, whom nothing ties to Bea's card
     EXPECT_TRUE(p.local.empty());
 }
+
+TEST(SyncPlan, ARenameCutOffBeforeItsBirthdayKeepsTheCardAndBringsTheBirthdayToTheNewName) {
+    using test::cp;
+    // The last sync renamed Ida after her card and was killed after the partner file: her birthday is
+    // still under the former name, and the map names her by it.
+    SyncMap map{"https://x/b/", "t1", {linkOf("/b/1.vcf", "Szabó Ida", "ida@x.hu")}};
+    map.links[0].birthday = "1971-07-15";
+    const std::vector<LocalPartner> local = {partner("Szabó Ida Mária", "ida@x.hu")};
+    const std::string renamed =
+        card("uid-Szabó Ida", "Szabó Ida Mária", "EMAIL:ida@x.hu\r\nBDAY:1971-07-15\r\n");
+    SyncPlan p =
+        plan(map, local, {false, {{"/b/1.vcf", "\"r2\""}}, {}, "t2"}, {{"/b/1.vcf", "\"r2\"", renamed}});
+    EXPECT_TRUE(p.uploads.empty());
+    ASSERT_EQ(p.local.size(), 1u);
+    EXPECT_EQ(p.local[0].kind, W::Kind::Update);
+    EXPECT_EQ(p.local[0].name, cp("Szabó Ida Mária"));
+    EXPECT_EQ(p.local[0].record.name, cp("Szabó Ida Mária"));
+    EXPECT_EQ(p.local[0].birthday, W::Birthday::Set);
+    EXPECT_EQ(p.local[0].birthdayDay, dayNumber(1971, 7, 15));
+    ASSERT_EQ(p.map.links.size(), 1u);
+    EXPECT_EQ(p.map.links[0].localName, "Szabó Ida Mária");
+    EXPECT_EQ(p.map.links[0].birthday, "1971-07-15");
+    EXPECT_EQ(p.map.links[0].etag, "\"r2\"");
+
+    // Renamed here, by a rename that took the birthday away before the map heard of it: the card is
+    // renamed and keeps its BDAY, and the birthday comes back under the new name.
+    const std::string before = card("uid-Szabó Ida", "Szabó Ida", "EMAIL:ida@x.hu\r\nBDAY:1971-07-15\r\n");
+    p = plan(map, local, {false, {}, {}, "t2"}, {{"/b/1.vcf", "\"/b/1.vcf-1\"", before}});
+    ASSERT_EQ(p.uploads.size(), 1u);
+    EXPECT_EQ(p.uploads[0].kind, Upload::Kind::Update);
+    EXPECT_NE(p.uploads[0].bytes.find("\r\nFN:Szabó Ida Mária\r\n"), std::string::npos) << p.uploads[0].bytes;
+    EXPECT_NE(p.uploads[0].bytes.find("\r\nBDAY:1971-07-15\r\n"), std::string::npos) << p.uploads[0].bytes;
+    ASSERT_EQ(p.local.size(), 1u);
+    EXPECT_EQ(p.local[0].birthday, W::Birthday::Set);
+    EXPECT_EQ(p.local[0].birthdayDay, dayNumber(1971, 7, 15));
+    EXPECT_EQ(p.report.server.created, 0u);
+}

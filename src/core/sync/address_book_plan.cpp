@@ -179,15 +179,17 @@ class Planner {
         return CardNow::Same;
     }
 
-    // A partner renamed while its map was not told (the map's write failed, or another program renamed
-    // it): the one partner no link names that holds every other field of the link's base, at least
-    // one of them not empty.
+    // A partner renamed while its map was not told (the map's write failed, a sync was cut off after
+    // the partner file, or another program renamed it): the one partner no link names that holds
+    // every other field of the link's base, at least one of them not empty, and its birthday or none.
+    // A rename's birthday is written after the partner file, so a cut-off one leaves it under the
+    // former name.
     std::optional<std::size_t> renamedElsewhere(const SyncLink& link) const {
         std::optional<std::size_t> found;
         for (std::size_t i = 0; i < local_.size(); ++i) {
             const LocalPartner& p = local_[i];
             if (linkedLocal_[i] || namedByLink_.contains(p.fields.name)) continue;
-            bool same = localBirthdayAgrees(link.birthday, p.birthday), filled = false;
+            bool same = !p.birthday || localBirthdayAgrees(link.birthday, p.birthday), filled = false;
             for (PartnerField f : kPartnerFields) {
                 if (f == PartnerField::Name) continue;
                 same = same && fieldOf(p.fields, f) == localForm(f, fieldOf(link.base, f));
@@ -212,8 +214,20 @@ class Planner {
         const CardNow now = cardNow(link, card);
         std::optional<VCard> parsed;
         if (card) parsed = VCard::parse(card->bytes);
-        const auto here = localOf(link.localName) ? localOf(link.localName) : renamedElsewhere(link);
+        const auto named = localOf(link.localName);
+        const auto here = named ? named : renamedElsewhere(link);
         if (here) linkedLocal_[*here] = true;
+        // Found under another name without a birthday: it keeps the link's, and the merge writes it
+        // under the name it holds now.
+        std::optional<LocalPartner> partner;
+        bool birthdayBehind = false;
+        if (here) {
+            partner = local_[*here];
+            if (const auto date = birthdayOf(link.birthday); !named && !partner->birthday && date) {
+                partner->birthday = birthdayRecordDay(*date, today_);
+                birthdayBehind = true;
+            }
+        }
         if (card && !parsed) {
             // Left as both sides last agreed until the card can be read.
             plan_.map.links.push_back(link);
@@ -223,8 +237,8 @@ class Planner {
         }
 
         SideState localState = SideState::Deleted;
-        if (here) {
-            const LocalPartner& p = local_[*here];
+        if (partner) {
+            const LocalPartner& p = *partner;
             localState =
                 localChangedSince(link.base, p.fields) || !localBirthdayAgrees(link.birthday, p.birthday)
                     ? SideState::Changed
@@ -279,22 +293,27 @@ class Planner {
         case Fate::Keep:
             break;
         }
-        if (localState == SideState::Unchanged && serverState == SideState::Unchanged) {
+        // A birthday behind is written by a merge, from the card (always read for a partner found
+        // under another name, unless it went meanwhile).
+        if (localState == SideState::Unchanged && serverState == SideState::Unchanged &&
+            !(birthdayBehind && card)) {
             SyncLink kept = link;
             if (now == CardNow::Fetched) kept.etag = card->etag; // rewritten with the same fields
             plan_.map.links.push_back(std::move(kept));
             return;
         }
-        merge(link, local_[*here], *card, *parsed, link.base, link.birthday);
+        merge(link, *partner, *card, *parsed, link.base, link.birthday, birthdayBehind);
     }
 
     // Both sides hold the partner: each gets what it lacks.
     void merge(const SyncLink& link, const LocalPartner& here, const ServerCard& card, VCard parsed,
-               const std::optional<PartnerFields>& base, const std::optional<std::string>& baseBirthday) {
+               const std::optional<PartnerFields>& base, const std::optional<std::string>& baseBirthday,
+               bool birthdayBehind = false) {
         const PartnerFields server = fieldsOf(parsed);
         Merged merged = mergePartner(base, here.fields, server);
         const std::string serverBirthday = parsed.birthday();
         BirthdayMerge bday = mergeBirthday(baseBirthday, here.birthday, serverBirthday, parsed.version());
+        if (birthdayBehind && !bday.result.empty()) bday.toLocal = true;
 
         SyncLink after = link;
         after.href = card.href;
