@@ -224,6 +224,7 @@ int main(int argc, char* argv[]) {
     }
     shootSync(x, out);
     x.w->syncController()->accountChanged();
+    x.preset(kThemeBluishGreen);
     x.w->pages()->setCurrentIndex(gui::MainWindow::TabActions);
     x.w->actionsTab()->setSyncStatus(gui::SyncController::successText(Moment::at(2026, 12, 6, 10, 5)), {});
     x.shoot(QStringLiteral("sync-actions"));
