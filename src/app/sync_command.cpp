@@ -234,6 +234,8 @@ int runSync(const AppPaths& paths, const SyncOptions& options) {
     });
     if (ended.failure) return failed(ended.failure, paths, host);
     std::fputs(gui::reportText(ended.report).toUtf8().constData(), stdout);
+    // The window's status line tells of this success too.
+    state.recordSyncSuccess(clock.now());
 
     // A first account comes from the command line too, so that a plain --sync follows it; one set up
     // already stays. A further settings file that could not be read is not written over.

@@ -1,6 +1,7 @@
 // "zelmoran --sync" as a script runs it: the real program in a folder of its own against Radicale,
 // without a desktop session (so no secret store), its exit status, its words and what it wrote.
 
+#include "core/app/last_watched.h"
 #include "core/app/paths.h"
 #include "core/exchange/partner_import.h"
 #include "gui/state/app_state.h"
@@ -170,6 +171,8 @@ TEST_F(SyncCommand, AFirstSyncWithAServerCreatesTheBookAndSetsUpTheAccountThatAP
     ASSERT_EQ(up.size(), 3u);
     EXPECT_TRUE(
         std::any_of(up.begin(), up.end(), [](const auto& c) { return c.second.contains("FN:Nagy Béla"); }));
+    // The window's status line will say it succeeded.
+    EXPECT_TRUE(readLastWatched(paths().lastSync()).has_value());
     const SyncAccount saved = account();
     EXPECT_EQ(saved.server, url().toStdString());
     EXPECT_EQ(saved.user, "anna");
