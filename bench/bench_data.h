@@ -1,11 +1,13 @@
 #pragma once
 
 #include "core/events/event_record.h"
+#include "core/partners/partner_record.h"
 #include "core/text/datetime.h"
 
 #include <cstddef>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace zel::bench {
 
@@ -41,5 +43,12 @@ constexpr std::size_t kRecurringStride = 50;
 Recurrence generatedRecurrence(std::size_t k, std::size_t firstRecurring);
 // The same file with those rows recurring; name days and birthdays never recur.
 std::string generatedFile(EventKind kind, std::size_t firstRecurring);
+
+// `count` partners in the partner file's order (bytes of Windows-1250), with Hungarian names spread
+// over every combination of the name lists (double surnames too), an address, an e-mail address, two
+// phone numbers and a note; every fourth has a web address.
+std::vector<PartnerRecord> generatedPartners(std::size_t count);
+// Those partners as the partner file holds them.
+std::string generatedPartnerFile(std::size_t count);
 
 } // namespace zel::bench

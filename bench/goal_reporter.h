@@ -5,7 +5,7 @@
 namespace zel::bench {
 
 // A speed goal: a benchmark's median against its baseline's from the same run, since absolute times
-// drift on shared machines.
+// drift on shared machines. A benchmark with an argument is named with it: "P10/first_sync/1000".
 struct Goal {
     const char* id;
     const char* measured;
@@ -14,6 +14,9 @@ struct Goal {
     // Without a baseline the limit is in milliseconds.
     bool speedup;
     double limit;
+    // A counter of the measured benchmark that must also stay within counterLimit (requests sent, say).
+    const char* counter = nullptr;
+    double counterLimit = 0;
 };
 
 // Runs the benchmarks the command line selects, then prints each goal's figure and whether it is met.

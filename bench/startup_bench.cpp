@@ -7,7 +7,6 @@
 #include "core/partners/partner_record.h"
 #include "core/settings/settings_record.h"
 #include "core/storage/record_file.h"
-#include "core/text/cp1250.h"
 #include "gui/main_window.h"
 #include "gui/start/startup.h"
 #include "gui/state/watch.h"
@@ -19,7 +18,6 @@
 #include <QWindow>
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -28,7 +26,6 @@
 #include <ctime>
 #include <fstream>
 #include <iterator>
-#include <map>
 #include <optional>
 #include <spawn.h>
 #include <sstream>
@@ -174,97 +171,9 @@ double usPerFreshPage() {
 
 // ---- the parent: the two folders, the runs, the figures ----
 
-// Hungarian-looking names, also double surnames, every combination once.
-std::vector<std::string> partnerNames() {
-    static const char* const surnames[] = {
-        "Nagy",   "Kovács", "Tóth",     "Szabó",   "Horváth", "Varga",   "Kiss",     "Molnár", "Németh",
-        "Farkas", "Balogh", "Papp",     "Takács",  "Juhász",  "Lakatos", "Mészáros", "Oláh",   "Simon",
-        "Rácz",   "Fekete", "Szilágyi", "Török",   "Fehér",   "Balázs",  "Gál",      "Szűcs",  "Kocsis",
-        "Pintér", "Fodor",  "Szalai",   "Sipos",   "Magyar",  "Lukács",  "Gulyás",   "Biró",   "Király",
-        "Katona", "Jakab",  "Sándor",   "Boros",   "Fazekas", "Kelemen", "Antal",    "Orosz",  "Somogyi",
-        "Fülöp",  "Veres",  "Vincze",   "Hegedűs", "Deák",    "Bálint",  "Illés",    "Vass",   "Szőke",
-        "Fábián", "Vörös",  "Lengyel",  "Bognár",  "Ökrös",   "Érsek",   "Újvári",   "Áldott",
-    };
-    static const char* const given[] = {
-        "Ádám",   "Anna",   "Attila", "Balázs",  "Bence",     "Csaba",  "Dániel",  "Dóra",
-        "Edit",   "Emese",  "Erika",  "Éva",     "Ferenc",    "Gábor",  "Gergely", "Gyula",
-        "Ildikó", "István", "Judit",  "Katalin", "Krisztina", "László", "Levente", "Márta",
-        "Mária",  "Máté",   "Nóra",   "Orsolya", "Péter",     "Réka",   "Sándor",  "Szilvia",
-        "Tamás",  "Tibor",  "Zoltán", "Zsófia",  "Zsuzsanna", "Ödön",   "Őrs",     "Ákos",
-    };
-    std::vector<std::string> all;
-    for (const char* s1 : surnames) {
-        for (const char* g : given)
-            all.push_back(utf8ToCp1250(std::string(s1) + " " + g));
-        for (const char* s2 : surnames)
-            if (s1 != s2)
-                for (const char* g : given)
-                    all.push_back(utf8ToCp1250(std::string(s1) + "-" + s2 + " " + g));
-    }
-    // Byte order of the Windows-1250 codes, as the partner file keeps it.
-    std::sort(all.begin(), all.end());
-    all.erase(std::unique(all.begin(), all.end()), all.end());
-    std::vector<std::string> picked;
-    picked.reserve(kPartners);
-    for (std::size_t k = 0; k < kPartners; ++k)
-        picked.push_back(all[k * all.size() / kPartners]);
-    return picked;
-}
-
-std::string asciiFolded(const std::string& cp) {
-    // For the e-mail and web addresses: letters without accents, lower case, no spaces.
-    static const std::map<std::string, char> plain = {
-        {"á", 'a'}, {"é", 'e'}, {"í", 'i'}, {"ó", 'o'}, {"ö", 'o'}, {"ő", 'o'},
-        {"ú", 'u'}, {"ü", 'u'}, {"ű", 'u'}, {"Á", 'a'}, {"É", 'e'}, {"Í", 'i'},
-        {"Ó", 'o'}, {"Ö", 'o'}, {"Ő", 'o'}, {"Ú", 'u'}, {"Ü", 'u'}, {"Ű", 'u'}};
-    const std::string utf8 = cp1250ToUtf8(cp);
-    std::string out;
-    for (std::size_t i = 0; i < utf8.size();) {
-        const unsigned char c = static_cast<unsigned char>(utf8[i]);
-        if (c < 0x80) {
-            if (c == ' ' || c == '-')
-                out += '.';
-            else
-                out += static_cast<char>(std::tolower(c));
-            ++i;
-            continue;
-        }
-        const std::string ch = utf8.substr(i, 2);
-        const auto it = plain.find(ch);
-        out += it != plain.end() ? it->second : 'x';
-        i += 2;
-    }
-    return out;
-}
-
-std::string partnerFile() {
-    static const char* const streets[] = {"Petőfi Sándor utca", "Kossuth Lajos tér", "Rákóczi út",
-                                          "Dózsa György út",    "Ady Endre utca",    "Széchenyi sétány"};
-    static const char* const towns[] = {"1051 Budapest", "4024 Debrecen", "6720 Szeged",
-                                        "7621 Pécs",     "9021 Győr",     "3525 Miskolc"};
-    std::string bytes;
-    bytes.reserve(kPartners * kPartnerRecordSize);
-    const std::vector<std::string> names = partnerNames();
-    for (std::size_t k = 0; k < names.size(); ++k) {
-        PartnerRecord p;
-        p.name = names[k];
-        const std::string login = asciiFolded(names[k]).substr(0, 24);
-        p.address = utf8ToCp1250(std::string(towns[k % 6]) + ", " + streets[k / 6 % 6] + " " +
-                                 std::to_string(k % 97 + 1) + ".");
-        if (k % 4 == 0) p.webAddress = "http://www." + login + ".hu";
-        p.email = login + "@pelda.hu";
-        p.mobile = "+36 30 " + std::to_string(1'000'000 + k * 37 % 9'000'000);
-        p.phone = "+36 1 " + std::to_string(2'000'000 + k * 53 % 7'000'000);
-        p.note = utf8ToCp1250("Megismerkedtünk: " + std::to_string(2000 + k % 25) +
-                              ". Kedveli a kávét, hétköznap délután hívható; karácsonykor képeslapot kér.");
-        bytes += encodePartner(p);
-    }
-    return bytes;
-}
-
 void prepareFull(const fs::path& folder) {
     fs::create_directories(folder / "Data");
-    replaceFile(folder / "Data" / kPartnerFileName, partnerFile());
+    replaceFile(folder / "Data" / kPartnerFileName, bench::generatedPartnerFile(kPartners));
     for (EventKind k : kAllEventKinds)
         replaceFile(folder / "Data" / eventFileName(k), bench::generatedFile(k));
     writeSettingsFile(folder / kSettingsFileName, encodeSettings(defaultSettings(), SettingsBytes{}));

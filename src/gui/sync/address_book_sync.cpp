@@ -42,7 +42,8 @@ void AddressBookSync::start(const QUrl& book, ConfirmDeletions confirm) {
     pass_ = 0;
     report_ = {};
     try {
-        map_ = state_.readSyncMap().value_or(SyncMap{});
+        stored_ = state_.readSyncMap();
+        map_ = stored_.value_or(SyncMap{});
     } catch (const SyncMapDamaged& e) {
         fail({SyncFailure::Kind::MapDamaged, {}, std::nullopt, e.line(), 0});
         return;
@@ -104,7 +105,7 @@ void AddressBookSync::fetched(const std::vector<FetchedCard>& cards) {
         return fail({SyncFailure::Kind::DeletionsRefused, {}, std::nullopt, 0, plan_.deletions});
     try {
         state_.applySyncWrites(plan_.local);
-        state_.writeSyncMap(plan_.map);
+        saveMap(plan_.map);
     } catch (const IoError& e) {
         return fail({SyncFailure::Kind::LocalWrite, {}, e, 0, 0});
     }
@@ -192,7 +193,7 @@ void AddressBookSync::uploadsDone() {
     // recognised by its ETag.
     if (!uploadFailed_) map_.syncToken = listing_.token;
     try {
-        state_.writeSyncMap(map_);
+        saveMap(map_);
     } catch (const IoError& e) {
         return fail({SyncFailure::Kind::LocalWrite, {}, e, 0, 0});
     }
@@ -209,6 +210,12 @@ void AddressBookSync::uploadsDone() {
     report_.postponed = refused_;
     running_ = false;
     emit finished(report_, SyncFailure{});
+}
+
+void AddressBookSync::saveMap(const SyncMap& map) {
+    if (stored_ == map) return;
+    state_.writeSyncMap(map);
+    stored_ = map;
 }
 
 void AddressBookSync::fail(SyncFailure failure) {

@@ -57,6 +57,8 @@ class AddressBookSync : public QObject {
     void fetched(const std::vector<FetchedCard>& cards);
     void upload(std::size_t index);
     void uploadsDone();
+    // Writes the map unless the file already holds it: a sync where nothing changed writes nothing.
+    void saveMap(const SyncMap& map);
     void fail(SyncFailure failure);
 
     AppState& state_;
@@ -66,6 +68,7 @@ class AddressBookSync : public QObject {
     bool running_ = false;
     int pass_ = 0;
     SyncMap map_;
+    std::optional<SyncMap> stored_; // as the map file holds it; nothing when there is none
     ServerListing listing_;
     SyncPlan plan_;
     SyncReport report_;
