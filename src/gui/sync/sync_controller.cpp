@@ -169,7 +169,14 @@ void SyncController::run(Trigger trigger) {
 
 void SyncController::begin(Trigger trigger, const QString& password) {
     const SyncAccount account = state_.settings().account;
-    client_ = std::make_unique<DavClient>(DavCredentials{QString::fromStdString(account.user), password});
+    // One client while the user and password hold: its connection and credentials serve every run.
+    const DavCredentials credentials{QString::fromStdString(account.user), password};
+    if (!client_ || clientUser_ != credentials.user || clientPassword_ != credentials.password) {
+        if (client_) client_.release()->deleteLater();
+        client_ = std::make_unique<DavClient>(credentials);
+        clientUser_ = credentials.user;
+        clientPassword_ = credentials.password;
+    }
     sync_ = new AddressBookSync(state_, *client_, this);
     connect(sync_, &AddressBookSync::progress, this, &SyncController::progress);
     connect(sync_, &AddressBookSync::finished, this,
@@ -194,7 +201,6 @@ void SyncController::end(Trigger trigger, const SyncReport& report, const SyncFa
     // The run's objects answer from inside their own calls: they go once those return.
     sync_->deleteLater();
     sync_ = nullptr;
-    client_.release()->deleteLater();
     if (failure) {
         reportFailure(trigger, failure);
     } else {

@@ -88,6 +88,7 @@ class SyncController : public QObject {
     QWidget* window_;
     QTimer* timer_;
     std::unique_ptr<DavClient> client_;
+    QString clientUser_, clientPassword_;
     AddressBookSync* sync_ = nullptr;
     SyncReportWindow* reportWindow_ = nullptr;
     // A client for the account dialog's discovery, replaced for each.
