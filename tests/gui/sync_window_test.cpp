@@ -7,6 +7,7 @@
 #include "gui/sync/sync_controller.h"
 #include "gui/sync/sync_report_window.h"
 #include "support/app_fixture.h"
+#include "support/fakes.h"
 #include "support/sync_fixture.h"
 
 #include <QLabel>
@@ -140,6 +141,22 @@ TEST_F(SyncWindow, AWrongPasswordGivesOneBoxAndHoldsTheRunsThatStartByThemselves
     EXPECT_EQ(status(), u"Utolsó sikeres szinkronizálás: 2026.12.08. 10:15"_s);
     ASSERT_NE(sync().reportWindow(), nullptr);
     EXPECT_TRUE(sync().reportWindow()->isVisible());
+}
+
+TEST_F(SyncWindow, AWrongPasswordFromTheStoreIsLeftThereForTheAccountDialogToCorrect) {
+    FakeSecretStore store;
+    store.passwords.insert(gui::passwordKey(u"anna"_s, server_.baseUrl().toString()), u"rossz"_s);
+    app_.secrets = &store;
+    account();
+    app_.show(gui::MainWindow::TabActions);
+    app_.dialogs.expect(Kind::Error, kWrongPassword);
+    press();
+    EXPECT_EQ(store.passwords.size(), 1) << "not the program's to delete";
+    EXPECT_FALSE(store.calls.join(u' ').contains(u"remove"_s));
+    // Corrected in the store (as the account dialog does), the next press goes through.
+    store.passwords.insert(gui::passwordKey(u"anna"_s, server_.baseUrl().toString()), u"titok"_s);
+    press();
+    EXPECT_EQ(status(), u"Utolsó sikeres szinkronizálás: 2026.12.08. 10:15"_s);
 }
 
 TEST_F(SyncWindow, AServerOutOfReachOnlyTellsTheStatusLineUnlessTheUserAsked) {

@@ -48,12 +48,14 @@ struct Start {
     RecordingNotifier alertNotifier, runningNotifier;
     // Windows as a Wayland compositor treats them, for the choices that follow from it.
     bool wayland = false;
+    // The desktop's password store; none keeps passwords for the run only.
+    gui::SecretStore* secrets = nullptr;
     int exits = 0;
 
     std::unique_ptr<gui::MainWindow> open() {
         auto w = std::make_unique<gui::MainWindow>(
             AppPaths{dir.path()}, gui::Services{dialogs, clock, shell, sound, tray, autostart, alertNotifier,
-                                                runningNotifier, wayland});
+                                                runningNotifier, wayland, secrets});
         w->setExitHandler([this] { ++exits; });
         w->start();
         return w;

@@ -142,6 +142,7 @@ void SyncController::run(Trigger trigger) {
     const QString key =
         passwordKey(QString::fromStdString(account.user), QString::fromStdString(account.server));
     session_.read(key, [this, trigger, key, account](std::optional<QString> password, bool) {
+        const bool typedNow = !password;
         if (!password) {
             // Asked once a run of the program; after a cancel only the user starts it again.
             if (trigger == Trigger::Automatic && passwordAsked_) {
@@ -162,6 +163,7 @@ void SyncController::run(Trigger trigger) {
             }
             session_.write(key, *password, [](bool) {});
         }
+        typed_ = typedNow;
         starting_ = false;
         begin(trigger, *password);
     });
@@ -236,10 +238,13 @@ void SyncController::reportFailure(Trigger trigger, const SyncFailure& failure) 
     QString box = text;
     if (failure.network.kind == DavError::Kind::Unauthorized) {
         box += QStringLiteral("\n\nA jelszót a Beállítások fül „Szinkronizálás…” gombjával javíthatja.");
-        // A password typed for this run was wrong: the next try asks again.
-        passwordAsked_ = false;
-        session_.remove(
-            passwordKey(QString::fromStdString(account.user), QString::fromStdString(account.server)));
+        // A password typed for this run was wrong: the next try asks again. One the store had is left
+        // there for the account dialog to correct.
+        if (typed_) {
+            passwordAsked_ = false;
+            session_.remove(
+                passwordKey(QString::fromStdString(account.user), QString::fromStdString(account.server)));
+        }
     }
     dialogs_.error(box);
 }

@@ -98,6 +98,8 @@ class SyncController : public QObject {
     bool starting_ = false;
     // Asked once per run of the program when no store has the password; a cancel holds the runs.
     bool passwordAsked_ = false;
+    // The password of the run under way was typed, not read from the store.
+    bool typed_ = false;
     // The cards an automatic report last listed as skipped, so it does not show them again and again.
     QSet<QString> skippedShown_;
     QString status_, tip_;
