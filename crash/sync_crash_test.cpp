@@ -182,11 +182,7 @@ class SyncCrash : public ::testing::Test {
     // (one with a birthday), two changed, a birthday added to one, one renamed and one deleted.
     void buildScenario() {
         ASSERT_EQ(send("MKCOL", QStringLiteral("/anna/kezdet/"),
-                       {{"Content-Type", "application/xml; charset=utf-8"}},
-                       R"(<?xml version="1.0" encoding="utf-8"?>)"
-                       R"(<D:mkcol xmlns:D="DAV:" xmlns:C="urn:ietf:params:xml:ns:carddav"><D:set><D:prop>)"
-                       R"(<D:resourcetype><D:collection/><C:addressbook/></D:resourcetype>)"
-                       R"(</D:prop></D:set></D:mkcol>)")
+                       {{"Content-Type", "application/xml; charset=utf-8"}}, addressBookMkcol())
                       .status,
                   201);
         const AppPaths paths{scenario_};

@@ -14,11 +14,7 @@ using zel::test::HttpReply;
 using zel::test::RadicaleServer;
 using zel::test::sendHttp;
 
-const QByteArray kAddressBookBody =
-    R"(<?xml version="1.0" encoding="utf-8"?>)"
-    R"(<D:mkcol xmlns:D="DAV:" xmlns:C="urn:ietf:params:xml:ns:carddav"><D:set><D:prop>)"
-    R"(<D:resourcetype><D:collection/><C:addressbook/></D:resourcetype>)"
-    R"(<D:displayname>Partnerek</D:displayname></D:prop></D:set></D:mkcol>)";
+const QByteArray kAddressBookBody = zel::test::addressBookMkcol("Partnerek");
 
 // A card as Radicale itself writes one: CRLF, VERSION and UID first, the rest by name, long lines
 // folded at 75 bytes. Such a card comes back byte for byte.

@@ -129,13 +129,7 @@ class SyncCommand : public ::testing::Test {
             {{"Authorization", basicAuthorization(u"anna"_s, u"titok"_s)}, {"Content-Type", type}}, body);
     }
     void makeBook(const QString& at, const QByteArray& name) {
-        const HttpReply r =
-            send("MKCOL", at,
-                 R"(<?xml version="1.0" encoding="utf-8"?>)"
-                 R"(<D:mkcol xmlns:D="DAV:" xmlns:C="urn:ietf:params:xml:ns:carddav"><D:set><D:prop>)"
-                 R"(<D:resourcetype><D:collection/><C:addressbook/></D:resourcetype><D:displayname>)" +
-                     name + "</D:displayname></D:prop></D:set></D:mkcol>",
-                 "application/xml; charset=utf-8");
+        const HttpReply r = send("MKCOL", at, addressBookMkcol(name), "application/xml; charset=utf-8");
         ASSERT_EQ(r.status, 201) << r.body.data();
     }
     // The cards of one of a user's books, as the server's storage holds them.

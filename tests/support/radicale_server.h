@@ -62,6 +62,15 @@ inline HttpReply sendHttp(QNetworkAccessManager& network, const QByteArray& verb
     return result;
 }
 
+// The body of an MKCOL that makes an address book, with a display name when one is given.
+inline QByteArray addressBookMkcol(const QByteArray& displayName = {}) {
+    QByteArray body = R"(<?xml version="1.0" encoding="utf-8"?>)"
+                      R"(<D:mkcol xmlns:D="DAV:" xmlns:C="urn:ietf:params:xml:ns:carddav"><D:set><D:prop>)"
+                      R"(<D:resourcetype><D:collection/><C:addressbook/></D:resourcetype>)";
+    if (!displayName.isEmpty()) body += "<D:displayname>" + displayName + "</D:displayname>";
+    return body + "</D:prop></D:set></D:mkcol>";
+}
+
 inline QByteArray basicAuthorization(const QString& user, const QString& password) {
     const QString credentials = user + u':' + password;
     return QByteArray("Basic ") + credentials.toUtf8().toBase64();

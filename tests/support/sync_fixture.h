@@ -36,10 +36,7 @@ class SyncFixture : public ::testing::Test {
         for (EventKind k : kAllEventKinds)
             state_->reloadEvents(k);
         ASSERT_EQ(send("MKCOL", "/anna/partnerek/", {{"Content-Type", "application/xml; charset=utf-8"}},
-                       R"(<?xml version="1.0" encoding="utf-8"?>)"
-                       R"(<D:mkcol xmlns:D="DAV:" xmlns:C="urn:ietf:params:xml:ns:carddav"><D:set><D:prop>)"
-                       R"(<D:resourcetype><D:collection/><C:addressbook/></D:resourcetype>)"
-                       R"(</D:prop></D:set></D:mkcol>)")
+                       addressBookMkcol())
                       .status,
                   201);
     }
