@@ -94,19 +94,20 @@ struct ComponentFree {
 };
 using Component = std::unique_ptr<icalcomponent, ComponentFree>;
 
-icaltimetype dateOf(DayNumber day) {
+// Midnight of the day; a date alone when isDate.
+icaltimetype timeOf(DayNumber day, bool isDate) {
     const Ymd ymd = ymdOf(day);
-    icaltimetype t = icaltime_null_date();
+    icaltimetype t = icaltime_null_time();
     t.year = ymd.year;
     t.month = ymd.month;
     t.day = ymd.day;
+    t.is_date = isDate ? 1 : 0;
     return t;
 }
 
 icalproperty* startOf(const CalendarEvent& event, icaltimezone* zone) {
-    icaltimetype t = dateOf(event.day);
-    if (!event.minute) return icalproperty_new_dtstart(t);
-    t.is_date = 0;
+    if (!event.minute) return icalproperty_new_dtstart(timeOf(event.day, true));
+    icaltimetype t = timeOf(event.day, false);
     t.hour = *event.minute / 60;
     t.minute = *event.minute % 60;
     t = icaltime_set_timezone(&t, zone);
