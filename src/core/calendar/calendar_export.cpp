@@ -1,0 +1,230 @@
+#include "core/calendar/calendar_export.h"
+
+#include "core/events/event_table.h"
+#include "core/events/recurrence.h"
+#include "core/storage/record_file.h"
+#include "core/text/cp1250.h"
+
+#include <libical/ical.h>
+
+#include <cstdio>
+#include <ctime>
+#include <map>
+#include <memory>
+#include <stdexcept>
+
+namespace zel {
+
+namespace {
+
+constexpr const char* kProductId = "-//Zelmoran//Zelmoran//HU";
+
+const char* uidKindName(EventKind kind) {
+    switch (kind) {
+    case EventKind::NameDay:
+        return "nevnap";
+    case EventKind::Birthday:
+        return "szuletesnap";
+    default:
+        return "emlekezteto";
+    }
+}
+
+// 64-bit FNV-1a: small, fixed for good, so a record keeps its identifier across versions.
+std::uint64_t fnv1a(const std::string& bytes) {
+    std::uint64_t hash = 14695981039346656037ull;
+    for (unsigned char c : bytes) {
+        hash ^= c;
+        hash *= 1099511628211ull;
+    }
+    return hash;
+}
+
+std::string twoDigits(int n) {
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "%02d", n);
+    return buf;
+}
+
+// Windows line breaks and lone CRs become LF, the one break a calendar text knows.
+std::string calendarText(std::string_view cp1250) {
+    std::string utf8 = cp1250ToUtf8(cp1250);
+    std::string out;
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        if (utf8[i] != '\r') {
+            out += utf8[i];
+            continue;
+        }
+        out += '\n';
+        if (i + 1 < utf8.size() && utf8[i + 1] == '\n') ++i;
+    }
+    return out;
+}
+
+// What tells the record from others of its kind: what the user sees of it. The unit separator
+// between the fields keeps ("ab", "c") apart from ("a", "bc").
+std::string uidKey(EventKind kind, const TableRow& row, const std::string& text) {
+    const Ymd date = ymdOf(*row.day);
+    const std::string monthDay = twoDigits(date.month) + "-" + twoDigits(date.day);
+    if (kind != EventKind::Reminder) return text + '\x1f' + monthDay;
+    return std::to_string(date.year) + "-" + monthDay + '\x1f' + twoDigits(row.minute / 60) + ":" +
+           twoDigits(row.minute % 60) + '\x1f' + text + '\x1f' +
+           std::to_string(static_cast<int>(row.recurrence));
+}
+
+// Records of the same key get the same base; the later ones count on from 2.
+class UidMaker {
+  public:
+    std::string make(EventKind kind, const std::string& key) {
+        char hex[17];
+        std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(fnv1a(key)));
+        std::string base = std::string("zelmoran-") + uidKindName(kind) + "-" + hex;
+        const int seen = ++seen_[base];
+        if (seen > 1) base += "-" + std::to_string(seen);
+        return base + "@zelmoran";
+    }
+
+  private:
+    std::map<std::string, int> seen_;
+};
+
+struct ComponentFree {
+    void operator()(icalcomponent* c) const { icalcomponent_free(c); }
+};
+using Component = std::unique_ptr<icalcomponent, ComponentFree>;
+
+// Midnight of the day; a date alone when isDate.
+icaltimetype timeOf(DayNumber day, bool isDate) {
+    const Ymd ymd = ymdOf(day);
+    icaltimetype t = icaltime_null_time();
+    t.year = ymd.year;
+    t.month = ymd.month;
+    t.day = ymd.day;
+    t.is_date = isDate ? 1 : 0;
+    return t;
+}
+
+icalproperty* startOf(const CalendarEvent& event, icaltimezone* zone) {
+    if (!event.minute) return icalproperty_new_dtstart(timeOf(event.day, true));
+    icaltimetype t = timeOf(event.day, false);
+    t.hour = *event.minute / 60;
+    t.minute = *event.minute % 60;
+    t = icaltime_set_timezone(&t, zone);
+    icalproperty* start = icalproperty_new_dtstart(t);
+    icalproperty_add_parameter(start, icalparameter_new_tzid(icaltimezone_get_tzid(zone)));
+    return start;
+}
+
+icalcomponent* alarmOf(const CalendarEvent& event) {
+    icaltriggertype trigger{};
+    trigger.time = icaltime_null_time();
+    trigger.duration = icaldurationtype_from_int(event.alarmAfterStartMinutes * 60);
+    icalproperty* when = icalproperty_new_trigger(trigger);
+    icalproperty_add_parameter(when, icalparameter_new_related(ICAL_RELATED_START));
+    icalcomponent* alarm = icalcomponent_new(ICAL_VALARM_COMPONENT);
+    icalcomponent_add_property(alarm, icalproperty_new_action(ICAL_ACTION_DISPLAY));
+    icalcomponent_add_property(alarm, when);
+    icalcomponent_add_property(alarm, icalproperty_new_description(event.alarmText.c_str()));
+    return alarm;
+}
+
+} // namespace
+
+std::string recurrenceRule(Recurrence recurrence, DayNumber day) {
+    const Ymd date = ymdOf(day);
+    switch (recurrence) {
+    case Recurrence::Daily:
+        return "FREQ=DAILY";
+    case Recurrence::Weekly:
+        return "FREQ=WEEKLY";
+    case Recurrence::Monthly: {
+        if (date.day <= 28) return "FREQ=MONTHLY";
+        std::string rule = "FREQ=MONTHLY;BYMONTHDAY=28";
+        for (int d = 29; d <= date.day; ++d)
+            rule += "," + std::to_string(d);
+        return rule + ";BYSETPOS=-1";
+    }
+    case Recurrence::Yearly:
+        if (date.month == 2 && date.day == 29) return "FREQ=YEARLY;BYMONTH=2;BYMONTHDAY=28,29;BYSETPOS=-1";
+        return "FREQ=YEARLY";
+    default:
+        return {};
+    }
+}
+
+std::vector<CalendarEvent> calendarEvents(const EventBook& book, const CalendarOptions& options) {
+    std::vector<CalendarEvent> out;
+    UidMaker uids;
+    for (EventKind kind : {EventKind::Reminder, EventKind::NameDay, EventKind::Birthday}) {
+        const EventTable& table = book.table(kind);
+        for (const TableRow& row : table.rows) {
+            if (!row.active || !row.day) continue;
+            const std::string text = calendarText(table.text(row));
+            CalendarEvent event;
+            event.kind = kind;
+            event.uid = uids.make(kind, uidKey(kind, row, text));
+            event.day = *row.day;
+            if (kind == EventKind::Reminder) {
+                event.summary = text;
+                event.minute = row.minute;
+                event.rrule = recurrenceRule(row.recurrence, *row.day);
+                event.alarmText = text;
+            } else {
+                event.summary = (kind == EventKind::NameDay ? "Névnap: " : "Születésnap: ") + text;
+                event.rrule = recurrenceRule(Recurrence::Yearly, *row.day);
+                event.alarmAfterStartMinutes = options.celebrationAlarmMinute;
+                event.alarmText = event.summary;
+            }
+            out.push_back(std::move(event));
+        }
+    }
+    return out;
+}
+
+std::string icsText(const std::vector<CalendarEvent>& events, std::int64_t stampMs) {
+    icaltimezone* zone = icaltimezone_get_builtin_timezone(kCalendarZone);
+    if (!zone || !icaltimezone_get_component(zone))
+        throw std::runtime_error(std::string("no definition of the time zone ") + kCalendarZone);
+
+    Component calendar(icalcomponent_new(ICAL_VCALENDAR_COMPONENT));
+    icalcomponent_add_property(calendar.get(), icalproperty_new_prodid(kProductId));
+    icalcomponent_add_property(calendar.get(), icalproperty_new_version("2.0"));
+    icalcomponent_add_component(calendar.get(), icalcomponent_new_clone(icaltimezone_get_component(zone)));
+
+    // Whole seconds before 1970 round down, as the stamp's second must.
+    std::int64_t seconds = stampMs / 1000;
+    if (stampMs % 1000 < 0) --seconds;
+    const icaltimetype stamp =
+        icaltime_from_timet_with_zone(static_cast<time_t>(seconds), 0, icaltimezone_get_utc_timezone());
+
+    for (const CalendarEvent& event : events) {
+        icalcomponent* vevent = icalcomponent_new(ICAL_VEVENT_COMPONENT);
+        icalcomponent_add_property(vevent, icalproperty_new_uid(event.uid.c_str()));
+        icalcomponent_add_property(vevent, icalproperty_new_dtstamp(stamp));
+        icalcomponent_add_property(vevent, startOf(event, zone));
+        icalcomponent_add_property(vevent, icalproperty_new_summary(event.summary.c_str()));
+        if (!event.rrule.empty()) {
+            const icalrecurrencetype rule = icalrecurrencetype_from_string(event.rrule.c_str());
+            if (rule.freq == ICAL_NO_RECURRENCE) {
+                icalcomponent_free(vevent);
+                throw std::invalid_argument("not a recurrence rule: " + event.rrule);
+            }
+            icalcomponent_add_property(vevent, icalproperty_new_rrule(rule));
+        }
+        icalcomponent_add_component(vevent, alarmOf(event));
+        icalcomponent_add_component(calendar.get(), vevent);
+    }
+
+    char* raw = icalcomponent_as_ical_string_r(calendar.get());
+    if (!raw) throw std::runtime_error("the calendar could not be written as text");
+    std::string text(raw);
+    icalmemory_free_buffer(raw);
+    return text;
+}
+
+void writeIcsFile(const std::filesystem::path& path, const std::string& text) {
+    replaceFile(path, text);
+}
+
+} // namespace zel
