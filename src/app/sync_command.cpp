@@ -242,7 +242,7 @@ int runSync(const AppPaths& paths, const SyncOptions& options) {
     if (given && !hasAccount(account) && !state.furtherSettingsError()) {
         Settings s = state.settings();
         s.account = SyncAccount{server.toStdString(), user.toStdString(), book.url.toString().toStdString(),
-                                book.name.toStdString(), 0};
+                                book.name.toStdString(), 0, {}, {}};
         state.setSettings(s);
         state.saveSettings();
     }

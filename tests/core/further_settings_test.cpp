@@ -18,7 +18,8 @@ namespace {
 const std::string kHeader = "# Zelmoran: beállítások, amelyeknek a beallitasok.cfg-ben nincs helye\n";
 // The keys of a settings without an account, in the order a new file gets them.
 const std::string kNoAccount =
-    "sync-server=\nsync-user=\nsync-address-book=\nsync-address-book-name=\nsync-every-minutes=0\n";
+    "sync-server=\nsync-user=\nsync-address-book=\nsync-address-book-name=\nsync-every-minutes=0\n"
+    "sync-calendar=\nsync-calendar-name=\ncalendar-alarm-time=9:00\n";
 // The keys appended after the notifications by every rewrite of a file that lacks them.
 const std::string kLaunches = "run-missed-launches=off\n" + kNoAccount;
 
@@ -159,7 +160,7 @@ TEST(CoreFurtherSettings, AFolderAtTheNameOrAnOversizeFileIsAnErrorAndStaysAsItI
 Settings withAccount() {
     Settings s = defaultSettings();
     s.account = {"https://cloud.example.hu", "anna.kovács", "https://cloud.example.hu/dav/anna/névjegyek/",
-                 "Névjegyek", 15};
+                 "Névjegyek", 15, {}, {}};
     return s;
 }
 
@@ -168,7 +169,8 @@ TEST(CoreFurtherSettings, TheAccountRoundTripsInItsOwnLinesAndABadValueKeepsWhat
                                 "sync-user=anna.kovács\n"
                                 "sync-address-book=https://cloud.example.hu/dav/anna/névjegyek/\n"
                                 "sync-address-book-name=Névjegyek\n"
-                                "sync-every-minutes=15\n";
+                                "sync-every-minutes=15\n"
+                                "sync-calendar=\nsync-calendar-name=\ncalendar-alarm-time=9:00\n";
     FurtherSettingsText text = FurtherSettingsText::created();
     text.set(withAccount());
     EXPECT_EQ(text.bytes(), kHeader + "desktop-notifications=on\nrun-missed-launches=off\n" + account);
@@ -186,7 +188,8 @@ TEST(CoreFurtherSettings, TheAccountRoundTripsInItsOwnLinesAndABadValueKeepsWhat
               "sync-server=https://other.example\n"
               "desktop-notifications=on\nrun-missed-launches=off\nsync-user=anna.kovács\n"
               "sync-address-book=https://cloud.example.hu/dav/anna/névjegyek/\n"
-              "sync-address-book-name=Névjegyek\n");
+              "sync-address-book-name=Névjegyek\n"
+              "sync-calendar=\nsync-calendar-name=\ncalendar-alarm-time=9:00\n");
 
     // Values not understood keep what the settings held: minutes beyond a day, not digits, a sign, a
     // text that is not UTF-8 or holds a control character. The line stays until the key is set.
@@ -219,6 +222,26 @@ TEST(CoreFurtherSettings, TheAccountRoundTripsInItsOwnLinesAndABadValueKeepsWhat
     EXPECT_NE(oddBytes.find("\nsync-every-minutes=1440\n"), std::string::npos) << oddBytes;
     EXPECT_EQ(FurtherSettingsText::parse(oddBytes).applyTo(defaultSettings()).account.server,
               "https://cloud.example.hu");
+}
+
+TEST(CoreFurtherSettings, TheCalendarsAlarmTimeReadsOnlyAsAClockTimeOfTheDay) {
+    const auto alarm = [](const std::string& v) {
+        return FurtherSettingsText::parse("calendar-alarm-time=" + v + "\n")
+            .applyTo(defaultSettings())
+            .celebrationAlarmMinute;
+    };
+    EXPECT_EQ(alarm("7:30"), 7 * 60 + 30);
+    EXPECT_EQ(alarm("07:05"), 7 * 60 + 5);
+    EXPECT_EQ(alarm("0:00"), 0);
+    EXPECT_EQ(alarm("23:59"), 23 * 60 + 59);
+    for (const char* bad : {"24:00", "9:60", "9", "9:5", "123:00", ":30", "9.30", "-1:00", "", "9:00x"})
+        EXPECT_EQ(alarm(bad), 9 * 60) << bad;
+    Settings s = defaultSettings();
+    s.celebrationAlarmMinute = 18 * 60 + 5;
+    FurtherSettingsText text = FurtherSettingsText::created();
+    text.set(s);
+    EXPECT_NE(text.bytes().find("\ncalendar-alarm-time=18:05\n"), std::string::npos) << text.bytes();
+    EXPECT_EQ(FurtherSettingsText::parse(text.bytes()).applyTo(defaultSettings()), s);
 }
 
 // The moment last watched: one exact line, written beside and renamed; anything else in its place

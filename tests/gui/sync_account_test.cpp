@@ -123,7 +123,7 @@ TEST(GuiSyncAccount, DiscoveryFillsTheChoiceAndMentesSavesTheAccountAndStoresThe
     EXPECT_EQ(x.changed->count(), 1);
     EXPECT_EQ(x.keychain.calls, QStringList{u"write "_s + kKey + u" titok"_s});
     const SyncAccount saved{kServer.toStdString(), "anna", QString(kHome + u"work/"_s).toStdString(), "Munka",
-                            30};
+                            30, {}, {}};
     EXPECT_EQ(x.account(), saved);
     // Saved at once, beside the record; the password in no file.
     const std::string accountLines =

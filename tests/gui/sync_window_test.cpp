@@ -36,7 +36,7 @@ class SyncWindow : public SyncFixture {
         app_.writeSettings(s);
         s.account = {server.toString().toStdString(), "anna",
                      server.resolved(QUrl(u"/anna/partnerek/"_s)).toString().toStdString(), "partnerek",
-                     everyMinutes};
+                     everyMinutes, {}, {}};
         FurtherSettingsText text = FurtherSettingsText::created();
         text.set(s);
         writeFurtherSettingsFile(app_.dir.path() / "beallitasok-tovabbi.ini", text);

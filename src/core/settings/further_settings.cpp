@@ -69,6 +69,28 @@ bool readMinutes(std::string_view value, int& into) {
     return true;
 }
 
+// A time of day as "H:MM" or "HH:MM", 0:00 to 23:59.
+std::string clockTime(int minute) {
+    minute = std::clamp(minute, 0, 24 * 60 - 1);
+    const std::string mm = std::to_string(minute % 60);
+    return std::to_string(minute / 60) + ":" + (mm.size() < 2 ? "0" : "") + mm;
+}
+
+bool readClockTime(std::string_view value, int& into) {
+    const std::size_t colon = value.find(':');
+    if (colon == std::string_view::npos || colon < 1 || colon > 2 || value.size() != colon + 3) return false;
+    int hour = 0, minute = 0;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        if (i == colon) continue;
+        if (value[i] < '0' || value[i] > '9') return false;
+        int& part = i < colon ? hour : minute;
+        part = part * 10 + (value[i] - '0');
+    }
+    if (hour > 23 || minute > 59) return false;
+    into = hour * 60 + minute;
+    return true;
+}
+
 constexpr Key kKeys[] = {
     {"desktop-notifications", [](const Settings& s) { return onOff(s.desktopNotifications); },
      [](std::string_view v, Settings& s) { return readOnOff(v, s.desktopNotifications); }},
@@ -87,6 +109,12 @@ constexpr Key kKeys[] = {
          return std::to_string(std::clamp(s.account.everyMinutes, 0, kSyncEveryMinutesMax));
      },
      [](std::string_view v, Settings& s) { return readMinutes(v, s.account.everyMinutes); }},
+    {"sync-calendar", [](const Settings& s) { return text(s.account.calendar); },
+     [](std::string_view v, Settings& s) { return readText(v, s.account.calendar); }},
+    {"sync-calendar-name", [](const Settings& s) { return text(s.account.calendarName); },
+     [](std::string_view v, Settings& s) { return readText(v, s.account.calendarName); }},
+    {"calendar-alarm-time", [](const Settings& s) { return clockTime(s.celebrationAlarmMinute); },
+     [](std::string_view v, Settings& s) { return readClockTime(v, s.celebrationAlarmMinute); }},
 };
 
 // A line's key and value, as an editor on any system may have left them: a byte order mark before the

@@ -34,6 +34,9 @@ struct SyncAccount {
     std::string addressBookName; // its display name, as the server gave it
     // Minutes between automatic runs, 0 to kSyncEveryMinutesMax; 0: only by hand, else also at start.
     int everyMinutes = 0;
+    // The calendar the dates are published to, Zelmoran's own; empty when they are not published.
+    std::string calendar;
+    std::string calendarName; // its display name, as the server gave it
 
     // A server and an address book: enough to synchronise.
     bool configured() const { return !server.empty() && !addressBook.empty(); }
@@ -69,6 +72,8 @@ struct Settings {
     bool desktopNotifications = true;
     // Program launches whose minute passed unwatched (a suspend, the computer off) run when it is noticed.
     bool catchUpLaunches = false;
+    // When a published or exported name day or birthday alerts on its day, in minutes after midnight.
+    int celebrationAlarmMinute = 9 * 60;
     // Set in its own dialog; "Alap-beállítások" leaves it as it is.
     SyncAccount account;
 

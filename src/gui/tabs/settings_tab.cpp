@@ -256,9 +256,10 @@ Settings SettingsTab::current() const {
     s.phonePage = phonePage_;
     s.desktopNotifications = ui_->desktopNotificationsBox->isChecked();
     s.catchUpLaunches = ui_->catchUpLaunchesBox->isChecked();
-    // The account has no control here: it is set in its own dialog, and neither a change of a control
-    // nor "Alap-beállítások" touches it.
+    // The account and the calendar's alarm time have no control here: they are set in the account's
+    // dialog, and neither a change of a control nor "Alap-beállítások" touches them.
     s.account = state_.settings().account;
+    s.celebrationAlarmMinute = state_.settings().celebrationAlarmMinute;
     return s;
 }
 
