@@ -100,7 +100,7 @@ void shootSync(Shooter& x, const QString& out) {
     const QString home = QStringLiteral("https://cloud.example.hu/dav/addressbooks/kovacs.agnes/");
     Settings s = x.w->state().settings();
     s.account = {"https://cloud.example.hu", "kovacs.agnes", home.toStdString() + "contacts/", "Névjegyek",
-                 30};
+                 30, {}, {}};
     x.w->state().setSettings(s);
     FakeSecretStore noStore;
     noStore.answers = false;
