@@ -182,12 +182,13 @@ void DavClient::fetch(const QUrl& book, const std::vector<QString>& hrefs,
 }
 
 void DavClient::put(const QUrl& book, const QString& href, const QByteArray& card,
-                    const std::optional<QByteArray>& ifMatch, std::function<void(PutResult, DavError)> done) {
+                    const std::optional<QByteArray>& ifMatch, std::function<void(PutResult, DavError)> done,
+                    const QByteArray& contentType) {
     HttpRequest r;
     r.verb = "PUT";
     r.url = dav::resolveHref(book, href);
     r.body = card;
-    r.headers.append(qMakePair(QByteArray("Content-Type"), QByteArray("text/vcard; charset=utf-8")));
+    r.headers.append(qMakePair(QByteArray("Content-Type"), contentType));
     if (ifMatch)
         r.headers.append(qMakePair(QByteArray("If-Match"), QByteArray(*ifMatch)));
     else

@@ -78,6 +78,9 @@ class DavClient : public QObject {
     Q_OBJECT
 
   public:
+    static constexpr const char* kCardType = "text/vcard; charset=utf-8";
+    static constexpr const char* kEventType = "text/calendar; charset=utf-8";
+
     DavClient(DavCredentials credentials, QObject* parent = nullptr);
     ~DavClient() override;
 
@@ -103,9 +106,10 @@ class DavClient : public QObject {
     void fetch(const QUrl& book, const std::vector<QString>& hrefs,
                std::function<void(std::vector<FetchedCard>, DavError)> done);
     // PUT a card: with ifMatch, "If-Match: <etag>"; without, "If-None-Match: *" (a new card).
-    // Content-Type "text/vcard; charset=utf-8".
+    // A card by default; a calendar's event goes as "text/calendar; charset=utf-8".
     void put(const QUrl& book, const QString& href, const QByteArray& card,
-             const std::optional<QByteArray>& ifMatch, std::function<void(PutResult, DavError)> done);
+             const std::optional<QByteArray>& ifMatch, std::function<void(PutResult, DavError)> done,
+             const QByteArray& contentType = kCardType);
     // DELETE with If-Match; a 404 counts as done. `preconditionFailed` on 412.
     void remove(const QUrl& book, const QString& href, const QByteArray& ifMatch,
                 std::function<void(bool preconditionFailed, DavError)> done);
