@@ -62,15 +62,31 @@ std::string calendarText(std::string_view cp1250) {
     return out;
 }
 
-// What tells the record from others of its kind: what the user sees of it. The unit separator
-// between the fields keeps ("ab", "c") apart from ("a", "bc").
+// What tells the record from others of its kind: what the user sees of it. A recurring reminder moves
+// to its next day each time it fires, so only the place in its cycle counts, not the day: it stays the
+// same event. The unit separator between the fields keeps ("ab", "c") apart from ("a", "bc").
 std::string uidKey(EventKind kind, const TableRow& row, const std::string& text) {
     const Ymd date = ymdOf(*row.day);
     const std::string monthDay = twoDigits(date.month) + "-" + twoDigits(date.day);
     if (kind != EventKind::Reminder) return text + '\x1f' + monthDay;
-    return std::to_string(date.year) + "-" + monthDay + '\x1f' + twoDigits(row.minute / 60) + ":" +
-           twoDigits(row.minute % 60) + '\x1f' + text + '\x1f' +
-           std::to_string(static_cast<int>(row.recurrence));
+    std::string when;
+    switch (row.recurrence) {
+    case Recurrence::Daily:
+        when = "daily";
+        break;
+    case Recurrence::Weekly:
+        when = "weekly " + std::to_string(weekdayOf(*row.day));
+        break;
+    case Recurrence::Monthly:
+        when = "monthly " + twoDigits(date.day);
+        break;
+    case Recurrence::Yearly:
+        when = "yearly " + monthDay;
+        break;
+    default:
+        when = std::to_string(date.year) + "-" + monthDay;
+    }
+    return when + '\x1f' + twoDigits(row.minute / 60) + ":" + twoDigits(row.minute % 60) + '\x1f' + text;
 }
 
 // Records of the same key get the same base; the later ones count on from 2.

@@ -2,8 +2,8 @@
 
 #include "core/errors.h"
 #include "core/storage/record_file.h"
+#include "core/sync/map_file.h"
 
-#include <cerrno>
 #include <set>
 
 namespace zel {
@@ -17,62 +17,6 @@ constexpr std::string_view kCard = "card";
 // href, ETag, UID, local name, BDAY, then the seven fields.
 constexpr std::size_t kCardValues = 5 + kPartnerFields.size();
 
-void putEscaped(std::string& out, std::string_view value) {
-    for (char c : value) {
-        switch (c) {
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        default:
-            out += c;
-        }
-    }
-}
-
-// The line's values split at TAB and unescaped; nothing when an escape is unknown or cut off.
-std::optional<std::vector<std::string>> valuesOf(std::string_view line) {
-    std::vector<std::string> values(1);
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        const char c = line[i];
-        if (c == '\t') {
-            values.emplace_back();
-            continue;
-        }
-        if (c == '\r') return std::nullopt;
-        if (c != '\\') {
-            values.back() += c;
-            continue;
-        }
-        if (++i == line.size()) return std::nullopt;
-        switch (line[i]) {
-        case '\\':
-            values.back() += '\\';
-            break;
-        case 't':
-            values.back() += '\t';
-            break;
-        case 'n':
-            values.back() += '\n';
-            break;
-        case 'r':
-            values.back() += '\r';
-            break;
-        default:
-            return std::nullopt;
-        }
-    }
-    return values;
-}
-
 } // namespace
 
 std::string encodeSyncMap(const SyncMap& map) {
@@ -80,22 +24,22 @@ std::string encodeSyncMap(const SyncMap& map) {
     out += '\n';
     out += kCollection;
     out += '\t';
-    putEscaped(out, map.collectionUrl);
+    putMapValue(out, map.collectionUrl);
     out += '\n';
     out += kToken;
     out += '\t';
-    putEscaped(out, map.syncToken);
+    putMapValue(out, map.syncToken);
     out += '\n';
     for (const SyncLink& link : map.links) {
         out += kCard;
         for (const std::string* value :
              {&link.href, &link.etag, &link.uid, &link.localName, &link.birthday}) {
             out += '\t';
-            putEscaped(out, *value);
+            putMapValue(out, *value);
         }
         for (PartnerField f : kPartnerFields) {
             out += '\t';
-            putEscaped(out, fieldOf(link.base, f));
+            putMapValue(out, fieldOf(link.base, f));
         }
         out += '\n';
     }
@@ -103,30 +47,16 @@ std::string encodeSyncMap(const SyncMap& map) {
 }
 
 SyncMap decodeSyncMap(std::string_view bytes) {
-    std::vector<std::string_view> lines;
-    while (!bytes.empty()) {
-        const std::size_t lf = bytes.find('\n');
-        // A last line without its LF is a file cut short.
-        if (lf == std::string_view::npos) throw SyncMapDamaged(lines.size() + 1);
-        lines.push_back(bytes.substr(0, lf));
-        bytes.remove_prefix(lf + 1);
-    }
+    const std::vector<std::string_view> lines = mapLines(bytes);
     if (lines.empty() || lines[0] != kHeader) throw SyncMapDamaged(1);
 
-    // The single value of a "key<TAB>value" line.
-    const auto single = [&lines](std::size_t index, std::string_view key) {
-        if (index >= lines.size()) throw SyncMapDamaged(index + 1);
-        const auto values = valuesOf(lines[index]);
-        if (!values || values->size() != 2 || (*values)[0] != key) throw SyncMapDamaged(index + 1);
-        return (*values)[1];
-    };
     SyncMap map;
-    map.collectionUrl = single(1, kCollection);
-    map.syncToken = single(2, kToken);
+    map.collectionUrl = mapSingleValue(lines, 1, kCollection);
+    map.syncToken = mapSingleValue(lines, 2, kToken);
 
     std::set<std::string> hrefs;
     for (std::size_t i = 3; i < lines.size(); ++i) {
-        auto values = valuesOf(lines[i]);
+        auto values = mapValues(lines[i]);
         if (!values || values->size() != 1 + kCardValues || (*values)[0] != kCard)
             throw SyncMapDamaged(i + 1);
         SyncLink link;
@@ -144,17 +74,10 @@ SyncMap decodeSyncMap(std::string_view bytes) {
 }
 
 std::optional<SyncMap> readSyncMap(const std::filesystem::path& path) {
-    std::error_code ec;
-    if (!std::filesystem::exists(path, ec) && !ec) return std::nullopt;
-    // The size first, so a file far too large is neither read nor given a buffer of its size.
-    const std::uintmax_t size = std::filesystem::file_size(path, ec);
-    if (ec) throw IoError(ec.value(), path.string());
-    if (size > kSyncMapMaxSize) throw IoError(EFBIG, path.string());
-    // A byte more than its size, so a file that grew meanwhile reads as cut short, never as whole.
-    const std::string bytes = readFirstBytes(path, static_cast<std::size_t>(size) + 1);
-    if (bytes.size() > kSyncMapMaxSize) throw IoError(EFBIG, path.string());
+    const std::optional<std::string> bytes = readMapFile(path);
+    if (!bytes) return std::nullopt;
     try {
-        return decodeSyncMap(bytes);
+        return decodeSyncMap(*bytes);
     } catch (const SyncMapDamaged& e) {
         throw SyncMapDamaged(e.line(), path.string());
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/sync/map_file.h"
 #include "core/sync/partner_fields.h"
 
 #include <cstddef>
@@ -34,26 +35,6 @@ struct SyncMap {
     std::vector<SyncLink> links;
 
     bool operator==(const SyncMap&) const = default;
-};
-
-// A larger file is not one the program wrote.
-constexpr std::size_t kSyncMapMaxSize = 256u << 20;
-
-// A file that is not a map as the program writes it. Syncing on from it could delete or duplicate
-// partners, so it is never read as an empty map.
-class SyncMapDamaged : public std::runtime_error {
-  public:
-    SyncMapDamaged(std::size_t line, const std::string& path = {})
-        : std::runtime_error("damaged sync map" + (path.empty() ? "" : " " + path) + ", line " +
-                             std::to_string(line)),
-          line_(line), path_(path) {}
-    // 1-based; the line after the last one when the end is missing.
-    std::size_t line() const { return line_; }
-    const std::string& path() const { return path_; }
-
-  private:
-    std::size_t line_;
-    std::string path_;
 };
 
 // UTF-8 text, LF line ends, every line ended:
