@@ -26,6 +26,8 @@ struct AppPaths {
     std::filesystem::path lastWatched() const { return dataDir() / "utoljara-figyelve.txt"; }
     // What the last synchronisation with the address book on the server agreed on.
     std::filesystem::path syncMap() const { return dataDir() / "szinkron-cimjegyzek.txt"; }
+    // What the calendar's last publish left: the events sent and their ETags.
+    std::filesystem::path calendarMap() const { return dataDir() / "szinkron-naptar.txt"; }
     // The moment the last sync succeeded, in the last-watched file's form.
     std::filesystem::path lastSync() const { return dataDir() / "szinkron-utoljara.txt"; }
     // Held by whoever uses the data; no data file, and nothing that lists the folder reads it.

@@ -84,7 +84,8 @@ CalendarPlan planCalendar(const CalendarMap& map, const std::vector<CalendarEven
 
     // What the map knows and still stands on the server, with the ETag it has there now.
     struct Known {
-        CalendarLink link;
+        CalendarLink link;   // with the ETag the server has now
+        CalendarLink agreed; // as the map holds it
         bool changedElsewhere = false;
     };
     std::unordered_map<std::string, Known> known;
@@ -93,11 +94,11 @@ CalendarPlan planCalendar(const CalendarMap& map, const std::vector<CalendarEven
         const auto s = server.find(name);
         if (s == server.end()) {
             // Not listed: unchanged since the token, unless the listing is the whole calendar.
-            if (!listing.complete) known[name] = {link, false};
+            if (!listing.complete) known[name] = {link, link, false};
             continue;
         }
         if (s->second.removed) continue;
-        Known k{link, false};
+        Known k{link, link, false};
         // An event sent without an ETag in answer takes the one listed now.
         if (!link.etag.empty() && s->second.etag != link.etag) k.changedElsewhere = true;
         k.link.etag = s->second.etag;
@@ -117,6 +118,8 @@ CalendarPlan planCalendar(const CalendarMap& map, const std::vector<CalendarEven
                 plan.map.links.push_back(k->second.link);
                 continue;
             }
+            // Kept as agreed until the server takes the new text: a failed upload is tried again.
+            plan.map.links.push_back(k->second.agreed);
             plan.uploads.push_back({EventUpload::Kind::Update, k->second.link.href, k->second.link.etag, i,
                                     k->second.changedElsewhere});
             continue;
@@ -134,9 +137,11 @@ CalendarPlan planCalendar(const CalendarMap& map, const std::vector<CalendarEven
 
     // The program's events no record asks for any more, in the order of their addresses.
     std::vector<EventUpload> deletions;
-    for (const auto& [name, k] : known)
-        if (!wanted.contains(name))
-            deletions.push_back({EventUpload::Kind::Delete, k.link.href, k.link.etag, 0, false});
+    for (const auto& [name, k] : known) {
+        if (wanted.contains(name)) continue;
+        deletions.push_back({EventUpload::Kind::Delete, k.link.href, k.link.etag, 0, false});
+        plan.map.links.push_back(k.agreed);
+    }
     for (const auto& [name, s] : server)
         if (!s.removed && !known.contains(name) && !wanted.contains(name))
             deletions.push_back({EventUpload::Kind::Delete, s.href, s.etag, 0, false});

@@ -32,8 +32,8 @@ struct EventUpload {
 };
 
 struct CalendarPlan {
-    // The events both sides hold before the uploads: what the server deleted or changed elsewhere is
-    // out, what it already holds as the program sends it is in.
+    // The map before the uploads: without what the server no longer holds, the rest as agreed. Each
+    // upload that goes through replaces (a Delete: removes) the link of its address.
     CalendarMap map;
     std::vector<EventUpload> uploads;
     // Events in the calendar that the program did not make, left as they are.

@@ -3,6 +3,7 @@
 #include "core/sync/partner_fields.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,9 +51,26 @@ struct SyncReport {
     // Uploads the server refused twice because the card kept changing (412): tried again next time.
     std::size_t postponed = 0;
 
+    // The dates published to the calendar; nothing when no calendar is set up or it was not reached.
+    struct Calendar {
+        Counts events; // created, changed and deleted in the calendar
+        // Events changed or deleted elsewhere that the program put back as its records say.
+        std::size_t restored = 0;
+        // Events another program put in the calendar, left as they are.
+        std::size_t foreign = 0;
+        // Events the server refused twice because they kept changing there: sent again next time.
+        std::size_t postponed = 0;
+        // Why the publish stopped, in the user's words; empty when it went through.
+        std::string failure;
+        bool operator==(const Calendar&) const = default;
+    };
+    std::optional<Calendar> calendar;
+
     bool nothingChanged() const {
         return local == Counts{} && server == Counts{} && conflicts.empty() && skipped.empty() &&
-               kept.empty() && postponed == 0;
+               kept.empty() && postponed == 0 &&
+               (!calendar ||
+                (calendar->events == Counts{} && calendar->postponed == 0 && calendar->failure.empty()));
     }
 };
 

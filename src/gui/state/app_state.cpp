@@ -281,6 +281,20 @@ void AppState::writeSyncMap(const SyncMap& map) {
     zel::writeSyncMap(paths_.syncMap(), map);
 }
 
+std::vector<CalendarEvent> AppState::calendarEvents() {
+    for (const EventKind kind : {EventKind::Reminder, EventKind::NameDay, EventKind::Birthday})
+        if (!eventStamps_[kindIndex(kind)]) reloadEvents(kind);
+    return zel::calendarEvents(events_, CalendarOptions{settings_.celebrationAlarmMinute});
+}
+
+std::optional<CalendarMap> AppState::readCalendarMap() const {
+    return zel::readCalendarMap(paths_.calendarMap());
+}
+
+void AppState::writeCalendarMap(const CalendarMap& map) {
+    zel::writeCalendarMap(paths_.calendarMap(), map);
+}
+
 std::optional<Moment> AppState::lastSyncSuccess() const {
     return zel::readLastWatched(paths_.lastSync());
 }

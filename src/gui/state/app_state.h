@@ -2,6 +2,8 @@
 
 #include "core/app/clock.h"
 #include "core/app/paths.h"
+#include "core/calendar/calendar_export.h"
+#include "core/calendar/calendar_map.h"
 #include "core/errors.h"
 #include "core/events/event_table.h"
 #include "core/events/listing.h"
@@ -100,6 +102,13 @@ class AppState : public QObject {
     // Nothing when no sync was made; throws SyncMapDamaged or IoError.
     std::optional<SyncMap> readSyncMap() const;
     void writeSyncMap(const SyncMap& map);
+    // The dates the calendar shows, from every table as its file holds it. A table whose last read
+    // failed is read again first, so a file that cannot be read throws IoError rather than take every
+    // event of its kind off the calendar.
+    std::vector<CalendarEvent> calendarEvents();
+    // Nothing when nothing was published; throws SyncMapDamaged or IoError.
+    std::optional<CalendarMap> readCalendarMap() const;
+    void writeCalendarMap(const CalendarMap& map);
     // When the last sync succeeded; nothing when none did (or its file cannot be read).
     std::optional<Moment> lastSyncSuccess() const;
     // Throws IoError.

@@ -59,6 +59,18 @@ QString syncFailureText(const SyncFailure& failure, const QString& server) {
     return {};
 }
 
+QString calendarFailureText(const SyncFailure& failure, const QString& server) {
+    if (failure.kind == SyncFailure::Kind::MapDamaged)
+        return QStringLiteral("A naptár nyilvántartása (Data/szinkron-naptar.txt) a(z) %1. sorában sérült, "
+                              "ezért a program nem frissíti belőle a naptárat.\n\nHa törli ezt az "
+                              "állományt, a következő szinkronizálás újra a naptárba teszi a dátumokat.")
+            .arg(failure.mapLine);
+    if (failure.io)
+        return QStringLiteral("%1\n%2").arg(ioErrorCause(failure.io->code()),
+                                            QString::fromStdString(failure.io->path()));
+    return syncFailureText(failure, server);
+}
+
 SyncController::SyncController(AppState& state, Dialogs& dialogs, Clock& clock, SecretStore& store,
                                QWidget* window, QObject* parent)
     : QObject(parent), state_(state), dialogs_(dialogs), clock_(clock), session_(store), window_(window),
@@ -183,7 +195,7 @@ void SyncController::begin(Trigger trigger, const QString& password) {
     connect(sync_, &AddressBookSync::progress, this, &SyncController::progress);
     connect(sync_, &AddressBookSync::finished, this,
             [this, trigger](const SyncReport& report, const SyncFailure& failure) {
-                end(trigger, report, failure);
+                addressBookDone(trigger, report, failure);
             });
     emit runningChanged(true);
     setStatus(QStringLiteral("Szinkronizálás…"));
@@ -199,12 +211,40 @@ void SyncController::begin(Trigger trigger, const QString& password) {
                  });
 }
 
-void SyncController::end(Trigger trigger, const SyncReport& report, const SyncFailure& failure) {
+void SyncController::addressBookDone(Trigger trigger, const SyncReport& report, const SyncFailure& failure) {
     // The run's objects answer from inside their own calls: they go once those return.
     sync_->deleteLater();
     sync_ = nullptr;
+    const SyncAccount account = state_.settings().account;
+    // A server that did not answer the address book will not answer the calendar either.
+    if (account.calendar.empty() || failure.kind == SyncFailure::Kind::Network)
+        return end(trigger, report, failure);
+    calendarSync_ = new CalendarSync(state_, *client_, this);
+    connect(calendarSync_, &CalendarSync::progress, this, &SyncController::progress);
+    connect(calendarSync_, &CalendarSync::finished, this,
+            [this, trigger, report, failure](const SyncReport::Calendar& calendar, const SyncFailure& why) {
+                calendarSync_->deleteLater();
+                calendarSync_ = nullptr;
+                SyncReport whole = report;
+                whole.calendar = calendar;
+                if (why)
+                    whole.calendar->failure =
+                        calendarFailureText(why, hostOf(state_.settings().account)).toStdString();
+                end(trigger, whole, failure);
+            });
+    calendarSync_->start(QUrl(QString::fromStdString(account.calendar)));
+}
+
+void SyncController::end(Trigger trigger, const SyncReport& report, const SyncFailure& failure) {
+    const bool calendarFailed = report.calendar && !report.calendar->failure.empty();
     if (failure) {
         reportFailure(trigger, failure);
+    } else if (calendarFailed) {
+        // The partners are in step; the dates are not. The report says why, the line says when.
+        setStatus(QStringLiteral("A naptár frissítése nem sikerült (%1).").arg(timeOf(clock_.now())) +
+                      lastSuccessText(),
+                  QString::fromStdString(report.calendar->failure));
+        if (trigger == Trigger::User) showReport(trigger, report);
     } else {
         const Moment now = clock_.now();
         guarded(dialogs_, [&] { state_.recordSyncSuccess(now); });
@@ -218,11 +258,7 @@ void SyncController::end(Trigger trigger, const SyncReport& report, const SyncFa
 void SyncController::reportFailure(Trigger trigger, const SyncFailure& failure) {
     const SyncAccount account = state_.settings().account;
     const QString text = syncFailureText(failure, hostOf(account));
-    const std::optional<Moment> last = state_.lastSyncSuccess();
-    QString line = QStringLiteral("Nem sikerült (%1).").arg(timeOf(clock_.now()));
-    line += last ? QStringLiteral(" Utolsó sikeres: %1 %2")
-                       .arg(QString::fromStdString(dateText(last->day)), timeOf(*last))
-                 : QStringLiteral(" Még nem volt sikeres szinkronizálás.");
+    const QString line = QStringLiteral("Nem sikerült (%1).").arg(timeOf(clock_.now())) + lastSuccessText();
     setStatus(line, failure.io ? QString::fromStdString(failure.io->what()) : text);
     if (failure.kind == SyncFailure::Kind::DeletionsRefused) {
         held_ = true;
@@ -263,6 +299,13 @@ void SyncController::showReport(Trigger trigger, const SyncReport& report) {
     reportWindow_->showReport(report);
     reportWindow_->show();
     reportWindow_->raise();
+}
+
+QString SyncController::lastSuccessText() const {
+    const std::optional<Moment> last = state_.lastSyncSuccess();
+    return last ? QStringLiteral(" Utolsó sikeres: %1 %2")
+                      .arg(QString::fromStdString(dateText(last->day)), timeOf(*last))
+                : QStringLiteral(" Még nem volt sikeres szinkronizálás.");
 }
 
 void SyncController::setStatus(const QString& text, const QString& tip) {

@@ -4,6 +4,7 @@
 #include "core/sync/sync_report.h"
 #include "gui/sync/account_dialog.h"
 #include "gui/sync/address_book_sync.h"
+#include "gui/sync/calendar_sync.h"
 #include "gui/sync/secret_store.h"
 
 #include <QObject>
@@ -21,9 +22,9 @@ class AppState;
 class Dialogs;
 class SyncReportWindow;
 
-// When and how the window synchronises the partners: asked by the user (the button, the tray menu), at
-// start and every few minutes when the account says so. One run at a time; the network work answers on
-// the event loop, so the window and the clock never wait for it.
+// When and how the window synchronises the partners (and publishes the dates, when a calendar is set): asked
+// by the user (the button, the tray menu), at start and every few minutes when the account says so. One run
+// at a time; the network work answers on the event loop, so the window and the clock never wait for it.
 class SyncController : public QObject {
     Q_OBJECT
 
@@ -48,7 +49,7 @@ class SyncController : public QObject {
     // The account was saved: its password may be right again, and its interval is new.
     void accountChanged();
 
-    bool running() const { return starting_ || sync_ != nullptr; }
+    bool running() const { return starting_ || sync_ != nullptr || calendarSync_ != nullptr; }
     // Whether automatic runs wait for the user after a failure only they can mend.
     bool automaticHeld() const { return held_; }
     QString statusText() const { return status_; }
@@ -72,11 +73,15 @@ class SyncController : public QObject {
     enum class Trigger { User, Automatic };
     void run(Trigger trigger);
     void begin(Trigger trigger, const QString& password);
+    // The address book's part ended: the calendar's follows unless the server could not be reached.
+    void addressBookDone(Trigger trigger, const SyncReport& report, const SyncFailure& failure);
     void end(Trigger trigger, const SyncReport& report, const SyncFailure& failure);
     // A box for the user, or for every run when the failure needs the user to mend it.
     void reportFailure(Trigger trigger, const SyncFailure& failure);
     void showReport(Trigger trigger, const SyncReport& report);
     void setStatus(const QString& text, const QString& tip = {});
+    // " Utolsó sikeres: …" or " Még nem volt sikeres szinkronizálás.", after a failure's words.
+    QString lastSuccessText() const;
     // The line for the account as it stands: nothing without one.
     void showIdleStatus();
     void restartTimer();
@@ -90,6 +95,7 @@ class SyncController : public QObject {
     std::unique_ptr<DavClient> client_;
     QString clientUser_, clientPassword_;
     AddressBookSync* sync_ = nullptr;
+    CalendarSync* calendarSync_ = nullptr;
     SyncReportWindow* reportWindow_ = nullptr;
     // A client for the account dialog's discovery, replaced for each.
     std::unique_ptr<DavClient> discoveryClient_;
@@ -108,5 +114,7 @@ class SyncController : public QObject {
 // The words for a sync that stopped, naming the server; empty for a local write, whose error box
 // says it.
 QString syncFailureText(const SyncFailure& failure, const QString& server);
+// The words for a publish to the calendar that stopped, a local failure too.
+QString calendarFailureText(const SyncFailure& failure, const QString& server);
 
 } // namespace zel::gui

@@ -2,6 +2,8 @@
 
 #include "gui/text/qt_text.h"
 
+#include <QStringList>
+
 namespace zel::gui {
 
 namespace {
@@ -86,9 +88,39 @@ QString postponedText(std::size_t postponed) {
         .arg(postponed);
 }
 
+QString calendarSummary(const SyncReport& report) {
+    if (!report.calendar || !report.calendar->failure.empty()) return {};
+    return QStringLiteral("A naptárban: ") + counts(report.calendar->events) + QStringLiteral(" esemény");
+}
+
+QString calendarNotes(const SyncReport& report) {
+    if (!report.calendar) return {};
+    const SyncReport::Calendar& c = *report.calendar;
+    QStringList lines;
+    if (c.restored > 0)
+        lines << QStringLiteral("%1 eseményt máshol módosítottak vagy töröltek a naptárban; a Zelmoran "
+                                "visszaállította őket.")
+                     .arg(c.restored);
+    if (c.postponed > 0)
+        lines << QStringLiteral("%1 esemény feltöltése a következő szinkronizálásra maradt, mert a "
+                                "kiszolgálón közben ismét módosult.")
+                     .arg(c.postponed);
+    if (c.foreign > 0)
+        lines << QStringLiteral("A naptárban %1 más programtól származó esemény is van; ezekhez a Zelmoran "
+                                "nem nyúlt.")
+                     .arg(c.foreign);
+    if (!c.failure.empty())
+        lines << QStringLiteral("A naptár frissítése nem sikerült: ") + oneLine(utf8(c.failure));
+    return lines.join(u'\n');
+}
+
 QString reportText(const SyncReport& report) {
-    if (report.nothingChanged()) return QStringLiteral("Nem történt változás.\n");
+    const QString notes = calendarNotes(report);
+    const QString notesLines = notes.isEmpty() ? QString() : notes + u'\n';
+    if (report.nothingChanged()) return QStringLiteral("Nem történt változás.\n") + notesLines;
     QString out = localSummary(report) + u'\n' + serverSummary(report) + u'\n';
+    const QString calendar = calendarSummary(report);
+    if (!calendar.isEmpty()) out += calendar + u'\n';
     if (!report.conflicts.empty()) {
         out += QStringLiteral("Ütközések:\n");
         for (const SyncReport::Conflict& c : report.conflicts)
@@ -107,7 +139,7 @@ QString reportText(const SyncReport& report) {
             out += QStringLiteral("  %1: %2\n").arg(utf8(name), keptReason());
     }
     if (report.postponed > 0) out += postponedText(report.postponed) + u'\n';
-    return out;
+    return out + notesLines;
 }
 
 } // namespace zel::gui

@@ -30,6 +30,12 @@ QString keptReason();
 // The line on uploads left for the next run; empty when there were none.
 QString postponedText(std::size_t postponed);
 
+// "A naptárban: 3 új, 0 módosított, 1 törölt esemény"; empty when no calendar was published to.
+QString calendarSummary(const SyncReport& report);
+// The calendar's further lines (events put back, others' events, uploads left, a failure), one a line
+// without the last line break; empty when there is nothing to say.
+QString calendarNotes(const SyncReport& report);
+
 // The whole report as plain text, one item a line, ending in a line break.
 QString reportText(const SyncReport& report);
 

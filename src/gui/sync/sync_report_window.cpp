@@ -97,8 +97,9 @@ void SyncReportWindow::fillTable(QTableWidget* table, const std::vector<QStringL
 
 void SyncReportWindow::showReport(const SyncReport& report) {
     const bool nothing = report.nothingChanged();
-    summary_->setText(nothing ? QStringLiteral("Nem történt változás.")
-                              : QString(localSummary(report) + u'\n' + serverSummary(report)));
+    QString summary = localSummary(report) + u'\n' + serverSummary(report);
+    if (const QString calendar = calendarSummary(report); !calendar.isEmpty()) summary += u'\n' + calendar;
+    summary_->setText(nothing ? QStringLiteral("Nem történt változás.") : summary);
     std::vector<QStringList> conflicts, skipped, kept;
     for (const SyncReport::Conflict& c : report.conflicts)
         conflicts.push_back({utf8(c.partner), conflictCaption(c), conflictValue(c.local),
@@ -110,8 +111,11 @@ void SyncReportWindow::showReport(const SyncReport& report) {
     fillTable(conflicts_, conflicts);
     fillTable(skipped_, skipped);
     fillTable(kept_, kept);
-    postponed_->setText(postponedText(report.postponed));
-    postponed_->setVisible(report.postponed > 0);
+    QStringList notes;
+    if (report.postponed > 0) notes << postponedText(report.postponed);
+    if (const QString calendar = calendarNotes(report); !calendar.isEmpty()) notes << calendar;
+    postponed_->setText(notes.join(u'\n'));
+    postponed_->setVisible(!notes.isEmpty());
     fitToContent();
 }
 
