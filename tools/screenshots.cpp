@@ -19,7 +19,9 @@
 #include "support/app_fixture.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
+#include <QScreen>
 #include <cstdio>
 
 using namespace zel;
@@ -92,6 +94,20 @@ struct Shooter {
     }
 
     void shoot(const QString& name) { save(w.get(), dir + QLatin1Char('/') + name + QStringLiteral(".png")); }
+
+    // The export's task list opened over the window: a pop-up is a window of its own, so the screen
+    // is taken where the two lie.
+    void shootTaskList(const QString& name) {
+        auto* tasks = child<QComboBox>(w.get(), "exportTaskBox");
+        tasks->showPopup();
+        settle();
+        QWidget* popup = tasks->view()->window();
+        const QRect area = w->frameGeometry().united(popup->frameGeometry());
+        const QPixmap shot = w->screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
+        if (!shot.save(dir + QLatin1Char('/') + name + QStringLiteral(".png")))
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(name));
+        tasks->hidePopup();
+    }
 };
 
 // The account dialog after a search, on a desktop without a secret store, and a report with a bit of
@@ -198,6 +214,7 @@ int main(int argc, char* argv[]) {
         x.shoot(name + QStringLiteral("-import"));
         x.w->actionsTab()->showExport();
         x.shoot(name + QStringLiteral("-export"));
+        x.shootTaskList(name + QStringLiteral("-export-tasks"));
         x.w->actionsTab()->showNameDaySearch();
 
         gui::AlertWindow* alert = x.w->alertWindow();

@@ -12,6 +12,7 @@
 #include "gui/platform/instance_guard.h"
 #include "gui/platform/system_clock.h"
 #include "gui/start/startup.h"
+#include "gui/state/app_state.h"
 #include "gui/sync/account_dialog.h"
 
 #include <QCoreApplication>
@@ -39,7 +40,10 @@ const char* const kHelp =
     "      nevek (kis- és nagybetűtől függetlenül) és a név nélküli bejegyzések kimaradnak\n"
     "  zelmoran --export ÁLLOMÁNY [--separator K]\n"
     "      a partnerek kiírása CSV állományba, \".vcf\" végű név esetén vCard 3.0 formában;\n"
-    "      a meglévő állomány felülíródik\n"
+    "      \".ics\" végű név esetén a partnerek helyett az aktív emlékeztetők, névnapok és\n"
+    "      születésnapok kiírása iCalendar naptárként (programindítások nélkül), amelyet\n"
+    "      telefonok, webes naptárak és levelezőprogramok importálni tudnak; a meglévő\n"
+    "      állomány felülíródik\n"
     "  zelmoran --sync [--password-file ÁLLOMÁNY] [--allow-deletions]\n"
     "  zelmoran --sync --server CÍM --user NÉV --password-file ÁLLOMÁNY [--allow-deletions]\n"
     "      a partnerek szinkronizálása egy CardDAV címjegyzékkel, mindkét irányban; kiírja, mi\n"
@@ -51,6 +55,8 @@ const char* const kHelp =
     "állományra érvényes. Ha nincs megadva, importnál minden CSV állomány elválasztója a\n"
     "fejlécsorából derül ki (; , tabulátor vagy |), exportnál \";\". Az a CSV állomány, amelynek\n"
     "fejlécsora nem bontható legalább két oszlopra, nem címjegyzék, és az importálás semmit sem ír.\n"
+    "Az iCalendar naptárhoz nem adható meg --separator. A naptárban a névnapok és a születésnapok\n"
+    "emlékeztetője a beállított időpontban (alapértelmezésben 9:00-kor) szól.\n"
     "A -- utáni paraméterek mind állománynevek (kötőjellel kezdődő nevekhez).\n"
     "A --sync a \"Beállítások\" fül \"Szinkronizálás…\" gombjával beállított fiók címjegyzékével\n"
     "szinkronizál; a jelszót a rendszer jelszótárából veszi, vagy a --password-file állomány első\n"
@@ -73,6 +79,11 @@ struct Request {
     std::optional<char> separator;
     SyncOptions sync;
 };
+
+// An export to a name ending in ".ics" (in any case) writes the events as a calendar.
+bool isCalendarName(const std::string& name) {
+    return QByteArray::fromStdString(name).toLower().endsWith(".ics");
+}
 
 // The value after an option, which must not be empty; nullopt with a message on stderr.
 std::optional<std::string> valueOf(int argc, char* argv[], int& i, const QString& missing) {
@@ -182,6 +193,11 @@ std::optional<Request> parse(int argc, char* argv[]) {
                         : QStringLiteral("az --import után legalább egy állománynevet kell megadni."));
         return std::nullopt;
     }
+    if (r.mode == "--export" && r.separator && isCalendarName(r.files.front())) {
+        fail(Usage, QStringLiteral("a --separator nem adható meg, ha az --export iCalendar (.ics) "
+                                   "állományba ír."));
+        return std::nullopt;
+    }
     return r;
 }
 
@@ -244,6 +260,24 @@ int importFiles(const AppPaths& paths, const Request& r) {
     return Success;
 }
 
+// The calendar the window's export writes, with the alarm time its settings give.
+int exportCalendar(const AppPaths& paths, const std::string& name) {
+    gui::SystemClock clock;
+    gui::AppState state(paths, clock);
+    try {
+        state.loadSettings();
+    } catch (const IoError&) {
+        // The settings record holds nothing a calendar needs; the further file was read before it.
+    }
+    if (const std::optional<IoError>& e = state.furtherSettingsError())
+        return failIo(QStringLiteral("nem olvasható: "), *e);
+    // Without a record it could read, the further file's keys go over the defaults here.
+    state.setSettings(state.withFurtherSettings(state.settings()));
+    const std::size_t written = state.exportCalendar(fs::path(name));
+    sayBytes(stdout, QStringLiteral("%1 esemény kiírva: ").arg(written).toStdString() + name);
+    return Success;
+}
+
 int exportFile(const AppPaths& paths, const Request& r) {
     const std::string& name = r.files.front();
     const fs::path path(name);
@@ -255,6 +289,7 @@ int exportFile(const AppPaths& paths, const Request& r) {
                       QStringLiteral("nem közönséges állomány (hanem például eszköz, csővezeték vagy mappa), "
                                      "ezért nem írható felül: "),
                       name);
+    if (isCalendarName(name)) return exportCalendar(paths, name);
     std::vector<PartnerRecord> partners;
     if (std::filesystem::exists(paths.partners(), ec)) partners = readAllPartners(paths.partners());
     const bool vcard = QByteArray::fromStdString(name).toLower().endsWith(".vcf");

@@ -1,6 +1,7 @@
 #include "gui/state/app_state.h"
 
 #include "core/app/last_watched.h"
+#include "core/calendar/calendar_export.h"
 #include "core/errors.h"
 #include "core/events/firing.h"
 #include "core/events/listing.h"
@@ -198,6 +199,17 @@ void AppState::exportPartners(const std::filesystem::path& file, const std::vect
 
 DataCopy AppState::copyDataFiles(const std::filesystem::path& folder) const {
     return zel::copyDataFiles(paths_, folder);
+}
+
+std::size_t AppState::exportCalendar(const std::filesystem::path& file) {
+    // What is held may fall short of the files: a table never read (the command line), one whose read
+    // failed at start (held empty), one changed from outside since. An empty calendar must mean no events.
+    for (EventKind kind : {EventKind::Reminder, EventKind::NameDay, EventKind::Birthday})
+        if (!unchanged(paths_.events(kind), eventStamps_[kindIndex(kind)])) reloadEvents(kind);
+    const std::vector<CalendarEvent> events =
+        calendarEvents(events_, CalendarOptions{settings_.celebrationAlarmMinute});
+    writeIcsFile(file, icsText(events, clock_.instantMs()));
+    return events.size();
 }
 
 void AppState::deletePartner(std::size_t index) {

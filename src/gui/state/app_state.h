@@ -133,6 +133,10 @@ class AppState : public QObject {
     void exportPartners(const std::filesystem::path& file, const std::vector<PartnerRecord>& rows,
                         ExportFormat format, char separator);
     DataCopy copyDataFiles(const std::filesystem::path& folder) const;
+    // Writes the active reminders, name days and birthdays to `file` as an iCalendar, whole or not at
+    // all, a celebration's alarm at the settings' time; returns how many events went in. A table not
+    // read yet, whose read failed or whose file changed since is read first, so none goes out short.
+    std::size_t exportCalendar(const std::filesystem::path& file);
 
     // --- Settings: live as the user changes them, in the file only when saved.
     const Settings& settings() const { return settings_; }

@@ -62,6 +62,7 @@ void ExportPanel::runExportTask(int task) {
     ui_->exportTaskBox->setCurrentIndex(0);
     if (task == 1) exportPartners();
     if (task == 2) copyDataFiles();
+    if (task == 3) exportCalendar();
 }
 
 void ExportPanel::exportPartners() {
@@ -152,6 +153,25 @@ void ExportPanel::copyDataFiles() {
                 QStringLiteral("Szeretné megjeleníteni az imén elkészített másolatok könyvtárát?"),
             Dialogs::Yes | Dialogs::No) == Dialogs::Yes)
         openOrReport(shell_, dialogs_, folder, QString());
+}
+
+void ExportPanel::exportCalendar() {
+    QString path = dialogs_.saveFile(QStringLiteral("Események exportálása iCalendar állományba"),
+                                     QDir(exeFolder(state_)).filePath(QStringLiteral("zelmoran.ics")),
+                                     QStringLiteral("iCalendar (*.ics)|*.ics"), QString());
+    if (path.isEmpty()) return;
+    if (!QFileInfo(path).fileName().contains(QLatin1Char('.'))) path += QStringLiteral(".ics");
+    // A failed write leaves the old file; the error box says why.
+    const std::size_t written = state_.exportCalendar(path.toStdString());
+    if (written == 0)
+        dialogs_.information(
+            QStringLiteral("Nincs kiírható esemény (aktív emlékeztető, névnap vagy születésnap), "
+                           "ezért üres naptár került a következő állományba:") +
+            kNl + QDir::toNativeSeparators(path));
+    else
+        dialogs_.information(QStringLiteral("Az exportálás sikeres volt.") + kNl +
+                             QStringLiteral("%1 esemény került a következő állományba:").arg(written) + kNl +
+                             QDir::toNativeSeparators(path));
 }
 
 void ExportPanel::showExportInfo() {

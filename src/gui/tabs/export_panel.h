@@ -14,8 +14,8 @@ class ContactTableModel;
 class Dialogs;
 class Shell;
 
-// "Adatok exportálása": the partners out to a delimited or vCard file over an editable preview, and
-// the data files copied to another folder.
+// "Adatok exportálása": the partners out to a delimited or vCard file over an editable preview, the
+// data files copied to another folder, and the events out to an iCalendar file for other calendars.
 class ExportPanel : public QGroupBox {
     Q_OBJECT
 
@@ -29,6 +29,7 @@ class ExportPanel : public QGroupBox {
     void runExportTask(int task);
     void exportPartners();
     void copyDataFiles();
+    void exportCalendar();
     void showExportInfo();
 
     ContactTableModel& list() const { return *list_; }
