@@ -202,12 +202,7 @@ DataCopy AppState::copyDataFiles(const std::filesystem::path& folder) const {
 }
 
 std::size_t AppState::exportCalendar(const std::filesystem::path& file) {
-    // What is held may fall short of the files: a table never read (the command line), one whose read
-    // failed at start (held empty), one changed from outside since. An empty calendar must mean no events.
-    for (EventKind kind : {EventKind::Reminder, EventKind::NameDay, EventKind::Birthday})
-        if (!unchanged(paths_.events(kind), eventStamps_[kindIndex(kind)])) reloadEvents(kind);
-    const std::vector<CalendarEvent> events =
-        calendarEvents(events_, CalendarOptions{settings_.celebrationAlarmMinute});
+    const std::vector<CalendarEvent> events = calendarEvents();
     writeIcsFile(file, icsText(events, clock_.instantMs()));
     return events.size();
 }
@@ -294,8 +289,10 @@ void AppState::writeSyncMap(const SyncMap& map) {
 }
 
 std::vector<CalendarEvent> AppState::calendarEvents() {
+    // What is held may fall short of the files: a table never read (the command line), one whose read
+    // failed at start (held empty), one changed from outside since. An empty calendar must mean no events.
     for (const EventKind kind : {EventKind::Reminder, EventKind::NameDay, EventKind::Birthday})
-        if (!eventStamps_[kindIndex(kind)]) reloadEvents(kind);
+        if (!unchanged(paths_.events(kind), eventStamps_[kindIndex(kind)])) reloadEvents(kind);
     return zel::calendarEvents(events_, CalendarOptions{settings_.celebrationAlarmMinute});
 }
 

@@ -39,6 +39,8 @@ class AppState : public QObject {
 
     const AppPaths& paths() const { return paths_; }
     Moment now() const { return clock_.now(); }
+    // The clock's moment in milliseconds since 1970, UTC.
+    std::int64_t instantMs() const { return clock_.instantMs(); }
 
     // --- Events
     const EventBook& events() const { return events_; }
@@ -102,9 +104,9 @@ class AppState : public QObject {
     // Nothing when no sync was made; throws SyncMapDamaged or IoError.
     std::optional<SyncMap> readSyncMap() const;
     void writeSyncMap(const SyncMap& map);
-    // The dates the calendar shows, from every table as its file holds it. A table whose last read
-    // failed is read again first, so a file that cannot be read throws IoError rather than take every
-    // event of its kind off the calendar.
+    // The dates the calendar shows, from every table as its file holds it. A table not read, whose last
+    // read failed or whose file changed is read again first, so a file that cannot be read throws
+    // IoError rather than take every event of its kind off the calendar.
     std::vector<CalendarEvent> calendarEvents();
     // Nothing when nothing was published; throws SyncMapDamaged or IoError.
     std::optional<CalendarMap> readCalendarMap() const;

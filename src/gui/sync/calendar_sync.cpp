@@ -2,7 +2,6 @@
 
 #include "gui/state/app_state.h"
 
-#include <QDateTime>
 #include <algorithm>
 
 namespace zel::gui {
@@ -46,10 +45,7 @@ void CalendarSync::start(const QUrl& calendar) {
     // Another calendar: nothing of this one is known, so it is listed whole.
     if (map_.collectionUrl != text(calendar.toString()))
         map_ = CalendarMap{text(calendar.toString()), {}, {}};
-    const Moment now = state_.now();
-    stampMs_ = QDateTime(QDate::fromJulianDay(now.day), QTime::fromMSecsSinceStartOfDay(0))
-                   .addMSecs(now.msOfDay)
-                   .toMSecsSinceEpoch();
+    stampMs_ = state_.instantMs();
     list();
 }
 
