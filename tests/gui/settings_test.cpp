@@ -37,7 +37,8 @@ struct Tab : test::App {
 const std::string kFurtherHeader = "# Zelmoran: beállítások, amelyeknek a beallitasok.cfg-ben nincs helye\n";
 // The synchronisation account's keys when there is none.
 const std::string kNoAccount =
-    "sync-server=\nsync-user=\nsync-address-book=\nsync-address-book-name=\nsync-every-minutes=0\n";
+    "sync-server=\nsync-user=\nsync-address-book=\nsync-address-book-name=\nsync-every-minutes=0\n"
+    "sync-calendar=\nsync-calendar-name=\ncalendar-alarm-time=9:00\n";
 
 } // namespace
 
