@@ -74,7 +74,7 @@ class AccountDialog : public QDialog {
     // The fields checked: the server address, else nothing (a box said why).
     QUrl checkedServer();
     DavCredentials credentials() const;
-    // Runs discovery, then `then` with what it found; a failure is shown in a box.
+    // Looks for the address books, then runs `then`; a failure is shown in a box.
     void discover(const QUrl& server, std::function<void()> then);
     // Looks for the calendars, then runs `then`. A server without them (or a discovery that fails) is
     // no error: the choice keeps only "Nincs naptár" and a line says so.
@@ -91,7 +91,8 @@ class AccountDialog : public QDialog {
     void storePasswordThenSave();
     // Saves the account and closes; a failed save is shown and the dialog stays.
     void finish(const SyncAccount& account);
-    // The live settings get the account and are saved, both files, as "Mentés" saves them.
+    // The live settings get the account and the alarm time, and are saved, both files, as "Mentés"
+    // saves them.
     void saveAccount(const SyncAccount& account);
     // The server and the user the fields name, to tell whether the books found are theirs.
     QString fieldsKey() const;
