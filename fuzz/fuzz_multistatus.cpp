@@ -13,6 +13,7 @@ using namespace zel::gui::dav;
 
 const QString kDav = QStringLiteral("DAV:");
 const QString kCardDav = QStringLiteral("urn:ietf:params:xml:ns:carddav");
+const QString kCalDav = QStringLiteral("urn:ietf:params:xml:ns:caldav");
 
 // Text with its CRs as character references: the writer puts them raw, and a reader makes a raw CR an LF.
 void writeText(QXmlStreamWriter& xml, const QString& ns, const QString& name, const QString& text) {
@@ -44,6 +45,7 @@ QByteArray write(const Multistatus& ms) {
     xml.writeStartDocument();
     xml.writeNamespace(kDav, QStringLiteral("d"));
     xml.writeNamespace(kCardDav, QStringLiteral("c"));
+    xml.writeNamespace(kCalDav, QStringLiteral("cal"));
     xml.writeStartElement(kDav, QStringLiteral("multistatus"));
     for (const Response& r : ms.responses) {
         xml.writeStartElement(kDav, QStringLiteral("response"));
@@ -60,9 +62,19 @@ QByteArray write(const Multistatus& ms) {
             xml.writeStartElement(kDav, QStringLiteral("resourcetype"));
             if (p.isCollection) xml.writeEmptyElement(kDav, QStringLiteral("collection"));
             if (p.isAddressBook) xml.writeEmptyElement(kCardDav, QStringLiteral("addressbook"));
+            if (p.isCalendar) xml.writeEmptyElement(kCalDav, QStringLiteral("calendar"));
             xml.writeEndElement();
             writeHref(xml, QStringLiteral("current-user-principal"), kDav, p.currentUserPrincipal);
             writeHref(xml, QStringLiteral("addressbook-home-set"), kCardDav, p.addressBookHomeSet);
+            writeHref(xml, QStringLiteral("calendar-home-set"), kCalDav, p.calendarHomeSet);
+            if (p.hasCalendarComponents) {
+                xml.writeStartElement(kCalDav, QStringLiteral("supported-calendar-component-set"));
+                for (const QString& c : p.calendarComponents) {
+                    xml.writeEmptyElement(kCalDav, QStringLiteral("comp"));
+                    xml.writeAttribute(QStringLiteral("name"), c);
+                }
+                xml.writeEndElement();
+            }
             writeText(xml, kDav, QStringLiteral("sync-token"), p.syncToken);
             xml.writeEndElement();
             writeStatus(xml, p.status);
@@ -79,8 +91,10 @@ bool samePropStat(const PropStat& a, const PropStat& b) {
     return a.status == b.status && a.etag == b.etag && a.addressData == b.addressData &&
            a.hasAddressData == b.hasAddressData && a.displayName == b.displayName &&
            a.isCollection == b.isCollection && a.isAddressBook == b.isAddressBook &&
-           a.currentUserPrincipal == b.currentUserPrincipal && a.addressBookHomeSet == b.addressBookHomeSet &&
-           a.syncToken == b.syncToken;
+           a.isCalendar == b.isCalendar && a.currentUserPrincipal == b.currentUserPrincipal &&
+           a.addressBookHomeSet == b.addressBookHomeSet && a.calendarHomeSet == b.calendarHomeSet &&
+           a.hasCalendarComponents == b.hasCalendarComponents &&
+           a.calendarComponents == b.calendarComponents && a.syncToken == b.syncToken;
 }
 
 bool same(const Multistatus& a, const Multistatus& b) {

@@ -110,13 +110,19 @@ struct Shooter {
     }
 };
 
-// The account dialog after a search, on a desktop without a secret store, and a report with a bit of
-// everything.
+// The account dialog after a search with a calendar chosen, and on a server without calendars, on a
+// desktop without a secret store; and a report with a bit of everything.
 void shootSync(Shooter& x, const QString& out) {
     const QString home = QStringLiteral("https://cloud.example.hu/dav/addressbooks/kovacs.agnes/");
     Settings s = x.w->state().settings();
-    s.account = {"https://cloud.example.hu", "kovacs.agnes", home.toStdString() + "contacts/", "Névjegyek",
-                 30, {}, {}};
+    const QString calendars = QStringLiteral("https://cloud.example.hu/dav/calendars/kovacs.agnes/");
+    s.account = {"https://cloud.example.hu",
+                 "kovacs.agnes",
+                 home.toStdString() + "contacts/",
+                 "Névjegyek",
+                 30,
+                 calendars.toStdString() + "zelmoran/",
+                 "Zelmoran"};
     x.w->state().setSettings(s);
     FakeSecretStore noStore;
     noStore.answers = false;
@@ -126,13 +132,32 @@ void shootSync(Shooter& x, const QString& out) {
                   {QUrl(home + QStringLiteral("work/")), QStringLiteral("Ügyfelek és Őrszemek")}},
                  QUrl(home), {});
         },
+        {},
+        [calendars](QUrl, gui::DavCredentials, gui::AccountDialog::Discovery::CalendarsFound done) {
+            done({{QUrl(calendars + QStringLiteral("personal/")), QStringLiteral("Személyes")},
+                  {QUrl(calendars + QStringLiteral("zelmoran/")), QStringLiteral("Zelmoran")}},
+                 QUrl(calendars), {});
+        },
         {}};
     gui::AccountDialog account(x.w->state(), x.start.dialogs, noStore, discovery, x.w.get());
     account.show();
     child<QLineEdit>(&account, "passwordEdit")->setText(QStringLiteral("titok"));
-    child<QPushButton>(&account, "findBooksButton")->click();
+    child<QPushButton>(&account, "searchButton")->click();
     save(&account, out + QStringLiteral("/sync-account.png"));
     account.reject();
+
+    // A server that offers no calendar: the choice keeps "Nincs naptár", and a line says why.
+    gui::AccountDialog::Discovery noCalendars = discovery;
+    noCalendars.discoverCalendars = [](QUrl, gui::DavCredentials,
+                                       gui::AccountDialog::Discovery::CalendarsFound done) {
+        done({}, {}, {gui::DavError::Kind::Server, 404, QStringLiteral("cloud.example.hu"), {}});
+    };
+    gui::AccountDialog withoutCalendars(x.w->state(), x.start.dialogs, noStore, noCalendars, x.w.get());
+    withoutCalendars.show();
+    child<QLineEdit>(&withoutCalendars, "passwordEdit")->setText(QStringLiteral("titok"));
+    child<QPushButton>(&withoutCalendars, "searchButton")->click();
+    save(&withoutCalendars, out + QStringLiteral("/sync-account-no-calendar.png"));
+    withoutCalendars.reject();
 
     SyncReport r;
     r.local = {2, 1, 0};

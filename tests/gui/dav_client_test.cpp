@@ -1,5 +1,6 @@
-// The CardDAV client against a real server (Radicale on the loopback address): discovery, creating a
-// book, conditional writes, changes since a token, fetching cards, and every way a request can fail.
+// The CardDAV and CalDAV client against a real server (Radicale on the loopback address): discovery,
+// creating a book or a calendar, conditional writes, changes since a token, fetching cards, and every way
+// a request can fail.
 
 #include "gui/sync/dav_client.h"
 #include "support/radicale_server.h"
@@ -12,6 +13,7 @@
 namespace {
 
 using zel::gui::AddressBookInfo;
+using zel::gui::CalendarInfo;
 using zel::gui::CollectionChanges;
 using zel::gui::DavClient;
 using zel::gui::DavCredentials;
@@ -19,6 +21,7 @@ using zel::gui::DavError;
 using zel::gui::FetchedCard;
 using zel::gui::PutResult;
 using zel::test::basicAuthorization;
+using zel::test::calendarMkcalendar;
 using zel::test::HttpReply;
 using zel::test::RadicaleServer;
 using zel::test::sendHttp;
@@ -30,6 +33,15 @@ struct Discovered {
 };
 struct Created {
     AddressBookInfo book;
+    DavError error;
+};
+struct CalendarsFound {
+    std::vector<CalendarInfo> calendars;
+    QUrl home;
+    DavError error;
+};
+struct CalendarCreated {
+    CalendarInfo calendar;
     DavError error;
 };
 struct Changes {
@@ -108,10 +120,10 @@ class DavClientTest : public ::testing::Test {
     DavClient client_{DavCredentials{QStringLiteral("anna"), QStringLiteral("titok")}};
 };
 
-std::vector<QString> namesOf(const std::vector<AddressBookInfo>& books) {
+template <class Info> std::vector<QString> namesOf(const std::vector<Info>& collections) {
     std::vector<QString> names;
-    for (const auto& b : books)
-        names.push_back(b.name + u' ' + b.url.path());
+    for (const auto& c : collections)
+        names.push_back(c.name + u' ' + c.url.path());
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -151,6 +163,61 @@ TEST_F(DavClientTest, DiscoversTheBooksFromTheServerThePrincipalOrABookAndCreate
         await<Discovered>(client_, [&](auto done) { client_.discover(server_.baseUrl(), done); });
     EXPECT_EQ(namesOf(after.books).size(), 4u);
     EXPECT_TRUE(std::ranges::count(namesOf(after.books), QStringLiteral("Zelmorán /anna/zelmoran-2/")) == 1);
+}
+
+TEST_F(DavClientTest, DiscoversTheCalendarsThatTakeEventsAndCreatesOne) {
+    const auto mkcalendar = [&](const char* path, const QByteArray& body) {
+        return other("MKCALENDAR", QString::fromUtf8(path), {{"Content-Type", "application/xml"}}, body)
+            .status;
+    };
+    ASSERT_EQ(mkcalendar("/anna/naptar/", calendarMkcalendar("Naptár és más")), 201);
+    ASSERT_EQ(mkcalendar("/anna/teendok/", calendarMkcalendar("Teendők", {"VTODO"})), 201);
+    // Without the property the server takes every component, events too.
+    ASSERT_EQ(mkcalendar("/anna/minden/", calendarMkcalendar("Minden", {})), 201);
+    ASSERT_EQ(mkcalendar("/anna/esemenyek/", calendarMkcalendar({}, {"VTODO", "VEVENT"})), 201);
+
+    auto calendars = [&](const QUrl& server) {
+        return await<CalendarsFound>(client_, [&](auto done) { client_.discoverCalendars(server, done); });
+    };
+    const auto bare = calendars(server_.baseUrl());
+    ASSERT_FALSE(bare.error) << bare.error.detail.toStdString();
+    // Not the to-do list, nor the address books; a calendar without a display name goes by Radicale's.
+    const std::vector<QString> three{QStringLiteral("Minden /anna/minden/"),
+                                     QStringLiteral("Naptár és más /anna/naptar/"),
+                                     QStringLiteral("anna/esemenyek /anna/esemenyek/")};
+    EXPECT_EQ(namesOf(bare.calendars), three);
+    EXPECT_EQ(bare.home, url(QStringLiteral("/anna/")));
+    EXPECT_EQ(namesOf(calendars(url(QStringLiteral("/anna/"))).calendars), three);
+    EXPECT_EQ(namesOf(calendars(url(QStringLiteral("/.well-known/caldav"))).calendars), three);
+    // And no calendar is taken for an address book.
+    const auto books =
+        await<Discovered>(client_, [&](auto done) { client_.discover(server_.baseUrl(), done); });
+    EXPECT_EQ(namesOf(books.books), (std::vector<QString>{QStringLiteral("Munka és más /anna/munka/"),
+                                                          QStringLiteral("Partnerek /anna/partnerek/")}));
+
+    auto create = [&](const QString& name) {
+        return await<CalendarCreated>(client_,
+                                      [&](auto done) { client_.createCalendar(bare.home, name, done); });
+    };
+    const auto created = create(QStringLiteral("Zelmoran"));
+    ASSERT_FALSE(created.error) << created.error.detail.toStdString();
+    EXPECT_EQ(created.calendar.url, url(QStringLiteral("/anna/zelmoran/")));
+    EXPECT_EQ(created.calendar.name, QStringLiteral("Zelmoran"));
+    // Taken by the calendar just made, or by an address book: the next free name.
+    EXPECT_EQ(create(QStringLiteral("Zelmorán")).calendar.url, url(QStringLiteral("/anna/zelmoran-2/")));
+    EXPECT_EQ(create(QStringLiteral("Partnerek")).calendar.url, url(QStringLiteral("/anna/partnerek-2/")));
+    const auto after = calendars(server_.baseUrl());
+    EXPECT_EQ(after.calendars.size(), 6u);
+    EXPECT_EQ(std::ranges::count(namesOf(after.calendars), QStringLiteral("Zelmorán /anna/zelmoran-2/")), 1);
+    // Made to take events only.
+    const HttpReply made = other(
+        "PROPFIND", QStringLiteral("/anna/zelmoran/"), {{"Depth", "0"}, {"Content-Type", "application/xml"}},
+        R"(<D:propfind xmlns:D="DAV:" xmlns:C="urn:ietf:params:xml:ns:caldav"><D:prop>)"
+        R"(<C:supported-calendar-component-set/></D:prop></D:propfind>)");
+    EXPECT_EQ(made.body.count("comp name="), 1) << made.body.data();
+    EXPECT_TRUE(made.body.contains(R"(<C:comp name="VEVENT" />)") ||
+                made.body.contains(R"(<C:comp name="VEVENT"/>)"))
+        << made.body.data();
 }
 
 TEST_F(DavClientTest, WritesAndDeletesOnlyTheCardItsETagNames) {

@@ -1,5 +1,5 @@
 // The WebDAV multistatus reader on answers as servers write them: any prefixes, default namespaces,
-// CDATA, removed members, sync tokens; and input that is no answer at all.
+// CDATA, removed members, sync tokens, calendars; and input that is no answer at all.
 
 #include "gui/sync/multistatus.h"
 
@@ -91,6 +91,48 @@ TEST(Multistatus, ReadsDiscoveryPropertiesAndCardsInCdata) {
                 book->addressData == "BEGIN:VCARD\nFN:<Kiss> & Anna\nEND:VCARD\n")
         << book->addressData.constData();
     EXPECT_FALSE(ms->responses[2].found()->isAddressBook);
+}
+
+TEST(Multistatus, ReadsCalendarsTheirHomeSetAndTheComponentsTheyTake) {
+    const QByteArray xml =
+        "<multistatus xmlns=\"DAV:\" xmlns:C=\"urn:ietf:params:xml:ns:caldav\">"
+        "<response><href>/anna/</href>"
+        "<propstat><prop><C:calendar-home-set><href> /cal/anna/ </href><href>/x/</href></C:calendar-home-set>"
+        "</prop><status>HTTP/1.1 200 OK</status></propstat>"
+        "<propstat><prop><C:supported-calendar-component-set/></prop>"
+        "<status>HTTP/1.1 404 Not Found</status></propstat></response>"
+        "<response><href>/cal/anna/zel/</href><propstat><prop>"
+        "<resourcetype><collection/><C:calendar/></resourcetype>"
+        "<C:supported-calendar-component-set><C:comp name=\"VEVENT\"/><C:comp name=\" VTODO \">"
+        "<C:prop name=\"X\"/></C:comp><comp name=\"VJOURNAL\"/></C:supported-calendar-component-set>"
+        "</prop><status>HTTP/1.1 200 OK</status></propstat></response>"
+        // calendar in the DAV namespace is no CalDAV calendar; a calendar without the set
+        "<response><href>/cal/anna/other/</href><propstat><prop>"
+        "<resourcetype><collection/><calendar/></resourcetype>"
+        "</prop><status>HTTP/1.1 200 OK</status></propstat></response>"
+        "<response><href>/cal/anna/all/</href><propstat><prop>"
+        "<resourcetype><C:calendar/></resourcetype>"
+        "</prop><status>HTTP/1.1 200 OK</status></propstat></response>"
+        "</multistatus>";
+    const auto ms = readMultistatus(xml);
+    ASSERT_TRUE(ms);
+    ASSERT_EQ(ms->responses.size(), 4u);
+    const auto* principal = ms->responses[0].found();
+    ASSERT_NE(principal, nullptr);
+    EXPECT_EQ(principal->calendarHomeSet, QStringLiteral("/cal/anna/"));
+    EXPECT_TRUE(principal->addressBookHomeSet.isEmpty());
+    EXPECT_FALSE(principal->hasCalendarComponents);
+    const auto* zel = ms->responses[1].found();
+    ASSERT_NE(zel, nullptr);
+    EXPECT_TRUE(zel->isCollection && zel->isCalendar);
+    EXPECT_FALSE(zel->isAddressBook);
+    EXPECT_TRUE(zel->hasCalendarComponents);
+    // Only CalDAV's <comp>s directly in the set, their names trimmed.
+    EXPECT_EQ(zel->calendarComponents,
+              (std::vector<QString>{QStringLiteral("VEVENT"), QStringLiteral("VTODO")}));
+    EXPECT_FALSE(ms->responses[2].found()->isCalendar);
+    EXPECT_TRUE(ms->responses[3].found()->isCalendar);
+    EXPECT_FALSE(ms->responses[3].found()->hasCalendarComponents);
 }
 
 TEST(Multistatus, RefusesWhatIsNoMultistatus) {

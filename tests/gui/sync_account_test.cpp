@@ -13,21 +13,35 @@ namespace {
 
 const QString kServer = u"https://cloud.example.hu"_s;
 const QString kHome = u"https://cloud.example.hu/dav/addressbooks/anna/"_s;
+const QString kCalendarHome = u"https://cloud.example.hu/dav/calendars/anna/"_s;
 const QString kKey = u"carddav:anna@https://cloud.example.hu"_s;
 const QString kSessionNote =
     u"A jelszót a rendszer jelszótára nem tudta megőrizni; a program csak a mostani futás idejére jegyzi meg."_s;
+
+const QString kNoCalendar = u"Nincs naptár (a dátumok csak ezen a gépen)"_s;
+const QString kNewCalendar = u"Új naptár: Zelmoran"_s;
 
 AddressBookInfo book(const char* path, const QString& name) {
     return {QUrl(kHome + QString::fromLatin1(path)), name};
 }
 
+CalendarInfo calendar(const char* path, const QString& name) {
+    return {QUrl(kCalendarHome + QString::fromLatin1(path)), name};
+}
+
 // The server as the dialog sees it: what it was asked, and the answers the test gave beforehand.
 struct ScriptedServer {
-    QStringList calls; // "discover URL USER PASSWORD", "create HOME USER NAME"
+    // "discover URL USER PASSWORD", "create HOME USER NAME", "calendars URL USER PASSWORD",
+    // "create calendar HOME USER NAME"
+    QStringList calls;
     std::vector<AddressBookInfo> books;
     DavError error;
     AddressBookInfo created = book("zelmoran/", u"Zelmoran"_s);
     DavError createError;
+    std::vector<CalendarInfo> calendars;
+    DavError calendarError;
+    CalendarInfo createdCalendar = calendar("zelmoran/", u"Zelmoran"_s);
+    DavError createCalendarError;
 
     AccountDialog::Discovery discovery() {
         return {[this](QUrl server, DavCredentials c, AccountDialog::Discovery::Found done) {
@@ -37,6 +51,16 @@ struct ScriptedServer {
                 [this](QUrl home, DavCredentials c, QString name, AccountDialog::Discovery::Created done) {
                     calls << u"create "_s + home.toString() + u' ' + c.user + u' ' + name;
                     done(createError ? AddressBookInfo{} : created, createError);
+                },
+                [this](QUrl server, DavCredentials c, AccountDialog::Discovery::CalendarsFound done) {
+                    calls << u"calendars "_s + server.toString() + u' ' + c.user + u' ' + c.password;
+                    done(calendarError ? std::vector<CalendarInfo>{} : calendars,
+                         calendarError ? QUrl() : QUrl(kCalendarHome), calendarError);
+                },
+                [this](QUrl home, DavCredentials c, QString name,
+                       AccountDialog::Discovery::CalendarCreated done) {
+                    calls << u"create calendar "_s + home.toString() + u' ' + c.user + u' ' + name;
+                    done(createCalendarError ? CalendarInfo{} : createdCalendar, createCalendarError);
                 }};
     }
 };
@@ -79,6 +103,7 @@ struct Account : test::App {
     }
     void press(const char* name) const { field<QAbstractButton>(name)->click(); }
     QComboBox* choice() const { return field<QComboBox>("addressBookChoice"); }
+    QComboBox* calendars() const { return field<QComboBox>("calendarChoice"); }
     bool closed() const { return !dialog || !dialog->isVisible(); }
     const SyncAccount& account() const { return w->state().settings().account; }
     std::string further() const { return test::readFile(dir.path() / "beallitasok-tovabbi.ini"); }
@@ -96,9 +121,10 @@ TEST(GuiSyncAccount, DiscoveryFillsTheChoiceAndMentesSavesTheAccountAndStoresThe
     for (const QLabel* l : x.dialog->findChildren<QLabel*>())
         if (l->buddy()) labels << l->text();
     EXPECT_EQ(labels, (QStringList{u"Kiszolgáló címe:"_s, u"Felhasználónév:"_s, u"Jelszó:"_s,
-                                   u"Címjegyzék:"_s, u"Automatikus szinkronizálás:"_s}));
+                                   u"Címjegyzék:"_s, u"Naptár:"_s, u"Névnapok és születésnapok jelzése:"_s,
+                                   u"Automatikus szinkronizálás:"_s}));
     EXPECT_EQ(x.field<QLineEdit>("passwordEdit")->echoMode(), QLineEdit::Password);
-    EXPECT_EQ(x.field<QPushButton>("findBooksButton")->text(), u"Címjegyzékek keresése"_s);
+    EXPECT_EQ(x.field<QPushButton>("searchButton")->text(), u"Címjegyzékek és naptárak keresése"_s);
     EXPECT_EQ(x.field<QPushButton>("saveButton")->text(), u"Mentés"_s);
     EXPECT_EQ(x.field<QPushButton>("cancelButton")->text(), u"Mégse"_s);
     EXPECT_EQ(x.field<QSpinBox>("syncIntervalSpin")->text(), u"ki"_s);
@@ -109,8 +135,9 @@ TEST(GuiSyncAccount, DiscoveryFillsTheChoiceAndMentesSavesTheAccountAndStoresThe
     // "https://" goes before an address without a scheme.
     x.server.books = {book("contacts/", u"Névjegyek"_s), book("work/", u"Munka"_s)};
     x.fill(u" cloud.example.hu "_s, u"anna"_s, u"titok"_s);
-    x.press("findBooksButton");
-    EXPECT_EQ(x.server.calls, QStringList{u"discover https://cloud.example.hu anna titok"_s});
+    x.press("searchButton");
+    EXPECT_EQ(x.server.calls, (QStringList{u"discover https://cloud.example.hu anna titok"_s,
+                                           u"calendars https://cloud.example.hu anna titok"_s}));
     EXPECT_EQ(test::items(x.choice()),
               (QStringList{u"Névjegyek"_s, u"Munka"_s, u"Új címjegyzék: Zelmoran"_s}));
     EXPECT_EQ(x.choice()->currentIndex(), 0);
@@ -122,8 +149,8 @@ TEST(GuiSyncAccount, DiscoveryFillsTheChoiceAndMentesSavesTheAccountAndStoresThe
     EXPECT_TRUE(x.closed());
     EXPECT_EQ(x.changed->count(), 1);
     EXPECT_EQ(x.keychain.calls, QStringList{u"write "_s + kKey + u" titok"_s});
-    const SyncAccount saved{kServer.toStdString(), "anna", QString(kHome + u"work/"_s).toStdString(), "Munka",
-                            30, {}, {}};
+    const SyncAccount saved{
+        kServer.toStdString(), "anna", QString(kHome + u"work/"_s).toStdString(), "Munka", 30, {}, {}};
     EXPECT_EQ(x.account(), saved);
     // Saved at once, beside the record; the password in no file.
     const std::string accountLines =
@@ -186,11 +213,12 @@ TEST(GuiSyncAccount, TheNewAddressBookIsCreatedInTheHomeSetOnMentes) {
     x.server.calls.clear();
     x.server.books = {book("contacts/", u"Névjegyek"_s), book("zelmoran/", u"Zelmoran"_s)};
     x.open();
-    x.press("findBooksButton");
+    x.press("searchButton");
     EXPECT_EQ(test::items(x.choice()), (QStringList{u"Névjegyek"_s, u"Zelmoran"_s}));
     EXPECT_EQ(x.choice()->currentText(), u"Zelmoran"_s);
     x.press("saveButton");
-    EXPECT_EQ(x.server.calls, QStringList{u"discover https://cloud.example.hu anna titok"_s});
+    EXPECT_EQ(x.server.calls, (QStringList{u"discover https://cloud.example.hu anna titok"_s,
+                                           u"calendars https://cloud.example.hu anna titok"_s}));
     EXPECT_TRUE(x.closed());
 
     // A creation the server refuses is shown, and the dialog stays with nothing saved.
@@ -213,13 +241,13 @@ TEST(GuiSyncAccount, EachProblemIsOneBoxAndTheDialogStaysWithNothingSaved) {
     x.open();
     // The fields first, before the server is asked.
     x.dialogs.expect(Kind::Warning, u"Adja meg a kiszolgáló címét!"_s);
-    x.press("findBooksButton");
+    x.press("searchButton");
     x.fill(u"ftp://cloud.example.hu"_s, u"anna"_s, u"titok"_s);
     x.dialogs.expect(Kind::Warning, u"A kiszolgáló címe nem érvényes: ftp://cloud.example.hu"_s);
     x.press("saveButton");
     x.fill(u"cloud.example.hu:8443/remote.php/dav"_s, {}, u"titok"_s);
     x.dialogs.expect(Kind::Warning, u"Adja meg a felhasználónevet!"_s);
-    x.press("findBooksButton");
+    x.press("searchButton");
     EXPECT_TRUE(x.server.calls.isEmpty());
 
     x.type("userEdit", u"anna"_s);
@@ -242,11 +270,11 @@ TEST(GuiSyncAccount, EachProblemIsOneBoxAndTheDialogStaysWithNothingSaved) {
     for (const auto& [error, text] : cases) {
         x.server.error = error;
         x.dialogs.expect(Kind::Error, text);
-        x.press("findBooksButton");
+        x.press("searchButton");
         x.dialogs.expect(Kind::Error, text);
         x.press("saveButton");
         EXPECT_FALSE(x.closed()) << text.toStdString();
-        EXPECT_TRUE(x.field("findBooksButton")->isEnabled());
+        EXPECT_TRUE(x.field("searchButton")->isEnabled());
     }
     EXPECT_EQ(x.server.calls.size(), 2 * std::size(cases));
     EXPECT_EQ(x.server.calls.value(0), u"discover https://cloud.example.hu:8443/remote.php/dav anna titok"_s);
@@ -256,7 +284,7 @@ TEST(GuiSyncAccount, EachProblemIsOneBoxAndTheDialogStaysWithNothingSaved) {
     x.dialogs.expect(Kind::Information,
                      u"A kiszolgálón nem található címjegyzék. Mentéskor a program létrehozza "
                      u"a „Zelmoran” címjegyzéket."_s);
-    x.press("findBooksButton");
+    x.press("searchButton");
     EXPECT_EQ(test::items(x.choice()), QStringList{u"Új címjegyzék: Zelmoran"_s});
     EXPECT_TRUE(x.keychain.calls.isEmpty());
     EXPECT_FALSE(x.furtherExists());
@@ -270,7 +298,7 @@ TEST(GuiSyncAccount, WithoutASecretStoreThePasswordIsKeptForThisRunOnlyAndTheDia
     x.server.books = {book("contacts/", u"Névjegyek"_s)};
     x.open();
     x.fill(kServer, u"anna"_s, u"titok"_s);
-    x.press("findBooksButton");
+    x.press("searchButton");
     // Learnt only on Mentés: said in a box, as the dialog closes.
     x.dialogs.expect(Kind::Information, kSessionNote);
     x.press("saveButton");
@@ -311,4 +339,170 @@ TEST(GuiSyncAccount, WithoutASecretStoreThePasswordIsKeptForThisRunOnlyAndTheDia
     kept.reset();
     x.secrets.read(kKey, [&](std::optional<QString> p, bool) { kept = p; });
     EXPECT_EQ(kept, std::nullopt);
+}
+
+TEST(GuiSyncAccount, TheCalendarChoiceFillsFromTheServerAndMentesSavesItWithTheAlarmTime) {
+    Account x;
+    x.open();
+    // Before a search: none, or ours to be made; none is chosen.
+    EXPECT_EQ(test::items(x.calendars()), (QStringList{kNoCalendar, kNewCalendar}));
+    EXPECT_EQ(x.calendars()->currentIndex(), 0);
+    EXPECT_EQ(
+        x.field<QLabel>("calendarNote")->text(),
+        u"A naptár a Zelmorané: a partnerek névnapjai és születésnapjai és az aktív emlékeztetők kerülnek "
+        u"bele. Ha máshol módosítják az eseményeit, a következő szinkronizálás visszaállítja őket."_s);
+    EXPECT_TRUE(x.field<QLabel>("calendarNote")->wordWrap());
+    EXPECT_TRUE(x.field("noCalendarNote")->isHidden());
+    auto* alarm = x.field<QTimeEdit>("celebrationAlarmEdit");
+    EXPECT_EQ(alarm->displayFormat(), u"H:mm"_s);
+    EXPECT_EQ(alarm->text(), u"9:00"_s);
+
+    // A calendar of the user's own is offered, never taken unasked.
+    x.server.books = {book("contacts/", u"Névjegyek"_s)};
+    x.server.calendars = {calendar("personal/", u"Személyes"_s), calendar("work/", u"Munka"_s)};
+    x.fill(kServer, u"anna"_s, u"titok"_s);
+    x.press("searchButton");
+    EXPECT_EQ(test::items(x.calendars()),
+              (QStringList{kNoCalendar, u"Személyes"_s, u"Munka"_s, kNewCalendar}));
+    EXPECT_EQ(x.calendars()->currentIndex(), 0);
+    x.calendars()->setCurrentIndex(3);
+    alarm->setTime(QTime(7, 30));
+    x.server.calls.clear();
+    x.press("saveButton");
+    EXPECT_EQ(x.server.calls, QStringList{u"create calendar "_s + kCalendarHome + u" anna Zelmoran"_s});
+    EXPECT_TRUE(x.closed());
+    EXPECT_EQ(x.account().addressBook, QString(kHome + u"contacts/"_s).toStdString());
+    EXPECT_EQ(x.account().calendar, QString(kCalendarHome + u"zelmoran/"_s).toStdString());
+    EXPECT_EQ(x.account().calendarName, "Zelmoran");
+    EXPECT_EQ(x.w->state().settings().celebrationAlarmMinute, 7 * 60 + 30);
+    EXPECT_NE(x.further().find("\nsync-calendar=" + QString(kCalendarHome + u"zelmoran/"_s).toStdString() +
+                               "\nsync-calendar-name=Zelmoran\ncalendar-alarm-time=7:30\n"),
+              std::string::npos)
+        << x.further();
+
+    // Opened again: the saved calendar without asking the server, and the time; ours is not offered twice.
+    x.server.calls.clear();
+    x.open();
+    EXPECT_EQ(test::items(x.calendars()), (QStringList{kNoCalendar, u"Zelmoran"_s}));
+    EXPECT_EQ(x.calendars()->currentIndex(), 1);
+    EXPECT_EQ(x.field<QTimeEdit>("celebrationAlarmEdit")->text(), u"7:30"_s);
+    // A search keeps it chosen.
+    x.server.calendars.push_back(calendar("zelmoran/", u"Zelmoran"_s));
+    x.press("searchButton");
+    EXPECT_EQ(test::items(x.calendars()),
+              (QStringList{kNoCalendar, u"Személyes"_s, u"Munka"_s, u"Zelmoran"_s}));
+    EXPECT_EQ(x.calendars()->currentText(), u"Zelmoran"_s);
+
+    // "Nincs naptár": the dates stay here, and no calendar is saved.
+    x.calendars()->setCurrentIndex(0);
+    x.server.calls.clear();
+    x.press("saveButton");
+    EXPECT_TRUE(x.server.calls.isEmpty());
+    EXPECT_TRUE(x.closed());
+    EXPECT_EQ(x.account().calendar, "");
+    EXPECT_EQ(x.account().calendarName, "");
+    EXPECT_EQ(x.account().addressBookName, "Névjegyek");
+    EXPECT_NE(x.further().find("\nsync-calendar=\nsync-calendar-name=\ncalendar-alarm-time=7:30\n"),
+              std::string::npos)
+        << x.further();
+
+    // A new calendar with a book of ours already there: found, not made again.
+    x.open();
+    x.calendars()->setCurrentIndex(1);
+    EXPECT_EQ(x.calendars()->currentText(), kNewCalendar);
+    x.press("searchButton");
+    EXPECT_EQ(x.calendars()->currentText(), u"Zelmoran"_s);
+    x.server.calls.clear();
+    x.press("saveButton");
+    EXPECT_TRUE(x.server.calls.isEmpty());
+    EXPECT_EQ(x.account().calendar, QString(kCalendarHome + u"zelmoran/"_s).toStdString());
+}
+
+TEST(GuiSyncAccount, ANewBookAndANewCalendarAreMadeOnMentesTheBookFirst) {
+    Account x;
+    x.open();
+    x.fill(kServer, u"anna"_s, u"titok"_s);
+    x.calendars()->setCurrentIndex(1);
+    // Both home sets first, then the book, then the calendar; a calendar the server refuses is shown
+    // and the dialog stays, with the book made and chosen.
+    x.server.createCalendarError = {DavError::Kind::Server, 403, u"cloud.example.hu"_s, u"Forbidden"_s};
+    x.dialogs.expect(Kind::Error,
+                     u"A kiszolgáló (cloud.example.hu) váratlan választ adott (HTTP 403): Forbidden"_s);
+    x.press("saveButton");
+    EXPECT_EQ(x.server.calls, (QStringList{u"discover https://cloud.example.hu anna titok"_s,
+                                           u"calendars https://cloud.example.hu anna titok"_s,
+                                           u"create "_s + kHome + u" anna Zelmoran"_s,
+                                           u"create calendar "_s + kCalendarHome + u" anna Zelmoran"_s}));
+    EXPECT_FALSE(x.closed());
+    EXPECT_EQ(x.account(), SyncAccount{});
+    EXPECT_EQ(x.choice()->currentText(), u"Zelmoran"_s);
+    EXPECT_EQ(x.calendars()->currentText(), kNewCalendar);
+    EXPECT_TRUE(x.field("saveButton")->isEnabled());
+
+    // Again: only the calendar is made.
+    x.server.createCalendarError = {};
+    x.server.calls.clear();
+    x.press("saveButton");
+    EXPECT_EQ(x.server.calls, QStringList{u"create calendar "_s + kCalendarHome + u" anna Zelmoran"_s});
+    EXPECT_TRUE(x.closed());
+    EXPECT_EQ(x.account().addressBook, QString(kHome + u"zelmoran/"_s).toStdString());
+    EXPECT_EQ(x.account().calendar, QString(kCalendarHome + u"zelmoran/"_s).toStdString());
+    EXPECT_EQ(x.account().calendarName, "Zelmoran");
+}
+
+TEST(GuiSyncAccount, AServerWithoutCalendarsLeavesTheAddressBookAsItWas) {
+    Account x;
+    x.open();
+    x.server.books = {book("contacts/", u"Névjegyek"_s)};
+    x.server.calendarError = {DavError::Kind::Server, 404, u"cloud.example.hu"_s, u"Not Found"_s};
+    x.fill(kServer, u"anna"_s, u"titok"_s);
+    // No box: the line under the choice says it.
+    x.press("searchButton");
+    EXPECT_EQ(test::items(x.choice()), (QStringList{u"Névjegyek"_s, u"Új címjegyzék: Zelmoran"_s}));
+    EXPECT_EQ(test::items(x.calendars()), QStringList{kNoCalendar});
+    auto* note = x.field<QLabel>("noCalendarNote");
+    EXPECT_TRUE(note->isVisible());
+    EXPECT_EQ(note->text(), u"A kiszolgáló nem kínál naptárt."_s);
+    // The dialog grows for the line: the note under it keeps every line it needs.
+    QCoreApplication::processEvents();
+    const auto* calendarNote = x.field<QLabel>("calendarNote");
+    EXPECT_GE(calendarNote->y(), note->geometry().bottom());
+    EXPECT_GE(calendarNote->height(), calendarNote->heightForWidth(calendarNote->width()));
+    EXPECT_TRUE(x.field("searchButton")->isEnabled());
+    EXPECT_TRUE(x.field("saveButton")->isEnabled());
+    // Another server drops what this one said.
+    x.type("serverEdit", u"https://other.example.hu"_s);
+    EXPECT_TRUE(note->isHidden());
+    EXPECT_EQ(test::items(x.calendars()), (QStringList{kNoCalendar, kNewCalendar}));
+    x.type("serverEdit", kServer);
+    x.press("searchButton");
+    x.server.calls.clear();
+    x.press("saveButton");
+    EXPECT_TRUE(x.server.calls.isEmpty());
+    EXPECT_TRUE(x.closed());
+    EXPECT_EQ(x.account().addressBook, QString(kHome + u"contacts/"_s).toStdString());
+    EXPECT_EQ(x.account().calendar, "");
+
+    // The new calendar asked for without a search: learnt on Mentés, before anything is made; the dialog
+    // stays to show it, and Mentés again saves the book alone.
+    x.open();
+    x.type("userEdit", u"bela"_s);
+    x.calendars()->setCurrentIndex(1);
+    EXPECT_EQ(x.calendars()->currentText(), kNewCalendar);
+    x.server.calls.clear();
+    x.press("saveButton");
+    EXPECT_EQ(x.server.calls, (QStringList{u"discover https://cloud.example.hu bela titok"_s,
+                                           u"calendars https://cloud.example.hu bela titok"_s}));
+    EXPECT_FALSE(x.closed());
+    EXPECT_TRUE(x.field("noCalendarNote")->isVisible());
+    EXPECT_EQ(test::items(x.calendars()), QStringList{kNoCalendar});
+    EXPECT_TRUE(x.field("saveButton")->isEnabled());
+    EXPECT_EQ(x.account().user, "anna");
+    x.server.calls.clear();
+    x.press("saveButton");
+    EXPECT_TRUE(x.server.calls.isEmpty());
+    EXPECT_TRUE(x.closed());
+    EXPECT_EQ(x.account().user, "bela");
+    EXPECT_EQ(x.account().addressBook, QString(kHome + u"contacts/"_s).toStdString());
+    EXPECT_EQ(x.account().calendar, "");
 }

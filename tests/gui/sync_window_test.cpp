@@ -1,5 +1,5 @@
 // The synchronisation as the window runs it: the button, the tray item, the password asked once, the
-// status line, the report, and what a failure shows.
+// status line, the report, what a failure shows, and the account dialog with the program's own client.
 
 #include "core/settings/further_settings.h"
 #include "gui/platform/qt_tray.h"
@@ -10,8 +10,11 @@
 #include "support/fakes.h"
 #include "support/sync_fixture.h"
 
+#include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <QProgressBar>
 #include <QTimer>
 
@@ -34,9 +37,13 @@ class SyncWindow : public SyncFixture {
         Settings s = defaultSettings();
         s.warnings = false;
         app_.writeSettings(s);
-        s.account = {server.toString().toStdString(), "anna",
-                     server.resolved(QUrl(u"/anna/partnerek/"_s)).toString().toStdString(), "partnerek",
-                     everyMinutes, {}, {}};
+        s.account = {server.toString().toStdString(),
+                     "anna",
+                     server.resolved(QUrl(u"/anna/partnerek/"_s)).toString().toStdString(),
+                     "partnerek",
+                     everyMinutes,
+                     {},
+                     {}};
         FurtherSettingsText text = FurtherSettingsText::created();
         text.set(s);
         writeFurtherSettingsFile(app_.dir.path() / "beallitasok-tovabbi.ini", text);
@@ -197,6 +204,37 @@ TEST_F(SyncWindow, WithoutAnAccountTheButtonOpensTheAccountDialog) {
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_FALSE(sync().running());
     dialog->reject();
+}
+
+TEST_F(SyncWindow, TheAccountDialogFindsTheBookAndMakesTheCalendarOnTheServer) {
+    FakeSecretStore store;
+    app_.secrets = &store;
+    app_.quiet();
+    app_.show(gui::MainWindow::TabSettings);
+    app_.click("syncAccountButton");
+    QPointer<gui::AccountDialog> dialog = app_.w->findChild<gui::AccountDialog*>();
+    ASSERT_TRUE(dialog && dialog->isVisible());
+    child<QLineEdit>(dialog.data(), "serverEdit")->setText(server_.baseUrl().toString());
+    child<QLineEdit>(dialog.data(), "userEdit")->setText(u"anna"_s);
+    child<QLineEdit>(dialog.data(), "passwordEdit")->setText(u"titok"_s);
+    auto* calendars = child<QComboBox>(dialog.data(), "calendarChoice");
+    calendars->setCurrentIndex(1);
+    ASSERT_EQ(calendars->currentText(), u"Új naptár: Zelmoran"_s);
+    // The program's own client: the books, the calendars, then the new calendar, one question after
+    // the other.
+    child<QAbstractButton>(dialog.data(), "saveButton")->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog || !dialog->isVisible(); }, 60000));
+    const SyncAccount& saved = app_.w->settings().account;
+    EXPECT_EQ(saved.addressBook, book().toString().toStdString());
+    EXPECT_EQ(saved.calendar,
+              server_.baseUrl().resolved(QUrl(u"/anna/zelmoran/"_s)).toString().toStdString());
+    EXPECT_EQ(saved.calendarName, "Zelmoran");
+    const HttpReply made =
+        send("PROPFIND", "/anna/zelmoran/", {{"Depth", "0"}, {"Content-Type", "application/xml"}},
+             R"(<D:propfind xmlns:D="DAV:" xmlns:C="urn:ietf:params:xml:ns:caldav"><D:prop>)"
+             R"(<D:resourcetype/><D:displayname/></D:prop></D:propfind>)");
+    EXPECT_EQ(made.status, 207);
+    EXPECT_TRUE(made.body.contains("<C:calendar") && made.body.contains(">Zelmoran</")) << made.body.data();
 }
 
 TEST_F(SyncWindow, AnAccountOutlivesALostSettingsRecord) {

@@ -1,6 +1,6 @@
 #pragma once
 
-// A real CardDAV server for the synchronisation tests: Radicale on the loopback address, with its
+// A real CardDAV and CalDAV server for the synchronisation tests: Radicale on the loopback address, with its
 // storage, user file and log in a temporary folder of its own. Nothing leaves this machine.
 
 #include <QByteArray>
@@ -69,6 +69,23 @@ inline QByteArray addressBookMkcol(const QByteArray& displayName = {}) {
                       R"(<D:resourcetype><D:collection/><C:addressbook/></D:resourcetype>)";
     if (!displayName.isEmpty()) body += "<D:displayname>" + displayName + "</D:displayname>";
     return body + "</D:prop></D:set></D:mkcol>";
+}
+
+// The body of an MKCALENDAR that makes a calendar taking these components (none named: the property is
+// left out, and the server's default holds), with a display name when one is given.
+inline QByteArray calendarMkcalendar(const QByteArray& displayName = {},
+                                     const QList<QByteArray>& components = {"VEVENT"}) {
+    QByteArray body =
+        R"(<?xml version="1.0" encoding="utf-8"?>)"
+        R"(<C:mkcalendar xmlns:D="DAV:" xmlns:C="urn:ietf:params:xml:ns:caldav"><D:set><D:prop>)";
+    if (!displayName.isEmpty()) body += "<D:displayname>" + displayName + "</D:displayname>";
+    if (!components.isEmpty()) {
+        body += "<C:supported-calendar-component-set>";
+        for (const QByteArray& c : components)
+            body += "<C:comp name=\"" + c + "\"/>";
+        body += "</C:supported-calendar-component-set>";
+    }
+    return body + "</D:prop></D:set></C:mkcalendar>";
 }
 
 inline QByteArray basicAuthorization(const QString& user, const QString& password) {

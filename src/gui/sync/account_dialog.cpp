@@ -15,6 +15,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTimeEdit>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <utility>
@@ -28,8 +29,19 @@ const QString kSessionNote = QStringLiteral("A jelszót a rendszer jelszótára 
 const QString kNoBooks = QStringLiteral("A kiszolgálón nem található címjegyzék. Mentéskor a program "
                                         "létrehozza a „Zelmoran” címjegyzéket.");
 
+const QString kNoCalendar = QStringLiteral("Nincs naptár (a dátumok csak ezen a gépen)");
+const QString kCalendarNote =
+    QStringLiteral("A naptár a Zelmorané: a partnerek névnapjai és születésnapjai és az aktív emlékeztetők "
+                   "kerülnek bele. Ha máshol módosítják az eseményeit, a következő szinkronizálás "
+                   "visszaállítja őket.");
+const QString kNoCalendarOnServer = QStringLiteral("A kiszolgáló nem kínál naptárt.");
+
 QString newBookName() {
     return QString::fromUtf16(AccountDialog::kNewBookName);
+}
+
+QString newCalendarName() {
+    return QString::fromUtf16(AccountDialog::kNewCalendarName);
 }
 
 } // namespace
@@ -69,9 +81,21 @@ void AccountDialog::build() {
     bookChoice_ = new QComboBox(this);
     named(bookChoice_, "addressBookChoice", QStringLiteral("Címjegyzék"));
     bookChoice_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    findBooksButton_ = new QPushButton(QStringLiteral("Címjegyzékek keresése"), this);
-    findBooksButton_->setObjectName(QStringLiteral("findBooksButton"));
-    findBooksButton_->setAutoDefault(false);
+    searchButton_ = new QPushButton(QStringLiteral("Címjegyzékek és naptárak keresése"), this);
+    searchButton_->setObjectName(QStringLiteral("searchButton"));
+    searchButton_->setAutoDefault(false);
+    calendarChoice_ = new QComboBox(this);
+    named(calendarChoice_, "calendarChoice", QStringLiteral("Naptár"));
+    calendarChoice_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    noCalendarNote_ = new QLabel(kNoCalendarOnServer, this);
+    noCalendarNote_->setObjectName(QStringLiteral("noCalendarNote"));
+    noCalendarNote_->hide();
+    auto* calendarNote = new QLabel(kCalendarNote, this);
+    calendarNote->setObjectName(QStringLiteral("calendarNote"));
+    calendarNote->setWordWrap(true);
+    alarmEdit_ = new QTimeEdit(this);
+    named(alarmEdit_, "celebrationAlarmEdit", QStringLiteral("Névnapok és születésnapok jelzése"));
+    alarmEdit_->setDisplayFormat(QStringLiteral("H:mm"));
     intervalSpin_ = new QSpinBox(this);
     named(intervalSpin_, "syncIntervalSpin", QStringLiteral("Automatikus szinkronizálás"));
     intervalSpin_->setRange(0, kSyncEveryMinutesMax);
@@ -84,15 +108,22 @@ void AccountDialog::build() {
     sessionNote_->setWordWrap(true);
     sessionNote_->hide();
 
-    auto* bookRow = new QHBoxLayout;
-    bookRow->addWidget(bookChoice_, 1);
-    bookRow->addWidget(findBooksButton_);
+    // The search fills both choices, so it stands above them rather than beside one.
+    auto* searchRow = new QHBoxLayout;
+    searchRow->addWidget(searchButton_);
+    searchRow->addStretch(1);
+    auto* calendarNotes = new QVBoxLayout;
+    calendarNotes->addWidget(noCalendarNote_);
+    calendarNotes->addWidget(calendarNote);
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Kiszolgáló címe:"), serverEdit_);
     form->addRow(QStringLiteral("Felhasználónév:"), userEdit_);
     form->addRow(QStringLiteral("Jelszó:"), passwordEdit_);
-    form->addRow(QStringLiteral("Címjegyzék:"), bookRow);
-    qobject_cast<QLabel*>(form->labelForField(bookRow))->setBuddy(bookChoice_);
+    form->addRow(static_cast<QWidget*>(nullptr), searchRow);
+    form->addRow(QStringLiteral("Címjegyzék:"), bookChoice_);
+    form->addRow(QStringLiteral("Naptár:"), calendarChoice_);
+    form->addRow(static_cast<QWidget*>(nullptr), calendarNotes);
+    form->addRow(QStringLiteral("Névnapok és születésnapok jelzése:"), alarmEdit_);
     form->addRow(QStringLiteral("Automatikus szinkronizálás:"), intervalSpin_);
 
     buttons_ = new QDialogButtonBox(QDialogButtonBox::Save | QDialogButtonBox::Cancel, this);
@@ -110,11 +141,11 @@ void AccountDialog::build() {
     // Room for a usual address without making the fields scroll.
     serverEdit_->setMinimumWidth(fontMetrics().horizontalAdvance(u'x') * 40);
 
-    connect(findBooksButton_, &QPushButton::clicked, this, &AccountDialog::findAddressBooks);
+    connect(searchButton_, &QPushButton::clicked, this, &AccountDialog::search);
     connect(buttons_, &QDialogButtonBox::accepted, this, &AccountDialog::onSaveClicked);
     connect(buttons_, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(serverEdit_, &QLineEdit::textEdited, this, &AccountDialog::forgetBooks);
-    connect(userEdit_, &QLineEdit::textEdited, this, &AccountDialog::forgetBooks);
+    connect(serverEdit_, &QLineEdit::textEdited, this, &AccountDialog::forgetCollections);
+    connect(userEdit_, &QLineEdit::textEdited, this, &AccountDialog::forgetCollections);
 }
 
 void AccountDialog::showAccount(const SyncAccount& account) {
@@ -127,6 +158,13 @@ void AccountDialog::showAccount(const SyncAccount& account) {
     std::vector<AddressBookInfo> saved;
     if (!url.isEmpty()) saved.push_back({QUrl(url), QString::fromStdString(account.addressBookName)});
     fillBooks(saved, url);
+    const QString calendar = QString::fromStdString(account.calendar);
+    std::vector<CalendarInfo> savedCalendars;
+    if (!calendar.isEmpty())
+        savedCalendars.push_back({QUrl(calendar), QString::fromStdString(account.calendarName)});
+    fillCalendars(savedCalendars, calendar, false);
+    const int alarm = std::clamp(state_.settings().celebrationAlarmMinute, 0, 24 * 60 - 1);
+    alarmEdit_->setTime(QTime(alarm / 60, alarm % 60));
     booksOf_ = fieldsKey();
     if (server.isEmpty()) return;
     openedKey_ = passwordKey(user, server);
@@ -134,6 +172,7 @@ void AccountDialog::showAccount(const SyncAccount& account) {
         if (!self || self->closed_) return;
         self->storeAnswered_ = answered;
         self->sessionNote_->setVisible(!answered);
+        self->growToFit();
         // What the user typed meanwhile stays.
         if (password && self->passwordEdit_->text().isEmpty()) self->passwordEdit_->setText(*password);
     });
@@ -170,10 +209,14 @@ QString AccountDialog::fieldsKey() const {
     return normalizedServer(serverEdit_->text()) + u'\n' + userEdit_->text().trimmed();
 }
 
-void AccountDialog::forgetBooks() {
+void AccountDialog::forgetCollections() {
     if (fieldsKey() == booksOf_) return;
     home_.clear();
     fillBooks({}, {});
+    calendarHome_.clear();
+    canCreateCalendar_ = true;
+    noCalendarNote_->hide();
+    fillCalendars({}, {}, newCalendarChosen());
 }
 
 void AccountDialog::fillBooks(const std::vector<AddressBookInfo>& books, const QString& preferredUrl) {
@@ -189,6 +232,39 @@ void AccountDialog::fillBooks(const std::vector<AddressBookInfo>& books, const Q
     int index = preferredUrl.isEmpty() ? -1 : bookChoice_->findData(preferredUrl);
     if (index < 0 && named != books.end()) index = static_cast<int>(named - books.begin());
     bookChoice_->setCurrentIndex(std::max(index, 0));
+}
+
+void AccountDialog::fillCalendars(const std::vector<CalendarInfo>& calendars, const QString& preferredUrl,
+                                  bool preferNew) {
+    calendars_ = calendars;
+    calendarChoice_->clear();
+    calendarChoice_->addItem(kNoCalendar);
+    for (const CalendarInfo& c : calendars)
+        calendarChoice_->addItem(c.name.isEmpty() ? c.url.toString() : c.name, c.url.toString());
+    const auto named = std::find_if(calendars.begin(), calendars.end(),
+                                    [](const CalendarInfo& c) { return c.name == newCalendarName(); });
+    if (canCreateCalendar_ && named == calendars.end())
+        calendarChoice_->addItem(QStringLiteral("Új naptár: ") + newCalendarName());
+    // The calendar chosen before, else ours when that was the wish, else none: a calendar of the
+    // user's own is never taken over unasked.
+    int index = 0;
+    if (!preferredUrl.isEmpty())
+        index = std::max(calendarChoice_->findData(preferredUrl), 0);
+    else if (preferNew && named != calendars.end())
+        index = 1 + static_cast<int>(named - calendars.begin());
+    else if (preferNew && canCreateCalendar_)
+        index = calendarChoice_->count() - 1;
+    calendarChoice_->setCurrentIndex(index);
+}
+
+const CalendarInfo* AccountDialog::chosenCalendar() const {
+    const int i = calendarChoice_->currentIndex() - 1;
+    return i >= 0 && i < static_cast<int>(calendars_.size()) ? &calendars_[static_cast<std::size_t>(i)]
+                                                             : nullptr;
+}
+
+bool AccountDialog::newCalendarChosen() const {
+    return canCreateCalendar_ && calendarChoice_->currentIndex() == static_cast<int>(calendars_.size()) + 1;
 }
 
 void AccountDialog::discover(const QUrl& server, std::function<void()> then) {
@@ -209,11 +285,34 @@ void AccountDialog::discover(const QUrl& server, std::function<void()> then) {
                         });
 }
 
-void AccountDialog::findAddressBooks() {
+void AccountDialog::discoverCalendars(const QUrl& server, std::function<void()> then) {
+    const bool wantedNew = newCalendarChosen();
+    const QString wanted = chosenCalendar() ? chosenCalendar()->url.toString() : QString();
+    setBusy(true);
+    discovery_.discoverCalendars(
+        server, credentials(),
+        [self = QPointer(this), server, wanted, wantedNew,
+         then = std::move(then)](std::vector<CalendarInfo> calendars, QUrl home, DavError error) {
+            if (!self || self->closed_) return;
+            self->setBusy(false);
+            self->calendarHome_ = error ? QUrl() : home;
+            self->canCreateCalendar_ = !error && !home.isEmpty();
+            self->noCalendarNote_->setVisible(bool(error));
+            self->growToFit();
+            // Why, for whoever wants to know; the address book is not held up by it.
+            self->noCalendarNote_->setToolTip(error ? davErrorText(error, server.host()) : QString());
+            self->fillCalendars(error ? std::vector<CalendarInfo>{} : calendars, wanted, wantedNew);
+            then();
+        });
+}
+
+void AccountDialog::search() {
     const QUrl server = checkedServer();
     if (server.isEmpty()) return;
-    discover(server, [this] {
-        if (books_.empty()) dialogs_.information(kNoBooks);
+    discover(server, [this, server] {
+        discoverCalendars(server, [this] {
+            if (books_.empty()) dialogs_.information(kNoBooks);
+        });
     });
 }
 
@@ -226,16 +325,28 @@ void AccountDialog::onSaveClicked() {
     }
     const QUrl server = checkedServer();
     if (server.isEmpty()) return;
-    if (!bookChoice_->currentData().toString().isEmpty()) {
-        storePasswordThenSave();
-        return;
-    }
-    // The new book: created in the home set the server names, unless it is there already.
-    const auto create = [this, server] {
-        if (!bookChoice_->currentData().toString().isEmpty()) {
-            storePasswordThenSave();
-            return;
-        }
+    // The home sets the new book and calendar go into, unless known; nothing is created before both
+    // are. A book already chosen is not looked for again, so the choice cannot change under the user.
+    const bool findHome = bookChoice_->currentData().toString().isEmpty() && home_.isEmpty();
+    const bool findCalendarHome = newCalendarChosen() && calendarHome_.isEmpty();
+    auto create = [this, server] { createThenSave(server); };
+    auto calendarsThenCreate = [this, server, findCalendarHome, create] {
+        if (!findCalendarHome) return create();
+        discoverCalendars(server, [this, create] {
+            // The server offers no calendar after all: the choice and its line say so, and the user
+            // decides again.
+            if (calendarChoice_->currentIndex() == 0) return;
+            create();
+        });
+    };
+    if (findHome)
+        discover(server, calendarsThenCreate);
+    else
+        calendarsThenCreate();
+}
+
+void AccountDialog::createThenSave(const QUrl& server) {
+    if (bookChoice_->currentData().toString().isEmpty()) {
         setBusy(true);
         discovery_.create(home_, credentials(), newBookName(),
                           [self = QPointer(this), server](AddressBookInfo book, DavError error) {
@@ -248,13 +359,28 @@ void AccountDialog::onSaveClicked() {
                               std::vector<AddressBookInfo> books = self->books_;
                               books.push_back(book);
                               self->fillBooks(books, book.url.toString());
-                              self->storePasswordThenSave();
+                              self->createThenSave(server);
                           });
-    };
-    if (home_.isEmpty())
-        discover(server, create);
-    else
-        create();
+        return;
+    }
+    if (newCalendarChosen()) {
+        setBusy(true);
+        discovery_.createCalendar(calendarHome_, credentials(), newCalendarName(),
+                                  [self = QPointer(this), server](CalendarInfo calendar, DavError error) {
+                                      if (!self || self->closed_) return;
+                                      self->setBusy(false);
+                                      if (error) {
+                                          self->showError(error, server);
+                                          return;
+                                      }
+                                      std::vector<CalendarInfo> calendars = self->calendars_;
+                                      calendars.push_back(calendar);
+                                      self->fillCalendars(calendars, calendar.url.toString(), false);
+                                      self->storePasswordThenSave();
+                                  });
+        return;
+    }
+    storePasswordThenSave();
 }
 
 void AccountDialog::storePasswordThenSave() {
@@ -267,6 +393,10 @@ void AccountDialog::storePasswordThenSave() {
     account.addressBookName =
         books_.at(static_cast<std::size_t>(bookChoice_->currentIndex())).name.toStdString();
     account.everyMinutes = intervalSpin_->value();
+    if (const CalendarInfo* calendar = chosenCalendar()) {
+        account.calendar = calendar->url.toString().toStdString();
+        account.calendarName = calendar->name.toStdString();
+    }
     const QString key = passwordKey(c.user, serverText);
     if (!openedKey_.isEmpty() && openedKey_ != key) secrets_.remove(openedKey_);
     if (c.password.isEmpty()) {
@@ -295,23 +425,33 @@ void AccountDialog::finish(const SyncAccount& account) {
 
 void AccountDialog::saveAccount(const SyncAccount& account) {
     Settings s = state_.settings();
-    const SyncAccount before = s.account;
+    const Settings before = s;
     s.account = account;
+    const QTime alarm = alarmEdit_->time();
+    s.celebrationAlarmMinute = alarm.hour() * 60 + alarm.minute();
     state_.setSettings(s);
     try {
         state_.saveSettings();
     } catch (...) {
         // Unsaved, the account would sync this run and be gone at the next.
-        s.account = before;
-        state_.setSettings(s);
+        state_.setSettings(before);
         throw;
     }
 }
 
+void AccountDialog::growToFit() {
+    // A line shown after the dialog is up does not grow it by itself: the window's minimum height leaves
+    // out what word-wrapped notes need at its width, so they would be squeezed over each other.
+    layout()->activate();
+    const int needed = layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(width())
+                                                     : layout()->totalSizeHint().height();
+    if (height() < needed) resize(width(), needed);
+}
+
 void AccountDialog::setBusy(bool busy) {
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{serverEdit_, userEdit_, passwordEdit_, bookChoice_, findBooksButton_,
-                                         intervalSpin_, buttons_->button(QDialogButtonBox::Save)})
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             serverEdit_, userEdit_, passwordEdit_, bookChoice_, searchButton_, calendarChoice_, alarmEdit_,
+             intervalSpin_, buttons_->button(QDialogButtonBox::Save)})
         w->setEnabled(!busy);
     if (busy)
         setCursor(Qt::BusyCursor);

@@ -79,30 +79,80 @@ DavClient::~DavClient() {
     delete impl_;
 }
 
-void DavClient::discover(const QUrl& server,
-                         std::function<void(std::vector<AddressBookInfo> books, QUrl home, DavError)> done) {
+namespace {
+
+// The address the user typed, "https://" assumed when no scheme, "/" when no path.
+QUrl typedServer(const QUrl& server) {
     QUrl typed = server;
     if (typed.scheme() != u"http" && typed.scheme() != u"https")
         typed = QUrl(QStringLiteral("https://") + server.toString(), QUrl::TolerantMode);
     if (typed.path().isEmpty()) typed.setPath(QStringLiteral("/"));
-    dav::discoverBooks(impl_->transport, typed, std::move(done));
+    return typed;
+}
+
+template <class Info> std::vector<Info> infosOf(std::vector<dav::FoundCollection> found) {
+    std::vector<Info> infos;
+    infos.reserve(found.size());
+    for (auto& c : found)
+        infos.push_back({std::move(c.url), std::move(c.name)});
+    return infos;
+}
+
+// The name is in use: MKCOL answers 405; MKCALENDAR may say so with a 403 or 409 and its precondition.
+bool nameTaken(const HttpAnswer& a) {
+    return a.status == 405 ||
+           ((a.status == 403 || a.status == 409) && a.body.contains("resource-must-be-null"));
+}
+
+} // namespace
+
+void DavClient::discover(const QUrl& server,
+                         std::function<void(std::vector<AddressBookInfo> books, QUrl home, DavError)> done) {
+    dav::discoverCollections(impl_->transport, dav::Protocol::CardDav, typedServer(server),
+                             [done = std::move(done)](auto found, QUrl home, DavError error) {
+                                 done(infosOf<AddressBookInfo>(std::move(found)), std::move(home), error);
+                             });
+}
+
+void DavClient::discoverCalendars(
+    const QUrl& server, std::function<void(std::vector<CalendarInfo> calendars, QUrl home, DavError)> done) {
+    dav::discoverCollections(impl_->transport, dav::Protocol::CalDav, typedServer(server),
+                             [done = std::move(done)](auto found, QUrl home, DavError error) {
+                                 done(infosOf<CalendarInfo>(std::move(found)), std::move(home), error);
+                             });
 }
 
 void DavClient::createAddressBook(const QUrl& home, const QString& displayName,
                                   std::function<void(AddressBookInfo book, DavError)> done) {
+    createCollection(
+        home, dav::slugOf(displayName), "MKCOL", dav::mkcolBody(displayName),
+        [displayName, done = std::move(done)](QUrl url, DavError error) {
+            done(error ? AddressBookInfo{} : AddressBookInfo{std::move(url), displayName}, error);
+        });
+}
+
+void DavClient::createCalendar(const QUrl& home, const QString& displayName,
+                               std::function<void(CalendarInfo calendar, DavError)> done) {
+    createCollection(home, dav::slugOf(displayName, QStringLiteral("calendar")), "MKCALENDAR",
+                     dav::mkcalendarBody(displayName),
+                     [displayName, done = std::move(done)](QUrl url, DavError error) {
+                         done(error ? CalendarInfo{} : CalendarInfo{std::move(url), displayName}, error);
+                     });
+}
+
+void DavClient::createCollection(const QUrl& home, const QString& slug, const char* verb, QByteArray body,
+                                 std::function<void(QUrl url, DavError)> done) {
     const QUrl base = dav::asCollection(home);
-    const QString slug = dav::slugOf(displayName);
     auto attempt = std::make_shared<std::function<void(int)>>();
-    *attempt = [this, base, slug, displayName, done = std::move(done), weak = std::weak_ptr(attempt)](int n) {
+    *attempt = [this, base, slug, verb, body, done = std::move(done), weak = std::weak_ptr(attempt)](int n) {
         const QString segment = n == 1 ? slug : slug + u'-' + QString::number(n);
         const QUrl url = base.resolved(QUrl(segment + u'/'));
-        impl_->transport.send(davRequest("MKCOL", url, nullptr, dav::mkcolBody(displayName)),
-                              [n, url, displayName, done, next = weak.lock()](HttpAnswer a) {
+        impl_->transport.send(davRequest(verb, url, nullptr, body),
+                              [n, url, done, next = weak.lock()](HttpAnswer a) {
                                   if (a.error) return done({}, a.error);
-                                  if (a.status == 405 && n < kMaxNameTries)
-                                      return (*next)(n + 1); // the name is taken
+                                  if (nameTaken(a) && n < kMaxNameTries) return (*next)(n + 1);
                                   if (!succeeded(a.status)) return done({}, dav::unexpectedAnswer(a));
-                                  done({url, displayName}, {});
+                                  done(url, {});
                               });
     };
     (*attempt)(1);

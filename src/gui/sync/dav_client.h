@@ -40,6 +40,12 @@ struct AddressBookInfo {
     QString name; // its display name, else the last segment of its path
 };
 
+// A calendar the server offers that takes events.
+struct CalendarInfo {
+    QUrl url;     // the collection, ending in '/'
+    QString name; // its display name, else the last segment of its path
+};
+
 // A card in a collection: its address (the path as the server gave it in <href>, percent-encoded as
 // given) and its ETag (quotes kept, as the server sent it).
 struct CardState {
@@ -69,8 +75,8 @@ struct PutResult {
     QString href;                    // where the card now is (the request's path)
 };
 
-// A CardDAV client on Qt Network. Every call returns at once and answers through its callback on the
-// event loop, never blocking the window or the clock. Basic and Digest authentication (Qt's); a
+// A CardDAV and CalDAV client on Qt Network. Every call returns at once and answers through its callback on
+// the event loop, never blocking the window or the clock. Basic and Digest authentication (Qt's); a
 // certificate the system does not trust fails the request (Certificate), it is never accepted.
 // At most four requests are in flight; more wait in order. Callbacks are not called after the client
 // is destroyed or after cancel().
@@ -94,6 +100,17 @@ class DavClient : public QObject {
     // up to "-9" before it reports the 405.
     void createAddressBook(const QUrl& home, const QString& displayName,
                            std::function<void(AddressBookInfo book, DavError)> done);
+
+    // As discover(), for CalDAV: /.well-known/caldav, the principal, its calendar-home-set, and the
+    // calendars there whose supported-calendar-component-set includes VEVENT (or that have none, so
+    // take every component). `home` is the home set, for createCalendar.
+    void
+    discoverCalendars(const QUrl& server,
+                      std::function<void(std::vector<CalendarInfo> calendars, QUrl home, DavError)> done);
+    // MKCALENDAR a calendar of this display name that takes events, named as createAddressBook names
+    // a book; a name taken (405, or 403/409 resource-must-be-null) tries "-2" … "-9".
+    void createCalendar(const QUrl& home, const QString& displayName,
+                        std::function<void(CalendarInfo calendar, DavError)> done);
 
     // sync-collection REPORT (RFC 6578) with the token (Depth 0, sync-level 1), getetag. An empty token
     // asks for the first sync: every card and the token, `complete`. A token the server refuses
@@ -124,6 +141,10 @@ class DavClient : public QObject {
     int mostInFlight() const;
 
   private:
+    // MKCOL or MKCALENDAR in the home set as `slug`, and when taken as "-2" … "-9".
+    void createCollection(const QUrl& home, const QString& slug, const char* verb, QByteArray body,
+                          std::function<void(QUrl url, DavError)> done);
+
     struct Impl;
     Impl* impl_;
 };

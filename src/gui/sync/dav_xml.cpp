@@ -1,6 +1,7 @@
 #include "gui/sync/dav_xml.h"
 
 #include <QXmlStreamWriter>
+#include <algorithm>
 
 namespace zel::gui::dav {
 
@@ -8,13 +9,20 @@ namespace {
 
 const QString kDav = QStringLiteral("DAV:");
 const QString kCardDav = QStringLiteral("urn:ietf:params:xml:ns:carddav");
+const QString kCalDav = QStringLiteral("urn:ietf:params:xml:ns:caldav");
+
+bool isCalDav(Prop p) {
+    return p == Prop::CalendarHomeSet || p == Prop::SupportedCalendarComponentSet;
+}
 
 class Body {
   public:
-    explicit Body(const QString& ns, const QString& root) : xml_(&bytes_) {
+    // CalDAV's namespace is declared only in the bodies that use it.
+    explicit Body(const QString& ns, const QString& root, bool calDav = false) : xml_(&bytes_) {
         xml_.writeStartDocument();
         xml_.writeNamespace(kDav, QStringLiteral("D"));
         xml_.writeNamespace(kCardDav, QStringLiteral("C"));
+        if (calDav) xml_.writeNamespace(kCalDav, QStringLiteral("CAL"));
         xml_.writeStartElement(ns, root);
     }
     QXmlStreamWriter& xml() { return xml_; }
@@ -47,6 +55,12 @@ class Body {
             case Prop::SyncToken:
                 xml_.writeEmptyElement(kDav, QStringLiteral("sync-token"));
                 break;
+            case Prop::CalendarHomeSet:
+                xml_.writeEmptyElement(kCalDav, QStringLiteral("calendar-home-set"));
+                break;
+            case Prop::SupportedCalendarComponentSet:
+                xml_.writeEmptyElement(kCalDav, QStringLiteral("supported-calendar-component-set"));
+                break;
             }
         }
         xml_.writeEndElement();
@@ -60,7 +74,7 @@ class Body {
 } // namespace
 
 QByteArray propfindBody(const std::vector<Prop>& props) {
-    Body body(kDav, QStringLiteral("propfind"));
+    Body body(kDav, QStringLiteral("propfind"), std::any_of(props.begin(), props.end(), isCalDav));
     body.props(props);
     return body.done();
 }
@@ -96,6 +110,21 @@ QByteArray mkcolBody(const QString& displayName) {
     return body.done();
 }
 
+QByteArray mkcalendarBody(const QString& displayName) {
+    Body body(kCalDav, QStringLiteral("mkcalendar"), true);
+    QXmlStreamWriter& xml = body.xml();
+    xml.writeStartElement(kDav, QStringLiteral("set"));
+    xml.writeStartElement(kDav, QStringLiteral("prop"));
+    xml.writeTextElement(kDav, QStringLiteral("displayname"), displayName);
+    xml.writeStartElement(kCalDav, QStringLiteral("supported-calendar-component-set"));
+    xml.writeEmptyElement(kCalDav, QStringLiteral("comp"));
+    xml.writeAttribute(QStringLiteral("name"), QStringLiteral("VEVENT"));
+    xml.writeEndElement();
+    xml.writeEndElement();
+    xml.writeEndElement();
+    return body.done();
+}
+
 QUrl resolveHref(const QUrl& base, const QString& href) {
     // Tolerant: a raw space or UTF-8 letter is encoded, an existing %XX kept as it is.
     return base.resolved(QUrl::fromEncoded(href.toUtf8(), QUrl::TolerantMode));
@@ -116,7 +145,7 @@ QUrl asCollection(QUrl url) {
     return url;
 }
 
-QString slugOf(const QString& displayName) {
+QString slugOf(const QString& displayName, const QString& fallback) {
     QString slug;
     for (const QChar c : displayName.normalized(QString::NormalizationForm_D)) {
         if (c.isMark()) continue;
@@ -128,7 +157,7 @@ QString slugOf(const QString& displayName) {
     }
     while (slug.endsWith(u'-'))
         slug.chop(1);
-    return slug.isEmpty() ? QStringLiteral("addressbook") : slug;
+    return slug.isEmpty() ? fallback : slug;
 }
 
 } // namespace zel::gui::dav

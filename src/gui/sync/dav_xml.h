@@ -1,6 +1,6 @@
 #pragma once
 
-// Request bodies of the WebDAV and CardDAV methods this client sends, and the URL rules of hrefs.
+// Request bodies of the WebDAV, CardDAV and CalDAV methods this client sends, and the URL rules of hrefs.
 
 #include <QByteArray>
 #include <QString>
@@ -17,6 +17,8 @@ enum class Prop {
     CurrentUserPrincipal,
     AddressBookHomeSet,
     SyncToken,
+    CalendarHomeSet,
+    SupportedCalendarComponentSet,
 };
 
 QByteArray propfindBody(const std::vector<Prop>& props);
@@ -26,6 +28,8 @@ QByteArray syncCollectionBody(const QString& token);
 QByteArray multigetBody(const std::vector<QString>& hrefs);
 // RFC 5689 extended MKCOL of an address book.
 QByteArray mkcolBody(const QString& displayName);
+// RFC 4791 MKCALENDAR of a calendar that takes events only.
+QByteArray mkcalendarBody(const QString& displayName);
 
 // A href as the server gives it (an absolute path, percent-encoded) or a name relative to `base`,
 // resolved keeping its encoding: "a b.vcf", "a%20b.vcf" and "/x/a%20b.vcf" reach the same path.
@@ -35,7 +39,7 @@ bool samePath(const QUrl& a, const QUrl& b);
 // A collection's URL, ending in '/'.
 QUrl asCollection(QUrl url);
 // A path segment for a collection named `displayName`: lower-case ASCII letters and digits, accents
-// dropped, anything else one '-'; "Zelmoran" → "zelmoran".
-QString slugOf(const QString& displayName);
+// dropped, anything else one '-'; "Zelmoran" → "zelmoran". A name with none of those gives `fallback`.
+QString slugOf(const QString& displayName, const QString& fallback = QStringLiteral("addressbook"));
 
 } // namespace zel::gui::dav

@@ -28,36 +28,52 @@ enum class Tag {
     CurrentUserPrincipal,
     AddressBookHomeSet,
     SyncToken,
+    Calendar,
+    CalendarHomeSet,
+    SupportedCalendarComponentSet,
+    Comp,
 };
+
+enum class Ns { Dav, CardDav, CalDav };
 
 Tag tagOf(QStringView ns, QStringView name) {
     struct Known {
-        bool carddav;
+        Ns ns;
         const char16_t* name;
         Tag tag;
     };
-    static constexpr std::array<Known, 15> known{{
-        {false, u"multistatus", Tag::Multistatus},
-        {false, u"response", Tag::Response},
-        {false, u"href", Tag::Href},
-        {false, u"status", Tag::Status},
-        {false, u"propstat", Tag::PropStat},
-        {false, u"prop", Tag::Prop},
-        {false, u"getetag", Tag::GetEtag},
-        {true, u"address-data", Tag::AddressData},
-        {false, u"displayname", Tag::DisplayName},
-        {false, u"resourcetype", Tag::ResourceType},
-        {false, u"collection", Tag::Collection},
-        {true, u"addressbook", Tag::AddressBook},
-        {false, u"current-user-principal", Tag::CurrentUserPrincipal},
-        {true, u"addressbook-home-set", Tag::AddressBookHomeSet},
-        {false, u"sync-token", Tag::SyncToken},
+    static constexpr std::array<Known, 19> known{{
+        {Ns::Dav, u"multistatus", Tag::Multistatus},
+        {Ns::Dav, u"response", Tag::Response},
+        {Ns::Dav, u"href", Tag::Href},
+        {Ns::Dav, u"status", Tag::Status},
+        {Ns::Dav, u"propstat", Tag::PropStat},
+        {Ns::Dav, u"prop", Tag::Prop},
+        {Ns::Dav, u"getetag", Tag::GetEtag},
+        {Ns::CardDav, u"address-data", Tag::AddressData},
+        {Ns::Dav, u"displayname", Tag::DisplayName},
+        {Ns::Dav, u"resourcetype", Tag::ResourceType},
+        {Ns::Dav, u"collection", Tag::Collection},
+        {Ns::CardDav, u"addressbook", Tag::AddressBook},
+        {Ns::Dav, u"current-user-principal", Tag::CurrentUserPrincipal},
+        {Ns::CardDav, u"addressbook-home-set", Tag::AddressBookHomeSet},
+        {Ns::Dav, u"sync-token", Tag::SyncToken},
+        {Ns::CalDav, u"calendar", Tag::Calendar},
+        {Ns::CalDav, u"calendar-home-set", Tag::CalendarHomeSet},
+        {Ns::CalDav, u"supported-calendar-component-set", Tag::SupportedCalendarComponentSet},
+        {Ns::CalDav, u"comp", Tag::Comp},
     }};
-    const bool isDav = ns == u"DAV:";
-    const bool isCardDav = ns == u"urn:ietf:params:xml:ns:carddav";
-    if (!isDav && !isCardDav) return Tag::Other;
+    Ns space;
+    if (ns == u"DAV:")
+        space = Ns::Dav;
+    else if (ns == u"urn:ietf:params:xml:ns:carddav")
+        space = Ns::CardDav;
+    else if (ns == u"urn:ietf:params:xml:ns:caldav")
+        space = Ns::CalDav;
+    else
+        return Tag::Other;
     for (const auto& k : known)
-        if (k.carddav == isCardDav && name == QStringView(k.name)) return k.tag;
+        if (k.ns == space && name == QStringView(k.name)) return k.tag;
     return Tag::Other;
 }
 
@@ -119,6 +135,13 @@ class Reader {
         else if (stack_.size() == 6 && inProp() && stack_[4] == Tag::ResourceType) {
             if (tag == Tag::Collection) propStat().isCollection = true;
             if (tag == Tag::AddressBook) propStat().isAddressBook = true;
+            if (tag == Tag::Calendar) propStat().isCalendar = true;
+        } else if (stack_.size() == 5 && inProp() && tag == Tag::SupportedCalendarComponentSet) {
+            propStat().hasCalendarComponents = true;
+        } else if (stack_.size() == 6 && inProp() && stack_[4] == Tag::SupportedCalendarComponentSet &&
+                   tag == Tag::Comp) {
+            propStat().calendarComponents.push_back(
+                xml_.attributes().value(QLatin1StringView("name")).trimmed().toString());
         }
         return true;
     }
@@ -140,6 +163,8 @@ class Reader {
                 propStat().currentUserPrincipal = text_.trimmed();
             if (stack_[4] == Tag::AddressBookHomeSet && propStat().addressBookHomeSet.isEmpty())
                 propStat().addressBookHomeSet = text_.trimmed();
+            if (stack_[4] == Tag::CalendarHomeSet && propStat().calendarHomeSet.isEmpty())
+                propStat().calendarHomeSet = text_.trimmed();
         }
         if (!stack_.isEmpty()) stack_.removeLast();
         text_.clear();

@@ -21,9 +21,15 @@ struct PropStat {
     QString displayName;
     bool isCollection = false;
     bool isAddressBook = false;
+    bool isCalendar = false;
     QString currentUserPrincipal; // its <href>
     QString addressBookHomeSet;   // its first <href>
-    QString syncToken;            // DAV:sync-token as a property
+    QString calendarHomeSet;      // its first <href>
+    // CalDAV's supported-calendar-component-set: the names of its <comp>s. A calendar without the
+    // property takes every kind of component.
+    bool hasCalendarComponents = false;
+    std::vector<QString> calendarComponents;
+    QString syncToken; // DAV:sync-token as a property
 };
 
 // One <response>.

@@ -107,6 +107,14 @@ AccountDialog::Discovery SyncController::discovery() {
                        AccountDialog::Discovery::Created created) {
         fresh(credentials)->createAddressBook(home, name, std::move(created));
     };
+    d.discoverCalendars = [fresh](QUrl server, DavCredentials credentials,
+                                  AccountDialog::Discovery::CalendarsFound found) {
+        fresh(credentials)->discoverCalendars(server, std::move(found));
+    };
+    d.createCalendar = [fresh](QUrl home, DavCredentials credentials, QString name,
+                               AccountDialog::Discovery::CalendarCreated created) {
+        fresh(credentials)->createCalendar(home, name, std::move(created));
+    };
     return d;
 }
 
