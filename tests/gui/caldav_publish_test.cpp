@@ -110,19 +110,20 @@ TEST_F(CalendarPublish, TheFirstPublishPutsEveryActiveDateAndANothingChangedSync
     for (const auto& [name, file] : objects())
         EXPECT_TRUE(isProgramEvent(name.toStdString())) << name.toStdString();
 
-    // Read back by a reader that shares no code with the writer: every date, its zone, rule and alarm.
+    // Read back from the server's storage by a reader that shares no code with the writer: every date,
+    // its zone, rule and alarm (the server writes a zero trigger as P0D).
     std::multiset<std::string> read;
     for (std::string line : eventsRead())
         read.insert(line.erase(0, line.find(" | ") + 3));
     const std::string zone = " TZID=/freeassociation.sourceforge.net/Europe/Budapest";
     EXPECT_EQ(read, (std::multiset<std::string>{
                         "\"Fogorvos – Ágnes\" | 2026-12-09T08:30:00+01:00" + zone +
-                            " | - | no end | DISPLAY TRIGGER;RELATED=START:PT0S \"Fogorvos – Ágnes\"",
+                            " | - | no end | DISPLAY TRIGGER;RELATED=START:P0D \"Fogorvos – Ágnes\"",
                         "\"Heti edzés\" | 2026-12-14T18:00:00+01:00" + zone +
-                            " | FREQ=WEEKLY | no end | DISPLAY TRIGGER;RELATED=START:PT0S \"Heti edzés\"",
+                            " | FREQ=WEEKLY | no end | DISPLAY TRIGGER;RELATED=START:P0D \"Heti edzés\"",
                         "\"Havi zárás\" | 2026-12-31T07:00:00+01:00" + zone +
                             " | FREQ=MONTHLY;BYMONTHDAY=28,29,30,31;BYSETPOS=-1 | no end | DISPLAY "
-                            "TRIGGER;RELATED=START:PT0S \"Havi zárás\"",
+                            "TRIGGER;RELATED=START:P0D \"Havi zárás\"",
                         "\"Névnap: Kovács Ágnes\" | 2026-01-21 | FREQ=YEARLY | no end | DISPLAY "
                         "TRIGGER;RELATED=START:PT9H \"Névnap: Kovács Ágnes\"",
                         "\"Születésnap: Tóth Éva\" | 2027-02-28 | FREQ=YEARLY | no end | DISPLAY "
