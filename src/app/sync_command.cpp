@@ -7,9 +7,11 @@
 #include "gui/state/app_state.h"
 #include "gui/sync/account_dialog.h"
 #include "gui/sync/address_book_sync.h"
+#include "gui/sync/calendar_sync.h"
 #include "gui/sync/dav_client.h"
 #include "gui/sync/dav_error_text.h"
 #include "gui/sync/secret_store.h"
+#include "gui/sync/sync_controller.h"
 #include "gui/sync/sync_report_text.h"
 
 #include <QEventLoop>
@@ -84,6 +86,10 @@ struct Created {
 };
 struct Ended {
     SyncReport report;
+    gui::SyncFailure failure;
+};
+struct Published {
+    SyncReport::Calendar report;
     gui::SyncFailure failure;
 };
 
@@ -232,8 +238,36 @@ int runSync(const AppPaths& paths, const SyncOptions& options) {
         // The command line asks nobody: the switch answers.
         sync.start(book.url, [allow = options.allowDeletions](std::size_t, std::size_t) { return allow; });
     });
-    if (ended.failure) return failed(ended.failure, paths, host);
-    std::fputs(gui::reportText(ended.report).toUtf8().constData(), stdout);
+    SyncReport report = ended.report;
+
+    // The dates go to the account's calendar, as in the window: also after a failure the server had no
+    // part in, never instead of the address book.
+    std::optional<Published> published;
+    const bool ownAccount = !given || isAccountOf(account, server, user);
+    if (ownAccount && !account.calendar.empty() && ended.failure.kind != gui::SyncFailure::Kind::Network) {
+        gui::CalendarSync publish(state, client);
+        published = await<Published>([&](auto done) {
+            QObject::connect(&publish, &gui::CalendarSync::finished,
+                             [done](const SyncReport::Calendar& r, const gui::SyncFailure& f) {
+                                 done(Published{r, f});
+                             });
+            publish.start(QUrl(QString::fromStdString(account.calendar)));
+        });
+        // A failed publish is told on its own line, not as counts of what it got through.
+        if (!published->failure) report.calendar = published->report;
+    }
+    if (ended.failure) {
+        if (report.calendar) {
+            const QString calendar = gui::calendarSummary(report), notes = gui::calendarNotes(report);
+            for (const QString& line : {calendar, notes})
+                if (!line.isEmpty()) std::fputs((line + u'\n').toUtf8().constData(), stdout);
+        }
+        return failed(ended.failure, paths, host);
+    }
+    std::fputs(gui::reportText(report).toUtf8().constData(), stdout);
+    if (published && published->failure)
+        return fail(Failure, QStringLiteral("a naptár frissítése nem sikerült: ") +
+                                 gui::calendarFailureText(published->failure, host).replace(u'\n', u' '));
     // The window's status line tells of this success too.
     state.recordSyncSuccess(clock.now());
 
@@ -241,8 +275,13 @@ int runSync(const AppPaths& paths, const SyncOptions& options) {
     // already stays. A further settings file that could not be read is not written over.
     if (given && !hasAccount(account) && !state.furtherSettingsError()) {
         Settings s = state.settings();
-        s.account = SyncAccount{server.toStdString(), user.toStdString(), book.url.toString().toStdString(),
-                                book.name.toStdString(), 0, {}, {}};
+        s.account = SyncAccount{server.toStdString(),
+                                user.toStdString(),
+                                book.url.toString().toStdString(),
+                                book.name.toStdString(),
+                                0,
+                                {},
+                                {}};
         state.setSettings(s);
         state.saveSettings();
     }

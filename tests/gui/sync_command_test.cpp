@@ -338,3 +338,45 @@ TEST_F(SyncCommand, WrongArgumentsAndARunningWindowAreRefusedBeforeAnythingIsTou
                            u"Lépjen ki a programból, majd próbálja újra.\n"_s);
     EXPECT_TRUE(cards(u"anna/zelmoran"_s).empty());
 }
+
+TEST_F(SyncCommand, ThePlainSyncAlsoPublishesTheDatesToTheAccountsCalendarAndTellsWhenThatFails) {
+    importPartners({"Kiss Anna"});
+    ASSERT_EQ(syncAs(u"anna"_s, password_).status, 0);
+    ASSERT_EQ(send("MKCALENDAR", u"/anna/naptar/"_s, {}, "application/xml").status, 201);
+    {
+        SettableClock clock{Moment::at(2026, 12, 8, 10, 0, 0)};
+        gui::AppState state(paths(), clock);
+        state.loadSettings();
+        Settings s = state.settings();
+        s.account.calendar = url().toStdString() + "anna/naptar/";
+        s.account.calendarName = "Naptár";
+        state.setSettings(s);
+        state.saveSettings();
+        for (EventKind kind : kAllEventKinds)
+            state.reloadEvents(kind);
+        state.addEvent(EventKind::NameDay, {true, {}, cp("Kiss Anna"), double(dayNumber(2026, 1, 21)), 0});
+    }
+    Outcome r = sync({u"--password-file"_s, arg(password_)});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, u"Ezen a gépen: 0 új, 0 módosított, 0 törölt partner\n"
+                     u"A kiszolgálón: 0 új, 0 módosított, 0 törölt névjegy\n"
+                     u"A naptárban: 1 új, 0 módosított, 0 törölt esemény\n"_s);
+    QDir calendar(server_.storagePath() + u"/collection-root/anna/naptar"_s);
+    EXPECT_EQ(calendar.entryList({u"*.ics"_s}, QDir::Files).size(), 1);
+    EXPECT_EQ(sync({u"--password-file"_s, arg(password_)}).out, u"Nem történt változás.\n"_s);
+
+    // The calendar gone from the server: the partners are still synchronised, the failure is told and
+    // the moment of the last success stays.
+    const std::optional<Moment> last = readLastWatched(paths().lastSync());
+    ASSERT_EQ(send("DELETE", u"/anna/naptar/"_s).status, 200);
+    importPartners({"Nagy Béla"});
+    Outcome failed = sync({u"--password-file"_s, arg(password_)});
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_EQ(failed.out, u"Ezen a gépen: 0 új, 0 módosított, 0 törölt partner\n"
+                          u"A kiszolgálón: 1 új, 0 módosított, 0 törölt névjegy\n"_s);
+    EXPECT_TRUE(failed.err.startsWith(u"zelmoran: a naptár frissítése nem sikerült: "_s))
+        << failed.err.toStdString();
+    EXPECT_EQ(failed.err.count(u'\n'), 1) << failed.err.toStdString();
+    EXPECT_EQ(cards(u"anna/zelmoran"_s).size(), 3u);
+    EXPECT_EQ(readLastWatched(paths().lastSync()), last);
+}
