@@ -32,7 +32,7 @@ class SyncWindow : public SyncFixture {
     App app_{Moment::at(2026, 12, 8, 10, 15, 0)};
 
     // The account in the settings, as the account dialog saves it.
-    void account(int everyMinutes = 0, QUrl server = {}) {
+    void account(int everyMinutes = 0, QUrl server = {}, const QString& calendar = {}) {
         if (server.isEmpty()) server = server_.baseUrl();
         Settings s = defaultSettings();
         s.warnings = false;
@@ -42,8 +42,9 @@ class SyncWindow : public SyncFixture {
                      server.resolved(QUrl(u"/anna/partnerek/"_s)).toString().toStdString(),
                      "partnerek",
                      everyMinutes,
-                     {},
-                     {}};
+                     calendar.isEmpty() ? std::string()
+                                        : server.resolved(QUrl(calendar)).toString().toStdString(),
+                     calendar.isEmpty() ? std::string() : "naptár"};
         FurtherSettingsText text = FurtherSettingsText::created();
         text.set(s);
         writeFurtherSettingsFile(app_.dir.path() / "beallitasok-tovabbi.ini", text);
@@ -282,6 +283,41 @@ TEST_F(SyncWindow, DeletionsBeyondTheGuardAreAskedAndARefusalChangesNothing) {
     press();
     ASSERT_EQ(readAllPartners(app_.data("partnerek.dat")).size(), 2u);
     EXPECT_EQ(readAllPartners(app_.data("partnerek.dat"))[0].name, cp("Cseh Cili"));
+}
+
+TEST_F(SyncWindow, OneRunSyncsThePartnersAndPublishesTheDatesAndACalendarFailureNeverHoldsThePartners) {
+    ASSERT_EQ(send("MKCALENDAR", "/anna/naptar/").status, 201);
+    app_.storePartners({partner("Kovács Anna")});
+    app_.store(EventKind::NameDay, {{true, {}, cp("Kovács Anna"), double(dayNumber(2026, 1, 21)), 0}});
+    account(0, {}, u"/anna/naptar/"_s);
+    app_.show(gui::MainWindow::TabActions);
+    app_.dialogs.expectInput(prompt(), u"titok"_s);
+    press();
+    EXPECT_FALSE(fileNamed("Kovács Anna").isEmpty());
+    QDir calendar(server_.storagePath() + u"/collection-root/anna/naptar"_s);
+    EXPECT_EQ(calendar.entryList({u"*.ics"_s}, QDir::Files).size(), 1);
+    EXPECT_EQ(status(), u"Utolsó sikeres szinkronizálás: 2026.12.08. 10:15"_s);
+    ASSERT_NE(sync().reportWindow(), nullptr);
+    EXPECT_EQ(child<QLabel>(sync().reportWindow(), "syncSummary")->text(),
+              u"Ezen a gépen: 0 új, 0 módosított, 0 törölt partner\n"
+              u"A kiszolgálón: 1 új, 0 módosított, 0 törölt névjegy\n"
+              u"A naptárban: 1 új, 0 módosított, 0 törölt esemény"_s);
+
+    // The calendar gone from the server: the partners still go up; no box, the line and the report say it.
+    ASSERT_EQ(send("DELETE", "/anna/naptar/").status, 200);
+    app_.w->state().savePartner(partner("Nagy Béla"), std::nullopt);
+    app_.clock.set(Moment::at(2026, 12, 8, 10, 20, 0));
+    const std::size_t boxes = app_.dialogs.shown.size();
+    press();
+    EXPECT_FALSE(fileNamed("Nagy Béla").isEmpty());
+    EXPECT_EQ(app_.dialogs.shown.size(), boxes);
+    EXPECT_EQ(status(), u"A naptár frissítése nem sikerült (10:20). Utolsó sikeres: 2026.12.08. 10:15"_s);
+    EXPECT_FALSE(app_.get<QLabel>("syncStatus")->toolTip().isEmpty());
+    const QLabel* notes = child<QLabel>(sync().reportWindow(), "postponedLine");
+    EXPECT_TRUE(notes->isVisible());
+    EXPECT_TRUE(notes->text().startsWith(u"A naptár frissítése nem sikerült: "_s))
+        << notes->text().toStdString();
+    EXPECT_FALSE(sync().automaticHeld());
 }
 
 } // namespace
