@@ -126,3 +126,25 @@ TEST(GuiSyncReport, TheWindowShowsTheSectionsThatHoldSomethingEachTableWhole) {
     test::child<QPushButton>(&w, "closeButton")->click();
     EXPECT_FALSE(w.isVisible());
 }
+
+TEST(GuiSyncReport, TheCalendarsLinesFollowThePartnersAndAFailureReplacesItsCounts) {
+    SyncReport r;
+    r.calendar = SyncReport::Calendar{{3, 1, 2}, 2, 5, 1, {}};
+    EXPECT_EQ(reportText(r), u"Ezen a gépen: 0 új, 0 módosított, 0 törölt partner\n"
+                             u"A kiszolgálón: 0 új, 0 módosított, 0 törölt névjegy\n"
+                             u"A naptárban: 3 új, 1 módosított, 2 törölt esemény\n"
+                             u"2 eseményt máshol módosítottak vagy töröltek a naptárban; a Zelmoran "
+                             u"visszaállította őket.\n"
+                             u"1 esemény feltöltése a következő szinkronizálásra maradt, mert a kiszolgálón "
+                             u"közben ismét módosult.\n"
+                             u"A naptárban 5 más programtól származó esemény is van; ezekhez a Zelmoran nem "
+                             u"nyúlt.\n"_s);
+    // Others' events alone are no change.
+    r.calendar = SyncReport::Calendar{{}, 0, 5, 0, {}};
+    EXPECT_EQ(reportText(r), u"Nem történt változás.\nA naptárban 5 más programtól származó esemény is van; "
+                             u"ezekhez a Zelmoran nem nyúlt.\n"_s);
+    r.calendar = SyncReport::Calendar{{}, 0, 0, 0, "A kiszolgáló nem érhető el.\n\nRészletek"};
+    EXPECT_EQ(reportText(r), u"Ezen a gépen: 0 új, 0 módosított, 0 törölt partner\n"
+                             u"A kiszolgálón: 0 új, 0 módosított, 0 törölt névjegy\n"
+                             u"A naptár frissítése nem sikerült: A kiszolgáló nem érhető el. Részletek\n"_s);
+}

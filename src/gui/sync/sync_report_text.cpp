@@ -110,7 +110,7 @@ QString calendarNotes(const SyncReport& report) {
                                 "nem nyúlt.")
                      .arg(c.foreign);
     if (!c.failure.empty())
-        lines << QStringLiteral("A naptár frissítése nem sikerült: ") + oneLine(utf8(c.failure));
+        lines << QStringLiteral("A naptár frissítése nem sikerült: ") + utf8(c.failure).simplified();
     return lines.join(u'\n');
 }
 
