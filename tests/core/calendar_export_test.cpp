@@ -188,6 +188,14 @@ TEST(CalendarExport, IcsTextIsACalendarOfItsOwn) {
     EXPECT_NE(text.find("\r\nVERSION:2.0\r\n"), std::string::npos);
     EXPECT_NE(text.find("\r\nBEGIN:VTIMEZONE\r\n"), std::string::npos);
     EXPECT_NE(text.find("\r\nX-LIC-LOCATION:Europe/Budapest\r\n"), std::string::npos);
+    // The zone as it stands from the first timed event on: today's two rules, without an end, which
+    // readers that refuse an UNTIL in a zone's rule (khal's) take too.
+    const std::string zone =
+        text.substr(text.find("BEGIN:VTIMEZONE"), text.find("END:VTIMEZONE") - text.find("BEGIN:VTIMEZONE"));
+    EXPECT_EQ(zone.find("UNTIL"), std::string::npos) << zone;
+    EXPECT_NE(zone.find("RRULE:FREQ=YEARLY;BYDAY=-1SU;BYMONTH=3\r\n"), std::string::npos) << zone;
+    EXPECT_NE(zone.find("RRULE:FREQ=YEARLY;BYDAY=-1SU;BYMONTH=10\r\n"), std::string::npos) << zone;
+    EXPECT_EQ(zone.find("DTSTART:19"), std::string::npos) << zone;
     EXPECT_NE(text.find("\r\nDTSTAMP:20240301T120000Z\r\n"), std::string::npos);
     EXPECT_NE(text.find("SUMMARY:Úszás\\, edzés\\; uszoda\\nbérlet\r\n"), std::string::npos);
     EXPECT_EQ(text.substr(text.size() - 15), "END:VCALENDAR\r\n");

@@ -3,26 +3,9 @@
 from it: one line for the calendar, one per time zone and one per event, fields separated by " | ".
 Texts are printed as JSON strings so a line break in one stays on its line."""
 import json
-import re
 import sys
 
-import dateutil.rrule
 import icalendar
-
-# A time zone's observances start at a local time and end (UNTIL) in UTC, as the standard's own
-# examples do. icalendar 4.0.3 hands both to dateutil, which refuses the mix, and then drops UNTIL's
-# zone itself; drop it first, so the zone is read as that version means to read it.
-_rrulestr = dateutil.rrule.rrulestr
-
-
-def _rrulestr_local_until(rule, **kwargs):
-    dtstart = kwargs.get("dtstart")
-    if dtstart is not None and dtstart.tzinfo is None:
-        rule = re.sub(r"(UNTIL=\d{8}T\d{6})Z", r"\1", rule)
-    return _rrulestr(rule, **kwargs)
-
-
-dateutil.rrule.rrulestr = _rrulestr_local_until
 
 
 def text(value):

@@ -11,6 +11,7 @@
 #include <ctime>
 #include <map>
 #include <memory>
+#include <set>
 #include <stdexcept>
 
 namespace zel {
@@ -145,6 +146,50 @@ icalcomponent* alarmOf(const CalendarEvent& event) {
     return alarm;
 }
 
+// The zone's data splits its rule of today in 2037 (the end of 32-bit time): the same rule until
+// then, and again from then on without end. Joined, the rule repeats without an UNTIL.
+void joinSplitRules(icalcomponent* vtimezone) {
+    const auto ruleOf = [](icalcomponent* c) -> std::optional<icalrecurrencetype> {
+        icalproperty* p = icalcomponent_get_first_property(c, ICAL_RRULE_PROPERTY);
+        if (!p) return std::nullopt;
+        return icalproperty_get_rrule(p);
+    };
+    const auto offsets = [](icalcomponent* c) {
+        icalproperty* from = icalcomponent_get_first_property(c, ICAL_TZOFFSETFROM_PROPERTY);
+        icalproperty* to = icalcomponent_get_first_property(c, ICAL_TZOFFSETTO_PROPERTY);
+        return std::pair(from ? icalproperty_get_tzoffsetfrom(from) : 0,
+                         to ? icalproperty_get_tzoffsetto(to) : 0);
+    };
+    std::vector<icalcomponent*> observances;
+    for (icalcomponent* c = icalcomponent_get_first_component(vtimezone, ICAL_ANY_COMPONENT); c;
+         c = icalcomponent_get_next_component(vtimezone, ICAL_ANY_COMPONENT))
+        observances.push_back(c);
+    std::set<icalcomponent*> joined;
+    for (icalcomponent* ending : observances) {
+        if (joined.contains(ending)) continue;
+        std::optional<icalrecurrencetype> rule = ruleOf(ending);
+        if (!rule || icaltime_is_null_time(rule->until)) continue;
+        icalrecurrencetype open = *rule;
+        open.until = icaltime_null_time();
+        const std::string openText = icalrecurrencetype_as_string(&open);
+        for (icalcomponent* next : observances) {
+            if (next == ending || joined.contains(next) ||
+                icalcomponent_isa(next) != icalcomponent_isa(ending))
+                continue;
+            const std::optional<icalrecurrencetype> nextRule = ruleOf(next);
+            if (!nextRule || !icaltime_is_null_time(nextRule->until) || offsets(next) != offsets(ending))
+                continue;
+            icalrecurrencetype nextOpen = *nextRule;
+            if (icalrecurrencetype_as_string(&nextOpen) != openText) continue;
+            icalproperty_set_rrule(icalcomponent_get_first_property(ending, ICAL_RRULE_PROPERTY), open);
+            icalcomponent_remove_component(vtimezone, next);
+            icalcomponent_free(next);
+            joined.insert(next);
+            break;
+        }
+    }
+}
+
 } // namespace
 
 std::string recurrenceRule(Recurrence recurrence, DayNumber day) {
@@ -206,7 +251,17 @@ std::string icsText(const std::vector<CalendarEvent>& events, std::int64_t stamp
     Component calendar(icalcomponent_new(ICAL_VCALENDAR_COMPONENT));
     icalcomponent_add_property(calendar.get(), icalproperty_new_prodid(kProductId));
     icalcomponent_add_property(calendar.get(), icalproperty_new_version("2.0"));
-    icalcomponent_add_component(calendar.get(), icalcomponent_new_clone(icaltimezone_get_component(zone)));
+    // The zone's history only from the first timed event on. Its rules since 1996 repeat without end;
+    // the older ones end in an UNTIL, which calendar readers in use (Python's icalendar, so khal) refuse.
+    icalcomponent* vtimezone = icalcomponent_new_clone(icaltimezone_get_component(zone));
+    std::optional<DayNumber> firstTimed;
+    for (const CalendarEvent& event : events)
+        if (event.minute && (!firstTimed || event.day < *firstTimed)) firstTimed = event.day;
+    icaltimetype from = timeOf(firstTimed.value_or(dayNumber(2000, 1, 1)) - 1, false);
+    from = icaltime_set_timezone(&from, icaltimezone_get_utc_timezone());
+    icaltimezone_truncate_vtimezone(vtimezone, from, icaltime_null_time(), 0);
+    joinSplitRules(vtimezone);
+    icalcomponent_add_component(calendar.get(), vtimezone);
 
     // Whole seconds before 1970 round down, as the stamp's second must.
     std::int64_t seconds = stampMs / 1000;
