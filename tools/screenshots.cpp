@@ -168,6 +168,7 @@ void shootSync(Shooter& x, const QString& out) {
                  {"/dav/b.vcf", "Íjász Ödön", SyncReport::Skipped::Reason::NameTaken}};
     r.kept = {"Óvári Úrsula"};
     r.postponed = 1;
+    r.calendar = SyncReport::Calendar{{4, 1, 1}, 1, 0, 0, {}};
     gui::SyncReportWindow report(x.w.get());
     report.showReport(r);
     report.show();
