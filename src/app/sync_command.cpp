@@ -267,7 +267,7 @@ int runSync(const AppPaths& paths, const SyncOptions& options) {
     std::fputs(gui::reportText(report).toUtf8().constData(), stdout);
     if (published && published->failure)
         return fail(Failure, QStringLiteral("a naptár frissítése nem sikerült: ") +
-                                 gui::calendarFailureText(published->failure, host).replace(u'\n', u' '));
+                                 gui::calendarFailureText(published->failure, host).simplified());
     // The window's status line tells of this success too.
     state.recordSyncSuccess(clock.now());
 

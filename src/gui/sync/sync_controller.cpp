@@ -65,9 +65,11 @@ QString calendarFailureText(const SyncFailure& failure, const QString& server) {
                               "ezért a program nem frissíti belőle a naptárat.\n\nHa törli ezt az "
                               "állományt, a következő szinkronizálás újra a naptárba teszi a dátumokat.")
             .arg(failure.mapLine);
-    if (failure.io)
-        return QStringLiteral("%1\n%2").arg(ioErrorCause(failure.io->code()),
-                                            QString::fromStdString(failure.io->path()));
+    if (failure.io) {
+        QString cause = ioErrorCause(failure.io->code());
+        if (cause.isEmpty()) cause = QString::fromStdString(failure.io->what());
+        return QStringLiteral("%1\n%2").arg(cause, QString::fromStdString(failure.io->path()));
+    }
     return syncFailureText(failure, server);
 }
 
