@@ -9,6 +9,7 @@
 #include "core/storage/record_file.h"
 #include "core/sync/address_book_plan.h"
 #include "core/text/datetime.h"
+#include "dav_bench.h"
 #include "goal_reporter.h"
 #include "gui/state/app_state.h"
 #include "gui/sync/address_book_sync.h"
@@ -21,12 +22,9 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QRegularExpression>
-#include <QThread>
 #include <QTimer>
 #include <QUuid>
 #include <benchmark/benchmark.h>
-
-#include <sys/resource.h>
 
 #include <algorithm>
 #include <chrono>
@@ -39,32 +37,14 @@
 namespace {
 
 using namespace zel;
-using Clk = std::chrono::steady_clock;
-using Headers = QList<QPair<QByteArray, QByteArray>>;
+using bench::Clk;
+using bench::fail;
+using bench::median;
+using bench::msSince;
+using bench::processCpuMs;
 
 // A first sync of 1,000 cards takes tens of seconds on Radicale; far beyond that something hangs.
 constexpr int kSyncTimeoutMs = 30 * 60 * 1000;
-
-double msSince(Clk::time_point t0) {
-    return std::chrono::duration<double, std::milli>(Clk::now() - t0).count();
-}
-
-// CPU time of this process, all its threads (Qt's network thread too), in milliseconds.
-double processCpuMs() {
-    rusage u{};
-    ::getrusage(RUSAGE_SELF, &u);
-    const auto ms = [](const timeval& t) {
-        return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_usec) / 1e3;
-    };
-    return ms(u.ru_utime) + ms(u.ru_stime);
-}
-
-// Google Benchmark keeps the pointer, so the text must outlive the run.
-void fail(benchmark::State& state, const std::string& why) {
-    static std::vector<std::unique_ptr<std::string>> kept;
-    kept.push_back(std::make_unique<std::string>(why));
-    state.SkipWithError(kept.back()->c_str());
-}
 
 // The generated partners with every field filled, and a birthday each.
 std::vector<PartnerRecord> fullPartners(std::size_t count) {
@@ -114,59 +94,20 @@ struct Folder {
     }
 };
 
-// A Radicale of its own, and another client's requests to it.
-struct Server {
-    test::RadicaleServer radicale;
-    QNetworkAccessManager network;
-    std::string error; // why it did not come up
-    int books = 0;
-
-    Server() {
-        if (const auto started = radicale.start(); !started) error = started.message();
-    }
-
-    test::HttpReply send(const QByteArray& verb, const QUrl& url, Headers headers = {},
-                         const QByteArray& body = {}) {
-        headers.append({"Authorization", test::basicAuthorization(radicale.user(), radicale.password())});
-        return test::sendHttp(network, verb, url, headers, body);
-    }
-
+// The benchmarks' Radicale, with address books.
+struct Server : bench::DavServer {
     // A new, empty address book; an empty URL when the server refused it.
     QUrl newBook() {
-        const QUrl url = radicale.baseUrl().resolved(QUrl(QStringLiteral("/anna/book%1/").arg(++books)));
-        const test::HttpReply r = send("MKCOL", url, {{"Content-Type", "application/xml; charset=utf-8"}},
-                                       gui::dav::mkcolBody(QStringLiteral("Partnerek")));
-        return r.status == 201 ? url : QUrl();
+        return newCollection(QStringLiteral("book"), "MKCOL",
+                             gui::dav::mkcolBody(QStringLiteral("Partnerek")));
     }
 
-    void removeBook(const QUrl& book) { send("DELETE", book); }
-
-    // What the server's log says of the answers since `from` (a length of log()): how many (a request
-    // Qt sends again with the credentials after a 401 gives two) and the time it took over them, summed.
-    struct Answers {
-        int count = 0;
-        double ms = 0;
-    };
-    qsizetype logLength() const { return radicale.log().size(); }
-    // Radicale logs an answer once it has sent it, so a moment is left for the last lines to arrive.
-    Answers answersSince(qsizetype from) const {
-        QThread::msleep(200);
-        static const QRegularExpression answer(
-            QStringLiteral(R"(response status for '[^']*'[^\n]*? in ([0-9.]+) seconds)"));
-        Answers a;
-        const QString log = radicale.log().mid(from);
-        for (auto it = answer.globalMatch(log); it.hasNext();) {
-            const auto m = it.next();
-            ++a.count;
-            a.ms += m.captured(1).toDouble() * 1000;
-        }
-        return a;
-    }
+    void removeBook(const QUrl& book) { removeCollection(book); }
 
     // The card's file in Radicale's storage.
     QString cardFile(const QUrl& book, const std::string& href) const {
         const QString name = QUrl(QString::fromStdString(href)).fileName(QUrl::FullyDecoded);
-        return radicale.storagePath() + QStringLiteral("/collection-root") + book.path() + name;
+        return collectionFolder(book) + name;
     }
 };
 
@@ -346,12 +287,6 @@ Library& library(std::size_t n) {
     auto& lib = libraries[n];
     if (!lib) lib = std::make_unique<Library>(n);
     return *lib;
-}
-
-double median(std::vector<double> v) {
-    if (v.empty()) return 0;
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 // The goal: one request, under 200 ms, each sync with a client of its own as the benchmarks above.

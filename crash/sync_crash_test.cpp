@@ -8,6 +8,7 @@
 #include "core/storage/record_file.h"
 #include "core/sync/card.h"
 #include "core/sync/sync_map.h"
+#include "driver_run.h"
 #include "gui/state/app_state.h"
 #include "support/radicale_server.h"
 #include "support/settable_clock.h"
@@ -30,15 +31,6 @@
 namespace zel::test {
 namespace {
 namespace fs = std::filesystem;
-
-struct DriverRun {
-    bool killed = false;
-    int exitCode = -1;
-    std::string out, err;
-    int steps = -1, uploads = -1; // from the line the driver ends with
-    bool nothingChanged = false;
-    std::chrono::microseconds time{}; // from "syncing" to the end
-};
 
 // What a folder and an address book hold once the syncs are over, in a form two outcomes compare by.
 struct Outcome {
@@ -106,25 +98,6 @@ PartnerRecord person(std::string_view name, std::string email = {}, std::string 
 
 EventRecord dayRecord(std::string_view name, int year, int month, int day) {
     return {true, {}, cp(name), static_cast<double>(dayNumber(year, month, day)), 0};
-}
-
-// Whether the server still holds a connection it has not closed: a request it has not answered,
-// read or not yet taken. It closes each connection once its answer is out, so when none is left
-// every request of a killed client is either applied or never will be.
-bool serverBusy(quint16 port) {
-    char local[16];
-    std::snprintf(local, sizeof local, "0100007F:%04X", static_cast<unsigned>(port));
-    std::ifstream table("/proc/net/tcp");
-    std::string line;
-    std::getline(table, line);
-    while (std::getline(table, line)) {
-        std::istringstream fields(line);
-        std::string slot, here, there, state;
-        fields >> slot >> here >> there >> state;
-        // Established, half-open, or closed by the client and not yet by the server.
-        if (here == local && (state == "01" || state == "03" || state == "08")) return true;
-    }
-    return false;
 }
 
 // The names a sync may leave name days or birthdays of, when a kill fell between the partner file
@@ -270,41 +243,11 @@ class SyncCrash : public ::testing::Test {
 
     DriverRun runDriver(const fs::path& app, const QUrl& book, const QStringList& kill,
                         std::optional<std::chrono::microseconds> killAfter = std::nullopt) {
-        QProcess process;
-        process.start(QStringLiteral(ZEL_SYNC_CRASH_DRIVER),
-                      QStringList{QString::fromStdString(app.string()), book.toString(), server_.user(),
-                                  server_.password()} +
-                          kill);
-        DriverRun run;
-        if (!process.waitForStarted(10000)) {
-            run.err = process.errorString().toStdString();
-            return run;
-        }
-        // Times count from the start of the sync, past the start of the process and the reading of the
-        // folder.
-        QByteArray out;
-        while (!out.contains("syncing\n") && process.waitForReadyRead(10000))
-            out += process.readAllStandardOutput();
-        const auto syncing = std::chrono::steady_clock::now();
-        if (killAfter) {
-            std::this_thread::sleep_for(*killAfter);
-            process.kill();
-        }
-        process.waitForFinished(60000);
-        run.time =
-            std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - syncing);
-        out += process.readAllStandardOutput();
-        run.out = out.toStdString();
-        run.err = process.readAllStandardError().toStdString();
-        run.killed = process.exitStatus() == QProcess::CrashExit;
-        run.exitCode = run.killed ? -1 : process.exitCode();
-        std::istringstream lines(run.out);
-        for (std::string line; std::getline(lines, line);) {
-            char verdict[16] = {};
-            if (std::sscanf(line.c_str(), "steps %d uploads %d %15s", &run.steps, &run.uploads, verdict) == 3)
-                run.nothingChanged = std::string_view(verdict) == "nothing";
-        }
-        return run;
+        return test::runDriver(QStringLiteral(ZEL_SYNC_CRASH_DRIVER),
+                               QStringList{QString::fromStdString(app.string()), book.toString(),
+                                           server_.user(), server_.password()} +
+                                   kill,
+                               killAfter);
     }
 
     Outcome outcomeOf(const fs::path& app, const std::string& book) const {
@@ -404,10 +347,7 @@ class SyncCrash : public ::testing::Test {
     // after the next sync listed the book is not what this checks.
     void finishAndCheck(const std::string& name, const QUrl& book, const DriverRun& killed) {
         SCOPED_TRACE(name + "; the killed run said:\n" + killed.out + killed.err);
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        while (serverBusy(server_.port()) && std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        ASSERT_FALSE(serverBusy(server_.port())) << "the server never finished the killed run's requests";
+        ASSERT_TRUE(awaitServerIdle(server_.port())) << "the server never finished the killed run's requests";
         const fs::path app = work_.path() / name;
         const DriverRun first = runDriver(app, book, {});
         ASSERT_EQ(first.exitCode, 0) << first.out << first.err;

@@ -420,9 +420,13 @@ TEST(CoreStart, LeftoverTemporariesGoAndNothingElse) {
     const AppPaths paths{dir.path()};
     std::filesystem::create_directories(paths.dataDir());
     writeFile(paths.partners(), "kept");
-    const std::vector<std::string> leftovers = {
-        "Data/partnerek.dat.tmp-a1B2c3", "Data/nevnapok.dat.tmp-XXXXXX", "beallitasok.cfg.tmp-0zZ9aa",
-        "beallitasok-tovabbi.ini.tmp-Qq1234", "Data/utoljara-figyelve.txt.tmp-k9Lm0p"};
+    const std::vector<std::string> leftovers = {"Data/partnerek.dat.tmp-a1B2c3",
+                                                "Data/nevnapok.dat.tmp-XXXXXX",
+                                                "beallitasok.cfg.tmp-0zZ9aa",
+                                                "beallitasok-tovabbi.ini.tmp-Qq1234",
+                                                "Data/utoljara-figyelve.txt.tmp-k9Lm0p",
+                                                "Data/szinkron-cimjegyzek.txt.tmp-Ab12Cd",
+                                                "Data/szinkron-naptar.txt.tmp-45tpLM"};
     const std::vector<std::string> others = {"Data/partnerek.dat.tmp-notes.txt", "Data/other.dat.tmp-a1B2c3",
                                              "partnerek.dat.tmp-a1B2c3", "Data/partnerek.dat.tmp-a1B2c"};
     for (const auto& name : leftovers)

@@ -62,7 +62,8 @@ bool serviceViewRequested(const AppPaths& paths) {
 
 std::size_t removeLeftoverTemporaries(const AppPaths& paths) {
     std::vector<fs::path> owners{paths.partners(),    paths.settings(), paths.furtherSettings(),
-                                 paths.lastWatched(), paths.syncMap(),  paths.lastSync()};
+                                 paths.lastWatched(), paths.syncMap(),  paths.calendarMap(),
+                                 paths.lastSync()};
     for (EventKind kind : kAllEventKinds)
         owners.push_back(paths.events(kind));
     std::size_t removed = 0;

@@ -7,12 +7,13 @@
 
 #include <libical/ical.h>
 
-#include <cstdio>
+#include <algorithm>
 #include <ctime>
-#include <map>
 #include <memory>
 #include <set>
+#include <span>
 #include <stdexcept>
+#include <unordered_map>
 
 namespace zel {
 
@@ -42,14 +43,22 @@ std::uint64_t fnv1a(const std::string& bytes) {
 }
 
 std::string twoDigits(int n) {
-    char buf[8];
-    std::snprintf(buf, sizeof buf, "%02d", n);
-    return buf;
+    if (n >= 0 && n < 100) return {static_cast<char>('0' + n / 10), static_cast<char>('0' + n % 10)};
+    return std::to_string(n);
+}
+
+// Sixteen lowercase hex digits.
+std::string hex16(std::uint64_t n) {
+    std::string out(16, '0');
+    for (std::size_t i = 16; i-- > 0; n >>= 4)
+        out[i] = "0123456789abcdef"[n & 0xf];
+    return out;
 }
 
 // Windows line breaks and lone CRs become LF, the one break a calendar text knows.
 std::string calendarText(std::string_view cp1250) {
     std::string utf8 = cp1250ToUtf8(cp1250);
+    if (utf8.find('\r') == std::string::npos) return utf8;
     std::string out;
     out.reserve(utf8.size());
     for (std::size_t i = 0; i < utf8.size(); ++i) {
@@ -90,21 +99,26 @@ std::string uidKey(EventKind kind, const TableRow& row, const std::string& text)
     return when + '\x1f' + twoDigits(row.minute / 60) + ":" + twoDigits(row.minute % 60) + '\x1f' + text;
 }
 
-// Records of the same key get the same base; the later ones count on from 2.
-class UidMaker {
-  public:
-    std::string make(EventKind kind, const std::string& key) {
-        char hex[17];
-        std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(fnv1a(key)));
-        std::string base = std::string("zelmoran-") + uidKindName(kind) + "-" + hex;
-        const int seen = ++seen_[base];
-        if (seen > 1) base += "-" + std::to_string(seen);
-        return base + "@zelmoran";
+// The identifiers of one kind's events, from the hashes of their keys in order: records of the same
+// key get the same base, the later ones counting on from 2. Repeats are rare, so only the hashes that
+// come more than once are counted.
+void assignUids(EventKind kind, std::span<CalendarEvent> events, const std::vector<std::uint64_t>& hashes) {
+    std::vector<std::uint64_t> sorted(hashes);
+    std::sort(sorted.begin(), sorted.end());
+    std::vector<std::uint64_t> repeated;
+    for (std::size_t i = 1; i < sorted.size(); ++i)
+        if (sorted[i] == sorted[i - 1] && (repeated.empty() || repeated.back() != sorted[i]))
+            repeated.push_back(sorted[i]);
+    std::unordered_map<std::uint64_t, int> seen;
+    const std::string prefix = std::string("zelmoran-") + uidKindName(kind) + "-";
+    for (std::size_t i = 0; i < events.size(); ++i) {
+        std::string uid = prefix + hex16(hashes[i]);
+        if (std::binary_search(repeated.begin(), repeated.end(), hashes[i]))
+            if (const int n = ++seen[hashes[i]]; n > 1) uid += "-" + std::to_string(n);
+        uid += "@zelmoran";
+        events[i].uid = std::move(uid);
     }
-
-  private:
-    std::map<std::string, int> seen_;
-};
+}
 
 struct ComponentFree {
     void operator()(icalcomponent* c) const { icalcomponent_free(c); }
@@ -216,15 +230,21 @@ std::string recurrenceRule(Recurrence recurrence, DayNumber day) {
 
 std::vector<CalendarEvent> calendarEvents(const EventBook& book, const CalendarOptions& options) {
     std::vector<CalendarEvent> out;
-    UidMaker uids;
+    std::size_t rows = 0;
+    for (EventKind kind : {EventKind::Reminder, EventKind::NameDay, EventKind::Birthday})
+        rows += book.table(kind).rows.size();
+    out.reserve(rows);
+    std::vector<std::uint64_t> hashes;
     for (EventKind kind : {EventKind::Reminder, EventKind::NameDay, EventKind::Birthday}) {
         const EventTable& table = book.table(kind);
+        const std::size_t first = out.size();
+        hashes.clear();
         for (const TableRow& row : table.rows) {
             if (!row.active || !row.day) continue;
             const std::string text = calendarText(table.text(row));
+            hashes.push_back(fnv1a(uidKey(kind, row, text)));
             CalendarEvent event;
             event.kind = kind;
-            event.uid = uids.make(kind, uidKey(kind, row, text));
             event.day = *row.day;
             if (kind == EventKind::Reminder) {
                 event.summary = text;
@@ -239,6 +259,7 @@ std::vector<CalendarEvent> calendarEvents(const EventBook& book, const CalendarO
             }
             out.push_back(std::move(event));
         }
+        assignUids(kind, std::span(out).subspan(first), hashes);
     }
     return out;
 }

@@ -3,7 +3,7 @@
 #include "core/storage/record_file.h"
 
 #include <cstdio>
-#include <set>
+#include <unordered_set>
 
 namespace zel {
 
@@ -68,15 +68,19 @@ CalendarMap decodeCalendarMap(std::string_view bytes) {
     CalendarMap map;
     map.collectionUrl = mapSingleValue(lines, 1, kCollection);
     map.syncToken = mapSingleValue(lines, 2, kToken);
-    std::set<std::string> hrefs;
+    // The links never move once reserved, so the set holds views of their addresses.
+    map.links.reserve(lines.size() - 3);
+    std::unordered_set<std::string_view> hrefs;
+    hrefs.reserve(lines.size() - 3);
     for (std::size_t i = 3; i < lines.size(); ++i) {
         auto values = mapValues(lines[i]);
         if (!values || values->size() != 5 || (*values)[0] != kEvent) throw SyncMapDamaged(i + 1);
         const std::optional<std::uint64_t> digest = fromHex16((*values)[4]);
         CalendarLink link{std::move((*values)[1]), std::move((*values)[2]), std::move((*values)[3]),
                           digest.value_or(0)};
-        if (!digest || link.href.empty() || !hrefs.insert(link.href).second) throw SyncMapDamaged(i + 1);
+        if (!digest || link.href.empty()) throw SyncMapDamaged(i + 1);
         map.links.push_back(std::move(link));
+        if (!hrefs.insert(map.links.back().href).second) throw SyncMapDamaged(i + 1);
     }
     return map;
 }

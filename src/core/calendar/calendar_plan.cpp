@@ -64,71 +64,83 @@ CalendarPlan planCalendar(const CalendarMap& map, const std::vector<CalendarEven
     CalendarPlan plan;
     plan.map.collectionUrl = map.collectionUrl;
     plan.map.syncToken = map.syncToken;
+    plan.map.links.reserve(map.links.size());
+
+    // The tables below hold views into the map and the listing, which outlive the plan's making: a
+    // calendar of 100,000 events is planned without copying each link twice.
 
     // The server's side, by file name: the ETag it lists now, or gone.
     struct ServerState {
-        std::string href, etag;
+        std::string_view href, etag;
         bool removed = false;
     };
-    std::unordered_map<std::string, ServerState> server;
+    std::unordered_map<std::string_view, ServerState> server;
+    server.reserve(listing.changed.size() + listing.removed.size());
     for (const ListedCard& c : listing.changed) {
-        const std::string name(fileNameOf(c.href));
         if (!isProgramEvent(c.href)) {
             ++plan.foreign;
             continue;
         }
-        server[name] = {c.href, c.etag, false};
+        server.insert_or_assign(fileNameOf(c.href), ServerState{c.href, c.etag, false});
     }
     for (const std::string& href : listing.removed)
-        if (isProgramEvent(href)) server[std::string(fileNameOf(href))] = {href, {}, true};
+        if (isProgramEvent(href)) server.insert_or_assign(fileNameOf(href), ServerState{href, {}, true});
 
-    // What the map knows and still stands on the server, with the ETag it has there now.
+    // What the map knows and still stands on the server: the link as the map holds it, and the ETag
+    // the server has now.
     struct Known {
-        CalendarLink link;   // with the ETag the server has now
-        CalendarLink agreed; // as the map holds it
+        const CalendarLink* agreed = nullptr;
+        std::string_view etag;
         bool changedElsewhere = false;
+        bool wanted = false;
     };
-    std::unordered_map<std::string, Known> known;
+    std::unordered_map<std::string_view, Known> known;
+    known.reserve(map.links.size());
     for (const CalendarLink& link : map.links) {
-        const std::string name(fileNameOf(link.href));
+        const std::string_view name = fileNameOf(link.href);
         const auto s = server.find(name);
         if (s == server.end()) {
             // Not listed: unchanged since the token, unless the listing is the whole calendar.
-            if (!listing.complete) known[name] = {link, link, false};
+            if (!listing.complete) known.insert_or_assign(name, Known{&link, link.etag, false, false});
             continue;
         }
         if (s->second.removed) continue;
-        Known k{link, link, false};
         // An event sent without an ETag in answer takes the one listed now.
-        if (!link.etag.empty() && s->second.etag != link.etag) k.changedElsewhere = true;
-        k.link.etag = s->second.etag;
-        known[name] = std::move(k);
+        const bool changedElsewhere = !link.etag.empty() && s->second.etag != link.etag;
+        known.insert_or_assign(name, Known{&link, s->second.etag, changedElsewhere, false});
     }
+    const auto linkNow = [](const Known& k) {
+        CalendarLink link = *k.agreed;
+        link.etag = k.etag;
+        return link;
+    };
 
-    std::unordered_set<std::string> wanted;
-    wanted.reserve(events.size());
+    // Events the map does not know, by file name; those it knows are marked wanted in `known`.
+    std::unordered_set<std::string> wantedNew;
     for (std::size_t i = 0; i < events.size(); ++i) {
         const CalendarEvent& event = events[i];
         const std::string name = eventFileName(event.uid);
-        if (!wanted.insert(name).second) continue; // UIDs are unique; a repeat is never sent twice
-        const std::uint64_t digest = eventDigest(event);
         const auto k = known.find(name);
         if (k != known.end()) {
-            if (!k->second.changedElsewhere && k->second.link.digest == digest) {
-                plan.map.links.push_back(k->second.link);
+            if (k->second.wanted) continue; // UIDs are unique; a repeat is never sent twice
+            k->second.wanted = true;
+            if (!k->second.changedElsewhere && k->second.agreed->digest == eventDigest(event)) {
+                plan.map.links.push_back(linkNow(k->second));
                 continue;
             }
             // Kept as agreed until the server takes the new text: a failed upload is tried again.
-            plan.map.links.push_back(k->second.agreed);
-            plan.uploads.push_back({EventUpload::Kind::Update, k->second.link.href, k->second.link.etag, i,
-                                    k->second.changedElsewhere});
+            plan.map.links.push_back(*k->second.agreed);
+            plan.uploads.push_back({EventUpload::Kind::Update, k->second.agreed->href,
+                                    std::string(k->second.etag), i, k->second.changedElsewhere});
             continue;
         }
+        if (!wantedNew.insert(name).second) continue;
         const auto s = server.find(name);
         if (s != server.end() && !s->second.removed) {
             // On the server but not in the map: the program's own event from a publish cut short, or
             // one another client changed after the map was lost. Ours either way: sent over it.
-            plan.uploads.push_back({EventUpload::Kind::Update, s->second.href, s->second.etag, i, false});
+            plan.uploads.push_back({EventUpload::Kind::Update, std::string(s->second.href),
+                                    std::string(s->second.etag), i, false});
             continue;
         }
         const bool deletedElsewhere = s != server.end();
@@ -138,13 +150,14 @@ CalendarPlan planCalendar(const CalendarMap& map, const std::vector<CalendarEven
     // The program's events no record asks for any more, in the order of their addresses.
     std::vector<EventUpload> deletions;
     for (const auto& [name, k] : known) {
-        if (wanted.contains(name)) continue;
-        deletions.push_back({EventUpload::Kind::Delete, k.link.href, k.link.etag, 0, false});
-        plan.map.links.push_back(k.agreed);
+        if (k.wanted) continue;
+        deletions.push_back({EventUpload::Kind::Delete, k.agreed->href, std::string(k.etag), 0, false});
+        plan.map.links.push_back(*k.agreed);
     }
     for (const auto& [name, s] : server)
-        if (!s.removed && !known.contains(name) && !wanted.contains(name))
-            deletions.push_back({EventUpload::Kind::Delete, s.href, s.etag, 0, false});
+        if (!s.removed && !known.contains(name) && !wantedNew.contains(std::string(name)))
+            deletions.push_back(
+                {EventUpload::Kind::Delete, std::string(s.href), std::string(s.etag), 0, false});
     std::sort(deletions.begin(), deletions.end(),
               [](const EventUpload& a, const EventUpload& b) { return a.href < b.href; });
     plan.uploads.insert(plan.uploads.end(), deletions.begin(), deletions.end());
