@@ -1,5 +1,7 @@
 #include "bench_data.h"
 
+#include "core/settings/settings_record.h"
+#include "core/storage/record_file.h"
 #include "core/text/cp1250.h"
 
 #include <algorithm>
@@ -182,6 +184,14 @@ std::string generatedPartnerFile(std::size_t count) {
     for (const PartnerRecord& p : generatedPartners(count))
         bytes += encodePartner(p);
     return bytes;
+}
+
+void prepareFullFolder(const std::filesystem::path& folder) {
+    std::filesystem::create_directories(folder / "Data");
+    replaceFile(folder / "Data" / kPartnerFileName, generatedPartnerFile(kFullPartners));
+    for (EventKind k : kAllEventKinds)
+        replaceFile(folder / "Data" / eventFileName(k), generatedFile(k));
+    writeSettingsFile(folder / kSettingsFileName, encodeSettings(defaultSettings(), SettingsBytes{}));
 }
 
 } // namespace zel::bench

@@ -51,4 +51,9 @@ std::vector<PartnerRecord> generatedPartners(std::size_t count);
 // Those partners as the partner file holds them.
 std::string generatedPartnerFile(std::size_t count);
 
+// A program folder as the start-up benchmarks use it: 10,000 partners, the four generated event
+// files and a settings file with the defaults.
+constexpr std::size_t kFullPartners = 10'000;
+void prepareFullFolder(const std::filesystem::path& folder);
+
 } // namespace zel::bench

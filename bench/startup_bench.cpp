@@ -45,7 +45,6 @@ using namespace zel;
 namespace fs = std::filesystem;
 using Clk = std::chrono::steady_clock;
 
-constexpr std::size_t kPartners = 10'000;
 constexpr int kDefaultRuns = 7;
 constexpr const char* kChildMode = "--child";
 
@@ -170,14 +169,6 @@ double usPerFreshPage() {
 }
 
 // ---- the parent: the two folders, the runs, the figures ----
-
-void prepareFull(const fs::path& folder) {
-    fs::create_directories(folder / "Data");
-    replaceFile(folder / "Data" / kPartnerFileName, bench::generatedPartnerFile(kPartners));
-    for (EventKind k : kAllEventKinds)
-        replaceFile(folder / "Data" / eventFileName(k), bench::generatedFile(k));
-    writeSettingsFile(folder / kSettingsFileName, encodeSettings(defaultSettings(), SettingsBytes{}));
-}
 
 std::uintmax_t folderBytes(const fs::path& folder) {
     std::uintmax_t sum = 0;
@@ -363,7 +354,7 @@ int main(int argc, char** argv) {
         if (argc == 3 && std::strcmp(argv[1], kChildMode) == 0) return runChild(argc, argv, t0, argv[2]);
         // The full folder alone, for profiling one start with a tool of one's choice.
         if (argc == 3 && std::strcmp(argv[1], "--prepare") == 0) {
-            prepareFull(argv[2]);
+            bench::prepareFullFolder(argv[2]);
             return 0;
         }
         if (argc == 2 && std::strcmp(argv[1], "--page-cost") == 0) {
