@@ -6,38 +6,20 @@
 #include <fstream>
 #include <string>
 #include <vector>
+#include <zlib.h>
 
 namespace zel {
-
-namespace {
-
-const std::array<std::uint32_t, 256>& crcTable() {
-    static const std::array<std::uint32_t, 256> table = [] {
-        std::array<std::uint32_t, 256> t{};
-        for (std::uint32_t i = 0; i < 256; ++i) {
-            std::uint32_t c = i;
-            for (int k = 0; k < 8; ++k)
-                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[i] = c;
-        }
-        return t;
-    }();
-    return table;
-}
-
-} // namespace
 
 ExeIdentity identityOf(std::string_view bytes) {
     ExeIdentity id;
     id.size = static_cast<std::uint32_t>(bytes.size());
-    std::uint32_t crc = 0xFFFFFFFFu;
-    const auto& table = crcTable();
-    for (const char ch : bytes) {
-        const auto b = static_cast<std::uint8_t>(ch);
-        id.sum += b;
-        crc = table[(crc ^ b) & 0xFF] ^ (crc >> 8);
-    }
-    id.crc = crc;
+    // Apart from the CRC, so the compiler can vectorise the sum.
+    for (const char ch : bytes)
+        id.sum += static_cast<std::uint8_t>(ch);
+    // zlib's CRC-32 (the same polynomial, pre- and post-inverted); the register before the final
+    // inversion is what the identity keeps.
+    id.crc = ~static_cast<std::uint32_t>(
+        crc32_z(0, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<z_size_t>(bytes.size())));
     return id;
 }
 
