@@ -2,6 +2,8 @@
 #include "gui/text/qt_text.h"
 #include "support/app_fixture.h"
 
+#include <QCalendarWidget>
+
 using namespace zel;
 using namespace zel::gui;
 using namespace Qt::StringLiterals;
@@ -225,8 +227,12 @@ TEST(GuiTheme, EveryControlCarriesARoleAndPaintsByIt) {
         EXPECT_EQ(x.get(name)->palette().color(QPalette::Active, QPalette::Button), fieldBack) << name;
         EXPECT_EQ(x.get(name)->palette().color(QPalette::Active, QPalette::WindowText), text) << name;
     }
-    // A drop-down calendar: the month on the background, the days in the text colour.
-    auto* calendar = x.get<QDateEdit>("datePicker")->calendarWidget();
+    // A drop-down calendar, made when the editor is first pressed: the month on the background, the
+    // days in the text colour.
+    auto* picker = x.get<QDateEdit>("datePicker");
+    EXPECT_FALSE(picker->findChild<QCalendarWidget*>()) << "made before it was wanted";
+    QTest::mouseClick(picker, Qt::LeftButton, {}, QPoint(picker->width() - 4, picker->height() / 2));
+    auto* calendar = picker->calendarWidget();
     EXPECT_EQ(calendar->palette().color(QPalette::Active, QPalette::Base), page);
     EXPECT_EQ(calendar->palette().color(QPalette::Active, QPalette::Text), text);
     EXPECT_EQ(calendar->palette().color(QPalette::Disabled, QPalette::Text), variations);

@@ -7,7 +7,9 @@
 #include <QCalendarWidget>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDateTimeEdit>
+#include <QEvent>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPalette>
@@ -204,6 +206,45 @@ void paintCalendar(QCalendarWidget* cal, const QColor (&slot)[5]) {
     cal->setPalette(p);
 }
 
+// Paints the drop-down calendar of a date editor when the editor is about to make it.
+class CalendarPainter : public QObject {
+  public:
+    static void wait(QDateTimeEdit* edit, const QColor (&slot)[5]) {
+        static CalendarPainter* painter = new CalendarPainter(QCoreApplication::instance());
+        QVariantList colors;
+        for (const QColor& c : slot)
+            colors.append(c);
+        const bool waiting = edit->property(kPending).isValid();
+        edit->setProperty(kPending, colors);
+        if (!waiting) edit->installEventFilter(painter);
+    }
+    // Paints a calendar waiting for the colours now.
+    static void paintNow(QDateTimeEdit* edit) {
+        const QVariantList colors = edit->property(kPending).toList();
+        if (colors.size() != 5) return;
+        edit->setProperty(kPending, QVariant());
+        QColor slot[5];
+        for (int i = 0; i < 5; ++i)
+            slot[i] = colors[i].value<QColor>();
+        paintCalendar(edit->calendarWidget(), slot);
+    }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        const QEvent::Type t = event->type();
+        if (t == QEvent::MouseButtonPress || t == QEvent::KeyPress || t == QEvent::MouseButtonDblClick) {
+            auto* edit = static_cast<QDateTimeEdit*>(watched);
+            edit->removeEventFilter(this);
+            paintNow(edit);
+        }
+        return false;
+    }
+
+  private:
+    using QObject::QObject;
+    static constexpr char kPending[] = "zelPendingCalendarColors";
+};
+
 // The slot a role property names, if the widget carries it.
 std::optional<int> roleOf(const QWidget* w, const char* property) {
     const QVariant v = w->property(property);
@@ -238,7 +279,14 @@ void paint(QWidget* w, const QColor (&slot)[5]) {
         setFace(view, {QPalette::Window}, mix(p.color(QPalette::Base), p.color(QPalette::Text)));
     }
     auto* edit = qobject_cast<QDateTimeEdit*>(w);
-    if (edit && edit->calendarPopup() && (faceRole || textRole)) paintCalendar(edit->calendarWidget(), slot);
+    if (edit && edit->calendarPopup() && (faceRole || textRole)) {
+        // Making a calendar costs more than a whole tab, so an unmade one is made and painted at the
+        // editor's first press or key, which come before the editor opens it.
+        if (edit->findChild<QCalendarWidget*>())
+            paintCalendar(edit->calendarWidget(), slot);
+        else
+            CalendarPainter::wait(edit, slot);
+    }
 }
 
 } // namespace
