@@ -39,6 +39,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QToolButton>
+#include <QVBoxLayout>
 #include <utility>
 
 namespace zel::gui {
@@ -105,32 +106,28 @@ void MainWindow::buildWindow() {
     clockDisplay_ = ui_->clockDisplay;
     summaryBox_ = ui_->summaryBox;
     monthCalendar_ = ui_->monthCalendar;
-    newEventTab_ = new NewEventTab(*state_, services_.dialogs, services_.shell);
     eventsTab_ = new EventsTab(*state_, services_.dialogs, services_.shell);
-    partnersTab_ = new PartnersTab(*state_, services_.dialogs, services_.shell);
-    actionsTab_ = new ActionsTab(*state_, services_.dialogs, services_.shell);
     settingsTab_ = new SettingsTab(*state_, services_.dialogs, services_.autostart);
-    // The tabs with classes of their own join the two the form holds, in the order of the captions.
-    pages_->insertTab(TabNewEvent, newEventTab_, QStringLiteral("Új esemény"));
+    // The tabs with classes of their own join the help tab the form holds, in the order of the
+    // captions. The list, shown at start, and the settings, which hold the live settings, are built
+    // now; the others wait in an empty page until they are first wanted.
+    const auto holder = [this](int index) {
+        auto* page = new QWidget;
+        auto* layout = new QVBoxLayout(page);
+        layout->setContentsMargins(0, 0, 0, 0);
+        holders_[static_cast<std::size_t>(index)] = page;
+        return page;
+    };
+    pages_->insertTab(TabNewEvent, holder(TabNewEvent), QStringLiteral("Új esemény"));
     pages_->insertTab(TabEvents, eventsTab_, QStringLiteral("Események"));
-    pages_->insertTab(TabPartners, partnersTab_, QStringLiteral("Partnerek"));
-    pages_->insertTab(TabActions, actionsTab_, QStringLiteral("Műveletek"));
+    pages_->insertTab(TabPartners, holder(TabPartners), QStringLiteral("Partnerek"));
+    pages_->insertTab(TabActions, holder(TabActions), QStringLiteral("Műveletek"));
     pages_->insertTab(TabSettings, settingsTab_, QStringLiteral("Beállítások"));
     pages_->setCurrentIndex(TabNewEvent);
     // Every caption whole: a larger font widens the window rather than hide tabs behind arrows.
     pages_->tabBar()->setUsesScrollButtons(false);
     pages_->tabBar()->setElideMode(Qt::ElideNone);
-    // The tabs joined the focus chain after the form's own controls: the help tab follows them in
-    // the order of the captions, then the summary below them.
-    QWidget* last = previousInFocusChain();
-    for (QWidget* next : {static_cast<QWidget*>(ui_->helpText), static_cast<QWidget*>(ui_->homePageButton),
-                          static_cast<QWidget*>(ui_->mailAuthorButton), static_cast<QWidget*>(summaryBox_)}) {
-        QWidget::setTabOrder(last, next);
-        last = next;
-    }
-    ui_->helpText->setHtml(
-        helpText(QDir::toNativeSeparators(QString::fromStdString(state_->paths().exeDir.string())),
-                 dataIsPerUser(state_->paths())));
+    keepHelpAndSummaryLast();
     setUpHelpLinks(builtHelpLinks(QCoreApplication::applicationDirPath()), ui_->homePageButton,
                    ui_->mailAuthorButton, services_.shell, services_.dialogs);
     modeSwitch_ = new ModeSwitch(*modeButton_, *clockDisplay_, *watch_, *state_, services_.tray,
@@ -140,31 +137,10 @@ void MainWindow::buildWindow() {
 }
 
 void MainWindow::connectTabs() {
-    connect(newEventTab_, &NewEventTab::newPartnerRequested, this, &MainWindow::startNewPartner);
-    connect(newEventTab_, &NewEventTab::eventAdded, summaryBox_, &SummaryBox::showFirstLine);
-    connect(state_, &AppState::partnersChanged, newEventTab_, &NewEventTab::reloadPartners);
     connect(eventsTab_, &EventsTab::pageRequested, this, [this] { pages_->setCurrentWidget(eventsTab_); });
     connect(eventsTab_, &EventsTab::newPartnerRequested, this, &MainWindow::startNewPartner);
     connect(eventsTab_, &EventsTab::monthListed, this,
             [this](DayNumber day) { monthCalendar_->setCalendar(ymdOf(day)); });
-    connect(partnersTab_, &PartnersTab::birthdayRequested, this, [this] {
-        pages_->setCurrentIndex(TabNewEvent);
-        newEventTab_->selectKind(EventKind::Birthday);
-    });
-    connect(partnersTab_, &PartnersTab::webAddressesRequested, this, [this] {
-        pages_->setCurrentIndex(TabSettings);
-        guarded(services_.dialogs, [this] { settingsTab_->editWebAddresses(); });
-    });
-    connect(partnersTab_, &PartnersTab::nameDaySearchRequested, this, [this](const QString& givenName) {
-        pages_->setCurrentIndex(TabActions);
-        guarded(services_.dialogs, [this, &givenName] { actionsTab_->searchFor(givenName); });
-    });
-    connect(actionsTab_, &ActionsTab::newPartnerRequested, this, &MainWindow::startNewPartner);
-    connect(actionsTab_, &ActionsTab::nameDayEventRequested, this, [this](const QString& date) {
-        pages_->setCurrentIndex(TabNewEvent);
-        newEventTab_->selectKind(EventKind::NameDay);
-        guarded(services_.dialogs, [this, &date] { newEventTab_->chooseDate(date); });
-    });
     connect(settingsTab_, &SettingsTab::defaultSoundPreviewRequested, this,
             [this] { alert_->play(AlertWindow::PlayMode::Preview); });
     connect(settingsTab_, &SettingsTab::soundFilePreviewRequested, this,
@@ -174,10 +150,108 @@ void MainWindow::connectTabs() {
         if (state_->settings().colors != appliedColors_) applyColors();
     });
     connect(pages_, &QTabWidget::currentChanged, this, [this](int index) {
-        if (index == TabNewEvent) guarded(services_.dialogs, [this] { newEventTab_->onShown(); });
+        guarded(services_.dialogs, [this, index] { ensureTab(index); });
+        if (index == TabNewEvent) guarded(services_.dialogs, [this] { newEventTab()->onShown(); });
         if (index == TabEvents) guarded(services_.dialogs, [this] { eventsTab_->onShown(); });
-        if (index == TabActions) guarded(services_.dialogs, [this] { actionsTab_->onShown(); });
+        if (index == TabActions) guarded(services_.dialogs, [this] { actionsTab()->onShown(); });
+        if (index == TabHelp) fillHelp();
     });
+}
+
+void MainWindow::ensureTab(int index) {
+    if (index < 0 || static_cast<std::size_t>(index) >= holders_.size()) return;
+    QWidget* holder = holders_[static_cast<std::size_t>(index)];
+    if (!holder || !holder->layout()->isEmpty()) return;
+    QWidget* tab = nullptr;
+    if (index == TabNewEvent) {
+        newEventTab_ = new NewEventTab(*state_, services_.dialogs, services_.shell);
+        connect(newEventTab_, &NewEventTab::newPartnerRequested, this, &MainWindow::startNewPartner);
+        connect(newEventTab_, &NewEventTab::eventAdded, summaryBox_, &SummaryBox::showFirstLine);
+        connect(state_, &AppState::partnersChanged, newEventTab_, &NewEventTab::reloadPartners);
+        tab = newEventTab_;
+    } else if (index == TabPartners) {
+        partnersTab_ = new PartnersTab(*state_, services_.dialogs, services_.shell);
+        connect(partnersTab_, &PartnersTab::birthdayRequested, this, [this] {
+            pages_->setCurrentIndex(TabNewEvent);
+            newEventTab()->selectKind(EventKind::Birthday);
+        });
+        connect(partnersTab_, &PartnersTab::webAddressesRequested, this, [this] {
+            pages_->setCurrentIndex(TabSettings);
+            guarded(services_.dialogs, [this] { settingsTab_->editWebAddresses(); });
+        });
+        connect(partnersTab_, &PartnersTab::nameDaySearchRequested, this, [this](const QString& givenName) {
+            pages_->setCurrentIndex(TabActions);
+            guarded(services_.dialogs, [this, &givenName] { actionsTab()->searchFor(givenName); });
+        });
+        // The list as the start's reading of the partners would have left it.
+        partnersTab_->showPartners();
+        tab = partnersTab_;
+    } else if (index == TabActions) {
+        actionsTab_ = new ActionsTab(*state_, services_.dialogs, services_.shell);
+        connect(actionsTab_, &ActionsTab::newPartnerRequested, this, &MainWindow::startNewPartner);
+        connect(actionsTab_, &ActionsTab::nameDayEventRequested, this, [this](const QString& date) {
+            pages_->setCurrentIndex(TabNewEvent);
+            newEventTab()->selectKind(EventKind::NameDay);
+            guarded(services_.dialogs, [this, &date] { newEventTab()->chooseDate(date); });
+        });
+        connect(actionsTab_, &ActionsTab::syncRequested, sync_, &SyncController::syncNow);
+        connect(sync_, &SyncController::statusChanged, actionsTab_, &ActionsTab::setSyncStatus);
+        connect(sync_, &SyncController::runningChanged, actionsTab_, &ActionsTab::setSyncRunning);
+        connect(sync_, &SyncController::progress, actionsTab_, &ActionsTab::setSyncProgress);
+        // What the sync said before the tab was there.
+        actionsTab_->setSyncStatus(sync_->statusText(), sync_->statusTip());
+        actionsTab_->setSyncRunning(sync_->running());
+        actionsTab_->setNames(allNames());
+        tab = actionsTab_;
+    }
+    if (!tab) return;
+    holder->layout()->addWidget(tab);
+    tab->show();
+    keepHelpAndSummaryLast();
+    if (themed_) applyTheme(tab, appliedColors_);
+    // A larger font may need more room than the tabs built so far.
+    if (!inServiceView_) fitWindow();
+}
+
+void MainWindow::keepHelpAndSummaryLast() {
+    // The tabs join the focus chain after the form's own controls: the help tab follows them, as in
+    // the order of the captions, then the summary below them.
+    QWidget* last = previousInFocusChain();
+    for (QWidget* next : {static_cast<QWidget*>(ui_->helpText), static_cast<QWidget*>(ui_->homePageButton),
+                          static_cast<QWidget*>(ui_->mailAuthorButton), static_cast<QWidget*>(summaryBox_)}) {
+        if (next == last) continue;
+        QWidget::setTabOrder(last, next);
+        last = next;
+    }
+}
+
+NewEventTab* MainWindow::newEventTab() {
+    ensureTab(TabNewEvent);
+    return newEventTab_;
+}
+
+PartnersTab* MainWindow::partnersTab() {
+    ensureTab(TabPartners);
+    return partnersTab_;
+}
+
+ActionsTab* MainWindow::actionsTab() {
+    ensureTab(TabActions);
+    return actionsTab_;
+}
+
+const std::vector<std::string>& MainWindow::allNames() {
+    // Sorting the 2,911 names is most of what the name-day search costs to build.
+    if (allNames_.empty()) allNames_ = allNamesSorted(state_->extendedCalendar(), localeLess());
+    return allNames_;
+}
+
+void MainWindow::fillHelp() {
+    if (helpFilled_) return;
+    helpFilled_ = true;
+    ui_->helpText->setHtml(
+        helpText(QDir::toNativeSeparators(QString::fromStdString(state_->paths().exeDir.string())),
+                 dataIsPerUser(state_->paths())));
 }
 
 void MainWindow::connectAlert() {
@@ -213,10 +287,6 @@ void MainWindow::connectSync() {
                                services_.secrets ? *services_.secrets : *noSecrets_, this, this);
     settingsTab_->setAccountServices(sync_->secrets(), sync_->discovery());
     connect(settingsTab_, &SettingsTab::accountChanged, sync_, &SyncController::accountChanged);
-    connect(actionsTab_, &ActionsTab::syncRequested, sync_, &SyncController::syncNow);
-    connect(sync_, &SyncController::statusChanged, actionsTab_, &ActionsTab::setSyncStatus);
-    connect(sync_, &SyncController::runningChanged, actionsTab_, &ActionsTab::setSyncRunning);
-    connect(sync_, &SyncController::progress, actionsTab_, &ActionsTab::setSyncProgress);
     connect(sync_, &SyncController::accountSetupRequested, this, [this] {
         showMainWindow();
         pages_->setCurrentIndex(TabSettings);
@@ -258,6 +328,8 @@ void MainWindow::fitWindow() {
 
 void MainWindow::start() {
     guarded(services_.dialogs, [this] { startUp(); });
+    // A start that ended early leaves the first tab in front.
+    guarded(services_.dialogs, [this] { ensureTab(pages_->currentIndex()); });
     // After the start-up notice: what fell due while the program was not running.
     watch_->resumeFromLastRun();
 }
@@ -283,15 +355,13 @@ void MainWindow::startUp() {
     summaryBox_->setCurrentIndex(0);
     // Settings read or reset already painted the window when they changed its colours.
     if (state_->settings().colors != appliedColors_) applyColors();
-    if (state_->partnerNames().empty()) partnersTab_->showEmpty();
     if (settings().start == StartChoice::Passive) switchMode(ModeSwitch::Source::StartUp);
-    allNames_ = allNamesSorted(state_->extendedCalendar(), localeLess());
-    actionsTab_->setNames(allNames_);
     sync_->startAutomatic();
 }
 
 void MainWindow::applyColors() {
     appliedColors_ = state_->settings().colors;
+    themed_ = true;
     applyTheme(this, appliedColors_);
     settingsTab_->update();
 }
@@ -337,7 +407,7 @@ void MainWindow::openNewEventTab() {
     if (pages_->currentIndex() != TabNewEvent)
         pages_->setCurrentIndex(TabNewEvent);
     else
-        newEventTab_->onShown();
+        newEventTab()->onShown();
 }
 
 void MainWindow::showMainWindow() {
@@ -361,7 +431,7 @@ void MainWindow::comeForward(const QString& activationToken) {
 
 void MainWindow::startNewPartner(const QString& name) {
     pages_->setCurrentIndex(TabPartners);
-    partnersTab_->startNewPartner(name);
+    partnersTab()->startNewPartner(name);
 }
 
 void MainWindow::attachTray(QtTray& tray) {
@@ -374,7 +444,7 @@ void MainWindow::attachTray(QtTray& tray) {
     connect(&tray, &QtTray::windowToggleRequested, this, &MainWindow::toggleMainWindow);
     connect(&tray, &QtTray::nameDaySearchChosen, this, &MainWindow::openNameDaySearch);
     connect(&tray, &QtTray::dayNamesChosen, this,
-            [this] { guarded(services_.dialogs, [this] { actionsTab_->showDayNames(); }); });
+            [this] { guarded(services_.dialogs, [this] { actionsTab()->showDayNames(); }); });
     connect(&tray, &QtTray::modeSwitchChosen, this,
             [this] { guarded(services_.dialogs, [this] { switchMode(ModeSwitch::Source::TrayMenu); }); });
     connect(&tray, &QtTray::newEventChosen, this, &MainWindow::openNewEventTab);
@@ -392,7 +462,7 @@ void MainWindow::toggleMainWindow() {
 void MainWindow::openNameDaySearch() {
     showMainWindow();
     pages_->setCurrentIndex(TabActions);
-    actionsTab_->showNameDaySearch();
+    actionsTab()->showNameDaySearch();
 }
 
 void MainWindow::exitFromTray() {

@@ -11,6 +11,7 @@
 #include "gui/widgets/service_view.h"
 
 #include <QWidget>
+#include <array>
 #include <functional>
 #include <memory>
 #include <string>
@@ -115,17 +116,19 @@ class MainWindow : public QWidget {
     const Settings& settings() const { return state_->settings(); }
     const EventBook& events() const { return state_->events(); }
     const std::vector<std::string>& partnerNames() const { return state_->partnerNames(); }
-    const std::vector<std::string>& allNames() const { return allNames_; }
+    // The extended calendar's names in the alphabet's order, sorted when first asked for.
+    const std::vector<std::string>& allNames();
 
     QTabWidget* pages() const { return pages_; }
     QLabel* clockDisplay() const { return clockDisplay_; }
     QToolButton* modeButton() const { return modeButton_; }
     SummaryBox* summaryBox() const { return summaryBox_; }
     MonthCalendar* monthCalendar() const { return monthCalendar_; }
-    NewEventTab* newEventTab() const { return newEventTab_; }
+    // The tabs not shown at start are built when first wanted: shown, or asked for here.
+    NewEventTab* newEventTab();
     EventsTab* eventsTab() const { return eventsTab_; }
-    PartnersTab* partnersTab() const { return partnersTab_; }
-    ActionsTab* actionsTab() const { return actionsTab_; }
+    PartnersTab* partnersTab();
+    ActionsTab* actionsTab();
     SettingsTab* settingsTab() const { return settingsTab_; }
     AlertWindow* alertWindow() const { return alert_; }
     SyncController* syncController() const { return sync_; }
@@ -138,6 +141,11 @@ class MainWindow : public QWidget {
   private:
     void buildWindow();
     void connectTabs();
+    // Builds and wires the tab of a page that waits for it; nothing for a page already built.
+    void ensureTab(int index);
+    // The help text, written when the help tab is first shown.
+    void fillHelp();
+    void keepHelpAndSummaryLast();
     void connectAlert();
     void connectSync();
     void buildServiceView();
@@ -173,6 +181,11 @@ class MainWindow : public QWidget {
     SyncController* sync_ = nullptr;
 
     QTabWidget* pages_ = nullptr;
+    // The empty pages the tabs built on demand go into, by tab; none for the tabs built at once.
+    std::array<QWidget*, 5> holders_{};
+    bool helpFilled_ = false;
+    // Whether the window has been painted in the settings' colours; tabs built later take them too.
+    bool themed_ = false;
     QLabel* clockDisplay_ = nullptr;
     QToolButton* modeButton_ = nullptr;
     SummaryBox* summaryBox_ = nullptr;

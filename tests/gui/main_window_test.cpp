@@ -63,6 +63,44 @@ TEST(GuiStartup, FirstStartInAnEmptyFolderCreatesExactlyTheDataFiles) {
                 at("Péter") < static_cast<long>(names.size()));
 }
 
+TEST(GuiStartup, TheTabsNotShownAtStartAreBuiltWhenFirstWantedAsIfBuiltAtOnce) {
+    test::App x;
+    Settings custom = defaultSettings();
+    custom.colors = kThemeBlackAndWhite;
+    x.writeSettings(custom);
+    x.storePartners({test::partner("Antal Ede"), test::partner("Kovács Béla")});
+    x.show();
+    MainWindow& w = *x.w;
+    for (const char* name : {"partnerChoice", "nameList", "nameBox"})
+        EXPECT_FALSE(w.findChild<QWidget*>(QString::fromLatin1(name)))
+            << name << " built before it was wanted";
+    EXPECT_TRUE(test::child<QTextEdit>(&w, "helpText")->toPlainText().isEmpty());
+
+    w.pages()->setCurrentIndex(MainWindow::TabPartners);
+    auto* names = test::child<QListView>(&w, "nameList");
+    EXPECT_TRUE(names->isVisible());
+    // On the first partner with its details, in the window's colours.
+    EXPECT_EQ(names->currentIndex().row(), 0);
+    EXPECT_EQ(test::child<QWidget>(&w, "partnersPage")->palette().color(QPalette::Window),
+              colorOf(kThemeBlackAndWhite[0]));
+    // Its controls come before the help tab's and the summary in the focus chain, as the captions go.
+    QList<QWidget*> chain;
+    for (QWidget* f = w.nextInFocusChain(); f != &w; f = f->nextInFocusChain())
+        chain << f;
+    EXPECT_LT(chain.indexOf(names), chain.indexOf(test::child<QWidget>(&w, "helpText")));
+    EXPECT_LT(chain.indexOf(test::child<QWidget>(&w, "helpText")), chain.indexOf(w.summaryBox()));
+
+    // The name-day search's box holds every name of the extended calendar.
+    w.pages()->setCurrentIndex(MainWindow::TabActions);
+    EXPECT_EQ(test::child<QComboBox>(&w, "nameBox")->count(), 2911);
+    w.pages()->setCurrentIndex(MainWindow::TabHelp);
+    EXPECT_TRUE(test::child<QTextEdit>(&w, "helpText")->toPlainText().contains(u"Zelmoran"_s));
+    // The new-event tab, asked for by another tab, is built the same way.
+    w.pages()->setCurrentIndex(MainWindow::TabPartners);
+    EXPECT_EQ(test::items(test::child<QComboBox>(w.newEventTab(), "partnerChoice")),
+              (QStringList{u"Antal Ede"_s, u"Kovács Béla"_s}));
+}
+
 TEST(GuiStartup, ARestartReadsWhatExistsAndChangesNothing) {
     test::Start s;
     withReminder(s);

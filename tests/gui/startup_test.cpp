@@ -131,6 +131,7 @@ TEST(GuiStartup, AnInstalledProgramWhoseFolderTakesNoFileKeepsTheDataInTheUsersO
                                          s.alertNotifier, s.runningNotifier});
     w.start();
     EXPECT_TRUE(fs::exists(own / "Data" / "partnerek.dat") && fs::exists(own / "beallitasok.cfg"));
+    w.pages()->setCurrentIndex(MainWindow::TabHelp);
     EXPECT_TRUE(
         test::child<QTextEdit>(&w, "helpText")
             ->toPlainText()

@@ -88,7 +88,15 @@ struct App : Start {
         w->show();
         if (page >= 0) w->pages()->setCurrentIndex(page);
     }
-    template <class W = QWidget> W* get(const char* name) const { return child<W>(w.get(), name); }
+    // A widget of a tab not built yet is found once every tab is built.
+    template <class W = QWidget> W* get(const char* name) const {
+        if (!w->findChild<W*>(QString::fromLatin1(name))) {
+            w->newEventTab();
+            w->partnersTab();
+            w->actionsTab();
+        }
+        return child<W>(w.get(), name);
+    }
     void click(const char* name) const { get<QAbstractButton>(name)->click(); }
     bool checked(const char* name) const { return get<QAbstractButton>(name)->isChecked(); }
     void setText(const char* name, const QString& text) const { get<QLineEdit>(name)->setText(text); }

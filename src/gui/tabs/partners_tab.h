@@ -32,6 +32,8 @@ class PartnersTab : public QWidget {
     void startNewPartner(const QString& name);
     // An empty list: nothing to show, modify or delete.
     void showEmpty();
+    // The list filled from the partners read, on its first row; the details wait for the tab.
+    void showPartners();
     // The file position of the partner whose details are shown.
     std::size_t currentPartnerIndex() const { return currentIndex_; }
 
@@ -49,7 +51,6 @@ class PartnersTab : public QWidget {
 
   private:
     void build();
-    void showPartners();
     void showDetails();
     void openNew();
     void openSelected();
