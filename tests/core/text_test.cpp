@@ -256,6 +256,16 @@ TEST(CoreInstanceIdentity, SizeSumAndTheRegisterOfTheCrc) {
     EXPECT_EQ(identityOf(""), (ExeIdentity{0, 0, 0xFFFFFFFFu}));
 }
 
+TEST(CoreInstanceIdentity, AFileReadInPiecesHasTheIdentityOfItsBytes) {
+    test::TempDir dir;
+    std::string bytes;
+    for (int i = 0; i < 200'000; ++i) // several reads' worth, the last one partial
+        bytes += static_cast<char>(i * 7 % 251);
+    test::writeFile(dir.path() / "exe", bytes);
+    EXPECT_EQ(identityOfFile(dir.path() / "exe"), identityOf(bytes));
+    EXPECT_EQ(identityOfFile(dir.path() / "none"), ExeIdentity{});
+}
+
 TEST(CoreInstanceIdentity, AnActivationCarriesTheDesktopsTokenAndNothingElsePasses) {
     const ExeIdentity own{0x04030201u, 5u, 6u};
     const std::string query = encodeEnquiry(own, {InstanceRequest::Query, "ignored"});

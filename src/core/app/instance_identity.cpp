@@ -3,6 +3,7 @@
 #include "core/text/field.h"
 
 #include <algorithm>
+#include <array>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -10,17 +11,34 @@
 
 namespace zel {
 
+namespace {
+
+// The identity of bytes given piece by piece.
+struct IdentitySum {
+    std::uint64_t size = 0;
+    std::uint32_t sum = 0;
+    uLong crc = crc32_z(0, nullptr, 0);
+
+    void add(std::string_view bytes) {
+        size += bytes.size();
+        // Apart from the CRC, so the compiler can vectorise the sum.
+        for (const char ch : bytes)
+            sum += static_cast<std::uint8_t>(ch);
+        crc = crc32_z(crc, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<z_size_t>(bytes.size()));
+    }
+    // zlib's CRC-32 is the same polynomial, pre- and post-inverted; the identity keeps the register
+    // before the final inversion.
+    ExeIdentity identity() const {
+        return {static_cast<std::uint32_t>(size), sum, ~static_cast<std::uint32_t>(crc)};
+    }
+};
+
+} // namespace
+
 ExeIdentity identityOf(std::string_view bytes) {
-    ExeIdentity id;
-    id.size = static_cast<std::uint32_t>(bytes.size());
-    // Apart from the CRC, so the compiler can vectorise the sum.
-    for (const char ch : bytes)
-        id.sum += static_cast<std::uint8_t>(ch);
-    // zlib's CRC-32 (the same polynomial, pre- and post-inverted); the register before the final
-    // inversion is what the identity keeps.
-    id.crc = ~static_cast<std::uint32_t>(
-        crc32_z(0, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<z_size_t>(bytes.size())));
-    return id;
+    IdentitySum id;
+    id.add(bytes);
+    return id.identity();
 }
 
 ExeIdentity identityOfFile(const std::filesystem::path& file) {
@@ -29,12 +47,17 @@ ExeIdentity identityOfFile(const std::filesystem::path& file) {
     std::error_code ec;
     const auto size = std::filesystem::file_size(file, ec);
     if (ec) return {};
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    // One read: the program reads its own executable at every start.
-    if (!in.read(bytes.data(), static_cast<std::streamsize>(size)) ||
-        in.peek() != std::char_traits<char>::eof())
-        return {static_cast<std::uint32_t>(size), 0, 0};
-    return identityOf(bytes);
+    // Read piece by piece through one small buffer: the program reads its own executable at every
+    // start, and a buffer of its size costs a fresh page for every 4 KiB of it.
+    IdentitySum id;
+    std::array<char, 64 * 1024> buffer;
+    while (in) {
+        in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+        id.add(std::string_view(buffer.data(), static_cast<std::size_t>(in.gcount())));
+    }
+    // A file that changed its size while it was read has no identity beyond its size.
+    if (!in.eof() || id.size != size) return {static_cast<std::uint32_t>(size), 0, 0};
+    return id.identity();
 }
 
 std::string encodeEnquiry(const ExeIdentity& identity, const Enquiry& enquiry) {
