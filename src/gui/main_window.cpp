@@ -64,14 +64,18 @@ MainWindow::MainWindow(AppPaths paths, Services services, QWidget* parent)
     buildWindow();
     buildServiceView();
     fitWindow();
-    // A window of its own: a compositor hides the children of a minimised or hidden window.
-    alert_ = new AlertWindow(*state_, services_.sound, services_.dialogs);
     missedWindow_ = new MissedWindow;
-    notice_ = new CelebrantNotice(*alert_, *state_, services_.clock, this);
+    notice_ = new CelebrantNotice([this]() -> AlertWindow& { return *alertWindow(); }, *state_,
+                                  services_.clock, this);
     connect(notice_, &CelebrantNotice::exitRequested, this, &MainWindow::exitProgram);
     connectTabs();
-    connectAlert();
     connectSync();
+    connect(&services_.alertNotifier, &Notifier::activated, this, [this](const QString& token) {
+        if (alert_ && alert_->alertShown())
+            alert_->bringForward(token, services_.windowsOnWayland);
+        else if (missedWindow_->isVisible())
+            missedWindow_->bringForward(token, services_.windowsOnWayland);
+    });
     summaryBox_->attach(*state_);
     connect(summaryBox_, &SummaryBox::eventChosen, this,
             [this](std::optional<EventKind> kind, const QString& date, const QString& time) {
@@ -142,9 +146,9 @@ void MainWindow::connectTabs() {
     connect(eventsTab_, &EventsTab::monthListed, this,
             [this](DayNumber day) { monthCalendar_->setCalendar(ymdOf(day)); });
     connect(settingsTab_, &SettingsTab::defaultSoundPreviewRequested, this,
-            [this] { alert_->play(AlertWindow::PlayMode::Preview); });
+            [this] { alertWindow()->play(AlertWindow::PlayMode::Preview); });
     connect(settingsTab_, &SettingsTab::soundFilePreviewRequested, this,
-            [this](const QString& file) { alert_->previewFile(file); });
+            [this](const QString& file) { alertWindow()->previewFile(file); });
     // The window takes the colours as soon as they change.
     connect(state_, &AppState::settingsChanged, this, [this] {
         if (state_->settings().colors != appliedColors_) applyColors();
@@ -254,6 +258,15 @@ void MainWindow::fillHelp() {
                  dataIsPerUser(state_->paths())));
 }
 
+AlertWindow* MainWindow::alertWindow() {
+    if (alert_) return alert_;
+    // A window of its own: a compositor hides the children of a minimised or hidden window. Made
+    // when first wanted, as its fonts take a while to find.
+    alert_ = new AlertWindow(*state_, services_.sound, services_.dialogs);
+    connectAlert();
+    return alert_;
+}
+
 void MainWindow::connectAlert() {
     connect(alert_, &AlertWindow::editEventRequested, this,
             [this](const QString& key) { guarded(services_.dialogs, [&] { editEvent(key); }); });
@@ -273,12 +286,6 @@ void MainWindow::connectAlert() {
     connect(alert_, &AlertWindow::exitRequested, this, &MainWindow::exitProgram);
     // Answered in the window: the notification has nothing left to say.
     connect(alert_, &AlertWindow::alertEnded, notices_, &DesktopNotices::withdrawAlert);
-    connect(&services_.alertNotifier, &Notifier::activated, alert_, [this](const QString& token) {
-        if (alert_->alertShown())
-            alert_->bringForward(token, services_.windowsOnWayland);
-        else if (missedWindow_->isVisible())
-            missedWindow_->bringForward(token, services_.windowsOnWayland);
-    });
 }
 
 void MainWindow::connectSync() {
@@ -370,13 +377,14 @@ void MainWindow::fireReminder(const EventRow& row, Moment now) {
     const QString text = fromStored(row.text);
     const bool sameLook = std::exchange(firedAt_, now) == now;
     // Several in one look (a recurring one moved onto a taken minute) share one alert.
-    if (alert_->alertShown() && sameLook)
-        alert_->addToAlert(text);
+    AlertWindow* alert = alertWindow();
+    if (alert->alertShown() && sameLook)
+        alert->addToAlert(text);
     else // keyed where the record now stands: a recurring one has moved on
-        alert_->showAlert(windowTitle(), text,
-                          QString::fromStdString(dateText(*row.day)) + QLatin1Char('|') +
-                              QString::fromStdString(timeText(row.minute)));
-    notices_->postAlert(alert_->displayedText(), row.minute, isVisible() && !isMinimized());
+        alert->showAlert(windowTitle(), text,
+                         QString::fromStdString(dateText(*row.day)) + QLatin1Char('|') +
+                             QString::fromStdString(timeText(row.minute)));
+    notices_->postAlert(alert->displayedText(), row.minute, isVisible() && !isMinimized());
 }
 
 bool MainWindow::event(QEvent* event) {

@@ -130,7 +130,8 @@ class MainWindow : public QWidget {
     PartnersTab* partnersTab();
     ActionsTab* actionsTab();
     SettingsTab* settingsTab() const { return settingsTab_; }
-    AlertWindow* alertWindow() const { return alert_; }
+    // The alert's window, made when first wanted.
+    AlertWindow* alertWindow();
     SyncController* syncController() const { return sync_; }
     MissedWindow* missedWindow() const { return missedWindow_; }
 

@@ -220,6 +220,27 @@ TEST(GuiClock, AnActiveReminderFiresAtSecondZeroOfItsMinuteOnceAndAProgramGoesTo
               (std::vector<test::RecordingShell::Call>{{u"/opt/Saját mentés/backup --full "_s, {}}}));
 }
 
+TEST(GuiClock, AReminderDueInTheFirstSecondFiresThoughTheAlertsWindowIsMadeOnlyThen) {
+    const auto alertWindows = [] {
+        int n = 0;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            n += qobject_cast<AlertWindow*>(w) != nullptr;
+        return n;
+    };
+    const int before = alertWindows();
+    Ticking a(at(9, 4, 59, 900));
+    a.store(EventKind::Reminder, {event(kDay, 9, 5, "Fogorvos")});
+    a.w = a.open();
+    a.w->show();
+    EXPECT_EQ(alertWindows(), before) << "a start with nobody to greet made the alert's window";
+    a.clock.set(at(9, 5, 0, 3));
+    a.w->watch().tick();
+    EXPECT_EQ(alertWindows(), before + 1);
+    EXPECT_TRUE(a.w->alertWindow()->isVisible());
+    EXPECT_EQ(test::child<QTextEdit>(a.w->alertWindow(), "reminderDisplay")->toPlainText(), u"Fogorvos"_s);
+    EXPECT_EQ(a.sound.take(), QStringList{u"default loop"_s});
+}
+
 TEST(GuiClock, ALateTickFiresWhatARefreshMovedThePastAfterSecondZero) {
     // A window activation, a save and a long freeze between second 00 and the late tick.
     Ticking activated(at(9, 4, 50));

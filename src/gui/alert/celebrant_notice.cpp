@@ -9,10 +9,15 @@
 
 namespace zel::gui {
 
-CelebrantNotice::CelebrantNotice(AlertWindow& window, const AppState& state, const Clock& clock,
-                                 QObject* parent)
-    : QObject(parent), window_(window), state_(state), clock_(clock) {
-    connect(&window_, &AlertWindow::alertEnded, this, &CelebrantNotice::showWaiting);
+CelebrantNotice::CelebrantNotice(std::function<AlertWindow&()> window, const AppState& state,
+                                 const Clock& clock, QObject* parent)
+    : QObject(parent), window_(std::move(window)), state_(state), clock_(clock) {}
+
+AlertWindow& CelebrantNotice::window() {
+    AlertWindow& w = window_();
+    if (!std::exchange(connected_, true))
+        connect(&w, &AlertWindow::alertEnded, this, &CelebrantNotice::showWaiting);
+    return w;
 }
 
 void CelebrantNotice::show(Mode mode, bool exitIfNothing, bool withSound) {
@@ -23,7 +28,8 @@ void CelebrantNotice::show(Mode mode, bool exitIfNothing, bool withSound) {
         if (exitIfNothing) emit exitRequested();
         return;
     }
-    if (window_.alertShown()) {
+    AlertWindow& w = window();
+    if (w.alertShown()) {
         waiting_ = Request{mode, exitIfNothing, withSound};
         return;
     }
@@ -32,13 +38,13 @@ void CelebrantNotice::show(Mode mode, bool exitIfNothing, bool withSound) {
         shown << fromCp(line);
     const bool startUp = mode == Mode::StartUp;
     // Modal to the whole program, but without a nested event loop: the clock keeps ticking behind it.
-    window_.hide();
-    window_.setWindowModality(Qt::ApplicationModal);
-    window_.prepareNotice(shown, !startUp, !startUp, startUp);
-    if (withSound) window_.play(AlertWindow::PlayMode::Alarm);
-    window_.show();
-    window_.raise();
-    window_.activateWindow();
+    w.hide();
+    w.setWindowModality(Qt::ApplicationModal);
+    w.prepareNotice(shown, !startUp, !startUp, startUp);
+    if (withSound) w.play(AlertWindow::PlayMode::Alarm);
+    w.show();
+    w.raise();
+    w.activateWindow();
 }
 
 void CelebrantNotice::showWaiting(AlertAction answer) {

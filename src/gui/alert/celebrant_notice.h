@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <functional>
 #include <optional>
 
 namespace zel {
@@ -20,7 +21,9 @@ class CelebrantNotice : public QObject {
 
   public:
     enum class Mode { Shutdown, TrayExit, StartUp };
-    CelebrantNotice(AlertWindow& window, const AppState& state, const Clock& clock,
+    // `window` gives the alert's window, made when first asked for: a start with nobody to greet
+    // makes none.
+    CelebrantNotice(std::function<AlertWindow&()> window, const AppState& state, const Clock& clock,
                     QObject* parent = nullptr);
 
     // Shows the notice; with nobody to greet, leaving (exitIfNothing) simply ends the program.
@@ -33,7 +36,10 @@ class CelebrantNotice : public QObject {
     // A notice asked for while an alert waits for its answer comes after that answer.
     void showWaiting(AlertAction answer);
 
-    AlertWindow& window_;
+    AlertWindow& window();
+
+    std::function<AlertWindow&()> window_;
+    bool connected_ = false;
     const AppState& state_;
     const Clock& clock_;
     struct Request {
