@@ -32,14 +32,16 @@ int main(int argc, char* argv[]) {
     zel::gui::setUpApplication(app);
 
     // A second start of this build shows the running copy and ends before it touches a file; one
-    // that gets no answer says so.
+    // that gets no answer says so. This copy answers once its window is drawn: a later start waits
+    // that long for the answer.
     zel::gui::QtDialogs dialogs;
     zel::gui::SystemClock clock;
     const zel::Moment started = clock.now();
     zel::gui::InstanceGuard guard(zel::identityOfFile(QCoreApplication::applicationFilePath().toStdString()),
                                   QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation),
                                   zel::storedFromMoment(started));
-    if (const auto ended = zel::gui::meetRunningCopy(guard, dialogs, activationToken)) return *ended;
+    if (const auto ended = zel::gui::meetRunningCopy(guard, dialogs, activationToken, 2000, false))
+        return *ended;
 
     zel::AppPaths paths{zel::gui::dataFolderFor(QCoreApplication::applicationDirPath().toStdString())};
     if (!zel::gui::runWriteTest(paths, dialogs)) return 1;
@@ -49,8 +51,8 @@ int main(int argc, char* argv[]) {
 
     zel::gui::QtShell shell;
     zel::gui::QtSound sound;
+    // Shown after the window's first frame, with the day and the balloon the start gave it.
     zel::gui::QtTray tray;
-    tray.show();
     zel::gui::XdgAutostart autostart;
     zel::gui::DBusNotifier alertNotifier(QDBusConnection::sessionBus());
     zel::gui::DBusNotifier runningNotifier(QDBusConnection::sessionBus());
@@ -63,11 +65,20 @@ int main(int argc, char* argv[]) {
     QObject::connect(&guard, &zel::gui::InstanceGuard::activationRequested, &window,
                      &zel::gui::MainWindow::comeForward);
     window.start();
-    // Starting in the tray needs a tray to come back from; without one the window starts minimised.
-    if (!window.startHidden())
+    // What the first frame does not need starts once it is drawn. Starting in the tray needs a tray
+    // to come back from; without one the window starts minimised.
+    const auto rest = [&] {
+        tray.show();
+        guard.listen();
+        sound.prepare();
+    };
+    if (!window.startHidden()) {
         window.show();
-    else if (!tray.isShown())
-        window.showMinimized();
+        zel::gui::afterFirstFrame(window, rest);
+    } else {
+        rest();
+        if (!tray.isShown()) window.showMinimized();
+    }
     window.watch().start();
     // A session that ends takes the program with it: the moment watched is kept for the next start.
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &window.watch(), &zel::gui::Watch::saveWatched);

@@ -1,3 +1,4 @@
+#include "gui/theme/icons.h"
 #include "support/app_fixture.h"
 
 using namespace zel;
@@ -484,6 +485,23 @@ TEST(GuiTray, TheDayIconTheStartUpBalloonAndTheDayFollowingAtMidnight) {
         x.show();
         EXPECT_EQ(x.tray.balloons.value(0).section(u'|', -1), u"3"_s);
     }
+}
+
+TEST(GuiTray, TheDayAndTheHintWaitForTheIconWhichTheFirstShowMakes) {
+    gui::QtTray tray;
+    tray.setDay(5);
+    tray.setHint(u"Zelmoran ( Aktív mód )"_s);
+    tray.showBalloon(u"Zelmoran"_s, u"Ma: Etelka"_s, 3);
+    EXPECT_FALSE(tray.findChild<QSystemTrayIcon*>()) << "the icon was made before it was shown";
+    EXPECT_FALSE(tray.isShown());
+    tray.show();
+    auto* icon = tray.findChild<QSystemTrayIcon*>();
+    ASSERT_TRUE(icon);
+    EXPECT_EQ(icon->toolTip(), u"Zelmoran ( Aktív mód )"_s);
+    EXPECT_EQ(icon->icon().pixmap(16).toImage(), gui::dayIcon(5).pixmap(16).toImage());
+    EXPECT_EQ(icon->contextMenu(), tray.menu());
+    tray.setDay(6);
+    EXPECT_EQ(icon->icon().pixmap(16).toImage(), gui::dayIcon(6).pixmap(16).toImage());
 }
 
 TEST(GuiTray, TheMenuFollowsTheWindowAndTheDayAndEachItemDoesItsWork) {

@@ -2,7 +2,8 @@
 # Two processes of one build, on one folder and from a copy in another: the second ends within a
 # second with status 0 and touches no file; a build with another identity runs beside it; a stopped
 # first copy gets a box, not a silent end; what a killed copy leaves (its lock naming it, an emptied
-# lock, a folder put at the socket's name) never stops the next start, which answers later starts.
+# lock, a folder put at the socket's name) never stops the next start, which answers later starts,
+# from the moment its window is drawn; one that comes earlier waits for that answer.
 set -euo pipefail
 exe="$1"
 dir=$(mktemp -d)
@@ -89,4 +90,19 @@ for left in "its lock" "an empty lock" "a folder at the socket"; do
     running "$next" || fail "with $left left behind, the new copy ended"
     previous=$next
 done
+# A copy answers once its window is drawn: a second start that comes while the first is still
+# building its window waits for the answer.
+kill -9 "$previous"
+wait "$previous" 2>/dev/null || true
+"$dir/a/zelmoran" & pids+=($!); early=$!
+for _ in $(seq 1 400); do
+    [ "$(cat "$lock" 2>/dev/null)" = "$early" ] && break
+    sleep 0.005
+done
+[ "$(cat "$lock" 2>/dev/null)" = "$early" ] || fail "the starting copy did not take the lock"
+status=0
+timeout 10 "$dir/b/zelmoran" || status=$?
+[ "$status" -eq 0 ] || fail "a second start during the first one's start ended with status $status"
+[ "$(ls -A "$dir/b")" = "zelmoran" ] || fail "a second start during the first one's start wrote files"
+running "$early" || fail "the first copy ended after a second start during its start"
 echo "ok"

@@ -45,7 +45,7 @@ QString InstanceGuard::lockPath() const {
     return socketPath() + QStringLiteral(".lock");
 }
 
-bool InstanceGuard::claim() {
+bool InstanceGuard::claim(bool listenNow) {
     if (lock_ || unguarded_) return true;
     QDir().mkpath(folder_);
     const std::filesystem::path lockFile = lockPath().toStdString();
@@ -68,9 +68,16 @@ bool InstanceGuard::claim() {
             return true;
         }
     }
+    if (listenNow) listen();
+    return true;
+}
+
+void InstanceGuard::listen() {
+    if (!lock_ || server_) return;
     // The lock is ours, so whatever has the socket's name is in the way: a socket of a copy that is
     // gone, or a file, a link or a folder put there. Without the socket later starts could not be
     // answered.
+    std::error_code ec;
     std::filesystem::remove_all(socketPath().toStdString(), ec);
     server_ = new QLocalServer(this);
     server_->setSocketOptions(QLocalServer::UserAccessOption);
@@ -81,7 +88,6 @@ bool InstanceGuard::claim() {
     });
     // Without the socket this copy still runs; a later start then says that it does not answer.
     server_->listen(socketPath());
-    return true;
 }
 
 std::optional<qint64> InstanceGuard::holder() const {
@@ -125,7 +131,7 @@ InstanceRecord InstanceGuard::ownRecord() const {
 
 std::vector<InstanceRecord> InstanceGuard::instances(int timeoutMs) const {
     std::vector<InstanceRecord> list;
-    if (!server_)
+    if (!lock_)
         if (const auto other = ask(InstanceRequest::Query, timeoutMs)) list.push_back(*other);
     list.push_back(ownRecord());
     std::stable_sort(list.begin(), list.end(), [](const InstanceRecord& a, const InstanceRecord& b) {

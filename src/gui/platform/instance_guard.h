@@ -31,7 +31,11 @@ class InstanceGuard : public QObject {
     // True when this process is the running copy now, answering enquiries. Also true when the lock
     // cannot be had at all (the runtime folder takes no file): the copy then runs unguarded, and the
     // lock on the data folder still keeps a second copy off the data.
-    bool claim();
+    // With `listenNow` false the lock is taken but enquiries are answered only from listen() on: a
+    // later start waits for the socket as long as it waits for an answer.
+    bool claim(bool listenNow = true);
+    // Starts answering enquiries, once this process holds the lock.
+    void listen();
     // The process that holds the lock, as it noted itself there; none when that is not known.
     std::optional<qint64> holder() const;
     // Asks the running copy, waiting at most `timeoutMs`; its record, or none when it did not answer.

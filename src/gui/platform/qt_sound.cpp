@@ -22,12 +22,15 @@ bool looksLikeWave(const QString& path) {
 QtSound::QtSound() = default;
 QtSound::~QtSound() = default;
 
+void QtSound::prepare() {
+    if (default_) return;
+    default_ = std::make_unique<QSoundEffect>();
+    default_->setSource(QUrl(QStringLiteral("qrc:/sounds/alert.wav")));
+}
+
 void QtSound::playDefault(bool loop) {
     stop();
-    if (!default_) {
-        default_ = std::make_unique<QSoundEffect>();
-        default_->setSource(QUrl(QStringLiteral("qrc:/sounds/alert.wav")));
-    }
+    prepare();
     start(*default_, loop);
     playing_ = Playing::Default;
 }

@@ -5,6 +5,7 @@
 #include <QMenu>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <utility>
 
 namespace zel::gui {
 
@@ -18,7 +19,12 @@ QAction* item(QMenu* menu, const char* name, const QString& text) {
 
 } // namespace
 
-QtTray::QtTray(QObject* parent) : QObject(parent), icon_(new QSystemTrayIcon(this)), menu_(new QMenu) {
+QtTray::QtTray(QObject* parent) : QObject(parent) {}
+
+void QtTray::build() {
+    if (icon_) return;
+    icon_ = new QSystemTrayIcon(this);
+    menu_ = new QMenu;
     menu_->setObjectName(QStringLiteral("trayMenu"));
     windowItem_ = item(menu_, "windowItem", QStringLiteral("Zelmoran v1.5"));
     windowItem_->setCheckable(true);
@@ -57,7 +63,13 @@ QtTray::QtTray(QObject* parent) : QObject(parent), icon_(new QSystemTrayIcon(thi
     });
     connect(icon_, &QSystemTrayIcon::messageClicked, this, &QtTray::windowToggleRequested);
     icon_->setContextMenu(menu_);
-    icon_->setIcon(appIcon());
+    icon_->setIcon(day_ > 0 ? dayIcon(day_) : appIcon());
+    icon_->setToolTip(hint_);
+}
+
+QMenu* QtTray::menu() {
+    build();
+    return menu_;
 }
 
 QtTray::~QtTray() {
@@ -76,20 +88,27 @@ void QtTray::prepareMenu() {
 void QtTray::setHint(const QString& hint) {
     // The notification area shows at most 127 characters.
     const QString shown = hint.left(127);
-    if (icon_->toolTip() != shown) icon_->setToolTip(shown);
+    if (shown == hint_) return;
+    hint_ = shown;
+    if (icon_) icon_->setToolTip(shown);
 }
 
 QString QtTray::hint() const {
-    return icon_->toolTip();
+    return hint_;
 }
 
 void QtTray::setDay(int day) {
     if (day == day_) return;
     day_ = day;
-    icon_->setIcon(dayIcon(day));
+    if (icon_) icon_->setIcon(dayIcon(day));
 }
 
 void QtTray::showBalloon(const QString& title, const QString& text, int seconds) {
+    // Asked for before the icon is shown, it waits for the icon.
+    if (!icon_) {
+        waitingBalloon_ = Balloon{title, text, seconds};
+        return;
+    }
     if (!isShown()) return;
     // Once the event loop runs: a tray embeds a new icon only then, and a balloon needs its place.
     QTimer::singleShot(500, this, [this, title, text, seconds] {
@@ -98,11 +117,14 @@ void QtTray::showBalloon(const QString& title, const QString& text, int seconds)
 }
 
 bool QtTray::isShown() const {
-    return icon_->isVisible() && QSystemTrayIcon::isSystemTrayAvailable();
+    return icon_ && icon_->isVisible() && QSystemTrayIcon::isSystemTrayAvailable();
 }
 
 void QtTray::show() {
+    build();
     if (QSystemTrayIcon::isSystemTrayAvailable()) icon_->show();
+    if (const std::optional<Balloon> b = std::exchange(waitingBalloon_, std::nullopt))
+        showBalloon(b->title, b->text, b->seconds);
 }
 
 } // namespace zel::gui

@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <functional>
+#include <optional>
 
 class QAction;
 class QMenu;
@@ -25,9 +26,11 @@ class QtTray : public QObject, public Tray {
     void showBalloon(const QString& title, const QString& text, int seconds) override;
     bool isShown() const override;
 
-    // Shows the icon where a tray exists.
+    // Makes the icon and its menu, and shows the icon where a tray exists, with a balloon asked for
+    // before. Until then the day, the hint and the balloon only wait: the icon and its menu cost a
+    // start some milliseconds.
     void show();
-    QMenu* menu() const { return menu_; }
+    QMenu* menu();
     QString hint() const;
 
     // Asked each time the menu opens: whether the main window is visible, whether events are being
@@ -48,7 +51,15 @@ class QtTray : public QObject, public Tray {
     void exitChosen();
 
   private:
+    void build();
     void prepareMenu();
+
+    struct Balloon {
+        QString title, text;
+        int seconds = 0;
+    };
+    std::optional<Balloon> waitingBalloon_;
+    QString hint_;
 
     QSystemTrayIcon* icon_ = nullptr;
     QMenu* menu_ = nullptr;

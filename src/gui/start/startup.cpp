@@ -9,9 +9,13 @@
 #include "gui/text/texts.h"
 
 #include <QDir>
+#include <QEvent>
 #include <QFile>
 #include <QStandardPaths>
+#include <QTimer>
+#include <QWidget>
 #include <cerrno>
+#include <utility>
 
 namespace zel::gui {
 
@@ -100,11 +104,11 @@ bool runWriteTest(const AppPaths& paths, Dialogs& dialogs) {
 }
 
 std::optional<int> meetRunningCopy(InstanceGuard& guard, Dialogs& dialogs, const QString& activationToken,
-                                   int waitMs) {
-    if (guard.claim()) return std::nullopt;
+                                   int waitMs, bool listenNow) {
+    if (guard.claim(listenNow)) return std::nullopt;
     if (guard.ask(InstanceRequest::Activate, waitMs, activationToken)) return 0;
     // The holder may have ended while it was waited for.
-    if (guard.claim()) return std::nullopt;
+    if (guard.claim(listenNow)) return std::nullopt;
     dialogs.warning(notAnsweringMessage(guard.holder()));
     return 1;
 }
@@ -155,6 +159,36 @@ void reportDamagedFiles(const AppState& state, Dialogs& dialogs) {
     text += kNl + QStringLiteral("A program a sérült bejegyzéseket a lehető legjobban olvassa be, "
                                  "az állományokat nem javítja ki.");
     dialogs.warning(text);
+}
+
+namespace {
+// Waits for a widget's first paint.
+class FirstFrame : public QObject {
+  public:
+    FirstFrame(QWidget& window, std::function<void()> work) : QObject(&window), work_(std::move(work)) {
+        window.installEventFilter(this);
+        QTimer::singleShot(1000, this, &FirstFrame::run);
+    }
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        // Run once the paint and its flush are done, from the event loop.
+        if (event->type() == QEvent::Paint) QTimer::singleShot(0, this, &FirstFrame::run);
+        return false;
+    }
+
+  private:
+    void run() {
+        if (!work_) return;
+        std::exchange(work_, nullptr)();
+        deleteLater();
+    }
+    std::function<void()> work_;
+};
+} // namespace
+
+void afterFirstFrame(QWidget& window, std::function<void()> work) {
+    new FirstFrame(window, std::move(work));
 }
 
 void showStartBalloon(Tray& tray, const AppState& state, DayNumber today, bool startHidden) {

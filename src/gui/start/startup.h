@@ -7,6 +7,7 @@
 
 #include <QString>
 #include <filesystem>
+#include <functional>
 #include <optional>
 
 namespace zel::gui {
@@ -14,6 +15,11 @@ namespace zel::gui {
 class AppState;
 class InstanceGuard;
 class Tray;
+} // namespace zel::gui
+
+class QWidget;
+
+namespace zel::gui {
 
 // The message shown when the program's folder takes no file; `folder` ends with a separator and
 // `error` is the platform's error number of the failed write, which the message explains.
@@ -38,9 +44,11 @@ QString folderText(const AppPaths& paths);
 // the running copy now (the lock was free, or its holder is gone by the end of the wait); 0 when a
 // running copy answered and was asked to show its window; otherwise the box saying that a copy
 // runs but does not answer has been shown, and 1. The running copy gets `activationToken`, the token
-// the desktop gave this start so that the window it shows may come forward.
+// the desktop gave this start so that the window it shows may come forward. With `listenNow` false the
+// running copy this process becomes answers only from InstanceGuard::listen() on.
 std::optional<int> meetRunningCopy(InstanceGuard& guard, Dialogs& dialogs,
-                                   const QString& activationToken = {}, int waitMs = 2000);
+                                   const QString& activationToken = {}, int waitMs = 2000,
+                                   bool listenNow = true);
 // `process` is the silent copy's process id when it is known.
 QString notAnsweringMessage(std::optional<qint64> process);
 
@@ -54,6 +62,10 @@ std::optional<os::FileLock> lockDataFolder(const AppPaths& paths, Dialogs& dialo
 void loadBundledCalendars(AppState& state);
 // The box listing the data files that hold damaged records; nothing when none does.
 void reportDamagedFiles(const AppState& state, Dialogs& dialogs);
+// Runs `work` once the window's first frame is drawn (or a second after `window` was shown when it
+// draws none, as a minimised one may not): what the first frame does not need waits for it.
+void afterFirstFrame(QWidget& window, std::function<void()> work);
+
 // The tray's balloon with today's and tomorrow's names; it stays longer when the window starts hidden.
 void showStartBalloon(Tray& tray, const AppState& state, DayNumber today, bool startHidden);
 
