@@ -64,7 +64,6 @@ MainWindow::MainWindow(AppPaths paths, Services services, QWidget* parent)
     buildWindow();
     buildServiceView();
     fitWindow();
-    missedWindow_ = new MissedWindow;
     notice_ = new CelebrantNotice([this]() -> AlertWindow& { return *alertWindow(); }, *state_,
                                   services_.clock, this);
     connect(notice_, &CelebrantNotice::exitRequested, this, &MainWindow::exitProgram);
@@ -73,7 +72,7 @@ MainWindow::MainWindow(AppPaths paths, Services services, QWidget* parent)
     connect(&services_.alertNotifier, &Notifier::activated, this, [this](const QString& token) {
         if (alert_ && alert_->alertShown())
             alert_->bringForward(token, services_.windowsOnWayland);
-        else if (missedWindow_->isVisible())
+        else if (missedWindow_ && missedWindow_->isVisible())
             missedWindow_->bringForward(token, services_.windowsOnWayland);
     });
     summaryBox_->attach(*state_);
@@ -86,7 +85,7 @@ MainWindow::MainWindow(AppPaths paths, Services services, QWidget* parent)
     });
     connect(watch_, &Watch::reminderDue, this, &MainWindow::fireReminder);
     connect(watch_, &Watch::missed, this, [this](const std::vector<MissedEvent>& events) {
-        missedWindow_->add(events);
+        missedWindow()->add(events);
         notices_->postMissed(missedWindow_->count(), isVisible() && !isMinimized());
     });
     connect(watch_, &Watch::moveFailed, this,
@@ -256,6 +255,12 @@ void MainWindow::fillHelp() {
     ui_->helpText->setHtml(
         helpText(QDir::toNativeSeparators(QString::fromStdString(state_->paths().exeDir.string())),
                  dataIsPerUser(state_->paths())));
+}
+
+MissedWindow* MainWindow::missedWindow() {
+    // Made when something was missed, which most starts never see.
+    if (!missedWindow_) missedWindow_ = new MissedWindow;
+    return missedWindow_;
 }
 
 AlertWindow* MainWindow::alertWindow() {

@@ -133,7 +133,7 @@ class MainWindow : public QWidget {
     // The alert's window, made when first wanted.
     AlertWindow* alertWindow();
     SyncController* syncController() const { return sync_; }
-    MissedWindow* missedWindow() const { return missedWindow_; }
+    MissedWindow* missedWindow();
 
   protected:
     void closeEvent(QCloseEvent* event) override;

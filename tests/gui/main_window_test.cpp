@@ -1,3 +1,4 @@
+#include "gui/alert/missed_window.h"
 #include "gui/theme/icons.h"
 #include "support/app_fixture.h"
 
@@ -222,21 +223,25 @@ TEST(GuiClock, AnActiveReminderFiresAtSecondZeroOfItsMinuteOnceAndAProgramGoesTo
 }
 
 TEST(GuiClock, AReminderDueInTheFirstSecondFiresThoughTheAlertsWindowIsMadeOnlyThen) {
-    const auto alertWindows = [] {
-        int n = 0;
-        for (QWidget* w : QApplication::topLevelWidgets())
-            n += qobject_cast<AlertWindow*>(w) != nullptr;
+    const auto windows = [] {
+        std::pair<int, int> n;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            n.first += qobject_cast<AlertWindow*>(w) != nullptr;
+            n.second += qobject_cast<MissedWindow*>(w) != nullptr;
+        }
         return n;
     };
-    const int before = alertWindows();
+    const auto alertWindows = [&] { return windows().first; };
+    const auto before = windows();
     Ticking a(at(9, 4, 59, 900));
     a.store(EventKind::Reminder, {event(kDay, 9, 5, "Fogorvos")});
     a.w = a.open();
     a.w->show();
-    EXPECT_EQ(alertWindows(), before) << "a start with nobody to greet made the alert's window";
+    EXPECT_EQ(windows(), before) << "a start with nothing to greet or catch up made the alert's or the "
+                                    "missed reminders' window";
     a.clock.set(at(9, 5, 0, 3));
     a.w->watch().tick();
-    EXPECT_EQ(alertWindows(), before + 1);
+    EXPECT_EQ(alertWindows(), before.first + 1);
     EXPECT_TRUE(a.w->alertWindow()->isVisible());
     EXPECT_EQ(test::child<QTextEdit>(a.w->alertWindow(), "reminderDisplay")->toPlainText(), u"Fogorvos"_s);
     EXPECT_EQ(a.sound.take(), QStringList{u"default loop"_s});
