@@ -552,7 +552,10 @@ constexpr Goal kGoals[] = {
     {"P12 first publish, 1,000 dates", "P12/first_publish/1000", "P12/sequential_puts/1000", false, 1.2},
     {"P12 first publish, 2,500 dates", "P12/first_publish/2500", "P12/sequential_puts/2500", false, 1.2},
     {"P12 first publish, 10,000 dates", "P12/first_publish/10000", "P12/sequential_puts/10000", false, 1.2},
-    {"P12 nothing changed, 100,000 reminders", "P12/unchanged/100000", nullptr, false, 1000.0, "requests", 1},
+    // One request; its time is mostly the server's answer, so the bound is the minute the program's
+    // client waits for one.
+    {"P12 nothing changed, 100,000 reminders", "P12/unchanged/100000", nullptr, false, 60'000.0, "requests",
+     1},
     {"P12 local part, 100,000 reminders", "P12/local_part/100000", nullptr, false, 300.0},
 };
 

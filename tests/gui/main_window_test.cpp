@@ -78,8 +78,14 @@ TEST(GuiStartup, TheTabsNotShownAtStartAreBuiltWhenFirstWantedAsIfBuiltAtOnce) {
             << name << " built before it was wanted";
     EXPECT_TRUE(test::child<QTextEdit>(&w, "helpText")->toPlainText().isEmpty());
 
+    // A partner saved before the list was first wanted takes its place in it.
+    w.state().savePartner(test::partner("Bodnár Ágnes"), std::nullopt);
     w.pages()->setCurrentIndex(MainWindow::TabPartners);
     auto* names = test::child<QListView>(&w, "nameList");
+    QStringList listed;
+    for (int row = 0; row < names->model()->rowCount(); ++row)
+        listed << names->model()->index(row, 0).data().toString();
+    EXPECT_EQ(listed, (QStringList{u"Antal Ede"_s, u"Bodnár Ágnes"_s, u"Kovács Béla"_s}));
     EXPECT_TRUE(names->isVisible());
     // On the first partner with its details, in the window's colours.
     EXPECT_EQ(names->currentIndex().row(), 0);
@@ -100,7 +106,7 @@ TEST(GuiStartup, TheTabsNotShownAtStartAreBuiltWhenFirstWantedAsIfBuiltAtOnce) {
     // The new-event tab, asked for by another tab, is built the same way.
     w.pages()->setCurrentIndex(MainWindow::TabPartners);
     EXPECT_EQ(test::items(test::child<QComboBox>(w.newEventTab(), "partnerChoice")),
-              (QStringList{u"Antal Ede"_s, u"Kovács Béla"_s}));
+              (QStringList{u"Antal Ede"_s, u"Bodnár Ágnes"_s, u"Kovács Béla"_s}));
 }
 
 TEST(GuiStartup, ARestartReadsWhatExistsAndChangesNothing) {

@@ -107,17 +107,26 @@ void AppState::reloadPartners() {
     PartnerNames read = readPartnerNames(paths_.partners());
     emit partnersAboutToChange();
     partnerNames_ = std::move(read.names);
-    partnerOrder_ =
-        alphabeticalOrder(partnerNames_.size(), [this](std::size_t i) { return fromCp(partnerNames_[i]); });
+    partnerOrder_.clear();
+    partnersOrdered_ = false;
     damagedPartners_ = read.damaged;
     // A file that did not open reads as empty: the next write reads again what it wrote.
     if (partnerNames_.empty()) partnerStamp_.reset();
     emit partnersChanged();
 }
 
+const std::vector<std::size_t>& AppState::partnerOrder() const {
+    if (!partnersOrdered_) {
+        partnerOrder_ = alphabeticalOrder(partnerNames_.size(),
+                                          [this](std::size_t i) { return fromCp(partnerNames_[i]); });
+        partnersOrdered_ = true;
+    }
+    return partnerOrder_;
+}
+
 std::vector<std::string> AppState::partnerNamesAlphabetical() const {
     std::vector<std::string> names;
-    names.reserve(partnerOrder_.size());
+    names.reserve(partnerOrder().size());
     for (std::size_t i : partnerOrder_)
         names.push_back(partnerNames_[i]);
     return names;
@@ -137,12 +146,17 @@ NameCheck AppState::checkPartnerName(const std::string& name, bool modification)
 
 void AppState::partnerLeft(std::size_t index) {
     partnerNames_.erase(partnerNames_.begin() + static_cast<std::ptrdiff_t>(index));
+    if (!partnersOrdered_) return;
     std::erase(partnerOrder_, index);
     for (std::size_t& i : partnerOrder_)
         if (i > index) --i;
 }
 
 void AppState::partnerCame(std::size_t index, std::string name) {
+    if (!partnersOrdered_) {
+        partnerNames_.insert(partnerNames_.begin() + static_cast<std::ptrdiff_t>(index), std::move(name));
+        return;
+    }
     for (std::size_t& i : partnerOrder_)
         if (i >= index) ++i;
     partnerNames_.insert(partnerNames_.begin() + static_cast<std::ptrdiff_t>(index), std::move(name));

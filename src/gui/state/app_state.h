@@ -82,8 +82,9 @@ class AppState : public QObject {
     // open holds no name.
     NameCheck checkPartnerName(const std::string& name, bool modification) const;
     // The partners' file positions in Hungarian alphabetical order, the order the lists show; the
-    // file keeps its byte order. Made at every reload and kept in step with every write.
-    const std::vector<std::size_t>& partnerOrder() const { return partnerOrder_; }
+    // file keeps its byte order. Made when first asked for after a reload (a start shows no list of
+    // partners) and kept in step with every write from then on.
+    const std::vector<std::size_t>& partnerOrder() const;
     // The names in that order.
     std::vector<std::string> partnerNamesAlphabetical() const;
     void reloadPartners();
@@ -195,7 +196,9 @@ class AppState : public QObject {
     EventBook events_;
     std::array<std::optional<os::FileStamp>, 4> eventStamps_;
     std::vector<std::string> partnerNames_;
-    std::vector<std::size_t> partnerOrder_;
+    // Empty until asked for after the partners were read; kept up to date from then on.
+    mutable std::vector<std::size_t> partnerOrder_;
+    mutable bool partnersOrdered_ = false;
     std::size_t damagedPartners_ = 0; // as the partner file was last read
     std::optional<os::FileStamp> partnerStamp_;
     std::string lastSavedPartner_;
