@@ -64,11 +64,12 @@ int main(int argc, char* argv[]) {
     guard.mainWindowId = [&window] { return static_cast<std::uint32_t>(window.internalWinId()); };
     QObject::connect(&guard, &zel::gui::InstanceGuard::activationRequested, &window,
                      &zel::gui::MainWindow::comeForward);
-    window.start();
+    window.start(zel::gui::MainWindow::StartNotice::Later);
     // What the first frame does not need starts once it is drawn. Starting in the tray needs a tray
     // to come back from; without one the window starts minimised.
     const auto rest = [&] {
         tray.show();
+        window.showStartNotice();
         guard.listen();
         sound.prepare();
     };

@@ -338,11 +338,14 @@ void MainWindow::fitWindow() {
     }
 }
 
-void MainWindow::start() {
-    guarded(services_.dialogs, [this] { startUp(); });
+void MainWindow::start(StartNotice notice) {
+    guarded(services_.dialogs, [this, notice] {
+        startUp();
+        if (notice == StartNotice::Now) showStartNotice();
+    });
     // A start that ended early leaves the first tab in front.
     guarded(services_.dialogs, [this] { ensureTab(pages_->currentIndex()); });
-    // After the start-up notice: what fell due while the program was not running.
+    // What fell due while the program was not running.
     watch_->resumeFromLastRun();
 }
 
@@ -359,7 +362,6 @@ void MainWindow::startUp() {
     for (EventKind kind : kAllEventKinds)
         state_->reloadEvents(kind);
     reportDamagedFiles(*state_, services_.dialogs);
-    if (settings().noticeAtStart) notice_->show(CelebrantNotice::Mode::StartUp, false, true);
     services_.tray.setDay(ymdOf(start.day).day);
     if (settings().balloon) showStartBalloon(services_.tray, *state_, start.day, startHidden_);
     modeSwitch_->showActive(services_.clock.now());
@@ -369,6 +371,11 @@ void MainWindow::startUp() {
     if (state_->settings().colors != appliedColors_) applyColors();
     if (settings().start == StartChoice::Passive) switchMode(ModeSwitch::Source::StartUp);
     sync_->startAutomatic();
+}
+
+void MainWindow::showStartNotice() {
+    if (settings().noticeAtStart)
+        guarded(services_.dialogs, [this] { notice_->show(CelebrantNotice::Mode::StartUp, false, true); });
 }
 
 void MainWindow::applyColors() {

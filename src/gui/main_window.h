@@ -77,8 +77,13 @@ class MainWindow : public QWidget {
     ~MainWindow() override;
 
     // Start-up: the Data folder, the first files, settings, tables and the window's state. A failure
-    // ends it where it happened and shows the error box; the window still opens.
-    void start();
+    // ends it where it happened and shows the error box; the window still opens. The start-up notice
+    // of the coming name days and birthdays is shown within the start, or left to showStartNotice(),
+    // which the program calls once its window is drawn.
+    enum class StartNotice { Now, Later };
+    void start(StartNotice notice = StartNotice::Now);
+    // The start-up notice, when the settings ask for it.
+    void showStartNotice();
 
     using ModeSource = ModeSwitch::Source;
     void switchMode(ModeSource source) { modeSwitch_->switchMode(source); }

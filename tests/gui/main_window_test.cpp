@@ -390,6 +390,28 @@ TEST(GuiNotice, AtStartUpItListsTheCelebrantsModallyWithTheLoopedSound) {
     EXPECT_TRUE(x.get("noticeLayer")->isHidden());
 }
 
+TEST(GuiNotice, LeftToTheFirstFrameItComesOverTheDrawnWindowWithTheSameLines) {
+    const auto alertWindows = [] {
+        const QWidgetList all = QApplication::topLevelWidgets();
+        return std::count_if(all.begin(), all.end(),
+                             [](QWidget* w) { return qobject_cast<AlertWindow*>(w); });
+    };
+    const auto before = alertWindows();
+    Celebrants x(true, false);
+    x.w = std::make_unique<MainWindow>(AppPaths{x.dir.path()},
+                                       Services{x.dialogs, x.clock, x.shell, x.sound, x.tray, x.autostart,
+                                                x.alertNotifier, x.runningNotifier});
+    x.w->start(MainWindow::StartNotice::Later);
+    EXPECT_EQ(alertWindows(), before) << "the notice came before the window";
+    x.w->show();
+    afterFirstFrame(*x.w, [&] { x.w->showStartNotice(); });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return alertWindows() > before && x.noticeShown(); }, 3000));
+    EXPECT_EQ(x.notice()->windowModality(), Qt::ApplicationModal);
+    EXPECT_EQ(x.lines(), (QStringList{u"Minta Anna  Névnapja: Március 6."_s,
+                                      u"Kovács Béla  Születésnapja: Március 7."_s}));
+    EXPECT_TRUE(x.sound.take().contains(u"default loop"_s));
+}
+
 TEST(GuiNotice, AtShutdownBackKeepsTheProgramExitEndsItAndNothingToListEndsAtOnce) {
     {
         Celebrants x(false, true);
