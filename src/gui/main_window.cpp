@@ -212,7 +212,9 @@ void MainWindow::ensureTab(int index) {
     tab->show();
     keepHelpAndSummaryLast();
     if (themed_) applyTheme(tab, appliedColors_);
-    // A larger font may need more room than the tabs built so far.
+    // A larger font may need more room than the tabs built so far: the window's layout is asked
+    // again now rather than at its next turn.
+    if (layout()) layout()->invalidate();
     if (!inServiceView_) fitWindow();
 }
 
