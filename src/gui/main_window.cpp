@@ -85,8 +85,12 @@ MainWindow::MainWindow(AppPaths paths, Services services, QWidget* parent)
     });
     connect(watch_, &Watch::reminderDue, this, &MainWindow::fireReminder);
     connect(watch_, &Watch::missed, this, [this](const std::vector<MissedEvent>& events) {
-        missedWindow()->add(events);
-        notices_->postMissed(missedWindow_->count(), isVisible() && !isMinimized());
+        // What fell due while the program was off follows the start-up notice.
+        if (heldForNotice_) {
+            heldForNotice_->insert(heldForNotice_->end(), events.begin(), events.end());
+            return;
+        }
+        showMissed(events);
     });
     connect(watch_, &Watch::moveFailed, this,
             [this](const IoError& error) { showErrorBox(services_.dialogs, error); });
@@ -341,6 +345,7 @@ void MainWindow::fitWindow() {
 }
 
 void MainWindow::start(StartNotice notice) {
+    if (notice == StartNotice::Later) heldForNotice_.emplace();
     guarded(services_.dialogs, [this, notice] {
         startUp();
         if (notice == StartNotice::Now) showStartNotice();
@@ -378,6 +383,14 @@ void MainWindow::startUp() {
 void MainWindow::showStartNotice() {
     if (settings().noticeAtStart)
         guarded(services_.dialogs, [this] { notice_->show(CelebrantNotice::Mode::StartUp, false, true); });
+    if (const std::optional<std::vector<MissedEvent>> held = std::exchange(heldForNotice_, std::nullopt);
+        held && !held->empty())
+        showMissed(*held);
+}
+
+void MainWindow::showMissed(const std::vector<MissedEvent>& events) {
+    missedWindow()->add(events);
+    notices_->postMissed(missedWindow_->count(), isVisible() && !isMinimized());
 }
 
 void MainWindow::applyColors() {

@@ -7,6 +7,7 @@
 #include "core/settings/settings_record.h"
 #include "gui/platform/dialogs.h"
 #include "gui/state/app_state.h"
+#include "gui/state/watch.h"
 #include "gui/widgets/mode_switch.h"
 #include "gui/widgets/service_view.h"
 
@@ -14,6 +15,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -162,6 +164,7 @@ class MainWindow : public QWidget {
     // Paints the window in the live settings' colours.
     void applyColors();
     void fireReminder(const EventRow& row, Moment now);
+    void showMissed(const std::vector<MissedEvent>& events);
     // Shows, restores and raises the window, handing the compositor `activationToken`.
     void bringMainWindowForward(const QString& activationToken);
     // Hides into the tray, or minimises where there is no tray to come back from.
@@ -203,6 +206,9 @@ class MainWindow : public QWidget {
     SettingsTab* settingsTab_ = nullptr;
     AlertWindow* alert_ = nullptr;
     MissedWindow* missedWindow_ = nullptr;
+    // What fell due while the program was off, held until the start-up notice left for later is
+    // shown; none when nothing waits for it.
+    std::optional<std::vector<MissedEvent>> heldForNotice_;
     // The look the last alert came from.
     Moment firedAt_;
 };

@@ -229,6 +229,27 @@ TEST(GuiMissed, AStartAfterTwoDaysOffListsWhatFellDueSinceTheLastRunAndNothingWi
     }
 }
 
+TEST(GuiMissed, WithTheNoticeLeftForTheFirstFrameWhatFellDueStillComesAfterIt) {
+    test::App a(at(9, 30, 0, 3, kDay + 2));
+    Settings s = defaultSettings();
+    s.warnings = false;
+    a.writeSettings(s);
+    a.store(EventKind::Reminder, {event(kDay, 18, 0, "Este")});
+    a.store(EventKind::NameDay, {event(dayNumber(1999, 3, 8), 0, 0, "Minta Anna")});
+    std::filesystem::create_directories(a.data(""));
+    test::writeFile(a.data("utoljara-figyelve.txt"), "2024.03.05. 12:00:00\n");
+    a.w = std::make_unique<MainWindow>(AppPaths{a.dir.path()},
+                                       Services{a.dialogs, a.clock, a.shell, a.sound, a.tray, a.autostart,
+                                                a.alertNotifier, a.runningNotifier});
+    a.w->start(MainWindow::StartNotice::Later);
+    EXPECT_FALSE(a.w->missedWindow()->isVisible()) << "listed before the notice";
+    EXPECT_TRUE(a.alertNotifier.calls.isEmpty());
+    a.w->showStartNotice();
+    EXPECT_TRUE(a.w->alertWindow()->isVisible());
+    EXPECT_TRUE(a.w->missedWindow()->isVisible());
+    EXPECT_EQ(a.w->missedWindow()->lines(), QStringList{u"2024.03.05. 18:00 | Este | Soha | 1 alkalommal"_s});
+}
+
 TEST(GuiMissed, TheMomentWatchedIsKeptEveryFiveMinutesAndAtExitNeverEverySecond) {
     Quiet a(at(9, 0, 0));
     a.w = a.open();
