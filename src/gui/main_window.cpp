@@ -217,9 +217,11 @@ void MainWindow::ensureTab(int index) {
     keepHelpAndSummaryLast();
     if (themed_) applyTheme(tab, appliedColors_);
     // A larger font may need more room than the tabs built so far: the window's layout is asked
-    // again now rather than at its next turn.
+    // again now rather than at its next turn, and the window only grows, never jumps back.
     if (layout()) layout()->invalidate();
-    if (!inServiceView_) fitWindow();
+    if (const QSize needed = minimumSizeHint();
+        !inServiceView_ && (needed.width() > width() || needed.height() > height()))
+        setFixedSize(size().expandedTo(needed));
 }
 
 void MainWindow::keepHelpAndSummaryLast() {
