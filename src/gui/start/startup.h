@@ -10,16 +10,13 @@
 #include <functional>
 #include <optional>
 
+class QWidget;
+
 namespace zel::gui {
 
 class AppState;
 class InstanceGuard;
 class Tray;
-} // namespace zel::gui
-
-class QWidget;
-
-namespace zel::gui {
 
 // The message shown when the program's folder takes no file; `folder` ends with a separator and
 // `error` is the platform's error number of the failed write, which the message explains.
