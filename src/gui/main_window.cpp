@@ -62,7 +62,6 @@ MainWindow::MainWindow(AppPaths paths, Services services, QWidget* parent)
     notices_ = new DesktopNotices(services_.alertNotifier, services_.runningNotifier, *state_,
                                   services_.windowsOnWayland, this);
     buildWindow();
-    buildServiceView();
     fitWindow();
     notice_ = new CelebrantNotice([this]() -> AlertWindow& { return *alertWindow(); }, *state_,
                                   services_.clock, this);
@@ -112,7 +111,6 @@ void MainWindow::buildWindow() {
     modeButton_ = ui_->modeButton;
     clockDisplay_ = ui_->clockDisplay;
     summaryBox_ = ui_->summaryBox;
-    monthCalendar_ = ui_->monthCalendar;
     eventsTab_ = new EventsTab(*state_, services_.dialogs, services_.shell);
     settingsTab_ = new SettingsTab(*state_, services_.dialogs, services_.autostart);
     // The tabs with classes of their own join the help tab the form holds, in the order of the
@@ -146,8 +144,9 @@ void MainWindow::buildWindow() {
 void MainWindow::connectTabs() {
     connect(eventsTab_, &EventsTab::pageRequested, this, [this] { pages_->setCurrentWidget(eventsTab_); });
     connect(eventsTab_, &EventsTab::newPartnerRequested, this, &MainWindow::startNewPartner);
-    connect(eventsTab_, &EventsTab::monthListed, this,
-            [this](DayNumber day) { monthCalendar_->setCalendar(ymdOf(day)); });
+    connect(eventsTab_, &EventsTab::monthListed, this, [this](DayNumber day) {
+        if (serviceView_) serviceView_->monthCalendar()->setCalendar(ymdOf(day));
+    });
     connect(settingsTab_, &SettingsTab::defaultSoundPreviewRequested, this,
             [this] { alertWindow()->play(AlertWindow::PlayMode::Preview); });
     connect(settingsTab_, &SettingsTab::soundFilePreviewRequested, this,
@@ -314,14 +313,6 @@ void MainWindow::connectSync() {
     });
 }
 
-void MainWindow::buildServiceView() {
-    serviceView_ = {ui_->workTables,
-                    ui_->serviceNext,
-                    {ui_->reminderTable, ui_->programTable, ui_->nameDayTable, ui_->birthdayTable},
-                    {ui_->nextReminder, ui_->nextProgram, ui_->nextNameDay, ui_->nextBirthday}};
-    serviceView_.prepare(*state_);
-}
-
 void MainWindow::showServiceView() {
     // The normal window keeps its size in the corner; the extra room goes to the service view's parts.
     const QSize normal = size();
@@ -329,7 +320,8 @@ void MainWindow::showServiceView() {
     ui_->frameLayout->setRowMinimumHeight(0, normal.height());
     ui_->frameLayout->setColumnStretch(1, 1);
     ui_->frameLayout->setRowStretch(1, 1);
-    serviceView_.show(*state_);
+    serviceView_ = std::make_unique<ServiceView>(*ui_->frameLayout, *state_);
+    serviceView_->monthCalendar()->setCalendar(ymdOf(services_.clock.now().day));
     fitWindow();
 }
 
@@ -360,7 +352,6 @@ void MainWindow::start(StartNotice notice) {
 
 void MainWindow::startUp() {
     const Moment start = services_.clock.now();
-    monthCalendar_->setCalendar(ymdOf(start.day));
     removeLeftoverTemporaries(state_->paths());
     preparePartnerFile(state_->paths());
     inServiceView_ = serviceViewRequested(state_->paths());

@@ -32,7 +32,6 @@ namespace zel::gui {
 
 class ActionsTab;
 class EventsTab;
-class MonthCalendar;
 class NewEventTab;
 class PartnersTab;
 class SettingsTab;
@@ -130,7 +129,6 @@ class MainWindow : public QWidget {
     QLabel* clockDisplay() const { return clockDisplay_; }
     QToolButton* modeButton() const { return modeButton_; }
     SummaryBox* summaryBox() const { return summaryBox_; }
-    MonthCalendar* monthCalendar() const { return monthCalendar_; }
     // The tabs not shown at start are built when first wanted: shown, or asked for here.
     NewEventTab* newEventTab();
     EventsTab* eventsTab() const { return eventsTab_; }
@@ -156,7 +154,7 @@ class MainWindow : public QWidget {
     void keepHelpAndSummaryLast();
     void connectAlert();
     void connectSync();
-    void buildServiceView();
+    // The service view, made when its marker is there at start.
     void showServiceView();
     // The designed size, or more where the font needs it.
     void fitWindow();
@@ -181,7 +179,7 @@ class MainWindow : public QWidget {
     std::vector<std::string> allNames_;
     bool startHidden_ = false;
     bool inServiceView_ = false;
-    ServiceView serviceView_;
+    std::unique_ptr<ServiceView> serviceView_;
     std::function<void()> exitHandler_;
     ThemeColors appliedColors_{};
     ModeSwitch* modeSwitch_ = nullptr;
@@ -198,7 +196,6 @@ class MainWindow : public QWidget {
     QLabel* clockDisplay_ = nullptr;
     QToolButton* modeButton_ = nullptr;
     SummaryBox* summaryBox_ = nullptr;
-    MonthCalendar* monthCalendar_ = nullptr;
     NewEventTab* newEventTab_ = nullptr;
     EventsTab* eventsTab_ = nullptr;
     PartnersTab* partnersTab_ = nullptr;

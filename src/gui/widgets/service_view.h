@@ -1,26 +1,32 @@
 #pragma once
 
-#include <array>
+#include <memory>
 
-class QTableView;
-class QWidget;
+class QGridLayout;
+
+namespace Ui {
+class ServiceView;
+}
 
 namespace zel::gui {
 
 class AppState;
+class MonthCalendar;
 
-// The enlarged service view's parts: the four working tables and the four next rows.
-struct ServiceView {
-    QWidget* tables = nullptr;
-    QWidget* next = nullptr;
-    std::array<QTableView*, 4> tableViews{};
-    std::array<QTableView*, 4> nextViews{};
+// The enlarged service view: the four next rows and the month's calendar beside the normal window,
+// the four working tables below both. Made only on the start that asks for it.
+class ServiceView {
+  public:
+    // Builds the parts into the window's grid, whose cell (0, 0) holds the normal window.
+    ServiceView(QGridLayout& frame, const AppState& state);
+    ~ServiceView();
+    ServiceView(const ServiceView&) = delete;
+    ServiceView& operator=(const ServiceView&) = delete;
 
-    // Hidden until asked for; the next rows follow the state from the start.
-    void prepare(const AppState& state) const;
-    // The tables get their models only now, as a view's header follows every reset of its model even
-    // hidden.
-    void show(const AppState& state) const;
+    MonthCalendar* monthCalendar() const;
+
+  private:
+    std::unique_ptr<Ui::ServiceView> ui_;
 };
 
 } // namespace zel::gui
