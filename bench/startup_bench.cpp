@@ -127,7 +127,6 @@ int runChild(int argc, char** argv, Clk::time_point t0, const fs::path& folder) 
     PaintWatch watch;
     window.installEventFilter(&watch);
     window.show();
-    window.watch().start();
     const auto deadline = Clk::now() + std::chrono::seconds(20);
     while (!(window.windowHandle() && window.windowHandle()->isExposed() && watch.paints > 0)) {
         if (Clk::now() > deadline) {
@@ -138,7 +137,8 @@ int runChild(int argc, char** argv, Clk::time_point t0, const fs::path& folder) 
     }
     const double tShown = msSince(t0);
     // As the program does once its window is drawn; not timed.
-    window.showStartNotice();
+    window.finishStart();
+    window.watch().start();
     const std::optional<double> fromStart = msSinceProcessStart();
     rusage use{};
     ::getrusage(RUSAGE_SELF, &use);

@@ -67,11 +67,13 @@ int main(int argc, char* argv[]) {
     window.start(zel::gui::MainWindow::StartNotice::Later);
     // What the first frame does not need starts once it is drawn. Starting in the tray needs a tray
     // to come back from; without one the window starts minimised.
+    // The watch begins with the tables all read.
     const auto rest = [&] {
         tray.show();
-        window.showStartNotice();
         guard.listen();
+        window.finishStart();
         sound.prepare();
+        window.watch().start();
     };
     if (!window.startHidden()) {
         window.show();
@@ -80,7 +82,6 @@ int main(int argc, char* argv[]) {
         rest();
         if (!tray.isShown()) window.showMinimized();
     }
-    window.watch().start();
     // A session that ends takes the program with it: the moment watched is kept for the next start.
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &window.watch(), &zel::gui::Watch::saveWatched);
     return QApplication::exec();

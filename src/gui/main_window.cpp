@@ -339,15 +339,29 @@ void MainWindow::fitWindow() {
 }
 
 void MainWindow::start(StartNotice notice) {
-    if (notice == StartNotice::Later) heldForNotice_.emplace();
-    guarded(services_.dialogs, [this, notice] {
+    finishLater_ = notice == StartNotice::Later;
+    if (finishLater_) heldForNotice_.emplace();
+    guarded(services_.dialogs, [this] {
         startUp();
-        if (notice == StartNotice::Now) showStartNotice();
+        if (!finishLater_) showStartNotice();
     });
     // A start that ended early leaves the first tab in front.
     guarded(services_.dialogs, [this] { ensureTab(pages_->currentIndex()); });
     // What fell due while the program was not running.
+    if (!finishLater_) watch_->resumeFromLastRun();
+}
+
+void MainWindow::finishStart() {
+    if (!std::exchange(finishLater_, false)) return;
+    if (const std::vector<EventKind> kinds = std::exchange(tablesLater_, {}); !kinds.empty())
+        guarded(services_.dialogs, [this, &kinds] {
+            for (EventKind kind : kinds)
+                state_->reloadEvents(kind);
+            reportDamagedFiles(*state_, services_.dialogs);
+        });
+    // What it finds is held for the notice, which comes first.
     watch_->resumeFromLastRun();
+    showStartNotice();
 }
 
 void MainWindow::startUp() {
@@ -359,9 +373,19 @@ void MainWindow::startUp() {
     state_->reloadPartners();
     settingsTab_->loadAtStart();
     startHidden_ = settings().startInTray;
-    for (EventKind kind : kAllEventKinds)
+    // The first frame shows the reminders' list and the summary's first line, which is of the first
+    // kind whose next event is shown: the tables after that kind wait for the frame.
+    bool lineFound = false;
+    for (EventKind kind : kAllEventKinds) {
+        if (finishLater_ && lineFound && !inServiceView_) {
+            tablesLater_.push_back(kind);
+            continue;
+        }
         state_->reloadEvents(kind);
-    reportDamagedFiles(*state_, services_.dialogs);
+        const std::optional<EventRow>& next = state_->events().next(kind);
+        lineFound = lineFound || (next && next->active && next->day);
+    }
+    if (tablesLater_.empty()) reportDamagedFiles(*state_, services_.dialogs);
     services_.tray.setDay(ymdOf(start.day).day);
     if (settings().balloon) showStartBalloon(services_.tray, *state_, start.day, startHidden_);
     modeSwitch_->showActive(services_.clock.now());

@@ -78,13 +78,14 @@ class MainWindow : public QWidget {
     ~MainWindow() override;
 
     // Start-up: the Data folder, the first files, settings, tables and the window's state. A failure
-    // ends it where it happened and shows the error box; the window still opens. The start-up notice
-    // of the coming name days and birthdays is shown within the start, or left to showStartNotice(),
-    // which the program calls once its window is drawn.
+    // ends it where it happened and shows the error box; the window still opens. What the first
+    // frame does not need is done within the start, or left to finishStart(), which the program calls
+    // once its window is drawn: the tables the first frame does not show, the look at what fell due
+    // while the program was off, and the start-up notice of the coming name days and birthdays.
     enum class StartNotice { Now, Later };
     void start(StartNotice notice = StartNotice::Now);
-    // The start-up notice, when the settings ask for it.
-    void showStartNotice();
+    // The rest of a start that left it for later; the start-up notice when the settings ask for it.
+    void finishStart();
 
     using ModeSource = ModeSwitch::Source;
     void switchMode(ModeSource source) { modeSwitch_->switchMode(source); }
@@ -159,6 +160,8 @@ class MainWindow : public QWidget {
     // The designed size, or more where the font needs it.
     void fitWindow();
     void startUp();
+    // The start-up notice, when the settings ask for it, and what was held for it.
+    void showStartNotice();
     // Paints the window in the live settings' colours.
     void applyColors();
     void fireReminder(const EventRow& row, Moment now);
@@ -206,6 +209,9 @@ class MainWindow : public QWidget {
     // What fell due while the program was off, held until the start-up notice left for later is
     // shown; none when nothing waits for it.
     std::optional<std::vector<MissedEvent>> heldForNotice_;
+    // Whether the start left its rest for finishStart(), and the tables it left with it.
+    bool finishLater_ = false;
+    std::vector<EventKind> tablesLater_;
     // The look the last alert came from.
     Moment firedAt_;
 };

@@ -162,6 +162,68 @@ TEST(GuiStartup, TheServiceViewListsTheWorkingTablesOnlyWhenItsMarkerIsThere) {
     EXPECT_TRUE(test::child<QTableView>(w.get(), "nameDayTable")->isColumnHidden(2));
 }
 
+TEST(GuiStartup, LeftForTheFirstFrameTheTablesItDoesNotShowAreReadAfterItAsIfReadAtOnce) {
+    test::Start s;
+    s.open();
+    const auto store = [&](bool reminderActive) {
+        s.store(EventKind::Reminder, {test::event(kDay, 12, 0, "Fogorvos", reminderActive)});
+        s.store(EventKind::Program, {test::event(kDay, 13, 0, "/usr/bin/true")});
+        s.store(EventKind::NameDay, {test::event(kDay + 1, 0, 0, "Névnap: Minta Anna")});
+        // A partial record: the box that reports it waits for the rest of the start.
+        test::writeFile(
+            s.data("szuletesnapok.dat"),
+            encodeEvent(EventKind::Birthday, test::event(kDay + 2, 0, 0, "Születésnap: Kis Béla")) +
+                std::string(100, 'x'));
+    };
+    const auto startLater = [&] {
+        auto w = std::make_unique<MainWindow>(AppPaths{s.dir.path()},
+                                              Services{s.dialogs, s.clock, s.shell, s.sound, s.tray,
+                                                       s.autostart, s.alertNotifier, s.runningNotifier});
+        w->start(MainWindow::StartNotice::Later);
+        return w;
+    };
+    const auto rows = [](const MainWindow& w) {
+        QString out;
+        for (EventKind k : kAllEventKinds)
+            out += QString::number(w.events().table(k).rows.size());
+        return out;
+    };
+    const auto lines = [](MainWindow& w) {
+        w.summaryBox()->showPopup();
+        const int n = w.summaryBox()->count();
+        w.summaryBox()->hidePopup();
+        return n;
+    };
+    const QString box = u"A következő adatállományokban sérült bejegyzések vannak:\n"_s +
+                        q(s.data("szuletesnapok.dat")) + u" (1 sérült bejegyzés)\n\n"_s +
+                        u"A program a sérült bejegyzéseket a lehető legjobban olvassa be, az "
+                        u"állományokat nem javítja ki."_s;
+    store(true);
+    auto w = startLater();
+    // The first frame: the reminders' list and the summary's line, which is the next reminder's.
+    EXPECT_EQ(rows(*w), u"1000"_s);
+    EXPECT_EQ(lines(*w), 1);
+    EXPECT_EQ(w->summaryBox()->itemText(0), u"Emlékeztető | 2024.03.05. | 12:00 | Fogorvos"_s);
+    s.dialogs.expect(Kind::Warning, box);
+    w->finishStart();
+    EXPECT_EQ(rows(*w), u"1111"_s);
+    EXPECT_EQ(lines(*w), 4);
+    EXPECT_EQ(w->summaryBox()->itemText(0), u"Emlékeztető | 2024.03.05. | 12:00 | Fogorvos"_s);
+    w.reset();
+
+    // With no reminder to show, the line is the next program's: its table is read within the start.
+    store(false);
+    w = startLater();
+    EXPECT_EQ(rows(*w), u"1100"_s);
+    EXPECT_EQ(w->summaryBox()->itemText(0), u"Program     | 2024.03.05. | 13:00 | /usr/bin/true"_s);
+    s.dialogs.expect(Kind::Warning, box);
+    w->finishStart();
+    EXPECT_EQ(rows(*w), u"1111"_s);
+    // A window closed before its start was finished ends at once, its reader with it.
+    store(true);
+    startLater().reset();
+}
+
 TEST(GuiStartup, AnUnreadablePartnerFileIsReportedAndKept) {
     test::Start s;
     std::filesystem::create_directories(s.data("partnerek.dat")); // opens but cannot be read
@@ -405,7 +467,7 @@ TEST(GuiNotice, LeftToTheFirstFrameItComesOverTheDrawnWindowWithTheSameLines) {
     x.w->start(MainWindow::StartNotice::Later);
     EXPECT_EQ(alertWindows(), before) << "the notice came before the window";
     x.w->show();
-    afterFirstFrame(*x.w, [&] { x.w->showStartNotice(); });
+    afterFirstFrame(*x.w, [&] { x.w->finishStart(); });
     ASSERT_TRUE(QTest::qWaitFor([&] { return alertWindows() > before && x.noticeShown(); }, 3000));
     EXPECT_EQ(x.notice()->windowModality(), Qt::ApplicationModal);
     EXPECT_EQ(x.lines(), (QStringList{u"Minta Anna  Névnapja: Március 6."_s,

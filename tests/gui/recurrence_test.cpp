@@ -244,7 +244,7 @@ TEST(GuiMissed, WithTheNoticeLeftForTheFirstFrameWhatFellDueStillComesAfterIt) {
     a.w->start(MainWindow::StartNotice::Later);
     EXPECT_FALSE(a.w->missedWindow()->isVisible()) << "listed before the notice";
     EXPECT_TRUE(a.alertNotifier.calls.isEmpty());
-    a.w->showStartNotice();
+    a.w->finishStart();
     EXPECT_TRUE(a.w->alertWindow()->isVisible());
     EXPECT_TRUE(a.w->missedWindow()->isVisible());
     EXPECT_EQ(a.w->missedWindow()->lines(), QStringList{u"2024.03.05. 18:00 | Este | Soha | 1 alkalommal"_s});

@@ -199,21 +199,41 @@ EventBook::EventBook() {
         tables_[kindIndex(k)].kind = k;
 }
 
+EventBook::~EventBook() {
+    // A reader still waiting to go on ends without reading.
+    if (!gate_) return;
+    const std::lock_guard lock(gate_->mutex);
+    gate_->stop = true;
+    gate_->asked.notify_one();
+}
+
+namespace {
+std::optional<EventBook::ReadAhead> readTableAhead(const std::filesystem::path& path, EventKind kind) {
+    // Stamped before reading: a change while it is read makes the stamps differ.
+    const std::optional<os::FileStamp> stamp = os::stampOf(path);
+    if (!stamp) return std::nullopt;
+    try {
+        return EventBook::ReadAhead{*stamp, readEventTable(path, kind)};
+    } catch (...) {
+        return std::nullopt; // read again when asked, where the failure is reported
+    }
+}
+} // namespace
+
 void EventBook::readAhead(const std::filesystem::path& dataDir) {
-    reading_ = std::async(std::launch::async, [dataDir] {
-        ReadAheads out;
+    std::array<std::promise<std::optional<ReadAhead>>, 4> read;
+    for (EventKind k : kAllEventKinds)
+        readAhead_[kindIndex(k)] = read[kindIndex(k)].get_future();
+    gate_ = std::make_shared<ReadGate>();
+    reader_ = std::async(std::launch::async, [dataDir, read = std::move(read), gate = gate_]() mutable {
         for (EventKind k : kAllEventKinds) {
-            const std::filesystem::path path = dataDir / eventFileName(k);
-            // Stamped before reading: a change while it is read makes the stamps differ.
-            const std::optional<os::FileStamp> stamp = os::stampOf(path);
-            if (!stamp) continue;
-            try {
-                out[kindIndex(k)] = ReadAhead{*stamp, readEventTable(path, k)};
-            } catch (...) {
-                // Read again when asked, where the failure is reported.
-            }
+            std::unique_lock lock(gate->mutex);
+            gate->asked.wait(lock, [&] { return gate->stop || kindIndex(k) < gate->wanted; });
+            const bool stopped = gate->stop;
+            lock.unlock();
+            read[kindIndex(k)].set_value(stopped ? std::nullopt
+                                                 : readTableAhead(dataDir / eventFileName(k), k));
         }
-        return out;
     });
 }
 
@@ -222,16 +242,19 @@ void EventBook::refresh(EventKind kind, const std::filesystem::path& dataDir) {
     t.rows.clear();
     t.texts = {};
     t.ordered = true;
-    if (reading_.valid()) readAhead_ = reading_.get();
-    std::optional<ReadAhead>& ahead = readAhead_[kindIndex(kind)];
-    if (ahead) {
-        const std::filesystem::path path = dataDir / eventFileName(kind);
-        const bool same = os::stampOf(path) == ahead->stamp;
-        if (same) t = std::move(ahead->table);
-        ahead.reset();
-        if (same) return;
+    const std::filesystem::path path = dataDir / eventFileName(kind);
+    if (std::future<std::optional<ReadAhead>>& reading = readAhead_[kindIndex(kind)]; reading.valid()) {
+        {
+            const std::lock_guard lock(gate_->mutex);
+            gate_->wanted = std::max(gate_->wanted, kindIndex(kind) + 1);
+            gate_->asked.notify_one();
+        }
+        if (std::optional<ReadAhead> ahead = reading.get(); ahead && os::stampOf(path) == ahead->stamp) {
+            t = std::move(ahead->table);
+            return;
+        }
     }
-    t = loadEventTable(dataDir / eventFileName(kind), kind);
+    t = loadEventTable(path, kind);
 }
 
 bool EventBook::updateNext(std::optional<EventKind> kind, Moment now) {

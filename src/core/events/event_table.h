@@ -5,8 +5,11 @@
 #include "core/os/file.h"
 
 #include <array>
+#include <condition_variable>
 #include <filesystem>
 #include <future>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -119,6 +122,7 @@ std::optional<std::size_t> nextDueIndex(const EventTable& table, Moment now);
 class EventBook {
   public:
     EventBook();
+    ~EventBook();
     EventBook(const EventBook&) = delete;
     EventBook& operator=(const EventBook&) = delete;
     EventTable& table(EventKind k) { return tables_[kindIndex(k)]; }
@@ -128,25 +132,36 @@ class EventBook {
     // Rebuilds a table from its file in dataDir; on failure the table keeps the rows read so far
     // (none, as the file is read whole) and the error propagates.
     void refresh(EventKind kind, const std::filesystem::path& dataDir);
-    // Starts reading the four files of dataDir on another thread, so that the reading overlaps
-    // other work of the start. The next refresh of each kind takes the table read ahead while its
-    // file is still the one that was read; anything else (a missing file, a failure, a change since)
-    // is read again as always, with its errors.
+    // Starts reading the reminders' file of dataDir on another thread, so that the reading overlaps
+    // other work of the start; each other file is read once a refresh asks for it or a later kind
+    // (not before: the reading slows the thread that builds the window). A refresh waits for its own
+    // file only and takes the table read ahead while its file is still the one that was read;
+    // anything else (a missing file, a failure, a change since) is read again as always, with its
+    // errors.
     void readAhead(const std::filesystem::path& dataDir);
     // The next rows of one kind, or of all four when none is given; whether any of them changed.
     bool updateNext(std::optional<EventKind> kind, Moment now);
 
-  private:
+    // A table read ahead, with the stamp its file had.
     struct ReadAhead {
         os::FileStamp stamp;
         EventTable table;
     };
-    using ReadAheads = std::array<std::optional<ReadAhead>, 4>;
 
+  private:
     std::array<EventTable, 4> tables_;
     std::array<std::optional<EventRow>, 4> next_;
-    std::future<ReadAheads> reading_;
-    ReadAheads readAhead_;
+    std::array<std::future<std::optional<ReadAhead>>, 4> readAhead_;
+    // How many files, in the order of the kinds, the reader may read now.
+    struct ReadGate {
+        std::mutex mutex;
+        std::condition_variable asked;
+        std::size_t wanted = 1;
+        bool stop = false;
+    };
+    std::shared_ptr<ReadGate> gate_;
+    // Last, so it goes first: its end is waited for.
+    std::future<void> reader_;
 };
 
 } // namespace zel
