@@ -54,8 +54,9 @@ int main(int argc, char* argv[]) {
     // Shown after the window's first frame, with the day and the balloon the start gave it.
     zel::gui::QtTray tray;
     zel::gui::XdgAutostart autostart;
-    zel::gui::DBusNotifier alertNotifier(QDBusConnection::sessionBus());
-    zel::gui::DBusNotifier runningNotifier(QDBusConnection::sessionBus());
+    // The session bus is reached once the window is drawn, or by the first notification.
+    zel::gui::DBusNotifier alertNotifier([] { return QDBusConnection::sessionBus(); });
+    zel::gui::DBusNotifier runningNotifier([] { return QDBusConnection::sessionBus(); });
     zel::gui::KeychainSecretStore secrets;
     zel::gui::MainWindow window(paths, {dialogs, clock, shell, sound, tray, autostart, alertNotifier,
                                         runningNotifier, zel::gui::windowsOnWayland(), &secrets});
@@ -71,6 +72,8 @@ int main(int argc, char* argv[]) {
     const auto rest = [&] {
         tray.show();
         guard.listen();
+        alertNotifier.connectBus();
+        runningNotifier.connectBus();
         window.finishStart();
         sound.prepare();
         window.watch().start();

@@ -131,6 +131,24 @@ TEST_F(GuiDBusNotifier, OnlyTheDefaultActionOfItsOwnNotificationActivatesAndHand
     EXPECT_EQ(activated[1][0].toString(), QString());
 }
 
+TEST_F(GuiDBusNotifier, ALaterConnectionIsMadeAtTheFirstPostAndStillHearsItsClicks) {
+    notifier.reset();
+    int connections = 0;
+    DBusNotifier later([&] {
+        ++connections;
+        return bus.connect();
+    });
+    QSignalSpy activated(&later, &DBusNotifier::activated);
+    later.withdraw(); // nothing shown: the bus is not needed yet
+    EXPECT_EQ(connections, 0);
+    later.post(u"Emlékeztető"_s, u"Fogorvos"_s, u"Megnyitás"_s);
+    ASSERT_TRUE(waitFor([&] { return server->posted.size() == 1; }));
+    later.connectBus();
+    EXPECT_EQ(connections, 1);
+    emit server->ActionInvoked(41, u"default"_s);
+    ASSERT_TRUE(waitFor([&] { return activated.size() == 1; }));
+}
+
 TEST(GuiDBusNotifierAlone, WithoutTheServiceOrABusNothingIsPostedOrPrinted) {
     PrivateBus bus;
     ZEL_REQUIRE_BUS(bus);

@@ -20,15 +20,30 @@ const QString defaultAction = u"default"_s;
 
 } // namespace
 
-DBusNotifier::DBusNotifier(const QDBusConnection& bus, QObject* parent) : Notifier(parent), bus_(bus) {
-    if (!bus_.isConnected()) return;
-    bus_.connect(service, path, interface, u"ActionInvoked"_s, this, SLOT(onActionInvoked(uint, QString)));
-    bus_.connect(service, path, interface, u"ActivationToken"_s, this,
-                 SLOT(onActivationToken(uint, QString)));
+DBusNotifier::DBusNotifier(const QDBusConnection& bus, QObject* parent)
+    : DBusNotifier([bus] { return bus; }, parent) {
+    connectBus();
+}
+
+DBusNotifier::DBusNotifier(std::function<QDBusConnection()> connect, QObject* parent)
+    : Notifier(parent), connect_(std::move(connect)) {}
+
+void DBusNotifier::connectBus() {
+    if (bus_) return;
+    bus_ = connect_();
+    if (!bus_->isConnected()) return;
+    bus_->connect(service, path, interface, u"ActionInvoked"_s, this, SLOT(onActionInvoked(uint, QString)));
+    bus_->connect(service, path, interface, u"ActivationToken"_s, this,
+                  SLOT(onActivationToken(uint, QString)));
+}
+
+QDBusConnection& DBusNotifier::bus() {
+    connectBus();
+    return *bus_;
 }
 
 void DBusNotifier::post(const QString& summary, const QString& body, const QString& actionLabel) {
-    if (!bus_.isConnected()) return;
+    if (!bus().isConnected()) return;
     Message message{summary, body, actionLabel};
     if (posting_) {
         waiting_ = std::move(message);
@@ -47,7 +62,7 @@ void DBusNotifier::post(const QString& summary, const QString& body, const QStri
 void DBusNotifier::askCapabilities() {
     QDBusMessage ask = QDBusMessage::createMethodCall(service, path, interface, u"GetCapabilities"_s);
     posting_ = true;
-    auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(ask), this);
+    auto* watcher = new QDBusPendingCallWatcher(bus().asyncCall(ask), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
         w->deleteLater();
         const QDBusPendingReply<QStringList> reply = *w;
@@ -72,7 +87,7 @@ void DBusNotifier::send(const Message& message) {
     call << u"Zelmoran"_s << shownId_ << desktopName << message.summary << body << actions << hints << 0;
     activationToken_.clear();
     posting_ = true;
-    auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call), this);
+    auto* watcher = new QDBusPendingCallWatcher(bus().asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, &DBusNotifier::onPosted);
 }
 
@@ -112,7 +127,7 @@ void DBusNotifier::close(uint id) {
     call << id;
     // No answer is awaited: there is nothing to do about a notification that could not be closed.
     call.setAutoStartService(false);
-    bus_.send(call);
+    bus().send(call);
 }
 
 void DBusNotifier::onActivationToken(uint id, const QString& token) {
