@@ -1,4 +1,5 @@
 #include "app/command_line.h"
+#include "core/app/instance_identity.h"
 #include "gui/main_window.h"
 #include "gui/platform/dbus_notifier.h"
 #include "gui/platform/dialogs.h"
@@ -18,6 +19,7 @@
 #include <QApplication>
 #include <QDBusConnection>
 #include <QStandardPaths>
+#include <future>
 
 int main(int argc, char* argv[]) {
     // Import, export and sync from the command line need no display.
@@ -28,6 +30,10 @@ int main(int argc, char* argv[]) {
     // The desktop's token for bringing a window forward, read before the toolkit may take it; a
     // second start hands it to the running copy.
     const QString activationToken = qEnvironmentVariable("XDG_ACTIVATION_TOKEN");
+    // The executable's identity, which a second start is known by, is read while the toolkit starts;
+    // the running image's own file, whatever has since been written at its path.
+    std::future<zel::ExeIdentity> identity =
+        std::async(std::launch::async, [] { return zel::identityOfFile("/proc/self/exe"); });
     QApplication app(argc, argv);
     zel::gui::setUpApplication(app);
 
@@ -37,7 +43,7 @@ int main(int argc, char* argv[]) {
     zel::gui::QtDialogs dialogs;
     zel::gui::SystemClock clock;
     const zel::Moment started = clock.now();
-    zel::gui::InstanceGuard guard(zel::identityOfFile(QCoreApplication::applicationFilePath().toStdString()),
+    zel::gui::InstanceGuard guard(identity.get(),
                                   QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation),
                                   zel::storedFromMoment(started));
     if (const auto ended = zel::gui::meetRunningCopy(guard, dialogs, activationToken, 2000, false))
