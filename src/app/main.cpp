@@ -1,5 +1,7 @@
 #include "app/command_line.h"
 #include "core/app/instance_identity.h"
+#include "core/app/paths.h"
+#include "core/events/event_table.h"
 #include "gui/main_window.h"
 #include "gui/platform/dbus_notifier.h"
 #include "gui/platform/dialogs.h"
@@ -34,6 +36,13 @@ int main(int argc, char* argv[]) {
     // the running image's own file, whatever has since been written at its path.
     std::future<zel::ExeIdentity> identity =
         std::async(std::launch::async, [] { return zel::identityOfFile("/proc/self/exe"); });
+    // So are the reminders where the data usually is, beside the program; the window takes them if
+    // that is where its data is.
+    std::unique_ptr<zel::EventReader> eventsRead;
+    std::error_code ec;
+    if (const zel::AppPaths beside{std::filesystem::read_symlink("/proc/self/exe", ec).parent_path()};
+        !ec && zel::holdsData(beside))
+        eventsRead = std::make_unique<zel::EventReader>(beside.dataDir());
     QApplication app(argc, argv);
     zel::gui::setUpApplication(app);
 
@@ -64,8 +73,10 @@ int main(int argc, char* argv[]) {
     zel::gui::DBusNotifier alertNotifier([] { return QDBusConnection::sessionBus(); });
     zel::gui::DBusNotifier runningNotifier([] { return QDBusConnection::sessionBus(); });
     zel::gui::KeychainSecretStore secrets;
-    zel::gui::MainWindow window(paths, {dialogs, clock, shell, sound, tray, autostart, alertNotifier,
-                                        runningNotifier, zel::gui::windowsOnWayland(), &secrets});
+    zel::gui::MainWindow window(paths,
+                                {dialogs, clock, shell, sound, tray, autostart, alertNotifier,
+                                 runningNotifier, zel::gui::windowsOnWayland(), &secrets},
+                                nullptr, std::move(eventsRead));
     dialogs.setParent(&window);
     window.attachTray(tray);
     guard.mainWindowId = [&window] { return static_cast<std::uint32_t>(window.internalWinId()); };

@@ -51,12 +51,13 @@ constexpr int kServiceWidth = 663, kServiceHeight = 495;
 
 } // namespace
 
-MainWindow::MainWindow(AppPaths paths, Services services, QWidget* parent)
+MainWindow::MainWindow(AppPaths paths, Services services, QWidget* parent,
+                       std::unique_ptr<EventReader> eventsRead)
     : QWidget(parent), services_(services), ui_(std::make_unique<Ui::MainWindow>()),
       state_(new AppState(std::move(paths), services.clock, this)),
       exitHandler_([] { QCoreApplication::quit(); }) {
     // The event files are read on another thread while the window is built.
-    state_->readEventsAhead();
+    state_->readEventsAhead(std::move(eventsRead));
     loadBundledCalendars(*state_);
     watch_ = new Watch(*state_, services_.clock, this);
     notices_ = new DesktopNotices(services_.alertNotifier, services_.runningNotifier, *state_,

@@ -120,7 +120,7 @@ TEST(CoreEventBook, ATableReadAheadIsTakenOnlyWhileItsFileIsUnchanged) {
     test::writeEvents(f.path(Reminder), Reminder, {event(kToday, 9, 0, "első")});
     test::writeEvents(f.path(NameDay), NameDay, {event(kToday, 0, 0, "Anna")});
     f.book.readAhead(f.dir.path());
-    f.book.refresh(NameDay, f.dir.path()); // waits for the reading of all four
+    f.book.refresh(NameDay, f.dir.path()); // waits for the reading of the first three
     // Changed after it was read: the new file counts. Missing: created, as without reading ahead.
     test::writeEvents(f.path(Reminder), Reminder,
                       {event(kToday, 9, 0, "első"), event(kToday, 10, 0, "második")});
@@ -133,6 +133,31 @@ TEST(CoreEventBook, ATableReadAheadIsTakenOnlyWhileItsFileIsUnchanged) {
     test::writeEvents(f.path(NameDay), NameDay, {});
     f.book.refresh(NameDay, f.dir.path());
     EXPECT_TRUE(f.book.table(NameDay).rows.empty());
+}
+
+TEST(CoreEventReader, AFileIsReadOnlyOnceItsKindOrALaterOneIsAskedForAndAnEndedReaderStops) {
+    Folder f;
+    test::writeEvents(f.path(Reminder), Reminder, {event(kToday, 9, 0, "első")});
+    test::writeEvents(f.path(Program), Program, {event(kToday, 9, 0, "/bin/a")});
+    test::writeEvents(f.path(NameDay), NameDay, {event(kToday, 0, 0, "Anna")});
+    {
+        EventReader reader(f.dir.path());
+        // Not read before it is asked for: written now, it is read as it is now.
+        test::writeEvents(f.path(Program), Program, {event(kToday, 10, 0, "/bin/b")});
+        EXPECT_EQ(reader.take(Program), loadEventTable(f.path(Program), Program));
+        EXPECT_EQ(reader.take(Program), std::nullopt); // taken once
+        // Asking for the birthdays reads the name days before them.
+        EXPECT_EQ(reader.take(Birthday), loadEventTable(f.path(Birthday), Birthday));
+        test::writeEvents(f.path(NameDay), NameDay, {event(kToday, 0, 0, "Béla")});
+        EXPECT_EQ(reader.take(NameDay), std::nullopt);
+        EXPECT_EQ(reader.take(Reminder), loadEventTable(f.path(Reminder), Reminder));
+    }
+    // One never asked for ends without reading the rest.
+    { EventReader unasked(f.dir.path()); }
+    EventBook book;
+    book.readAhead(std::make_unique<EventReader>(f.dir.path()));
+    book.refresh(Program, f.dir.path());
+    EXPECT_EQ(book.table(Program).rows.size(), 1u);
 }
 
 TEST(CoreSummary, OneLinePerKindWithAnActiveNextEvent) {

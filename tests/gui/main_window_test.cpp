@@ -222,6 +222,19 @@ TEST(GuiStartup, LeftForTheFirstFrameTheTablesItDoesNotShowAreReadAfterItAsIfRea
     // A window closed before its start was finished ends at once, its reader with it.
     store(true);
     startLater().reset();
+    // The program's reader started before the Data folder was known is taken only for that folder.
+    test::Start other;
+    other.open();
+    other.store(EventKind::Reminder, {test::event(kDay, 12, 0, "Posta")});
+    for (const test::Start* read : {&other, &s}) {
+        MainWindow x(AppPaths{s.dir.path()},
+                     Services{s.dialogs, s.clock, s.shell, s.sound, s.tray, s.autostart, s.alertNotifier,
+                              s.runningNotifier},
+                     nullptr, std::make_unique<EventReader>(read->dir.path() / "Data"));
+        s.dialogs.expect(Kind::Warning, box);
+        x.start();
+        EXPECT_EQ(x.events().next(EventKind::Reminder).value().text, "Fogorvos");
+    }
 }
 
 TEST(GuiStartup, AnUnreadablePartnerFileIsReportedAndKept) {

@@ -199,42 +199,67 @@ EventBook::EventBook() {
         tables_[kindIndex(k)].kind = k;
 }
 
-EventBook::~EventBook() {
-    // A reader still waiting to go on ends without reading.
-    if (!gate_) return;
-    const std::lock_guard lock(gate_->mutex);
-    gate_->stop = true;
-    gate_->asked.notify_one();
-}
-
 namespace {
-std::optional<EventBook::ReadAhead> readTableAhead(const std::filesystem::path& path, EventKind kind) {
+std::optional<EventTable> readIfUnchanged(const std::filesystem::path& path, EventKind kind,
+                                          os::FileStamp& stamp) {
     // Stamped before reading: a change while it is read makes the stamps differ.
-    const std::optional<os::FileStamp> stamp = os::stampOf(path);
-    if (!stamp) return std::nullopt;
+    const std::optional<os::FileStamp> before = os::stampOf(path);
+    if (!before) return std::nullopt;
+    stamp = *before;
     try {
-        return EventBook::ReadAhead{*stamp, readEventTable(path, kind)};
+        return readEventTable(path, kind);
     } catch (...) {
         return std::nullopt; // read again when asked, where the failure is reported
     }
 }
 } // namespace
 
-void EventBook::readAhead(const std::filesystem::path& dataDir) {
-    std::array<std::promise<std::optional<ReadAhead>>, 4> read;
+EventReader::EventReader(std::filesystem::path dataDir)
+    : folder_(std::move(dataDir)), gate_(std::make_shared<Gate>()) {
+    std::array<std::promise<std::optional<Read>>, 4> read;
     for (EventKind k : kAllEventKinds)
-        readAhead_[kindIndex(k)] = read[kindIndex(k)].get_future();
-    gate_ = std::make_shared<ReadGate>();
-    reader_ = std::async(std::launch::async, [dataDir, read = std::move(read), gate = gate_]() mutable {
+        tables_[kindIndex(k)] = read[kindIndex(k)].get_future();
+    reader_ = std::async(std::launch::async, [folder = folder_, read = std::move(read),
+                                              gate = gate_]() mutable {
         for (EventKind k : kAllEventKinds) {
             std::unique_lock lock(gate->mutex);
             gate->asked.wait(lock, [&] { return gate->stop || kindIndex(k) < gate->wanted; });
             const bool stopped = gate->stop;
             lock.unlock();
-            read[kindIndex(k)].set_value(stopped ? std::nullopt
-                                                 : readTableAhead(dataDir / eventFileName(k), k));
+            std::optional<Read> out;
+            if (!stopped) {
+                Read r;
+                if (std::optional<EventTable> t = readIfUnchanged(folder / eventFileName(k), k, r.stamp)) {
+                    r.table = std::move(*t);
+                    out = std::move(r);
+                }
+            }
+            read[kindIndex(k)].set_value(std::move(out));
         }
     });
+}
+
+EventReader::~EventReader() {
+    const std::lock_guard lock(gate_->mutex);
+    gate_->stop = true;
+    gate_->asked.notify_one();
+}
+
+std::optional<EventTable> EventReader::take(EventKind kind) {
+    std::future<std::optional<Read>>& reading = tables_[kindIndex(kind)];
+    if (!reading.valid()) return std::nullopt;
+    {
+        const std::lock_guard lock(gate_->mutex);
+        gate_->wanted = std::max(gate_->wanted, kindIndex(kind) + 1);
+        gate_->asked.notify_one();
+    }
+    std::optional<Read> read = reading.get();
+    if (!read || os::stampOf(folder_ / eventFileName(kind)) != read->stamp) return std::nullopt;
+    return std::move(read->table);
+}
+
+void EventBook::readAhead(const std::filesystem::path& dataDir) {
+    reader_ = std::make_unique<EventReader>(dataDir);
 }
 
 void EventBook::refresh(EventKind kind, const std::filesystem::path& dataDir) {
@@ -242,19 +267,13 @@ void EventBook::refresh(EventKind kind, const std::filesystem::path& dataDir) {
     t.rows.clear();
     t.texts = {};
     t.ordered = true;
-    const std::filesystem::path path = dataDir / eventFileName(kind);
-    if (std::future<std::optional<ReadAhead>>& reading = readAhead_[kindIndex(kind)]; reading.valid()) {
-        {
-            const std::lock_guard lock(gate_->mutex);
-            gate_->wanted = std::max(gate_->wanted, kindIndex(kind) + 1);
-            gate_->asked.notify_one();
-        }
-        if (std::optional<ReadAhead> ahead = reading.get(); ahead && os::stampOf(path) == ahead->stamp) {
-            t = std::move(ahead->table);
+    if (reader_) {
+        if (std::optional<EventTable> read = reader_->take(kind)) {
+            t = std::move(*read);
             return;
         }
     }
-    t = loadEventTable(path, kind);
+    t = loadEventTable(dataDir / eventFileName(kind), kind);
 }
 
 bool EventBook::updateNext(std::optional<EventKind> kind, Moment now) {

@@ -25,6 +25,14 @@ bool AppState::unchanged(const std::filesystem::path& path, const std::optional<
     return known && os::stampOf(path) == known;
 }
 
+void AppState::readEventsAhead(std::unique_ptr<EventReader> started) {
+    std::error_code ec;
+    if (started && std::filesystem::equivalent(started->folder(), paths_.dataDir(), ec))
+        events_.readAhead(std::move(started));
+    else
+        events_.readAhead(paths_.dataDir());
+}
+
 void AppState::reloadEvents(EventKind kind) {
     emit eventsAboutToChange(kind);
     readEvents(kind);

@@ -50,7 +50,8 @@ class AppState : public QObject {
     void reloadEvents(EventKind kind);
     // Starts reading the event files on another thread; the next reload of each kind takes what was
     // read while the file is unchanged.
-    void readEventsAhead() { events_.readAhead(paths_.dataDir()); }
+    // Starts reading the event files ahead, or takes a reader already started on the Data folder.
+    void readEventsAhead(std::unique_ptr<EventReader> started = nullptr);
     // The next rows at this moment, of one kind or of all four.
     void updateNext(std::optional<EventKind> kind = std::nullopt);
     // A reminder (a program) already holds this day and minute.
