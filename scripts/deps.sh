@@ -2,7 +2,7 @@
 zel_install_deps() {
     local wanted=(cmake g++ ninja-build pkg-config qt6-base-dev qt6-multimedia-dev libgl-dev
                   qt6-translations-l10n qt6-wayland qtkeychain-qt6-dev libical-dev libgtest-dev
-                  libbenchmark-dev libxcb1-dev zlib1g-dev "$@")
+                  libbenchmark-dev libxcb1-dev zlib1g-dev libfontconfig-dev "$@")
     local missing=()
     for p in "${wanted[@]}"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

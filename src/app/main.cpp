@@ -32,6 +32,7 @@ int main(int argc, char* argv[]) {
     // The desktop's token for bringing a window forward, read before the toolkit may take it; a
     // second start hands it to the running copy.
     const QString activationToken = qEnvironmentVariable("XDG_ACTIVATION_TOKEN");
+    const std::future<void> fonts = zel::gui::readFontConfigurationAhead();
     // The executable's identity, which a second start is known by, is read while the toolkit starts;
     // the running image's own file, whatever has since been written at its path.
     std::future<zel::ExeIdentity> identity =

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QLocale>
 #include <QTranslator>
+#include <fontconfig/fontconfig.h>
 
 namespace zel::gui {
 
@@ -16,6 +17,11 @@ void setUpApplication(QApplication& app) {
     // The translation travels in the program's resources, so a missing system package changes nothing.
     auto* qt = new QTranslator(&app);
     if (qt->load(QStringLiteral(":/translations/qtbase_hu.qm"))) QApplication::installTranslator(qt);
+}
+
+std::future<void> readFontConfigurationAhead() {
+    // The toolkit finds the configuration made current here; without it, it reads its own.
+    return std::async(std::launch::async, [] { FcInit(); });
 }
 
 } // namespace zel::gui

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <future>
+
 class QApplication;
 
 namespace zel::gui {
@@ -8,5 +10,9 @@ namespace zel::gui {
 // the last window does not end it, and Hungarian for Qt's own dialogs and pickers, whatever the
 // system language is.
 void setUpApplication(QApplication& app);
+
+// Reads the system's font configuration on another thread, started before the toolkit: otherwise the
+// main thread reads it (several milliseconds of files and XML) when the window first needs a font.
+std::future<void> readFontConfigurationAhead();
 
 } // namespace zel::gui
