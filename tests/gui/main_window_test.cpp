@@ -329,6 +329,25 @@ TEST(GuiClock, AReminderDueInTheFirstSecondFiresThoughTheAlertsWindowIsMadeOnlyT
     EXPECT_EQ(a.sound.take(), QStringList{u"default loop"_s});
 }
 
+TEST(GuiClock, AReminderDueWhileTheStartWaitsForItsFirstFrameFiresAtTheFirstTick) {
+    // A first start: no moment watched by an earlier run. The window is made just before the minute,
+    // its first frame is drawn just after it.
+    Ticking a(at(9, 4, 59, 900));
+    a.store(EventKind::Reminder, {event(kDay, 9, 5, "Fogorvos")});
+    a.w = std::make_unique<MainWindow>(AppPaths{a.dir.path()},
+                                       Services{a.dialogs, a.clock, a.shell, a.sound, a.tray, a.autostart,
+                                                a.alertNotifier, a.runningNotifier});
+    a.w->start(MainWindow::StartNotice::Later);
+    a.clock.set(at(9, 5, 0, 40));
+    a.w->finishStart();
+    a.clock.set(at(9, 5, 1, 2));
+    a.w->watch().tick();
+    ASSERT_TRUE(a.w->alertWindow()->isVisible());
+    EXPECT_EQ(test::child<QTextEdit>(a.w->alertWindow(), "reminderDisplay")->toPlainText(), u"Fogorvos"_s);
+    EXPECT_EQ(a.sound.take(), QStringList{u"default loop"_s});
+    EXPECT_EQ(a.w->missedWindow()->count(), 0);
+}
+
 TEST(GuiClock, ALateTickFiresWhatARefreshMovedThePastAfterSecondZero) {
     // A window activation, a save and a long freeze between second 00 and the late tick.
     Ticking activated(at(9, 4, 50));

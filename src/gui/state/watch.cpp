@@ -45,11 +45,13 @@ void Watch::resumeFromLastRun() {
     const Moment now = clock_.now();
     const std::int64_t instant = clock_.instantMs();
     const std::optional<Moment> last = state_.readLastWatched();
-    lookout_ = Lookout(now, instant);
+    // Without a moment of an earlier run, watching goes on from when the watch was made: what falls
+    // due while the program starts is due, not passed.
+    const Moment made = lookout_.watchedUpTo();
     // Recurring events left in the past before that moment (by a version that did not move them on,
     // or with the file lost) move on quietly: when they were missed is not known.
     changed_ = {true, true};
-    moveLeftBehind(last && *last < now ? *last : now, now);
+    moveLeftBehind(last && *last < now ? *last : std::min(made, now), now);
     if (!last) return;
     lookout_.resumeFrom(*last, now, instant);
     look(now, instant);

@@ -50,7 +50,8 @@ class Watch : public QObject {
 
     // At start: looks at what fell due since the moment the last run watched up to and reports it;
     // recurring events left behind before that moment move on without a word. Without a moment of
-    // the last run (the first start, the file missing or damaged), watching starts now.
+    // the last run (the first start, the file missing or damaged), watching goes on from when the
+    // watch was made, so what falls due while the program starts still fires.
     void resumeFromLastRun();
     // Looks every second from now on, just after each whole second.
     void start();
