@@ -163,7 +163,7 @@ class MainWindow : public QWidget {
     // The designed size, or more where the font needs it.
     void fitWindow();
     void startUp();
-    // The start-up notice, when the settings ask for it, and what was held for it.
+    // The start-up notice, when the settings ask for it.
     void showStartNotice();
     // Paints the window in the live settings' colours.
     void applyColors();
@@ -209,9 +209,6 @@ class MainWindow : public QWidget {
     SettingsTab* settingsTab_ = nullptr;
     AlertWindow* alert_ = nullptr;
     MissedWindow* missedWindow_ = nullptr;
-    // What fell due while the program was off, held until the start-up notice left for later is
-    // shown; none when nothing waits for it.
-    std::optional<std::vector<MissedEvent>> heldForNotice_;
     // Whether the start left its rest for finishStart(), and the tables it left with it.
     bool finishLater_ = false;
     std::vector<EventKind> tablesLater_;
