@@ -135,6 +135,18 @@ TEST(CoreEventBook, ATableReadAheadIsTakenOnlyWhileItsFileIsUnchanged) {
     EXPECT_TRUE(f.book.table(NameDay).rows.empty());
 }
 
+TEST(CoreEventTable, AReadThatPausesPausesBetweenBatchesOfRecordsAndReadsTheSame) {
+    Folder f;
+    std::vector<EventRecord> many;
+    for (int i = 0; i < 1030; ++i)
+        many.push_back(event(kToday + i, 9, 0, "x" + std::to_string(i)));
+    test::writeEvents(f.path(Reminder), Reminder, many);
+    int pauses = 0;
+    EXPECT_EQ(readEventTable(f.path(Reminder), Reminder, [&] { ++pauses; }),
+              readEventTable(f.path(Reminder), Reminder));
+    EXPECT_EQ(pauses, 2);
+}
+
 TEST(CoreEventReader, AFileIsReadOnlyOnceItsKindOrALaterOneIsAskedForAndAnEndedReaderStops) {
     Folder f;
     test::writeEvents(f.path(Reminder), Reminder, {event(kToday, 9, 0, "első")});

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <thread>
 
 namespace zel {
 
@@ -115,7 +116,8 @@ EventTable loadEventTable(const std::filesystem::path& path, EventKind kind) {
     return readEventTable(path, kind);
 }
 
-EventTable readEventTable(const std::filesystem::path& path, EventKind kind) {
+EventTable readEventTable(const std::filesystem::path& path, EventKind kind,
+                          const std::function<void()>& pause) {
     EventTable table;
     table.kind = kind;
     std::error_code ec;
@@ -126,7 +128,8 @@ EventTable readEventTable(const std::filesystem::path& path, EventKind kind) {
         // Touching a large fresh buffer page by page costs far more on some machines.
         os::populate(table.rows.data(), table.rows.capacity() * sizeof(TableRow));
     }
-    forEachRecord(path, recordSize(kind), [&](const std::uint8_t* rec, std::size_t) {
+    forEachRecord(path, recordSize(kind), [&](const std::uint8_t* rec, std::size_t i) {
+        if (pause && i % 512 == 511) pause();
         TableRow& row = table.rows.emplace_back();
         if (readFields(kind, rec, row)) ++table.damaged;
         row.textAt = table.texts.add(storedText(kind, rec));
@@ -201,13 +204,13 @@ EventBook::EventBook() {
 
 namespace {
 std::optional<EventTable> readIfUnchanged(const std::filesystem::path& path, EventKind kind,
-                                          os::FileStamp& stamp) {
+                                          os::FileStamp& stamp, const std::function<void()>& pause) {
     // Stamped before reading: a change while it is read makes the stamps differ.
     const std::optional<os::FileStamp> before = os::stampOf(path);
     if (!before) return std::nullopt;
     stamp = *before;
     try {
-        return readEventTable(path, kind);
+        return readEventTable(path, kind, pause);
     } catch (...) {
         return std::nullopt; // read again when asked, where the failure is reported
     }
@@ -219,24 +222,28 @@ EventReader::EventReader(std::filesystem::path dataDir)
     std::array<std::promise<std::optional<Read>>, 4> read;
     for (EventKind k : kAllEventKinds)
         tables_[kindIndex(k)] = read[kindIndex(k)].get_future();
-    reader_ = std::async(std::launch::async, [folder = folder_, read = std::move(read),
-                                              gate = gate_]() mutable {
-        for (EventKind k : kAllEventKinds) {
-            std::unique_lock lock(gate->mutex);
-            gate->asked.wait(lock, [&] { return gate->stop || kindIndex(k) < gate->wanted; });
-            const bool stopped = gate->stop;
-            lock.unlock();
-            std::optional<Read> out;
-            if (!stopped) {
-                Read r;
-                if (std::optional<EventTable> t = readIfUnchanged(folder / eventFileName(k), k, r.stamp)) {
-                    r.table = std::move(*t);
-                    out = std::move(r);
+    reader_ =
+        std::async(std::launch::async, [folder = folder_, read = std::move(read), gate = gate_]() mutable {
+            for (EventKind k : kAllEventKinds) {
+                std::unique_lock lock(gate->mutex);
+                gate->asked.wait(lock, [&] { return gate->stop || kindIndex(k) < gate->wanted; });
+                const bool stopped = gate->stop;
+                lock.unlock();
+                std::optional<Read> out;
+                if (!stopped) {
+                    Read r;
+                    const auto standAside = [&gate] {
+                        if (!gate->hurry.load(std::memory_order_relaxed)) std::this_thread::yield();
+                    };
+                    if (std::optional<EventTable> t =
+                            readIfUnchanged(folder / eventFileName(k), k, r.stamp, standAside)) {
+                        r.table = std::move(*t);
+                        out = std::move(r);
+                    }
                 }
+                read[kindIndex(k)].set_value(std::move(out));
             }
-            read[kindIndex(k)].set_value(std::move(out));
-        }
-    });
+        });
 }
 
 EventReader::~EventReader() {
@@ -251,6 +258,7 @@ std::optional<EventTable> EventReader::take(EventKind kind) {
     {
         const std::lock_guard lock(gate_->mutex);
         gate_->wanted = std::max(gate_->wanted, kindIndex(kind) + 1);
+        gate_->hurry = true;
         gate_->asked.notify_one();
     }
     std::optional<Read> read = reading.get();

@@ -5,8 +5,10 @@
 #include "core/os/file.h"
 
 #include <array>
+#include <atomic>
 #include <condition_variable>
 #include <filesystem>
+#include <functional>
 #include <future>
 #include <memory>
 #include <mutex>
@@ -97,8 +99,10 @@ std::vector<EventCells> cellsOf(const EventTable& table);
 
 // Reads the kind's file into a table; a missing file is created empty first.
 EventTable loadEventTable(const std::filesystem::path& path, EventKind kind);
-// The same without creating anything: a missing file throws IoError.
-EventTable readEventTable(const std::filesystem::path& path, EventKind kind);
+// The same without creating anything: a missing file throws IoError. `pause`, when given, is called
+// after every few hundred records.
+EventTable readEventTable(const std::filesystem::path& path, EventKind kind,
+                          const std::function<void()>& pause = {});
 bool rowsInOrder(EventKind kind, const std::vector<TableRow>& rows);
 
 // One change written to an event file: the record at `removed` went out, then `record`, the bytes
@@ -120,8 +124,10 @@ std::optional<std::size_t> nextDueIndex(const EventTable& table, Moment now);
 
 // Reads the four event files of a folder on another thread, so that the reading overlaps other work
 // of the start: the reminders' file at once, each other file once a table of its kind or a later one
-// is asked for (not before: the reading slows the thread that builds the window). Ending it stops
-// what it has not read yet and waits for the file it is reading.
+// is asked for (not before: the reading slows the thread that builds the window). Until a table is
+// asked for, it stands aside every few hundred records: the window's thread, woken on the core this
+// one runs on, would otherwise wait out this one's time slice at each answer of the display. Ending
+// it stops what it has not read yet and waits for the file it is reading.
 class EventReader {
   public:
     explicit EventReader(std::filesystem::path dataDir);
@@ -145,6 +151,8 @@ class EventReader {
         std::condition_variable asked;
         std::size_t wanted = 1;
         bool stop = false;
+        // A table was asked for: whoever asked may be waiting, so the reading no longer stands aside.
+        std::atomic<bool> hurry = false;
     };
 
     std::filesystem::path folder_;
