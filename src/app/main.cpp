@@ -6,9 +6,10 @@
 #include "gui/platform/dbus_notifier.h"
 #include "gui/platform/dialogs.h"
 #include "gui/platform/instance_guard.h"
+#include "gui/platform/module_sound.h"
 #include "gui/platform/qt_shell.h"
-#include "gui/platform/qt_sound.h"
 #include "gui/platform/qt_tray.h"
+#include "gui/platform/sound_module_bytes.h"
 #include "gui/platform/system_clock.h"
 #include "gui/platform/window_activation.h"
 #include "gui/platform/xdg_autostart.h"
@@ -66,7 +67,7 @@ int main(int argc, char* argv[]) {
     if (!dataLock) return 1;
 
     zel::gui::QtShell shell;
-    zel::gui::QtSound sound;
+    zel::gui::ModuleSound sound(zel::gui::soundModule());
     // Shown after the window's first frame, with the day and the balloon the start gave it.
     zel::gui::QtTray tray;
     zel::gui::XdgAutostart autostart;

@@ -22,6 +22,9 @@ appstreamcli validate --no-net "$prefix/share/metainfo/org.example.Zelmoran.meta
 for size in 16 22 24 32 48 64 128 256; do
     [ -s "$prefix/share/icons/hicolor/${size}x${size}/apps/org.example.Zelmoran.png" ] || fail "no ${size}px icon"
 done
+# One file, which loads the sound's libraries only when a sound is first wanted, not at every start.
+[ "$(ls "$prefix/bin")" = "zelmoran" ] || fail "the program is more than one file: $(ls "$prefix/bin")"
+! readelf -d "$prefix/bin/zelmoran" | grep -q 'libQt6Multimedia' || fail "the program links Qt Multimedia"
 # The manual the help tab opens, where the program looks for it beside its own folder, with its pictures.
 src=$(cd "$(dirname "$0")/../.." && pwd)
 doc="$prefix/share/doc/Zelmoran"

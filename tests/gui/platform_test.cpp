@@ -2,8 +2,10 @@
 #include "core/errors.h"
 #include "gui/platform/dialogs.h"
 #include "gui/platform/instance_guard.h"
+#include "gui/platform/module_sound.h"
 #include "gui/platform/qt_shell.h"
 #include "gui/platform/qt_sound.h"
+#include "gui/platform/sound_module_bytes.h"
 #include "gui/platform/xdg_autostart.h"
 #include "gui/text/help_links.h"
 #include "support/app_fixture.h"
@@ -169,6 +171,25 @@ TEST(GuiSound, EachStartReplacesTheLastAndOnlyWaveFilesPlay) {
     sound.playDefault(false);
     QCoreApplication::processEvents();
     EXPECT_TRUE(sound.playing() == P::Default && !sound.looping());
+}
+
+TEST(GuiSound, TheModuleCarriedInTheProgramLoadsAtTheFirstSoundAndOneThatCannotLoadPlaysNothing) {
+    ModuleSound sound(soundModule());
+    sound.stop(); // nothing plays yet: stopping loads nothing
+    EXPECT_FALSE(sound.loaded());
+    sound.playDefault(false);
+    EXPECT_TRUE(sound.loaded());
+    sound.playFile(u":/sounds/alert.wav"_s, true);
+    sound.stop();
+    // Bytes that are no module: every call is harmless, and the loading is not tried again.
+    static const unsigned char junk[] = "\x7f"
+                                        "ELF, but not a module";
+    ModuleSound broken(junk);
+    broken.prepare();
+    broken.playDefault(true);
+    broken.playFile(u"x.wav"_s, true);
+    broken.stop();
+    EXPECT_FALSE(broken.loaded());
 }
 
 TEST(GuiShell, OnlyExistingPathsAndExplicitAddressesAreOpenedAndTheRestSaysSo) {

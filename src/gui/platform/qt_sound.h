@@ -14,8 +14,7 @@ class QtSound : public Sound {
     QtSound();
     ~QtSound() override;
 
-    // Loads the default sound ahead of the first alert, which then plays without a wait.
-    void prepare();
+    void prepare() override;
 
     void playDefault(bool loop) override;
     void playFile(const QString& path, bool loop) override;

@@ -9,6 +9,8 @@ namespace zel::gui {
 class Sound {
   public:
     virtual ~Sound() = default;
+    // Readies the default sound ahead of the first alert, which then plays without a wait.
+    virtual void prepare() {}
     virtual void playDefault(bool loop) = 0;
     virtual void playFile(const QString& path, bool loop) = 0;
     virtual void stop() = 0;
