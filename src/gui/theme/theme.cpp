@@ -86,16 +86,13 @@ std::uint32_t colorValue(const QColor& color) {
 
 namespace {
 
-void setFace(QWidget* w, std::initializer_list<QPalette::ColorRole> roles, const QColor& c) {
-    QPalette p = w->palette();
+void setFace(QPalette& p, std::initializer_list<QPalette::ColorRole> roles, const QColor& c) {
     for (const QPalette::ColorRole r : roles)
         p.setColor(r, c);
-    w->setPalette(p);
 }
 
 // Text keeps a dimmed look while its control is disabled.
-void setInk(QWidget* w, std::initializer_list<QPalette::ColorRole> roles, const QColor& c) {
-    QPalette p = w->palette();
+void setInk(QPalette& p, std::initializer_list<QPalette::ColorRole> roles, const QColor& c) {
     QColor dim = c;
     dim.setAlpha(110);
     for (const QPalette::ColorRole r : roles) {
@@ -103,12 +100,23 @@ void setInk(QWidget* w, std::initializer_list<QPalette::ColorRole> roles, const 
         p.setColor(QPalette::Inactive, r, c);
         p.setColor(QPalette::Disabled, r, dim);
     }
+}
+
+void setFace(QWidget* w, std::initializer_list<QPalette::ColorRole> roles, const QColor& c) {
+    QPalette p = w->palette();
+    setFace(p, roles, c);
     w->setPalette(p);
 }
 
-void fill(QWidget* w, const QColor& c) {
+void setInk(QWidget* w, std::initializer_list<QPalette::ColorRole> roles, const QColor& c) {
+    QPalette p = w->palette();
+    setInk(p, roles, c);
+    w->setPalette(p);
+}
+
+void fill(QWidget* w, QPalette& p, const QColor& c) {
     // Buttons fill with their button colour, everything else with the window colour.
-    setFace(w, {QPalette::Window, w->backgroundRole()}, c);
+    setFace(p, {QPalette::Window, w->backgroundRole()}, c);
     w->setAutoFillBackground(true);
 }
 
@@ -117,36 +125,36 @@ bool isField(const QWidget* w) {
            qobject_cast<const QAbstractScrollArea*>(w);
 }
 
-void face(QWidget* w, const QColor& c) {
+void face(QWidget* w, QPalette& p, const QColor& c) {
     if (qobject_cast<QCheckBox*>(w) || qobject_cast<QRadioButton*>(w))
-        fill(w, c);
+        fill(w, p, c);
     else if (qobject_cast<QAbstractButton*>(w))
-        setFace(w, {QPalette::Button}, c);
+        setFace(p, {QPalette::Button}, c);
     else if (qobject_cast<QComboBox*>(w))
-        setFace(w, {QPalette::Base, QPalette::Button}, c);
+        setFace(p, {QPalette::Base, QPalette::Button}, c);
     else if (qobject_cast<QAbstractSpinBox*>(w))
         // The arrow buttons beside the text are drawn on the button colour.
-        setFace(w, {QPalette::Base, QPalette::Button}, c);
+        setFace(p, {QPalette::Base, QPalette::Button}, c);
     else if (isField(w))
-        setFace(w, {QPalette::Base}, c);
+        setFace(p, {QPalette::Base}, c);
     else
-        fill(w, c);
+        fill(w, p, c);
 }
 
-void ink(QWidget* w, const QColor& c) {
-    if (qobject_cast<QCheckBox*>(w) || qobject_cast<QRadioButton*>(w))
-        setInk(w, {QPalette::WindowText}, c);
-    else if (qobject_cast<QAbstractButton*>(w))
-        setInk(w, {QPalette::ButtonText, QPalette::WindowText}, c);
-    else if (qobject_cast<QComboBox*>(w))
-        setInk(w, {QPalette::Text, QPalette::ButtonText}, c);
-    else if (qobject_cast<QAbstractSpinBox*>(w))
+void ink(const QWidget* w, QPalette& p, const QColor& c) {
+    if (qobject_cast<const QCheckBox*>(w) || qobject_cast<const QRadioButton*>(w))
+        setInk(p, {QPalette::WindowText}, c);
+    else if (qobject_cast<const QAbstractButton*>(w))
+        setInk(p, {QPalette::ButtonText, QPalette::WindowText}, c);
+    else if (qobject_cast<const QComboBox*>(w))
+        setInk(p, {QPalette::Text, QPalette::ButtonText}, c);
+    else if (qobject_cast<const QAbstractSpinBox*>(w))
         // The arrows take the window text colour, which would otherwise be the page's captions.
-        setInk(w, {QPalette::Text, QPalette::WindowText, QPalette::ButtonText}, c);
+        setInk(p, {QPalette::Text, QPalette::WindowText, QPalette::ButtonText}, c);
     else if (isField(w))
-        setInk(w, {QPalette::Text}, c);
+        setInk(p, {QPalette::Text}, c);
     else
-        setInk(w, {QPalette::WindowText}, c);
+        setInk(p, {QPalette::WindowText}, c);
 }
 
 // Black or white, whichever reads on the colour.
@@ -185,8 +193,10 @@ void paintHeaders(QWidget* w, const QColor& back, const QColor& text) {
     else if (auto* tree = qobject_cast<QTreeView*>(w))
         headers = {tree->header()};
     for (QHeaderView* h : headers) {
-        setFace(h, {QPalette::Button, QPalette::Window}, back);
-        setInk(h, {QPalette::ButtonText}, text);
+        QPalette p = h->palette();
+        setFace(p, {QPalette::Button, QPalette::Window}, back);
+        setInk(p, {QPalette::ButtonText}, text);
+        h->setPalette(p);
     }
 }
 
@@ -265,19 +275,21 @@ void paint(QWidget* w, const QColor (&slot)[5]) {
             paintTabs(tabs, slot[*faceRole], slot[*headerRole], slot[*textRole]);
         return;
     }
-    if (faceRole) face(w, slot[*faceRole]);
+    // The widget's colours are set at once: each change of a palette travels through all the
+    // widgets below it.
+    QPalette p = w->palette();
+    if (faceRole) face(w, p, slot[*faceRole]);
     if (textRole)
-        ink(w, slot[*textRole]);
+        ink(w, p, slot[*textRole]);
     else if (faceRole && w->property(kTextRole).toString() == QLatin1String(kContrastRole))
-        ink(w, contrast(slot[*faceRole]));
-    if (headerRole)
-        paintHeaders(w, slot[*headerRole], textRole ? slot[*textRole] : contrast(slot[*headerRole]));
-    if (auto* view = qobject_cast<QAbstractItemView*>(w); view && faceRole) {
+        ink(w, p, contrast(slot[*faceRole]));
+    if (qobject_cast<QAbstractItemView*>(w) && faceRole)
         // The frame and check boxes of a list are outlined from its window colour: between its colour
         // and its text, so they show on any colour.
-        const QPalette p = view->palette();
-        setFace(view, {QPalette::Window}, mix(p.color(QPalette::Base), p.color(QPalette::Text)));
-    }
+        setFace(p, {QPalette::Window}, mix(p.color(QPalette::Base), p.color(QPalette::Text)));
+    if (faceRole || textRole) w->setPalette(p);
+    if (headerRole)
+        paintHeaders(w, slot[*headerRole], textRole ? slot[*textRole] : contrast(slot[*headerRole]));
     auto* edit = qobject_cast<QDateTimeEdit*>(w);
     if (edit && edit->calendarPopup() && (faceRole || textRole)) {
         // Making a calendar costs more than a whole tab, so an unmade one is made and painted at the
