@@ -38,13 +38,13 @@ int main(int argc, char* argv[]) {
     // the running image's own file, whatever has since been written at its path.
     std::future<zel::ExeIdentity> identity =
         std::async(std::launch::async, [] { return zel::identityOfFile("/proc/self/exe"); });
-    // So are the reminders where the data usually is, beside the program; the window takes them if
-    // that is where its data is.
-    std::unique_ptr<zel::EventReader> eventsRead;
+    // So are the partners and the reminders where the data usually is, beside the program; the window
+    // takes them if that is where its data is.
+    std::unique_ptr<zel::DataReader> readAhead;
     std::error_code ec;
     if (const zel::AppPaths beside{std::filesystem::read_symlink("/proc/self/exe", ec).parent_path()};
         !ec && zel::holdsData(beside))
-        eventsRead = std::make_unique<zel::EventReader>(beside.dataDir());
+        readAhead = std::make_unique<zel::DataReader>(beside.dataDir());
     QApplication app(argc, argv);
     zel::gui::setUpApplication(app);
 
@@ -78,7 +78,7 @@ int main(int argc, char* argv[]) {
     zel::gui::MainWindow window(paths,
                                 {dialogs, clock, shell, sound, tray, autostart, alertNotifier,
                                  runningNotifier, zel::gui::windowsOnWayland(), &secrets},
-                                nullptr, std::move(eventsRead));
+                                nullptr, std::move(readAhead));
     dialogs.setParent(&window);
     window.attachTray(tray);
     guard.mainWindowId = [&window] { return static_cast<std::uint32_t>(window.internalWinId()); };

@@ -49,12 +49,12 @@ constexpr int kServiceWidth = 663, kServiceHeight = 495;
 } // namespace
 
 MainWindow::MainWindow(AppPaths paths, Services services, QWidget* parent,
-                       std::unique_ptr<EventReader> eventsRead)
+                       std::unique_ptr<DataReader> readAhead)
     : QWidget(parent), services_(services), ui_(std::make_unique<Ui::MainWindow>()),
       state_(new AppState(std::move(paths), services.clock, this)),
       exitHandler_([] { QCoreApplication::quit(); }) {
     // The event files are read on another thread while the window is built.
-    state_->readEventsAhead(std::move(eventsRead));
+    state_->readAhead(std::move(readAhead));
     loadBundledCalendars(*state_);
     watch_ = new Watch(*state_, services_.clock, this);
     notices_ = new DesktopNotices(services_.alertNotifier, services_.runningNotifier, *state_,

@@ -74,10 +74,10 @@ class MainWindow : public QWidget {
   public:
     enum Tab { TabNewEvent = 0, TabEvents, TabPartners, TabActions, TabSettings, TabHelp };
 
-    // `eventsRead` is a reader of the event files the program started before it knew the Data
-    // folder; it is taken when it reads that folder.
+    // `readAhead` is a reader of the data files the program started before it knew the Data folder;
+    // it is taken when it reads that folder.
     MainWindow(AppPaths paths, Services services, QWidget* parent = nullptr,
-               std::unique_ptr<EventReader> eventsRead = nullptr);
+               std::unique_ptr<DataReader> readAhead = nullptr);
     ~MainWindow() override;
 
     // Start-up: the Data folder, the first files, settings, tables and the window's state. A failure

@@ -1,3 +1,4 @@
+#include "core/app/data_reader.h"
 #include "core/events/firing.h"
 #include "core/events/listing.h"
 #include "core/events/recurrence.h"
@@ -119,19 +120,19 @@ TEST(CoreEventBook, ATableReadAheadIsTakenOnlyWhileItsFileIsUnchanged) {
     Folder f;
     test::writeEvents(f.path(Reminder), Reminder, {event(kToday, 9, 0, "első")});
     test::writeEvents(f.path(NameDay), NameDay, {event(kToday, 0, 0, "Anna")});
-    f.book.readAhead(f.dir.path());
-    f.book.refresh(NameDay, f.dir.path()); // waits for the reading of the first three
+    DataReader ahead(f.dir.path());
+    f.book.refresh(NameDay, f.dir.path(), &ahead); // waits for the reading of the first three
     // Changed after it was read: the new file counts. Missing: created, as without reading ahead.
     test::writeEvents(f.path(Reminder), Reminder,
                       {event(kToday, 9, 0, "első"), event(kToday, 10, 0, "második")});
     for (EventKind k : {Reminder, Program, Birthday})
-        f.book.refresh(k, f.dir.path());
+        f.book.refresh(k, f.dir.path(), &ahead);
     for (EventKind k : kAllEventKinds)
         EXPECT_EQ(f.book.table(k), loadEventTable(f.path(k), k)) << eventFileName(k);
     EXPECT_TRUE(std::filesystem::exists(f.path(Program)) && readFile(f.path(Program)).empty());
     // What was read ahead is taken once; a later refresh reads the file again.
     test::writeEvents(f.path(NameDay), NameDay, {});
-    f.book.refresh(NameDay, f.dir.path());
+    f.book.refresh(NameDay, f.dir.path(), &ahead);
     EXPECT_TRUE(f.book.table(NameDay).rows.empty());
 }
 
@@ -147,13 +148,20 @@ TEST(CoreEventTable, AReadThatPausesPausesBetweenBatchesOfRecordsAndReadsTheSame
     EXPECT_EQ(pauses, 2);
 }
 
-TEST(CoreEventReader, AFileIsReadOnlyOnceItsKindOrALaterOneIsAskedForAndAnEndedReaderStops) {
+TEST(CoreDataReader, AFileIsReadOnlyOnceItsKindOrALaterOneIsAskedForAndAnEndedReaderStops) {
     Folder f;
+    const auto partners = f.dir.path() / kPartnerFileName;
+    test::writeFile(partners, test::partnerBytes({test::partner("Kis Anna"), test::partner("Nagy Béla")}));
     test::writeEvents(f.path(Reminder), Reminder, {event(kToday, 9, 0, "első")});
     test::writeEvents(f.path(Program), Program, {event(kToday, 9, 0, "/bin/a")});
     test::writeEvents(f.path(NameDay), NameDay, {event(kToday, 0, 0, "Anna")});
     {
-        EventReader reader(f.dir.path());
+        DataReader reader(f.dir.path());
+        // The partners' names are read at once, and taken once.
+        const std::optional<PartnerNames> names = reader.takePartnerNames();
+        ASSERT_TRUE(names);
+        EXPECT_EQ(names->names, (std::vector<std::string>{"Kis Anna", test::cp("Nagy Béla")}));
+        EXPECT_FALSE(reader.takePartnerNames());
         // Not read before it is asked for: written now, it is read as it is now.
         test::writeEvents(f.path(Program), Program, {event(kToday, 10, 0, "/bin/b")});
         EXPECT_EQ(reader.take(Program), loadEventTable(f.path(Program), Program));
@@ -165,11 +173,14 @@ TEST(CoreEventReader, AFileIsReadOnlyOnceItsKindOrALaterOneIsAskedForAndAnEndedR
         EXPECT_EQ(reader.take(Reminder), loadEventTable(f.path(Reminder), Reminder));
     }
     // One never asked for ends without reading the rest.
-    { EventReader unasked(f.dir.path()); }
+    { DataReader unasked(f.dir.path()); }
     EventBook book;
-    book.readAhead(std::make_unique<EventReader>(f.dir.path()));
-    book.refresh(Program, f.dir.path());
+    DataReader ahead(f.dir.path());
+    book.refresh(Program, f.dir.path(), &ahead);
     EXPECT_EQ(book.table(Program).rows.size(), 1u);
+    // Names changed after they were read are read again by whoever asked.
+    test::writeFile(partners, test::partnerBytes({test::partner("Kis Anna")}));
+    EXPECT_FALSE(ahead.takePartnerNames());
 }
 
 TEST(CoreSummary, OneLinePerKindWithAnActiveNextEvent) {

@@ -230,7 +230,7 @@ TEST(GuiStartup, LeftForTheFirstFrameTheTablesItDoesNotShowAreReadAfterItAsIfRea
         MainWindow x(AppPaths{s.dir.path()},
                      Services{s.dialogs, s.clock, s.shell, s.sound, s.tray, s.autostart, s.alertNotifier,
                               s.runningNotifier},
-                     nullptr, std::make_unique<EventReader>(read->dir.path() / "Data"));
+                     nullptr, std::make_unique<DataReader>(read->dir.path() / "Data"));
         s.dialogs.expect(Kind::Warning, box);
         x.start();
         EXPECT_EQ(x.events().next(EventKind::Reminder).value().text, "Fogorvos");

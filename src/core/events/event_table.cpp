@@ -1,5 +1,6 @@
 #include "core/events/event_table.h"
 
+#include "core/app/data_reader.h"
 #include "core/os/file.h"
 #include "core/storage/record_file.h"
 
@@ -202,81 +203,13 @@ EventBook::EventBook() {
         tables_[kindIndex(k)].kind = k;
 }
 
-namespace {
-std::optional<EventTable> readIfUnchanged(const std::filesystem::path& path, EventKind kind,
-                                          os::FileStamp& stamp, const std::function<void()>& pause) {
-    // Stamped before reading: a change while it is read makes the stamps differ.
-    const std::optional<os::FileStamp> before = os::stampOf(path);
-    if (!before) return std::nullopt;
-    stamp = *before;
-    try {
-        return readEventTable(path, kind, pause);
-    } catch (...) {
-        return std::nullopt; // read again when asked, where the failure is reported
-    }
-}
-} // namespace
-
-EventReader::EventReader(std::filesystem::path dataDir)
-    : folder_(std::move(dataDir)), gate_(std::make_shared<Gate>()) {
-    std::array<std::promise<std::optional<Read>>, 4> read;
-    for (EventKind k : kAllEventKinds)
-        tables_[kindIndex(k)] = read[kindIndex(k)].get_future();
-    reader_ =
-        std::async(std::launch::async, [folder = folder_, read = std::move(read), gate = gate_]() mutable {
-            for (EventKind k : kAllEventKinds) {
-                std::unique_lock lock(gate->mutex);
-                gate->asked.wait(lock, [&] { return gate->stop || kindIndex(k) < gate->wanted; });
-                const bool stopped = gate->stop;
-                lock.unlock();
-                std::optional<Read> out;
-                if (!stopped) {
-                    Read r;
-                    const auto standAside = [&gate] {
-                        if (!gate->hurry.load(std::memory_order_relaxed)) std::this_thread::yield();
-                    };
-                    if (std::optional<EventTable> t =
-                            readIfUnchanged(folder / eventFileName(k), k, r.stamp, standAside)) {
-                        r.table = std::move(*t);
-                        out = std::move(r);
-                    }
-                }
-                read[kindIndex(k)].set_value(std::move(out));
-            }
-        });
-}
-
-EventReader::~EventReader() {
-    const std::lock_guard lock(gate_->mutex);
-    gate_->stop = true;
-    gate_->asked.notify_one();
-}
-
-std::optional<EventTable> EventReader::take(EventKind kind) {
-    std::future<std::optional<Read>>& reading = tables_[kindIndex(kind)];
-    if (!reading.valid()) return std::nullopt;
-    {
-        const std::lock_guard lock(gate_->mutex);
-        gate_->wanted = std::max(gate_->wanted, kindIndex(kind) + 1);
-        gate_->hurry = true;
-        gate_->asked.notify_one();
-    }
-    std::optional<Read> read = reading.get();
-    if (!read || os::stampOf(folder_ / eventFileName(kind)) != read->stamp) return std::nullopt;
-    return std::move(read->table);
-}
-
-void EventBook::readAhead(const std::filesystem::path& dataDir) {
-    reader_ = std::make_unique<EventReader>(dataDir);
-}
-
-void EventBook::refresh(EventKind kind, const std::filesystem::path& dataDir) {
+void EventBook::refresh(EventKind kind, const std::filesystem::path& dataDir, DataReader* ahead) {
     EventTable& t = table(kind);
     t.rows.clear();
     t.texts = {};
     t.ordered = true;
-    if (reader_) {
-        if (std::optional<EventTable> read = reader_->take(kind)) {
+    if (ahead) {
+        if (std::optional<EventTable> read = ahead->take(kind)) {
             t = std::move(*read);
             return;
         }

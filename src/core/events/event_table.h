@@ -19,6 +19,8 @@
 
 namespace zel {
 
+class DataReader;
+
 // The fields of an event record other than its text and its place.
 struct EventFields {
     // None: the stored date or time is unusable; never due, never listed. Every day from year 1 to
@@ -122,46 +124,6 @@ bool applyChange(EventTable& table, const EventFileChange& change);
 // flag plays no part.
 std::optional<std::size_t> nextDueIndex(const EventTable& table, Moment now);
 
-// Reads the four event files of a folder on another thread, so that the reading overlaps other work
-// of the start: the reminders' file at once, each other file once a table of its kind or a later one
-// is asked for (not before: the reading slows the thread that builds the window). Until a table is
-// asked for, it stands aside every few hundred records: the window's thread, woken on the core this
-// one runs on, would otherwise wait out this one's time slice at each answer of the display. Ending
-// it stops what it has not read yet and waits for the file it is reading.
-class EventReader {
-  public:
-    explicit EventReader(std::filesystem::path dataDir);
-    ~EventReader();
-    EventReader(const EventReader&) = delete;
-    EventReader& operator=(const EventReader&) = delete;
-
-    const std::filesystem::path& folder() const { return folder_; }
-    // The table of `kind` as read, waiting for it, while its file is still the one that was read;
-    // nothing when it was asked for before, or for a missing file, a failure or a change since.
-    std::optional<EventTable> take(EventKind kind);
-
-  private:
-    struct Read {
-        os::FileStamp stamp;
-        EventTable table;
-    };
-    // How many files, in the order of the kinds, the reader may read now.
-    struct Gate {
-        std::mutex mutex;
-        std::condition_variable asked;
-        std::size_t wanted = 1;
-        bool stop = false;
-        // A table was asked for: whoever asked may be waiting, so the reading no longer stands aside.
-        std::atomic<bool> hurry = false;
-    };
-
-    std::filesystem::path folder_;
-    std::array<std::future<std::optional<Read>>, 4> tables_;
-    std::shared_ptr<Gate> gate_;
-    // Last, so it goes first: its end is waited for.
-    std::future<void> reader_;
-};
-
 // The four tables and their next-event rows.
 class EventBook {
   public:
@@ -173,19 +135,15 @@ class EventBook {
     const std::optional<EventRow>& next(EventKind k) const { return next_[kindIndex(k)]; }
 
     // Rebuilds a table from its file in dataDir; on failure the table keeps the rows read so far
-    // (none, as the file is read whole) and the error propagates. A table read ahead is taken
+    // (none, as the file is read whole) and the error propagates. A table `ahead` read is taken
     // instead, when its file has not changed since.
-    void refresh(EventKind kind, const std::filesystem::path& dataDir);
-    // Starts reading dataDir's files ahead (see EventReader), or takes a reader started on it.
-    void readAhead(const std::filesystem::path& dataDir);
-    void readAhead(std::unique_ptr<EventReader> reader) { reader_ = std::move(reader); }
+    void refresh(EventKind kind, const std::filesystem::path& dataDir, DataReader* ahead = nullptr);
     // The next rows of one kind, or of all four when none is given; whether any of them changed.
     bool updateNext(std::optional<EventKind> kind, Moment now);
 
   private:
     std::array<EventTable, 4> tables_;
     std::array<std::optional<EventRow>, 4> next_;
-    std::unique_ptr<EventReader> reader_;
 };
 
 } // namespace zel

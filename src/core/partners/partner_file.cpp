@@ -33,14 +33,15 @@ std::string readOrEmpty(const std::filesystem::path& path) {
 
 } // namespace
 
-PartnerNames readPartnerNames(const std::filesystem::path& path) {
+PartnerNames readPartnerNames(const std::filesystem::path& path, const std::function<void()>& pause) {
     PartnerNames out;
     std::error_code ec;
     const auto size = std::filesystem::file_size(path, ec);
     if (ec) return out;
     // Only the names are kept, so the file is read through a small buffer.
     try {
-        forEachRecord(path, kPartnerRecordSize, [&](const std::uint8_t* r, std::size_t) {
+        forEachRecord(path, kPartnerRecordSize, [&](const std::uint8_t* r, std::size_t i) {
+            if (pause && i % 512 == 511) pause();
             out.names.emplace_back(reinterpret_cast<const char*>(r + 1),
                                    std::min<std::size_t>(r[0], kNameCapacity));
             if (partnerRecordMalformed(r)) ++out.damaged;

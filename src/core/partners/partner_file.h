@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,7 +23,8 @@ struct PartnerNames {
     std::vector<std::string> names;
     std::size_t damaged = 0;
 };
-PartnerNames readPartnerNames(const std::filesystem::path& path);
+// `pause`, when given, is called after every few hundred records.
+PartnerNames readPartnerNames(const std::filesystem::path& path, const std::function<void()>& pause = {});
 
 std::size_t partnerCount(const std::filesystem::path& path);
 

@@ -25,12 +25,12 @@ bool AppState::unchanged(const std::filesystem::path& path, const std::optional<
     return known && os::stampOf(path) == known;
 }
 
-void AppState::readEventsAhead(std::unique_ptr<EventReader> started) {
+void AppState::readAhead(std::unique_ptr<DataReader> started) {
     std::error_code ec;
     if (started && std::filesystem::equivalent(started->folder(), paths_.dataDir(), ec))
-        events_.readAhead(std::move(started));
+        ahead_ = std::move(started);
     else
-        events_.readAhead(paths_.dataDir());
+        ahead_ = std::make_unique<DataReader>(paths_.dataDir());
 }
 
 void AppState::reloadEvents(EventKind kind) {
@@ -42,7 +42,7 @@ void AppState::readEvents(EventKind kind) {
     // Stamped before reading: a change while it is read makes the next write read it again.
     eventStamps_[kindIndex(kind)] = os::stampOf(paths_.events(kind));
     try {
-        events_.refresh(kind, paths_.dataDir());
+        events_.refresh(kind, paths_.dataDir(), ahead_.get());
     } catch (...) {
         eventStamps_[kindIndex(kind)].reset();
         emit eventsChanged(kind);
@@ -111,8 +111,9 @@ void AppState::writeLastWatched(Moment moment) {
 }
 
 void AppState::reloadPartners() {
+    std::optional<PartnerNames> ahead = ahead_ ? ahead_->takePartnerNames() : std::nullopt;
     partnerStamp_ = os::stampOf(paths_.partners());
-    PartnerNames read = readPartnerNames(paths_.partners());
+    PartnerNames read = ahead ? std::move(*ahead) : readPartnerNames(paths_.partners());
     emit partnersAboutToChange();
     partnerNames_ = std::move(read.names);
     partnerOrder_.clear();

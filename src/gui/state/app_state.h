@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/app/clock.h"
+#include "core/app/data_reader.h"
 #include "core/app/paths.h"
 #include "core/calendar/calendar_export.h"
 #include "core/calendar/calendar_map.h"
@@ -19,6 +20,7 @@
 
 #include <QObject>
 #include <array>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -50,8 +52,8 @@ class AppState : public QObject {
     void reloadEvents(EventKind kind);
     // Starts reading the event files on another thread; the next reload of each kind takes what was
     // read while the file is unchanged.
-    // Starts reading the event files ahead, or takes a reader already started on the Data folder.
-    void readEventsAhead(std::unique_ptr<EventReader> started = nullptr);
+    // Starts reading the Data folder's files ahead, or takes a reader already started on it.
+    void readAhead(std::unique_ptr<DataReader> started = nullptr);
     // The next rows at this moment, of one kind or of all four.
     void updateNext(std::optional<EventKind> kind = std::nullopt);
     // A reminder (a program) already holds this day and minute.
@@ -195,6 +197,8 @@ class AppState : public QObject {
     AppPaths paths_;
     const Clock& clock_;
     EventBook events_;
+    // What the start reads ahead; kept until the end, as a table it was not asked for stays unread.
+    std::unique_ptr<DataReader> ahead_;
     std::array<std::optional<os::FileStamp>, 4> eventStamps_;
     std::vector<std::string> partnerNames_;
     // Empty until asked for after the partners were read; kept up to date from then on.
