@@ -1,7 +1,7 @@
 #include "app/command_line.h"
+#include "core/app/data_reader.h"
 #include "core/app/instance_identity.h"
 #include "core/app/paths.h"
-#include "core/events/event_table.h"
 #include "gui/main_window.h"
 #include "gui/platform/dbus_notifier.h"
 #include "gui/platform/dialogs.h"

@@ -83,10 +83,10 @@ std::optional<PartnerNames> DataReader::takePartnerNames() {
 std::optional<EventTable> DataReader::take(EventKind kind) {
     std::future<std::optional<Read<EventTable>>>& reading = tables_[kindIndex(kind)];
     if (!reading.valid()) return std::nullopt;
+    hurry();
     {
         const std::lock_guard lock(gate_->mutex);
         gate_->wanted = std::max(gate_->wanted, kindIndex(kind) + 1);
-        gate_->hurry = true;
         gate_->asked.notify_one();
     }
     std::optional<Read<EventTable>> read = reading.get();

@@ -2,16 +2,10 @@
 
 #include "core/app/clock.h"
 #include "core/events/event_record.h"
-#include "core/os/file.h"
 
 #include <array>
-#include <atomic>
-#include <condition_variable>
 #include <filesystem>
 #include <functional>
-#include <future>
-#include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
